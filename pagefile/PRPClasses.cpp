@@ -1,0 +1,440 @@
+#include "PRPClasses.h"
+
+#include <algorithm>
+
+std::string FamilyName(uint16_t version) {
+    switch (version) {
+    case kVersionUru:
+        return "Uru";
+    case kVersionMystV:
+        return "Myst V";
+    case kVersionLive:
+        return "Live";
+    case kVersionHexIsle:
+        return "Hex Isle";
+    default:
+        return std::string();
+    }
+}
+
+uint16_t AdjustPageNumber(uint16_t storedLow, uint16_t seqPrefix) {
+    return static_cast<uint16_t>(storedLow - (seqPrefix == 0xFFFF ? 1 : 33));
+}
+
+uint16_t StoredLocationLow(uint16_t pageNumber, uint16_t seqPrefix) {
+    return static_cast<uint16_t>(pageNumber + (seqPrefix == 0xFFFF ? 1 : 33));
+}
+
+std::string HexWord(uint16_t value) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text(4, '0');
+    for (int i = 3; i >= 0; --i, value >>= 4)
+        text[static_cast<size_t>(i)] = digits[value & 0xF];
+    return text;
+}
+
+namespace {
+
+// Up to `length` bytes; a length that runs past the end yields only the bytes that exist.
+std::string readBytes(TStream& stream, size_t length) {
+    const size_t available =
+        static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(length), stream.Remaining()));
+    std::string bytes(available, '\0');
+    if (available > 0) stream.Read(bytes.data(), available);
+    return bytes;
+}
+
+// Uru string: u16 W (flag nibble, 12-bit length), the bytes, a dropped u16 when the flag nibble is 0.
+// Stored bytes from 0x80 up mean the string is inverted.
+std::string readUruString(TStream& stream) {
+    uint16_t word = 0;
+    stream.ReadValue(word);
+    const unsigned flags = word >> 12;
+    const size_t length = word & 0x0FFF;
+    std::string s = readBytes(stream, length);
+    if (flags == 0) {
+        uint16_t dropped = 0;
+        stream.ReadValue(dropped);
+    }
+    if (!s.empty() && static_cast<uint8_t>(s[0]) >= 0x80) s = InvertString(s);
+    return s;
+}
+
+std::string readQuorbelString(TStream& stream) {
+    uint16_t length = 0;
+    stream.ReadValue(length);
+    return QuorbelXorString(readBytes(stream, length));
+}
+
+void readLocation(TStream& stream, TPRPObjectDesc& key) {
+    uint16_t low = key.PageNumber;
+    stream.ReadValue(low);
+    stream.ReadValue(key.SeqPrefix);
+    key.PageNumber = AdjustPageNumber(low, key.SeqPrefix);
+}
+
+void readKeyUruLayout(TStream& stream, bool live, TPRPObjectDesc& key) {
+    stream.ReadValue(key.ContentsFlags);
+    if (live && key.ContentsFlags == 1) stream.ReadValue(key.ContentsFlags);
+    readLocation(stream, key);
+    stream.ReadValue(key.LocationFlags);
+    if (key.ContentsFlags & 2) stream.ReadValue(key.LoadMask);
+    stream.ReadValue(key.ClassType);
+    if (live) stream.ReadValue(key.ObjectID);
+    key.Name = readUruString(stream);
+    if (key.ContentsFlags & 1) {
+        stream.ReadValue(key.CloneID);
+        stream.ReadValue(key.ClonePlayerID);
+    }
+}
+
+void readKeyMystVLayout(TStream& stream, TPRPObjectDesc& key) {
+    stream.ReadValue(key.ContentsFlags);
+    readLocation(stream, key);
+    stream.ReadValue(key.LoadMask);
+    stream.ReadValue(key.ClassType);
+    stream.ReadValue(key.ObjectID);
+    key.Name = readQuorbelString(stream);
+    if (key.ContentsFlags & 6) stream.ReadValue(key.NewLoadMask);
+}
+
+// Smallest stored sizes, used to cap counts read from a file against the bytes left.
+constexpr size_t kMinUruKey = 1 + 4 + 2 + 2 + 2;       // flags, location, location flags, class, empty name
+constexpr size_t kMinMystVKey = 1 + 4 + 1 + 2 + 4 + 2; // flags, location, flags byte, class, id, empty name
+constexpr size_t kEntryTail = 8;                       // offset and size
+
+template <class ReadEntryKey>
+void readKeyGroupEntries(TFileStream& stream, TPRPFolder& folder, ReadEntryKey readEntryKey,
+                         size_t minEntry) {
+    stream.ReadValue(folder.Count);
+    // Stop at the end of the data: an impossible count loads what the file holds.
+    const uint64_t fits = static_cast<uint64_t>(stream.Remaining()) / minEntry;
+    folder.Objects.clear();
+    folder.Objects.reserve(static_cast<size_t>(std::min<uint64_t>(folder.Count, fits)));
+    for (uint32_t i = 0; i < folder.Count && !stream.AtEnd(); ++i) {
+        TPRPFileObject entry;
+        readEntryKey(entry.Desc);
+        stream.ReadValue(entry.Offset);
+        stream.ReadValue(entry.Size);
+        folder.Objects.push_back(std::move(entry));
+    }
+    folder.Count = static_cast<uint32_t>(folder.Objects.size());
+}
+
+} // namespace
+
+// ---- String encodings
+
+const char kQuorbelKey[8] = {'q', 'o', 'r', 'v', 'a', 'l', 'e', 'n'};
+
+std::string InvertString(const std::string& s) {
+    std::string out(s);
+    for (char& c : out)
+        c = static_cast<char>(~static_cast<uint8_t>(c));
+    return out;
+}
+
+std::u16string InvertWideString(const std::u16string& ws) {
+    std::u16string out(ws);
+    for (char16_t& c : out)
+        c = static_cast<char16_t>(~c);
+    return out;
+}
+
+std::string QuorbelXorString(const std::string& s) {
+    std::string out(s);
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<char>(static_cast<uint8_t>(out[i]) ^ static_cast<uint8_t>(kQuorbelKey[i % 8]));
+    return out;
+}
+
+namespace {
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+} // namespace
+
+uint8_t HexPairToByte(const char* s) {
+    const int high = hexDigit(s[0]);
+    if (high < 0) return 0;
+    const int low = s[1] ? hexDigit(s[1]) : -1;
+    return static_cast<uint8_t>(high * 16 + (low < 0 ? 0 : low));
+}
+
+uint8_t HexPairToByte(const std::string& s) {
+    char pair[3] = {s.size() > 0 ? s[0] : '\0', s.size() > 1 ? s[1] : '\0', '\0'};
+    return HexPairToByte(pair);
+}
+
+// ---- TPlasmaFileStream
+
+void TPlasmaFileStream::ReadPageHeader() {
+    Header.Version = 0;
+    uint16_t second = 0;
+    ReadValue(Header.Version);
+    ReadValue(second);
+    TPRPFileHeader& h = Header;
+    auto readLocationWords = [&] {
+        uint16_t low = 0;
+        ReadValue(low);
+        ReadValue(h.SeqPrefix);
+        h.PageNumber = AdjustPageNumber(low, h.SeqPrefix);
+    };
+    if (h.Version == kVersionUru) {
+        readLocationWords();
+        ReadValue(h.LocationFlags);
+        ReadSafeStringUru(h.AgeName);
+        ReadSafeStringUru(h.District);
+        ReadSafeStringUru(h.PageName);
+        ReadValue(h.MajorVersion);
+        ReadValue(h.MinorVersion);
+        ReadValue(h.ReleaseVersion);
+        ReadValue(h.PageFlags);
+    } else if (second == 0) {
+        h.Version = kVersionLive;
+        h.MajorVersion = kMajorVersionLive;
+        readLocationWords();
+        ReadValue(h.LocationFlags);
+        ReadSafeStringUru(h.AgeName);
+        ReadSafeStringUru(h.PageName);
+        ReadValue(h.MinorVersion);
+    } else {
+        // Myst V and Hex Isle (and any unknown code): a type table of `second` entries is skipped.
+        Seek(4 * static_cast<int64_t>(second), TSeekOrigin::soCurrent);
+        readLocationWords();
+        uint8_t flags = static_cast<uint8_t>(h.LocationFlags);
+        ReadValue(flags);
+        h.LocationFlags = flags;
+        ReadSafeStringMystV(h.AgeName);
+        ReadSafeStringMystV(h.PageName);
+    }
+    ReadValue(h.Checksum);
+    ReadValue(h.DataStart);
+    ReadValue(h.IndexStart);
+}
+
+void TPlasmaFileStream::ReadKeyIndex() {
+    SetPosition(Header.IndexStart);
+    uint32_t groupCount = 0;
+    ReadValue(groupCount);
+    const bool mystV = IsMystVFamily(Header.Version);
+    const size_t minGroup = (mystV || Header.MajorVersion == kMajorVersionLive) ? 11 : 6;
+    Folders.clear();
+    Folders.reserve(
+        static_cast<size_t>(std::min<uint64_t>(groupCount, static_cast<uint64_t>(Remaining()) / minGroup)));
+    for (uint32_t i = 0; i < groupCount && !AtEnd(); ++i) {
+        TPRPFolder folder;
+        if (mystV)
+            ReadKeyGroupMystV(folder);
+        else
+            ReadKeyGroupUru(folder);
+        Folders.push_back(std::move(folder));
+    }
+}
+
+void TPlasmaFileStream::ReadKeyGroupUru(TPRPFolder& folder) {
+    ReadValue(folder.ClassType);
+    const bool live = Header.MajorVersion == kMajorVersionLive;
+    if (live) {
+        ReadValue(folder.DataLength);
+        ReadValue(folder.GroupFlags);
+    }
+    readKeyGroupEntries(
+        *this, folder, [this](TPRPObjectDesc& key) { ReadKeyUru(key); },
+        kMinUruKey + (live ? 4 : 0) + kEntryTail);
+}
+
+void TPlasmaFileStream::ReadKeyGroupMystV(TPRPFolder& folder) {
+    ReadValue(folder.ClassType);
+    ReadValue(folder.DataLength);
+    ReadValue(folder.GroupFlags);
+    readKeyGroupEntries(
+        *this, folder, [this](TPRPObjectDesc& key) { ReadKeyMystV(key); }, kMinMystVKey + kEntryTail);
+}
+
+void TPlasmaFileStream::ReadKey(TPRPObjectDesc& key) {
+    if (IsUruFamily(Header.Version))
+        ReadKeyUru(key);
+    else if (IsMystVFamily(Header.Version))
+        ReadKeyMystV(key);
+}
+
+void TPlasmaFileStream::ReadKeyUru(TPRPObjectDesc& key) {
+    readKeyUruLayout(*this, Header.MajorVersion == kMajorVersionLive, key);
+}
+
+void TPlasmaFileStream::ReadKeyMystV(TPRPObjectDesc& key) {
+    readKeyMystVLayout(*this, key);
+}
+
+void TPlasmaFileStream::ReadSafeStringUru(std::string& s) {
+    s = readUruString(*this);
+}
+
+void TPlasmaFileStream::ReadSafeStringMystV(std::string& s) {
+    s = readQuorbelString(*this);
+}
+
+void TPlasmaFileStream::GetPageInfo(TPRPFile& page) {
+    page.Header = Header;
+    page.FolderCount = static_cast<int32_t>(Folders.size());
+    page.Folders = Folders;
+}
+
+void TPlasmaFileStream::SetVersionByIndex(int index) {
+    static const int16_t versions[] = {5, 5, 6, 6, 6, 9, 7};
+    if (index == -1)
+        Header.Version = 0;
+    else if (index >= 0 && index < 7)
+        Header.Version = static_cast<uint16_t>(versions[index]);
+}
+
+void TPlasmaFileStream::WriteSafeString(const std::string& s) {
+    if (IsUruFamily(Header.Version))
+        WriteSafeStringUru(s);
+    else if (IsMystVFamily(Header.Version))
+        WriteSafeStringMystV(s);
+}
+
+void TPlasmaFileStream::WriteSafeStringUru(const std::string& s) {
+    const size_t length = s.size() & 0x0FFF;
+    WriteValue(static_cast<uint16_t>(0xF000 + length));
+    const std::string stored = InvertString(s.substr(0, length));
+    WriteBuffer(stored.data(), stored.size());
+}
+
+void TPlasmaFileStream::WriteSafeStringMystV(const std::string& s) {
+    const size_t length = s.size() & 0xFFFF;
+    WriteValue(static_cast<uint16_t>(length));
+    const std::string stored = QuorbelXorString(s.substr(0, length));
+    WriteBuffer(stored.data(), stored.size());
+}
+
+void TPlasmaFileStream::ApplyTemplate(const std::string& templatePath) {
+    (void)templatePath;
+}
+
+// ---- TPlasmaStream
+
+bool TPlasmaStream::ReadKeyPresent() {
+    if (!IsUruFamily(Header.Version)) return true;
+    uint8_t present = 0;
+    ReadValue(present);
+    return present != 0;
+}
+
+void TPlasmaStream::ReadKey(TPRPObjectDesc& key) {
+    if (IsUruFamily(Header.Version))
+        ReadKeyUru(key);
+    else if (IsMystVFamily(Header.Version))
+        ReadKeyMystV(key);
+}
+
+void TPlasmaStream::ReadKeyUru(TPRPObjectDesc& key) {
+    readKeyUruLayout(*this, Header.MajorVersion == kMajorVersionLive, key);
+}
+
+void TPlasmaStream::ReadKeyMystV(TPRPObjectDesc& key) {
+    readKeyMystVLayout(*this, key);
+}
+
+void TPlasmaStream::ReadSafeString(std::string& s) {
+    if (IsUruFamily(Header.Version))
+        ReadSafeStringUru(s);
+    else if (IsMystVFamily(Header.Version))
+        ReadSafeStringMystV(s);
+    else
+        s.clear();
+}
+
+void TPlasmaStream::ReadSafeStringUru(std::string& s) {
+    s = readUruString(*this);
+}
+
+void TPlasmaStream::ReadSafeStringMystV(std::string& s) {
+    s = readQuorbelString(*this);
+}
+
+void TPlasmaStream::ReadSafeWString(std::u16string& ws) {
+    ReadSafeWStringUru(ws);
+}
+
+void TPlasmaStream::ReadSafeWStringUru(std::u16string& ws) {
+    uint16_t word = 0;
+    ReadValue(word);
+    const size_t count = std::min<size_t>(word & 0x0FFF, static_cast<size_t>(Remaining() / 2));
+    ws.assign(count, u'\0');
+    if (count > 0) Read(ws.data(), count * 2);
+    if ((word >> 12) == 15) ws = InvertWideString(ws);
+    uint16_t terminator = 0;
+    ReadValue(terminator);
+}
+
+void TPlasmaStream::ReadString32(std::string& s) {
+    uint32_t length = 0;
+    ReadValue(length);
+    s = readBytes(*this, length);
+}
+
+void TPlasmaStream::ReadKeyRef(TPRPObjectDesc& key) {
+    if (ReadKeyPresent()) ReadKey(key);
+}
+
+size_t TPlasmaStream::MinKeyRefSize() const {
+    return IsMystVFamily(Header.Version) ? kMinMystVKey : 1;
+}
+
+uint32_t TPlasmaStream::CapCount(uint32_t count, size_t minItemSize) {
+    const uint64_t fits = static_cast<uint64_t>(Remaining()) / std::max<size_t>(1, minItemSize);
+    return static_cast<uint32_t>(std::min<uint64_t>(count, fits));
+}
+
+std::vector<TPRPObjectDesc> TPlasmaStream::ReadKeyRefs() {
+    uint32_t count = 0;
+    ReadValue(count);
+    count = CapCount(count, MinKeyRefSize());
+    std::vector<TPRPObjectDesc> keys;
+    keys.reserve(count);
+    const bool consumesBytes = IsUruFamily(Header.Version) || IsMystVFamily(Header.Version);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (consumesBytes && AtEnd()) break;
+        TPRPObjectDesc key;
+        ReadKeyRef(key);
+        keys.push_back(std::move(key));
+    }
+    return keys;
+}
+
+void ExtractObjectData(const TPRPFileObject& entry, TPlasmaStream& body, TPRPObjectDesc& ownKey) {
+    if (entry.Size == 0) throw EInOutError("Object data is empty!");
+    TPlasmaStream scratch;
+    {
+        TFileStream file(entry.FileName, TFileMode::fmOpenRead);
+        file.SetPosition(entry.Offset);
+        scratch.CopyFrom(file, entry.Size);
+    }
+    scratch.SetPosition(0);
+    uint16_t classIndex = 0;
+    scratch.ReadValue(classIndex);
+    scratch.Header.Version = entry.Version;
+    scratch.Header.MajorVersion = static_cast<uint16_t>(entry.MajorVersion);
+    scratch.ReadKey(ownKey);
+    const int64_t left = scratch.Remaining();
+    if (left > 0) body.CopyFrom(scratch, left);
+    body.SetPosition(0);
+}
+
+void ReadVector3(TStream& stream, TVector3& v) {
+    stream.ReadValue(v.X);
+    stream.ReadValue(v.Y);
+    stream.ReadValue(v.Z);
+}
+
+void ReadColorRGBA(TStream& stream, TColorRGBA& c) {
+    stream.ReadValue(c.R);
+    stream.ReadValue(c.G);
+    stream.ReadValue(c.B);
+    stream.ReadValue(c.A);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Exception classes of the page file model. Each carries the message the user sees.
+#include <stdexcept>
+#include <string>
+
+class Exception : public std::runtime_error {
+public:
+    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Input/output failures: missing class tables, "Object data is empty!".
+class EInOutError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class EStreamError : public Exception {
+public:
+    using Exception::Exception;
+};
+class EFOpenError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+class EFCreateError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+class EReadError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+class EWriteError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+
+// A text that should have been a number.
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};

@@ -1,0 +1,218 @@
+#pragma once
+// The page file model: records of a loaded page, the page file stream, the object stream with its
+// field readers, the two string encodings and the class tables.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Errors.h"
+#include "Streams.h"
+
+// ---- Format version codes
+
+constexpr uint16_t kVersionUru = 5;
+constexpr uint16_t kVersionMystV = 6;
+constexpr uint16_t kVersionLive = 7;
+constexpr uint16_t kVersionHexIsle = 9;
+constexpr uint16_t kMajorVersionLive = 70;
+
+// True for the Myst V / Hex Isle family; every other code is treated as the Uru / Live family.
+inline bool IsMystVFamily(uint16_t version) {
+    return version == kVersionMystV || version == kVersionHexIsle;
+}
+inline bool IsUruFamily(uint16_t version) {
+    return version == kVersionUru || version == kVersionLive;
+}
+// "Uru", "Myst V", "Live", "Hex Isle"; empty for other codes.
+std::string FamilyName(uint16_t version);
+
+// ---- Records
+
+// Location flag bits of headers and keys.
+constexpr uint16_t kLocalOnly = 0x01;
+constexpr uint16_t kVolatile = 0x02;
+constexpr uint16_t kReserved = 0x04;
+constexpr uint16_t kBuiltIn = 0x08;
+constexpr uint16_t kItinerant = 0x10;
+// Page flag bits of Uru headers.
+constexpr uint32_t kPartialPatchFile = 0x01;
+constexpr uint32_t kBasicChecksum = 0x08;
+constexpr uint32_t kPatchHeaderOnly = 0x10;
+
+struct TPRPFileHeader {
+    uint16_t Version = 0;
+    uint16_t PageNumber = 0;
+    uint16_t SeqPrefix = 0;
+    uint16_t LocationFlags = 0;
+    std::string AgeName;
+    std::string District;
+    std::string PageName;
+    uint32_t Checksum = 0;
+    uint32_t DataStart = 0;
+    uint32_t IndexStart = 0;
+    uint16_t MajorVersion = 0;
+    uint16_t MinorVersion = 0;
+    uint32_t ReleaseVersion = 0;
+    uint32_t PageFlags = 0;
+};
+
+struct TPRPObjectDesc {
+    uint8_t ContentsFlags = 0;
+    uint16_t PageNumber = 0;
+    uint16_t SeqPrefix = 0;
+    uint8_t LoadMask = 0;
+    uint16_t ClassType = 0;
+    std::string Name;
+    uint16_t LocationFlags = 0;
+    uint32_t CloneID = 0;
+    uint32_t ClonePlayerID = 0;
+    uint32_t ObjectID = 0;
+    uint8_t NewLoadMask = 0;
+};
+
+struct TPRPFileObject {
+    TPRPObjectDesc Desc;
+    uint32_t Offset = 0;
+    uint32_t Size = 0;
+    std::string FileName;
+    uint16_t Version = 0; // 0: the entry holds no object
+    uint32_t MajorVersion = 0;
+};
+
+struct TPRPFolder {
+    uint16_t ClassType = 0;
+    uint32_t Count = 0;
+    std::vector<TPRPFileObject> Objects;
+    uint32_t DataLength = 0;
+    uint8_t GroupFlags = 0;
+};
+
+struct TPRPFile {
+    std::string FileName;
+    TPRPFileHeader Header;
+    int32_t FolderCount = 0;
+    std::vector<TPRPFolder> Folders;
+};
+
+struct TPRPDef {
+    uint16_t ClassId = 0;
+    int32_t ImageIndex = 0;
+    std::string Name;
+};
+using TPRPDefs = std::vector<TPRPDef>;
+
+// Stored location words -> adjusted page number: the low word less 1 when the high word is 0xFFFF,
+// otherwise less 33, wrapping in 16 bits.
+uint16_t AdjustPageNumber(uint16_t storedLow, uint16_t seqPrefix);
+// The inverse: the low word as stored.
+uint16_t StoredLocationLow(uint16_t pageNumber, uint16_t seqPrefix);
+
+// ---- String encodings
+
+// The fixed key of the Myst V / Hex Isle string encoding.
+extern const char kQuorbelKey[8];
+
+std::string InvertString(const std::string& s);
+std::u16string InvertWideString(const std::u16string& ws);
+std::string QuorbelXorString(const std::string& s);
+// Two upper-case hexadecimal digits, high first; a non-digit counts as described in the tests.
+uint8_t HexPairToByte(const char* s);
+uint8_t HexPairToByte(const std::string& s);
+
+// ---- Page file stream
+
+class TPlasmaFileStream : public TFileStream {
+public:
+    TPlasmaFileStream(const std::string& fileName, TFileMode mode) : TFileStream(fileName, mode) {}
+
+    TPRPFileHeader Header;
+    std::vector<TPRPFolder> Folders;
+
+    void ReadPageHeader();
+    void ReadKeyIndex();
+    void ReadKeyGroupUru(TPRPFolder& folder);
+    void ReadKeyGroupMystV(TPRPFolder& folder);
+    void ReadKey(TPRPObjectDesc& key);
+    void ReadKeyUru(TPRPObjectDesc& key);
+    void ReadKeyMystV(TPRPObjectDesc& key);
+    void ReadSafeStringUru(std::string& s);
+    void ReadSafeStringMystV(std::string& s);
+    void GetPageInfo(TPRPFile& page);
+    void SetVersionByIndex(int index);
+
+    void WriteSafeString(const std::string& s);
+    void WriteSafeStringUru(const std::string& s);
+    void WriteSafeStringMystV(const std::string& s);
+    // Takes the template's path; a new page is created empty, so nothing is read or written.
+    void ApplyTemplate(const std::string& templatePath);
+};
+
+// ---- Object stream
+
+class TPlasmaStream : public TMemoryStream {
+public:
+    TPlasmaStream() = default;
+    explicit TPlasmaStream(std::vector<uint8_t> bytes) : TMemoryStream(std::move(bytes)) {}
+
+    TPRPFileHeader Header; // only Version and MajorVersion are used
+
+    bool ReadKeyPresent();
+    void ReadKey(TPRPObjectDesc& key);
+    void ReadKeyUru(TPRPObjectDesc& key);
+    void ReadKeyMystV(TPRPObjectDesc& key);
+    void ReadSafeString(std::string& s);
+    void ReadSafeStringUru(std::string& s);
+    void ReadSafeStringMystV(std::string& s);
+    void ReadSafeWString(std::u16string& ws);
+    void ReadSafeWStringUru(std::u16string& ws);
+    void ReadString32(std::string& s);
+
+    // `key`: the present byte where the format has one, then the key; an absent key leaves `key` as it was.
+    void ReadKeyRef(TPRPObjectDesc& key);
+    // `keys(n)`: u32 count, then that many `key`s, each read into a cleared record. The count is capped at
+    // what the bytes left could hold and the loop stops at the end of the data.
+    std::vector<TPRPObjectDesc> ReadKeyRefs();
+    // The smallest number of bytes one stored `key` takes in this stream's format (at least 1).
+    size_t MinKeyRefSize() const;
+    // A stored count capped at the number of items of at least minItemSize bytes the bytes left could hold.
+    uint32_t CapCount(uint32_t count, size_t minItemSize);
+};
+
+// Copies one object's stored bytes out of its page file: the body (after the class index and own key)
+// goes into `body` at its position and `body` is rewound. Raises "Object data is empty!" for size 0.
+void ExtractObjectData(const TPRPFileObject& entry, TPlasmaStream& body, TPRPObjectDesc& ownKey);
+
+struct TVector3 {
+    float X = 0, Y = 0, Z = 0;
+};
+struct TColorRGBA {
+    float R = 0, G = 0, B = 0, A = 0;
+};
+void ReadVector3(TStream& stream, TVector3& v);
+void ReadColorRGBA(TStream& stream, TColorRGBA& c);
+
+// ---- Class tables
+
+extern TPRPDefs UruTypes;
+extern TPRPDefs M5Types;
+extern TPRPDefs LiveTypes;
+extern TPRPDefs HITypes;
+
+// The table of a format version code (Uru for 5 and any code without a table of its own).
+const TPRPDefs& ClassTableFor(uint16_t version);
+
+// Appends the rows of one class-table file ("004C<TAB>12|plTest" per line).
+void LoadClassTable(const std::string& fileName, TPRPDefs& table);
+// Reads "UruPRPTypes.dat", "M5PRPTypes.dat", "LivePRPTypes.dat" and "HIPRPTypes.dat" from programDir
+// (with a trailing separator) in that order; the first failure propagates and skips the rest.
+void LoadClassTables(const std::string& programDir);
+void ClearClassTables();
+
+std::string GetClassLabel(const TPRPObjectDesc& key, uint16_t version);
+int32_t GetClassImageIndex(const TPRPObjectDesc& key, uint16_t version);
+std::string GetObjectClassLabel(const TPRPFileObject& entry);
+int32_t GetObjectImageIndex(const TPRPFileObject& entry);
+int32_t GetClassTypeImageIndex(uint16_t classType, uint16_t version);
+
+// Four upper-case hexadecimal digits.
+std::string HexWord(uint16_t value);

@@ -1,0 +1,214 @@
+#include "Streams.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr size_t kFileBufferSize = 64 * 1024;
+
+std::string systemMessage(int error) {
+    return std::strerror(error);
+}
+} // namespace
+
+int64_t TStream::Remaining() {
+    return std::max<int64_t>(0, Size() - Position());
+}
+
+void TStream::ReadBuffer(void* buffer, size_t count) {
+    if (count != 0 && Read(buffer, count) != count) throw EReadError("Stream read error");
+}
+
+void TStream::WriteBuffer(const void* buffer, size_t count) {
+    if (count != 0 && Write(buffer, count) != count) throw EWriteError("Stream write error");
+}
+
+int64_t TStream::CopyFrom(TStream& source, int64_t count) {
+    if (count == 0) {
+        source.SetPosition(0);
+        count = source.Size();
+    }
+    // Never allocate more than the source can deliver.
+    if (count < 0 || count > source.Remaining()) throw EReadError("Stream read error");
+    std::vector<uint8_t> chunk(static_cast<size_t>(std::min<int64_t>(count, 1 << 20)));
+    int64_t left = count;
+    while (left > 0) {
+        const size_t n = static_cast<size_t>(std::min<int64_t>(left, static_cast<int64_t>(chunk.size())));
+        source.ReadBuffer(chunk.data(), n);
+        WriteBuffer(chunk.data(), n);
+        left -= static_cast<int64_t>(n);
+    }
+    return count;
+}
+
+// ---- TMemoryStream
+
+size_t TMemoryStream::Read(void* buffer, size_t count) {
+    const int64_t size = Size();
+    if (position_ >= size || count == 0) return 0;
+    const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), size - position_));
+    std::memcpy(buffer, data_.data() + position_, n);
+    position_ += static_cast<int64_t>(n);
+    return n;
+}
+
+size_t TMemoryStream::Write(const void* buffer, size_t count) {
+    if (count == 0) return 0;
+    const size_t end = static_cast<size_t>(position_) + count;
+    if (end > data_.size()) data_.resize(end);
+    std::memcpy(data_.data() + position_, buffer, count);
+    position_ = static_cast<int64_t>(end);
+    return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+    switch (origin) {
+    case TSeekOrigin::soBeginning:
+        position_ = offset;
+        break;
+    case TSeekOrigin::soCurrent:
+        position_ += offset;
+        break;
+    case TSeekOrigin::soEnd:
+        position_ = Size() + offset;
+        break;
+    }
+    if (position_ < 0) position_ = 0;
+    return position_;
+}
+
+void TMemoryStream::SetSize(int64_t size) {
+    data_.resize(static_cast<size_t>(std::max<int64_t>(0, size)));
+    if (position_ > size) position_ = size;
+}
+
+void TMemoryStream::Clear() {
+    data_.clear();
+    position_ = 0;
+}
+
+// ---- TFileStream
+
+TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName) {
+    int flags = O_RDONLY;
+    if (mode == TFileMode::fmOpenReadWrite)
+        flags = O_RDWR;
+    else if (mode == TFileMode::fmCreate)
+        flags = O_RDWR | O_CREAT | O_TRUNC;
+    handle_ = ::open(fileName.c_str(), flags | O_CLOEXEC, 0644);
+    if (handle_ < 0) {
+        const int error = errno;
+        if (mode == TFileMode::fmCreate)
+            throw EFCreateError("Cannot create file \"" + fileName + "\". " + systemMessage(error));
+        throw EFOpenError("Cannot open file \"" + fileName + "\". " + systemMessage(error));
+    }
+    struct stat info {};
+    if (::fstat(handle_, &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            ::close(handle_);
+            handle_ = -1;
+            throw EFOpenError("Cannot open file \"" + fileName + "\". " + systemMessage(EISDIR));
+        }
+        fileSize_ = info.st_size;
+    }
+}
+
+TFileStream::~TFileStream() {
+    try {
+        flushWrites();
+    } catch (...) {
+    }
+    if (handle_ >= 0) ::close(handle_);
+}
+
+void TFileStream::dropReadBuffer() {
+    readBufferLength_ = 0;
+}
+
+void TFileStream::flushWrites() {
+    size_t done = 0;
+    while (done < writeBuffer_.size()) {
+        const ssize_t n = ::pwrite(handle_, writeBuffer_.data() + done, writeBuffer_.size() - done,
+                                   writeBufferStart_ + static_cast<int64_t>(done));
+        if (n <= 0) {
+            if (n < 0 && errno == EINTR) continue;
+            writeBuffer_.clear();
+            throw EWriteError("Stream write error");
+        }
+        done += static_cast<size_t>(n);
+    }
+    writeBuffer_.clear();
+}
+
+size_t TFileStream::Read(void* buffer, size_t count) {
+    if (!writeBuffer_.empty()) flushWrites();
+    auto* out = static_cast<uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < count && position_ < fileSize_) {
+        const bool inBuffer = position_ >= readBufferStart_ &&
+                              position_ < readBufferStart_ + static_cast<int64_t>(readBufferLength_);
+        if (!inBuffer) {
+            const size_t want = count - done;
+            if (want >= kFileBufferSize) {
+                // Large reads bypass the buffer.
+                const ssize_t n = ::pread(handle_, out + done, want, position_);
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                done += static_cast<size_t>(n);
+                position_ += n;
+                continue;
+            }
+            readBuffer_.resize(kFileBufferSize);
+            ssize_t n;
+            do {
+                n = ::pread(handle_, readBuffer_.data(), kFileBufferSize, position_);
+            } while (n < 0 && errno == EINTR);
+            if (n <= 0) break;
+            readBufferStart_ = position_;
+            readBufferLength_ = static_cast<size_t>(n);
+        }
+        const size_t offset = static_cast<size_t>(position_ - readBufferStart_);
+        const size_t n = std::min(count - done, readBufferLength_ - offset);
+        std::memcpy(out + done, readBuffer_.data() + offset, n);
+        done += n;
+        position_ += static_cast<int64_t>(n);
+    }
+    return done;
+}
+
+size_t TFileStream::Write(const void* buffer, size_t count) {
+    if (count == 0) return 0;
+    dropReadBuffer();
+    if (!writeBuffer_.empty() && writeBufferStart_ + static_cast<int64_t>(writeBuffer_.size()) != position_)
+        flushWrites();
+    if (writeBuffer_.empty()) writeBufferStart_ = position_;
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    writeBuffer_.insert(writeBuffer_.end(), bytes, bytes + count);
+    position_ += static_cast<int64_t>(count);
+    fileSize_ = std::max(fileSize_, position_);
+    if (writeBuffer_.size() >= kFileBufferSize) flushWrites();
+    return count;
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+    switch (origin) {
+    case TSeekOrigin::soBeginning:
+        position_ = offset;
+        break;
+    case TSeekOrigin::soCurrent:
+        position_ += offset;
+        break;
+    case TSeekOrigin::soEnd:
+        position_ = fileSize_ + offset;
+        break;
+    }
+    if (position_ < 0) position_ = 0;
+    return position_;
+}
+
+int64_t TFileStream::Size() {
+    return fileSize_;
+}

@@ -1,0 +1,345 @@
+// Reading page headers, key indexes and objects in all four format families.
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+
+using namespace testpages;
+
+namespace {
+
+struct FamilyRow {
+    uint16_t version;
+    uint16_t expectedVersion;
+    uint16_t expectedMajor;
+    bool hasDistrict;
+};
+
+class PageFamilies : public ::testing::TestWithParam<FamilyRow> {
+protected:
+    TempFolder folder;
+};
+
+const FamilyRow kFamilies[] = {
+    {kVersionUru, 5, 63, true},
+    {kVersionMystV, 6, 0, false},
+    {kVersionLive, 7, 70, false},
+    {kVersionHexIsle, 9, 0, false},
+};
+
+} // namespace
+
+TEST_P(PageFamilies, HeaderIndexAndObjectsReadBack) {
+    const FamilyRow row = GetParam();
+    const TestPage source = samplePage(row.version);
+    PageLayout layout;
+    const std::string path = folder.write("page.prp", buildPage(source, &layout));
+    const TPRPFile page = loadPage(path);
+
+    const TPRPFileHeader& h = page.Header;
+    EXPECT_EQ(h.Version, row.expectedVersion);
+    EXPECT_EQ(h.MajorVersion, row.expectedMajor);
+    EXPECT_EQ(h.PageNumber, 3);
+    EXPECT_EQ(h.SeqPrefix, 0x0010);
+    EXPECT_EQ(h.AgeName, "Garden");
+    EXPECT_EQ(h.PageName, "Meadow");
+    EXPECT_EQ(h.District, row.hasDistrict ? "District" : "");
+    EXPECT_EQ(h.Checksum, 0x12345678u);
+    EXPECT_EQ(h.DataStart, layout.dataStart);
+    EXPECT_EQ(h.IndexStart, layout.indexStart);
+    if (row.version == kVersionUru) {
+        EXPECT_EQ(h.MinorVersion, 11);
+        EXPECT_EQ(h.PageFlags, 8u);
+    } else if (row.version != kVersionLive) {
+        EXPECT_EQ(h.MinorVersion, 0);
+        EXPECT_EQ(h.PageFlags, 0u);
+        EXPECT_EQ(h.ReleaseVersion, 0u);
+    }
+
+    ASSERT_EQ(page.FolderCount, 3);
+    ASSERT_EQ(page.Folders.size(), 3u);
+    EXPECT_EQ(page.Folders[0].ClassType, 0);
+    EXPECT_EQ(page.Folders[1].ClassType, 1);
+    EXPECT_EQ(page.Folders[2].ClassType, 4);
+    const bool extras = IsMystVFamily(row.version) || row.version == kVersionLive;
+    EXPECT_EQ(page.Folders[0].DataLength, extras ? 100u : 0u);
+    EXPECT_EQ(page.Folders[1].GroupFlags, extras ? 1 : 0);
+
+    size_t rangeIndex = 0;
+    for (size_t g = 0; g < page.Folders.size(); ++g) {
+        const TPRPFolder& folderRecord = page.Folders[g];
+        ASSERT_EQ(folderRecord.Count, source.groups[g].objects.size());
+        ASSERT_EQ(folderRecord.Objects.size(), folderRecord.Count);
+        for (size_t i = 0; i < folderRecord.Objects.size(); ++i, ++rangeIndex) {
+            const TPRPFileObject& entry = folderRecord.Objects[i];
+            const TestObject& written = source.groups[g].objects[i];
+            EXPECT_EQ(entry.Desc.Name, written.key.Name);
+            EXPECT_EQ(entry.Desc.ClassType, source.groups[g].classType);
+            EXPECT_EQ(entry.Desc.PageNumber, 3);
+            EXPECT_EQ(entry.Desc.ObjectID, written.key.ObjectID);
+            EXPECT_EQ(entry.Desc.CloneID, written.key.CloneID);
+            EXPECT_EQ(entry.Desc.NewLoadMask, written.key.NewLoadMask);
+            EXPECT_EQ(entry.Offset, layout.objectRanges[rangeIndex].first);
+            EXPECT_EQ(entry.Size, layout.objectRanges[rangeIndex].second);
+
+            TPlasmaStream body;
+            TPRPObjectDesc ownKey;
+            ExtractObjectData(entry, body, ownKey);
+            EXPECT_EQ(ownKey.Name, written.key.Name);
+            EXPECT_EQ(body.Bytes(), written.body);
+            EXPECT_EQ(body.Position(), 0);
+        }
+    }
+}
+
+TEST_P(PageFamilies, SceneNodeBodyKeysDecodeThroughTheObjectStream) {
+    const FamilyRow row = GetParam();
+    const std::string path = folder.write("page.prp", buildPage(samplePage(row.version)));
+    const TPRPFile page = loadPage(path);
+    const TPRPFileObject& node = page.Folders[0].Objects[0];
+    TPlasmaStream body;
+    body.Header.Version = node.Version;
+    body.Header.MajorVersion = static_cast<uint16_t>(node.MajorVersion);
+    TPRPObjectDesc ownKey;
+    ExtractObjectData(node, body, ownKey);
+    body.Header.Version = node.Version;
+    body.Header.MajorVersion = static_cast<uint16_t>(node.MajorVersion);
+    const auto first = body.ReadKeyRefs();
+    const auto second = body.ReadKeyRefs();
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first[0].Name, "Rock");
+    EXPECT_EQ(first[1].Name, "Tree");
+    EXPECT_EQ(first[1].ClassType, 1);
+    EXPECT_TRUE(second.empty());
+    EXPECT_TRUE(body.AtEnd());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFamilies, PageFamilies, ::testing::ValuesIn(kFamilies),
+                         [](const auto& info) { return "Version" + std::to_string(info.param.version); });
+
+TEST(HeaderDecision, VersionAndSecondWordChooseTheLayout) {
+    TempFolder folder;
+    struct Row {
+        uint16_t first, second;
+        uint16_t version, major;
+    } rows[] = {
+        {5, 0, 5, 0},  // 5 is Uru whatever the second word
+        {6, 0, 7, 70}, // second word 0: Live
+        {3, 0, 7, 70}, // Live whatever the first word
+        {6, 2, 6, 0},  // Myst V
+        {9, 1, 9, 0},  // Hex Isle
+        {3, 1, 3, 0},  // unknown code keeps its value, Myst V header layout
+    };
+    for (const Row& row : rows) {
+        ByteWriter w;
+        w.u16(row.first).u16(row.second);
+        if (row.first == 5)
+            w.u16(33).u16(0).u16(0).uruString("A").uruString("D").uruString("P").u16(0).u16(12).u32(0).u32(0);
+        else if (row.second == 0)
+            w.u16(33).u16(0).u16(0).uruString("A").uruString("P").u16(12);
+        else {
+            for (int i = 0; i < row.second; ++i)
+                w.u32(0xFFFFFFFF);
+            w.u16(33).u16(0).u8(0x10).quorbelString("A").quorbelString("P");
+        }
+        w.u32(1).u32(2).u32(3);
+        TPlasmaFileStream s(folder.write("h.prp", w.bytes), TFileMode::fmOpenRead);
+        s.ReadPageHeader();
+        SCOPED_TRACE(std::to_string(row.first) + "/" + std::to_string(row.second));
+        EXPECT_EQ(s.Header.Version, row.version);
+        EXPECT_EQ(s.Header.MajorVersion, row.major);
+        EXPECT_EQ(s.Header.AgeName, "A");
+        EXPECT_EQ(s.Header.PageName, "P");
+        EXPECT_EQ(s.Header.PageNumber, 0);
+        EXPECT_EQ(s.Header.IndexStart, 3u);
+    }
+}
+
+TEST(HeaderDecision, MystVTypeTableIsSkipped) {
+    TempFolder folder;
+    TestPage page = samplePage(kVersionMystV);
+    page.typeCount = 3;
+    page.locationFlags = kBuiltIn;
+    const TPRPFile read = loadPage(folder.write("p.prp", buildPage(page)));
+    EXPECT_EQ(read.Header.AgeName, "Garden");
+    EXPECT_EQ(read.Header.LocationFlags, kBuiltIn);
+    EXPECT_EQ(read.FolderCount, 3);
+}
+
+TEST(HeaderDecision, UnknownCodeReadsGroupsInUruLayoutAndNoKeysInObjects) {
+    TempFolder folder;
+    TestPage page = samplePage(3);
+    const TPRPFile read = loadPage(folder.write("p.prp", buildPage(page)));
+    ASSERT_EQ(read.Header.Version, 3);
+    ASSERT_EQ(read.FolderCount, 3);
+    EXPECT_EQ(read.Folders[1].Objects[0].Desc.Name, "Rock");
+    EXPECT_EQ(GetObjectClassLabel(read.Folders[1].Objects[0]).substr(0, 5), "??? [");
+
+    // Objects of such a page: the own key reads nothing, so the body starts right after the class index.
+    TPlasmaStream body;
+    TPRPObjectDesc ownKey;
+    ExtractObjectData(read.Folders[1].Objects[0], body, ownKey);
+    EXPECT_EQ(ownKey.Name, "");
+    EXPECT_EQ(body.Size(), read.Folders[1].Objects[0].Size - 2);
+}
+
+TEST(Location, AdjustmentWrapsInSixteenBits) {
+    EXPECT_EQ(AdjustPageNumber(0, 0xFFFF), 0xFFFF);
+    EXPECT_EQ(AdjustPageNumber(1, 0xFFFF), 0);
+    EXPECT_EQ(AdjustPageNumber(33, 0x10), 0);
+    EXPECT_EQ(AdjustPageNumber(32, 0x10), 0xFFFF);
+    EXPECT_EQ(AdjustPageNumber(0, 0), 0xFFDF);
+    for (uint16_t high : {0, 0x20, 0xFFFE, 0xFFFF})
+        for (uint16_t page : {0, 1, 32, 33, 0xFFFF})
+            EXPECT_EQ(AdjustPageNumber(StoredLocationLow(page, high), high), page);
+}
+
+TEST(Location, KeysAndHeadersAdjustAlike) {
+    TempFolder folder;
+    for (uint16_t version : {kVersionUru, kVersionMystV, kVersionLive, kVersionHexIsle}) {
+        TestPage page = samplePage(version);
+        page.seqPrefix = 0xFFFF;
+        page.pageNumber = 0xFFFF; // stored low word 0
+        for (auto& g : page.groups)
+            for (auto& o : g.objects) {
+                o.key.SeqPrefix = 0xFFFF;
+                o.storedLow = 0;
+            }
+        const TPRPFile read = loadPage(folder.write("p.prp", buildPage(page)));
+        EXPECT_EQ(read.Header.PageNumber, 0xFFFF);
+        EXPECT_EQ(read.Folders[1].Objects[0].Desc.PageNumber, read.Header.PageNumber);
+    }
+}
+
+TEST(KeyLayouts, LiveContentsByteOneTakesTheNextByte) {
+    TempFolder folder;
+    TestPage page = samplePage(kVersionLive);
+    TestObject& clone = page.groups[1].objects[1];
+    clone.key.ContentsFlags = 3; // stored as 1, then the real flags: load mask and clone ids follow
+    clone.key.LoadMask = 0x44;
+    clone.liveDoubleContents = true;
+    const Bytes bytes = buildPage(page);
+    const TPRPFile read = loadPage(folder.write("p.prp", bytes));
+    const TPRPObjectDesc& k = read.Folders[1].Objects[1].Desc;
+    EXPECT_EQ(k.ContentsFlags, 3);
+    EXPECT_EQ(k.LoadMask, 0x44);
+    EXPECT_EQ(k.CloneID, 7u);
+    EXPECT_EQ(k.ClonePlayerID, 9u);
+    EXPECT_EQ(k.Name, "Tree");
+    // The same bytes read as Uru (not Live) take the 1 as the flags and go astray.
+    TPlasmaStream key(Bytes(bytes.begin() + read.Folders[1].Objects[1].Offset + 2, bytes.end()));
+    key.Header.Version = kVersionLive;
+    TPRPObjectDesc uru;
+    key.ReadKey(uru);
+    EXPECT_NE(uru.Name, "Tree");
+}
+
+TEST(KeyLayouts, LoadMasksFollowTheContentsFlags) {
+    struct Row {
+        uint16_t version;
+        uint8_t flags;
+        size_t expectedSize;
+    } rows[] = {
+        {kVersionMystV, 0, 1 + 4 + 1 + 2 + 4 + 2 + 1},     {kVersionMystV, 1, 1 + 4 + 1 + 2 + 4 + 2 + 1},
+        {kVersionMystV, 2, 1 + 4 + 1 + 2 + 4 + 2 + 1 + 1}, {kVersionMystV, 4, 1 + 4 + 1 + 2 + 4 + 2 + 1 + 1},
+        {kVersionUru, 0, 1 + 4 + 2 + 2 + 2 + 1},           {kVersionUru, 2, 1 + 4 + 2 + 1 + 2 + 2 + 1},
+        {kVersionUru, 3, 1 + 4 + 2 + 1 + 2 + 2 + 1 + 8},
+    };
+    for (const Row& row : rows) {
+        TPRPObjectDesc k = makeKey(0x2B, "x");
+        k.ContentsFlags = row.flags;
+        k.LoadMask = 0x11;
+        k.NewLoadMask = 0x22;
+        k.CloneID = 5;
+        ByteWriter w(row.version);
+        w.key(k).u8(0xAB);
+        TPlasmaStream s(w.bytes);
+        s.Header.Version = row.version;
+        TPRPObjectDesc read;
+        s.ReadKey(read);
+        SCOPED_TRACE(std::to_string(row.version) + " flags " + std::to_string(row.flags));
+        EXPECT_EQ(s.Position(), static_cast<int64_t>(row.expectedSize));
+        EXPECT_EQ(read.Name, "x");
+        EXPECT_EQ(read.ClassType, 0x2B);
+        if (row.version == kVersionMystV)
+            EXPECT_EQ(read.NewLoadMask, (row.flags & 6) ? 0x22 : 0);
+        else
+            EXPECT_EQ(read.LoadMask, (row.flags & 2) ? 0x11 : 0);
+    }
+}
+
+TEST(KeyIndex, EmptyIndexAndEmptyGroups) {
+    TempFolder folder;
+    TestPage page = samplePage(kVersionUru);
+    page.groups = {};
+    EXPECT_EQ(loadPage(folder.write("a.prp", buildPage(page))).FolderCount, 0);
+    page.groups = {TestGroup{7, {}}};
+    const TPRPFile read = loadPage(folder.write("b.prp", buildPage(page)));
+    ASSERT_EQ(read.FolderCount, 1);
+    EXPECT_EQ(read.Folders[0].Count, 0u);
+    EXPECT_TRUE(read.Folders[0].Objects.empty());
+}
+
+TEST(ObjectExtraction, EmptySizeShortFileAndMissingFile) {
+    TempFolder folder;
+    const std::string path = folder.write("p.prp", buildPage(samplePage(kVersionUru)));
+    TPRPFile page = loadPage(path);
+    TPRPFileObject entry = page.Folders[1].Objects[0];
+    TPlasmaStream body;
+    TPRPObjectDesc key;
+
+    entry.Size = 0;
+    try {
+        ExtractObjectData(entry, body, key);
+        FAIL() << "expected an error";
+    } catch (const EInOutError& e) {
+        EXPECT_STREQ(e.what(), "Object data is empty!");
+    }
+
+    entry.Size = 0xFFFFFFF0; // far beyond the file: an error, and no huge allocation
+    EXPECT_THROW(ExtractObjectData(entry, body, key), EReadError);
+
+    entry = page.Folders[1].Objects[0];
+    entry.FileName = folder.file("missing.prp");
+    try {
+        ExtractObjectData(entry, body, key);
+        FAIL() << "expected an error";
+    } catch (const EFOpenError& e) {
+        EXPECT_NE(std::string(e.what()).find("missing.prp"), std::string::npos);
+    }
+}
+
+TEST(ObjectExtraction, ObjectEndingAfterItsKeyHasAnEmptyBody) {
+    TempFolder folder;
+    TPRPFile page = loadPage(folder.write("p.prp", buildPage(samplePage(kVersionHexIsle))));
+    TPlasmaStream body;
+    TPRPObjectDesc key;
+    ExtractObjectData(page.Folders[1].Objects[1], body, key);
+    EXPECT_EQ(body.Size(), 0);
+    EXPECT_EQ(key.Name, "Tree");
+    EXPECT_EQ(key.NewLoadMask, 0x5A);
+}
+
+TEST(PageFileStream, VersionSelectorPositions) {
+    TempFolder folder;
+    TPlasmaFileStream s(folder.file("n.prp"), TFileMode::fmCreate);
+    const int expected[] = {5, 5, 6, 6, 6, 9, 7};
+    for (int i = 0; i < 7; ++i) {
+        s.SetVersionByIndex(i);
+        EXPECT_EQ(s.Header.Version, expected[i]);
+    }
+    s.SetVersionByIndex(7);
+    EXPECT_EQ(s.Header.Version, 7);
+    s.SetVersionByIndex(-1);
+    EXPECT_EQ(s.Header.Version, 0);
+}
+
+TEST(PageFileStream, OpenAndCreateFailuresCarryTheFileName) {
+    TempFolder folder;
+    try {
+        TPlasmaFileStream s(folder.file("nope.prp"), TFileMode::fmOpenRead);
+        FAIL();
+    } catch (const EFOpenError& e) {
+        EXPECT_NE(std::string(e.what()).find("nope.prp"), std::string::npos);
+    }
+    EXPECT_THROW(TPlasmaFileStream(folder.file("no/such/dir.prp"), TFileMode::fmCreate), EFCreateError);
+}

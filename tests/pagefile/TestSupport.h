@@ -1,0 +1,21 @@
+#pragma once
+#include <filesystem>
+#include <string>
+
+#include "PageWriter.h"
+
+// A temporary folder removed with the fixture.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    // Writes the bytes to a file of this folder and returns its path.
+    std::string write(const std::string& name, const testpages::Bytes& bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Header, key index and page record of a page file, the way the page loader reads them.
+TPRPFile loadPage(const std::string& path);
