@@ -66,7 +66,11 @@ public:
     void LoadFromStream(QIODevice& device);
     using THexEditorCore::LoadFromStream;
     void LoadFromByteArray(const QByteArray& bytes) { LoadFromBuffer(bytes.constData(), bytes.size()); }
-    QByteArray Data() const { return QByteArray(reinterpret_cast<const char*>(bytes().data()), DataSize()); }
+    // Data[index]: one byte (bounds checked); SetData writes one without an undo record.
+    uint8_t Data(int32_t index) const { return GetData(index); }
+    QByteArray AllData() const {
+        return QByteArray(reinterpret_cast<const char*>(bytes().data()), DataSize());
+    }
 
     THexColors& Colors() { return m_colors; }
     const THexColors& Colors() const { return m_colors; }
