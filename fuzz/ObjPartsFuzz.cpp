@@ -3,7 +3,10 @@
 #include <functional>
 
 #include "MatrixBounds.h"
+#include "LayerParts.h"
+#include "LightParts.h"
 #include "SceneParts.h"
+#include "ShadowParts.h"
 
 namespace objpartsfuzz {
 
@@ -23,6 +26,13 @@ const std::function<void(TPlasmaStream&)> readers[] = {
     [](TPlasmaStream& s) { ReadDrawInterface(s); },
     [](TPlasmaStream& s) { ReadSimulationInterface(s); },
     [](TPlasmaStream& s) { ReadAudioInterface(s); },
+    [](TPlasmaStream& s) { ReadLayer(s); },
+    [](TPlasmaStream& s) { ReadMaterial(s); },
+    [](TPlasmaStream& s) { ReadSpotLight(s); },
+    [](TPlasmaStream& s) { ReadLimitedDirLight(s); },
+    [](TPlasmaStream& s) { ReadShadowCaster(s); },
+    [](TPlasmaStream& s) { ReadShadowMaster(s); },
+    [](TPlasmaStream& s) { ReadImageLibMod(s); },
 };
 } // namespace
 

@@ -82,6 +82,44 @@ ByteWriter body(int reader, uint16_t version, uint16_t major) {
         objInterface(w);
         w.keyRef(&b);
         break;
+    case 11:
+        synched(w);
+        w.keyRef(&a).u32(1).u32(2).u32(3).u32(4).u32(5);
+        matrix(w);
+        for (int i = 0; i < 16; ++i)
+            w.f32(0.5f);
+        w.u32(0).f32(1).f32(0).f32(2).keyRef(&a).keyRef(nullptr).keyRef(&b);
+        matrix(w);
+        break;
+    case 12:
+        synched(w);
+        w.u32(1).u32(2).u32(2).u32(1).keyRef(&a).keyRef(&b).keyRef(&a);
+        break;
+    case 13:
+    case 14:
+        synched(w);
+        objInterface(w);
+        for (int i = 0; i < 12; ++i)
+            w.f32(0.5f);
+        for (int i = 0; i < 4; ++i)
+            matrix(w);
+        w.keyRef(&a).keyRef(nullptr).keyRef(&b).keyRefs({a});
+        for (int i = 0; i < 7; ++i)
+            w.f32(1);
+        break;
+    case 15:
+        synched(w);
+        w.u32(1).u32(3).u8(6).f32(1).f32(2).f32(3);
+        break;
+    case 16:
+        synched(w);
+        objInterface(w);
+        w.f32(1).f32(2).f32(3).u32(4).u32(5).f32(6);
+        break;
+    case 17:
+        synched(w);
+        w.u32(0).keyRefs({a, b});
+        break;
     }
     return w;
 }
