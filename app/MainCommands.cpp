@@ -2,9 +2,27 @@
 // raw object and image export, page convert.
 #include "MainUnit.h"
 
-void TMainForm::FileNewPRPExecute() {}
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTreeWidget>
 
-void TMainForm::ToolsStringConvExecute() {}
+#include "PRPProperties.h"
+#include "StringConvUnit.h"
+
+void TMainForm::FileNewPRPExecute() {
+    // Only the folder of the chosen path is used; the name comes from the page's own names.
+    SaveExportDialog->setWindowTitle(QString());
+    SaveExportDialog->setNameFilters({QStringLiteral("PRP Files (*.prp)"), QStringLiteral("All Files (*)")});
+    SaveExportDialog->selectFile(QStringLiteral("(Filename Unimportant)"));
+    if (ExecModal(*SaveExportDialog) != QDialog::Accepted || SaveExportDialog->selectedFiles().isEmpty())
+        return;
+    NewPRPFile(PropertiesDialog(), QFileInfo(SaveExportDialog->selectedFiles().constFirst()).absolutePath(),
+               ProgramDir);
+}
+
+void TMainForm::ToolsStringConvExecute() {
+    new TStringConv;
+}
 
 void TMainForm::ToolsConvertExecute() {}
 
@@ -12,4 +30,7 @@ void TMainForm::prpMenuSaveExecute() {}
 
 void TMainForm::prpMenuExportExecute() {}
 
-void TMainForm::prpMenuPropertiesExecute() {}
+void TMainForm::prpMenuPropertiesExecute() {
+    const QString page = NodePageFile(PRPTree->currentItem());
+    if (!page.isEmpty()) ShowPageProperties(PropertiesDialog(), page);
+}
