@@ -300,3 +300,22 @@ TEST(ViewerKitControls, ColourSwatchAndValueCombo) {
     combo.SelectValue(3);
     EXPECT_EQ(combo.currentIndex(), -1);
 }
+
+// Renders a scene object viewer; KESTRUM_SCREENSHOT_DIR keeps the picture for a look.
+TEST(SceneObjectViewer, RendersItsLinksAndTrees) {
+    OpenedWindows windows;
+    LoadClassTables(QCoreApplication::applicationDirPath().toStdString() + "/");
+    ByteWriter w(kVersionUru);
+    writeSynched(w, 0x10, {"Excl"});
+    const TPRPObjectDesc di = makeKey(22, "RockDI"), ci = makeKey(21, "RockCI");
+    w.keyRef(&di).keyRef(nullptr).keyRef(&ci).keyRef(nullptr);
+    w.keyRefs({makeKey(0x4B, "IfA"), makeKey(0x4B, "IfB")}).keyRefs({makeKey(0x4C, "Mod")});
+    w.keyRef(nullptr);
+    auto* form = openViewer(1, "Rock", w);
+    form->resize(320, 480);
+    const QImage picture = form->grab().toImage();
+    ClearClassTables();
+    EXPECT_EQ(picture.size(), QSize(320, 480));
+    if (const QByteArray dir = qgetenv("KESTRUM_SCREENSHOT_DIR"); !dir.isEmpty())
+        picture.save(QString::fromLocal8Bit(dir) + "/SceneObject.png");
+}
