@@ -55,11 +55,13 @@ void attach(QTreeWidget* tree, QTreeWidgetItem* parent, QTreeWidgetItem* node) {
     }
 }
 
-// The tree's text order: the user's locale-aware comparison.
+// The tree's text order: the user's locale-aware comparison. Under the bare C locale, which collates by
+// code point, the order of US English stands in, as a desktop user would expect it.
 QCollator& textCollator() {
     static QCollator collator = [] {
-        QCollator c;
-        c.setCaseSensitivity(Qt::CaseInsensitive);
+        const QLocale system = QLocale::system();
+        QCollator c(system.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                                    : system);
         return c;
     }();
     return collator;
