@@ -1,0 +1,219 @@
+#include "PRPExport.h"
+
+#include <QDir>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+std::string hex8(uint32_t value) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", value);
+    return text;
+}
+
+// A key in the Uru layout with the converted page's id and location flags. Clone ids are not carried,
+// so the contents flags keep only what the written bytes hold: the load-mask bit only with a load mask.
+void writeConvertedKey(TPlasmaFileStream& target, const TPRPObjectDesc& key, uint32_t pageId,
+                       uint16_t locationFlags) {
+    const bool withLoadMask = key.ContentsFlags == 2;
+    const uint8_t contents = withLoadMask ? 2 : static_cast<uint8_t>(key.ContentsFlags & ~3u);
+    target.WriteValue(contents);
+    target.WriteValue(pageId);
+    target.WriteValue(locationFlags);
+    if (withLoadMask) target.WriteValue(key.LoadMask);
+    target.WriteValue(key.ClassType);
+    target.WriteSafeString(key.Name);
+}
+
+} // namespace
+
+std::string SafeFileName(const std::string& name) {
+    std::string safe = name;
+    for (char& c : safe)
+        switch (c) {
+        case '*':
+        case '?':
+        case '<':
+        case '>':
+        case '"':
+        case '|':
+        case '/':
+        case '\\':
+        case ':':
+        case '\t':
+            c = '_';
+            break;
+        default:
+            break;
+        }
+    return safe;
+}
+
+// ---- Raw object export
+
+TSaveRequest RawExportRequest(const TPRPFileObject& entry) {
+    return {"Export raw PRP data", "Plasma Object File|*.po|All Files|*.*", "po",
+            SafeFileName(entry.Desc.Name) + "." + "po"};
+}
+
+void ExportRawObject(const TPRPFileObject& entry, const std::string& targetPath) {
+    TFileStream page(entry.FileName, TFileMode::fmOpenRead);
+    TFileStream target(targetPath, TFileMode::fmCreate);
+    page.SetPosition(entry.Offset);
+    if (entry.Size > 0) target.CopyFrom(page, entry.Size);
+}
+
+std::optional<std::string> SaveRawObject(const TPRPFileObject& entry, const TExportUi& ui) {
+    const std::optional<std::string> target = ui.ChooseSaveFile(RawExportRequest(entry));
+    if (!target) return std::nullopt;
+    ExportRawObject(entry, *target);
+    return target;
+}
+
+// ---- Image export
+
+TSaveRequest ImageExportRequest(const TPRPFileObject& entry) {
+    return {"Export Image", "Image Files|*.dds;*.jpg|All Files|*.*", "dds", SafeFileName(entry.Desc.Name)};
+}
+
+std::string ImageExportBase(const std::string& chosenPath) {
+    const size_t nameStart = chosenPath.find_last_of('/');
+    const size_t dot = chosenPath.find_last_of('.');
+    if (dot == std::string::npos || (nameStart != std::string::npos && dot < nameStart))
+        return chosenPath + ".";
+    return chosenPath.substr(0, dot + 1);
+}
+
+std::optional<TMipmapFiles>
+ExportTextureImage(const TPRPFileObject& entry,
+                   const std::function<std::optional<std::string>(const TSaveRequest&)>& choose) {
+    TPlasmaStream stream;
+    stream.Header.Version = entry.Version;
+    stream.Header.MajorVersion = static_cast<uint16_t>(entry.MajorVersion);
+    TPRPObjectDesc ownKey;
+    ExtractObjectData(entry, stream, ownKey);
+    TMipmapFiles files;
+    files.Header = ReadBitmapHeader(stream);
+    const std::optional<std::string> chosen = choose(ImageExportRequest(entry));
+    if (!chosen) return std::nullopt;
+    files.ColorFile = ImageExportBase(*chosen);
+    files.AlphaFile = files.ColorFile + "alpha.";
+    ReadMipmapBody(stream, files.Header, files.ColorFile, files.Texture, files.AlphaFile);
+    files.HasAlpha = !files.Texture.AlphaData.empty();
+    return files;
+}
+
+std::optional<TMipmapFiles> ExportImage(const TPRPFileObject& entry, const TExportUi& ui) {
+    try {
+        return ExportTextureImage(entry, ui.ChooseSaveFile);
+    } catch (const std::exception&) {
+        ui.ShowError(kImageExportError);
+        return std::nullopt;
+    }
+}
+
+// ---- Page convert
+
+uint32_t CurrentPageId(const TPRPFileHeader& header) {
+    return (static_cast<uint32_t>(header.SeqPrefix) << 16) + header.PageNumber + 33;
+}
+
+std::string PageIdPromptText(uint32_t currentId) {
+    return "Current PageID is: 0x" + hex8(currentId) + ".  New Value: (hex)";
+}
+
+uint32_t ParsePageId(const std::string& answer) {
+    std::string digits = answer;
+    if (digits.size() < 8) digits.resize(8, '\0'); // missing digits count as non-digits
+    uint32_t id = 0;
+    for (size_t i = 0; i < 8; i += 2)
+        id = id << 8 | HexPairToByte(digits.c_str() + i);
+    return id;
+}
+
+bool ConvertPageToUru(const std::string& sourcePath, const std::string& targetPath,
+                      const std::function<std::optional<std::string>(const std::string&, const std::string&,
+                                                                     const std::string&)>& askPageId) {
+    TPlasmaFileStream source(sourcePath, TFileMode::fmOpenRead);
+    source.ReadPageHeader();
+    source.ReadKeyIndex();
+    const TPRPFileHeader& from = source.Header;
+
+    const uint32_t current = CurrentPageId(from);
+    const std::optional<std::string> answer =
+        askPageId(kPageIdPromptTitle, PageIdPromptText(current), hex8(current));
+    if (!answer) return false;
+    const uint32_t pageId = ParsePageId(*answer);
+
+    TPlasmaFileStream target(targetPath, TFileMode::fmCreate);
+    target.SetVersionByIndex(0);
+    target.WriteValue<uint32_t>(5);
+    target.WriteValue(pageId);
+    target.WriteValue(from.LocationFlags);
+    target.WriteSafeString(from.AgeName);
+    target.WriteSafeString("District");
+    target.WriteSafeString(from.PageName);
+    target.WriteValue<uint16_t>(63);
+    target.WriteValue<uint16_t>(11);
+    target.WriteValue<uint32_t>(0);
+    target.WriteValue<uint32_t>(8);
+    const int64_t checksumAt = target.Position();
+    target.WriteValue<uint32_t>(0);
+    target.WriteValue(static_cast<uint32_t>(checksumAt + 12));
+    target.WriteValue<uint32_t>(0);
+
+    // Objects in index order: class index, the rewritten key, then the body as stored.
+    struct Placed {
+        uint32_t Offset = 0;
+        uint32_t Size = 0;
+    };
+    std::vector<std::vector<Placed>> placed(source.Folders.size());
+    for (size_t g = 0; g < source.Folders.size(); ++g)
+        for (const TPRPFileObject& entry : source.Folders[g].Objects) {
+            const int64_t start = target.Position();
+            target.WriteValue(entry.Desc.ClassType);
+            writeConvertedKey(target, entry.Desc, pageId, from.LocationFlags);
+            source.SetPosition(entry.Offset);
+            uint16_t classIndex = 0;
+            source.ReadValue(classIndex);
+            TPRPObjectDesc ownKey;
+            source.ReadKey(ownKey);
+            const int64_t skipped = source.Position() - entry.Offset;
+            if (static_cast<int64_t>(entry.Size) > skipped) target.CopyFrom(source, entry.Size - skipped);
+            // The size of what was written: the key's length changes with the layout.
+            placed[g].push_back(
+                {static_cast<uint32_t>(start), static_cast<uint32_t>(target.Position() - start)});
+        }
+
+    const int64_t indexStart = target.Position();
+    target.WriteValue(static_cast<uint32_t>(source.Folders.size()));
+    for (size_t g = 0; g < source.Folders.size(); ++g) {
+        const TPRPFolder& folder = source.Folders[g];
+        target.WriteValue(folder.ClassType);
+        target.WriteValue(static_cast<uint32_t>(folder.Objects.size()));
+        for (size_t i = 0; i < folder.Objects.size(); ++i) {
+            writeConvertedKey(target, folder.Objects[i].Desc, pageId, from.LocationFlags);
+            target.WriteValue(placed[g][i].Offset);
+            target.WriteValue(placed[g][i].Size);
+        }
+    }
+
+    const int64_t fileSize = target.Position();
+    target.SetPosition(checksumAt);
+    target.WriteValue(static_cast<uint32_t>(fileSize - checksumAt));
+    target.SetPosition(checksumAt + 8);
+    target.WriteValue(static_cast<uint32_t>(indexStart));
+    return true;
+}
+
+std::string ConvertOutputPath() {
+    return QDir(QDir::tempPath()).filePath("Temp.prp").toStdString();
+}
+
+std::optional<std::string> ConvertPage(const std::string& currentFile, const TExportUi& ui) {
+    const std::string target = ConvertOutputPath();
+    if (!ConvertPageToUru(currentFile, target, ui.InputQuery)) return std::nullopt;
+    ui.ShowInfo("The page was converted to " + target);
+    return target;
+}

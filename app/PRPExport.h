@@ -1,0 +1,77 @@
+#pragma once
+// Writing data out of loaded pages: an object's stored bytes to a ".po" file, a texture's image files,
+// and an Uru-layout copy of a page. The commands take their dialogs and messages from a TExportUi, so
+// the main window shows real ones and tests answer them directly.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "PRPClasses.h"
+#include "PRPTexture.h"
+
+// Replaces the characters a file name cannot hold (* ? < > " | / \ : and TAB) by "_".
+std::string SafeFileName(const std::string& name);
+
+// What the shared save dialog is asked to show. The filter is in "Description|*.ext|..." form.
+struct TSaveRequest {
+    std::string Title;
+    std::string Filter;
+    std::string DefaultExt;
+    std::string FileName;
+};
+
+// The dialogs and messages the export commands use.
+struct TExportUi {
+    // The chosen path, or nothing when the user cancels.
+    std::function<std::optional<std::string>(const TSaveRequest&)> ChooseSaveFile;
+    // A one-line prompt (title, text, default answer); nothing when the user cancels.
+    std::function<std::optional<std::string>(const std::string&, const std::string&, const std::string&)>
+        InputQuery;
+    std::function<void(const std::string&)> ShowError;
+    std::function<void(const std::string&)> ShowInfo;
+};
+
+// ---- Raw object export
+
+TSaveRequest RawExportRequest(const TPRPFileObject& entry);
+// Copies the entry's stored bytes exactly as they stand in its page. File errors propagate.
+void ExportRawObject(const TPRPFileObject& entry, const std::string& targetPath);
+// The Save command: asks for the target and exports. Returns the path written, nothing when cancelled.
+std::optional<std::string> SaveRawObject(const TPRPFileObject& entry, const TExportUi& ui);
+
+// ---- Image export
+
+inline const char* const kImageExportError = "Error exporting image!";
+
+TSaveRequest ImageExportRequest(const TPRPFileObject& entry);
+// The chosen path cut after the dot that begins its extension ("a/b.dds" -> "a/b."); a path without
+// extension gets the dot appended.
+std::string ImageExportBase(const std::string& chosenPath);
+// Reads the texture object, asks for the target and writes its image file(s). Nothing when cancelled;
+// any failure propagates.
+std::optional<TMipmapFiles>
+ExportTextureImage(const TPRPFileObject& entry,
+                   const std::function<std::optional<std::string>(const TSaveRequest&)>& choose);
+// The Export command: as above, every failure shown as "Error exporting image!".
+std::optional<TMipmapFiles> ExportImage(const TPRPFileObject& entry, const TExportUi& ui);
+
+// ---- Page convert
+
+inline const char* const kPageIdPromptTitle = "Set PageID";
+
+// The page id a page stores: sequence prefix in the high word, stored page number in the low word.
+uint32_t CurrentPageId(const TPRPFileHeader& header);
+std::string PageIdPromptText(uint32_t currentId);
+// Eight hexadecimal digits, most significant pair first, each pair read as HexPairToByte reads it.
+uint32_t ParsePageId(const std::string& answer);
+
+// Writes an Uru-layout copy of the source page to targetPath with the page id the prompt answers.
+// Returns false (writing nothing) when the prompt is cancelled. File errors propagate.
+bool ConvertPageToUru(const std::string& sourcePath, const std::string& targetPath,
+                      const std::function<std::optional<std::string>(const std::string&, const std::string&,
+                                                                     const std::string&)>& askPageId);
+// "Temp.prp" in the user's temporary folder.
+std::string ConvertOutputPath();
+// The convert command on the current page; tells the user where the copy went. Returns that path.
+std::optional<std::string> ConvertPage(const std::string& currentFile, const TExportUi& ui);

@@ -1,0 +1,414 @@
+// Raw object export, texture image export and the page convert, with the dialogs answered by the test.
+#include <QTemporaryDir>
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "PRPExport.h"
+#include "PageWriter.h"
+
+using namespace testpages;
+
+namespace {
+
+Bytes readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+bool exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+TPRPFile loadPage(const std::string& path) {
+    TPlasmaFileStream stream(path, TFileMode::fmOpenRead);
+    stream.ReadPageHeader();
+    stream.ReadKeyIndex();
+    TPRPFile page;
+    stream.GetPageInfo(page);
+    page.FileName = path;
+    for (auto& folder : page.Folders)
+        for (auto& entry : folder.Objects) {
+            entry.FileName = path;
+            entry.Version = page.Header.Version;
+            entry.MajorVersion = page.Header.MajorVersion;
+        }
+    return page;
+}
+
+Bytes objectBody(const TPRPFileObject& entry) {
+    TPlasmaStream body;
+    TPRPObjectDesc key;
+    ExtractObjectData(entry, body, key);
+    return body.Bytes();
+}
+
+// Texture object bodies.
+Bytes dxt1Texture() {
+    ByteWriter b;
+    b.u8(1).u8(2).u8(3).u16(0).u8(1).u8(0).u8(1).u32(0).u32(0); // bitmap header: DXT, DXT1
+    b.u32(4).u32(4).u32(0).u32(8).u8(1);
+    b.raw(Bytes{1, 2, 3, 4, 5, 6, 7, 8});
+    return b.bytes;
+}
+
+const Bytes kJpegColour = {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 0xFF, 0xD9};
+const Bytes kJpegAlpha = {0xFF, 0xD8, 0xFF, 0xE0, 9, 8, 0xFF, 0xD9};
+
+Bytes jpegTexture(const Bytes& alpha) {
+    ByteWriter b;
+    b.u8(1).u8(2).u8(3).u16(0).u8(2).u8(0).u32(0).u32(0); // bitmap header: JPEG
+    b.u32(8).u32(8).u32(0).u32(0).u8(1).u8(0);
+    b.u32(static_cast<uint32_t>(kJpegColour.size())).raw(kJpegColour);
+    b.u32(static_cast<uint32_t>(alpha.size())).raw(alpha);
+    return b.bytes;
+}
+
+Bytes unknownDXTTexture() {
+    Bytes b = dxt1Texture();
+    b[7] = 3; // SubType
+    return b;
+}
+
+// A test page with the sample objects and four textures: DXT1, JPEG with alpha, JPEG without, unknown DXT.
+TestPage texturePage(uint16_t version) {
+    TestPage page = samplePage(version);
+    for (TestGroup& g : page.groups)
+        if (g.classType == 4) {
+            TPRPObjectDesc key = g.objects[0].key;
+            g.objects.clear();
+            for (const auto& [name, body] :
+                 std::vector<std::pair<std::string, Bytes>>{{"Stone/Wall:1", dxt1Texture()},
+                                                            {"Leaves", jpegTexture(kJpegAlpha)},
+                                                            {"Bark", jpegTexture({})},
+                                                            {"Odd", unknownDXTTexture()}}) {
+                key.Name = name;
+                g.objects.push_back({key, body});
+            }
+        }
+    return page;
+}
+
+const TPRPFileObject& findEntry(const TPRPFile& page, const std::string& name) {
+    for (const TPRPFolder& f : page.Folders)
+        for (const TPRPFileObject& e : f.Objects)
+            if (e.Desc.Name == name) return e;
+    throw std::runtime_error("no entry " + name);
+}
+
+// Records the dialogs and messages a command used and answers them from fixed values.
+struct ScriptedUi {
+    std::optional<std::string> saveAnswer;
+    std::optional<std::string> promptAnswer;
+    std::vector<TSaveRequest> requests;
+    std::vector<std::array<std::string, 3>> prompts;
+    std::vector<std::string> errors, infos;
+
+    TExportUi ui() {
+        TExportUi u;
+        u.ChooseSaveFile = [this](const TSaveRequest& r) {
+            requests.push_back(r);
+            return saveAnswer;
+        };
+        u.InputQuery = [this](const std::string& t, const std::string& x, const std::string& a) {
+            prompts.push_back({t, x, a});
+            return promptAnswer;
+        };
+        u.ShowError = [this](const std::string& m) { errors.push_back(m); };
+        u.ShowInfo = [this](const std::string& m) { infos.push_back(m); };
+        return u;
+    }
+};
+
+const uint16_t kAllFamilies[] = {kVersionUru, kVersionMystV, kVersionLive, kVersionHexIsle};
+
+class ExportFamilies : public ::testing::TestWithParam<uint16_t> {
+protected:
+    QTemporaryDir dir;
+    std::string path(const std::string& name) const {
+        return dir.filePath(QString::fromStdString(name)).toStdString();
+    }
+    std::string writePage(const TestPage& page, const std::string& name = "page.prp") {
+        writeFile(path(name), buildPage(page));
+        return path(name);
+    }
+};
+
+std::string familyName(const ::testing::TestParamInfo<uint16_t>& info) {
+    std::string name = FamilyName(info.param);
+    name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
+    return name;
+}
+
+} // namespace
+
+TEST(SafeFileName, ReplacesEveryUnsafeCharacter) {
+    EXPECT_EQ(SafeFileName("a*b?c<d>e\"f|g/h\\i:j\tk"), "a_b_c_d_e_f_g_h_i_j_k");
+    EXPECT_EQ(SafeFileName("Grass*1#0.hsm"), "Grass_1#0.hsm");
+    EXPECT_EQ(SafeFileName("plain name"), "plain name");
+    EXPECT_EQ(SafeFileName("::"), "__");
+    EXPECT_EQ(SafeFileName(""), "");
+}
+
+TEST(ImageExportBase, CutsAfterTheExtensionDot) {
+    EXPECT_EQ(ImageExportBase("/a/Grass.dds"), "/a/Grass.");
+    EXPECT_EQ(ImageExportBase("/a/Grass.tex.jpg"), "/a/Grass.tex.");
+    EXPECT_EQ(ImageExportBase("/a.b/Grass"), "/a.b/Grass.");
+    EXPECT_EQ(ImageExportBase("Grass"), "Grass.");
+}
+
+TEST(PageId, PromptAndAnswer) {
+    EXPECT_EQ(PageIdPromptText(0x00100024), "Current PageID is: 0x00100024.  New Value: (hex)");
+    TPRPFileHeader h;
+    h.SeqPrefix = 0x0010;
+    h.PageNumber = 3;
+    EXPECT_EQ(CurrentPageId(h), 0x00100024u);
+    struct Row {
+        const char* answer;
+        uint32_t id;
+    };
+    for (const Row r :
+         {Row{"0000FF21", 0x0000FF21}, Row{"0000ff21", 0x00000021}, Row{"ABCDEF01", 0xABCDEF01},
+          Row{"FF", 0xFF000000}, Row{"", 0}, Row{"1G2H", 0x10200000}, Row{"00100024extra", 0x00100024}})
+        EXPECT_EQ(ParsePageId(r.answer), r.id) << r.answer;
+}
+
+TEST_P(ExportFamilies, RawExportCopiesTheStoredBytes) {
+    PageLayout layout;
+    const Bytes pageBytes = buildPage(texturePage(GetParam()), &layout);
+    writeFile(path("page.prp"), pageBytes);
+    const TPRPFile page = loadPage(path("page.prp"));
+    const TPRPFileObject& entry = findEntry(page, "Stone/Wall:1");
+
+    ScriptedUi ui;
+    ui.saveAnswer = path("out.po");
+    EXPECT_EQ(SaveRawObject(entry, ui.ui()), path("out.po"));
+    ASSERT_EQ(ui.requests.size(), 1u);
+    EXPECT_EQ(ui.requests[0].Title, "Export raw PRP data");
+    EXPECT_EQ(ui.requests[0].Filter, "Plasma Object File|*.po|All Files|*.*");
+    EXPECT_EQ(ui.requests[0].DefaultExt, "po");
+    EXPECT_EQ(ui.requests[0].FileName, "Stone_Wall_1.po");
+    const Bytes expected(pageBytes.begin() + entry.Offset, pageBytes.begin() + entry.Offset + entry.Size);
+    EXPECT_EQ(readFile(path("out.po")), expected);
+    // It starts with the class index: the stored bytes, not the body.
+    EXPECT_EQ(expected[0], 4);
+    EXPECT_EQ(expected[1], 0);
+}
+
+TEST_P(ExportFamilies, ImageExportWritesEachKind) {
+    const TPRPFile page = loadPage(writePage(texturePage(GetParam())));
+    struct Row {
+        const char* object;
+        const char* chosen;
+        const char* colourFile;
+        Bytes colour; // empty: a DDS checked by its magic
+        const char* alphaFile;
+        bool alphaWritten;
+    };
+    const Row rows[] = {
+        {"Stone/Wall:1", "Wall.jpg", "Wall.dds", {}, "Wall.alpha.dds", false},
+        {"Leaves", "Leaves.dds", "Leaves.jpg", kJpegColour, "Leaves.alpha.jpg", true},
+        {"Bark", "Bark", "Bark.jpg", kJpegColour, "Bark.alpha.jpg", false},
+    };
+    for (const Row& row : rows) {
+        ScriptedUi ui;
+        ui.saveAnswer = path(row.chosen);
+        const std::optional<TMipmapFiles> files = ExportImage(findEntry(page, row.object), ui.ui());
+        ASSERT_TRUE(files) << row.object;
+        EXPECT_TRUE(ui.errors.empty()) << row.object;
+        ASSERT_EQ(ui.requests.size(), 1u);
+        EXPECT_EQ(ui.requests[0].Title, "Export Image");
+        EXPECT_EQ(ui.requests[0].Filter, "Image Files|*.dds;*.jpg|All Files|*.*");
+        EXPECT_EQ(ui.requests[0].DefaultExt, "dds");
+        EXPECT_EQ(ui.requests[0].FileName, SafeFileName(row.object));
+        EXPECT_EQ(files->ColorFile, path(row.colourFile));
+        EXPECT_EQ(files->AlphaFile, path(row.alphaFile));
+        const Bytes colour = readFile(files->ColorFile);
+        if (row.colour.empty()) {
+            ASSERT_EQ(colour.size(), 136u) << row.object;
+            EXPECT_EQ(std::string(colour.begin(), colour.begin() + 4), "DDS ");
+        } else {
+            EXPECT_EQ(colour, row.colour) << row.object;
+        }
+        EXPECT_EQ(exists(files->AlphaFile), row.alphaWritten) << row.object;
+        if (row.alphaWritten) {
+            EXPECT_EQ(readFile(files->AlphaFile), kJpegAlpha);
+        }
+    }
+}
+
+TEST_P(ExportFamilies, ImageExportFailuresShowOneMessage) {
+    TestPage source = texturePage(GetParam());
+    const Bytes full = dxt1Texture();
+    source.groups[2].objects.push_back({makeKey(4, "Truncated"), Bytes(full.begin(), full.end() - 3)});
+    const TPRPFile page = loadPage(writePage(source));
+
+    for (const char* name : {"Odd", "Truncated"}) {
+        ScriptedUi ui;
+        ui.saveAnswer = path("bad.dds");
+        EXPECT_FALSE(ExportImage(findEntry(page, name), ui.ui()));
+        EXPECT_EQ(ui.errors, std::vector<std::string>{"Error exporting image!"}) << name;
+        EXPECT_FALSE(exists(path("bad.dds"))) << name << ": nothing unreadable is left behind";
+    }
+
+    // An entry without stored bytes fails before the dialog.
+    TPRPFileObject empty = findEntry(page, "Leaves");
+    empty.Size = 0;
+    ScriptedUi ui;
+    ui.saveAnswer = path("empty.dds");
+    EXPECT_FALSE(ExportImage(empty, ui.ui()));
+    EXPECT_TRUE(ui.requests.empty());
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"Error exporting image!"});
+}
+
+TEST_P(ExportFamilies, CancellingWritesNothing) {
+    const TPRPFile page = loadPage(writePage(texturePage(GetParam())));
+    ScriptedUi ui; // every dialog cancelled
+    EXPECT_FALSE(SaveRawObject(findEntry(page, "Leaves"), ui.ui()));
+    EXPECT_FALSE(ExportImage(findEntry(page, "Leaves"), ui.ui()));
+    EXPECT_FALSE(ConvertPageToUru(path("page.prp"), path("out.prp"), ui.ui().InputQuery));
+    EXPECT_EQ(ui.requests.size(), 2u);
+    EXPECT_EQ(ui.prompts.size(), 1u);
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path().toStdString()), {}), 1);
+}
+
+TEST_P(ExportFamilies, ConvertWritesAnUruPageWithTheSameObjects) {
+    TestPage sourcePage = texturePage(GetParam());
+    sourcePage.locationFlags = 8;
+    const TPRPFile source = loadPage(writePage(sourcePage));
+
+    ScriptedUi ui;
+    ui.promptAnswer = "0000FF21";
+    ASSERT_TRUE(ConvertPageToUru(path("page.prp"), path("out.prp"), ui.ui().InputQuery));
+    ASSERT_EQ(ui.prompts.size(), 1u);
+    EXPECT_EQ(ui.prompts[0][0], "Set PageID");
+    EXPECT_EQ(ui.prompts[0][1], "Current PageID is: 0x00100024.  New Value: (hex)");
+    EXPECT_EQ(ui.prompts[0][2], "00100024");
+
+    const Bytes out = readFile(path("out.prp"));
+    ASSERT_GE(out.size(), 12u);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + 8), (Bytes{5, 0, 0, 0, 0x21, 0xFF, 0, 0}));
+
+    const TPRPFile converted = loadPage(path("out.prp"));
+    const TPRPFileHeader& h = converted.Header;
+    EXPECT_EQ(h.Version, 5);
+    EXPECT_EQ(h.SeqPrefix, 0);
+    EXPECT_EQ(h.PageNumber, 0xFF21 - 33);
+    EXPECT_EQ(h.LocationFlags, 8);
+    EXPECT_EQ(h.AgeName, "Garden");
+    EXPECT_EQ(h.District, "District");
+    EXPECT_EQ(h.PageName, "Meadow");
+    EXPECT_EQ(h.MajorVersion, 63);
+    EXPECT_EQ(h.MinorVersion, 11);
+    EXPECT_EQ(h.ReleaseVersion, 0u);
+    EXPECT_EQ(h.PageFlags, 8u);
+    const size_t m = h.DataStart - 12;
+    EXPECT_EQ(h.Checksum, out.size() - m);
+    EXPECT_LT(h.IndexStart, out.size());
+
+    ASSERT_EQ(converted.Folders.size(), source.Folders.size());
+    for (size_t g = 0; g < source.Folders.size(); ++g) {
+        const TPRPFolder& a = source.Folders[g];
+        const TPRPFolder& b = converted.Folders[g];
+        EXPECT_EQ(b.ClassType, a.ClassType);
+        ASSERT_EQ(b.Objects.size(), a.Objects.size());
+        for (size_t i = 0; i < a.Objects.size(); ++i) {
+            const TPRPFileObject& before = a.Objects[i];
+            const TPRPFileObject& after = b.Objects[i];
+            EXPECT_EQ(after.Desc.Name, before.Desc.Name);
+            EXPECT_EQ(after.Desc.ClassType, before.Desc.ClassType);
+            EXPECT_EQ(after.Desc.PageNumber, 0xFF21 - 33);
+            EXPECT_EQ(after.Desc.LocationFlags, 8);
+            EXPECT_EQ(after.Desc.CloneID, 0u) << "clone ids are not carried";
+            EXPECT_EQ(objectBody(after), objectBody(before)) << before.Desc.Name;
+            // The object's own key matches its index key.
+            TPlasmaStream body;
+            TPRPObjectDesc ownKey;
+            ExtractObjectData(after, body, ownKey);
+            EXPECT_EQ(ownKey.Name, before.Desc.Name);
+        }
+    }
+    // The converted page exports like the source.
+    ScriptedUi exportUi;
+    exportUi.saveAnswer = path("Leaves.jpg");
+    const auto files = ExportImage(findEntry(converted, "Leaves"), exportUi.ui());
+    ASSERT_TRUE(files);
+    EXPECT_EQ(readFile(files->AlphaFile), kJpegAlpha);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, ExportFamilies, ::testing::ValuesIn(kAllFamilies), familyName);
+
+TEST(ConvertKeys, ContentsFlagsMatchTheWrittenKey) {
+    QTemporaryDir dir;
+    const std::string sourcePath = dir.filePath("uru.prp").toStdString();
+    TestPage page = samplePage(kVersionUru);
+    TPRPObjectDesc withMask = makeKey(1, "Masked"), both = makeKey(1, "Both");
+    withMask.ContentsFlags = 2;
+    withMask.LoadMask = 0x5C;
+    both.ContentsFlags = 3;
+    both.LoadMask = 0x11;
+    both.CloneID = 4;
+    page.groups[1].objects.push_back({withMask, {9, 9}});
+    page.groups[1].objects.push_back({both, {7}});
+    writeFile(sourcePath, buildPage(page));
+
+    const std::string out = dir.filePath("out.prp").toStdString();
+    ASSERT_TRUE(
+        ConvertPageToUru(sourcePath, out, [](auto&&...) { return std::optional<std::string>("00000021"); }));
+    const TPRPFile converted = loadPage(out);
+    const TPRPFileObject& masked = findEntry(converted, "Masked");
+    EXPECT_EQ(masked.Desc.ContentsFlags, 2);
+    EXPECT_EQ(masked.Desc.LoadMask, 0x5C);
+    EXPECT_EQ(objectBody(masked), (Bytes{9, 9}));
+    const TPRPFileObject& plain = findEntry(converted, "Both");
+    EXPECT_EQ(plain.Desc.LoadMask, 0) << "flags 3 carry no load mask";
+    EXPECT_EQ(plain.Desc.ContentsFlags, 0);
+    EXPECT_EQ(objectBody(plain), (Bytes{7}));
+    EXPECT_EQ(plain.Size, 2u + 1 + 4 + 2 + 2 + 2 + 4 + 1);
+}
+
+TEST(ConvertPage, MissingSourceRaisesAFileError) {
+    QTemporaryDir dir;
+    ScriptedUi ui;
+    ui.promptAnswer = "00000021";
+    EXPECT_THROW(ConvertPage(dir.filePath("missing.prp").toStdString(), ui.ui()), EFOpenError);
+    EXPECT_TRUE(ui.prompts.empty());
+}
+
+TEST(ConvertPage, WritesTempPrpInTheTemporaryFolderAndSaysWhere) {
+    QTemporaryDir dir;
+    qputenv("TMPDIR", dir.path().toLocal8Bit());
+    const std::string sourcePath = dir.filePath("page.prp").toStdString();
+    writeFile(sourcePath, buildPage(samplePage(kVersionMystV)));
+    ScriptedUi ui;
+    ui.promptAnswer = "00000021";
+    const std::optional<std::string> written = ConvertPage(sourcePath, ui.ui());
+    qunsetenv("TMPDIR");
+    ASSERT_TRUE(written);
+    EXPECT_EQ(*written, dir.filePath("Temp.prp").toStdString());
+    EXPECT_TRUE(exists(*written));
+    ASSERT_EQ(ui.infos.size(), 1u);
+    EXPECT_NE(ui.infos[0].find(*written), std::string::npos);
+}
+
+TEST(RawExport, EmptyEntryWritesAnEmptyFileAndBadTargetsRaise) {
+    QTemporaryDir dir;
+    const std::string pagePath = dir.filePath("page.prp").toStdString();
+    writeFile(pagePath, buildPage(samplePage(kVersionUru)));
+    TPRPFileObject entry = findEntry(loadPage(pagePath), "Rock");
+    entry.Size = 0;
+    const std::string out = dir.filePath("empty.po").toStdString();
+    ExportRawObject(entry, out);
+    EXPECT_TRUE(exists(out));
+    EXPECT_TRUE(readFile(out).empty());
+
+    EXPECT_THROW(ExportRawObject(entry, dir.filePath("no/such/folder.po").toStdString()), EFCreateError);
+    entry.FileName = dir.filePath("missing.prp").toStdString();
+    EXPECT_THROW(ExportRawObject(entry, out), EFOpenError);
+    entry.FileName = pagePath;
+    entry.Size = 0x7FFFFFFF; // more than the page holds
+    EXPECT_THROW(ExportRawObject(entry, out), EReadError);
+}

@@ -1,0 +1,535 @@
+// Texture objects: bitmap headers, mip-map bodies of every kind, the DDS and JPEG files written from
+// them, cube maps, and damaged bodies failing cleanly.
+#include <QTemporaryDir>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "PRPTexture.h"
+#include "PageWriter.h"
+
+using namespace testpages;
+
+namespace {
+
+Bytes readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+bool exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+uint32_t wordAt(const Bytes& b, size_t index) {
+    const size_t o = index * 4;
+    return b[o] | b[o + 1] << 8 | b[o + 2] << 16 | static_cast<uint32_t>(b[o + 3]) << 24;
+}
+
+constexpr uint32_t fourCC(const char* s) {
+    return static_cast<uint32_t>(s[0]) | static_cast<uint32_t>(s[1]) << 8 |
+           static_cast<uint32_t>(s[2]) << 16 | static_cast<uint32_t>(s[3]) << 24;
+}
+
+void bitmapHeader(ByteWriter& w, uint8_t compression, uint8_t subType) {
+    w.u8(0x11).u8(0x22).u8(0x33).u16(0x4455).u8(compression);
+    if (compression == 1) w.u8(0x66);
+    w.u8(subType).u32(0x77777777).u32(0x88888888);
+}
+
+void bodyStart(ByteWriter& w, uint32_t width, uint32_t height, uint32_t totalSize, uint8_t levels) {
+    w.u32(width).u32(height).u32(0xABCDEF01).u32(totalSize).u8(levels);
+}
+
+Bytes pattern(size_t n, uint8_t seed) {
+    Bytes b(n);
+    for (size_t i = 0; i < n; ++i)
+        b[i] = static_cast<uint8_t>(seed + i * 7);
+    return b;
+}
+
+// A small stand-in for a JPEG file: the writer copies it without looking inside.
+Bytes jpegBlob(uint8_t seed) {
+    Bytes b = pattern(37, seed);
+    b[0] = 0xFF, b[1] = 0xD8;
+    return b;
+}
+
+// Mip-map object bodies of each kind.
+Bytes dxtTexture(uint8_t subType, uint32_t w, uint32_t h, uint8_t levels, const Bytes& data) {
+    ByteWriter b;
+    bitmapHeader(b, 1, subType);
+    bodyStart(b, w, h, static_cast<uint32_t>(data.size()), levels);
+    b.raw(data);
+    return b.bytes;
+}
+
+Bytes pixelTexture(uint32_t w, uint32_t h, uint8_t levels, const Bytes& data) {
+    ByteWriter b;
+    bitmapHeader(b, 0, 0);
+    bodyStart(b, w, h, static_cast<uint32_t>(data.size()), levels);
+    b.raw(data);
+    return b.bytes;
+}
+
+struct PixelRun {
+    uint32_t count;
+    uint32_t value;
+};
+
+void runPart(ByteWriter& b, const std::vector<PixelRun>& runs, bool terminated = true) {
+    for (const PixelRun& r : runs)
+        b.u32(r.count).u32(r.value);
+    if (terminated) b.u32(0).u32(0xDEADBEEF);
+}
+
+void jpegPart(ByteWriter& b, const Bytes& blob) {
+    b.u32(static_cast<uint32_t>(blob.size())).raw(blob);
+}
+
+class TextureFiles : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    std::string folder() const { return dir.path().toStdString(); }
+    std::string path(const std::string& name) const {
+        return (std::filesystem::path(folder()) / name).string();
+    }
+
+    TMipmapFiles decode(const Bytes& body) {
+        TMemoryStream stream(body);
+        TMipmapFiles files = WriteMipmapFiles(stream, folder());
+        EXPECT_EQ(stream.Remaining(), 0) << "the whole body is read";
+        return files;
+    }
+};
+
+// The 128-byte DDS header as a list of 32 words.
+struct DDSRow {
+    const char* name;
+    uint8_t compression;
+    uint8_t subType;
+    uint32_t width, height;
+    uint8_t levels;
+    std::vector<uint32_t> words; // words 3 to 8 (flags ... mip count), then 20 to 28 (pixel format, caps 1)
+};
+
+void PrintTo(const DDSRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+std::vector<uint32_t> expectedHeader(const DDSRow& row) {
+    std::vector<uint32_t> h(32, 0);
+    h[0] = fourCC("DDS ");
+    h[1] = 124;
+    std::copy(row.words.begin(), row.words.begin() + 6, h.begin() + 2);
+    std::copy(row.words.begin() + 6, row.words.end(), h.begin() + 19);
+    return h;
+}
+
+const DDSRow kDDSRows[] = {
+    // flags, height, width, pitch/linear size, depth, mip count | pf size, pf flags, fourCC, bits, masks x4,
+    // caps
+    {"DXT1_256",
+     1,
+     1,
+     256,
+     256,
+     9,
+     {0xA1007, 256, 256, 32768, 0, 9, 32, 4, fourCC("DXT1"), 0, 0, 0, 0, 0, 0x401008}},
+    {"DXT5_256",
+     1,
+     5,
+     256,
+     256,
+     9,
+     {0xA1007, 256, 256, 65536, 0, 8, 32, 4, fourCC("DXT5"), 0, 0, 0, 0, 0, 0x401008}},
+    {"DXT1_1x1", 1, 1, 1, 1, 1, {0xA1007, 1, 1, 8, 0, 1, 32, 4, fourCC("DXT1"), 0, 0, 0, 0, 0, 0x401008}},
+    {"DXT1_2x2", 1, 1, 2, 2, 2, {0xA1007, 2, 2, 8, 0, 2, 32, 4, fourCC("DXT1"), 0, 0, 0, 0, 0, 0x401008}},
+    {"DXT5_6x6", 1, 5, 6, 6, 3, {0xA1007, 6, 6, 64, 0, 2, 32, 4, fourCC("DXT5"), 0, 0, 0, 0, 0, 0x401008}},
+    {"DXT1_6x10", 1, 1, 6, 10, 1, {0xA1007, 10, 6, 48, 0, 1, 32, 4, fourCC("DXT1"), 0, 0, 0, 0, 0, 0x401008}},
+    {"DXT5_NoLevels",
+     1,
+     5,
+     8,
+     8,
+     0,
+     {0xA1007, 8, 8, 64, 0, 0, 32, 4, fourCC("DXT5"), 0, 0, 0, 0, 0, 0x401008}},
+    {"Pixels_256x4",
+     0,
+     0,
+     256,
+     4,
+     9,
+     {0x100F, 4, 256, 1024, 0, 9, 32, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, 0x1000}},
+    {"Pixels_SubType5",
+     0,
+     5,
+     3,
+     2,
+     2,
+     {0x100F, 2, 3, 12, 0, 1, 32, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, 0x1000}},
+};
+
+class DDSHeaders : public TextureFiles, public ::testing::WithParamInterface<DDSRow> {};
+
+} // namespace
+
+TEST(BitmapHeader, ReadsTheExtraByteOnlyForDXT) {
+    struct Row {
+        uint8_t compression, subType;
+        int64_t consumed;
+        uint8_t extra;
+    };
+    for (const Row row : {Row{0, 0, 15, 0}, Row{1, 5, 16, 0x66}, Row{2, 1, 15, 0}, Row{7, 9, 15, 0}}) {
+        ByteWriter w;
+        bitmapHeader(w, row.compression, row.subType);
+        w.u8(0xCC); // the body that follows
+        TMemoryStream stream(w.bytes);
+        const TBitmapHeader h = ReadBitmapHeader(stream);
+        EXPECT_EQ(stream.Position(), row.consumed);
+        EXPECT_EQ(h.Compression, row.compression);
+        EXPECT_EQ(h.SubType, row.subType);
+        EXPECT_EQ(h.Extra, row.extra);
+        EXPECT_EQ(h.Flags, 0x4455);
+        EXPECT_EQ(h.Unused4, 0x77777777u);
+        EXPECT_EQ(h.Unused5, 0x88888888u);
+    }
+}
+
+TEST_P(DDSHeaders, ByteForByte) {
+    const DDSRow row = GetParam();
+    const Bytes data = pattern(40, 3);
+    const Bytes body = row.compression == 1 ? dxtTexture(row.subType, row.width, row.height, row.levels, data)
+                                            : pixelTexture(row.width, row.height, row.levels, data);
+    Bytes withSubType = body;
+    if (row.compression == 0) withSubType[6] = row.subType; // SubType steers the mip count of pixels too
+    const TMipmapFiles files = decode(withSubType);
+
+    EXPECT_EQ(files.ColorFile, path("Temp.dds"));
+    EXPECT_EQ(files.AlphaFile, path("TempA.dds"));
+    EXPECT_FALSE(files.HasAlpha);
+    EXPECT_FALSE(exists(files.AlphaFile));
+    const Bytes written = readFile(files.ColorFile);
+    ASSERT_EQ(written.size(), 128 + data.size());
+    const std::vector<uint32_t> expected = expectedHeader(row);
+    for (size_t i = 0; i < 32; ++i)
+        EXPECT_EQ(wordAt(written, i), expected[i]) << "word " << i + 1;
+    EXPECT_EQ(Bytes(written.begin() + 128, written.end()), data);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DDSHeaders, ::testing::ValuesIn(kDDSRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DXTLinearSize, WholeBlocks) {
+    struct Row {
+        uint32_t w, h;
+        uint8_t subType;
+        uint32_t size;
+    };
+    for (const Row r : {Row{256, 256, 1, 32768}, Row{256, 256, 5, 65536}, Row{1, 1, 1, 8}, Row{2, 2, 5, 16},
+                        Row{6, 6, 1, 32}, Row{4, 8, 1, 16}, Row{0, 0, 5, 0}, Row{5, 1, 5, 32}})
+        EXPECT_EQ(DXTLinearSize(r.w, r.h, r.subType), r.size) << r.w << "x" << r.h << " " << int(r.subType);
+}
+
+TEST_F(TextureFiles, JpegColourAndAlphaCopiedUnchanged) {
+    ByteWriter b;
+    bitmapHeader(b, 2, 1);
+    bodyStart(b, 16, 8, 0, 1);
+    b.u8(0);
+    jpegPart(b, jpegBlob(1));
+    jpegPart(b, jpegBlob(2));
+    const TMipmapFiles files = decode(b.bytes);
+    EXPECT_EQ(files.ColorFile, path("Temp.jpg"));
+    EXPECT_EQ(files.AlphaFile, path("TempA.jpg"));
+    EXPECT_TRUE(files.HasAlpha);
+    EXPECT_EQ(readFile(files.ColorFile), jpegBlob(1));
+    EXPECT_EQ(readFile(files.AlphaFile), jpegBlob(2));
+}
+
+TEST_F(TextureFiles, JpegWithoutAlphaWritesOnlyTheColour) {
+    ByteWriter b;
+    bitmapHeader(b, 2, 1);
+    bodyStart(b, 16, 8, 0, 1);
+    b.u8(0);
+    jpegPart(b, jpegBlob(1));
+    jpegPart(b, {});
+    const TMipmapFiles files = decode(b.bytes);
+    EXPECT_FALSE(files.HasAlpha);
+    EXPECT_EQ(files.AlphaFile, path("TempA.jpg"));
+    EXPECT_TRUE(exists(files.ColorFile));
+    EXPECT_FALSE(exists(files.AlphaFile));
+}
+
+TEST_F(TextureFiles, RunCodedAlphaBecomesA32BitDDS) {
+    for (const uint8_t subType : {uint8_t(1), uint8_t(5)}) {
+        ByteWriter b;
+        bitmapHeader(b, 2, subType);
+        bodyStart(b, 3, 2, 0, 4);
+        b.u8(kRunCodedAlpha);
+        jpegPart(b, jpegBlob(9));
+        runPart(b, {{2, 0x11223344}, {3, 0xAABBCCDD}}); // the last pixel stays zero
+        const TMipmapFiles files = decode(b.bytes);
+        EXPECT_EQ(readFile(files.ColorFile), jpegBlob(9));
+        ASSERT_EQ(files.AlphaFile, path("TempA.dds"));
+        const Bytes dds = readFile(files.AlphaFile);
+        ASSERT_EQ(dds.size(), 128u + 3 * 2 * 4);
+        EXPECT_EQ(wordAt(dds, 2), 0x100Fu);
+        EXPECT_EQ(wordAt(dds, 3), 2u);
+        EXPECT_EQ(wordAt(dds, 4), 3u);
+        EXPECT_EQ(wordAt(dds, 5), 12u);
+        EXPECT_EQ(wordAt(dds, 7), subType == 5 ? 3u : 4u);
+        EXPECT_EQ(wordAt(dds, 20), 0x41u);
+        const Bytes pixels(dds.begin() + 128, dds.end());
+        const Bytes expected = {0x44, 0x33, 0x22, 0x11, 0x44, 0x33, 0x22, 0x11, 0xDD, 0xCC, 0xBB, 0xAA,
+                                0xDD, 0xCC, 0xBB, 0xAA, 0xDD, 0xCC, 0xBB, 0xAA, 0,    0,    0,    0};
+        EXPECT_EQ(pixels, expected);
+    }
+}
+
+TEST_F(TextureFiles, RunCodedColourAndAlpha) {
+    ByteWriter b;
+    bitmapHeader(b, 2, 1);
+    bodyStart(b, 2, 2, 0, 1);
+    b.u8(kRunCodedColor | kRunCodedAlpha);
+    runPart(b, {{4, 0xFF0000FF}});
+    runPart(b, {{1, 0x01010101}});
+    const TMipmapFiles files = decode(b.bytes);
+    EXPECT_EQ(files.ColorFile, path("Temp.dds"));
+    EXPECT_EQ(files.AlphaFile, path("TempA.dds"));
+    const Bytes colour = readFile(files.ColorFile);
+    ASSERT_EQ(colour.size(), 128u + 16);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(wordAt(colour, 32 + i), 0xFF0000FFu);
+    const Bytes alpha = readFile(files.AlphaFile);
+    ASSERT_EQ(alpha.size(), 128u + 16);
+    EXPECT_EQ(wordAt(alpha, 32), 0x01010101u);
+    EXPECT_EQ(wordAt(alpha, 33), 0u);
+}
+
+TEST_F(TextureFiles, RunListsThatStartAtZeroOverflowOrBreakOff) {
+    struct Row {
+        const char* name;
+        std::vector<PixelRun> colourRuns;
+        bool terminated;
+        std::vector<uint32_t> pixels;
+        bool alphaFollows;
+    };
+    const Row rows[] = {
+        {"zero count first", {{0, 0x12345678}}, false, {0, 0, 0, 0}, true},
+        {"runs past the level are clipped", {{3, 7}, {5, 9}, {2, 4}}, true, {7, 7, 7, 9}, true},
+        {"one huge run", {{0xFFFFFFFF, 6}}, true, {6, 6, 6, 6}, true},
+        {"list without an end", {{1, 8}, {1, 9}}, false, {8, 9, 0, 0}, false},
+    };
+    for (const Row& row : rows) {
+        ByteWriter b;
+        bitmapHeader(b, 2, 1);
+        bodyStart(b, 2, 2, 0, 1);
+        b.u8(kRunCodedColor);
+        runPart(b, row.colourRuns, row.terminated);
+        if (row.alphaFollows) jpegPart(b, jpegBlob(4));
+        TMemoryStream stream(b.bytes);
+        const TMipmapFiles files = WriteMipmapFiles(stream, folder());
+        const Bytes colour = readFile(files.ColorFile);
+        ASSERT_EQ(colour.size(), 128u + 16) << row.name;
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(wordAt(colour, 32 + i), row.pixels[i]) << row.name << " " << i;
+        EXPECT_EQ(files.HasAlpha, row.alphaFollows) << row.name;
+        if (row.alphaFollows) {
+            EXPECT_EQ(readFile(files.AlphaFile), jpegBlob(4)) << row.name;
+        }
+        std::filesystem::remove(files.AlphaFile);
+    }
+}
+
+TEST_F(TextureFiles, UncompressedAndDXTNeverWriteAlpha) {
+    const Bytes bodies[] = {pixelTexture(2, 2, 1, pattern(16, 1)), dxtTexture(1, 4, 4, 1, pattern(8, 2)),
+                            dxtTexture(5, 4, 4, 1, pattern(16, 3))};
+    for (const Bytes& body : bodies) {
+        const TMipmapFiles files = decode(body);
+        EXPECT_EQ(files.AlphaFile, path("TempA.dds"));
+        EXPECT_FALSE(files.HasAlpha);
+        EXPECT_FALSE(exists(files.AlphaFile));
+        EXPECT_TRUE(files.Texture.AlphaData.empty());
+    }
+}
+
+TEST_F(TextureFiles, TextureRecordKeepsWhatWasStored) {
+    const Bytes data = pattern(24, 5);
+    const TMipmapFiles files = decode(dxtTexture(5, 4, 4, 2, data));
+    EXPECT_EQ(files.Header.Compression, 1);
+    EXPECT_EQ(files.Header.SubType, 5);
+    EXPECT_EQ(files.Texture.Width, 4u);
+    EXPECT_EQ(files.Texture.Height, 4u);
+    EXPECT_EQ(files.Texture.Unused, 0xABCDEF01u);
+    EXPECT_EQ(files.Texture.TotalSize, 24u);
+    EXPECT_EQ(files.Texture.LevelCount, 2);
+    EXPECT_EQ(files.Texture.ColorData, data);
+}
+
+TEST_F(TextureFiles, ReadMipmapBodyAppendsExtensionsToTheGivenNames) {
+    ByteWriter b;
+    bodyStart(b, 1, 1, 4, 1);
+    b.u32(0x80402010);
+    TBitmapHeader header;
+    header.Compression = 0;
+    TMemoryStream stream(b.bytes);
+    std::string colour = path("Picture."), alpha = path("Picture.alpha.");
+    TPRPTexture texture;
+    ReadMipmapBody(stream, header, colour, texture, alpha);
+    EXPECT_EQ(colour, path("Picture.dds"));
+    EXPECT_EQ(alpha, path("Picture.alpha.dds"));
+    EXPECT_EQ(wordAt(readFile(colour), 32), 0x80402010u);
+}
+
+TEST_F(TextureFiles, CubeMapFacesFollowTheCubeMapsHeader) {
+    ByteWriter b;
+    bitmapHeader(b, 1, 1); // the cube map's own header: DXT1
+    for (int face = 0; face < 6; ++face) {
+        bitmapHeader(b, 2, 0); // a face header that would say JPEG: not used for reading
+        bodyStart(b, 4, 4, 8, 1);
+        b.raw(Bytes(8, static_cast<uint8_t>(face)));
+    }
+    TMemoryStream stream(b.bytes);
+    const TCubeMapFiles cube = WriteCubeMapFiles(stream, folder());
+    EXPECT_EQ(stream.Remaining(), 0);
+    EXPECT_EQ(cube.Header.Compression, 1);
+    for (int face = 0; face < 6; ++face) {
+        const TMipmapFiles& f = cube.Faces[static_cast<size_t>(face)];
+        EXPECT_EQ(f.Header.Compression, 2);
+        EXPECT_EQ(f.ColorFile, path("Temp" + std::to_string(face) + ".dds"));
+        EXPECT_EQ(f.AlphaFile, path("TempA" + std::to_string(face) + ".dds"));
+        EXPECT_FALSE(f.HasAlpha);
+        const Bytes dds = readFile(f.ColorFile);
+        ASSERT_EQ(dds.size(), 136u);
+        EXPECT_EQ(wordAt(dds, 21), fourCC("DXT1"));
+        EXPECT_EQ(dds[128], face);
+    }
+}
+
+TEST_F(TextureFiles, TempNamesWithAndWithoutFaceNumbers) {
+    EXPECT_EQ(TempColorBase("/tmp/x"), "/tmp/x/Temp.");
+    EXPECT_EQ(TempAlphaBase("/tmp/x/"), "/tmp/x/TempA.");
+    EXPECT_EQ(TempColorBase("/tmp/x", 0), "/tmp/x/Temp0.");
+    EXPECT_EQ(TempAlphaBase("/tmp/x", 5), "/tmp/x/TempA5.");
+}
+
+// ---- Damaged textures
+
+TEST_F(TextureFiles, DamagedBodiesFailCleanly) {
+    struct Row {
+        const char* name;
+        Bytes body;
+        bool textureError; // ETextureError, else EReadError
+    };
+    auto jpeg = [](uint8_t runFlags, auto fill) {
+        ByteWriter b;
+        bitmapHeader(b, 2, 1);
+        fill(b, runFlags);
+        return b.bytes;
+    };
+    const Row rows[] = {
+        {"total size past the end",
+         [] {
+             Bytes b = dxtTexture(1, 4, 4, 1, pattern(8, 1));
+             b.resize(b.size() - 1);
+             return b;
+         }(),
+         false},
+        {"absurd total size",
+         [] {
+             ByteWriter b;
+             bitmapHeader(b, 0, 0);
+             bodyStart(b, 65536, 65536, 0xFFFFFFFF, 17);
+             b.raw(pattern(64, 1));
+             return b.bytes;
+         }(),
+         false},
+        {"absurd JPEG length",
+         jpeg(0,
+              [](ByteWriter& b, uint8_t f) {
+                  bodyStart(b, 16, 16, 0, 1);
+                  b.u8(f).u32(0xFFFFFFF0).raw(pattern(32, 1));
+              }),
+         false},
+        {"absurd alpha length",
+         jpeg(0,
+              [](ByteWriter& b, uint8_t f) {
+                  bodyStart(b, 16, 16, 0, 1);
+                  b.u8(f);
+                  jpegPart(b, jpegBlob(1));
+                  b.u32(1000).raw(pattern(10, 1));
+              }),
+         false},
+        {"absurd run-coded size",
+         jpeg(kRunCodedColor,
+              [](ByteWriter& b, uint8_t f) {
+                  bodyStart(b, 0xFFFFFFFF, 0xFFFFFFFF, 0, 1);
+                  b.u8(f);
+                  runPart(b, {{1, 2}});
+              }),
+         true},
+        {"run-coded alpha too large",
+         jpeg(kRunCodedAlpha,
+              [](ByteWriter& b, uint8_t f) {
+                  bodyStart(b, 5000, 5000, 0, 1);
+                  b.u8(f);
+                  jpegPart(b, jpegBlob(1));
+              }),
+         true},
+        {"unknown DXT format", dxtTexture(3, 4, 4, 1, pattern(8, 1)), true},
+    };
+    for (const Row& row : rows) {
+        const auto start = std::chrono::steady_clock::now();
+        TMemoryStream stream(row.body);
+        try {
+            WriteMipmapFiles(stream, folder());
+            ADD_FAILURE() << row.name << ": no error";
+        } catch (const ETextureError& e) {
+            EXPECT_TRUE(row.textureError) << row.name << ": " << e.what();
+        } catch (const EReadError& e) {
+            EXPECT_FALSE(row.textureError) << row.name << ": " << e.what();
+            EXPECT_STREQ(e.what(), "Stream read error");
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << row.name;
+        EXPECT_FALSE(exists(path("Temp.dds")) || exists(path("Temp.jpg"))) << row.name << " wrote a file";
+        std::filesystem::remove(path("Temp.dds"));
+        std::filesystem::remove(path("Temp.jpg"));
+    }
+}
+
+TEST_F(TextureFiles, TruncatedAtEveryByte) {
+    ByteWriter jpegBody;
+    bitmapHeader(jpegBody, 2, 5);
+    bodyStart(jpegBody, 4, 4, 0, 1);
+    jpegBody.u8(kRunCodedAlpha);
+    jpegPart(jpegBody, jpegBlob(3));
+    runPart(jpegBody, {{5, 1}, {20, 2}});
+    const Bytes bodies[] = {jpegBody.bytes, dxtTexture(5, 4, 4, 1, pattern(16, 1)),
+                            pixelTexture(2, 2, 1, pattern(16, 2))};
+    for (const Bytes& full : bodies)
+        for (size_t length = 0; length <= full.size(); ++length) {
+            TMemoryStream stream(Bytes(full.begin(), full.begin() + static_cast<ptrdiff_t>(length)));
+            try {
+                WriteMipmapFiles(stream, folder());
+            } catch (const Exception&) {
+            }
+        }
+}
+
+TEST_F(TextureFiles, UnwritableFolderRaisesAFileError) {
+    TMemoryStream stream(pixelTexture(1, 1, 1, pattern(4, 1)));
+    EXPECT_THROW(WriteMipmapFiles(stream, path("no such folder")), EFCreateError);
+}
+
+TEST(WriteDDS, RefusesDataWithoutADDSLayout) {
+    TPRPTexture texture;
+    TBitmapHeader header;
+    header.Compression = kTextureKindJPEG;
+    TMemoryStream out;
+    EXPECT_THROW(WriteDDSFile(header, texture, out, false), ETextureError);
+    header.Compression = kTextureKindDXT;
+    header.SubType = 3;
+    EXPECT_THROW(WriteDDSFile(header, texture, out, false), ETextureError);
+    EXPECT_EQ(out.Size(), 0);
+}
