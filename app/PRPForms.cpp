@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QMdiSubWindow>
+#include <QPixmap>
 #include <cmath>
 #include <cstdio>
 
@@ -33,8 +34,16 @@ void TCustomPRPObjectForm::SetObjectInfo(const TPRPFileObject& entry) {
     ObjectInfo = entry;
     setWindowTitle(QStringLiteral("[") + QString::fromStdString(HexWord(entry.Desc.ClassType)) +
                    QStringLiteral("] ") + PageText(entry.Desc.Name));
-    setWindowIcon(TreeImages().Icon(GetObjectImageIndex(entry)));
+    QIcon icon = TreeImages().Icon(GetObjectImageIndex(entry));
+    if (icon.isNull()) {
+        // No class icon: a blank one, so the frame shows no stock picture instead.
+        QPixmap blank(16, 16);
+        blank.fill(Qt::transparent);
+        icon = QIcon(blank);
+    }
+    setWindowIcon(icon);
     ShowAsChild();
+    if (subWindow_) subWindow_->setWindowIcon(icon);
 }
 
 void TCustomPRPObjectForm::MarkModified() {
