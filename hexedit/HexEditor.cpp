@@ -843,6 +843,8 @@ void TCustomHexEditor::mouseMoveEvent(QMouseEvent* event) {
 void TCustomHexEditor::mouseReleaseEvent(QMouseEvent* event) {
     guarded([&] {
         if (event->button() != Qt::LeftButton) return;
+        // The mouse extension ends with the button; a held Shift keeps extending from the keyboard.
+        if (LeftButtonDown && !(event->modifiers() & Qt::ShiftModifier)) SetSelecting(false);
         LeftButtonDown = false;
         if (m_clickInSelection && !m_doubleClicked) {
             m_clickInSelection = false;
