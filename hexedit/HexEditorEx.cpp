@@ -28,7 +28,9 @@ THexEditorEx::THexEditorEx(QWidget* parent) : TCustomHexEditor(parent), m_printF
     DragExecutor = [this](THexDataObject* data, Qt::DropActions allowed) {
         auto* drag = new QDrag(this);
         drag->setMimeData(data);
-        return drag->exec(allowed, Qt::CopyAction);
+        const Qt::DropAction result = drag->exec(allowed, Qt::CopyAction);
+        drag->deleteLater();
+        return result;
     };
 }
 
@@ -345,6 +347,8 @@ void THexEditorEx::startDrag() {
     m_dragging = true;
     m_movedWithin = false;
     const int recordsBefore = UndoStorage().Count();
+    // The drag owns the object and may free it before the loop returns.
+    const QPointer<THexDataObject> guard(object);
     Qt::DropAction result = Qt::IgnoreAction;
     try {
         result = DragExecutor(object, allowed);
@@ -352,7 +356,7 @@ void THexEditorEx::startDrag() {
         m_dragging = false;
         throw;
     }
-    if (object->EffectReported()) result = object->PerformedEffect();
+    if (guard && guard->EffectReported()) result = guard->PerformedEffect();
     if (result == Qt::MoveAction) {
         if (m_movedWithin) {
             if (UndoStorage().Count() - recordsBefore >= 2) GroupUndo(2, "Data moved");
