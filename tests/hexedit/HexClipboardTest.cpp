@@ -338,3 +338,18 @@ TEST(HexFiles, TemporaryNames) {
     EXPECT_EQ(QFileInfo(name).fileName().size(), 12);
     EXPECT_FALSE(QFile::exists(name));
 }
+
+TEST(HexDragDrop, FileTooLargeToFitIsRefusedUnread) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("huge.bin");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    if (!file.resize(qint64(1) << 31)) GTEST_SKIP() << "no sparse file here";
+    file.close();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    auto e = editorWith(QByteArray("ab"));
+    Qt::DropAction effect = Qt::CopyAction;
+    EXPECT_FALSE(e->DropAt(&data, 0, effect));
+    EXPECT_EQ(e->DataSize(), 2);
+}
