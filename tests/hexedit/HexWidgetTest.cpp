@@ -189,3 +189,28 @@ TEST(HexWidget, PageKeysScrollTheView) {
     key(*e, Qt::Key_Home, Qt::ControlModifier);
     EXPECT_EQ(e->TopRow(), 2);
 }
+
+TEST(HexWidget, GridLinesBlocksAndUnicodeLayout) {
+    auto e = makeEditor(256);
+    e->SetDrawGridLines(true);
+    e->SetDrawGutter3D(false);
+    e->SetShowRuler(true);
+    e->SetBytesPerBlock(4);
+    e->SetUnicodeChars(true);
+    e->SetInsertMode(true);
+    e->Colors().SetGrid(QColor(0, 160, 0));
+    QApplication::processEvents();
+    const QImage shot = e->grab().toImage();
+    shot.save(QDir::tempPath() + "/hexedit_unicode.png");
+    const QRect cell = e->CellRect(4, 3);
+    EXPECT_EQ(QColor(shot.pixel(e->viewport()->mapTo(e.get(), QPoint(cell.center().x(), cell.bottom())))),
+              QColor(0, 160, 0));
+    // Blocks of four bytes widen the cell that ends each block by one character.
+    EXPECT_EQ(e->ColumnWidth(2 + 7), 3 * e->CharWidth());
+    EXPECT_EQ(e->ColumnWidth(2 + 5), e->CharWidth());
+    EXPECT_EQ(e->ColCount(), 2 * 16 + 8 + 3);
+    // The gutter edge is a single grid line without the 3D look.
+    const int gutter = e->ColumnWidth(0);
+    EXPECT_EQ(QColor(shot.pixel(e->viewport()->mapTo(e.get(), QPoint(gutter - 1, cell.center().y())))),
+              QColor(0, 160, 0));
+}
