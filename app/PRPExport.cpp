@@ -1,6 +1,7 @@
 #include "PRPExport.h"
 
 #include <QDir>
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -48,6 +49,22 @@ std::string SafeFileName(const std::string& name) {
             break;
         }
     return safe;
+}
+
+std::string DialogFilter(const std::string& filter) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t bar; (bar = filter.find('|', start)) != std::string::npos; start = bar + 1)
+        parts.push_back(filter.substr(start, bar - start));
+    parts.push_back(filter.substr(start));
+    std::string result;
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        std::string patterns = parts[i + 1];
+        std::replace(patterns.begin(), patterns.end(), ';', ' ');
+        if (!result.empty()) result += ";;";
+        result += parts[i] + " (" + patterns + ")";
+    }
+    return result;
 }
 
 // ---- Raw object export

@@ -21,6 +21,9 @@ struct TSaveRequest {
     std::string FileName;
 };
 
+// "Description|*.a;*.b|..." as a Qt dialog filter: "Description (*.a *.b);;...".
+std::string DialogFilter(const std::string& filter);
+
 // The dialogs and messages the export commands use.
 struct TExportUi {
     // The chosen path, or nothing when the user cancels.
