@@ -1,12 +1,11 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "KestrumApplication.h"
+#include "MainUnit.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setObjectName("MainForm");
-    window.setWindowTitle("Kestrum");
-    window.resize(800, 600);
-    window.show();
+    TKestrumApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    auto* form = new TMainForm(arguments.value(1));
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->show();
     return app.exec();
 }

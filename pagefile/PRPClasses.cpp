@@ -36,7 +36,7 @@ std::string HexWord(uint16_t value) {
 namespace {
 
 // Up to `length` bytes; a length that runs past the end yields only the bytes that exist.
-std::string readBytes(TStream& stream, size_t length) {
+template <class S> std::string readBytes(S& stream, size_t length) {
     const size_t available =
         static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(length), stream.Remaining()));
     std::string bytes(available, '\0');
@@ -46,7 +46,7 @@ std::string readBytes(TStream& stream, size_t length) {
 
 // Uru string: u16 W (flag nibble, 12-bit length), the bytes, a dropped u16 when the flag nibble is 0.
 // Stored bytes from 0x80 up mean the string is inverted.
-std::string readUruString(TStream& stream) {
+template <class S> std::string readUruString(S& stream) {
     uint16_t word = 0;
     stream.ReadValue(word);
     const unsigned flags = word >> 12;
@@ -60,20 +60,20 @@ std::string readUruString(TStream& stream) {
     return s;
 }
 
-std::string readQuorbelString(TStream& stream) {
+template <class S> std::string readQuorbelString(S& stream) {
     uint16_t length = 0;
     stream.ReadValue(length);
     return QuorbelXorString(readBytes(stream, length));
 }
 
-void readLocation(TStream& stream, TPRPObjectDesc& key) {
+template <class S> void readLocation(S& stream, TPRPObjectDesc& key) {
     uint16_t low = key.PageNumber;
     stream.ReadValue(low);
     stream.ReadValue(key.SeqPrefix);
     key.PageNumber = AdjustPageNumber(low, key.SeqPrefix);
 }
 
-void readKeyUruLayout(TStream& stream, bool live, TPRPObjectDesc& key) {
+template <class S> void readKeyUruLayout(S& stream, bool live, TPRPObjectDesc& key) {
     stream.ReadValue(key.ContentsFlags);
     if (live && key.ContentsFlags == 1) stream.ReadValue(key.ContentsFlags);
     readLocation(stream, key);
@@ -88,7 +88,7 @@ void readKeyUruLayout(TStream& stream, bool live, TPRPObjectDesc& key) {
     }
 }
 
-void readKeyMystVLayout(TStream& stream, TPRPObjectDesc& key) {
+template <class S> void readKeyMystVLayout(S& stream, TPRPObjectDesc& key) {
     stream.ReadValue(key.ContentsFlags);
     readLocation(stream, key);
     stream.ReadValue(key.LoadMask);
@@ -103,20 +103,27 @@ constexpr size_t kMinUruKey = 1 + 4 + 2 + 2 + 2;       // flags, location, locat
 constexpr size_t kMinMystVKey = 1 + 4 + 1 + 2 + 4 + 2; // flags, location, flags byte, class, id, empty name
 constexpr size_t kEntryTail = 8;                       // offset and size
 
-template <class ReadEntryKey>
-void readKeyGroupEntries(TFileStream& stream, TPRPFolder& folder, ReadEntryKey readEntryKey,
-                         size_t minEntry) {
+// One class group: u16 class, the Live / Myst V extras, u32 count, then the entries. The count is
+// trusted only as far as the data goes: the loop stops at the end and nothing is reserved beyond it.
+template <class S> void readKeyGroup(S& stream, TPRPFolder& folder, bool mystV, bool live) {
+    stream.ReadValue(folder.ClassType);
+    if (mystV || live) {
+        stream.ReadValue(folder.DataLength);
+        stream.ReadValue(folder.GroupFlags);
+    }
     stream.ReadValue(folder.Count);
-    // Stop at the end of the data: an impossible count loads what the file holds.
+    const size_t minEntry = (mystV ? kMinMystVKey : kMinUruKey + (live ? 4 : 0)) + kEntryTail;
     const uint64_t fits = static_cast<uint64_t>(stream.Remaining()) / minEntry;
     folder.Objects.clear();
     folder.Objects.reserve(static_cast<size_t>(std::min<uint64_t>(folder.Count, fits)));
     for (uint32_t i = 0; i < folder.Count && !stream.AtEnd(); ++i) {
-        TPRPFileObject entry;
-        readEntryKey(entry.Desc);
+        TPRPFileObject& entry = folder.Objects.emplace_back();
+        if (mystV)
+            readKeyMystVLayout(stream, entry.Desc);
+        else
+            readKeyUruLayout(stream, live, entry.Desc);
         stream.ReadValue(entry.Offset);
         stream.ReadValue(entry.Size);
-        folder.Objects.push_back(std::move(entry));
     }
     folder.Count = static_cast<uint32_t>(folder.Objects.size());
 }
@@ -220,38 +227,25 @@ void TPlasmaFileStream::ReadKeyIndex() {
     uint32_t groupCount = 0;
     ReadValue(groupCount);
     const bool mystV = IsMystVFamily(Header.Version);
-    const size_t minGroup = (mystV || Header.MajorVersion == kMajorVersionLive) ? 11 : 6;
+    const bool live = Header.MajorVersion == kMajorVersionLive;
+    const size_t minGroup = (mystV || live) ? 11 : 6;
     Folders.clear();
     Folders.reserve(
         static_cast<size_t>(std::min<uint64_t>(groupCount, static_cast<uint64_t>(Remaining()) / minGroup)));
     for (uint32_t i = 0; i < groupCount && !AtEnd(); ++i) {
-        TPRPFolder folder;
         if (mystV)
-            ReadKeyGroupMystV(folder);
+            ReadKeyGroupMystV(Folders.emplace_back());
         else
-            ReadKeyGroupUru(folder);
-        Folders.push_back(std::move(folder));
+            ReadKeyGroupUru(Folders.emplace_back());
     }
 }
 
 void TPlasmaFileStream::ReadKeyGroupUru(TPRPFolder& folder) {
-    ReadValue(folder.ClassType);
-    const bool live = Header.MajorVersion == kMajorVersionLive;
-    if (live) {
-        ReadValue(folder.DataLength);
-        ReadValue(folder.GroupFlags);
-    }
-    readKeyGroupEntries(
-        *this, folder, [this](TPRPObjectDesc& key) { ReadKeyUru(key); },
-        kMinUruKey + (live ? 4 : 0) + kEntryTail);
+    readKeyGroup(*this, folder, false, Header.MajorVersion == kMajorVersionLive);
 }
 
 void TPlasmaFileStream::ReadKeyGroupMystV(TPRPFolder& folder) {
-    ReadValue(folder.ClassType);
-    ReadValue(folder.DataLength);
-    ReadValue(folder.GroupFlags);
-    readKeyGroupEntries(
-        *this, folder, [this](TPRPObjectDesc& key) { ReadKeyMystV(key); }, kMinMystVKey + kEntryTail);
+    readKeyGroup(*this, folder, true, false);
 }
 
 void TPlasmaFileStream::ReadKey(TPRPObjectDesc& key) {
@@ -278,9 +272,11 @@ void TPlasmaFileStream::ReadSafeStringMystV(std::string& s) {
 }
 
 void TPlasmaFileStream::GetPageInfo(TPRPFile& page) {
+    // The stream is read once and freed, so its groups are handed over rather than copied.
     page.Header = Header;
     page.FolderCount = static_cast<int32_t>(Folders.size());
-    page.Folders = Folders;
+    page.Folders = std::move(Folders);
+    Folders.clear();
 }
 
 void TPlasmaFileStream::SetVersionByIndex(int index) {

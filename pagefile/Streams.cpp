@@ -46,15 +46,6 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
 
 // ---- TMemoryStream
 
-size_t TMemoryStream::Read(void* buffer, size_t count) {
-    const int64_t size = Size();
-    if (position_ >= size || count == 0) return 0;
-    const size_t n = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), size - position_));
-    std::memcpy(buffer, data_.data() + position_, n);
-    position_ += static_cast<int64_t>(n);
-    return n;
-}
-
 size_t TMemoryStream::Write(const void* buffer, size_t count) {
     if (count == 0) return 0;
     const size_t end = static_cast<size_t>(position_) + count;
@@ -209,6 +200,3 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
     return position_;
 }
 
-int64_t TFileStream::Size() {
-    return fileSize_;
-}

@@ -1,6 +1,7 @@
 #pragma once
 // Byte streams: the base interface, an in-memory stream and a buffered file stream.
 // Read() copies what is there and returns short at the end without raising; ReadBuffer() raises.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -55,14 +56,41 @@ public:
     TMemoryStream() = default;
     explicit TMemoryStream(std::vector<uint8_t> bytes) : data_(std::move(bytes)) {}
 
-    size_t Read(void* buffer, size_t count) override;
+    size_t Read(void* buffer, size_t count) final {
+        const int64_t size = Size();
+        if (position_ >= size || count == 0) return 0;
+        const size_t n =
+            static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(count), size - position_));
+        std::memcpy(buffer, data_.data() + position_, n);
+        position_ += static_cast<int64_t>(n);
+        return n;
+    }
     size_t Write(const void* buffer, size_t count) override;
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-    int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+    int64_t Size() final { return static_cast<int64_t>(data_.size()); }
+
+    // Same rules as the base, without the virtual call: the readers of large key indexes use these.
+    template <class T> void ReadValue(T& value) {
+        static_assert(std::is_arithmetic_v<T>);
+        if (position_ >= 0 && static_cast<size_t>(position_) + sizeof(T) <= data_.size()) {
+            std::memcpy(&value, data_.data() + position_, sizeof(T));
+            position_ += static_cast<int64_t>(sizeof(T));
+        } else {
+            Read(&value, sizeof(T));
+        }
+    }
+    template <class T> T ReadAs() {
+        T value{};
+        ReadValue(value);
+        return value;
+    }
+    int64_t Remaining() { return position_ < Size() ? Size() - position_ : 0; }
+    bool AtEnd() { return position_ >= Size(); }
 
     void SetSize(int64_t size);
     void Clear();
     const uint8_t* Memory() const { return data_.data(); }
+    uint8_t* Memory() { return data_.data(); }
     const std::vector<uint8_t>& Bytes() const { return data_; }
 
 private:
@@ -80,10 +108,30 @@ public:
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
 
-    size_t Read(void* buffer, size_t count) override;
+    size_t Read(void* buffer, size_t count) final;
     size_t Write(const void* buffer, size_t count) override;
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-    int64_t Size() override;
+    int64_t Size() final { return fileSize_; }
+
+    // Same rules as the base; served straight from the read buffer when the value lies inside it.
+    template <class T> void ReadValue(T& value) {
+        static_assert(std::is_arithmetic_v<T>);
+        const int64_t offset = position_ - readBufferStart_;
+        if (offset >= 0 && static_cast<size_t>(offset) + sizeof(T) <= readBufferLength_ &&
+            writeBuffer_.empty()) {
+            std::memcpy(&value, readBuffer_.data() + offset, sizeof(T));
+            position_ += static_cast<int64_t>(sizeof(T));
+        } else {
+            Read(&value, sizeof(T));
+        }
+    }
+    template <class T> T ReadAs() {
+        T value{};
+        ReadValue(value);
+        return value;
+    }
+    int64_t Remaining() { return position_ < fileSize_ ? fileSize_ - position_ : 0; }
+    bool AtEnd() { return position_ >= fileSize_; }
 
     const std::string& FileName() const { return fileName_; }
 

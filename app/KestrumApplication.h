@@ -1,0 +1,10 @@
+#pragma once
+// The application object: any exception that reaches event delivery is shown as the default error message
+// instead of crossing Qt's event loop.
+#include <QApplication>
+
+class TKestrumApplication : public QApplication {
+public:
+    TKestrumApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};

@@ -1,0 +1,749 @@
+#include "MainUnit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCollator>
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <numeric>
+
+#include "AppMessages.h"
+#include "ObjectDispatch.h"
+#include "PRPForms.h"
+#include "PRP_VCL.h"
+#include "Registry.h"
+#include "unitTEmpty.h"
+#include "unitTUnknown.h"
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+const QString kRegistryKey = QStringLiteral("Software\\Kestrum");
+constexpr int kKindRole = Qt::UserRole;
+constexpr int kDataRole = Qt::UserRole + 1;
+
+QTreeWidgetItem* makeNode(TNodeKind kind, const QString& text, int icon) {
+    auto* node = new QTreeWidgetItem(QStringList{text});
+    node->setData(0, kKindRole, int(kind));
+    node->setIcon(0, TreeImages().Icon(icon));
+    return node;
+}
+
+void attach(QTreeWidget* tree, QTreeWidgetItem* parent, QTreeWidgetItem* node) {
+    if (parent) {
+        parent->addChild(node);
+    } else {
+        tree->addTopLevelItem(node);
+    }
+}
+
+// The tree's text order: the user's locale-aware comparison. Under the bare C locale, which collates by
+// code point, the order of US English stands in, as a desktop user would expect it.
+QCollator& textCollator() {
+    static QCollator collator = [] {
+        const QLocale system = QLocale::system();
+        QCollator c(system.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                                    : system);
+        return c;
+    }();
+    return collator;
+}
+
+// Sorts nodes by text in place: collation keys once per node, then a stable sort on them.
+void sortNodes(QList<QTreeWidgetItem*>& nodes) {
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(nodes.size()));
+    for (QTreeWidgetItem* node : nodes)
+        keys.push_back(textCollator().sortKey(node->text(0)));
+    std::vector<size_t> order(size_t(nodes.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return keys[a].compare(keys[b]) < 0; });
+    QList<QTreeWidgetItem*> sorted;
+    sorted.reserve(nodes.size());
+    for (size_t i : order)
+        sorted.append(nodes[qsizetype(i)]);
+    nodes.swap(sorted);
+}
+
+void sortTopLevel(QTreeWidget* tree) {
+    QList<QTreeWidgetItem*> nodes;
+    while (tree->topLevelItemCount() > 0)
+        nodes.append(tree->takeTopLevelItem(0));
+    sortNodes(nodes);
+    tree->addTopLevelItems(nodes);
+}
+
+// Files of dir named age + "_" + anything + ".prp", matched case-insensitively, in name order.
+QStringList agePageFiles(const QString& dir, const QString& age) {
+    QDir folder(dir);
+    const QStringList names = folder.entryList({QStringLiteral("*.prp")}, QDir::Files | QDir::Hidden,
+                                               QDir::Name | QDir::IgnoreCase);
+    const QString prefix = age + QChar('_');
+    QStringList result;
+    for (const QString& name : names)
+        if (name.startsWith(prefix, Qt::CaseInsensitive) && name.size() >= prefix.size() + 4)
+            result.append(folder.filePath(name));
+    return result;
+}
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+TPRPFileHeader readHeader(const QString& path) {
+    TPlasmaFileStream stream(localPath(path), TFileMode::fmOpenRead);
+    stream.ReadPageHeader();
+    return stream.Header;
+}
+
+} // namespace
+
+// ---- Construction
+
+TMainForm::TMainForm(const QString& commandLineFile, QWidget* parent)
+    : QMainWindow(parent), PRPTreeImages(TreeImages()) {
+    MainForm = this;
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Kestrum"));
+    resize(900, 640);
+    createActions();
+    createMenus();
+    createControls();
+    TCustomPRPObjectForm::SetChildHost([this](TCustomPRPObjectForm* form) { return AddChildForm(form); });
+    startUp(commandLineFile);
+}
+
+TMainForm::~TMainForm() {
+    // Viewers and tree nodes point into the page lists: both go before the lists do.
+    MdiArea->closeAllSubWindows();
+    for (QMdiSubWindow* window : MdiArea->subWindowList())
+        delete window;
+    PRPTree->clear();
+    TCustomPRPObjectForm::SetChildHost({});
+    ClearClassTables();
+    if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::startUp(const QString& commandLineFile) {
+    ProgramDir = QCoreApplication::applicationDirPath();
+    if (!ProgramDir.endsWith(QChar('/'))) ProgramDir += QChar('/');
+    try {
+        ClearClassTables();
+        LoadClassTables(localPath(ProgramDir));
+        BaseCaption = windowTitle();
+        QGuiApplication::setApplicationDisplayName(BaseCaption);
+        if (!commandLineFile.isEmpty()) {
+            if (QFileInfo(commandLineFile).isFile()) {
+                OpenPRPFile(commandLineFile);
+            } else {
+                MessageDlg(QStringLiteral("ERROR: File \"") + commandLineFile +
+                               QStringLiteral("\" not found!"),
+                           TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+            }
+        }
+    } catch (const std::exception& error) {
+        ShowException(error);
+    }
+}
+
+void TMainForm::createActions() {
+    auto make = [this](QAction*& action, const char* name, const QString& caption, bool enabled = true) {
+        action = new QAction(caption, this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setEnabled(enabled);
+        return action;
+    };
+    auto guarded = [this](QAction* action, void (TMainForm::*slot)()) {
+        connect(action, &QAction::triggered, this,
+                [this, slot] { Guarded([this, slot] { (this->*slot)(); }); });
+    };
+    guarded(make(FileNewPRP, "FileNewPRP", QStringLiteral("&New PRP File...")),
+            &TMainForm::FileNewPRPExecute);
+    guarded(make(FileOpenPRP, "FileOpenPRP", QStringLiteral("&Open PRP File")),
+            &TMainForm::FileOpenPRPExecute);
+    FileOpenPRP->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    guarded(make(FileOpenAge, "FileOpenAge", QStringLiteral("Open &Age...")), &TMainForm::FileOpenAgeExecute);
+    make(FileClose, "FileClose", QStringLiteral("&Close"), false);
+    make(FileExit, "FileExit", QStringLiteral("E&xit"), false);
+    make(ToolsExtractPRP, "ToolsExtractPRP", QStringLiteral("&Extract PRP..."));
+    guarded(make(ToolsStringConv, "ToolsStringConv", QStringLiteral("&String Converter")),
+            &TMainForm::ToolsStringConvExecute);
+    ToolsStringConv->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    guarded(make(ToolsConvert, "ToolsConvert", QStringLiteral("Export to &UU format")),
+            &TMainForm::ToolsConvertExecute);
+
+    make(ShowLocals, "ShowLocals", QStringLiteral("Local Shared PRPs"))->setCheckable(true);
+    make(ShowAge, "ShowAge", QStringLiteral("All Age PRPs"))->setCheckable(true);
+    make(ShowGlobals, "ShowGlobals", QStringLiteral("Global PRPs"))->setCheckable(true);
+
+    // Edit swallows every error of opening an object; its handler does so itself.
+    make(prpMenuEdit, "prpMenuEdit", QStringLiteral("&Edit"));
+    connect(prpMenuEdit, &QAction::triggered, this, [this] { prpMenuEditExecute(); });
+    guarded(make(prpMenuHexView, "prpMenuHexView", QStringLiteral("&HexView")),
+            &TMainForm::prpMenuHexViewExecute);
+    guarded(make(prpMenuSave, "prpMenuSave", QStringLiteral("&Save...")), &TMainForm::prpMenuSaveExecute);
+    make(prpMenuSaveAll, "prpMenuSaveAll", QStringLiteral("Sa&ve All..."), false);
+    make(prpMenuInsert, "prpMenuInsert", QStringLiteral("Inser&t..."), false);
+    make(prpMenuReplace, "prpMenuReplace", QStringLiteral("&Replace..."), false);
+    guarded(make(prpMenuExport, "prpMenuExport", QStringLiteral("E&xport...")),
+            &TMainForm::prpMenuExportExecute);
+    make(prpMenuExportAll, "prpMenuExportAll", QStringLiteral("Export &All..."), false);
+    make(prpMenuImport, "prpMenuImport", QStringLiteral("&Import..."), false);
+    make(prpMenuDelete, "prpMenuDelete", QStringLiteral("&Delete"), false);
+    make(prpMenuDeleteAll, "prpMenuDeleteAll", QStringLiteral("De&lete All..."), false);
+    make(prpMenuRename, "prpMenuRename", QStringLiteral("Re&name"), false);
+    guarded(make(prpMenuProperties, "prpMenuProperties", QStringLiteral("&Properties...")),
+            &TMainForm::prpMenuPropertiesExecute);
+
+    make(WindowClose, "WindowClose", QStringLiteral("C&lose"));
+    WindowClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    make(WindowTileHorizontal, "WindowTileHorizontal", QStringLiteral("Tile &Horizontally"));
+    make(WindowTileVertical, "WindowTileVertical", QStringLiteral("&Tile Vertically"));
+    make(WindowCascade, "WindowCascade", QStringLiteral("&Cascade"));
+    make(WindowArrange, "WindowArrange", QStringLiteral("&Arrange"));
+    make(WindowMinimizeAll, "WindowMinimizeAll", QStringLiteral("&Minimize All"));
+}
+
+void TMainForm::createMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    file->addActions({FileNewPRP, FileOpenPRP, FileOpenAge, FileClose});
+    file->addSeparator();
+    file->addAction(FileExit);
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("Tools1"));
+    tools->addActions({ToolsExtractPRP, ToolsStringConv});
+    // Convert has no menu entry; keep its shortcut-less action reachable only by code.
+    addAction(ToolsConvert);
+
+    QMenu* window = menuBar()->addMenu(QStringLiteral("&Window"));
+    window->setObjectName(QStringLiteral("Window1"));
+    window->addAction(WindowClose);
+    window->addSeparator();
+    window->addActions({WindowTileHorizontal, WindowTileVertical, WindowCascade});
+    window->addSeparator();
+    window->addActions({WindowArrange, WindowMinimizeAll});
+
+    PRPPopup = new QMenu(this);
+    PRPPopup->setObjectName(QStringLiteral("PRPPopup"));
+    PRPPopup->addActions({prpMenuEdit, prpMenuHexView});
+    PRPPopup->addSeparator();
+    PRPPopup->addActions({prpMenuSave, prpMenuSaveAll, prpMenuInsert, prpMenuReplace});
+    PRPPopup->addSeparator();
+    PRPPopup->addActions({prpMenuExport, prpMenuExportAll, prpMenuImport});
+    PRPPopup->addSeparator();
+    PRPPopup->addActions({prpMenuDelete, prpMenuDeleteAll, prpMenuRename});
+    PRPPopup->addSeparator();
+    PRPPopup->addAction(prpMenuProperties);
+    PRPPopup->setDefaultAction(prpMenuEdit);
+}
+
+void TMainForm::createControls() {
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("Splitter1"));
+
+    auto* left = new QWidget(splitter);
+    left->setObjectName(QStringLiteral("TreePanel"));
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+
+    PRPTree = new QTreeWidget(left);
+    PRPTree->setObjectName(QStringLiteral("PRPTree"));
+    PRPTree->setHeaderHidden(true);
+    PRPTree->setColumnCount(1);
+    PRPTree->setUniformRowHeights(true);
+    PRPTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    PRPTree->setSelectionMode(QAbstractItemView::SingleSelection);
+    PRPTree->setExpandsOnDoubleClick(false);
+    PRPTree->setIconSize(QSize(16, 16));
+    // An unfocused tree keeps its selection visible.
+    QPalette palette = PRPTree->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    PRPTree->setPalette(palette);
+    PRPTree->viewport()->installEventFilter(this);
+    connect(PRPTree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* node, int) {
+        if (NodeObject(node)) {
+            prpMenuEditExecute();
+        } else {
+            node->setExpanded(!node->isExpanded());
+        }
+    });
+    leftLayout->addWidget(PRPTree, 1);
+
+    AlsoLoadGroup = new QGroupBox(QStringLiteral("Also Load"), left);
+    AlsoLoadGroup->setObjectName(QStringLiteral("AlsoLoadGroup"));
+    auto* groupLayout = new QVBoxLayout(AlsoLoadGroup);
+    auto bind = [this, groupLayout](QCheckBox*& box, QAction* action, const char* name,
+                                    void (TMainForm::*slot)()) {
+        box = new QCheckBox(action->text(), AlsoLoadGroup);
+        box->setObjectName(QString::fromLatin1(name));
+        groupLayout->addWidget(box);
+        connect(action, &QAction::changed, box, [box, action] {
+            box->setEnabled(action->isEnabled());
+            box->setChecked(action->isChecked());
+        });
+        // A click on the box ticks it and runs the action, which reads the box.
+        connect(box, &QCheckBox::clicked, this, [this, slot] { Guarded([this, slot] { (this->*slot)(); }); });
+        connect(action, &QAction::triggered, this, [this, box, action, slot] {
+            box->setChecked(action->isChecked());
+            Guarded([this, slot] { (this->*slot)(); });
+        });
+    };
+    bind(ShowLocalsCheck, ShowLocals, "ShowLocalsCheck", &TMainForm::ShowLocalsExecute);
+    bind(ShowAgeCheck, ShowAge, "ShowAgeCheck", &TMainForm::ShowAgeExecute);
+    bind(ShowGlobalsCheck, ShowGlobals, "ShowGlobalsCheck", &TMainForm::ShowGlobalsExecute);
+    leftLayout->addWidget(AlsoLoadGroup);
+
+    MdiArea = new QMdiArea(splitter);
+    MdiArea->setObjectName(QStringLiteral("MdiArea"));
+    MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(WindowClose, &QAction::triggered, MdiArea, &QMdiArea::closeActiveSubWindow);
+    connect(WindowTileHorizontal, &QAction::triggered, this, [this] { tileChildren(true); });
+    connect(WindowTileVertical, &QAction::triggered, this, [this] { tileChildren(false); });
+    connect(WindowCascade, &QAction::triggered, MdiArea, &QMdiArea::cascadeSubWindows);
+    connect(WindowArrange, &QAction::triggered, this, [this] { arrangeIcons(); });
+    connect(WindowMinimizeAll, &QAction::triggered, this, [this] {
+        for (QMdiSubWindow* window : MdiArea->subWindowList())
+            window->showMinimized();
+    });
+
+    splitter->addWidget(left);
+    splitter->addWidget(MdiArea);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({260, 640});
+    setCentralWidget(splitter);
+
+    SaveExportDialog = new QFileDialog(this);
+    SaveExportDialog->setObjectName(QStringLiteral("SaveExportDialog"));
+    SaveExportDialog->setAcceptMode(QFileDialog::AcceptSave);
+    SaveExportDialog->setFileMode(QFileDialog::AnyFile);
+    SaveExportDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+
+    ColorDialog = new QColorDialog(this);
+    ColorDialog->setObjectName(QStringLiteral("ColorDialog"));
+
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+}
+
+QMdiSubWindow* TMainForm::AddChildForm(TCustomPRPObjectForm* form) {
+    QMdiSubWindow* window = MdiArea->addSubWindow(form);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    return window;
+}
+
+void TMainForm::tileChildren(bool horizontal) {
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : MdiArea->subWindowList())
+        if (!window->isMinimized() && window->isVisible()) windows.append(window);
+    if (windows.isEmpty()) return;
+    const QRect area = MdiArea->viewport()->rect();
+    const int n = int(windows.size());
+    for (int i = 0; i < n; ++i) {
+        windows[i]->showNormal();
+        if (horizontal) {
+            const int top = area.height() * i / n, bottom = area.height() * (i + 1) / n;
+            windows[i]->setGeometry(0, top, area.width(), bottom - top);
+        } else {
+            const int leftEdge = area.width() * i / n, rightEdge = area.width() * (i + 1) / n;
+            windows[i]->setGeometry(leftEdge, 0, rightEdge - leftEdge, area.height());
+        }
+    }
+}
+
+void TMainForm::arrangeIcons() {
+    const QRect area = MdiArea->viewport()->rect();
+    int x = 0, y = area.bottom();
+    for (QMdiSubWindow* window : MdiArea->subWindowList()) {
+        if (!window->isMinimized()) continue;
+        const QSize size = window->size();
+        if (x > 0 && x + size.width() > area.width()) {
+            x = 0;
+            y -= size.height();
+        }
+        window->move(x, y - size.height() + 1);
+        x += size.width();
+    }
+}
+
+// ---- Placement
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!placementRestored_) {
+        placementRestored_ = true;
+        Guarded([this] { restorePlacement(); });
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // Each viewer may refuse to close (an unsaved raw view answered Cancel); then the program stays.
+    MdiArea->closeAllSubWindows();
+    if (!MdiArea->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    Guarded([this] { storePlacement(); });
+    QMainWindow::closeEvent(event);
+}
+
+void TMainForm::restorePlacement() {
+    TRegistry registry;
+    registry.OpenKey(kRegistryKey, true);
+    QRect frame = geometry();
+    QPoint position = pos();
+    if (registry.ValueExists(QStringLiteral("Left")))
+        position.setX(registry.ReadInteger(QStringLiteral("Left")));
+    if (registry.ValueExists(QStringLiteral("Top")))
+        position.setY(registry.ReadInteger(QStringLiteral("Top")));
+    if (registry.ValueExists(QStringLiteral("Width")))
+        frame.setWidth(registry.ReadInteger(QStringLiteral("Width")));
+    if (registry.ValueExists(QStringLiteral("Height")))
+        frame.setHeight(registry.ReadInteger(QStringLiteral("Height")));
+    move(position);
+    resize(frame.size());
+    if (registry.ValueExists(QStringLiteral("Maximized")))
+        setWindowState(registry.ReadBool(QStringLiteral("Maximized"))
+                           ? (windowState() | Qt::WindowMaximized)
+                           : (windowState() & ~Qt::WindowMaximized));
+}
+
+void TMainForm::storePlacement() {
+    TRegistry registry;
+    registry.OpenKey(kRegistryKey, true);
+    registry.WriteInteger(QStringLiteral("Left"), pos().x());
+    registry.WriteInteger(QStringLiteral("Top"), pos().y());
+    registry.WriteInteger(QStringLiteral("Width"), width());
+    registry.WriteInteger(QStringLiteral("Height"), height());
+    registry.WriteBool(QStringLiteral("Maximized"), isMaximized());
+    registry.CloseKey();
+}
+
+// ---- Opening pages and ages
+
+QString TMainForm::chooseFile(const QString& filter) {
+    QFileDialog dialog(this, QString(), AgeDir, filter);
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+void TMainForm::FileOpenPRPExecute() {
+    const QString file = chooseFile(QStringLiteral("PRP Files (*.prp);;All Files (*)"));
+    if (!file.isEmpty()) OpenPRPFile(file);
+}
+
+void TMainForm::FileOpenAgeExecute() {
+    const QString file = chooseFile(QStringLiteral("Ages (*.age);;PRP Files (*.prp);;All Files (*)"));
+    if (!file.isEmpty()) OpenPRPFile(file);
+}
+
+void TMainForm::setOption(QAction* action, QCheckBox* box, bool checked) {
+    action->setChecked(checked);
+    box->setChecked(checked);
+}
+
+void TMainForm::ShowLocalsExecute() {
+    ShowLocals->setChecked(ShowLocalsCheck->isChecked());
+    OpenPRPFile(CurrentFile);
+}
+
+void TMainForm::ShowGlobalsExecute() {
+    ShowGlobals->setChecked(ShowGlobalsCheck->isChecked());
+    OpenPRPFile(CurrentFile);
+}
+
+void TMainForm::ShowAgeExecute() {
+    ShowAge->setChecked(ShowAgeCheck->isChecked());
+    if (ShowAge->isChecked()) {
+        ShowLocals->setEnabled(false);
+        setOption(ShowLocals, ShowLocalsCheck, true);
+    } else {
+        ShowLocals->setEnabled(true);
+    }
+    ShowLocalsExecute();
+}
+
+void TMainForm::clearPages() {
+    PRPTree->clear();
+    LocalPages.clear();
+    GlobalPages.clear();
+}
+
+void TMainForm::OpenPRPFile(const QString& path) {
+    CurrentFile = path;
+    clearPages();
+    if (path.isEmpty()) return;
+    PRPTree->setUpdatesEnabled(false);
+    struct Restore {
+        QTreeWidget* tree;
+        ~Restore() { tree->setUpdatesEnabled(true); }
+    } restore{PRPTree};
+
+    const QFileInfo info(path);
+    const QString dir = info.absolutePath();
+
+    if (ShowGlobals->isChecked()) {
+        const QStringList ages = QDir(dir).entryList({QStringLiteral("*.age")}, QDir::Files | QDir::Hidden,
+                                                     QDir::Name | QDir::IgnoreCase);
+        for (const QString& ageFile : ages) {
+            const QString age = QFileInfo(ageFile).completeBaseName();
+            const QStringList pages = agePageFiles(dir, age);
+            if (pages.isEmpty()) continue;
+            if (readHeader(pages.constFirst()).LocationFlags != kReserved) continue;
+            QTreeWidgetItem* ageNode = makeNode(TNodeKind::GlobalAge, age, TImageList::kGlobalAge);
+            PRPTree->addTopLevelItem(ageNode);
+            AgeDir = dir;
+            LoadAgePages(age, true, ageNode);
+        }
+    }
+
+    if (info.suffix() == QStringLiteral("age")) {
+        setOption(ShowAge, ShowAgeCheck, true);
+        ShowLocals->setEnabled(false);
+        setOption(ShowLocals, ShowLocalsCheck, true);
+        AgeDir = dir;
+        LoadAgePages(info.completeBaseName(), false, nullptr);
+    } else if (!ShowAge->isChecked()) {
+        LocalPages.push_back(LoadPage(path, nullptr));
+        if (ShowLocals->isChecked()) {
+            const QStringList pages = agePageFiles(dir, PageText(LocalPages.front().Header.AgeName));
+            for (const QString& page : pages)
+                if (readHeader(page).LocationFlags == kBuiltIn) LocalPages.push_back(LoadPage(page, nullptr));
+            if (!pages.isEmpty()) sortTopLevel(PRPTree);
+        }
+    } else {
+        LoadAgeOfPage(path);
+    }
+}
+
+void TMainForm::LoadAgePages(const QString& age, bool global, QTreeWidgetItem* parent) {
+    for (const QString& page : agePageFiles(AgeDir, age)) {
+        TPRPFile loaded = LoadPage(page, parent);
+        (global ? GlobalPages : LocalPages).push_back(std::move(loaded));
+    }
+}
+
+void TMainForm::LoadAgeOfPage(const QString& path) {
+    const TPRPFileHeader header = readHeader(path);
+    AgeDir = QFileInfo(path).absolutePath();
+    LoadAgePages(PageText(header.AgeName), false, nullptr);
+}
+
+TPRPFile TMainForm::LoadPage(const QString& path, QTreeWidgetItem* parent) {
+    TPRPFile page;
+    {
+        TPlasmaFileStream stream(localPath(path), TFileMode::fmOpenRead);
+        stream.ReadPageHeader();
+        stream.ReadKeyIndex();
+        stream.GetPageInfo(page);
+    }
+    page.FileName = localPath(path);
+
+    QTreeWidgetItem* pageNode = makeNode(TNodeKind::Page, PageText(page.Header.PageName), TImageList::kPage);
+    pageNode->setData(0, kDataRole, path);
+    QTreeWidgetItem* allObjects =
+        makeNode(TNodeKind::AllObjects, QStringLiteral("All Objects"), TImageList::kFolder);
+    pageNode->addChild(allObjects);
+
+    QList<QTreeWidgetItem*> groups;
+    QList<QTreeWidgetItem*> sceneNodes;
+    const QIcon folderIcon = TreeImages().Icon(TImageList::kFolder);
+    for (TPRPFolder& folder : page.Folders) {
+        if (folder.Count == 0 || folder.Objects.empty()) continue;
+        TPRPFileObject& first = folder.Objects.front();
+        first.Version = page.Header.Version;
+        first.MajorVersion = page.Header.MajorVersion;
+        auto* groupNode = new QTreeWidgetItem(QStringList{PageText(GetObjectClassLabel(first))});
+        groupNode->setData(0, kKindRole, int(TNodeKind::ClassGroup));
+        groupNode->setIcon(0, folderIcon);
+        const QIcon classIcon = TreeImages().Icon(GetObjectImageIndex(first));
+        QList<QTreeWidgetItem*> objects;
+        objects.reserve(qsizetype(folder.Objects.size()));
+        for (TPRPFileObject& entry : folder.Objects) {
+            entry.FileName = page.FileName;
+            entry.Version = page.Header.Version;
+            entry.MajorVersion = page.Header.MajorVersion;
+            const QString name = PageText(entry.Desc.Name);
+            auto* objectNode = new QTreeWidgetItem(QStringList{name});
+            objectNode->setData(0, kKindRole, int(TNodeKind::Object));
+            objectNode->setData(0, kDataRole, QVariant::fromValue(reinterpret_cast<quintptr>(&entry)));
+            objectNode->setIcon(0, classIcon);
+            objects.append(objectNode);
+            if (folder.ClassType == 0) {
+                auto* copy = new QTreeWidgetItem(QStringList{name});
+                copy->setData(0, kKindRole, int(TNodeKind::SceneNodeCopy));
+                copy->setIcon(0, classIcon);
+                sceneNodes.append(copy);
+            }
+        }
+        sortNodes(objects);
+        groupNode->addChildren(objects);
+        groups.append(groupNode);
+    }
+    sortNodes(groups);
+    allObjects->addChildren(groups);
+    pageNode->addChildren(sceneNodes);
+    attach(PRPTree, parent, pageNode);
+    return page;
+}
+
+// ---- The tree
+
+TNodeKind TMainForm::NodeKind(const QTreeWidgetItem* node) {
+    return node ? TNodeKind(node->data(0, kKindRole).toInt()) : TNodeKind::AllObjects;
+}
+
+TPRPFileObject* TMainForm::NodeObject(const QTreeWidgetItem* node) {
+    if (!node || NodeKind(node) != TNodeKind::Object) return nullptr;
+    return reinterpret_cast<TPRPFileObject*>(node->data(0, kDataRole).value<quintptr>());
+}
+
+QString TMainForm::NodePageFile(const QTreeWidgetItem* node) {
+    if (!node || NodeKind(node) != TNodeKind::Page) return QString();
+    return node->data(0, kDataRole).toString();
+}
+
+TPRPFileObject* TMainForm::SelectedObject() const {
+    return NodeObject(PRPTree->currentItem());
+}
+
+void TMainForm::PreparePopup(QTreeWidgetItem* node) {
+    prpMenuExport->setEnabled(false);
+    prpMenuExportAll->setEnabled(false);
+    PRPTree->setCurrentItem(node);
+    auto show = [](std::initializer_list<QAction*> actions, bool visible) {
+        for (QAction* action : actions)
+            action->setVisible(visible);
+    };
+    if (TPRPFileObject* entry = NodeObject(node)) {
+        show({prpMenuEdit, prpMenuHexView, prpMenuSave, prpMenuSaveAll, prpMenuInsert, prpMenuReplace,
+              prpMenuImport, prpMenuDelete, prpMenuDeleteAll, prpMenuRename, prpMenuExport, prpMenuExportAll},
+             true);
+        show({prpMenuProperties}, false);
+        // Export All has no command of its own and stays disabled.
+        if (entry->Desc.ClassType == 4) prpMenuExport->setEnabled(true);
+    } else if (NodeKind(node) == TNodeKind::Page) {
+        show({prpMenuEdit, prpMenuHexView, prpMenuSave, prpMenuReplace, prpMenuExport, prpMenuDelete,
+              prpMenuDeleteAll, prpMenuRename},
+             false);
+        show({prpMenuSaveAll, prpMenuInsert, prpMenuExportAll, prpMenuImport, prpMenuProperties}, true);
+    } else {
+        show({prpMenuEdit, prpMenuHexView, prpMenuSave, prpMenuReplace, prpMenuExport, prpMenuDelete,
+              prpMenuRename, prpMenuProperties},
+             false);
+        show({prpMenuSaveAll, prpMenuInsert, prpMenuExportAll, prpMenuImport, prpMenuDeleteAll}, true);
+    }
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PRPTree->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            if (QTreeWidgetItem* node = PRPTree->itemAt(mouse->position().toPoint())) {
+                Guarded([&] {
+                    PreparePopup(node);
+                    PRPPopup->popup(mouse->globalPosition().toPoint());
+                });
+            }
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Objects
+
+void TMainForm::prpMenuEditExecute() {
+    TPRPFileObject* entry = SelectedObject();
+    if (!entry) return;
+    try {
+        ShowObject(*entry, false);
+    } catch (...) {
+        // Opening from the tree fails silently; the raw view shows what a viewer could not.
+    }
+}
+
+void TMainForm::prpMenuHexViewExecute() {
+    if (TPRPFileObject* entry = SelectedObject()) ShowObject(*entry, true);
+}
+
+TCustomPRPObjectForm* TMainForm::ShowObject(const TPRPFileObject& entry, bool hexOnly) {
+    if (entry.Version == 0) {
+        MessageDlg(QStringLiteral("Could not find the object in the currently loaded PRPs.\r"
+                                  "Try loading other age PRPs or global PRPs."),
+                   TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+        return nullptr;
+    }
+    TPlasmaStream stream;
+    TPRPObjectDesc ownKey;
+    ExtractObjectData(entry, stream, ownKey);
+    stream.Header.Version = entry.Version;
+    stream.Header.MajorVersion = uint16_t(entry.MajorVersion & 0xFFFF);
+
+    const char* viewer = hexOnly ? nullptr : FindViewerClass(entry.Desc.ClassType, entry.Version);
+    if (viewer && std::string(viewer) == kEmptyViewer) {
+        auto* form = new TfrmTEmpty;
+        form->SetObjectInfo(entry);
+        return form;
+    }
+    if (viewer) {
+        if (TViewerFactory factory = ViewerFactory(viewer)) {
+            TCustomPRPObjectForm* form = factory();
+            // Shown before loading: a loader that fails leaves what it filled in view.
+            form->ShowAsChild();
+            form->LoadObject(entry, &stream);
+            return form;
+        }
+    }
+    auto* form = new TfrmTUnknown;
+    form->ShowAsChild();
+    form->LoadObject(entry, &stream);
+    return form;
+}
+
+TCustomPRPObjectForm* TMainForm::ShowObjectByKey(const TPRPObjectDesc& key, bool hexOnly) {
+    return ShowObject(FindObjectByKey(key), hexOnly);
+}
+
+TPRPFileObject TMainForm::FindObjectByKey(const TPRPObjectDesc& key) const {
+    TPRPFileObject result;
+    auto scan = [&](const std::vector<TPRPFile>& pages) {
+        for (const TPRPFile& page : pages) {
+            if (page.Header.PageNumber != key.PageNumber) continue;
+            for (const TPRPFolder& folder : page.Folders) {
+                if (folder.ClassType != key.ClassType) continue;
+                for (const TPRPFileObject& entry : folder.Objects)
+                    if (entry.Desc.Name == key.Name) result = entry;
+            }
+        }
+    };
+    scan(LocalPages);
+    if (result.Version == 0) scan(GlobalPages);
+    return result;
+}

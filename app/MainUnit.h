@@ -1,0 +1,156 @@
+#pragma once
+// The main window: class tables, the page and object tree, opening pages and ages, object dispatch and
+// look-up by key, the child-window area that holds every viewer.
+#include <QMainWindow>
+#include <QString>
+#include <vector>
+
+#include "PRPClasses.h"
+
+class QAction;
+class QCheckBox;
+class QColorDialog;
+class QFileDialog;
+class QGroupBox;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TCustomPRPObjectForm;
+class TImageList;
+
+// What a node of the page tree stands for; its data follows from the kind.
+enum class TNodeKind {
+    GlobalAge,     // no data
+    Page,          // the page's file name
+    AllObjects,    // no data
+    ClassGroup,    // no data
+    Object,        // its TPRPFileObject inside LocalPages or GlobalPages
+    SceneNodeCopy, // a scene node listed again under its page; no data
+};
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // Runs the start-up: class tables from the program's folder, the application title, then the file
+    // named on the command line (an error message when it does not exist).
+    explicit TMainForm(const QString& commandLineFile = QString(), QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    QString ProgramDir; // with a trailing separator
+    QString AgeDir;
+    QString BaseCaption;
+    QString CurrentFile;
+    // Tree nodes point into the pages' object arrays; those arrays are only ever moved, never copied,
+    // so the addresses hold until the next load clears the tree.
+    std::vector<TPRPFile> LocalPages;
+    std::vector<TPRPFile> GlobalPages;
+
+    // Controls and shared dialogs.
+    QTreeWidget* PRPTree = nullptr;
+    TImageList& PRPTreeImages;
+    QMenu* PRPPopup = nullptr;
+    QFileDialog* SaveExportDialog = nullptr;
+    QColorDialog* ColorDialog = nullptr;
+    QMdiArea* MdiArea = nullptr;
+    QGroupBox* AlsoLoadGroup = nullptr;
+    QCheckBox* ShowLocalsCheck = nullptr;
+    QCheckBox* ShowAgeCheck = nullptr;
+    QCheckBox* ShowGlobalsCheck = nullptr;
+
+    // Actions.
+    QAction* FileNewPRP = nullptr;
+    QAction* FileOpenPRP = nullptr;
+    QAction* FileOpenAge = nullptr;
+    QAction* FileClose = nullptr;
+    QAction* FileExit = nullptr;
+    QAction* ToolsExtractPRP = nullptr;
+    QAction* ToolsStringConv = nullptr;
+    QAction* ToolsConvert = nullptr;
+    QAction* ShowLocals = nullptr;
+    QAction* ShowAge = nullptr;
+    QAction* ShowGlobals = nullptr;
+    QAction* prpMenuEdit = nullptr;
+    QAction* prpMenuHexView = nullptr;
+    QAction* prpMenuSave = nullptr;
+    QAction* prpMenuSaveAll = nullptr;
+    QAction* prpMenuInsert = nullptr;
+    QAction* prpMenuReplace = nullptr;
+    QAction* prpMenuExport = nullptr;
+    QAction* prpMenuExportAll = nullptr;
+    QAction* prpMenuImport = nullptr;
+    QAction* prpMenuDelete = nullptr;
+    QAction* prpMenuDeleteAll = nullptr;
+    QAction* prpMenuRename = nullptr;
+    QAction* prpMenuProperties = nullptr;
+    QAction* WindowClose = nullptr;
+    QAction* WindowTileHorizontal = nullptr;
+    QAction* WindowTileVertical = nullptr;
+    QAction* WindowCascade = nullptr;
+    QAction* WindowArrange = nullptr;
+    QAction* WindowMinimizeAll = nullptr;
+
+    // ---- Opening pages and ages
+    void OpenPRPFile(const QString& path);
+    void LoadAgePages(const QString& age, bool global, QTreeWidgetItem* parent);
+    void LoadAgeOfPage(const QString& path);
+    TPRPFile LoadPage(const QString& path, QTreeWidgetItem* parent);
+
+    // ---- Objects
+    // Opens an object in its own viewer (or the raw view when it has none, or hexOnly); returns the window,
+    // or nullptr when nothing was opened.
+    TCustomPRPObjectForm* ShowObject(const TPRPFileObject& entry, bool hexOnly);
+    TCustomPRPObjectForm* ShowObjectByKey(const TPRPObjectDesc& key, bool hexOnly);
+    TPRPFileObject FindObjectByKey(const TPRPObjectDesc& key) const;
+
+    // ---- The tree
+    static TNodeKind NodeKind(const QTreeWidgetItem* node);
+    // The key-index entry of an object node, else nullptr.
+    static TPRPFileObject* NodeObject(const QTreeWidgetItem* node);
+    // The file name of a page node, else empty.
+    static QString NodePageFile(const QTreeWidgetItem* node);
+    TPRPFileObject* SelectedObject() const;
+    // Selects the node and sets the popup's entries for its kind (what a right-click does before showing).
+    void PreparePopup(QTreeWidgetItem* node);
+    // Puts a viewer into the child-window area.
+    QMdiSubWindow* AddChildForm(TCustomPRPObjectForm* form);
+
+public slots:
+    void FileOpenPRPExecute();
+    void FileOpenAgeExecute();
+    void FileNewPRPExecute();
+    void ToolsStringConvExecute();
+    void ToolsConvertExecute();
+    void ShowLocalsExecute();
+    void ShowAgeExecute();
+    void ShowGlobalsExecute();
+    void prpMenuEditExecute();
+    void prpMenuHexViewExecute();
+    void prpMenuSaveExecute();
+    void prpMenuExportExecute();
+    void prpMenuPropertiesExecute();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createControls();
+    void startUp(const QString& commandLineFile);
+    void restorePlacement();
+    void storePlacement();
+    void clearPages();
+    QString chooseFile(const QString& filter);
+    void tileChildren(bool horizontal);
+    void arrangeIcons();
+    void setOption(QAction* action, QCheckBox* box, bool checked);
+
+    bool placementRestored_ = false;
+};
+
+// The one main window, or nullptr (viewers reach the tree images, dialogs and look-ups through it).
+extern TMainForm* MainForm;

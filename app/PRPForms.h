@@ -1,0 +1,61 @@
+#pragma once
+// The base class of every window that shows one engine object (viewers, the raw view, part windows) and of
+// the string converter.
+#include <QIcon>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "AppMessages.h"
+#include "PRPClasses.h"
+
+class QMdiSubWindow;
+
+// Text of page data (object, page and age names): single-byte text, one character per byte.
+inline QString PageText(const std::string& s) {
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
+inline std::string PageBytes(const QString& s) {
+    return s.toLatin1().toStdString();
+}
+
+// A number as viewers show it: 15 significant digits with the user's decimal separator, scientific with
+// "E" below 0.0001 or from 10^15 on ("1E-5", "1.5E20").
+QString FloatToText(double value);
+
+class TCustomPRPObjectForm : public QWidget {
+    Q_OBJECT
+public:
+    // Freed when closed: the child-area frame when hosted, else the form itself. A derived form that may
+    // refuse closing overrides closeEvent and ignores the event.
+    explicit TCustomPRPObjectForm(QWidget* parent = nullptr);
+    ~TCustomPRPObjectForm() override;
+
+    TPRPFileObject ObjectInfo;
+
+    // The loader every viewer provides. The dispatcher calls it with the object's body; part windows get
+    // no stream. This default only takes the entry (what a window without fields of its own needs).
+    virtual void LoadObject(const TPRPFileObject& entry, TPlasmaStream* stream);
+
+    // Copies the entry, captions the window "[XXXX] name" with the class icon, and shows the window as a
+    // child of the main window when it is not shown yet.
+    void SetObjectInfo(const TPRPFileObject& entry);
+    void MarkModified();
+    bool IsModified() const;
+    TModalResult QuerySaveObject();
+
+    // Puts the window into the main window's child area (or on screen by itself when there is no main
+    // window) and shows it; a second call changes nothing.
+    void ShowAsChild();
+    // The child-area frame holding this window, or nullptr.
+    QMdiSubWindow* SubWindow() const { return subWindow_; }
+
+    // Where new object windows go; set by the main window. Returns the frame made for the form.
+    using ChildHost = std::function<QMdiSubWindow*(TCustomPRPObjectForm*)>;
+    static void SetChildHost(ChildHost host);
+
+private:
+    QMdiSubWindow* subWindow_ = nullptr;
+    bool shown_ = false;
+};

@@ -1,0 +1,273 @@
+// Start-up, actions, menus, the tree popup and window placement.
+#include <QAction>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QTreeWidget>
+
+#include "AppTestSupport.h"
+#include "PRP_VCL.h"
+
+using namespace testpages;
+
+TEST_F(MainFormTest, StartUpReadsClassTablesAndTitles) {
+    EXPECT_EQ(form->windowTitle(), "Kestrum");
+    EXPECT_EQ(form->BaseCaption, "Kestrum");
+    EXPECT_EQ(form->objectName(), "MainForm");
+    EXPECT_TRUE(form->ProgramDir.endsWith('/'));
+    EXPECT_FALSE(UruTypes.empty());
+    EXPECT_FALSE(M5Types.empty());
+    EXPECT_FALSE(LiveTypes.empty());
+    EXPECT_FALSE(HITypes.empty());
+    EXPECT_EQ(GetClassLabel(makeKey(0x2C, "x"), kVersionUru), "plCollisionDetector");
+    EXPECT_TRUE(messages->messages.empty());
+}
+
+TEST_F(MainFormTest, TablesAreReadOnceAndEmptiedWithTheWindow) {
+    const size_t rows = UruTypes.size();
+    form.reset();
+    EXPECT_TRUE(UruTypes.empty());
+    form = std::make_unique<TMainForm>();
+    EXPECT_EQ(UruTypes.size(), rows);
+}
+
+TEST(MainFormStartUp, MissingCommandLineFileShowsTheMessageAndOpensNothing) {
+    IsolatedSettings settings;
+    CapturingMessages messages;
+    TMainForm form(QStringLiteral("/no/such/folder/Garden.age"));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "ERROR: File \"/no/such/folder/Garden.age\" not found!");
+    EXPECT_EQ(messages.messages[0].type, TMsgDlgType::mtError);
+    EXPECT_EQ(form.PRPTree->topLevelItemCount(), 0);
+    EXPECT_TRUE(form.CurrentFile.isEmpty());
+}
+
+TEST(MainFormStartUp, CommandLineFileIsOpened) {
+    IsolatedSettings settings;
+    CapturingMessages messages;
+    PageFolder folder;
+    const QString page = folder.write("Garden_District_Meadow.prp", samplePage(kVersionUru));
+    TMainForm form(page);
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(form.CurrentFile, page);
+    ASSERT_EQ(form.PRPTree->topLevelItemCount(), 1);
+    EXPECT_EQ(form.PRPTree->topLevelItem(0)->text(0), "Meadow");
+}
+
+struct ActionRow {
+    const char* name;
+    const char* caption;
+    const char* shortcut;
+    bool enabled;
+};
+
+TEST_F(MainFormTest, ActionsCarryTheirCaptionsShortcutsAndStates) {
+    const ActionRow rows[] = {
+        {"FileNewPRP", "&New PRP File...", "", true},
+        {"FileOpenPRP", "&Open PRP File", "Ctrl+O", true},
+        {"FileOpenAge", "Open &Age...", "", true},
+        {"FileClose", "&Close", "", false},
+        {"FileExit", "E&xit", "", false},
+        {"ToolsExtractPRP", "&Extract PRP...", "", true},
+        {"ToolsStringConv", "&String Converter", "Ctrl+S", true},
+        {"ToolsConvert", "Export to &UU format", "", true},
+        {"ShowLocals", "Local Shared PRPs", "", true},
+        {"ShowAge", "All Age PRPs", "", true},
+        {"ShowGlobals", "Global PRPs", "", true},
+        {"prpMenuEdit", "&Edit", "", true},
+        {"prpMenuHexView", "&HexView", "", true},
+        {"prpMenuSave", "&Save...", "", true},
+        {"prpMenuExport", "E&xport...", "", true},
+        {"prpMenuProperties", "&Properties...", "", true},
+        {"prpMenuSaveAll", "Sa&ve All...", "", false},
+        {"prpMenuInsert", "Inser&t...", "", false},
+        {"prpMenuReplace", "&Replace...", "", false},
+        {"prpMenuExportAll", "Export &All...", "", false},
+        {"prpMenuImport", "&Import...", "", false},
+        {"prpMenuDelete", "&Delete", "", false},
+        {"prpMenuDeleteAll", "De&lete All...", "", false},
+        {"prpMenuRename", "Re&name", "", false},
+        {"WindowClose", "C&lose", "Ctrl+W", true},
+        {"WindowTileHorizontal", "Tile &Horizontally", "", true},
+        {"WindowTileVertical", "&Tile Vertically", "", true},
+        {"WindowCascade", "&Cascade", "", true},
+        {"WindowArrange", "&Arrange", "", true},
+        {"WindowMinimizeAll", "&Minimize All", "", true},
+    };
+    for (const ActionRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto* action = form->findChild<QAction*>(row.name);
+        ASSERT_NE(action, nullptr);
+        EXPECT_EQ(action->text(), row.caption);
+        EXPECT_EQ(action->shortcut().toString(), row.shortcut);
+        EXPECT_EQ(action->isEnabled(), row.enabled);
+    }
+}
+
+QStringList menuTexts(const QMenu* menu) {
+    QStringList texts;
+    for (QAction* action : menu->actions())
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+TEST_F(MainFormTest, MenusAndPopupListTheirEntriesInOrder) {
+    const QList<QAction*> top = form->menuBar()->actions();
+    ASSERT_EQ(top.size(), 3);
+    EXPECT_EQ(top[0]->text(), "&File");
+    EXPECT_EQ(menuTexts(top[0]->menu()),
+              QStringList({"&New PRP File...", "&Open PRP File", "Open &Age...", "&Close", "-", "E&xit"}));
+    EXPECT_EQ(menuTexts(top[1]->menu()), QStringList({"&Extract PRP...", "&String Converter"}));
+    EXPECT_EQ(menuTexts(top[2]->menu()), QStringList({"C&lose", "-", "Tile &Horizontally", "&Tile Vertically",
+                                                      "&Cascade", "-", "&Arrange", "&Minimize All"}));
+    auto* popup = form->findChild<QMenu*>("PRPPopup");
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(menuTexts(popup),
+              QStringList({"&Edit", "&HexView", "-", "&Save...", "Sa&ve All...", "Inser&t...", "&Replace...",
+                           "-", "E&xport...", "Export &All...", "&Import...", "-", "&Delete",
+                           "De&lete All...", "Re&name", "-", "&Properties..."}));
+    EXPECT_EQ(popup->defaultAction()->objectName(), "prpMenuEdit");
+}
+
+TEST_F(MainFormTest, AlsoLoadGroupHasThreeUntickedBoxes) {
+    auto* group = form->findChild<QGroupBox*>();
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->title(), "Also Load");
+    const QList<QCheckBox*> boxes = group->findChildren<QCheckBox*>();
+    ASSERT_EQ(boxes.size(), 3);
+    EXPECT_EQ(boxes[0]->text(), "Local Shared PRPs");
+    EXPECT_EQ(boxes[1]->text(), "All Age PRPs");
+    EXPECT_EQ(boxes[2]->text(), "Global PRPs");
+    for (QCheckBox* box : boxes)
+        EXPECT_FALSE(box->isChecked());
+}
+
+TEST_F(MainFormTest, SharedDialogsExist) {
+    auto* save = form->findChild<QFileDialog*>("SaveExportDialog");
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(save->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_NE(form->findChild<QWidget*>("ColorDialog"), nullptr);
+    EXPECT_NE(form->findChild<QTreeWidget*>("PRPTree"), nullptr);
+}
+
+// ---- Popup per node kind
+
+struct PopupRow {
+    const char* node;
+    std::vector<const char*> shown;
+    std::vector<const char*> enabled;
+};
+
+TEST_F(MainFormTest, PopupEntriesFollowTheNodeKind) {
+    PageFolder folder;
+    TestPage page = samplePage(kVersionUru);
+    form->OpenPRPFile(folder.write("Garden_District_Meadow.prp", page));
+    const char* all[] = {"prpMenuEdit",      "prpMenuHexView", "prpMenuSave",      "prpMenuSaveAll",
+                         "prpMenuInsert",    "prpMenuReplace", "prpMenuExport",    "prpMenuExportAll",
+                         "prpMenuImport",    "prpMenuDelete",  "prpMenuDeleteAll", "prpMenuRename",
+                         "prpMenuProperties"};
+    const std::vector<const char*> groupShown = {"prpMenuSaveAll", "prpMenuInsert", "prpMenuExportAll",
+                                                 "prpMenuImport", "prpMenuDeleteAll"};
+    const std::vector<const char*> objectShown = {"prpMenuEdit",    "prpMenuHexView", "prpMenuSave",
+                                                  "prpMenuSaveAll", "prpMenuInsert",  "prpMenuReplace",
+                                                  "prpMenuImport",  "prpMenuDelete",  "prpMenuDeleteAll",
+                                                  "prpMenuRename",  "prpMenuExport",  "prpMenuExportAll"};
+    const PopupRow rows[] = {
+        {"All Objects", groupShown, {}},
+        {"plSceneObject", groupShown, {}},
+        {"Rock", objectShown, {"prpMenuEdit", "prpMenuHexView", "prpMenuSave"}},
+        {"Grass*1#0.hsm", objectShown, {"prpMenuEdit", "prpMenuHexView", "prpMenuSave", "prpMenuExport"}},
+        {"Meadow",
+         {"prpMenuSaveAll", "prpMenuInsert", "prpMenuExportAll", "prpMenuImport", "prpMenuProperties"},
+         {"prpMenuProperties"}},
+    };
+    for (const PopupRow& row : rows) {
+        SCOPED_TRACE(row.node);
+        QTreeWidgetItem* node = findNode(row.node);
+        ASSERT_NE(node, nullptr);
+        form->PreparePopup(node);
+        EXPECT_EQ(form->PRPTree->currentItem(), node);
+        for (const char* name : all) {
+            SCOPED_TRACE(name);
+            auto* action = form->findChild<QAction*>(name);
+            const bool shown = std::find_if(row.shown.begin(), row.shown.end(), [&](const char* s) {
+                                   return std::string(s) == name;
+                               }) != row.shown.end();
+            const bool enabled = std::find_if(row.enabled.begin(), row.enabled.end(), [&](const char* s) {
+                                     return std::string(s) == name;
+                                 }) != row.enabled.end();
+            EXPECT_EQ(action->isVisible(), shown);
+            if (shown) {
+                EXPECT_EQ(action->isEnabled(), enabled);
+            }
+        }
+    }
+}
+
+TEST_F(MainFormTest, SceneNodeCopyBehavesAsAGroupNode) {
+    PageFolder folder;
+    form->OpenPRPFile(folder.write("Garden_District_Meadow.prp", samplePage(kVersionUru)));
+    QTreeWidgetItem* page = form->PRPTree->topLevelItem(0);
+    QTreeWidgetItem* copy = page->child(1);
+    ASSERT_EQ(copy->text(0), "Meadow");
+    EXPECT_EQ(TMainForm::NodeKind(copy), TNodeKind::SceneNodeCopy);
+    form->PreparePopup(copy);
+    EXPECT_FALSE(form->prpMenuEdit->isVisible());
+    EXPECT_TRUE(form->prpMenuDeleteAll->isVisible());
+    EXPECT_FALSE(form->prpMenuProperties->isVisible());
+}
+
+// ---- Window placement
+
+TEST(MainFormPlacement, NoStoredPlacementKeepsTheDesignedSize) {
+    IsolatedSettings settings;
+    CapturingMessages messages;
+    TMainForm form;
+    const QSize designed = form.size();
+    form.show();
+    EXPECT_EQ(form.size(), designed);
+    EXPECT_FALSE(form.isMaximized());
+}
+
+TEST(MainFormPlacement, ClosingStoresAndShowingRestores) {
+    IsolatedSettings settings;
+    CapturingMessages messages;
+    {
+        TMainForm form;
+        form.show();
+        form.move(40, 50);
+        form.resize(700, 500);
+        form.close();
+    }
+    QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Kestrum", "Kestrum");
+    EXPECT_EQ(ini.value("Software/Kestrum/Width").toInt(), 700);
+    EXPECT_EQ(ini.value("Software/Kestrum/Height").toInt(), 500);
+    EXPECT_EQ(ini.value("Software/Kestrum/Left").toInt(), 40);
+    EXPECT_EQ(ini.value("Software/Kestrum/Top").toInt(), 50);
+    EXPECT_EQ(ini.value("Software/Kestrum/Maximized").toBool(), false);
+
+    ini.setValue("Software/Kestrum/Width", 610);
+    ini.remove("Software/Kestrum/Height");
+    ini.sync();
+    TMainForm again;
+    const int designedHeight = again.height();
+    again.show();
+    EXPECT_EQ(again.width(), 610);
+    EXPECT_EQ(again.height(), designedHeight);
+    EXPECT_EQ(again.pos(), QPoint(40, 50));
+}
+
+TEST(MainFormPlacement, MaximizedFlagIsRestored) {
+    IsolatedSettings settings;
+    CapturingMessages messages;
+    QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Kestrum", "Kestrum");
+    ini.setValue("Software/Kestrum/Maximized", true);
+    ini.sync();
+    TMainForm form;
+    form.show();
+    EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
+}

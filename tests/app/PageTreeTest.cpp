@@ -1,0 +1,203 @@
+// Opening pages and ages, the three load options, and the tree a page produces.
+#include <QAction>
+#include <QCheckBox>
+#include <QTreeWidget>
+
+#include "AppTestSupport.h"
+#include "PRP_VCL.h"
+
+using namespace testpages;
+
+struct FamilyRow {
+    uint16_t version;
+    const char* name;
+};
+
+class PageTreeFamilies : public MainFormTest, public ::testing::WithParamInterface<FamilyRow> {};
+
+TEST_P(PageTreeFamilies, PageListsClassGroupsObjectsAndSceneNodeCopies) {
+    PageFolder folder;
+    TestPage page = samplePage(GetParam().version);
+    // Unsorted names and an empty group.
+    page.groups[1].objects.emplace_back(makeKey(1, "apple", page.pageNumber, page.seqPrefix), Bytes{9});
+    page.groups.push_back(TestGroup(7));
+    const QString file = folder.write("Garden_District_Meadow.prp", page);
+    form->OpenPRPFile(file);
+
+    ASSERT_EQ(topLevelTexts(), QStringList({"Meadow"}));
+    QTreeWidgetItem* pageNode = form->PRPTree->topLevelItem(0);
+    EXPECT_EQ(TMainForm::NodeKind(pageNode), TNodeKind::Page);
+    EXPECT_EQ(TMainForm::NodePageFile(pageNode), file);
+    EXPECT_EQ(childTexts(pageNode), QStringList({"All Objects", "Meadow"}));
+    QTreeWidgetItem* all = pageNode->child(0);
+    EXPECT_EQ(childTexts(all), QStringList({"plMipmap", "plSceneNode", "plSceneObject"}));
+    QTreeWidgetItem* objects = all->child(2);
+    EXPECT_EQ(childTexts(objects), QStringList({"apple", "Rock", "Tree"}));
+    EXPECT_EQ(TMainForm::NodeKind(objects), TNodeKind::ClassGroup);
+
+    const TPRPFileObject* rock = TMainForm::NodeObject(objects->child(1));
+    ASSERT_NE(rock, nullptr);
+    EXPECT_EQ(rock->Desc.Name, "Rock");
+    EXPECT_EQ(rock->Version, GetParam().version);
+    EXPECT_EQ(rock->MajorVersion, form->LocalPages[0].Header.MajorVersion);
+    EXPECT_EQ(QString::fromStdString(rock->FileName), file);
+    // Nodes point into the loaded page list.
+    const TPRPFolder& folderRecord = form->LocalPages[0].Folders[1];
+    EXPECT_TRUE(rock >= &folderRecord.Objects.front() && rock <= &folderRecord.Objects.back());
+
+    // Icons: page 2, groups 0, objects their class icon (scene object 4).
+    EXPECT_EQ(pageNode->icon(0).pixmap(16).toImage(), TreeImages().Pixmap(2).toImage());
+    EXPECT_EQ(objects->icon(0).pixmap(16).toImage(), TreeImages().Pixmap(0).toImage());
+    EXPECT_EQ(objects->child(0)->icon(0).pixmap(16).toImage(), TreeImages().Pixmap(4).toImage());
+    EXPECT_EQ(pageNode->child(1)->icon(0).pixmap(16).toImage(), TreeImages().Pixmap(3).toImage());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFamilies, PageTreeFamilies,
+                         ::testing::Values(FamilyRow{kVersionUru, "Uru"}, FamilyRow{kVersionMystV, "MystV"},
+                                           FamilyRow{kVersionLive, "Live"},
+                                           FamilyRow{kVersionHexIsle, "HexIsle"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainFormTest, UnknownClassIsLabelledByItsIndexWithoutIcon) {
+    PageFolder folder;
+    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{0x0456, {"odd"}}})));
+    QTreeWidgetItem* group = findNode("??? [0456]");
+    ASSERT_NE(group, nullptr);
+    EXPECT_TRUE(group->child(0)->icon(0).isNull());
+}
+
+TEST_F(MainFormTest, ObjectsSortByLocaleAwareTextOrder) {
+    PageFolder folder;
+    form->OpenPRPFile(folder.write(
+        "A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"b2", "B1", "a10", "a9", "_x", "Zed"}}})));
+    const QStringList names = childTexts(findNode("plSceneObject"));
+    // Case does not separate names; punctuation does not sort after letters.
+    EXPECT_EQ(names.indexOf("B1") < names.indexOf("b2"), true);
+    EXPECT_EQ(names.indexOf("a10") < names.indexOf("B1"), true);
+    EXPECT_EQ(names.last(), "Zed");
+}
+
+// An age folder: Garden with three pages (one shared local page with flags 8, one with 0x18), the global
+// age GlobalClothing (first page in name order flags 4, the other 0) and Other whose first page is not
+// global.
+class AgeFolderTest : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        folder.writeAge("Garden.age");
+        meadow = folder.write("Garden_District_Meadow.prp",
+                              makePage(kVersionUru, "Garden", "Meadow", 1, 0, {{1, {"Rock"}}}));
+        folder.write("garden_district_Textures.PRP",
+                     makePage(kVersionUru, "Garden", "Textures", 2, 8, {{4, {"Grass"}}}));
+        folder.write("Garden_District_Sounds.prp",
+                     makePage(kVersionUru, "Garden", "Sounds", 3, 0x18, {{1, {"Bird"}}}));
+        folder.write("Gardener_District_X.prp", makePage(kVersionUru, "Gardener", "X", 9, 0, {{1, {"No"}}}));
+        folder.writeAge("GlobalClothing.age");
+        folder.write("GlobalClothing_District_Shirts.prp",
+                     makePage(kVersionUru, "GlobalClothing", "Shirts", 7, 0, {{1, {"Shirt"}}}));
+        folder.write("GlobalClothing_District_Pants.prp",
+                     makePage(kVersionUru, "GlobalClothing", "Pants", 8, 4, {{1, {"Pants"}}}));
+        folder.writeAge("Other.age");
+        folder.write("Other_District_Z.prp", makePage(kVersionUru, "Other", "Z", 5, 0, {{1, {"Zz"}}}));
+        folder.writeAge("Empty.age");
+    }
+    PageFolder folder;
+    QString meadow;
+};
+
+TEST_F(AgeFolderTest, OpeningAnAgeLoadsAllItsPagesCaseInsensitivelyInNameOrder) {
+    form->OpenPRPFile(folder.path("Garden.age"));
+    EXPECT_EQ(topLevelTexts(), QStringList({"Meadow", "Sounds", "Textures"}));
+    EXPECT_EQ(form->LocalPages.size(), 3u);
+    EXPECT_TRUE(form->GlobalPages.empty());
+    EXPECT_TRUE(form->ShowAge->isChecked());
+    EXPECT_TRUE(form->ShowAgeCheck->isChecked());
+    EXPECT_FALSE(form->ShowLocals->isEnabled());
+    EXPECT_FALSE(form->ShowLocalsCheck->isEnabled());
+    EXPECT_TRUE(form->ShowLocalsCheck->isChecked());
+    EXPECT_EQ(form->AgeDir, folder.folder());
+    EXPECT_TRUE(messages->messages.empty());
+}
+
+TEST_F(AgeFolderTest, AgeWithoutPagesLoadsNothingSilently) {
+    form->OpenPRPFile(folder.path("Empty.age"));
+    EXPECT_EQ(form->PRPTree->topLevelItemCount(), 0);
+    EXPECT_TRUE(messages->messages.empty());
+}
+
+TEST_F(AgeFolderTest, SinglePageLeavesAgeDirAsItWas) {
+    form->AgeDir = "/elsewhere";
+    form->OpenPRPFile(meadow);
+    EXPECT_EQ(topLevelTexts(), QStringList({"Meadow"}));
+    EXPECT_EQ(form->AgeDir, "/elsewhere");
+}
+
+TEST_F(AgeFolderTest, LocalSharedPagesAreThoseWithFlagsExactlyEight) {
+    form->ShowLocalsCheck->click();
+    EXPECT_TRUE(form->ShowLocals->isChecked());
+    EXPECT_EQ(form->CurrentFile, "");
+    form->OpenPRPFile(meadow);
+    EXPECT_EQ(topLevelTexts(), QStringList({"Meadow", "Textures"}));
+    ASSERT_EQ(form->LocalPages.size(), 2u);
+    EXPECT_EQ(form->LocalPages[1].Header.PageName, "Textures");
+
+    // The opened page is listed a second time when it is itself shared.
+    form->OpenPRPFile(folder.path("garden_district_Textures.PRP"));
+    EXPECT_EQ(topLevelTexts(), QStringList({"Textures", "Textures"}));
+}
+
+TEST_F(AgeFolderTest, TogglingAnOptionReloadsTheCurrentFile) {
+    form->OpenPRPFile(meadow);
+    EXPECT_EQ(topLevelTexts(), QStringList({"Meadow"}));
+    form->ShowLocals->trigger();
+    EXPECT_TRUE(form->ShowLocalsCheck->isChecked());
+    EXPECT_EQ(topLevelTexts(), QStringList({"Meadow", "Textures"}));
+    form->ShowLocalsCheck->click();
+    EXPECT_EQ(topLevelTexts(), QStringList({"Meadow"}));
+}
+
+TEST_F(AgeFolderTest, AllAgePagesLoadsTheWholeAgeOfAPage) {
+    form->ShowAgeCheck->click();
+    EXPECT_FALSE(form->ShowLocals->isEnabled());
+    EXPECT_TRUE(form->ShowLocalsCheck->isChecked());
+    form->OpenPRPFile(meadow);
+    EXPECT_EQ(topLevelTexts(), QStringList({"Meadow", "Sounds", "Textures"}));
+    EXPECT_EQ(form->AgeDir, folder.folder());
+
+    // Unticking re-enables the local option and leaves it ticked.
+    form->ShowAgeCheck->click();
+    EXPECT_TRUE(form->ShowLocals->isEnabled());
+    EXPECT_TRUE(form->ShowLocalsCheck->isChecked());
+    EXPECT_EQ(topLevelTexts(), QStringList({"Meadow", "Textures"}));
+}
+
+TEST_F(AgeFolderTest, GlobalAgesComeFirstWithTheirPagesBeneath) {
+    form->ShowGlobalsCheck->click();
+    form->OpenPRPFile(meadow);
+    ASSERT_EQ(topLevelTexts(), QStringList({"GlobalClothing", "Meadow"}));
+    QTreeWidgetItem* age = form->PRPTree->topLevelItem(0);
+    EXPECT_EQ(TMainForm::NodeKind(age), TNodeKind::GlobalAge);
+    EXPECT_EQ(age->icon(0).pixmap(16).toImage(), TreeImages().Pixmap(1).toImage());
+    EXPECT_EQ(childTexts(age), QStringList({"Pants", "Shirts"}));
+    EXPECT_EQ(form->GlobalPages.size(), 2u);
+    EXPECT_EQ(form->LocalPages.size(), 1u);
+}
+
+TEST_F(AgeFolderTest, EveryOptionTogether) {
+    form->ShowGlobalsCheck->click();
+    form->OpenPRPFile(folder.path("Garden.age"));
+    EXPECT_EQ(topLevelTexts(), QStringList({"GlobalClothing", "Meadow", "Sounds", "Textures"}));
+}
+
+TEST_F(MainFormTest, EmptyPathClearsTheTree) {
+    PageFolder folder;
+    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"x"}}})));
+    form->OpenPRPFile(QString());
+    EXPECT_EQ(form->PRPTree->topLevelItemCount(), 0);
+    EXPECT_TRUE(form->LocalPages.empty());
+}
+
+TEST_F(MainFormTest, MissingPageRaisesTheFileOpenError) {
+    EXPECT_THROW(form->OpenPRPFile("/no/such/page.prp"), EStreamError);
+    EXPECT_EQ(form->PRPTree->topLevelItemCount(), 0);
+}

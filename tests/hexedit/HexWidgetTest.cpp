@@ -1,0 +1,139 @@
+// The widget: mouse selection by the cell formulas, keys, typing, wheel, deferred events and painting.
+#include "HexWidgetTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+
+TEST(HexWidget, FindsItselfByObjectNameAndStartsUntitled) {
+    QWidget form;
+    auto* editor = new THexEditorEx(&form);
+    EXPECT_EQ(form.findChild<THexEditorEx*>("HexEditor"), editor);
+    EXPECT_EQ(editor->FileName(), "Untitled");
+    EXPECT_EQ(editor->DataSize(), 0);
+    EXPECT_EQ(editor->OffsetFormat(), "-!10:0x|");
+}
+
+TEST(HexWidget, ClickPlacesCaretWhereTheFormulasSay) {
+    auto e = makeEditor(256);
+    click(*e, cellCenter(*e, 37, false));
+    EXPECT_EQ(e->CaretPosition(), 37);
+    EXPECT_FALSE(e->InCharField());
+    click(*e, cellCenter(*e, 37, false, true));
+    EXPECT_TRUE(e->IsSecondNibbleCell(e->CaretCol()));
+    click(*e, cellCenter(*e, 50, true));
+    EXPECT_EQ(e->CaretPosition(), 50);
+    EXPECT_TRUE(e->InCharField());
+    EXPECT_EQ(e->SelCount(), 0);
+}
+
+TEST(HexWidget, DragSelectsBackwardsWithAnchorAtStart) {
+    auto e = makeEditor(256);
+    drag(*e, cellCenter(*e, 9, false), cellCenter(*e, 4, false));
+    EXPECT_EQ(e->SelStart(), 9);
+    EXPECT_EQ(e->SelEnd(), 4);
+    EXPECT_EQ(e->SelCount(), 6);
+    // A click into the selection without moving clears it and moves the caret there.
+    click(*e, cellCenter(*e, 6, false));
+    EXPECT_EQ(e->SelCount(), 0);
+    EXPECT_EQ(e->CaretPosition(), 6);
+}
+
+TEST(HexWidget, DragAcrossRowsInCharField) {
+    auto e = makeEditor(256);
+    drag(*e, cellCenter(*e, 3, true), cellCenter(*e, 35, true));
+    EXPECT_EQ(e->SelStart(), 3);
+    EXPECT_EQ(e->SelEnd(), 35);
+    EXPECT_EQ(e->GetSelectionAsString().size(), 33u);
+}
+
+TEST(HexWidget, InsertModeRightHalfCountsAsNextCell) {
+    auto e = makeEditor(64);
+    e->SetInsertMode(true);
+    int col;
+    int32_t row;
+    e->CellOfPosition(5, true, col, row);
+    const QRect r = e->CellRect(col, row);
+    click(*e, QPoint(r.left() + e->CharWidth() - 1, r.center().y()));
+    EXPECT_EQ(e->CaretPosition(), 6);
+}
+
+TEST(HexWidget, KeysMoveAndTypedHexEdits) {
+    auto e = makeEditor(64);
+    click(*e, cellCenter(*e, 0, false));
+    type(*e, "41");
+    EXPECT_EQ(e->GetData(0), 0x41);
+    EXPECT_EQ(e->CaretPosition(), 1);
+    key(*e, Qt::Key_Down);
+    EXPECT_EQ(e->CaretPosition(), 17);
+    key(*e, Qt::Key_Tab);
+    EXPECT_TRUE(e->InCharField());
+    type(*e, "Z");
+    EXPECT_EQ(e->GetData(17), 'Z');
+    key(*e, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(e->GetData(17), 17);
+    key(*e, Qt::Key_Shift, Qt::ShiftModifier);
+    key(*e, Qt::Key_Right, Qt::ShiftModifier);
+    key(*e, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(e->SelCount(), 3);
+    key(*e, Qt::Key_NumberSign, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(e->Bookmark(3).Position, e->CaretPosition());
+}
+
+TEST(HexWidget, WheelScrollsAndZooms) {
+    auto e = makeEditor(4096);
+    const int32_t visible = e->FullyVisibleRows();
+    wheel(*e, -120, Qt::NoModifier);
+    EXPECT_EQ(e->TopRow(), 2 + visible - 1);
+    wheel(*e, -120, Qt::ControlModifier);
+    EXPECT_EQ(e->BytesPerRow(), 15);
+    const QFont before = e->font();
+    wheel(*e, 120, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(e->font().pointSize(), before.pointSize() + 1);
+    e->SetZoomOnWheel(false);
+    wheel(*e, -120, Qt::ControlModifier);
+    EXPECT_EQ(e->BytesPerRow(), 15);
+}
+
+TEST(HexWidget, OneSelectionSignalPerBurstAfterEndUpdate) {
+    auto e = makeEditor(64);
+    int selections = 0, changes = 0;
+    QApplication::processEvents();
+    QObject::connect(e.get(), &TCustomHexEditor::selectionChanged, [&] { ++selections; });
+    QObject::connect(e.get(), &TCustomHexEditor::changed, [&] { ++changes; });
+    e->BeginUpdate();
+    e->SetSelStart(2);
+    e->SetSelEnd(5);
+    const char buffer[4] = {1, 2, 3, 4};
+    e->ReplaceSelection(buffer, 4, "", true);
+    e->EndUpdate();
+    EXPECT_EQ(selections, 0);
+    EXPECT_GE(changes, 1);
+    QApplication::processEvents();
+    EXPECT_EQ(selections, 1);
+    EXPECT_EQ(e->SelEnd(), 2);
+}
+
+TEST(HexWidget, PaintsSelectionInvertedAndChangedBytes) {
+    auto e = makeEditor(512);
+    e->SetShowRuler(true);
+    e->SetBookmark(1, 18, false);
+    e->SetBookmark(2, 40, true);
+    click(*e, cellCenter(*e, 3, false));
+    type(*e, "ff");
+    drag(*e, cellCenter(*e, 20, false), cellCenter(*e, 26, false));
+    QApplication::processEvents();
+    const QImage shot = e->grab().toImage();
+    shot.save(QDir::tempPath() + "/hexedit_widget.png");
+    const QPoint selected = e->viewport()->mapTo(e.get(), cellCenter(*e, 22, false));
+    const QColor background = e->Colors().ActiveFieldBackground();
+    const QColor inverted = QColor::fromRgb(~background.rgb() & 0xFFFFFF);
+    // The cell's corner holds the background only (the digit is drawn in the middle).
+    const QRect cell = e->CellRect(2 + 2 * 6, 3);
+    const QPoint corner = e->viewport()->mapTo(e.get(), cell.topLeft() + QPoint(0, 1));
+    EXPECT_EQ(QColor(shot.pixel(corner)), inverted) << selected.x();
+    const QRect changed = e->CellRect(2 + 2 * 3, 2);
+    const QPoint changedCorner = e->viewport()->mapTo(e.get(), changed.topLeft() + QPoint(0, 1));
+    EXPECT_EQ(QColor(shot.pixel(changedCorner)), e->Colors().ChangedBackground());
+}

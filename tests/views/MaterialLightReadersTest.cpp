@@ -1,0 +1,179 @@
+// Layer, material, light, shadow, spawn and image-library bodies in every family.
+#include <gtest/gtest.h>
+
+#include "LayerParts.h"
+#include "LightParts.h"
+#include "NumberText.h"
+#include "PartWriters.h"
+#include "ShadowParts.h"
+
+using namespace testparts;
+using testpages::makeKey;
+
+namespace {
+const float kTranslate[16] = {1, 0, 0, 10, 0, 1, 0, 20, 0, 0, 1, 30, 0, 0, 0, 1};
+}
+
+TEST(LayerReader, EveryFieldInStoredOrder) {
+    const TPRPObjectDesc under = makeKey(6, "Under"), tex = makeKey(4, "Tex.dds");
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeSynched(w, 0);
+        w.keyRef(&under);
+        w.u32(0x3).u32(0x2).u32(0x80).u32(0x10).u32(0x800);
+        writeMatrix(w, kTranslate);
+        writeColor(w, 1, 0.5f, 0, 0.25f);
+        writeColor(w, 0, 0, 0, 1);
+        writeColor(w, 1.5f, 0, 0, 0);
+        writeColor(w, -1.5f, 0, 0, 0.5f);
+        w.u32(4000000000u).f32(0.75f).f32(-1).f32(8);
+        w.keyRef(&tex).keyRef(nullptr).keyRef(nullptr);
+        writeIdentityMatrix(w);
+        TPlasmaStream s = streamOf(w);
+        const TLayerRecord layer = ReadLayer(s);
+        EXPECT_EQ(layer.LayerInterface.Underlay.Name, "Under");
+        EXPECT_EQ(layer.State, (TLayerState{0x3, 0x2, 0x80, 0x10, 0x800}));
+        EXPECT_EQ(layer.UVWTransform[2][3], 30.0f);
+        EXPECT_EQ(PackDisplayColor(layer.Colors[0]), 0x007FFFu);
+        EXPECT_EQ(layer.Colors[0].A, 0.25f);
+        EXPECT_EQ(PackDisplayColor(layer.Colors[2]), 126u);
+        EXPECT_EQ(PackDisplayColor(layer.Colors[3]), 130u);
+        EXPECT_EQ(layer.UVWSource, 4000000000u);
+        EXPECT_EQ(layer.Opacity, 0.75f);
+        EXPECT_EQ(layer.LODBias, -1.0f);
+        EXPECT_EQ(layer.SpecularPower, 8.0f);
+        EXPECT_EQ(layer.Texture.Name, "Tex.dds");
+        EXPECT_EQ(layer.VertexShader.Name, "");
+        EXPECT_EQ(layer.BumpEnvTransform, IdentityMatrix44());
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(MaterialReader, BothCountsComeFirst) {
+    const TPRPObjectDesc l1 = makeKey(6, "L1"), l2 = makeKey(6, "L2"), l3 = makeKey(0x43, "L3");
+    const TPRPObjectDesc pb = makeKey(6, "PB");
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeSynched(w, 0);
+        w.u32(0xABCD).u32(0x1001).u32(3).u32(1);
+        w.keyRef(&l1).keyRef(&l2).keyRef(&l3).keyRef(&pb);
+        TPlasmaStream s = streamOf(w);
+        const TMaterialRecord mat = ReadMaterial(s);
+        EXPECT_EQ(mat.LoadFlags, 0xABCDu);
+        EXPECT_EQ(mat.CompFlags, 0x1001u);
+        ASSERT_EQ(mat.Layers.size(), 3u);
+        EXPECT_EQ(mat.Layers[2].Name, "L3");
+        ASSERT_EQ(mat.PiggyBacks.size(), 1u);
+        EXPECT_EQ(mat.PiggyBacks[0].Name, "PB");
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(MaterialReader, ImpossibleCountsStopAtTheEnd) {
+    const TPRPObjectDesc l1 = makeKey(6, "L1");
+    ByteWriter w(kVersionMystV);
+    writeSynched(w, 0);
+    w.u32(0).u32(0).u32(0xFFFFFFFF).u32(0xFFFFFFFF).keyRef(&l1);
+    TPlasmaStream s = streamOf(w);
+    const TMaterialRecord mat = ReadMaterial(s);
+    EXPECT_EQ(mat.Layers.size(), 1u);
+    EXPECT_TRUE(mat.PiggyBacks.empty());
+}
+
+namespace {
+void writeLightInfo(ByteWriter& w, const TPRPObjectDesc* layer, const std::vector<TPRPObjectDesc>& regions) {
+    writeSynched(w, 0);
+    const TPRPObjectDesc owner = makeKey(1, "Lamp");
+    writeObjInterface(w, &owner, {});
+    writeColor(w, 0.5f, 0.5f, 0.5f, 1);
+    writeColor(w, 1, 1, 1, 0.5f);
+    writeColor(w, 0, 0, 1, 0);
+    writeMatrix(w, kTranslate);
+    writeIdentityMatrix(w);
+    writeIdentityMatrix(w);
+    writeMatrix(w, kTranslate);
+    w.keyRef(layer).keyRef(nullptr);
+    const TPRPObjectDesc node = makeKey(0, "Node");
+    w.keyRef(&node);
+    w.keyRefs(regions);
+}
+} // namespace
+
+TEST(LightReaders, LightInfoOmniSpotAndLimitedDirectional) {
+    const TPRPObjectDesc proj = makeKey(6, "ProjLayer"), region = makeKey(0x4B, "Region");
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeLightInfo(w, &proj, {region});
+        w.f32(1).f32(2).f32(3).f32(4); // omni
+        w.f32(5).f32(0.25f).f32(0.5f); // spot
+        TPlasmaStream s = streamOf(w);
+        const TSpotLightRecord spot = ReadSpotLight(s);
+        const TLightInfo& light = spot.OmniLightInfo.LightInfo;
+        EXPECT_EQ(light.ObjInterface.Owner.Name, "Lamp");
+        EXPECT_EQ(light.Colors[0], 0x7F7F7Fu);
+        EXPECT_EQ(light.Colors[2], 0xFF0000u);
+        EXPECT_EQ(light.Alphas[1], 0.5f);
+        EXPECT_EQ(light.Matrices[0][1][3], 20.0f);
+        EXPECT_EQ(light.Matrices[1], IdentityMatrix44());
+        EXPECT_EQ(light.ProjectionLayer.Name, "ProjLayer");
+        EXPECT_EQ(light.SoftVolume.Name, "");
+        EXPECT_EQ(light.SceneNode.Name, "Node");
+        ASSERT_EQ(light.VisRegions.size(), 1u);
+        EXPECT_EQ(light.VisRegions[0].Name, "Region");
+        EXPECT_EQ(spot.OmniLightInfo.AttenConst, 1.0f);
+        EXPECT_EQ(spot.OmniLightInfo.AttenCutoff, 4.0f);
+        EXPECT_EQ(spot.Falloff, 5.0f);
+        EXPECT_EQ(spot.SpotOuter, 0.5f);
+        EXPECT_TRUE(s.AtEnd());
+        EXPECT_EQ(LightInfoPartClass(light), f.version == kVersionMystV ? 79 : 84);
+
+        ByteWriter d(f.version, f.major);
+        writeLightInfo(d, nullptr, {});
+        d.f32(7).f32(8).f32(9);
+        TPlasmaStream ds = streamOf(d);
+        const TLimitedDirLightRecord dir = ReadLimitedDirLight(ds);
+        EXPECT_EQ(dir.LightInfo.ProjectionLayer.Name, "");
+        EXPECT_EQ(dir.Width, 7.0f);
+        EXPECT_EQ(dir.Depth, 9.0f);
+        EXPECT_TRUE(ds.AtEnd());
+    }
+}
+
+TEST(ShadowSpawnImageReaders, BodiesAfterTheSharedParts) {
+    const TPRPObjectDesc img = makeKey(4, "Img1");
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeSynched(w, 0);
+        writeWords(w, {0x40});
+        w.u8(0x06).f32(1.5f).f32(2).f32(3);
+        writeSynched(w, 0);
+        writeObjInterface(w, nullptr, {});
+        w.f32(10).f32(20).f32(5).u32(4294967295u).u32(16).f32(0.5f);
+        writeSynched(w, 0);
+        writeWords(w, {});
+        writeSynched(w, 0);
+        writeWords(w, {1});
+        w.keyRefs({img, img});
+        TPlasmaStream s = streamOf(w);
+        const TShadowCasterRecord caster = ReadShadowCaster(s);
+        EXPECT_EQ(caster.Modifier.Flags, std::vector<uint32_t>{0x40});
+        EXPECT_EQ(caster.CastFlags, 0x06);
+        EXPECT_EQ(caster.Boost, 1.5f);
+        EXPECT_EQ(caster.BlurScale, 3.0f);
+        const TShadowMasterRecord master = ReadShadowMaster(s);
+        EXPECT_EQ(master.MaxDist, 20.0f);
+        EXPECT_EQ(master.MaxSize, 4294967295u);
+        EXPECT_EQ(master.MinSize, 16u);
+        EXPECT_EQ(master.Power, 0.5f);
+        const TSpawnModifierRecord spawn = ReadSpawnModifier(s);
+        EXPECT_EQ(spawn.Modifier.FlagWordCount, 0u);
+        const TImageLibModRecord lib = ReadImageLibMod(s);
+        ASSERT_EQ(lib.Images.size(), 2u);
+        EXPECT_EQ(lib.Images[1].Name, "Img1");
+        EXPECT_TRUE(s.AtEnd());
+    }
+}

@@ -1,0 +1,74 @@
+#include "PartWriters.h"
+
+namespace testparts {
+
+const Family kFamilies[4] = {
+    {kVersionUru, 0, "Uru"},
+    {kVersionMystV, 0, "Myst V"},
+    {kVersionLive, kMajorVersionLive, "Live"},
+    {kVersionHexIsle, 0, "Hex Isle"},
+};
+
+TPlasmaStream streamOf(const Bytes& bytes, uint16_t version, uint16_t major) {
+    TPlasmaStream s(bytes);
+    s.Header.Version = version;
+    s.Header.MajorVersion = major;
+    return s;
+}
+
+TPlasmaStream streamOf(const ByteWriter& w) {
+    return streamOf(w.bytes, w.version(), w.live() ? kMajorVersionLive : 0);
+}
+
+void writeStringList(ByteWriter& w, const std::vector<std::string>& strings) {
+    w.u16(static_cast<uint16_t>(strings.size()));
+    for (const auto& s : strings)
+        w.u16(static_cast<uint16_t>(s.size())).raw(s);
+}
+
+void writeSynched(ByteWriter& w, uint32_t flags, const std::vector<std::string>& first,
+                  const std::vector<std::string>& second) {
+    w.u32(flags);
+    if (IsMystVFamily(w.version())) {
+        if ((flags & 6) == 0) writeStringList(w, first);
+        return;
+    }
+    if (flags & 0x10) writeStringList(w, first);
+    if (flags & 0x40) writeStringList(w, second);
+}
+
+void writeWords(ByteWriter& w, const std::vector<uint32_t>& words) {
+    w.u32(static_cast<uint32_t>(words.size()));
+    for (uint32_t word : words)
+        w.u32(word);
+}
+
+void writeObjInterface(ByteWriter& w, const TPRPObjectDesc* owner, const std::vector<uint32_t>& props) {
+    w.keyRef(owner);
+    writeWords(w, props);
+}
+
+static bool hasPresentByte(const ByteWriter& w) {
+    return w.live() || w.version() == kVersionHexIsle;
+}
+
+void writeMatrix(ByteWriter& w, const float (&values)[16]) {
+    if (hasPresentByte(w)) w.u8(1);
+    for (float v : values)
+        w.f32(v);
+}
+
+void writeIdentityMatrix(ByteWriter& w) {
+    if (hasPresentByte(w)) {
+        w.u8(0);
+        return;
+    }
+    for (int i = 0; i < 16; ++i)
+        w.f32(i % 5 == 0 ? 1.0f : 0.0f);
+}
+
+void writeColor(ByteWriter& w, float r, float g, float b, float a) {
+    w.f32(r).f32(g).f32(b).f32(a);
+}
+
+} // namespace testparts

@@ -1,0 +1,34 @@
+#pragma once
+// Object-body builders for the viewer tests: the shared parts in each family's stored layout.
+#include <string>
+#include <vector>
+
+#include "PageWriter.h"
+
+namespace testparts {
+
+using testpages::Bytes;
+using testpages::ByteWriter;
+
+struct Family {
+    uint16_t version;
+    uint16_t major;
+    const char* name;
+};
+// Uru, Myst V, Live (code 7 with major version 70) and Hex Isle.
+extern const Family kFamilies[4];
+
+TPlasmaStream streamOf(const Bytes& bytes, uint16_t version, uint16_t major = 0);
+TPlasmaStream streamOf(const ByteWriter& w);
+
+// A synched part: the flag word and, where the layout stores them, the lists.
+void writeSynched(ByteWriter& w, uint32_t flags, const std::vector<std::string>& first = {},
+                  const std::vector<std::string>& second = {});
+void writeStringList(ByteWriter& w, const std::vector<std::string>& strings);
+void writeWords(ByteWriter& w, const std::vector<uint32_t>& words);
+void writeObjInterface(ByteWriter& w, const TPRPObjectDesc* owner, const std::vector<uint32_t>& props);
+void writeMatrix(ByteWriter& w, const float (&values)[16]);
+void writeIdentityMatrix(ByteWriter& w); // as a present byte 0 where the format has one
+void writeColor(ByteWriter& w, float r, float g, float b, float a);
+
+} // namespace testparts
