@@ -1,6 +1,10 @@
 #include "PRPExport.h"
 
 #include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+
+#include "AppMessages.h"
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -27,7 +31,54 @@ void writeConvertedKey(TPlasmaFileStream& target, const TPRPObjectDesc& key, uin
     target.WriteSafeString(key.Name);
 }
 
+TDialogRunner& dialogRunner() {
+    static TDialogRunner runner;
+    return runner;
+}
+
+int runDialog(QDialog& dialog) {
+    return dialogRunner() ? dialogRunner()(dialog) : dialog.exec();
+}
+
 } // namespace
+
+TDialogRunner SetExportDialogRunner(TDialogRunner runner) {
+    TDialogRunner previous = std::move(dialogRunner());
+    dialogRunner() = std::move(runner);
+    return previous;
+}
+
+TExportUi ExportDialogs(QWidget* parent, QFileDialog* saveDialog) {
+    TExportUi ui;
+    ui.ChooseSaveFile = [saveDialog](const TSaveRequest& request) -> std::optional<std::string> {
+        saveDialog->setWindowTitle(QString::fromStdString(request.Title));
+        saveDialog->setNameFilters(
+            QString::fromStdString(DialogFilter(request.Filter)).split(QStringLiteral(";;")));
+        saveDialog->setDefaultSuffix(QString::fromStdString(request.DefaultExt));
+        saveDialog->selectFile(QString::fromStdString(request.FileName));
+        if (runDialog(*saveDialog) != QDialog::Accepted || saveDialog->selectedFiles().isEmpty())
+            return std::nullopt;
+        return QFile::encodeName(saveDialog->selectedFiles().constFirst()).toStdString();
+    };
+    ui.InputQuery = [parent](const std::string& title, const std::string& text,
+                             const std::string& answer) -> std::optional<std::string> {
+        QInputDialog prompt(parent);
+        prompt.setObjectName(QStringLiteral("PageIdPrompt"));
+        prompt.setInputMode(QInputDialog::TextInput);
+        prompt.setWindowTitle(QString::fromStdString(title));
+        prompt.setLabelText(QString::fromStdString(text));
+        prompt.setTextValue(QString::fromStdString(answer));
+        if (runDialog(prompt) != QDialog::Accepted) return std::nullopt;
+        return prompt.textValue().toStdString();
+    };
+    ui.ShowError = [](const std::string& text) {
+        MessageDlg(QString::fromStdString(text), TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+    };
+    ui.ShowInfo = [](const std::string& text) {
+        MessageDlg(QString::fromStdString(text), TMsgDlgType::mtInformation, TMsgDlgButtons::mbOK);
+    };
+    return ui;
+}
 
 std::string SafeFileName(const std::string& name) {
     std::string safe = name;
@@ -225,7 +276,7 @@ bool ConvertPageToUru(const std::string& sourcePath, const std::string& targetPa
 }
 
 std::string ConvertOutputPath() {
-    return QDir(QDir::tempPath()).filePath("Temp.prp").toStdString();
+    return QFile::encodeName(QDir(QDir::tempPath()).filePath(QStringLiteral("Temp.prp"))).toStdString();
 }
 
 std::optional<std::string> ConvertPage(const std::string& currentFile, const TExportUi& ui) {
