@@ -1,6 +1,9 @@
 // Main-window commands whose work lives in the tools: new page file, string converter, page properties,
 // raw object and image export, page convert.
+#include <QFile>
+
 #include "MainUnit.h"
+#include "PRPExport.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,11 +27,19 @@ void TMainForm::ToolsStringConvExecute() {
     new TStringConv;
 }
 
-void TMainForm::ToolsConvertExecute() {}
+void TMainForm::ToolsConvertExecute() {
+    ConvertPage(QFile::encodeName(CurrentFile).toStdString(), ExportDialogs(this, SaveExportDialog));
+}
 
-void TMainForm::prpMenuSaveExecute() {}
+void TMainForm::prpMenuSaveExecute() {
+    if (const TPRPFileObject* entry = SelectedObject())
+        SaveRawObject(*entry, ExportDialogs(this, SaveExportDialog));
+}
 
-void TMainForm::prpMenuExportExecute() {}
+void TMainForm::prpMenuExportExecute() {
+    if (const TPRPFileObject* entry = SelectedObject())
+        ExportImage(*entry, ExportDialogs(this, SaveExportDialog));
+}
 
 void TMainForm::prpMenuPropertiesExecute() {
     const QString page = NodePageFile(PRPTree->currentItem());

@@ -25,6 +25,7 @@
 #include <numeric>
 
 #include "AppMessages.h"
+#include "HexEditor.h"
 #include "ObjectDispatch.h"
 #include "PRPForms.h"
 #include "PRP_VCL.h"
@@ -129,6 +130,9 @@ TMainForm::TMainForm(const QString& commandLineFile, QWidget* parent)
     createMenus();
     createControls();
     TCustomPRPObjectForm::SetChildHost([this](TCustomPRPObjectForm* form) { return AddChildForm(form); });
+    setHexErrorHandler([](QWidget*, const QString& message) {
+        MessageDlg(message, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+    });
     startUp(commandLineFile);
 }
 

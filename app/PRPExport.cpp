@@ -1,6 +1,11 @@
 #include "PRPExport.h"
 
 #include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+
+#include "AppMessages.h"
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -26,7 +31,54 @@ void writeConvertedKey(TPlasmaFileStream& target, const TPRPObjectDesc& key, uin
     target.WriteSafeString(key.Name);
 }
 
+TDialogRunner& dialogRunner() {
+    static TDialogRunner runner;
+    return runner;
+}
+
+int runDialog(QDialog& dialog) {
+    return dialogRunner() ? dialogRunner()(dialog) : dialog.exec();
+}
+
 } // namespace
+
+TDialogRunner SetExportDialogRunner(TDialogRunner runner) {
+    TDialogRunner previous = std::move(dialogRunner());
+    dialogRunner() = std::move(runner);
+    return previous;
+}
+
+TExportUi ExportDialogs(QWidget* parent, QFileDialog* saveDialog) {
+    TExportUi ui;
+    ui.ChooseSaveFile = [saveDialog](const TSaveRequest& request) -> std::optional<std::string> {
+        saveDialog->setWindowTitle(QString::fromStdString(request.Title));
+        saveDialog->setNameFilters(
+            QString::fromStdString(DialogFilter(request.Filter)).split(QStringLiteral(";;")));
+        saveDialog->setDefaultSuffix(QString::fromStdString(request.DefaultExt));
+        saveDialog->selectFile(QString::fromStdString(request.FileName));
+        if (runDialog(*saveDialog) != QDialog::Accepted || saveDialog->selectedFiles().isEmpty())
+            return std::nullopt;
+        return QFile::encodeName(saveDialog->selectedFiles().constFirst()).toStdString();
+    };
+    ui.InputQuery = [parent](const std::string& title, const std::string& text,
+                             const std::string& answer) -> std::optional<std::string> {
+        QInputDialog prompt(parent);
+        prompt.setObjectName(QStringLiteral("PageIdPrompt"));
+        prompt.setInputMode(QInputDialog::TextInput);
+        prompt.setWindowTitle(QString::fromStdString(title));
+        prompt.setLabelText(QString::fromStdString(text));
+        prompt.setTextValue(QString::fromStdString(answer));
+        if (runDialog(prompt) != QDialog::Accepted) return std::nullopt;
+        return prompt.textValue().toStdString();
+    };
+    ui.ShowError = [](const std::string& text) {
+        MessageDlg(QString::fromStdString(text), TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+    };
+    ui.ShowInfo = [](const std::string& text) {
+        MessageDlg(QString::fromStdString(text), TMsgDlgType::mtInformation, TMsgDlgButtons::mbOK);
+    };
+    return ui;
+}
 
 std::string SafeFileName(const std::string& name) {
     std::string safe = name;
@@ -48,6 +100,22 @@ std::string SafeFileName(const std::string& name) {
             break;
         }
     return safe;
+}
+
+std::string DialogFilter(const std::string& filter) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t bar; (bar = filter.find('|', start)) != std::string::npos; start = bar + 1)
+        parts.push_back(filter.substr(start, bar - start));
+    parts.push_back(filter.substr(start));
+    std::string result;
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        std::string patterns = parts[i + 1];
+        std::replace(patterns.begin(), patterns.end(), ';', ' ');
+        if (!result.empty()) result += ";;";
+        result += parts[i] + " (" + patterns + ")";
+    }
+    return result;
 }
 
 // ---- Raw object export
@@ -208,7 +276,7 @@ bool ConvertPageToUru(const std::string& sourcePath, const std::string& targetPa
 }
 
 std::string ConvertOutputPath() {
-    return QDir(QDir::tempPath()).filePath("Temp.prp").toStdString();
+    return QFile::encodeName(QDir(QDir::tempPath()).filePath(QStringLiteral("Temp.prp"))).toStdString();
 }
 
 std::optional<std::string> ConvertPage(const std::string& currentFile, const TExportUi& ui) {

@@ -10,6 +10,10 @@
 #include "PRPClasses.h"
 #include "PRPTexture.h"
 
+class QDialog;
+class QFileDialog;
+class QWidget;
+
 // Replaces the characters a file name cannot hold (* ? < > " | / \ : and TAB) by "_".
 std::string SafeFileName(const std::string& name);
 
@@ -21,6 +25,9 @@ struct TSaveRequest {
     std::string FileName;
 };
 
+// "Description|*.a;*.b|..." as a Qt dialog filter: "Description (*.a *.b);;...".
+std::string DialogFilter(const std::string& filter);
+
 // The dialogs and messages the export commands use.
 struct TExportUi {
     // The chosen path, or nothing when the user cancels.
@@ -31,6 +38,14 @@ struct TExportUi {
     std::function<void(const std::string&)> ShowError;
     std::function<void(const std::string&)> ShowInfo;
 };
+
+// The real dialogs: the shared save dialog, a one-line input prompt (object name "PageIdPrompt") and
+// the program's message boxes.
+TExportUi ExportDialogs(QWidget* parent, QFileDialog* saveDialog);
+// Runs a configured dialog and returns its result; exec() unless replaced (tests answer the dialogs).
+using TDialogRunner = std::function<int(QDialog&)>;
+// Replaces the runner (an empty one restores exec()); returns the previous one.
+TDialogRunner SetExportDialogRunner(TDialogRunner runner);
 
 // ---- Raw object export
 

@@ -2,9 +2,11 @@
 
 #include <QLocale>
 #include <QMdiSubWindow>
+#include <QPixmap>
 #include <cmath>
 #include <cstdio>
 
+#include "NumberText.h"
 #include "PRP_VCL.h"
 
 namespace {
@@ -32,8 +34,16 @@ void TCustomPRPObjectForm::SetObjectInfo(const TPRPFileObject& entry) {
     ObjectInfo = entry;
     setWindowTitle(QStringLiteral("[") + QString::fromStdString(HexWord(entry.Desc.ClassType)) +
                    QStringLiteral("] ") + PageText(entry.Desc.Name));
-    setWindowIcon(TreeImages().Icon(GetObjectImageIndex(entry)));
+    QIcon icon = TreeImages().Icon(GetObjectImageIndex(entry));
+    if (icon.isNull()) {
+        // No class icon: a blank one, so the frame shows no stock picture instead.
+        QPixmap blank(16, 16);
+        blank.fill(Qt::transparent);
+        icon = QIcon(blank);
+    }
+    setWindowIcon(icon);
     ShowAsChild();
+    if (subWindow_) subWindow_->setWindowIcon(icon);
 }
 
 void TCustomPRPObjectForm::MarkModified() {
@@ -66,38 +76,5 @@ void TCustomPRPObjectForm::ShowAsChild() {
 }
 
 QString FloatToText(double value) {
-    if (std::isnan(value)) return QStringLiteral("NAN");
-    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    if (value == 0) return QStringLiteral("0");
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", value);
-    // buffer: [-]d.ddddddddddddddde[+-]xx
-    std::string text = buffer;
-    const size_t e = text.find('e');
-    const int exponent = std::stoi(text.substr(e + 1));
-    const bool negative = text[0] == '-';
-    std::string digits;
-    for (size_t i = negative ? 1 : 0; i < e; ++i)
-        if (text[i] != '.') digits += text[i];
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
-    const QString point = QLocale().decimalPoint();
-    QString result = negative ? QStringLiteral("-") : QString();
-    if (exponent < -4 || exponent >= 15) {
-        result += QChar(digits[0]);
-        if (digits.size() > 1) result += point + QString::fromStdString(digits.substr(1));
-        result += QStringLiteral("E") + QString::number(exponent);
-    } else if (exponent < 0) {
-        result +=
-            QStringLiteral("0") + point + QString(-exponent - 1, QChar('0')) + QString::fromStdString(digits);
-    } else {
-        const size_t whole = size_t(exponent) + 1;
-        if (digits.size() <= whole) {
-            result += QString::fromStdString(digits) + QString(int(whole - digits.size()), QChar('0'));
-        } else {
-            result += QString::fromStdString(digits.substr(0, whole)) + point +
-                      QString::fromStdString(digits.substr(whole));
-        }
-    }
-    return result;
+    return QString::fromStdString(FloatText(value)).replace(QChar('.'), QLocale().decimalPoint());
 }

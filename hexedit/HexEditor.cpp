@@ -402,9 +402,20 @@ QColor TCustomHexEditor::SelectionColor(QColor color) const {
     return color;
 }
 
-void TCustomHexEditor::paintCell(QPainter& p, const QRect& cell, const QString& text, const QColor& textColor,
-                                 const QColor& background, const QColor& filler, int, int32_t) {
+void TCustomHexEditor::paintCell(QPainter& p, const QRect& cell, QString text, const QColor& textColor,
+                                 const QColor& background, const QColor& filler, int col, int32_t row,
+                                 bool gutterText) {
+    if (OnDrawCell) {
+        bool defaultDraw = true;
+        OnDrawCell(p, col, row, text, cell, defaultDraw);
+        if (!defaultDraw) return;
+    }
     p.fillRect(cell, filler);
+    if (gutterText) {
+        p.setPen(textColor);
+        p.drawText(cell.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, text);
+        return;
+    }
     const QRect box(cell.left(), cell.top(), std::min(m_charWidth, cell.width()), cell.height());
     p.fillRect(box, background);
     if (!text.isEmpty()) {
@@ -429,7 +440,8 @@ void TCustomHexEditor::paintEvent(QPaintEvent* event) {
 
 void TCustomHexEditor::paintRuler(QPainter& p, const QRect& clip) {
     const QRect corner(0, 0, m_colX[2], m_rulerHeight);
-    p.fillRect(corner, m_colors.OffsetBackGround());
+    paintCell(p, corner, QString(), m_colors.Offset(), m_colors.OffsetBackGround(),
+              m_colors.OffsetBackGround(), 0, 0);
     p.save();
     p.setClipRect(QRect(firstDataX(), 0, viewport()->width(), m_rulerHeight));
     const int n = NibbleCount();
@@ -470,11 +482,11 @@ void TCustomHexEditor::paintGutter(QPainter& p, const QRect& clip) {
         const QRect cell(0, m_rulerHeight + (row - TopRow()) * m_rowHeight, gutter, m_rowHeight);
         if (cell.bottom() < clip.top() || cell.top() > clip.bottom()) continue;
         const bool current = row == CaretRow();
-        p.fillRect(cell, current ? m_colors.CurrentOffsetBackground() : m_colors.OffsetBackGround());
-        p.setPen(current ? m_colors.CurrentOffset() : m_colors.Offset());
+        const QColor bg = current ? m_colors.CurrentOffsetBackground() : m_colors.OffsetBackGround();
         const QString text =
             QString::fromStdString(GetOffsetString(static_cast<int64_t>(row - 2) * BytesPerRow()));
-        p.drawText(cell.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, text);
+        paintCell(p, cell, text, current ? m_colors.CurrentOffset() : m_colors.Offset(), bg, bg, 0, row,
+                  true);
         for (int i = 0; i < 10; ++i) {
             const THexBookmark& b = Bookmark(i);
             if (b.Position < 0 || b.Position / BytesPerRow() + 2 != row) continue;
@@ -843,6 +855,8 @@ void TCustomHexEditor::mouseMoveEvent(QMouseEvent* event) {
 void TCustomHexEditor::mouseReleaseEvent(QMouseEvent* event) {
     guarded([&] {
         if (event->button() != Qt::LeftButton) return;
+        // The mouse extension ends with the button; a held Shift keeps extending from the keyboard.
+        if (LeftButtonDown && !(event->modifiers() & Qt::ShiftModifier)) SetSelecting(false);
         LeftButtonDown = false;
         if (m_clickInSelection && !m_doubleClicked) {
             m_clickInSelection = false;

@@ -119,6 +119,12 @@ public:
     bool DropMarkShown() const { return m_dropMarkShown; }
     int32_t DropMarkPosition() const;
 
+    // Fired before every drawn cell; a handler may change the text or paint the cell itself (defaultDraw
+    // false).
+    std::function<void(QPainter& canvas, int col, int32_t row, QString& text, const QRect& rect,
+                       bool& defaultDraw)>
+        OnDrawCell;
+
 signals:
     void changed();
     void selectionChanged();
@@ -173,8 +179,9 @@ private:
     void paintCells(QPainter& p, const QRect& clip);
     void paintCaret(QPainter& p);
     void paintCaretFrame(QPainter& p);
-    void paintCell(QPainter& p, const QRect& cell, const QString& text, const QColor& textColor,
-                   const QColor& background, const QColor& filler, int col, int32_t row);
+    void paintCell(QPainter& p, const QRect& cell, QString text, const QColor& textColor,
+                   const QColor& background, const QColor& filler, int col, int32_t row,
+                   bool gutterText = false);
     int firstDataX() const { return m_colX[2]; }
     int dataColumnX(int col) const;
     QPixmap defaultBookmarkBitmap() const;

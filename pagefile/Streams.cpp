@@ -14,6 +14,21 @@ std::string systemMessage(int error) {
 }
 } // namespace
 
+int64_t TStream::SeekTarget(int64_t position, int64_t size, int64_t offset, TSeekOrigin origin) {
+    switch (origin) {
+    case TSeekOrigin::soBeginning:
+        position = offset;
+        break;
+    case TSeekOrigin::soCurrent:
+        position += offset;
+        break;
+    case TSeekOrigin::soEnd:
+        position = size + offset;
+        break;
+    }
+    return std::max<int64_t>(0, position);
+}
+
 int64_t TStream::Remaining() {
     return std::max<int64_t>(0, Size() - Position());
 }
@@ -56,18 +71,7 @@ size_t TMemoryStream::Write(const void* buffer, size_t count) {
 }
 
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-    switch (origin) {
-    case TSeekOrigin::soBeginning:
-        position_ = offset;
-        break;
-    case TSeekOrigin::soCurrent:
-        position_ += offset;
-        break;
-    case TSeekOrigin::soEnd:
-        position_ = Size() + offset;
-        break;
-    }
-    if (position_ < 0) position_ = 0;
+    position_ = SeekTarget(position_, Size(), offset, origin);
     return position_;
 }
 
@@ -185,18 +189,6 @@ size_t TFileStream::Write(const void* buffer, size_t count) {
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
-    switch (origin) {
-    case TSeekOrigin::soBeginning:
-        position_ = offset;
-        break;
-    case TSeekOrigin::soCurrent:
-        position_ += offset;
-        break;
-    case TSeekOrigin::soEnd:
-        position_ = fileSize_ + offset;
-        break;
-    }
-    if (position_ < 0) position_ = 0;
+    position_ = SeekTarget(position_, fileSize_, offset, origin);
     return position_;
 }
-

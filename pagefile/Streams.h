@@ -45,6 +45,9 @@ public:
         ReadValue(value);
         return value;
     }
+    // The position a seek leads to, never before the start.
+    static int64_t SeekTarget(int64_t position, int64_t size, int64_t offset, TSeekOrigin origin);
+
     template <class T> void WriteValue(T value) {
         static_assert(std::is_arithmetic_v<T>);
         WriteBuffer(&value, sizeof(T));

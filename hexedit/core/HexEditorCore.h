@@ -79,7 +79,7 @@ public:
     // Loads size bytes pulled from read(buffer, count), which answers the bytes it delivered.
     void LoadFromReader(int64_t size, const std::function<int64_t(uint8_t*, int64_t)>& read);
     void LoadFromBuffer(const void* buffer, int64_t size);
-    void CreateEmptyFile(const std::string& name);
+    virtual void CreateEmptyFile(const std::string& name);
     const std::string& FileName() const { return m_fileName; }
     void SetFileName(const std::string& name) { m_fileName = name; }
     bool Modified() const { return m_modified; }

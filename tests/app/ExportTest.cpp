@@ -152,6 +152,14 @@ TEST(SafeFileName, ReplacesEveryUnsafeCharacter) {
     EXPECT_EQ(SafeFileName(""), "");
 }
 
+TEST(DialogFilter, PipeFormToQtForm) {
+    EXPECT_EQ(DialogFilter("Plasma Object File|*.po|All Files|*.*"),
+              "Plasma Object File (*.po);;All Files (*.*)");
+    EXPECT_EQ(DialogFilter("Image Files|*.dds;*.jpg|All Files|*.*"),
+              "Image Files (*.dds *.jpg);;All Files (*.*)");
+    EXPECT_EQ(DialogFilter(""), "");
+}
+
 TEST(ImageExportBase, CutsAfterTheExtensionDot) {
     EXPECT_EQ(ImageExportBase("/a/Grass.dds"), "/a/Grass.");
     EXPECT_EQ(ImageExportBase("/a/Grass.tex.jpg"), "/a/Grass.tex.");

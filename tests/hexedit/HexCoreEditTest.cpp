@@ -401,3 +401,65 @@ TEST(HexCoreTexts, OffsetsRulersAndTranslation) {
     EXPECT_STREQ(hexTranslationName(tkBCD), "EBCDIC codepage 38");
     EXPECT_STREQ(hexTranslationShortName(tkCustom), "Cust");
 }
+
+TEST(HexCoreFaults, SizesThatCannotFitAreRefusedBeforeAnyAllocation) {
+    THexEditorCore e;
+    load(e, sequence(16));
+    const uint8_t one = 1;
+    // The buffer pointer is never read: the size check comes first.
+    EXPECT_EQ(
+        expectThrowMessage([&] { e.InsertBuffer(&one, std::numeric_limits<int32_t>::max(), 0, "", false); }),
+        "Data position/length out of data bounds");
+    EXPECT_EQ(
+        expectThrowMessage([&] { e.AppendBuffer(&one, std::numeric_limits<int32_t>::max(), "", false); }),
+        "Data position/length out of data bounds");
+    EXPECT_EQ(e.DataSize(), 16);
+    EXPECT_EQ(e.UndoStorage().Count(), 0);
+    bool readerCalled = false;
+    EXPECT_EQ(expectThrowMessage([&] {
+                  e.LoadFromReader(int64_t(3) << 30, [&](uint8_t*, int64_t) {
+                      readerCalled = true;
+                      return int64_t(0);
+                  });
+              }),
+              "Data position/length out of data bounds");
+    EXPECT_FALSE(readerCalled);
+}
+
+TEST(HexCoreFaults, ShortSourceKeepsWhatArrived) {
+    THexEditorCore e;
+    std::stringstream in(std::string(100, 'q'));
+    int64_t served = 0;
+    EXPECT_THROW(e.LoadFromReader(200,
+                                  [&](uint8_t* buffer, int64_t count) {
+                                      in.read(reinterpret_cast<char*>(buffer), count);
+                                      served += in.gcount();
+                                      return static_cast<int64_t>(in.gcount());
+                                  }),
+                 EHexEditor);
+    EXPECT_EQ(e.DataSize(), 100);
+}
+
+TEST(HexCoreFaults, HugeOffsetWidthIsBounded) {
+    THexEditorCore e;
+    load(e, sequence(16));
+    e.SetOffsetFormat("FFFFFFFF!10:|");
+    EXPECT_EQ(e.GetOffsetString(1).size(), 64u);
+}
+
+TEST(HexCoreFaults, ReplaceMovesBookmarksAfterTheReplacedBytesOnly) {
+    THexEditorCore e;
+    load(e, sequence(32));
+    e.SetBookmark(0, 5, false); // inside the replaced range
+    e.SetBookmark(1, 7, false); // after it, before the end of the longer replacement
+    e.SetSelStart(4);
+    e.SetSelEnd(5); // two bytes replaced by six
+    const auto six = sequence(6, 0xA0);
+    e.ReplaceSelection(six.data(), 6, "", true);
+    EXPECT_EQ(e.Bookmark(0).Position, 5);
+    EXPECT_EQ(e.Bookmark(1).Position, 11);
+    EXPECT_EQ(e.GetData(11), 7);
+    e.Undo();
+    EXPECT_EQ(e.Bookmark(0).Position, 5);
+    EXPECT_EQ(e.Bookmark(1).Position, 7);
+}

@@ -137,3 +137,80 @@ TEST(HexWidget, PaintsSelectionInvertedAndChangedBytes) {
     const QPoint changedCorner = e->viewport()->mapTo(e.get(), changed.topLeft() + QPoint(0, 1));
     EXPECT_EQ(QColor(shot.pixel(changedCorner)), e->Colors().ChangedBackground());
 }
+
+TEST(HexWidget, GreyOrHiddenSelectionWhenUnfocused) {
+    auto e = makeEditor(64);
+    e->SetSelStart(2);
+    e->SetSelEnd(6);
+    e->SetGraySelectionIfNotFocused(true);
+    QWidget other;
+    e->clearFocus();
+    ASSERT_FALSE(e->hasFocus());
+    const QRect cell = e->CellRect(2 + 2 * 3, 2);
+    const QPoint corner = e->viewport()->mapTo(e.get(), cell.topLeft() + QPoint(0, 1));
+    const QColor inverted = QColor::fromRgb(~e->Colors().Background().rgb() & 0xFFFFFF);
+    const int grey = (inverted.red() * 74 + inverted.green() * 146 + inverted.blue() * 36) >> 8;
+    EXPECT_EQ(QColor(e->grab().toImage().pixel(corner)), QColor(grey, grey, grey));
+    e->SetHideSelection(true);
+    EXPECT_EQ(QColor(e->grab().toImage().pixel(corner)), e->Colors().Background());
+}
+
+TEST(HexWidget, DrawCellHookAndBookmarkIcons) {
+    auto e = makeEditor(64);
+    EXPECT_EQ(expectThrowMessage([&] { e->SetBookmarkBitmap(QPixmap(10, 10)); }),
+              "Invalid bookmark bitmap (must be 10 x 200 px)");
+    QPixmap icons(200, 10);
+    icons.fill(QColor(255, 0, 0));
+    e->SetBookmarkBitmap(icons);
+    e->SetBookmark(4, 20, false);
+    int gutterCells = 0;
+    e->OnDrawCell = [&](QPainter&, int col, int32_t, QString& text, const QRect&, bool&) {
+        if (col == 0 && !text.isEmpty()) ++gutterCells;
+        if (col == 2) text = "Z";
+    };
+    const QImage shot = e->grab().toImage();
+    EXPECT_GE(gutterCells, 4);
+    const QRect gutter = e->CellRect(0, 3);
+    const QPoint icon =
+        e->viewport()->mapTo(e.get(), QPoint(3 + 5, gutter.top() + (gutter.height() - 10) / 2 + 5));
+    EXPECT_EQ(QColor(shot.pixel(icon)), QColor(255, 0, 0));
+}
+
+TEST(HexWidget, PageKeysScrollTheView) {
+    auto e = makeEditor(16 * 200);
+    const int32_t visible = e->FullyVisibleRows();
+    key(*e, Qt::Key_PageDown);
+    EXPECT_EQ(e->TopRow(), 2 + visible - 1);
+    EXPECT_EQ(e->CaretRow(), 2 + visible - 1);
+    key(*e, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(e->CaretPosition(), 16 * 200 - 1);
+    EXPECT_GE(e->CaretRow(), e->TopRow());
+    EXPECT_LT(e->CaretRow(), e->TopRow() + visible);
+    key(*e, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(e->TopRow(), 2);
+}
+
+TEST(HexWidget, GridLinesBlocksAndUnicodeLayout) {
+    auto e = makeEditor(256);
+    e->SetDrawGridLines(true);
+    e->SetDrawGutter3D(false);
+    e->SetShowRuler(true);
+    e->SetBytesPerBlock(4);
+    e->SetUnicodeChars(true);
+    e->SetInsertMode(true);
+    e->Colors().SetGrid(QColor(0, 160, 0));
+    QApplication::processEvents();
+    const QImage shot = e->grab().toImage();
+    shot.save(QDir::tempPath() + "/hexedit_unicode.png");
+    const QRect cell = e->CellRect(4, 3);
+    EXPECT_EQ(QColor(shot.pixel(e->viewport()->mapTo(e.get(), QPoint(cell.center().x(), cell.bottom())))),
+              QColor(0, 160, 0));
+    // Blocks of four bytes widen the cell that ends each block by one character.
+    EXPECT_EQ(e->ColumnWidth(2 + 7), 3 * e->CharWidth());
+    EXPECT_EQ(e->ColumnWidth(2 + 5), e->CharWidth());
+    EXPECT_EQ(e->ColCount(), 2 * 16 + 8 + 3);
+    // The gutter edge is a single grid line without the 3D look.
+    const int gutter = e->ColumnWidth(0);
+    EXPECT_EQ(QColor(shot.pixel(e->viewport()->mapTo(e.get(), QPoint(gutter - 1, cell.center().y())))),
+              QColor(0, 160, 0));
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "HexEditorEx.h"
+#include "HexCoreTestUtil.h"
 
 #include <QApplication>
 #include <QKeyEvent>

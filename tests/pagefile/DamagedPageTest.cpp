@@ -3,7 +3,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "TestFiles.h"
 
 using namespace testpages;
 

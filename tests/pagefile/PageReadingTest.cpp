@@ -1,7 +1,7 @@
 // Reading page headers, key indexes and objects in all four format families.
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "TestFiles.h"
 
 using namespace testpages;
 

@@ -1,7 +1,7 @@
 // String encodings, the object stream's field readers and the class tables.
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
+#include "TestFiles.h"
 
 using namespace testpages;
 

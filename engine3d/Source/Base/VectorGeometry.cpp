@@ -366,7 +366,9 @@ void NormalizeMatrix(TMatrix& m) {
     NormalizeVector(m[0]);
     m[1][3] = 0;
     NormalizeVector(m[1]);
+    // Rows 0 and 1 need not be perpendicular, so the third row is normalised too: then every row is unit.
     m[2] = CrossProduct4(m[0], m[1]);
+    NormalizeVector(m[2]);
     m[0] = CrossProduct4(m[1], m[2]);
     m[3] = {0, 0, 0, 1};
 }

@@ -60,17 +60,17 @@ const TXGLEntryPoints mainEntryPoints = {
 // client-active unit; unit 0 is active again afterwards.
 template <class F> void onUnits(const std::vector<GLenum>& units, F call) {
     for (GLenum unit : units) {
-        glActiveTextureARB(unit);
+        glActiveTexture(unit);
         call();
     }
-    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glActiveTexture(GL_TEXTURE0_ARB);
 }
 template <class F> void onClientUnits(const std::vector<GLenum>& units, F call) {
     for (GLenum unit : units) {
-        glClientActiveTextureARB(unit);
+        glClientActiveTexture(unit);
         call();
     }
-    glClientActiveTextureARB(GL_TEXTURE0_ARB);
+    glClientActiveTexture(GL_TEXTURE0_ARB);
 }
 
 const std::vector<GLenum> dualUnits = {GL_TEXTURE0_ARB, GL_TEXTURE1_ARB};
@@ -91,27 +91,27 @@ const std::vector<GLenum>& currentUnits() {
 const TXGLEntryPoints unitListEntryPoints = {
     [](GLfloat s, GLfloat t) {
         for (GLenum u : currentUnits())
-            glMultiTexCoord2fARB(u, s, t);
+            glMultiTexCoord2f(u, s, t);
     },
     [](const GLfloat* v) {
         for (GLenum u : currentUnits())
-            glMultiTexCoord2fvARB(u, v);
+            glMultiTexCoord2fv(u, v);
     },
     [](GLfloat s, GLfloat t, GLfloat r) {
         for (GLenum u : currentUnits())
-            glMultiTexCoord3fARB(u, s, t, r);
+            glMultiTexCoord3f(u, s, t, r);
     },
     [](const GLfloat* v) {
         for (GLenum u : currentUnits())
-            glMultiTexCoord3fvARB(u, v);
+            glMultiTexCoord3fv(u, v);
     },
     [](GLfloat s, GLfloat t, GLfloat r, GLfloat q) {
         for (GLenum u : currentUnits())
-            glMultiTexCoord4fARB(u, s, t, r, q);
+            glMultiTexCoord4f(u, s, t, r, q);
     },
     [](const GLfloat* v) {
         for (GLenum u : currentUnits())
-            glMultiTexCoord4fvARB(u, v);
+            glMultiTexCoord4fv(u, v);
     },
     [](GLenum c, GLenum p, GLfloat v) { onUnits(currentUnits(), [&] { glTexGenf(c, p, v); }); },
     [](GLenum c, GLenum p, const GLfloat* v) { onUnits(currentUnits(), [&] { glTexGenfv(c, p, v); }); },

@@ -17,5 +17,6 @@ private:
     std::filesystem::path path_;
 };
 
-// Header, key index and page record of a page file, the way the page loader reads them.
+// Header, key index and page record of a page file, the way the page loader reads them, with every
+// entry stamped with its file, format code and major version.
 TPRPFile loadPage(const std::string& path);

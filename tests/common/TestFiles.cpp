@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "TestFiles.h"
 
 #include <atomic>
 #include <unistd.h>

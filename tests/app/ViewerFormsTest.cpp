@@ -1,0 +1,247 @@
+// The base viewer form, the object-key tree, the key link, the raw object view and number text.
+#include <QApplication>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+
+#include "AppTestSupport.h"
+#include "PRPForms.h"
+#include "PRP_VCL.h"
+#include "unitTUnknown.h"
+
+using namespace testpages;
+
+namespace {
+
+TPRPFileObject entryOf(uint16_t classType, const std::string& name, uint16_t version = kVersionUru) {
+    TPRPFileObject entry;
+    entry.Desc = makeKey(classType, name);
+    entry.Version = version;
+    return entry;
+}
+
+void settle() {
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+} // namespace
+
+TEST_F(MainFormTest, CaptionIconAndModifiedMark) {
+    auto* viewer = new TCustomPRPObjectForm;
+    viewer->SetObjectInfo(entryOf(1, "Foo"));
+    EXPECT_EQ(viewer->windowTitle(), "[0001] Foo");
+    ASSERT_NE(viewer->SubWindow(), nullptr);
+    EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
+    EXPECT_EQ(viewer->windowIcon().pixmap(16).toImage(), TreeImages().Pixmap(4).toImage());
+    EXPECT_FALSE(viewer->IsModified());
+    EXPECT_EQ(viewer->QuerySaveObject(), TModalResult::mrNo);
+    EXPECT_TRUE(messages->messages.empty());
+
+    viewer->MarkModified();
+    viewer->MarkModified();
+    EXPECT_EQ(viewer->windowTitle(), "[0001] Foo *");
+    messages->answer = TModalResult::mrCancel;
+    EXPECT_EQ(viewer->QuerySaveObject(), TModalResult::mrCancel);
+    ASSERT_EQ(messages->messages.size(), 1u);
+    EXPECT_EQ(messages->messages[0].text, "Would you like to save object Foo before closing it?");
+    EXPECT_EQ(messages->messages[0].buttons, TMsgDlgButtons::mbYesNoCancel);
+
+    // A name ending in "*" already counts as modified.
+    auto* starred = new TCustomPRPObjectForm;
+    starred->SetObjectInfo(entryOf(0x0456, "Star*"));
+    EXPECT_TRUE(starred->IsModified());
+    starred->MarkModified();
+    EXPECT_EQ(starred->windowTitle(), "[0456] Star*");
+}
+
+TEST_F(MainFormTest, ClosingAViewerFreesIt) {
+    QPointer<TCustomPRPObjectForm> viewer = new TCustomPRPObjectForm;
+    viewer->SetObjectInfo(entryOf(1, "Foo"));
+    QPointer<QMdiSubWindow> frame = viewer->SubWindow();
+    frame->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(viewer.isNull());
+    EXPECT_TRUE(frame.isNull());
+}
+
+TEST(ObjRefTreeView, KeysGroupUnderClassLabels) {
+    IsolatedSettings settings;
+    CapturingMessages messages;
+    TMainForm form;
+    TObjRefTreeView tree;
+    tree.Version = kVersionUru;
+    const std::vector<TPRPObjectDesc> keys = {makeKey(1, "A"), makeKey(4, "T"), makeKey(1, "B"),
+                                              makeKey(0x0456, "odd")};
+    for (const TPRPObjectDesc& key : keys)
+        tree.AddKeyNode(key);
+    ASSERT_EQ(tree.topLevelItemCount(), 3);
+    EXPECT_EQ(tree.topLevelItem(0)->text(0), "plSceneObject");
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 2);
+    EXPECT_EQ(tree.topLevelItem(2)->text(0), "??? [0456]");
+    EXPECT_TRUE(tree.topLevelItem(2)->child(0)->icon(0).isNull());
+    EXPECT_EQ(TObjRefTreeView::KeyOf(tree.topLevelItem(0)->child(1)), &keys[2]);
+    EXPECT_EQ(TObjRefTreeView::KeyOf(tree.topLevelItem(0)), nullptr);
+
+    // With a parent: only that parent's children are searched.
+    QTreeWidgetItem* own = tree.AddLabelNode("Targets");
+    tree.AddKeyNode(keys[0], own);
+    EXPECT_EQ(own->childCount(), 1);
+    EXPECT_EQ(own->child(0)->text(0), "plSceneObject");
+    // Without a parent, the last matching label at any level is used.
+    tree.AddKeyNode(keys[2]);
+    EXPECT_EQ(own->child(0)->childCount(), 2);
+    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 2);
+
+    // Labels come from the tree's own format.
+    TObjRefTreeView mystV;
+    mystV.Version = kVersionMystV;
+    mystV.AddKeyNode(makeKey(0x2B, "x"));
+    EXPECT_EQ(mystV.topLevelItem(0)->text(0), "plCollisionDetector");
+}
+
+TEST(KeyLinkLabel, EmptyNameShowsNoneAndCannotBeClicked) {
+    TKeyLinkLabel link;
+    EXPECT_EQ(link.text(), "(none)");
+    EXPECT_FALSE(link.isEnabled());
+    link.SetKey(makeKey(1, "Rock"));
+    EXPECT_EQ(link.text(), "Rock");
+    EXPECT_TRUE(link.isEnabled());
+    link.SetKey(makeKey(1, ""));
+    EXPECT_EQ(link.text(), "(none)");
+    EXPECT_FALSE(link.isEnabled());
+}
+
+TEST(FloatText, FifteenDigitsAndScientificOutsideTheFixedRange) {
+    QLocale::setDefault(QLocale::c());
+    const std::pair<double, const char*> rows[] = {
+        {1.0, "1"},
+        {-2.5, "-2.5"},
+        {0.1f, "0.100000001490116"},
+        {0.0001, "0.0001"},
+        {0.00005, "5E-5"},
+        {123456789012345.0, "123456789012345"},
+        {1e15, "1E15"},
+        {1.5e20, "1.5E20"},
+        {0.0, "0"},
+        {1.0 / 3.0, "0.333333333333333"},
+    };
+    for (const auto& [value, text] : rows)
+        EXPECT_EQ(FloatToText(value), text) << value;
+}
+
+// ---- Raw object view
+
+class RawViewTest : public MainFormTest {
+protected:
+    TfrmTUnknown* open(const Bytes& body, uint16_t version = kVersionUru) {
+        TPlasmaStream stream(body);
+        stream.Header.Version = version;
+        auto* view = new TfrmTUnknown;
+        view->LoadObject(entryOf(0x0456, "Blob", version), &stream);
+        settle();
+        return view;
+    }
+    static QStringList readout(TfrmTUnknown* view) {
+        return {view->valBYTE->text(), view->valWORD->text(), view->valDWORD->text(), view->valFLOAT->text()};
+    }
+};
+
+TEST_F(RawViewTest, ReadoutAtTheCaret) {
+    TfrmTUnknown* view = open({0x00, 0x00, 0x80, 0x3F, 0x12, 0x34, 0x56});
+    EXPECT_EQ(view->windowTitle(), "[0456] Blob");
+    EXPECT_EQ(view->Label1->text(), "0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F  ");
+    struct Row {
+        int caret;
+        QStringList values; // byte, word, dword, float
+    };
+    const Row rows[] = {
+        {0, {"0", "0", "1065353216", "1"}},
+        {3, {"63", "4671", "1446253119"}},
+        {4, {"18", "13330", "N/A", "N/A"}}, // three bytes left
+        {6, {"86", "N/A", "N/A", "N/A"}},   // the last byte
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.caret);
+        view->HexEditor->SetSelStart(row.caret);
+        settle();
+        EXPECT_EQ(view->HexEditor->SelEnd(), row.caret);
+        EXPECT_EQ(readout(view).mid(0, int(row.values.size())), row.values);
+    }
+}
+
+TEST_F(RawViewTest, EmptyBodyReadsNotAvailable) {
+    TfrmTUnknown* view = open({});
+    view->HexEditorSelectionChanged();
+    EXPECT_EQ(readout(view), QStringList({"N/A", "N/A", "N/A", "N/A"}));
+}
+
+TEST_F(RawViewTest, InvertTwiceRestoresTheBytesAndKeepsTheMark) {
+    TfrmTUnknown* view = open({1, 2, 3, 4, 5});
+    EXPECT_FALSE(view->bInvert->isHidden());
+    EXPECT_TRUE(view->bQuorbel->isHidden());
+    view->bInvert->click(); // nothing selected: nothing happens
+    EXPECT_EQ(view->HexEditor->AllData(), QByteArray("\x01\x02\x03\x04\x05", 5));
+    EXPECT_FALSE(view->IsModified());
+
+    view->HexEditor->SetSelection(1, 3);
+    view->bInvert->click();
+    settle();
+    EXPECT_EQ(view->HexEditor->AllData(), QByteArray("\x01\xFD\xFC\xFB\x05", 5));
+    EXPECT_EQ(view->windowTitle(), "[0456] Blob *");
+    view->HexEditor->SetSelection(1, 3);
+    view->bInvert->click();
+    settle();
+    EXPECT_EQ(view->HexEditor->AllData(), QByteArray("\x01\x02\x03\x04\x05", 5));
+    EXPECT_EQ(view->windowTitle(), "[0456] Blob *");
+}
+
+TEST_F(RawViewTest, QuorbelTransformStartsItsKeyAtTheSelection) {
+    TfrmTUnknown* view = open({0, 0, 0, 0, 0, 0}, kVersionMystV);
+    EXPECT_TRUE(view->bInvert->isHidden());
+    EXPECT_FALSE(view->bQuorbel->isHidden());
+    view->HexEditor->SetSelection(2, 4);
+    view->bQuorbel->click();
+    const QByteArray data = view->HexEditor->AllData();
+    const std::string expected = QuorbelXorString(std::string(3, '\0'));
+    EXPECT_EQ(data.mid(2, 3).toStdString(), expected);
+    EXPECT_EQ(data.at(0), 0);
+    EXPECT_EQ(data.at(5), 0);
+}
+
+TEST_F(RawViewTest, ClosingAsksOnlyWhenMarked) {
+    QPointer<TfrmTUnknown> plain = open({1, 2});
+    plain->SubWindow()->close();
+    EXPECT_TRUE(messages->messages.empty());
+
+    QPointer<TfrmTUnknown> kept = open({1, 2});
+    kept->MarkModified();
+    messages->answer = TModalResult::mrCancel;
+    kept->SubWindow()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(kept.isNull());
+    EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
+    EXPECT_EQ(messages->messages.size(), 1u);
+
+    messages->answer = TModalResult::mrYes;
+    kept->SubWindow()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(kept.isNull());
+    ASSERT_EQ(messages->messages.size(), 3u);
+    EXPECT_EQ(messages->messages[2].text, "Not Implemented");
+    EXPECT_EQ(messages->messages[2].type, TMsgDlgType::mtInformation);
+}
+
+TEST_F(RawViewTest, ClosingTheProgramAsksEveryMarkedViewer) {
+    TfrmTUnknown* view = open({1});
+    view->MarkModified();
+    messages->answer = TModalResult::mrCancel;
+    form->show();
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
+    messages->answer = TModalResult::mrNo;
+    EXPECT_TRUE(form->close());
+}

@@ -1,0 +1,385 @@
+#include "GLGraphics.h"
+#include "GLTestSupport.h"
+#include "GLUtils.h"
+#include "PictureRegisteredFormats.h"
+#include "PlatformJPEG.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+using namespace engine3d;
+using ::testing::HasSubstr;
+
+namespace {
+
+// A picture that is not a bitmap, as decoded pictures of other formats are.
+class TTestPicture : public TGraphic {
+public:
+    explicit TTestPicture(QImage image) : image_(std::move(image)) {}
+    const TMetaClass& ClassType() const override { return TGraphic::StaticClass(); }
+    int Width() const override { return image_.width(); }
+    int Height() const override { return image_.height(); }
+    void LoadFromStream(TStream&) override {}
+    void SaveToStream(TStream&) const override {}
+    QImage ToImage() const override { return image_; }
+
+private:
+    QImage image_;
+};
+
+// Rows top to bottom; each pixel's red is its x, green its y, blue 7.
+TBitmap gradientBitmap(int width, int height, TPixelFormat format, bool topDown) {
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(format);
+    bitmap.SetTopDown(topDown);
+    bitmap.SetSize(width, height);
+    int bytes = format == pf32bit ? 4 : 3;
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = bitmap.ScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            row[x * bytes + 0] = 7;
+            row[x * bytes + 1] = static_cast<uint8_t>(y);
+            row[x * bytes + 2] = static_cast<uint8_t>(x);
+            if (bytes == 4) row[x * bytes + 3] = static_cast<uint8_t>(100 + x);
+        }
+    }
+    return bitmap;
+}
+
+bool samePixels(const TGLBitmap32& a, const TGLBitmap32& b) {
+    return a.DataSize() == b.DataSize() &&
+           std::memcmp(a.Data(), b.Data(), static_cast<size_t>(a.DataSize())) == 0;
+}
+
+TGLBitmap32 filled(int width, int height, TGLPixel32 pixel) {
+    TGLBitmap32 image;
+    image.SetHeight(height);
+    image.SetWidth(width);
+    for (int i = 0; i < width * height; ++i)
+        image.Data()[i] = pixel;
+    return image;
+}
+
+} // namespace
+
+TEST(GLBitmap32, RowsAreBottomUpByDefaultWhateverTheSourceOrder) {
+    TBitmap topDown = gradientBitmap(4, 3, pf24bit, true);
+    TBitmap bottomUp = gradientBitmap(4, 3, pf24bit, false);
+    TGLBitmap32 a, b;
+    a.Assign(&topDown);
+    b.Assign(&bottomUp);
+    EXPECT_TRUE(samePixels(a, b));
+    ASSERT_EQ(a.DataSize(), 4 * 3 * 4);
+    // Buffer row 0 is the source's bottom line (y = 2).
+    TGLPixel32 p = a.ScanLine(0)[3];
+    EXPECT_EQ(p.r, 3);
+    EXPECT_EQ(p.g, 2);
+    EXPECT_EQ(p.b, 7);
+    EXPECT_EQ(p.a, 255);
+
+    TGLBitmap32 kept;
+    kept.SetKeepSourceRowOrder(true);
+    kept.Assign(&topDown);
+    EXPECT_EQ(kept.ScanLine(0)[3].g, 0);
+}
+
+TEST(GLBitmap32, ThirtyTwoBitSourceKeepsAlpha) {
+    TBitmap source = gradientBitmap(8, 2, pf32bit, false);
+    TGLBitmap32 image;
+    image.Assign(&source);
+    TGLPixel32 p = image.ScanLine(1)[5];
+    EXPECT_EQ(p.r, 5);
+    EXPECT_EQ(p.g, 0);
+    EXPECT_EQ(p.b, 7);
+    EXPECT_EQ(p.a, 105);
+
+    auto back = image.Create32BitsBitmap();
+    TGLBitmap32 again;
+    again.AssignFrom32BitsBitmap(*back);
+    EXPECT_TRUE(samePixels(image, again));
+}
+
+TEST(GLBitmap32, WidthsNotAMultipleOfFourAreStretched) {
+    QImage wide(130, 2, QImage::Format_RGB32);
+    wide.fill(QColor(10, 20, 30));
+    TTestPicture picture(wide);
+    TGLBitmap32 image;
+    image.Assign(&picture);
+    EXPECT_EQ(image.Width(), 132);
+    EXPECT_EQ(image.Height(), 2);
+    EXPECT_EQ(image.ScanLine(1)[131].g, 20);
+    EXPECT_EQ(image.ScanLine(1)[131].a, 255);
+
+    QImage exact(128, 1, QImage::Format_RGB32);
+    for (int x = 0; x < 128; ++x)
+        exact.setPixel(x, 0, qRgb(x, 255 - x, 0));
+    TTestPicture exactPicture(exact);
+    image.Assign(&exactPicture);
+    EXPECT_EQ(image.Width(), 128);
+    for (int x = 0; x < 128; ++x)
+        ASSERT_EQ(image.ScanLine(0)[x].r, x) << "copied without stretching";
+
+    TBitmap narrowBitmap = gradientBitmap(6, 1, pf24bit, false);
+    image.Assign(&narrowBitmap);
+    EXPECT_EQ(image.Width(), 8);
+}
+
+TEST(GLBitmap32, AssignFromNilOtherImagesAndWrongSources) {
+    TGLBitmap32 a = filled(4, 2, {1, 2, 3, 4});
+    TGLBitmap32 b;
+    b.Assign(&a);
+    EXPECT_TRUE(samePixels(a, b));
+    b.Assign(nullptr);
+    EXPECT_TRUE(b.IsEmpty());
+    EXPECT_EQ(b.DataSize(), 0);
+    EXPECT_EQ(b.Data(), nullptr);
+    TPersistent notAPicture;
+    EXPECT_THROW(b.Assign(&notAPicture), EConvertError);
+    TBitmap narrow = gradientBitmap(6, 1, pf24bit, false);
+    EXPECT_THAT([&] { b.AssignFrom24BitsBitmap(narrow); },
+                ::testing::ThrowsMessage<EAssertionFailed>(HasSubstr("engine3d\\Source\\GLGraphics, line ")));
+}
+
+TEST(GLBitmap32, SizesRoundAndAreChecked) {
+    TGLBitmap32 image;
+    image.SetHeight(3);
+    image.SetWidth(5);
+    EXPECT_EQ(image.Width(), 8);
+    EXPECT_EQ(image.DataSize(), 8 * 3 * 4);
+    EXPECT_THROW(image.SetWidth(-4), EAssertionFailed);
+    EXPECT_THROW(image.SetHeight(-1), EAssertionFailed);
+    EXPECT_EQ(image.Width(), 8);
+    image.SetHeight(100000);
+    EXPECT_THROW(image.SetWidth(100000), EOutOfMemory) << "the byte count must fit 32 bits";
+    EXPECT_EQ(image.Width(), 8);
+}
+
+TEST(GLBitmap32, AlphaRules) {
+    TGLBitmap32 image = filled(4, 1, {30, 60, 90, 1});
+    image.Data()[1] = {0, 0, 0, 9};
+    image.Data()[2] = {255, 255, 255, 9};
+    image.SetAlphaFromIntensity();
+    EXPECT_EQ(image.Data()[0].a, 60);
+    EXPECT_EQ(image.Data()[2].a, 255);
+    image.SqrtAlphaFromIntensity();
+    EXPECT_EQ(image.Data()[0].a, SqrtByteTable()[60]);
+    image.InvertAlpha();
+    EXPECT_EQ(image.Data()[1].a, 255);
+    image.SetAlphaToValue(77);
+    EXPECT_EQ(image.Data()[3].a, 77);
+    image.SetAlphaTransparentForColor(0); // black
+    EXPECT_EQ(image.Data()[1].a, 0);
+    EXPECT_EQ(image.Data()[0].a, 255);
+    image.SetAlphaTransparentForRGB({30, 60, 90, 200});
+    EXPECT_EQ(image.Data()[0].a, 0) << "the key's alpha is not compared";
+    EXPECT_EQ(image.Data()[3].a, 0) << "nor the pixels' alpha";
+    EXPECT_EQ(image.Data()[1].a, 255);
+    image.SetAlphaTransparentForColor(0x5A3C1E); // R 0x1E = 30, G 0x3C = 60, B 0x5A = 90
+    EXPECT_EQ(image.Data()[0].a, 0);
+}
+
+TEST(GLBitmap32, FirstStoredPixelIsTheBottomLeftOfThePicture) {
+    TBitmap source = gradientBitmap(4, 3, pf24bit, true);
+    TGLBitmap32 image;
+    image.Assign(&source);
+    image.SetAlphaTransparentForPixel(image.Data()[0]);
+    // The picture's bottom-left pixel (x 0, y 2) is transparent, the top-left one is not.
+    EXPECT_EQ(image.ScanLine(0)[0].a, 0);
+    EXPECT_EQ(image.ScanLine(2)[0].a, 255);
+}
+
+TEST(GLBitmap32, BrightnessAndGammaTables) {
+    TGLBitmap32 image = filled(4, 1, {100, 200, 128, 50});
+    image.BrightnessCorrection(2.0f);
+    EXPECT_EQ(image.Data()[0].r, 200);
+    EXPECT_EQ(image.Data()[0].g, 255);
+    EXPECT_EQ(image.Data()[0].a, 50) << "alpha untouched";
+    image = filled(4, 1, {128, 255, 0, 50});
+    image.GammaCorrection(0.5f); // exponent 2
+    EXPECT_EQ(image.Data()[0].r, 64);
+    EXPECT_EQ(image.Data()[0].g, 255);
+    image = filled(4, 1, {128, 255, 0, 50});
+    image.GammaCorrection(0.05f); // below 0.1 the exponent is 10
+    EXPECT_EQ(image.Data()[0].r, 0);
+    EXPECT_EQ(image.Data()[0].g, 255);
+    EXPECT_THROW(image.GammaCorrection(0), EAssertionFailed);
+    EXPECT_THROW(image.BrightnessCorrection(-1), EAssertionFailed);
+    TGLBitmap32 empty;
+    empty.GammaCorrection(0); // nothing without data
+}
+
+TEST(GLBitmap32, NormalMaps) {
+    TGLBitmap32 flat = filled(4, 4, {9, 100, 9, 9});
+    flat.GrayScaleToNormalMap(3.0f, true, true);
+    for (int i = 0; i < 16; ++i) {
+        TGLPixel32 p = flat.Data()[i];
+        ASSERT_EQ(p.r, 128);
+        ASSERT_EQ(p.g, 128);
+        ASSERT_EQ(p.b, 255);
+        ASSERT_EQ(p.a, 255);
+    }
+    // A ramp rising to the right tilts every normal to the left.
+    TGLBitmap32 ramp = filled(8, 4, {0, 0, 0, 0});
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x)
+            ramp.ScanLine(y)[x].g = static_cast<uint8_t>(x * 10);
+    ramp.GrayScaleToNormalMap(0.05f, false, false);
+    EXPECT_LT(ramp.ScanLine(1)[3].r, 128);
+    EXPECT_EQ(ramp.ScanLine(1)[3].g, 128);
+    // A height that is no power of two still wraps inside the image.
+    TGLBitmap32 odd = filled(4, 3, {0, 50, 0, 0});
+    odd.ScanLine(2)[1].g = 250;
+    odd.GrayScaleToNormalMap(1.0f, true, true);
+    EXPECT_GT(odd.ScanLine(0)[1].g, 128) << "row 0 sees row 2 below it when wrapping";
+}
+
+// ---- Upload ------------------------------------------------------------------------------------------
+
+TEST(GLBitmap32Upload, PowerOfTwoSizes) {
+    REQUIRE_MEMORY_CONTEXT(context, 16, 16);
+    context->ContextActivate();
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    TGLBitmap32 image = filled(100, 60, {255, 0, 0, 255});
+    int w = 0, h = 0;
+    image.UploadTexture(GL_TEXTURE_2D, miLinear, GL_RGBA, w, h);
+    EXPECT_EQ(w, 128);
+    EXPECT_EQ(h, 64);
+    GLint stored = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &stored);
+    EXPECT_EQ(stored, 128);
+    TGLBitmap32 one = filled(4, 1, {1, 2, 3, 4});
+    one.UploadTexture(GL_TEXTURE_2D, miLinearMipmapLinear, GL_RGBA, w, h);
+    EXPECT_EQ(w, 4);
+    EXPECT_EQ(h, 1);
+    CheckGLError();
+    glDeleteTextures(1, &texture);
+    context->ContextDeactivate();
+}
+
+TEST(GLBitmap32Upload, SmallPictureReadsBackAndDraws) {
+    REQUIRE_MEMORY_CONTEXT(context, 8, 8);
+    context->ContextActivate();
+    // Four columns: red, green, blue, white; two rows.
+    TGLBitmap32 image;
+    image.SetHeight(2);
+    image.SetWidth(4);
+    const TGLPixel32 columns[4] = {
+        {255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 128}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            image.ScanLine(y)[x] = columns[x];
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    image.UploadAsTexture(GL_TEXTURE_2D, miNearest, GL_RGBA8);
+    std::vector<TGLPixel32> back(8);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, back.data());
+    EXPECT_EQ(std::memcmp(back.data(), image.Data(), 32), 0);
+
+    // Drawn over the whole 8 x 8 viewport: each column is two pixels wide.
+    glViewport(0, 0, 8, 8);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2f(-1, -1);
+    glTexCoord2f(1, 0);
+    glVertex2f(1, -1);
+    glTexCoord2f(1, 1);
+    glVertex2f(1, 1);
+    glTexCoord2f(0, 1);
+    glVertex2f(-1, 1);
+    glEnd();
+    glFinish();
+    std::vector<TGLPixel32> frame(64);
+    glReadPixels(0, 0, 8, 8, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+    for (int x = 0; x < 8; ++x) {
+        TGLPixel32 seen = frame[static_cast<size_t>(3 * 8 + x)];
+        TGLPixel32 want = columns[x / 2];
+        EXPECT_NEAR(seen.r, want.r, 2) << "column " << x;
+        EXPECT_NEAR(seen.g, want.g, 2) << "column " << x;
+        EXPECT_NEAR(seen.b, want.b, 2) << "column " << x;
+    }
+    CheckGLError();
+    glDeleteTextures(1, &texture);
+    context->ContextDeactivate();
+}
+
+// ---- Pictures loaded by extension --------------------------------------------------------------------
+
+namespace {
+
+std::string jpegBytes(int width, int height) {
+    QImage gradient(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            gradient.setPixel(x, y, qRgb(x * 255 / width, 128, 255 - y * 255 / height));
+    TBitmap bitmap;
+    bitmap.AssignImage(gradient, pf24bit);
+    TJPEGImage jpeg;
+    jpeg.Assign(&bitmap);
+    TStringStream stream;
+    jpeg.SaveToStream(stream);
+    return stream.DataString();
+}
+
+} // namespace
+
+TEST(JPEGPicture, LoadsByExtensionAndStretchesOddWidths) {
+    std::string path = ::testing::TempDir() + "/engine_picture.jpg";
+    SaveStringToFile(path, jpegBytes(130, 20));
+    TClass pictureClass = GraphicClassForExtension(".jpg");
+    ASSERT_EQ(pictureClass, &TJPEGImage::StaticClass());
+    EXPECT_EQ(GraphicClassForExtension("JPEG"), pictureClass);
+    std::unique_ptr<TGraphic> picture(dynamic_cast<TGraphic*>(pictureClass->Create()));
+    ASSERT_NE(picture, nullptr);
+    picture->LoadFromFile(path);
+    EXPECT_EQ(picture->Width(), 130);
+    EXPECT_EQ(picture->Height(), 20);
+    TGLBitmap32 image;
+    image.Assign(picture.get());
+    EXPECT_EQ(image.Width(), 132);
+    EXPECT_EQ(image.Height(), 20);
+    // Row 0 is the picture's bottom line, where blue is lowest; the left column is darkest in red.
+    EXPECT_LT(image.ScanLine(0)[1].b, image.ScanLine(19)[1].b);
+    EXPECT_LT(image.ScanLine(10)[2].r, image.ScanLine(10)[120].r);
+    EXPECT_NEAR(image.ScanLine(10)[60].g, 128, 6);
+
+    SaveStringToFile(path, jpegBytes(128, 4));
+    picture->LoadFromFile(path);
+    image.Assign(picture.get());
+    EXPECT_EQ(image.Width(), 128);
+}
+
+TEST(JPEGPicture, DamagedFilesRaiseAClearError) {
+    std::string good = jpegBytes(16, 16);
+    TJPEGImage jpeg;
+    for (const std::string& damaged : {std::string(), std::string("not a jpeg at all"), good.substr(0, 40)}) {
+        TStringStream stream(damaged);
+        EXPECT_THAT([&] { jpeg.LoadFromStream(stream); },
+                    ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("JPEG error")))
+            << damaged.size() << " bytes";
+    }
+    // A frame header claiming 65000 x 65000 pixels is refused before anything that size is made.
+    std::string huge = good;
+    size_t sof = huge.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    huge[sof + 5] = huge[sof + 7] = static_cast<char>(0xFD);
+    huge[sof + 6] = huge[sof + 8] = static_cast<char>(0xE8);
+    TStringStream stream(huge);
+    EXPECT_THAT([&] { jpeg.LoadFromStream(stream); },
+                ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("too large")));
+}

@@ -1,0 +1,355 @@
+// Clipboard, drag-and-drop, the format chooser, the settings text, backups and temporary names.
+#include "HexWidgetTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <QtEndian>
+
+namespace {
+std::unique_ptr<THexEditorEx> editorWith(const QByteArray& bytes) {
+    auto e = std::make_unique<THexEditorEx>();
+    e->resize(700, 300);
+    e->LoadFromByteArray(bytes);
+    return e;
+}
+
+struct ChooserCounter {
+    int calls = 0;
+    int answer = 0;
+    ChooserCounter() {
+        setHexFormatChooser([this](QWidget*, const TClipFormats&, bool&) {
+            ++calls;
+            return answer;
+        });
+    }
+    ~ChooserCounter() { setHexFormatChooser(nullptr); }
+};
+} // namespace
+
+TEST(HexClipboard, CopyOffersOwnBlockTextAndFile) {
+    auto e = editorWith(QByteArray("\x41\x00\x42", 3));
+    e->SelectAll();
+    ASSERT_TRUE(e->CopyToClipboard());
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->text(), "A");
+    const QByteArray own = data->data(hexmime::Own);
+    ASSERT_EQ(own.size(), 15);
+    EXPECT_EQ(own.left(4), "HXED");
+    EXPECT_EQ(qFromLittleEndian<quint32>(own.constData() + 4), 0x00010001u);
+    EXPECT_EQ(qFromLittleEndian<quint32>(own.constData() + 8), 3u);
+    EXPECT_EQ(own.mid(12), QByteArray("\x41\x00\x42", 3));
+    const QByteArray descriptor = data->data(hexmime::FileGroupDescriptor);
+    ASSERT_EQ(descriptor.size(), 336);
+    EXPECT_EQ(qFromLittleEndian<quint32>(descriptor.constData() + 4), 0x60u);
+    EXPECT_EQ(qFromLittleEndian<quint32>(descriptor.constData() + 72), 3u);
+    EXPECT_EQ(QByteArray(descriptor.constData() + 76), "Dump of Untitled.bin");
+    const QList<QUrl> urls = data->urls();
+    ASSERT_EQ(urls.size(), 1);
+    QFile file(urls[0].toLocalFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("\x41\x00\x42", 3));
+    EXPECT_TRUE(urls[0].toLocalFile().endsWith("Dump of Untitled.bin"));
+
+    e->SetClipboardAsHexText(true);
+    e->CopyToClipboard();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "410042");
+}
+
+TEST(HexClipboard, PasteOwnBlockInWholeUnits) {
+    auto e = editorWith(QByteArray(8, '\x11'));
+    auto* source = new QMimeData;
+    source->setData(hexmime::Own, makeOwnBlock(QByteArray("\x01\x02\x03\x04\x05", 5)));
+    QGuiApplication::clipboard()->setMimeData(source);
+    e->SetBytesPerUnit(4);
+    e->SetSelStart(4);
+    ASSERT_TRUE(e->PasteFromClipboard());
+    EXPECT_EQ(e->DataSize(), 12);
+    EXPECT_EQ(e->AllData().mid(4, 4), QByteArray("\x01\x02\x03\x04", 4));
+    EXPECT_EQ(e->UndoDescription(), "Paste from clipboard");
+}
+
+TEST(HexClipboard, PasteWithNoSizeChangeOverwrites) {
+    auto e = editorWith(QByteArray(6, '\0'));
+    e->SetNoSizeChange(true);
+    auto* source = new QMimeData;
+    source->setData(hexmime::Own, makeOwnBlock(QByteArray("\x07\x08\x09", 3)));
+    QGuiApplication::clipboard()->setMimeData(source);
+    e->SetSelStart(4);
+    ASSERT_TRUE(e->PasteFromClipboard());
+    EXPECT_EQ(e->AllData(), QByteArray("\x00\x00\x00\x00\x07\x08", 6));
+    EXPECT_FALSE(e->CanCut());
+}
+
+TEST(HexClipboard, HexTextPasteAndChooser) {
+    ChooserCounter chooser;
+    auto e = editorWith(QByteArray());
+    e->SetClipboardAsHexText(true);
+    auto* text = new QMimeData;
+    text->setText("4g1 42");
+    QGuiApplication::clipboard()->setMimeData(text);
+    ASSERT_TRUE(e->PasteFromClipboard());
+    EXPECT_EQ(e->AllData(), QByteArray("\x41\x42", 2));
+    EXPECT_EQ(chooser.calls, 0); // one usable format: no question
+
+    auto* two = new QMimeData;
+    two->setText("AB");
+    two->setData(hexmime::UnicodeText, QByteArray("A\0B\0\0\0", 6));
+    QGuiApplication::clipboard()->setMimeData(two);
+    chooser.answer = 1;                   // the unicode text
+    ASSERT_TRUE(e->PasteFromClipboard()); // replaces the two pasted (and still selected) bytes
+    EXPECT_EQ(chooser.calls, 1);
+    EXPECT_EQ(e->AllData(), QByteArray("A\0B\0", 4));
+    chooser.answer = -1; // cancelled: nothing happens
+    EXPECT_FALSE(e->PasteFromClipboard());
+    EXPECT_EQ(e->DataSize(), 4);
+}
+
+TEST(HexClipboard, ChooserDialogListsFormatsAndEnablesHexText) {
+    auto e = editorWith(QByteArray());
+    auto* two = new QMimeData;
+    two->setText("AB");
+    two->setData(hexmime::UnicodeText, QByteArray("A\0B\0", 4));
+    QGuiApplication::clipboard()->setMimeData(two);
+    QStringList seen;
+    bool enabledForText = false, enabledForUnicode = true;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Select data format");
+        auto* list = dialog->findChild<QListWidget*>("FormatList");
+        auto* hex = dialog->findChild<QCheckBox*>("HexText");
+        for (int i = 0; i < list->count(); ++i)
+            seen << list->item(i)->text();
+        list->setCurrentRow(0);
+        enabledForText = hex->isEnabled();
+        list->setCurrentRow(1);
+        enabledForUnicode = hex->isEnabled();
+        dialog->findChild<QPushButton*>("OK")->click();
+    });
+    ASSERT_TRUE(e->PasteFromClipboard());
+    EXPECT_EQ(seen, QStringList({"Text", "Unicode Text"}));
+    EXPECT_TRUE(enabledForText);
+    EXPECT_FALSE(enabledForUnicode);
+    EXPECT_EQ(e->AllData(), QByteArray("A\0B\0", 4));
+}
+
+TEST(HexClipboard, DamagedBlocksYieldNothing) {
+    QByteArray block = makeOwnBlock(QByteArray(4, 'x'));
+    qToLittleEndian<quint32>(0xFFFFFFF0u, block.data() + 8); // declared size far beyond the block
+    EXPECT_FALSE(parseOwnBlock(block).has_value());
+    EXPECT_FALSE(parseOwnBlock(QByteArray("HXED", 4)).has_value());
+    QByteArray wrongVersion = makeOwnBlock("ab");
+    wrongVersion[4] = 2;
+    EXPECT_FALSE(parseOwnBlock(wrongVersion).has_value());
+    QByteArray reg(4, '\0');
+    qToLittleEndian<quint32>(100, reg.data());
+    EXPECT_FALSE(parseRegEditBlock(reg + "abc").has_value());
+    EXPECT_EQ(parseRegEditBlock(reg + QByteArray(100, 'z'))->size(), 100);
+
+    auto e = editorWith(QByteArray(4, '\0'));
+    auto* source = new QMimeData;
+    source->setData(hexmime::Own, block);
+    QGuiApplication::clipboard()->setMimeData(source);
+    EXPECT_FALSE(e->PasteFromClipboard());
+    EXPECT_EQ(e->DataSize(), 4);
+}
+
+TEST(HexClipboard, ConvertersAndHexText) {
+    EXPECT_EQ(parseHexText("4g1 42", false), QByteArray("\x41\x42", 2));
+    EXPECT_EQ(parseHexText("12 3", true), QByteArray("\x21", 1));
+    EXPECT_EQ(toHexText(QByteArray("\x1F\xA0", 2), true), "F10A");
+    EXPECT_EQ(clipDataToBytes(hexmime::UnicodeText, QByteArray("A\0B\0\0\0C\0", 8), true),
+              QByteArray("\0A\0B", 4));
+    EXPECT_EQ(clipDataToBytes(hexmime::Dib, "xy", false), QByteArray("BM\0\0\0\0\0\0\0\0\0\0\0\0xy", 16));
+    EXPECT_EQ(clipDataToBytes(hexmime::Locale, "abcd", false), "ab");
+    EXPECT_EQ(clipDataToBytes(hexmime::Html, QByteArray("<b>\0rest", 8), false), "<b>");
+}
+
+TEST(HexDragDrop, MoveWithinControlIsOneUndoableGroup) {
+    auto e = makeEditor(32);
+    e->SetOleDragDrop(true);
+    const QByteArray before = e->AllData();
+    drag(*e, cellCenter(*e, 10, false), cellCenter(*e, 13, false));
+    ASSERT_EQ(e->SelCount(), 4);
+    int drops = 0;
+    e->DragExecutor = [&](THexDataObject* data, Qt::DropActions allowed) {
+        EXPECT_TRUE(allowed & Qt::MoveAction);
+        EXPECT_EQ(e->DropEffect(Qt::NoModifier, hexmime::Own), Qt::MoveAction);
+        EXPECT_EQ(e->DropEffect(Qt::ControlModifier, hexmime::Own), Qt::CopyAction);
+        Qt::DropAction effect = Qt::MoveAction;
+        EXPECT_TRUE(e->DropAt(data, 20, effect));
+        ++drops;
+        delete data;
+        return Qt::MoveAction;
+    };
+    mouse(*e, QEvent::MouseButtonPress, cellCenter(*e, 11, false), Qt::LeftButton);
+    mouse(*e, QEvent::MouseMove, cellCenter(*e, 13, false, true), Qt::LeftButton);
+    mouse(*e, QEvent::MouseButtonRelease, cellCenter(*e, 13, false, true), Qt::NoButton);
+    ASSERT_EQ(drops, 1);
+    QByteArray expected = before;
+    expected.remove(10, 4);
+    expected.insert(16, before.mid(10, 4));
+    EXPECT_EQ(e->AllData(), expected);
+    const auto& undo = e->UndoStorage();
+    ASSERT_EQ(undo.Count(), 3);
+    EXPECT_EQ(undo.lastRecord()->kind(), ukGroup);
+    EXPECT_EQ(e->UndoDescription(), "Data moved");
+    e->Undo();
+    EXPECT_EQ(e->AllData(), before);
+    EXPECT_FALSE(e->CanRedo());
+}
+
+TEST(HexDragDrop, ForeignDropsAndEffects) {
+    auto e = editorWith(QByteArray(8, '\0'));
+    EXPECT_EQ(e->DropEffect(Qt::NoModifier, hexmime::Own), Qt::CopyAction);
+    EXPECT_EQ(e->DropEffect(Qt::ShiftModifier, hexmime::Own), Qt::MoveAction);
+    EXPECT_EQ(e->DropEffect(Qt::ShiftModifier, hexmime::UriList), Qt::LinkAction);
+    QMimeData data;
+    data.setData(hexmime::Own, makeOwnBlock("xy"));
+    Qt::DropAction effect = Qt::CopyAction;
+    ASSERT_TRUE(e->DropAt(&data, 3, effect));
+    EXPECT_EQ(e->AllData(), QByteArray("\0\0\0xy\0\0\0\0\0", 10));
+    EXPECT_EQ(e->UndoDescription(), "Data dropped");
+    ASSERT_TRUE(e->DropAt(&data, 10, effect)); // at the end: appended
+    EXPECT_EQ(e->DataSize(), 12);
+    e->SetNoSizeChange(true);
+    ASSERT_TRUE(e->DropAt(&data, 0, effect)); // overwrites
+    EXPECT_EQ(e->AllData().left(3), QByteArray("xy\0", 3));
+    EXPECT_EQ(e->DataSize(), 12);
+    EXPECT_FALSE(e->DropAt(&data, 12, effect));
+    e->SetReadOnlyView(true);
+    EXPECT_TRUE(e->AcceptsDataObject(&data).isEmpty());
+}
+
+TEST(HexDragDrop, DroppedFilesGiveTheFirstFileOrTheNames) {
+    QTemporaryDir dir;
+    const QString first = dir.filePath("a.bin"), second = dir.filePath("b.bin");
+    for (const auto& [path, content] :
+         {std::pair{first, QByteArray("first")}, std::pair{second, QByteArray("2nd")}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+    auto e = editorWith(QByteArray());
+    Qt::DropAction effect = Qt::CopyAction;
+    ASSERT_TRUE(e->DropAt(&data, 0, effect));
+    EXPECT_EQ(e->AllData(), "first");
+    auto l = editorWith(QByteArray());
+    effect = Qt::LinkAction;
+    ASSERT_TRUE(l->DropAt(&data, 0, effect));
+    EXPECT_EQ(l->AllData(), QFile::encodeName(first) + '\0' + QFile::encodeName(second) + '\0');
+}
+
+TEST(HexSettings, DefaultTextOrderAndRoundTrip) {
+    THexEditorEx e;
+    const QStringList lines = e.GetSettingsText().split('\n');
+    ASSERT_EQ(lines.size(), 67);
+    EXPECT_EQ(THexEditorEx::PublicPropertyNames().size(), 67u);
+    EXPECT_EQ(lines.first(), "CreateBackup=True");
+    EXPECT_EQ(lines[1], "BackupExtension=.bak");
+    EXPECT_EQ(lines[12], "PrintOptions.Flags=[pfSelectionBold,pfMonochrome]");
+    EXPECT_TRUE(lines.contains("OffsetFormat=-!10:0x|"));
+    EXPECT_TRUE(lines.contains("Colors.OddColumn=clBlue"));
+    EXPECT_TRUE(lines.contains("Translation=tkAsIs"));
+    EXPECT_TRUE(lines.contains("CaretKind=ckAuto"));
+    EXPECT_TRUE(lines.contains("MaxUndo=1048576"));
+    EXPECT_EQ(lines.last(), "RulerNumberBase=16");
+
+    THexEditorEx f;
+    f.SetSettingsText("colors.grid=255\nLeft=10\nBytesPerRow=8\nTranslation=tkMac\nPrintOptions.MarginTop=7\n"
+                      "PrintOptions.Flags=[pfIncludeRuler]\nMaskChar=#0\nShowRuler=True");
+    EXPECT_EQ(f.Colors().Grid(), QColor(255, 0, 0));
+    EXPECT_EQ(f.BytesPerRow(), 8);
+    EXPECT_EQ(f.Translation(), tkMac);
+    EXPECT_EQ(f.PrintOptions().MarginTop, 7);
+    EXPECT_EQ(f.PrintOptions().Flags, 1u << pfIncludeRuler);
+    EXPECT_EQ(f.MaskChar(), 0);
+    EXPECT_TRUE(f.ShowRuler());
+    EXPECT_EQ(f.UpdateCount(), 0);
+
+    THexEditorEx g;
+    g.SetSettingsText(f.GetSettingsText());
+    EXPECT_EQ(g.GetSettingsText(), f.GetSettingsText());
+}
+
+TEST(HexSettings, VetoAndFailingSetter) {
+    THexEditorEx e;
+    e.OnQueryPublicProperty = [](const QString& name, bool& isPublic) {
+        if (name.compare("MaxUndo", Qt::CaseInsensitive) == 0) isPublic = false;
+    };
+    EXPECT_FALSE(e.GetSettingsText().contains("MaxUndo"));
+    e.SetSettingsText("MaxUndo=5");
+    EXPECT_EQ(e.MaxUndo(), 1048576);
+    try {
+        e.SetSettingsText("BytesPerColumn=4\nBytesPerRow=0\nBytesPerUnit=2");
+        FAIL();
+    } catch (const EHexEditor& error) {
+        EXPECT_STREQ(error.what(), "Invalid bytes per line argument");
+    }
+    EXPECT_EQ(e.BytesPerColumn(), 4);
+    EXPECT_EQ(e.BytesPerUnit(), 1);
+    EXPECT_EQ(e.UpdateCount(), 0);
+}
+
+TEST(HexFiles, BackupBeforeOverwrite) {
+    QTemporaryDir dir;
+    THexEditorEx e;
+    EXPECT_EQ(expectThrowMessage([&] { e.PrepareOverwriteDiskFile(); }),
+              "Cannot save readonly file Untitled.");
+    const QString path = dir.filePath("data.bin");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+        QFile b(path + ".bak");
+        ASSERT_TRUE(b.open(QIODevice::WriteOnly));
+        b.write("older");
+    }
+    e.SetFileName(path.toStdString());
+    e.SetNoWritableFile(false);
+    e.PrepareOverwriteDiskFile(); // not modified: no backup
+    EXPECT_TRUE(QFile::exists(path));
+    e.SetModified(true);
+    e.PrepareOverwriteDiskFile();
+    EXPECT_FALSE(QFile::exists(path));
+    QFile backup(path + ".bak");
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), "old");
+    e.CreateEmptyFile("");
+    EXPECT_TRUE(e.NoWritableFile());
+}
+
+TEST(HexFiles, TemporaryNames) {
+    const QString name = THexEditorEx::MakeTempFileName();
+    EXPECT_TRUE(name.startsWith(QDir::tempPath()));
+    EXPECT_TRUE(name.endsWith(".HXT"));
+    EXPECT_EQ(QFileInfo(name).fileName().size(), 12);
+    EXPECT_FALSE(QFile::exists(name));
+}
+
+TEST(HexDragDrop, FileTooLargeToFitIsRefusedUnread) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("huge.bin");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    if (!file.resize(qint64(1) << 31)) GTEST_SKIP() << "no sparse file here";
+    file.close();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    auto e = editorWith(QByteArray("ab"));
+    Qt::DropAction effect = Qt::CopyAction;
+    EXPECT_FALSE(e->DropAt(&data, 0, effect));
+    EXPECT_EQ(e->DataSize(), 2);
+}

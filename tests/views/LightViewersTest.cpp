@@ -1,0 +1,81 @@
+// The light viewers: the light part window's caption per family, colours, links and the omni window.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+#include "PRP_VCL.h"
+#include "ViewerKit.h"
+#include "ViewerTestSupport.h"
+#include "unitTplLightInfo.h"
+#include "unitTplOmniLightInfo.h"
+
+using namespace testparts;
+using testpages::makeKey;
+
+namespace {
+void writeLight(ByteWriter& w) {
+    writeSynched(w, 0);
+    writeObjInterface(w, nullptr, {});
+    writeColor(w, 0.5f, 0, 0, 1);
+    writeColor(w, 1, 1, 1, 0.5f);
+    writeColor(w, 0, 0, 0, 0);
+    for (int i = 0; i < 4; ++i)
+        writeIdentityMatrix(w);
+    const TPRPObjectDesc node = makeKey(0, "Node"), region = makeKey(0x4B, "Region");
+    w.keyRef(nullptr).keyRef(nullptr).keyRef(&node).keyRefs({region});
+}
+} // namespace
+
+TEST(LightViewers, SpotOmniAndLightPartWindows) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        const bool mystV = IsMystVFamily(f.version);
+        ByteWriter w(f.version, f.major);
+        writeLight(w);
+        w.f32(1).f32(0.5f).f32(0.25f).f32(100); // attenuation
+        w.f32(2).f32(0.125f).f32(1.5f);         // cone
+        auto* spot = openViewer(mystV ? 82 : 87, "Spot", w);
+        ASSERT_NE(spot, nullptr);
+        EXPECT_EQ(child<QLineEdit>(spot, "SpotOuter")->text(), "1.5");
+
+        click(child<QLabel>(spot, "LinkedOmniLightInfo"));
+        auto* omni = windows.last<TfrmTplOmniLightInfo>();
+        ASSERT_NE(omni, nullptr);
+        EXPECT_EQ(omni->windowTitle(), "Embedded OmniLightInfo");
+        EXPECT_EQ(child<QLineEdit>(omni, "AttenCutoff")->text(), "100");
+
+        click(child<QLabel>(omni, "LinkedLightInfo"));
+        auto* light = windows.last<TfrmTplLightInfo>();
+        ASSERT_NE(light, nullptr);
+        EXPECT_EQ(light->windowTitle(),
+                  f.version == kVersionMystV ? "[004F] Light Info" : "[0054] Light Info");
+        EXPECT_EQ(light->Colors[0]->Color(), 127u);
+        EXPECT_EQ(child<QLineEdit>(light, "eAlphaColor2")->text(), "0.5");
+        auto* layer = child<QLabel>(light, "LayerLink");
+        if (!mystV) {
+            EXPECT_EQ(layer->text(), "(none)");
+            EXPECT_FALSE(layer->isEnabled());
+        }
+        EXPECT_EQ(child<QLabel>(light, "SceneNodeLink")->text(), "Node");
+        EXPECT_EQ(child<TObjRefTreeView>(light, "VisRegionRefs")->topLevelItemCount(), 1);
+    }
+}
+
+TEST(LightViewers, LightInfoObjectKeepsItsOwnCaption) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        ByteWriter w(f.version, f.major);
+        writeLight(w);
+        auto* form = openViewer(IsMystVFamily(f.version) ? 79 : 84, "Sun", w);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->windowTitle(), IsMystVFamily(f.version) ? "[004F] Sun" : "[0054] Sun");
+
+        ByteWriter d(f.version, f.major);
+        writeLight(d);
+        d.f32(10).f32(20).f32(30);
+        auto* dir = openViewer(IsMystVFamily(f.version) ? 93 : 106, "Dir", d);
+        ASSERT_NE(dir, nullptr);
+        EXPECT_EQ(child<QLineEdit>(dir, "Depth")->text(), "30");
+    }
+}

@@ -1,0 +1,321 @@
+// The scene node, scene object and interface viewers, their part windows and the matrix and bounds
+// windows: what the user sees after opening an object.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "PRP_VCL.h"
+#include "ViewerKit.h"
+#include "ViewerTestSupport.h"
+#include "unitBounds3Ext.h"
+#include "unitTplMSModifier.h"
+#include "unitTplObjInterface.h"
+#include "unitTplSceneNode.h"
+#include "unitTplSceneObject.h"
+#include "unitTplSynchedObject.h"
+#include "unitTransformMatrix.h"
+
+using namespace testparts;
+using testpages::makeKey;
+
+namespace {
+QStringList childTexts(const QTreeWidgetItem* node) {
+    QStringList texts;
+    for (int i = 0; i < node->childCount(); ++i)
+        texts << node->child(i)->text(0);
+    return texts;
+}
+QStringList topTexts(const QTreeWidget* tree) {
+    QStringList texts;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        texts << tree->topLevelItem(i)->text(0);
+    return texts;
+}
+QStringList listTexts(const QListWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+} // namespace
+
+TEST(ViewerDispatch, EveryViewerOfThisKitIsRegisteredForItsClasses) {
+    struct Row {
+        uint16_t classIndex;
+        const char* viewer;
+    };
+    const Row rows[] = {{0, "TfrmTplSceneNode"},       {1, "TfrmTplSceneObject"},
+                        {17, "TfrmTplAudioInterface"}, {21, "TfrmTplCoordinateInterface"},
+                        {22, "TfrmTplDrawInterface"},  {28, "TfrmTplSimulationInterface"}};
+    for (const Family& f : kFamilies)
+        for (const Row& row : rows) {
+            SCOPED_TRACE(testing::Message() << f.name << " " << row.classIndex);
+            ASSERT_STREQ(FindViewerClass(row.classIndex, f.version), row.viewer);
+            EXPECT_TRUE(IsViewerRegistered(row.viewer));
+        }
+}
+
+TEST(SceneNodeViewer, ObjectsUnderTheirRootAndThePoolGroupedByClass) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        w.keyRefs({makeKey(1, "Tree"), makeKey(1, "Rock")});
+        w.keyRefs({makeKey(0x4C, "Zed"), makeKey(0x4C, "Alpha")});
+        auto* form = dynamic_cast<TfrmTplSceneNode*>(openViewer(0, "MainNode", w));
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->windowTitle(), "[0000] MainNode");
+        auto* tree = child<TObjRefTreeView>(form, "SceneObjects");
+        ASSERT_EQ(topTexts(tree), (QStringList{"Extra Object Pool", "Scene Objects"})); // sorted
+        EXPECT_EQ(childTexts(tree->topLevelItem(1)), (QStringList{"Rock", "Tree"}));
+        const QTreeWidgetItem* pool = tree->topLevelItem(0);
+        ASSERT_EQ(pool->childCount(), 1) << "both pool keys share one class node";
+        EXPECT_EQ(childTexts(pool->child(0)), (QStringList{"Alpha", "Zed"}));
+        EXPECT_EQ(TObjRefTreeView::KeyOf(pool->child(0)->child(0))->Name, "Alpha");
+    }
+}
+
+TEST(SceneNodeViewer, NoSceneObjectsNodeWhenTheFirstCountIsZero) {
+    OpenedWindows windows;
+    ByteWriter w(kVersionUru);
+    w.keyRefs({}).keyRefs({makeKey(1, "Pooled")});
+    auto* form = openViewer(0, "Node", w);
+    EXPECT_EQ(topTexts(child<TObjRefTreeView>(form, "SceneObjects")), QStringList{"Extra Object Pool"});
+}
+
+TEST(SceneObjectViewer, LinksTreesAndTheSynchedPartWindow) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeSynched(w, 0x10 | 0x04 * IsUruFamily(f.version), {"Excl"});
+        const TPRPObjectDesc di = makeKey(22, "RockDI"), ci = makeKey(21, "RockCI");
+        w.keyRef(&di).keyRef(nullptr).keyRef(&ci).keyRef(nullptr);
+        w.keyRefs({makeKey(0x4B, "IfA"), makeKey(0x4B, "IfB")}).keyRefs({makeKey(0x4C, "Mod")});
+        const TPRPObjectDesc node = makeKey(0, "Node");
+        w.keyRef(&node);
+        auto* form = openViewer(1, "Rock", w);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(child<QLabel>(form, "SynchedObjLink")->text(), "Synched Object Info (1)");
+        auto* draw = child<QLabel>(form, "LinkedDrawIf");
+        EXPECT_EQ(draw->text(), "DrawInterface");
+        EXPECT_TRUE(draw->isEnabled());
+        auto* audio = child<QLabel>(form, "LinkedAudioIf");
+        EXPECT_EQ(audio->text(), "AudioInterface");
+        EXPECT_FALSE(audio->isEnabled());
+        EXPECT_FALSE(child<QLabel>(form, "LinkedSimIf")->isEnabled());
+        auto* interfaces = child<TObjRefTreeView>(form, "ObjRefs1");
+        ASSERT_EQ(interfaces->topLevelItemCount(), 1) << "two interfaces of one class share a node";
+        EXPECT_EQ(childTexts(interfaces->topLevelItem(0)), (QStringList{"IfA", "IfB"}));
+        EXPECT_EQ(child<TObjRefTreeView>(form, "ObjRefs2")->topLevelItemCount(), 1);
+
+        click(child<QLabel>(form, "SynchedObjLink"));
+        auto* part = windows.last<TfrmTplSynchedObject>();
+        ASSERT_NE(part, nullptr);
+        EXPECT_EQ(part->windowTitle(), "[0028] Synched Object");
+        EXPECT_TRUE(child<QCheckBox>(part, "kExcludePersistentState")->isChecked());
+        EXPECT_EQ(child<QCheckBox>(part, "kHasConstantNetGroup")->isChecked(), IsUruFamily(f.version));
+        EXPECT_FALSE(child<QCheckBox>(part, "kDontDirty")->isChecked());
+        EXPECT_EQ(listTexts(child<QListWidget>(part, "SDLLinks")), QStringList{"Excl"});
+    }
+}
+
+TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
+    OpenedWindows windows;
+    const float values[16] = {1, 0, 0, 0.5f, 0, 1, 0, 0.0001f, 0, 0, 1, 1e20f, 0, 0, 0, 1};
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeSynched(w, 0);
+        const TPRPObjectDesc owner = makeKey(1, "Rock");
+        writeObjInterface(w, &owner, {0x40});
+        writeIdentityMatrix(w);
+        writeMatrix(w, values);
+        writeIdentityMatrix(w);
+        writeIdentityMatrix(w);
+        w.keyRefs({makeKey(1, "Child")});
+        auto* form = openViewer(21, "RockCI", w);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(child<QLabel>(form, "Mat2")->text(), "Parent to Local");
+        EXPECT_EQ(childTexts(child<TObjRefTreeView>(form, "ObjRefs")->topLevelItem(0)), QStringList{"Child"});
+
+        click(child<QLabel>(form, "Mat2"));
+        auto* matrix = windows.last<TfrmTransformMatrix>();
+        ASSERT_NE(matrix, nullptr);
+        EXPECT_EQ(matrix->windowTitle(), "Transform Matrix");
+        EXPECT_EQ(child<QLineEdit>(matrix, "tx03")->text(), "0.5");
+        EXPECT_EQ(child<QLineEdit>(matrix, "tx13")->text(), "9.99999974737875E-5");
+        EXPECT_EQ(child<QLineEdit>(matrix, "tx23")->text(), "1.00000002004088E20");
+        EXPECT_EQ(child<QLineEdit>(matrix, "tx33")->text(), "1");
+
+        click(child<QLabel>(form, "LinkedObjIntf"));
+        auto* intf = windows.last<TfrmTplObjInterface>();
+        ASSERT_NE(intf, nullptr);
+        EXPECT_EQ(intf->windowTitle(), "[0010] Object Interface");
+        EXPECT_EQ(child<QLabel>(intf, "LinkedSceneObject")->text(), "Rock");
+        EXPECT_EQ(listTexts(child<QListWidget>(intf, "FlagsList")), QStringList{"00000040"});
+    }
+}
+
+TEST(InterfaceViewers, DrawSimulationAndAudio) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter d(f.version, f.major);
+        writeSynched(d, 0);
+        writeObjInterface(d, nullptr, {});
+        const TPRPObjectDesc spans = makeKey(0x4C, "Spans");
+        d.u32(2).u32(0xAB).keyRef(&spans).u32(3).keyRef(nullptr).keyRefs({});
+        auto* draw = openViewer(22, "RockDI", d);
+        EXPECT_EQ(listTexts(child<QListWidget>(draw, "DrawKeys")), (QStringList{"000000AB", "00000003"}));
+        EXPECT_EQ(child<TObjRefTreeView>(draw, "ObjRefs1")->topLevelItemCount(), 1);
+
+        ByteWriter s(f.version, f.major);
+        writeSynched(s, 0);
+        writeObjInterface(s, nullptr, {});
+        if (IsUruFamily(f.version)) {
+            writeWords(s, {4000000000u, 2});
+            s.u32(0);
+        }
+        const TPRPObjectDesc phys = makeKey(0x3F, "RockPhys");
+        s.keyRef(&phys);
+        auto* sim = openViewer(28, "RockSI", s);
+        const QStringList expected = IsUruFamily(f.version) ? QStringList{"4000000000", "2"} : QStringList{};
+        EXPECT_EQ(listTexts(child<QListWidget>(sim, "FlagsList")), expected);
+        EXPECT_EQ(child<QLabel>(sim, "LinkedSimulation")->text(), "RockPhys");
+
+        ByteWriter a(f.version, f.major);
+        writeSynched(a, 0);
+        writeObjInterface(a, nullptr, {});
+        a.keyRef(nullptr);
+        auto* audio = openViewer(17, "RockAI", a);
+        auto* sound = child<QLabel>(audio, "LinkedWinAudible");
+        if (IsUruFamily(f.version)) {
+            EXPECT_EQ(sound->text(), "(none)");
+            EXPECT_FALSE(sound->isEnabled());
+        }
+        click(child<QLabel>(audio, "LinkedObjIntf"));
+        auto* intf = windows.last<TfrmTplObjInterface>();
+        EXPECT_FALSE(child<QLabel>(intf, "LinkedSceneObject")->isEnabled());
+    }
+}
+
+TEST(TransformMatrixWindow, ActionsAccumulateOnTheShownMatrix) {
+    OpenedWindows windows;
+    TfrmTransformMatrix* form = OpenTransformMatrix(IdentityMatrix44());
+    child<QLineEdit>(form, "XVal")->setText("1");
+    child<QLineEdit>(form, "YVal")->setText("2");
+    child<QLineEdit>(form, "ZVal")->setText("3");
+    click(form->DoTranslate);
+    EXPECT_EQ(child<QLineEdit>(form, "tx03")->text(), "1");
+    EXPECT_EQ(child<QLineEdit>(form, "tx23")->text(), "3");
+    click(form->DoTranslate);
+    EXPECT_EQ(child<QLineEdit>(form, "tx03")->text(), "2");
+    EXPECT_EQ(child<QLineEdit>(form, "tx13")->text(), "4");
+    EXPECT_EQ(child<QLineEdit>(form, "tx23")->text(), "6");
+    child<QLineEdit>(form, "XVal")->setText("2");
+    child<QLineEdit>(form, "YVal")->setText("1");
+    child<QLineEdit>(form, "ZVal")->setText("1");
+    click(form->DoScale);
+    EXPECT_EQ(child<QLineEdit>(form, "tx00")->text(), "2");
+    EXPECT_EQ(child<QLineEdit>(form, "tx03")->text(), "2") << "scale multiplies on the right";
+    click(form->DoRotate);
+    EXPECT_EQ(child<QLineEdit>(form, "tx00")->text(), "2");
+
+    RecordedMessages messages;
+    child<QLineEdit>(form, "YVal")->setText("abc");
+    click(form->DoTranslate);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], "'abc' is not a valid floating point value");
+    EXPECT_EQ(child<QLineEdit>(form, "tx03")->text(), "2");
+    EXPECT_EQ(form->windowTitle(), "Transform Matrix");
+}
+
+TEST(Bounds3ExtWindow, AxisAlignedShowsNotAvailable) {
+    OpenedWindows windows;
+    TBounds3Ext aligned;
+    aligned.Flags = 0x1 | 0x8;
+    aligned.Bounds.BoundsType = 0x2;
+    aligned.Bounds.Min = {-1, -2, -3};
+    TfrmBounds3Ext* form = OpenBounds3Ext(aligned);
+    EXPECT_EQ(form->windowTitle(), "Bounds 3 Ext");
+    EXPECT_EQ(child<QLineEdit>(form, "minY")->text(), "-2");
+    EXPECT_TRUE(child<QCheckBox>(form, "kAxisAligned")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(form, "kIsSphere")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>(form, "kCenterValid")->isChecked());
+    int notAvailable = 0;
+    for (auto* edit : form->findChildren<QLineEdit*>())
+        if (edit->text() == "(N/A)") ++notAvailable;
+    EXPECT_EQ(notAvailable, 18);
+    for (auto* box : form->FlagsGroup->findChildren<QCheckBox*>())
+        EXPECT_EQ(box->isChecked(), box->objectName() == "kAxisAligned") << box->objectName().toStdString();
+
+    TBounds3Ext full;
+    full.Flags = 0x400000;
+    full.Corner = {7, 8, 9};
+    full.Axes[1] = {0, 0.5f, 0};
+    full.Dists[2] = {{1.25f, 2.5f}};
+    TfrmBounds3Ext* second = OpenBounds3Ext(full);
+    EXPECT_EQ(child<QLineEdit>(second, "cornerZ")->text(), "9");
+    EXPECT_EQ(child<QLineEdit>(second, "axisYY")->text(), "0.5");
+    EXPECT_EQ(child<QLineEdit>(second, "distZY")->text(), "2.5");
+    EXPECT_TRUE(child<QCheckBox>(second, "kAxisTwoZero")->isChecked());
+}
+
+TEST(PartWindows, ModifierCaptionsFollowTheMultiFlag) {
+    OpenedWindows windows;
+    TMSModifier mod;
+    mod.Flags = {0x40, 0xDEADBEEF};
+    mod.FlagWordCount = 2;
+    TfrmTplMSModifier* multi = OpenModifierPart(mod, true);
+    EXPECT_EQ(multi->windowTitle(), "[0027] Multi Modifier");
+    EXPECT_EQ(listTexts(multi->FlagsList), (QStringList{"00000040", "DEADBEEF"}));
+    EXPECT_EQ(OpenModifierPart(TMSModifier{}, false)->windowTitle(), "[001F] Single Modifier");
+}
+
+TEST(ViewerKitControls, ColourSwatchAndValueCombo) {
+    TColorSwatch swatch(QStringLiteral("paintTest"));
+    swatch.SetColor(0x123456);
+    EXPECT_EQ(TColorSwatch::ToQColor(0x123456), QColor(0x56, 0x34, 0x12));
+    QColor offered;
+    TColorSwatch::SetPicker([&](const QColor& initial, QWidget*) -> std::optional<QColor> {
+        offered = initial;
+        return QColor(255, 0, 1);
+    });
+    uint32_t reported = 0;
+    QObject::connect(&swatch, &TColorSwatch::colorPicked, [&](uint32_t c) { reported = c; });
+    click(&swatch);
+    TColorSwatch::SetPicker({});
+    EXPECT_EQ(offered, QColor(0x56, 0x34, 0x12));
+    EXPECT_EQ(swatch.Color(), 0x0100FFu);
+    EXPECT_EQ(reported, 0x0100FFu);
+
+    TValueCombo combo(QStringLiteral("Kind"));
+    combo.AddValue("Zero", 0);
+    combo.AddValue("Five", 5);
+    combo.SelectValue(5);
+    EXPECT_EQ(combo.currentText(), "Five");
+    combo.SelectValue(3);
+    EXPECT_EQ(combo.currentIndex(), -1);
+}
+
+// Renders a scene object viewer; KESTRUM_SCREENSHOT_DIR keeps the picture for a look.
+TEST(SceneObjectViewer, RendersItsLinksAndTrees) {
+    OpenedWindows windows;
+    LoadClassTables(QCoreApplication::applicationDirPath().toStdString() + "/");
+    ByteWriter w(kVersionUru);
+    writeSynched(w, 0x10, {"Excl"});
+    const TPRPObjectDesc di = makeKey(22, "RockDI"), ci = makeKey(21, "RockCI");
+    w.keyRef(&di).keyRef(nullptr).keyRef(&ci).keyRef(nullptr);
+    w.keyRefs({makeKey(0x4B, "IfA"), makeKey(0x4B, "IfB")}).keyRefs({makeKey(0x4C, "Mod")});
+    w.keyRef(nullptr);
+    auto* form = openViewer(1, "Rock", w);
+    form->resize(320, 480);
+    const QImage picture = form->grab().toImage();
+    ClearClassTables();
+    EXPECT_EQ(picture.size(), QSize(320, 480));
+    if (const QByteArray dir = qgetenv("KESTRUM_SCREENSHOT_DIR"); !dir.isEmpty())
+        picture.save(QString::fromLocal8Bit(dir) + "/SceneObject.png");
+}

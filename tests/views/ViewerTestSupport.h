@@ -1,0 +1,49 @@
+#pragma once
+// Helpers of the viewer window tests: windows opened through the child host, clicks, loading a viewer
+// from bytes, and a message service that records instead of showing.
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
+#include <vector>
+
+#include "AppMessages.h"
+#include "ObjectDispatch.h"
+#include "PRPForms.h"
+#include "PartWriters.h"
+
+// Records every object window shown while it lives and closes them at the end.
+class OpenedWindows {
+public:
+    OpenedWindows();
+    ~OpenedWindows();
+    std::vector<TCustomPRPObjectForm*> forms;
+    template <class T> T* last() const {
+        for (auto it = forms.rbegin(); it != forms.rend(); ++it)
+            if (auto* form = dynamic_cast<T*>(*it)) return form;
+        return nullptr;
+    }
+};
+
+class RecordedMessages : public TMessageService {
+public:
+    RecordedMessages() { previous_ = SetMessageService(this); }
+    ~RecordedMessages() override { SetMessageService(previous_); }
+    TModalResult Show(TMsgDlgType, const QString& text, TMsgDlgButtons) override {
+        texts.push_back(text);
+        return TModalResult::mrOk;
+    }
+    std::vector<QString> texts;
+
+private:
+    TMessageService* previous_ = nullptr;
+};
+
+void click(QWidget* widget);
+
+// Creates the viewer the dispatch table names for the class in this format and loads it from the body.
+TCustomPRPObjectForm* openViewer(uint16_t classIndex, const std::string& name,
+                                 const testparts::ByteWriter& body);
+
+template <class T> T* child(QWidget* form, const char* name) {
+    return form->findChild<T*>(QString::fromLatin1(name));
+}

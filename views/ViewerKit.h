@@ -1,0 +1,137 @@
+#pragma once
+// The small kit every viewer fills its controls with: action links, flag-box groups built from flag
+// tables, colour swatches, number texts, a combo that selects by stored number, key-tree filling and
+// the openers of part and sub-view windows.
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "ObjectParts.h"
+
+class QGridLayout;
+class TCustomPRPObjectForm;
+class TObjRefTreeView;
+class TKeyLinkLabel;
+struct TMatrix44;
+struct TBounds3Ext;
+class TfrmTransformMatrix;
+class TfrmBounds3Ext;
+class TfrmTplSynchedObject;
+class TfrmTplMSModifier;
+class TfrmTplObjInterface;
+
+// ---- Texts
+
+QString HexToText(uint32_t value, int digits = 8);
+// The caption of the synched-object link: "Synched Object Info (n)".
+QString SynchedObjLinkCaption(const TSynchedObject& part);
+
+// ---- Controls
+
+// A clickable label with a fixed caption (part windows, matrices, fixed-caption key links).
+class TLinkLabel : public QLabel {
+    Q_OBJECT
+public:
+    TLinkLabel(const QString& caption, const QString& name, QWidget* parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void updateLook();
+};
+
+// A link with a fixed caption that opens a referenced object; enabled only when the key has a name.
+class TFixedKeyLink : public TLinkLabel {
+    Q_OBJECT
+public:
+    TFixedKeyLink(const QString& caption, const QString& name, QWidget* parent = nullptr);
+    void SetKey(const TPRPObjectDesc& key);
+    const TPRPObjectDesc& Key() const { return key_; }
+
+private:
+    TPRPObjectDesc key_;
+};
+
+// A group of check boxes, one per bit of a flag table, named and captioned from the table. The user cannot
+// toggle them: viewers show, they do not edit.
+class TFlagBoxGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    TFlagBoxGroup(const QString& caption, TFlagTable table, int columns = 1, QWidget* parent = nullptr);
+    void SetFlags(uint32_t flags);
+    uint32_t Flags() const { return flags_; }
+
+private:
+    TFlagTable table_;
+    uint32_t flags_ = 0;
+};
+
+// A box filled with a packed display colour (red | green shl 8 | blue shl 16). A click opens the main
+// window's colour dialog; a confirmed choice is shown and reported through colorPicked.
+class TColorSwatch : public QFrame {
+    Q_OBJECT
+public:
+    explicit TColorSwatch(const QString& name, QWidget* parent = nullptr);
+    void SetColor(uint32_t packed);
+    uint32_t Color() const { return color_; }
+    static QColor ToQColor(uint32_t packed);
+    static uint32_t FromQColor(const QColor& color);
+
+    // Asks the user for a colour; the default uses the main window's colour dialog. Tests replace it.
+    using Picker = std::function<std::optional<QColor>(const QColor& initial, QWidget* parent)>;
+    static void SetPicker(Picker picker);
+
+signals:
+    void colorPicked(uint32_t packed);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    uint32_t color_ = 0;
+};
+
+// A combo box whose items carry stored numbers; a stored number selects its item or none.
+class TValueCombo : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TValueCombo(const QString& name, QWidget* parent = nullptr);
+    void AddValue(const QString& caption, int64_t value);
+    void SelectValue(int64_t value);
+};
+
+// A read-only edit named `name`.
+QLineEdit* MakeReadOnlyEdit(const QString& name, QWidget* parent);
+// A plain caption label.
+QLabel* MakeCaption(const QString& text, QWidget* parent);
+
+// Every key with a name goes into the tree grouped under its class label; the tree lists keys in the
+// viewer's own array, which must stay unchanged while the tree shows it.
+void AddKeysGrouped(TObjRefTreeView* tree, const std::vector<TPRPObjectDesc>& keys);
+
+// ---- Part and sub-view windows, each opened on a copy of the kept record
+
+TfrmTplSynchedObject* OpenSynchedObjectPart(const TSynchedObject& part);
+TfrmTplMSModifier* OpenModifierPart(const TMSModifier& part, bool multi);
+TfrmTplObjInterface* OpenObjInterfacePart(const TObjInterface& part);
+TfrmTransformMatrix* OpenTransformMatrix(const TMatrix44& matrix);
+TfrmBounds3Ext* OpenBounds3Ext(const TBounds3Ext& bounds);
+
+// Link labels for the shared parts, wired to open their part window on the record the viewer keeps
+// (the record must live as long as the viewer).
+TLinkLabel* MakeSynchedObjLink(const TSynchedObject& part, QWidget* parent);
+TLinkLabel* MakeObjIntfLink(const TObjInterface& part, QWidget* parent);
+TLinkLabel* MakeModifierLink(const TMSModifier& part, bool multiCaption, bool multiFlag, QWidget* parent);
+TLinkLabel* MakeMatrixLink(const TMatrix44& matrix, const QString& caption, const QString& name,
+                           QWidget* parent);

@@ -1,0 +1,46 @@
+#include "unitTplOmniLightInfo.h"
+
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "ObjectDispatch.h"
+#include "ViewerKit.h"
+#include "unitTplLightInfo.h"
+
+namespace {
+const TViewerRegistrar registrar("TfrmTplOmniLightInfo", [] { return new TfrmTplOmniLightInfo; });
+}
+
+TfrmTplOmniLightInfo::TfrmTplOmniLightInfo(QWidget* parent) : TCustomPRPObjectForm(parent) {
+    setObjectName(QStringLiteral("frmTplOmniLightInfo"));
+    setWindowTitle(QStringLiteral("Embedded OmniLightInfo"));
+    auto* layout = new QVBoxLayout(this);
+    LinkedLightInfo = new TLinkLabel(QStringLiteral("Light Info"), QStringLiteral("LinkedLightInfo"), this);
+    connect(LinkedLightInfo, &TLinkLabel::clicked, this,
+            [this] { ShowLightInfoPart(new TfrmTplLightInfo, Omni.LightInfo); });
+    layout->addWidget(LinkedLightInfo);
+    Rows = new QFormLayout;
+    AttenConst = AddFloatRow(Rows, QStringLiteral("Atten Const:"), QStringLiteral("AttenConst"), this);
+    AttenLinear = AddFloatRow(Rows, QStringLiteral("Atten Linear:"), QStringLiteral("AttenLinear"), this);
+    AttenQuadratic =
+        AddFloatRow(Rows, QStringLiteral("Atten Quadratic:"), QStringLiteral("AttenQuadratic"), this);
+    AttenCutoff = AddFloatRow(Rows, QStringLiteral("Atten Cutoff:"), QStringLiteral("AttenCutoff"), this);
+    layout->addLayout(Rows);
+    layout->addStretch();
+    resize(280, 200);
+}
+
+void ShowOmniLightInfoPart(TfrmTplOmniLightInfo* form, const TplOmniLightInfo& omni) {
+    form->Omni = omni;
+    form->AttenConst->setText(FloatToText(omni.AttenConst));
+    form->AttenLinear->setText(FloatToText(omni.AttenLinear));
+    form->AttenQuadratic->setText(FloatToText(omni.AttenQuadratic));
+    form->AttenCutoff->setText(FloatToText(omni.AttenCutoff));
+    form->ShowAsChild();
+}
+
+void TfrmTplOmniLightInfo::LoadObject(const TPRPFileObject& entry, TPlasmaStream* stream) {
+    if (stream) ShowOmniLightInfoPart(this, ReadOmniLightInfoPart(*stream));
+    SetObjectInfo(entry);
+}

@@ -1,0 +1,101 @@
+#include "unitTransformMatrix.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QVBoxLayout>
+
+#include "ViewerKit.h"
+
+namespace {
+float textToFloat(const QString& text) {
+    bool ok = false;
+    double value = QLocale().toDouble(text.trimmed(), &ok);
+    if (!ok) value = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok) throw EConvertError("'" + text.toStdString() + "' is not a valid floating point value");
+    return static_cast<float>(value);
+}
+} // namespace
+
+TfrmTransformMatrix::TfrmTransformMatrix(QWidget* parent) : TCustomPRPObjectForm(parent) {
+    setObjectName(QStringLiteral("frmTransformMatrix"));
+    setWindowTitle(QStringLiteral("Transform Matrix"));
+    SetMatrix44Identity(ShownMatrix);
+    auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    auto* grid = new QGridLayout;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) {
+            QLineEdit* edit = MakeReadOnlyEdit(QStringLiteral("tx%1%2").arg(i).arg(j), this);
+            edit->setFixedWidth(120);
+            Cells[i][j] = edit;
+            grid->addWidget(edit, i, j);
+        }
+    layout->addLayout(grid);
+
+    auto* actions = new QGroupBox(QStringLiteral("Actions"), this);
+    actions->setObjectName(QStringLiteral("Actions"));
+    auto* actionGrid = new QGridLayout(actions);
+    const char* axes[3] = {"X:", "Y:", "Z:"};
+    const char* names[3] = {"XVal", "YVal", "ZVal"};
+    QLineEdit** fields[3] = {&XVal, &YVal, &ZVal};
+    for (int row = 0; row < 3; ++row) {
+        actionGrid->addWidget(MakeCaption(QString::fromLatin1(axes[row]), actions), row, 0);
+        auto* edit = new QLineEdit(QStringLiteral("1.0"), actions);
+        edit->setObjectName(QString::fromLatin1(names[row]));
+        edit->setFixedWidth(90);
+        *fields[row] = edit;
+        actionGrid->addWidget(edit, row, 1);
+        actionGrid->addWidget(MakeCaption(QStringLiteral("units"), actions), row, 2);
+        actionGrid->addWidget(MakeCaption(QStringLiteral("degrees"), actions), row, 3);
+        actionGrid->addWidget(MakeCaption(QStringLiteral("factor"), actions), row, 4);
+    }
+    actionGrid->addWidget(MakeCaption(QStringLiteral("Go:"), actions), 3, 1);
+    DoTranslate = new TLinkLabel(QStringLiteral("Translate"), QStringLiteral("DoTranslate"), actions);
+    DoRotate = new TLinkLabel(QStringLiteral("Rotate"), QStringLiteral("DoRotate"), actions);
+    DoScale = new TLinkLabel(QStringLiteral("Scale"), QStringLiteral("DoScale"), actions);
+    actionGrid->addWidget(DoTranslate, 3, 2);
+    actionGrid->addWidget(DoRotate, 3, 3);
+    actionGrid->addWidget(DoScale, 3, 4);
+    layout->addWidget(actions);
+
+    connect(DoTranslate, &TLinkLabel::clicked, this, &TfrmTransformMatrix::DoTranslateClick);
+    connect(DoRotate, &TLinkLabel::clicked, this, &TfrmTransformMatrix::DoRotateClick);
+    connect(DoScale, &TLinkLabel::clicked, this, &TfrmTransformMatrix::DoScaleClick);
+}
+
+void TfrmTransformMatrix::ShowMatrix(const TMatrix44& m) {
+    ShownMatrix = m;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            Cells[i][j]->setText(FloatToText(m[i][j]));
+}
+
+std::array<float, 3> TfrmTransformMatrix::actionValues() const {
+    return {textToFloat(XVal->text()), textToFloat(YVal->text()), textToFloat(ZVal->text())};
+}
+
+void TfrmTransformMatrix::DoScaleClick() {
+    const auto v = actionValues();
+    TMatrix44 scale = IdentityMatrix44();
+    for (int i = 0; i < 3; ++i)
+        scale[i][i] = v[i];
+    TMatrix44 product;
+    MultiplyMatrix44(ShownMatrix, scale, product);
+    ShowMatrix(product);
+}
+
+void TfrmTransformMatrix::DoTranslateClick() {
+    const auto v = actionValues();
+    TMatrix44 translate = IdentityMatrix44();
+    for (int i = 0; i < 3; ++i)
+        translate[i][3] = v[i];
+    TMatrix44 product;
+    MultiplyMatrix44(ShownMatrix, translate, product);
+    ShowMatrix(product);
+}
+
+void TfrmTransformMatrix::DoRotateClick() {}
