@@ -1,14 +1,13 @@
 // Main-window commands whose work lives in the tools: new page file, string converter, page properties,
 // raw object and image export, page convert.
-#include <QFile>
-
 #include "MainUnit.h"
-#include "PRPExport.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QTreeWidget>
 
+#include "PRPExport.h"
 #include "PRPProperties.h"
 #include "StringConvUnit.h"
 
