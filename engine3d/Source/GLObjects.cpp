@@ -1,5 +1,6 @@
 #include "GLObjects.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace engine3d {
@@ -155,6 +156,31 @@ void RenderSphere(const TGLSphereShape& shape, float radius) {
     glPopMatrix();
     // The attribute pop restores the winding as well.
     glPopAttrib();
+}
+
+TGLSilhouette* BuildSphereSilhouette(const TGLSilhouetteParameters& parameters, float radius, int stacks,
+                                     int slices) {
+    int n = std::max(std::max(stacks, slices), 1);
+    TAffineVector s = CrossProduct3(parameters.SeenFrom, {1, 0, 0});
+    if (VectorLength(s) < 0.001f) s = CrossProduct3(parameters.SeenFrom, {0, 1, 0});
+    TAffineVector t = CrossProduct3(parameters.SeenFrom, s);
+    NormalizeVector3(s);
+    NormalizeVector3(t);
+    auto* silhouette = new TGLSilhouette();
+    for (int i = 0; i < n; ++i) {
+        double angle = i * 2 * 3.14159265358979323846 / n;
+        float c = float(std::cos(angle)) * radius, d = float(std::sin(angle)) * radius;
+        silhouette->Vertices().AddPoint(s[0] * c + t[0] * d, s[1] * c + t[1] * d, s[2] * c + t[2] * d);
+        silhouette->Indices().Add(i);
+        silhouette->Indices().Add((i + 1) % n);
+        if (parameters.CappingRequired) {
+            silhouette->CapIndices().Add(n);
+            silhouette->CapIndices().Add(i);
+            silhouette->CapIndices().Add((i + 1) % n);
+        }
+    }
+    if (parameters.CappingRequired) silhouette->Vertices().Add(TVector{0, 0, 0, 1});
+    return silhouette;
 }
 
 } // namespace engine3d

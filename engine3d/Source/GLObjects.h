@@ -2,6 +2,7 @@
 // issued to OpenGL by a thin renderer (how it is drawn).
 #pragma once
 
+#include "GLSilhouette.h"
 #include "OpenGLImports.h"
 #include "VectorGeometry.h"
 
@@ -61,5 +62,11 @@ TGLPrimitiveList BuildSphereGeometry(const TGLSphereShape& shape);
 
 // Draws the shape scaled by radius; an inside-facing sphere flips the front-face winding around it.
 void RenderSphere(const TGLSphereShape& shape, float radius);
+
+// A sphere's outline seen from a point (in the sphere's frame): a circle of max(stacks, slices) edges
+// across the viewing direction; with capping, a fan of triangles to an extra centre vertex appended
+// last. The silhouette belongs to the caller.
+TGLSilhouette* BuildSphereSilhouette(const TGLSilhouetteParameters& parameters, float radius, int stacks,
+                                     int slices);
 
 } // namespace engine3d
