@@ -1,6 +1,8 @@
 #include "GLGraphics.h"
 #include "GLTestSupport.h"
 #include "GLUtils.h"
+#include "PictureRegisteredFormats.h"
+#include "PlatformJPEG.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -314,4 +316,70 @@ TEST(GLBitmap32Upload, SmallPictureReadsBackAndDraws) {
     CheckGLError();
     glDeleteTextures(1, &texture);
     context->ContextDeactivate();
+}
+
+// ---- Pictures loaded by extension --------------------------------------------------------------------
+
+namespace {
+
+std::string jpegBytes(int width, int height) {
+    QImage gradient(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            gradient.setPixel(x, y, qRgb(x * 255 / width, 128, 255 - y * 255 / height));
+    TBitmap bitmap;
+    bitmap.AssignImage(gradient, pf24bit);
+    TJPEGImage jpeg;
+    jpeg.Assign(&bitmap);
+    TStringStream stream;
+    jpeg.SaveToStream(stream);
+    return stream.DataString();
+}
+
+} // namespace
+
+TEST(JPEGPicture, LoadsByExtensionAndStretchesOddWidths) {
+    std::string path = ::testing::TempDir() + "/engine_picture.jpg";
+    SaveStringToFile(path, jpegBytes(130, 20));
+    TClass pictureClass = GraphicClassForExtension(".jpg");
+    ASSERT_EQ(pictureClass, &TJPEGImage::StaticClass());
+    EXPECT_EQ(GraphicClassForExtension("JPEG"), pictureClass);
+    std::unique_ptr<TGraphic> picture(dynamic_cast<TGraphic*>(pictureClass->Create()));
+    ASSERT_NE(picture, nullptr);
+    picture->LoadFromFile(path);
+    EXPECT_EQ(picture->Width(), 130);
+    EXPECT_EQ(picture->Height(), 20);
+    TGLBitmap32 image;
+    image.Assign(picture.get());
+    EXPECT_EQ(image.Width(), 132);
+    EXPECT_EQ(image.Height(), 20);
+    // Row 0 is the picture's bottom line, where blue is lowest; the left column is darkest in red.
+    EXPECT_LT(image.ScanLine(0)[1].b, image.ScanLine(19)[1].b);
+    EXPECT_LT(image.ScanLine(10)[2].r, image.ScanLine(10)[120].r);
+    EXPECT_NEAR(image.ScanLine(10)[60].g, 128, 6);
+
+    SaveStringToFile(path, jpegBytes(128, 4));
+    picture->LoadFromFile(path);
+    image.Assign(picture.get());
+    EXPECT_EQ(image.Width(), 128);
+}
+
+TEST(JPEGPicture, DamagedFilesRaiseAClearError) {
+    std::string good = jpegBytes(16, 16);
+    TJPEGImage jpeg;
+    for (const std::string& damaged : {std::string(), std::string("not a jpeg at all"), good.substr(0, 40)}) {
+        TStringStream stream(damaged);
+        EXPECT_THAT([&] { jpeg.LoadFromStream(stream); },
+                    ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("JPEG error")))
+            << damaged.size() << " bytes";
+    }
+    // A frame header claiming 65000 x 65000 pixels is refused before anything that size is made.
+    std::string huge = good;
+    size_t sof = huge.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    huge[sof + 5] = huge[sof + 7] = static_cast<char>(0xFD);
+    huge[sof + 6] = huge[sof + 8] = static_cast<char>(0xE8);
+    TStringStream stream(huge);
+    EXPECT_THAT([&] { jpeg.LoadFromStream(stream); },
+                ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("too large")));
 }

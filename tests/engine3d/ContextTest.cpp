@@ -311,3 +311,26 @@ TEST(GLContext, MemoryContextNeedsASize) {
     }
     EXPECT_FALSE(context.IsValid());
 }
+
+TEST(GLContext, DeeperDepthThanOfferedStillGivesAContext) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "window contexts are tested on an X server";
+    QWindow window;
+    window.resize(16, 16);
+    TGLWin32Context context;
+    context.SetDepthBits(32);
+    context.SetAntiAliasing(aaNone);
+    try {
+        context.CreateContext(&window);
+    } catch (const std::exception& e) {
+        GTEST_SKIP() << "no OpenGL context: " << e.what();
+    }
+    context.ContextActivate();
+    GLint depth = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depth);
+    EXPECT_GE(depth, 16);
+    EXPECT_LE(context.NativeContext()->format().samples(), 1);
+    context.ContextDeactivate();
+    context.DestroyContext();
+    EXPECT_FALSE(context.IsValid());
+    EXPECT_EQ(context.Acceleration(), chaUnknown);
+}

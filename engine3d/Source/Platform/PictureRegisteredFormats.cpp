@@ -1,6 +1,7 @@
 #include "PictureRegisteredFormats.h"
 
 #include "PlatformGraphics.h"
+#include "PlatformJPEG.h"
 
 #include <QString>
 
@@ -24,9 +25,11 @@ std::mutex& formatsLock() {
     return lock;
 }
 
-// The class library's own format is there from the start.
+// The class library's own formats are there from the start.
 std::vector<TPictureFormat>& formats() {
-    static std::vector<TPictureFormat> list = {{"bmp", "Bitmaps", &TBitmap::StaticClass()}};
+    static std::vector<TPictureFormat> list = {{"bmp", "Bitmaps", &TBitmap::StaticClass()},
+                                               {"jpg", "JPEG Image File", &TJPEGImage::StaticClass()},
+                                               {"jpeg", "JPEG Image File", &TJPEGImage::StaticClass()}};
     return list;
 }
 
