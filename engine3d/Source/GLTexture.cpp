@@ -520,8 +520,19 @@ void TGLCubeMapImage::LoadFromFile(const std::string& fileName) {
     stream->ReadBuffer(&version, 2);
     GLAssert(version == 0x0100, "Invalid cube map file version");
     for (auto& picture : pictures_) {
+        // Each face is one bitmap file; its header's total size says where the next one starts.
+        uint8_t header[6];
+        int64_t start = stream->Position();
+        stream->ReadBuffer(header, sizeof header);
+        uint32_t size = header[2] | header[3] << 8 | header[4] << 16 | uint32_t(header[5]) << 24;
+        if (header[0] != 'B' || header[1] != 'M' || size < sizeof header || size > stream->Size() - start)
+            throw EInvalidGraphic("Bitmap image is not valid");
+        TMemoryStream face;
+        stream->SetPosition(start);
+        face.CopyFrom(*stream, size);
+        face.SetPosition(0);
         TBitmap bitmap;
-        bitmap.LoadFromStream(*stream);
+        bitmap.LoadFromStream(face);
         picture->Assign(&bitmap);
     }
 }
@@ -1544,8 +1555,14 @@ void TGLLibMaterial::Assign(const TPersistent* source) {
 void TGLLibMaterial::SetName(const std::string& name) {
     if (name == name_) return;
     TGLLibMaterials* list = libMaterials();
-    TGLLibMaterial* existing = list ? list->FindByName(name) : nullptr;
-    name_ = existing && existing != this ? list->MakeUniqueName(name) : name;
+    auto takenByOther = [&](const std::string& candidate) {
+        TGLLibMaterial* existing = list ? list->FindByName(candidate) : nullptr;
+        return existing && existing != this;
+    };
+    std::string unique = name;
+    for (int i = 1; takenByOther(unique); ++i)
+        unique = name + std::to_string(i);
+    name_ = unique;
     nameHashKey_ = ComputeNameHashKey(name_);
 }
 
