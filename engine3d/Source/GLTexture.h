@@ -1,0 +1,673 @@
+// Colours, texture images loaded by extension, the texture that uploads and binds them, materials with
+// their face properties, and the material library of named materials.
+#pragma once
+
+#include "GLContext.h"
+#include "GLCrossPlatform.h"
+#include "GLGraphics.h"
+#include "GLMisc.h"
+#include "PersistentClasses.h"
+#include "PlatformPicture.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace engine3d {
+
+struct TRenderContextInfo;
+class TGLTexture;
+class TGLMaterial;
+class TGLLibMaterial;
+class TGLMaterialLibrary;
+class TGLTextureExItem;
+
+E3D_EXCEPTION(ETexture, Exception)
+
+// ---- Colour -----------------------------------------------------------------------------------------
+
+class TGLColor : public TGLUpdateAbleObject {
+    E3D_DECLARE_CLASS(TGLColor)
+public:
+    explicit TGLColor(TPersistent* owner = nullptr);
+    TGLColor(TPersistent* owner, const TVector& color);
+    // An owning scene object first hears that its structure changed.
+    void NotifyChange(TObject* sender) override;
+    void Assign(const TPersistent* source) override;
+    const TVector& Color() const { return color_; }
+    void SetColor(const TVector& color);
+    void SetColor(float red, float green, float blue, float alpha = 1);
+    float Red() const { return color_[0]; }
+    float Green() const { return color_[1]; }
+    float Blue() const { return color_[2]; }
+    float Alpha() const { return color_[3]; }
+    void SetRed(float value) { setComponent(0, value); }
+    void SetGreen(float value) { setComponent(1, value); }
+    void SetBlue(float value) { setComponent(2, value); }
+    void SetAlpha(float value) { setComponent(3, value); }
+    const float* AsAddress() const { return color_.data(); }
+    // The stream form: one binary property "Color" of the four singles.
+    void WriteData(TStream& stream) const;
+    void ReadData(TStream& stream);
+
+private:
+    void setComponent(int index, float value);
+    TVector color_ = {0, 0, 0, 1};
+};
+
+// A window colour resolved to RGB, each byte / 255, with the given alpha.
+TVector ColorToVector(TColor color, float alpha = 1);
+
+// ---- Texture images ---------------------------------------------------------------------------------
+
+using TTextureNeededEvent = std::function<void(TObject* sender, std::string& textureFileName)>;
+
+class TGLTextureImage : public TGLUpdateAbleObject {
+    E3D_DECLARE_CLASS(TGLTextureImage)
+public:
+    // The owner must be a texture or nothing.
+    explicit TGLTextureImage(TPersistent* owner = nullptr);
+    ~TGLTextureImage() override;
+    TGLTextureImage(const TGLTextureImage&) = delete;
+    TGLTextureImage& operator=(const TGLTextureImage&) = delete;
+    TGLTexture* OwnerTexture() const { return ownerTexture_; }
+    void NotifyChange(TObject* sender) override;
+    virtual int GetHeight() { return 0; }
+    virtual int GetWidth() { return 0; }
+    virtual std::string FriendlyName() const { return {}; }
+    virtual std::string FriendlyDescription() const { return FriendlyName(); }
+    virtual GLenum NativeTextureTarget() const { return GL_TEXTURE_2D; }
+    // The pixels for one target; the image keeps them until ReleaseBitmap32.
+    virtual TGLBitmap32* GetBitmap32(GLenum target) = 0;
+    virtual void ReleaseBitmap32() {}
+    virtual void SaveToFile(const std::string&) {}
+    // Passes the name through OnTextureNeeded when assigned.
+    virtual void LoadFromFile(const std::string& fileName);
+    virtual void Invalidate();
+    TTextureNeededEvent OnTextureNeeded;
+
+protected:
+    void passThroughTextureNeeded(std::string& fileName);
+    std::unique_ptr<TGLBitmap32> bitmap_;
+
+private:
+    TGLTexture* ownerTexture_ = nullptr;
+};
+
+using TGLTextureImageClass = const TMetaClass*;
+
+class TGLBlankImage : public TGLTextureImage {
+    E3D_DECLARE_CLASS(TGLBlankImage)
+public:
+    explicit TGLBlankImage(TPersistent* owner = nullptr) : TGLTextureImage(owner) {}
+    void Assign(const TPersistent* source) override;
+    int GetWidth() override { return width_; }
+    int GetHeight() override { return height_; }
+    // Values below 1 become 1.
+    void SetWidth(int value);
+    void SetHeight(int value);
+    std::string FriendlyName() const override { return "Blank Image"; }
+    std::string FriendlyDescription() const override;
+    TGLBitmap32* GetBitmap32(GLenum target) override;
+    void ReleaseBitmap32() override { bitmap_.reset(); }
+    void SaveToFile(const std::string& fileName) override;
+    void LoadFromFile(const std::string& fileName) override;
+
+protected:
+    virtual const char* section() const { return "[BlankImage]"; }
+
+private:
+    int width_ = 256;
+    int height_ = 256;
+};
+
+class TGLFloatDataImage : public TGLBlankImage {
+    E3D_DECLARE_CLASS(TGLFloatDataImage)
+public:
+    explicit TGLFloatDataImage(TPersistent* owner = nullptr) : TGLBlankImage(owner) {}
+    std::string FriendlyName() const override { return "FloatData Image"; }
+    std::string FriendlyDescription() const override { return "Image to be dynamically generated by OpenGL"; }
+    GLenum NativeTextureTarget() const override { return GL_TEXTURE_RECTANGLE_ARB; }
+
+protected:
+    const char* section() const override { return "[FloatDataImage]"; }
+};
+
+// An image held as a picture.
+class TGLPictureImage : public TGLTextureImage {
+    E3D_DECLARE_CLASS(TGLPictureImage)
+public:
+    explicit TGLPictureImage(TPersistent* owner = nullptr) : TGLTextureImage(owner) {}
+    ~TGLPictureImage() override;
+    // From another picture image, a graphic, a picture or a TGLBitmap32.
+    void Assign(const TPersistent* source) override;
+    int GetWidth() override { return Picture()->Width(); }
+    int GetHeight() override { return Picture()->Height(); }
+    TGLBitmap32* GetBitmap32(GLenum target) override;
+    void ReleaseBitmap32() override { bitmap_.reset(); }
+    // Created on first use, its change event bound to the image.
+    TPicture* Picture();
+    bool HasPicture() const { return picture_ != nullptr; }
+
+protected:
+    void pictureChanged();
+    void detachPicture();
+    void attachPicture();
+    std::unique_ptr<TPicture> picture_;
+};
+
+class TGLPersistentImage : public TGLPictureImage {
+    E3D_DECLARE_CLASS(TGLPersistentImage)
+public:
+    explicit TGLPersistentImage(TPersistent* owner = nullptr) : TGLPictureImage(owner) {}
+    std::string FriendlyName() const override { return "Persistent Image"; }
+    std::string FriendlyDescription() const override;
+    void SaveToFile(const std::string& fileName) override;
+    // ETexture "Could not open file: %s" when the file is not there (the picture is left empty).
+    void LoadFromFile(const std::string& fileName) override;
+};
+
+class TGLPicFileImage : public TGLPictureImage {
+    E3D_DECLARE_CLASS(TGLPicFileImage)
+public:
+    explicit TGLPicFileImage(TPersistent* owner = nullptr) : TGLPictureImage(owner) {}
+    void Assign(const TPersistent* source) override;
+    const std::string& PictureFileName() const { return pictureFileName_; }
+    void SetPictureFileName(const std::string& name);
+    std::string FriendlyName() const override { return "PicFile Image"; }
+    std::string FriendlyDescription() const override { return "Image data is retrieved from a file."; }
+    int GetWidth() override;
+    int GetHeight() override;
+    TGLBitmap32* GetBitmap32(GLenum target) override;
+    void SaveToFile(const std::string& fileName) override;
+    void LoadFromFile(const std::string& fileName) override;
+    void Invalidate() override;
+
+private:
+    std::string pictureFileName_;
+    bool alreadyWarnedAboutMissingFile_ = false;
+};
+
+enum TGLCubeMapTarget { cmtPX, cmtNX, cmtPY, cmtNY, cmtPZ, cmtNZ };
+
+class TGLCubeMapImage : public TGLTextureImage {
+    E3D_DECLARE_CLASS(TGLCubeMapImage)
+public:
+    explicit TGLCubeMapImage(TPersistent* owner = nullptr);
+    ~TGLCubeMapImage() override;
+    void Assign(const TPersistent* source) override;
+    int GetWidth() override { return pictures_[cmtPX]->Width(); }
+    int GetHeight() override { return pictures_[cmtPX]->Height(); }
+    std::string FriendlyName() const override { return "CubeMap Image"; }
+    GLenum NativeTextureTarget() const override { return GL_TEXTURE_CUBE_MAP_ARB; }
+    // Face targets 34069..34074 pick PX, NX, PY, NY, PZ, NZ; any other target PX.
+    TGLBitmap32* GetBitmap32(GLenum target) override;
+    void ReleaseBitmap32() override { bitmap_.reset(); }
+    void SaveToFile(const std::string& fileName) override;
+    void LoadFromFile(const std::string& fileName) override;
+    TPicture* Picture(TGLCubeMapTarget face) const { return pictures_[face].get(); }
+    TPicture* PicturePX() const { return Picture(cmtPX); }
+    TPicture* PictureNX() const { return Picture(cmtNX); }
+    TPicture* PicturePY() const { return Picture(cmtPY); }
+    TPicture* PictureNY() const { return Picture(cmtNY); }
+    TPicture* PicturePZ() const { return Picture(cmtPZ); }
+    TPicture* PictureNZ() const { return Picture(cmtNZ); }
+
+private:
+    std::unique_ptr<TPicture> pictures_[6];
+};
+
+void RegisterTextureImageClass(TGLTextureImageClass imageClass);
+// The first registered class of exactly that name; nullptr for none.
+TGLTextureImageClass FindTextureImageClass(const std::string& className);
+const std::vector<TGLTextureImageClass>& GetGLTextureImageClassesList();
+
+// Extensions are kept lower-case with their leading ".".
+void RegisterGraphicExtension(const std::string& extension, TClass graphicClass);
+// A new graphic loaded from the file, or nullptr when the file is not there or no class reads it.
+std::unique_ptr<TGraphic> CreateGraphicFromFile(const std::string& fileName);
+
+// ---- Texture ----------------------------------------------------------------------------------------
+
+enum TGLTextureMode : uint8_t { tmDecal, tmModulate, tmBlend, tmReplace };
+enum TGLTextureWrap : uint8_t { twBoth, twNone, twVertical, twHorizontal };
+enum TGLTextureFormat : uint8_t {
+    tfDefault,
+    tfRGB,
+    tfRGBA,
+    tfRGB16,
+    tfRGBA16,
+    tfAlpha,
+    tfLuminance,
+    tfLuminanceAlpha,
+    tfIntensity,
+    tfNormalMap,
+    tfRGBAFloat16,
+    tfRGBAFloat32
+};
+enum TGLMagFilter : uint8_t { maNearest, maLinear };
+enum TGLTextureImageAlpha : uint8_t {
+    tiaDefault,
+    tiaAlphaFromIntensity,
+    tiaSuperBlackTransparent,
+    tiaLuminance,
+    tiaLuminanceSqrt,
+    tiaOpaque,
+    tiaTopLeftPointColorTransparent,
+    tiaInverseLuminance,
+    tiaInverseLuminanceSqrt
+};
+enum TGLTextureMappingMode : uint8_t {
+    tmmUser,
+    tmmObjectLinear,
+    tmmEyeLinear,
+    tmmSphere,
+    tmmCubeMapReflection,
+    tmmCubeMapNormal,
+    tmmCubeMapLight0,
+    tmmCubeMapCamera
+};
+enum TGLTextureCompression : uint8_t { tcDefault, tcNone, tcStandard, tcHighQuality, tcHighSpeed };
+enum TGLTextureFilteringQuality : uint8_t { tfIsotropic, tfAnisotropic };
+
+// Used where a texture says "default".
+extern TGLTextureFormat vDefaultTextureFormat;
+extern TGLTextureCompression vDefaultTextureCompression;
+
+class TGLTexture : public TGLUpdateAbleObject {
+    E3D_DECLARE_CLASS(TGLTexture)
+public:
+    // The owner is a material, an extra-texture item or nothing.
+    explicit TGLTexture(TPersistent* owner = nullptr);
+    ~TGLTexture() override;
+    TGLTexture(const TGLTexture&) = delete;
+    TGLTexture& operator=(const TGLTexture&) = delete;
+    void Assign(const TPersistent* source) override;
+    void NotifyChange(TObject* sender) override;
+    // The GL name, uploading first when a change flag is set.
+    virtual GLuint GetHandle();
+    virtual void PrepareImage(GLenum target);
+    virtual void PrepareParams(GLenum target);
+    void Apply(TRenderContextInfo& rci);
+    void UnApply(TRenderContextInfo& rci);
+    void ApplyAsTexture2(TRenderContextInfo& rci, TGLLibMaterial* libMaterial);
+    void UnApplyAsTexture2(TRenderContextInfo& rci, TGLLibMaterial* libMaterial);
+    void ApplyAsTextureN(int n, TRenderContextInfo& rci, TGLLibMaterial* libMaterial);
+    void UnApplyAsTextureN(int n, TRenderContextInfo& rci, TGLLibMaterial* libMaterial);
+    void DestroyHandles();
+    // The internal format the next upload uses, from TextureFormat, Compression and the extensions.
+    GLenum OpenGLTextureFormat() const;
+
+    bool Enabled() const { return !disabled_; }
+    void SetEnabled(bool value) { SetDisabled(!value); }
+    bool Disabled() const { return disabled_; }
+    void SetDisabled(bool value);
+    TGLTextureImage* Image() const { return image_.get(); }
+    void SetImage(const TGLTextureImage* value);
+    std::string ImageClassName() const { return image_->ClassName(); }
+    void SetImageClassName(const std::string& name);
+    TGLTextureMode TextureMode() const { return textureMode_; }
+    void SetTextureMode(TGLTextureMode value);
+    TGLTextureWrap TextureWrap() const { return textureWrap_; }
+    void SetTextureWrap(TGLTextureWrap value);
+    TGLTextureFormat TextureFormat() const { return textureFormat_; }
+    void SetTextureFormat(TGLTextureFormat value);
+    TGLMinFilter MinFilter() const { return minFilter_; }
+    void SetMinFilter(TGLMinFilter value);
+    TGLMagFilter MagFilter() const { return magFilter_; }
+    void SetMagFilter(TGLMagFilter value);
+    TGLTextureImageAlpha ImageAlpha() const { return imageAlpha_; }
+    void SetImageAlpha(TGLTextureImageAlpha value);
+    float ImageBrightness() const { return imageBrightness_; }
+    void SetImageBrightness(float value);
+    float ImageGamma() const { return imageGamma_; }
+    void SetImageGamma(float value);
+    TGLTextureMappingMode MappingMode() const { return mappingMode_; }
+    void SetMappingMode(TGLTextureMappingMode value);
+    TGLCoordinates* MappingSCoordinates();
+    TGLCoordinates* MappingTCoordinates();
+    TGLTextureCompression Compression() const { return compression_; }
+    void SetCompression(TGLTextureCompression value);
+    TGLTextureFilteringQuality FilteringQuality() const { return filteringQuality_; }
+    void SetFilteringQuality(TGLTextureFilteringQuality value);
+    TGLColor* EnvColor() const { return envColor_.get(); }
+    float NormalMapScale() const { return normalMapScale_; }
+    void SetNormalMapScale(float value);
+    // -1 until known.
+    int TextureImageRequiredMemory() const { return requiredMemorySize_; }
+    int TexWidth() const { return texWidth_; }
+    int TexHeight() const { return texHeight_; }
+    bool ImageChanged() const { return changes_ & 1; }
+    bool ParamsChanged() const { return changes_ & 2; }
+    TGLTextureHandle* Handle() const { return handle_.get(); }
+    TTextureNeededEvent OnTextureNeeded;
+
+private:
+    void imageChanged();
+    void paramsChanged();
+    void newPersistentImage();
+    void applyMappingMode();
+    void unApplyMappingMode();
+    void notifyOwnerOfTexMapChange();
+    std::unique_ptr<TGLTextureHandle> handle_;
+    TGLTextureMode textureMode_ = tmDecal;
+    TGLTextureWrap textureWrap_ = twBoth;
+    TGLTextureFormat textureFormat_ = tfDefault;
+    TGLMinFilter minFilter_ = miLinearMipmapLinear;
+    TGLMagFilter magFilter_ = maLinear;
+    uint8_t changes_ = 3;
+    bool disabled_ = true;
+    std::unique_ptr<TGLTextureImage> image_;
+    TGLTextureImageAlpha imageAlpha_ = tiaDefault;
+    float imageBrightness_ = 1;
+    float imageGamma_ = 1;
+    TGLTextureMappingMode mappingMode_ = tmmUser;
+    std::unique_ptr<TGLCoordinates> mapSCoordinates_, mapTCoordinates_;
+    TGLTextureCompression compression_ = tcDefault;
+    int requiredMemorySize_ = -1;
+    TGLTextureFilteringQuality filteringQuality_ = tfIsotropic;
+    int texWidth_ = 0;
+    int texHeight_ = 0;
+    std::unique_ptr<TGLColor> envColor_;
+    float normalMapScale_ = 0.125f;
+    friend class TGLTextureImage;
+};
+
+// An extra texture on another texture unit of a material.
+class TGLTextureExItem : public TCollectionItem {
+    E3D_DECLARE_CLASS(TGLTextureExItem)
+public:
+    explicit TGLTextureExItem(TCollection* collection = nullptr);
+    ~TGLTextureExItem() override;
+    void Assign(const TPersistent* source) override;
+    std::string DisplayName() const override;
+    // Passes a change on to the collection's owner.
+    void NotifyChange(TObject* sender);
+    void NotifyTexMapChange(TObject* sender);
+    void Apply(TRenderContextInfo& rci);
+    void UnApply(TRenderContextInfo& rci);
+    TGLTexture* Texture() const { return texture_.get(); }
+    int TextureIndex() const { return textureIndex_; }
+    // Negative values are stored as 0.
+    void SetTextureIndex(int value);
+    TGLCoordinates* TextureOffset() const { return textureOffset_.get(); }
+    TGLCoordinates* TextureScale() const { return textureScale_.get(); }
+    const TMatrix& TextureMatrix() const { return textureMatrix_; }
+    bool TextureMatrixIsIdentity() const { return textureMatrixIsIdentity_; }
+    void CalculateTextureMatrix();
+
+private:
+    std::unique_ptr<TGLTexture> texture_;
+    int textureIndex_ = 0;
+    std::unique_ptr<TGLCoordinates> textureOffset_, textureScale_;
+    bool textureMatrixIsIdentity_ = true;
+    TMatrix textureMatrix_ = IdentityHmgMatrix;
+    bool applied_ = false;
+};
+
+class TGLTextureEx : public TOwnedCollection {
+    E3D_DECLARE_CLASS(TGLTextureEx)
+public:
+    explicit TGLTextureEx(TPersistent* owner = nullptr);
+    TGLTextureExItem* Items(int index) const {
+        return static_cast<TGLTextureExItem*>(TCollection::Items(index));
+    }
+    TGLTextureExItem* Add() { return static_cast<TGLTextureExItem*>(TCollection::Add()); }
+    void Apply(TRenderContextInfo& rci);
+    void UnApply(TRenderContextInfo& rci);
+    bool IsTextureEnabled(int index) const;
+    void NotifyOwner(TObject* sender);
+    void NotifyOwnerOfTexMapChange(TObject* sender);
+    void Loaded();
+
+private:
+    int appliedCount_ = 0;
+};
+
+// ---- Shader -----------------------------------------------------------------------------------------
+
+enum TGLShaderStyle : uint8_t { ssHighLevel, ssLowLevel, ssReplace };
+
+// Brackets the application of a library material; a subclass draws the passes.
+class TGLShader : public TGLUpdateAbleComponent {
+    E3D_DECLARE_CLASS(TGLShader)
+public:
+    using TGLUpdateAbleComponent::TGLUpdateAbleComponent;
+    TGLShaderStyle ShaderStyle() const { return shaderStyle_; }
+    void SetShaderStyle(TGLShaderStyle value) { shaderStyle_ = value; }
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool value) { enabled_ = value; }
+    virtual void Apply(TRenderContextInfo& rci, TObject* sender);
+    // True asks for another pass.
+    virtual bool UnApply(TRenderContextInfo& rci);
+
+protected:
+    virtual void DoApply(TRenderContextInfo&, TObject*) {}
+    virtual bool DoUnApply(TRenderContextInfo&) { return false; }
+
+private:
+    TGLShaderStyle shaderStyle_ = ssLowLevel;
+    bool enabled_ = true;
+};
+
+// ---- Face properties and material -------------------------------------------------------------------
+
+enum TPolygonMode : uint8_t { pmFill, pmLines, pmPoints };
+
+class TGLFaceProperties : public TGLUpdateAbleObject {
+    E3D_DECLARE_CLASS(TGLFaceProperties)
+public:
+    explicit TGLFaceProperties(TPersistent* owner = nullptr);
+    ~TGLFaceProperties() override;
+    void Assign(const TPersistent* source) override;
+    // The colours and polygon mode to one face, through the state cache.
+    void Apply(TRenderContextInfo& rci, GLenum face);
+    void ApplyNoLighting(TRenderContextInfo& rci, GLenum face);
+    TGLColor* Ambient() const { return ambient_.get(); }
+    TGLColor* Diffuse() const { return diffuse_.get(); }
+    TGLColor* Specular() const { return specular_.get(); }
+    TGLColor* Emission() const { return emission_.get(); }
+    TPolygonMode PolygonMode() const { return polygonMode_; }
+    void SetPolygonMode(TPolygonMode value);
+    int Shininess() const { return shininess_; }
+    // 0..128.
+    void SetShininess(int value);
+
+private:
+    std::unique_ptr<TGLColor> ambient_, diffuse_, specular_, emission_;
+    TPolygonMode polygonMode_ = pmFill;
+    int shininess_ = 0;
+};
+
+enum TBlendingMode : uint8_t {
+    bmOpaque,
+    bmTransparency,
+    bmAdditive,
+    bmAlphaTest50,
+    bmAlphaTest100,
+    bmModulate
+};
+enum TMaterialOption : uint8_t { moIgnoreFog, moNoLighting };
+using TMaterialOptions = uint8_t;
+constexpr TMaterialOptions MaterialOption(TMaterialOption option) {
+    return static_cast<TMaterialOptions>(1u << option);
+}
+enum TFaceCulling : uint8_t { fcBufferDefault, fcCull, fcNoCull };
+
+class TGLMaterial : public TGLUpdateAbleObject {
+    E3D_DECLARE_CLASS(TGLMaterial)
+public:
+    explicit TGLMaterial(TPersistent* owner = nullptr);
+    ~TGLMaterial() override;
+    TGLMaterial(const TGLMaterial&) = delete;
+    TGLMaterial& operator=(const TGLMaterial&) = delete;
+    void Assign(const TPersistent* source) override;
+    // An owning library entry tells its users.
+    void NotifyChange(TObject* sender) override;
+    void Apply(TRenderContextInfo& rci);
+    // True asks the caller to draw the geometry again.
+    bool UnApply(TRenderContextInfo& rci);
+    bool Blended() const;
+    void NotifyTexMapChange(TObject* sender);
+    void DestroyHandles();
+    void Loaded();
+
+    TGLFaceProperties* FrontProperties() const { return frontProperties_.get(); }
+    TGLFaceProperties* BackProperties();
+    bool HasBackProperties() const { return backProperties_ != nullptr; }
+    TBlendingMode BlendingMode() const { return blendingMode_; }
+    void SetBlendingMode(TBlendingMode value);
+    // Created on first read.
+    TGLTexture* GetTexture();
+    TGLTexture* Texture() { return GetTexture(); }
+    bool HasTexture() const { return texture_ != nullptr; }
+    // nullptr frees the texture.
+    void SetTexture(const TGLTexture* value);
+    TGLTextureEx* TextureEx();
+    bool HasTextureEx() const { return textureEx_ != nullptr; }
+    TGLMaterialLibrary* MaterialLibrary() const { return materialLibrary_; }
+    void SetMaterialLibrary(TGLMaterialLibrary* library);
+    const std::string& LibMaterialName() const { return libMaterialName_; }
+    void SetLibMaterialName(const std::string& name);
+    TMaterialOptions MaterialOptions() const { return materialOptions_; }
+    void SetMaterialOptions(TMaterialOptions value);
+    TFaceCulling FaceCulling() const { return faceCulling_; }
+    void SetFaceCulling(TFaceCulling value);
+    TGLLibMaterial* LibMaterial() const { return currentLibMaterial_; }
+    // The library entry dropped this material (the entry is going away).
+    void libMaterialGone();
+
+private:
+    std::unique_ptr<TGLFaceProperties> frontProperties_, backProperties_;
+    TBlendingMode blendingMode_ = bmOpaque;
+    std::unique_ptr<TGLTexture> texture_;
+    std::unique_ptr<TGLTextureEx> textureEx_;
+    TGLMaterialLibrary* materialLibrary_ = nullptr;
+    std::string libMaterialName_;
+    TMaterialOptions materialOptions_ = 0;
+    TFaceCulling faceCulling_ = fcBufferDefault;
+    TGLLibMaterial* currentLibMaterial_ = nullptr;
+};
+
+// ---- Material library -------------------------------------------------------------------------------
+
+class TGLLibMaterials;
+
+class TGLLibMaterial : public TCollectionItem {
+    E3D_DECLARE_CLASS(TGLLibMaterial)
+public:
+    explicit TGLLibMaterial(TCollection* collection = nullptr);
+    // Unlinks every user and drops the shader.
+    ~TGLLibMaterial() override;
+    void Assign(const TPersistent* source) override;
+    std::string DisplayName() const override { return name_; }
+    void Apply(TRenderContextInfo& rci);
+    bool UnApply(TRenderContextInfo& rci);
+    // Registering an object twice fails an assertion.
+    void RegisterUser(TObject* user);
+    void UnregisterUser(TObject* user);
+    int UserCount() const { return static_cast<int>(users_.size()); }
+    bool IsUsed() const { return !users_.empty(); }
+    void NotifyUsers();
+    void NotifyUsersOfTexMapChange();
+    void NotifyChange(TObject* sender);
+    void Loaded();
+
+    const std::string& Name() const { return name_; }
+    void SetName(const std::string& name);
+    uint32_t NameHashKey() const { return nameHashKey_; }
+    TGLMaterial* Material() const { return material_.get(); }
+    TGLCoordinates* TextureOffset() const { return textureOffset_.get(); }
+    TGLCoordinates* TextureScale() const { return textureScale_.get(); }
+    bool TextureMatrixIsIdentity() const { return textureMatrixIsIdentity_; }
+    const TMatrix& TextureMatrix() const { return textureMatrix_; }
+    void CalculateTextureMatrix();
+    const std::string& Texture2Name() const { return texture2Name_; }
+    void SetTexture2Name(const std::string& name);
+    TGLShader* Shader() const { return shader_; }
+    void SetShader(TGLShader* shader);
+    int Tag = 0;
+
+private:
+    friend class TGLMaterialLibrary;
+    friend class TGLMaterial;
+    TGLLibMaterials* libMaterials() const;
+    void doOnTextureNeeded(TObject* sender, std::string& textureFileName);
+    void unlinkTexture2();
+    std::vector<TObject*> users_;
+    std::string name_;
+    uint32_t nameHashKey_ = 0;
+    std::unique_ptr<TGLMaterial> material_;
+    std::unique_ptr<TGLCoordinates> textureOffset_, textureScale_;
+    bool textureMatrixIsIdentity_ = true;
+    TMatrix textureMatrix_ = IdentityHmgMatrix;
+    std::string texture2Name_;
+    TGLShader* shader_ = nullptr;
+    bool notifying_ = false;
+    TGLLibMaterial* libMatTexture2_ = nullptr;
+    TGLLibMaterial* appliedTexture2_ = nullptr;
+    bool textureMatrixApplied_ = false;
+};
+
+class TGLLibMaterials : public TOwnedCollection {
+    E3D_DECLARE_CLASS(TGLLibMaterials)
+public:
+    explicit TGLLibMaterials(TPersistent* owner = nullptr);
+    TGLLibMaterial* Add() { return static_cast<TGLLibMaterial*>(TCollection::Add()); }
+    TGLLibMaterial* GetItem(int index) const { return static_cast<TGLLibMaterial*>(Items(index)); }
+    // The first entry of that hash and exactly that name; nullptr for none.
+    TGLLibMaterial* FindByName(const std::string& name) const;
+    // name, or name + 1, 2, 3 ... whichever is free first.
+    std::string MakeUniqueName(const std::string& nameRoot) const;
+    TGLMaterialLibrary* MaterialLibrary() const;
+    void Loaded();
+};
+
+// hash := length; per character hash := 2 * hash + code, 32-bit wrapping.
+uint32_t ComputeNameHashKey(const std::string& name);
+
+class TGLMaterialLibrary : public TGLCadenceAbleComponent {
+    E3D_DECLARE_CLASS(TGLMaterialLibrary)
+public:
+    explicit TGLMaterialLibrary(TComponent* owner = nullptr);
+    // Fails "Unbalanced material application" while one of its materials is applied.
+    ~TGLMaterialLibrary() override;
+    TGLMaterialLibrary(const TGLMaterialLibrary&) = delete;
+    TGLMaterialLibrary& operator=(const TGLMaterialLibrary&) = delete;
+    void Loaded() override;
+    TGLLibMaterials* Materials() const { return materials_.get(); }
+    const std::string& TexturePaths() const { return texturePaths_; }
+    void SetTexturePaths(const std::string& paths);
+    const std::vector<std::string>& TexturePathList() const { return texturePathList_; }
+    // nullptr for an unknown name.
+    TGLLibMaterial* LibMaterialByName(const std::string& name) const;
+    TGLLibMaterial* AddTextureMaterial(const std::string& materialName, const TGraphic* graphic);
+    TGLLibMaterial* AddTextureMaterial(const std::string& materialName, const std::string& fileName);
+    void SaveToStream(TStream& stream) const;
+    void LoadFromStream(TStream& stream);
+    void AddMaterialsFromStream(TStream& stream);
+    void SaveToFile(const std::string& fileName) const;
+    void LoadFromFile(const std::string& fileName);
+    void AddMaterialsFromFile(const std::string& fileName);
+    TGLLibMaterial* LastAppliedMaterial() const { return lastAppliedMaterial_; }
+    void SetLastAppliedMaterial(TGLLibMaterial* material) { lastAppliedMaterial_ = material; }
+    TTextureNeededEvent OnTextureNeeded;
+
+private:
+    friend class TGLLibMaterial;
+    void resolveTextureFileName(TObject* sender, std::string& fileName);
+    void readMaterials(TStream& stream);
+    std::unique_ptr<TGLLibMaterials> materials_;
+    std::string texturePaths_;
+    std::vector<std::string> texturePathList_;
+    TGLLibMaterial* lastAppliedMaterial_ = nullptr;
+    bool doNotClearMaterialsOnLoad_ = false;
+};
+
+// nullptr for a null library or an unknown name.
+TGLLibMaterial* LibMaterialByName(const TGLMaterialLibrary* library, const std::string& name);
+
+void InitGLTexture();
+
+} // namespace engine3d

@@ -1,0 +1,101 @@
+// The window control that shows a scene: it owns a scene buffer, renders it whenever the toolkit asks
+// the control to paint, and keeps the buffer's viewport on the control's size.
+#pragma once
+
+#include "GL3DScene.h"
+
+#include <QOpenGLWidget>
+
+#include <functional>
+#include <memory>
+
+namespace engine3d {
+
+enum TVSyncMode : uint8_t { vsmSync, vsmNoSync };
+
+enum TMouseButton : uint8_t { mbLeft, mbRight, mbMiddle };
+using TShiftState = Qt::KeyboardModifiers;
+using TMouseEvent =
+    std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
+using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
+
+// The buffer draws into the control's own framebuffer through a context adopted from the widget; keys
+// and wheel turns the control does not use go on to its parent.
+class TGL3DSceneViewer : public QOpenGLWidget {
+public:
+    explicit TGL3DSceneViewer(QWidget* parent = nullptr);
+    ~TGL3DSceneViewer() override;
+    TGL3DSceneViewer(const TGL3DSceneViewer&) = delete;
+    TGL3DSceneViewer& operator=(const TGL3DSceneViewer&) = delete;
+
+    TGL3DSceneBuffer* Buffer() const { return buffer_.get(); }
+    // Takes the given buffer's settings.
+    void SetBuffer(const TGL3DSceneBuffer* value) { buffer_->Assign(value); }
+    TGLCamera* Camera() const { return buffer_->Camera(); }
+    void SetCamera(TGLCamera* camera) { buffer_->SetCamera(camera); }
+    TVSyncMode VSync() const { return vsync_; }
+    void SetVSync(TVSyncMode value);
+    // Degrees over the smaller of width and height; 0 without a camera.
+    float FieldOfView() const;
+    void SetFieldOfView(float value);
+    bool OpenGLAvailable() const { return openGLAvailable_; }
+    bool MouseInControl() const { return mouseInControl_; }
+    // Creates the native window and the context at once, as after loading a form.
+    void Loaded();
+    // The buffer's context can be had between context creation and destruction.
+    bool RCInstantiated() const { return buffer_->RCInstantiated(); }
+    // The last failure of a paint or of context creation, shown to the user in place of a frame.
+    const QString& LastError() const { return lastError_; }
+
+    TNotifyEvent& BeforeRender() { return buffer_->BeforeRender; }
+    TNotifyEvent& PostRender() { return buffer_->PostRender; }
+    TNotifyEvent& AfterRender() { return buffer_->AfterRender; }
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+
+    // The viewer as an engine object, the sender of its events.
+    TObject* Sender() { return &senderObject_; }
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int width, int height) override;
+    void paintGL() override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    friend class TGLViewerContext;
+    void createRC();
+    void destroyRC();
+    void bufferChanged();
+    void bufferStructuralChanged();
+    void beforeRender();
+    void showError(const std::exception& e);
+    // The one guard of an event handler: a failure shows in the control instead of leaving the event.
+    void guarded(const std::function<void()>& handler);
+    QSurfaceFormat formatForBuffer() const;
+
+    struct SenderObject : TObject {
+        TGL3DSceneViewer* viewer = nullptr;
+    } senderObject_;
+    std::unique_ptr<TGL3DSceneBuffer> buffer_;
+    TVSyncMode vsync_ = vsmNoSync;
+    bool mouseInControl_ = false;
+    bool openGLAvailable_ = true;
+    bool inPaint_ = false;
+    bool pressed_ = false;
+    QPoint lastOrigin_;
+    QString lastError_;
+};
+
+} // namespace engine3d

@@ -1,0 +1,265 @@
+// The render road end to end: a scene with an orthogonal camera and a textured quad rendered by a scene
+// buffer into an off-screen context and read back; textures uploaded through materials and libraries.
+#include "GL3DScene.h"
+#include "GLTestSupport.h"
+#include "GLTexture.h"
+#include "GLWin32Context.h"
+
+#include <gtest/gtest.h>
+
+#include <QOpenGLFramebufferObject>
+
+using namespace engine3d;
+
+namespace {
+
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+
+// A unit quad in the XY plane facing +Z, with texture coordinates 0..1.
+class TestQuad : public TGL3DSceneObject {
+public:
+    using TGL3DSceneObject::TGL3DSceneObject;
+    void BuildList(TRenderContextInfo&) override {
+        ++builds;
+        glNormal3f(0, 0, 1);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex3f(-0.5f, -0.5f, 0);
+        glTexCoord2f(1, 0);
+        glVertex3f(0.5f, -0.5f, 0);
+        glTexCoord2f(1, 1);
+        glVertex3f(0.5f, 0.5f, 0);
+        glTexCoord2f(0, 1);
+        glVertex3f(-0.5f, 0.5f, 0);
+        glEnd();
+    }
+    int builds = 0;
+};
+
+// 4 x 4 picture in four 2 x 2 blocks: red top-left, green top-right, blue bottom-left, white bottom-right.
+std::unique_ptr<TBitmap> quadrantPicture() {
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(pf24bit);
+    bitmap->SetSize(4, 4);
+    for (int y = 0; y < 4; ++y) {
+        uint8_t* row = bitmap->ScanLine(y);
+        for (int x = 0; x < 4; ++x) {
+            uint8_t r = 0, g = 0, b = 0;
+            if (y < 2 && x < 2) r = 255;
+            if (y < 2 && x >= 2) g = 255;
+            if (y >= 2 && x < 2) b = 255;
+            if (y >= 2 && x >= 2) r = g = b = 255;
+            row[x * 3] = b;
+            row[x * 3 + 1] = g;
+            row[x * 3 + 2] = r;
+        }
+    }
+    return bitmap;
+}
+
+struct RenderFixture {
+    TGL3DScene scene;
+    TGL3DSceneBuffer buffer;
+    TGLCamera* camera = nullptr;
+    TestQuad* quad = nullptr;
+    std::string why;
+
+    // False (with the reason in why) when no OpenGL context can be had.
+    bool create(int size) {
+        InitGLWin32Context();
+        camera = scene.Cameras()->AddNewChild<TGLCamera>();
+        camera->SetCameraStyle(csOrthogonal);
+        camera->Position()->SetPoint(0, 0, 50); // beyond the near plane of any size used here
+        quad = scene.Objects()->AddNewChild<TestQuad>();
+        buffer.SetCamera(camera);
+        buffer.SetBackgroundColor(0x000000);
+        buffer.SetLighting(false);
+        buffer.Resize(size, size);
+        try {
+            buffer.CreateRC(nullptr, true);
+        } catch (const std::exception& e) {
+            why = e.what();
+            return false;
+        }
+        return true;
+    }
+
+    Rgba pixel(int x, int y) {
+        Rgba value{};
+        buffer.RenderingContext()->ContextActivate();
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &value);
+        buffer.RenderingContext()->ContextDeactivate();
+        return value;
+    }
+};
+
+void expectColour(Rgba seen, int r, int g, int b, const char* where) {
+    EXPECT_NEAR(seen.r, r, 3) << where;
+    EXPECT_NEAR(seen.g, g, 3) << where;
+    EXPECT_NEAR(seen.b, b, 3) << where;
+}
+
+void useQuadrantTexture(TGLMaterial* material) {
+    TGLTexture* texture = material->GetTexture();
+    auto picture = quadrantPicture();
+    texture->Image()->Assign(picture.get());
+    texture->SetMinFilter(miNearest);
+    texture->SetMagFilter(maNearest);
+    texture->SetTextureMode(tmReplace);
+    texture->SetDisabled(false);
+}
+
+} // namespace
+
+#define REQUIRE_FIXTURE(f, size)                                                                             \
+    RenderFixture f;                                                                                         \
+    if (!f.create(size)) GTEST_SKIP() << "no OpenGL context: " << f.why;
+
+TEST(SceneRender, TexturedQuadThroughOrthogonalCamera) {
+    REQUIRE_FIXTURE(f, 64);
+    useQuadrantTexture(f.quad->Material());
+    f.buffer.Render(nullptr);
+    EXPECT_EQ(f.buffer.FrameCount(), 1);
+    // The orthogonal view spans -1..1 for focal length 50, so the unit quad covers pixels 16..47.
+    expectColour(f.pixel(20, 43), 255, 0, 0, "top left");
+    expectColour(f.pixel(43, 43), 0, 255, 0, "top right");
+    expectColour(f.pixel(20, 20), 0, 0, 255, "bottom left");
+    expectColour(f.pixel(43, 20), 255, 255, 255, "bottom right");
+    expectColour(f.pixel(4, 4), 0, 0, 0, "background");
+    expectColour(f.pixel(60, 32), 0, 0, 0, "background right");
+    EXPECT_EQ(f.quad->builds, 1);
+
+    // The display list is replayed; a structure change compiles it again.
+    f.buffer.Render(nullptr);
+    EXPECT_EQ(f.quad->builds, 1);
+    f.quad->SceneObjectStructureChanged();
+    f.buffer.Render(nullptr);
+    EXPECT_EQ(f.quad->builds, 2);
+    EXPECT_EQ(f.quad->Material()->GetTexture()->TexWidth(), 4);
+}
+
+TEST(SceneRender, FocalLengthScalesTheOrthogonalView) {
+    REQUIRE_FIXTURE(f, 64);
+    f.quad->Material()->FrontProperties()->Diffuse()->SetColor(1, 1, 0, 1);
+    f.camera->SetFocalLength(100); // view spans -0.5..0.5: the quad fills the buffer
+    f.buffer.Render(nullptr);
+    expectColour(f.pixel(1, 1), 255, 255, 0, "corner");
+    expectColour(f.pixel(62, 62), 255, 255, 0, "far corner");
+}
+
+TEST(SceneRender, WithoutCameraOnlyClears) {
+    REQUIRE_FIXTURE(f, 32);
+    f.buffer.SetCamera(nullptr);
+    f.buffer.SetBackgroundColor(0x0000FF); // red in the window colour layout
+    f.buffer.Render(nullptr);
+    expectColour(f.pixel(16, 16), 255, 0, 0, "centre");
+}
+
+TEST(SceneRender, InvisibleObjectsAndMovedCamera) {
+    REQUIRE_FIXTURE(f, 64);
+    f.quad->Material()->FrontProperties()->Diffuse()->SetColor(0, 1, 0, 1);
+    f.quad->SetVisible(false);
+    f.buffer.Render(nullptr);
+    expectColour(f.pixel(32, 32), 0, 0, 0, "hidden quad");
+    f.quad->SetVisible(true);
+    f.camera->Position()->SetPoint(0.75f, 0, 50); // the quad moves left by 3/8 of the view
+    f.buffer.Render(nullptr);
+    expectColour(f.pixel(4, 32), 0, 255, 0, "left edge now covered");
+    expectColour(f.pixel(40, 32), 0, 0, 0, "right part now empty");
+}
+
+TEST(SceneRender, LightingUsesTheRegisteredLight) {
+    REQUIRE_FIXTURE(f, 32);
+    f.buffer.SetLighting(true);
+    f.buffer.AmbientColor()->SetColor(0, 0, 0, 1);
+    auto* light = f.scene.Objects()->AddNewChild<TGLLightSource>();
+    light->SetLightStyle(lsParallel);
+    light->SpotDirection()->SetVector(0, 0, 1); // towards the light, as GL_POSITION takes it
+    f.camera->SetFocalLength(100);
+    TGLFaceProperties* front = f.quad->Material()->FrontProperties();
+    front->Ambient()->SetColor(0, 0, 0, 1);
+    front->Diffuse()->SetColor(1, 0, 0, 1);
+    f.buffer.Render(nullptr);
+    Rgba lit = f.pixel(16, 16);
+    EXPECT_GT(lit.r, 200);
+    light->SetShining(false);
+    f.buffer.Render(nullptr);
+    EXPECT_LT(f.pixel(16, 16).r, 10);
+}
+
+TEST(SceneRender, BlendedObjectsDrawAfterOpaqueOnes) {
+    REQUIRE_FIXTURE(f, 32);
+    f.camera->SetFocalLength(100);
+    // The blended quad comes first in the list and nearer the camera; it must still blend over the other.
+    auto* blended = f.quad;
+    blended->Position()->SetPoint(0, 0, 1);
+    blended->Material()->SetBlendingMode(bmTransparency);
+    blended->Material()->FrontProperties()->Diffuse()->SetColor(1, 0, 0, 0.5f);
+    auto* opaque = f.scene.Objects()->AddNewChild<TestQuad>();
+    opaque->Material()->FrontProperties()->Diffuse()->SetColor(0, 0, 1, 1);
+    f.buffer.Render(nullptr);
+    expectColour(f.pixel(16, 16), 128, 0, 127, "blend");
+}
+
+TEST(SceneRender, LibraryMaterialTextureByName) {
+    REQUIRE_FIXTURE(f, 64);
+    TGLMaterialLibrary library;
+    auto picture = quadrantPicture();
+    TGLLibMaterial* entry = library.AddTextureMaterial("FrontFace", picture.get());
+    entry->Material()->GetTexture()->SetMinFilter(miNearest);
+    entry->Material()->GetTexture()->SetMagFilter(maNearest);
+    entry->Material()->GetTexture()->SetTextureMode(tmReplace);
+    f.quad->Material()->SetMaterialLibrary(&library);
+    f.quad->Material()->SetLibMaterialName("FrontFace");
+    f.quad->Material()->FrontProperties()->Diffuse()->SetColor(0, 0, 0, 1);
+    f.buffer.Render(nullptr);
+    expectColour(f.pixel(20, 43), 255, 0, 0, "top left from the library");
+    expectColour(f.pixel(43, 20), 255, 255, 255, "bottom right from the library");
+}
+
+TEST(SceneRender, TextureChangesUploadAgain) {
+    REQUIRE_FIXTURE(f, 16);
+    TGLTexture* texture = f.quad->Material()->GetTexture();
+    useQuadrantTexture(f.quad->Material());
+    EXPECT_TRUE(texture->ImageChanged());
+    f.buffer.Render(nullptr);
+    EXPECT_FALSE(texture->ImageChanged());
+    EXPECT_FALSE(texture->ParamsChanged());
+    EXPECT_EQ(texture->TexWidth(), 4);
+    texture->SetMagFilter(maLinear);
+    EXPECT_TRUE(texture->ParamsChanged());
+    texture->SetNormalMapScale(0.5f); // not a normal map: no upload asked for
+    EXPECT_FALSE(texture->ImageChanged());
+    f.buffer.Render(nullptr);
+    EXPECT_FALSE(texture->ParamsChanged());
+    // A disabled texture binds nothing and leaves 2D texturing off.
+    texture->SetDisabled(true);
+    f.quad->Material()->FrontProperties()->Diffuse()->SetColor(0, 1, 1, 1);
+    f.buffer.Render(nullptr);
+    expectColour(f.pixel(8, 8), 0, 255, 255, "untextured");
+}
+
+TEST(SceneRender, CubeMapFacesOfUnequalSizeUploadNothing) {
+    REQUIRE_FIXTURE(f, 16);
+    if (!GLExtensions.ARB_texture_cube_map) GTEST_SKIP() << "no cube maps";
+    TGLTexture texture;
+    texture.SetImageClassName("TGLCubeMapImage");
+    auto* cube = dynamic_cast<TGLCubeMapImage*>(texture.Image());
+    ASSERT_NE(cube, nullptr);
+    TBitmap square, oblong;
+    square.SetSize(8, 8);
+    oblong.SetSize(8, 4);
+    for (int face = 0; face < 6; ++face)
+        cube->Picture(static_cast<TGLCubeMapTarget>(face))->Assign(face == cmtNY ? &oblong : &square);
+    f.buffer.RenderingContext()->ContextActivate();
+    texture.GetHandle();
+    EXPECT_EQ(texture.TexWidth(), 0);
+    cube->PictureNY()->Assign(&square);
+    texture.GetHandle();
+    EXPECT_EQ(texture.TexWidth(), 8);
+    texture.DestroyHandles();
+    f.buffer.RenderingContext()->ContextDeactivate();
+}

@@ -1,0 +1,232 @@
+// The scene viewer control on screen: its buffer renders the scene into the widget, the framebuffer is
+// grabbed and checked pixel by pixel, and size, camera and mouse notices behave as a user expects.
+#include "GL3DScene.h"
+#include "GLTexture.h"
+#include "GLWin32Viewer.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <QElapsedTimer>
+#include <QWindow>
+#include <QVBoxLayout>
+
+using namespace engine3d;
+
+namespace {
+
+class Quad : public TGL3DSceneObject {
+public:
+    using TGL3DSceneObject::TGL3DSceneObject;
+    void BuildList(TRenderContextInfo&) override {
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex3f(-0.5f, -0.5f, 0);
+        glTexCoord2f(1, 0);
+        glVertex3f(0.5f, -0.5f, 0);
+        glTexCoord2f(1, 1);
+        glVertex3f(0.5f, 0.5f, 0);
+        glTexCoord2f(0, 1);
+        glVertex3f(-0.5f, 0.5f, 0);
+        glEnd();
+    }
+};
+
+// Left half red, right half blue, 8 x 8.
+std::unique_ptr<TBitmap> halvesPicture() {
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetSize(8, 8);
+    for (int y = 0; y < 8; ++y) {
+        uint8_t* row = bitmap->ScanLine(y);
+        for (int x = 0; x < 8; ++x) {
+            row[x * 3] = x < 4 ? 0 : 255;
+            row[x * 3 + 1] = 0;
+            row[x * 3 + 2] = x < 4 ? 255 : 0;
+        }
+    }
+    return bitmap;
+}
+
+bool waitExposed(QWidget& widget) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 5000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (widget.windowHandle() && widget.windowHandle()->isExposed()) return true;
+    }
+    return false;
+}
+
+void click(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at) {
+    QPointF local(at), global(widget->mapToGlobal(at));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, modifiers);
+    QApplication::sendEvent(widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, modifiers);
+    QApplication::sendEvent(widget, &release);
+}
+
+bool openGLHere() {
+    QOpenGLContext probe;
+    return probe.create();
+}
+
+void expectPixel(const QImage& image, int x, int y, QColor expected, const char* where) {
+    QColor seen = image.pixelColor(x, y);
+    EXPECT_NEAR(seen.red(), expected.red(), 3) << where;
+    EXPECT_NEAR(seen.green(), expected.green(), 3) << where;
+    EXPECT_NEAR(seen.blue(), expected.blue(), 3) << where;
+}
+
+struct ViewerFixture {
+    TGL3DScene scene;
+    TGLCamera* camera;
+    Quad* quad;
+    QWidget form;
+    TGL3DSceneViewer* viewer;
+
+    ViewerFixture() {
+        camera = scene.Cameras()->AddNewChild<TGLCamera>();
+        camera->SetCameraStyle(csOrthogonal);
+        camera->Position()->SetPoint(0, 0, 50);
+        quad = scene.Objects()->AddNewChild<Quad>();
+        TGLTexture* texture = quad->Material()->GetTexture();
+        auto picture = halvesPicture();
+        texture->Image()->Assign(picture.get());
+        texture->SetMinFilter(miNearest);
+        texture->SetMagFilter(maNearest);
+        texture->SetTextureMode(tmReplace);
+        texture->SetDisabled(false);
+        viewer = new TGL3DSceneViewer(&form);
+        viewer->setObjectName("GL3DSceneViewer");
+        viewer->setGeometry(0, 0, 257, 257);
+        viewer->Buffer()->SetBackgroundColor(0x00FF00); // green
+        viewer->Buffer()->SetLighting(false);
+        viewer->SetCamera(camera);
+        form.resize(257, 257);
+    }
+    ~ViewerFixture() {
+        // The viewer's buffer refers to the camera: it goes first.
+        delete viewer;
+    }
+};
+
+} // namespace
+
+#define REQUIRE_OPENGL()                                                                                     \
+    if (!openGLHere()) GTEST_SKIP() << "no OpenGL context here";
+
+TEST(SceneViewer, ShowsTheTexturedQuadAndSavesAPicture) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    f.form.show();
+    ASSERT_TRUE(waitExposed(f.form));
+    QImage image = f.viewer->grabFramebuffer();
+    ASSERT_EQ(image.width(), 257);
+    EXPECT_TRUE(f.viewer->LastError().isEmpty()) << f.viewer->LastError().toStdString();
+    image.save(QDir::temp().filePath("kestrum-scene-viewer.png"));
+    // Focal length 50 shows -1..1: the unit quad covers the middle half.
+    expectPixel(image, 100, 128, Qt::red, "left half of the quad");
+    expectPixel(image, 156, 128, Qt::blue, "right half of the quad");
+    expectPixel(image, 10, 10, Qt::green, "background");
+    expectPixel(image, 246, 246, Qt::green, "background corner");
+    EXPECT_GE(f.viewer->Buffer()->FrameCount(), 1);
+    EXPECT_EQ(f.viewer->Buffer()->Width(), 257);
+}
+
+TEST(SceneViewer, ResizeKeepsTheViewportAndChangesRepaint) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    f.form.show();
+    ASSERT_TRUE(waitExposed(f.form));
+    f.viewer->resize(128, 64);
+    QImage image = f.viewer->grabFramebuffer();
+    EXPECT_EQ(f.viewer->Buffer()->Width(), 128);
+    EXPECT_EQ(f.viewer->Buffer()->Height(), 64);
+    // Wider than high: the quad is square on screen, centred, 32 pixels of -1..1 across 64 rows.
+    expectPixel(image, 60, 32, Qt::red, "quad left of centre");
+    expectPixel(image, 68, 32, Qt::blue, "quad right of centre");
+    expectPixel(image, 4, 32, Qt::green, "left margin");
+
+    // A change of the scene reaches the viewer as a repaint with the new picture.
+    f.quad->Position()->SetPoint(10, 0, 0);
+    image = f.viewer->grabFramebuffer();
+    expectPixel(image, 64, 32, Qt::green, "quad moved away");
+}
+
+TEST(SceneViewer, FieldOfViewNeedsACamera) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    f.viewer->resize(200, 100);
+    f.viewer->SetFieldOfView(90);
+    EXPECT_NEAR(f.camera->FocalLength(), 50, 1e-3);
+    EXPECT_NEAR(f.viewer->FieldOfView(), 90, 1e-3);
+    f.viewer->SetCamera(nullptr);
+    EXPECT_FLOAT_EQ(f.viewer->FieldOfView(), 0);
+    f.viewer->SetFieldOfView(10); // nothing to set
+    EXPECT_NEAR(f.camera->FocalLength(), 50, 1e-3);
+}
+
+TEST(SceneViewer, CameraFreedLeavesTheViewerWithoutCamera) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    delete f.camera;
+    EXPECT_EQ(f.viewer->Camera(), nullptr);
+    f.form.show();
+    ASSERT_TRUE(waitExposed(f.form));
+    // Without a camera the window is cleared to the background and nothing is drawn.
+    QImage image = f.viewer->grabFramebuffer();
+    expectPixel(image, 128, 128, Qt::green, "centre without camera");
+}
+
+TEST(SceneViewer, HiddenFormGetsItsContextAfterLoading) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    EXPECT_FALSE(f.viewer->RCInstantiated());
+    f.viewer->Loaded();
+    EXPECT_TRUE(f.viewer->RCInstantiated());
+    EXPECT_FALSE(f.form.isVisible());
+}
+
+TEST(SceneViewer, ZeroSizedViewerPaintsNothing) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    f.viewer->resize(0, 0);
+    f.form.show();
+    ASSERT_TRUE(waitExposed(f.form));
+    QApplication::processEvents();
+    EXPECT_EQ(f.viewer->Buffer()->FrameCount(), 0);
+    EXPECT_TRUE(f.viewer->LastError().isEmpty());
+}
+
+TEST(SceneViewer, MouseNoticesGoToTheHandlers) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    f.form.show();
+    ASSERT_TRUE(waitExposed(f.form));
+    int downs = 0, ups = 0, clicks = 0, lastX = -1;
+    TMouseButton lastButton = mbLeft;
+    f.viewer->OnMouseDown = [&](TObject* sender, TMouseButton button, TShiftState, int x, int) {
+        EXPECT_EQ(sender, f.viewer->Sender());
+        ++downs;
+        lastButton = button;
+        lastX = x;
+    };
+    f.viewer->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
+    f.viewer->OnClick = [&](TObject*) { ++clicks; };
+    click(f.viewer, Qt::LeftButton, Qt::NoModifier, QPoint(30, 40));
+    click(f.viewer, Qt::RightButton, Qt::NoModifier, QPoint(31, 40));
+    EXPECT_EQ(downs, 2);
+    EXPECT_EQ(ups, 2);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(lastButton, mbRight);
+    EXPECT_EQ(lastX, 31);
+
+    // A failing handler shows its message in the control; nothing leaves the event.
+    f.viewer->OnClick = [](TObject*) { throw Exception("handler failed"); };
+    click(f.viewer, Qt::LeftButton, Qt::NoModifier, QPoint(30, 40));
+    EXPECT_EQ(f.viewer->LastError(), "handler failed");
+}
