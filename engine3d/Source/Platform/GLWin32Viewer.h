@@ -96,6 +96,7 @@ private:
     bool pressed_ = false;
     QPoint lastOrigin_;
     QString lastError_;
+    QMetaObject::Connection contextConnection_;
 };
 
 } // namespace engine3d
