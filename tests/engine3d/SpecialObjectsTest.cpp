@@ -4,6 +4,7 @@
 #include "GLTestSupport.h"
 #include "GLTexture.h"
 #include "GLWin32Context.h"
+#include "GLWin32Viewer.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +137,9 @@ TEST(SpecialObjects, InitRegistersTheSceneClasses) {
         EXPECT_NE(GetClass(name), nullptr) << name;
     InitGLTexture();
     EXPECT_NE(GetClass("TGLMaterialLibrary"), nullptr);
+    InitGLWin32Viewer();
+    ASSERT_NE(GetClass("TGL3DSceneViewer"), nullptr);
+    EXPECT_EQ(GetClass("TGL3DSceneViewer")->Create(), nullptr);
 }
 
 TEST(SpecialObjectsGL, DirectOpenGLAndProxyThroughAMemoryViewer) {

@@ -348,4 +348,15 @@ void TGL3DSceneViewer::leaveEvent(QEvent* event) {
     });
 }
 
+const TMetaClass& SceneViewerClass() {
+    static const TMetaClass meta("TGL3DSceneViewer", &TObject::StaticClass());
+    return meta;
+}
+
+void InitGLWin32Viewer() {
+    static int initCount = 0;
+    if (initCount++ != 0) return;
+    RegisterClass(SceneViewerClass());
+}
+
 } // namespace engine3d
