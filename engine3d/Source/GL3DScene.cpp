@@ -197,6 +197,28 @@ TGLObjectEffects* TGLBaseSceneObject::Effects() {
     return effects_.get();
 }
 
+void TGLBaseSceneObject::WriteBehavioursData(TStream& stream) const {
+    if (!HasBehaviours()) return;
+    TBinaryWriter writer(stream);
+    behaviours_->WriteToFiler(&writer);
+}
+
+void TGLBaseSceneObject::ReadBehavioursData(TStream& stream) {
+    TBinaryReader reader(stream);
+    Behaviours()->ReadFromFiler(&reader);
+}
+
+void TGLBaseSceneObject::WriteEffectsData(TStream& stream) const {
+    if (!HasEffects()) return;
+    TBinaryWriter writer(stream);
+    effects_->WriteToFiler(&writer);
+}
+
+void TGLBaseSceneObject::ReadEffectsData(TStream& stream) {
+    TBinaryReader reader(stream);
+    Effects()->ReadFromFiler(&reader);
+}
+
 void TGLBaseSceneObject::DoProgress(const TProgressTimes& progressTimes) {
     for (int i = SceneObjectChildCount() - 1; i >= 0; --i)
         SceneObjectChild(i)->DoProgress(progressTimes);

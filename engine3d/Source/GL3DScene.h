@@ -268,6 +268,11 @@ public:
     TGLBehaviours* Behaviours();
     TGLObjectEffects* Effects();
     bool HasBehaviours() const { return behaviours_ && behaviours_->Count() > 0; }
+    // The binary properties "BehavioursData" and "EffectsData": written only when there are items.
+    void WriteBehavioursData(TStream& stream) const;
+    void ReadBehavioursData(TStream& stream);
+    void WriteEffectsData(TStream& stream) const;
+    void ReadEffectsData(TStream& stream);
     bool HasEffects() const { return effects_ && effects_->Count() > 0; }
     float TagFloat = 0;
     int Tag = 0;
