@@ -1,0 +1,173 @@
+// The string converter: the three boxes kept in step as the user types, cleaning of hexadecimal text,
+// and several independent converter windows opened from the main window.
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "AppTestSupport.h"
+#include "StringConvUnit.h"
+
+namespace {
+
+// Types text into the box key by key, as a user would, at its caret.
+void typeInto(QLineEdit* box, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &release);
+    }
+}
+
+struct BoxTexts {
+    QString plain, uru, quorbel;
+};
+
+BoxTexts texts(const TStringConv& conv) {
+    return {conv.PlainStr->text(), conv.UruStr->text(), conv.QuorbelStr->text()};
+}
+
+class StringConvTest : public ::testing::Test {
+protected:
+    StringConvTest() : conv(new TStringConv) {}
+    ~StringConvTest() override { conv->close(); }
+    CapturingMessages messages;
+    TStringConv* conv;
+};
+
+} // namespace
+
+TEST(CleanHexText, KeepsDigitsLettersAToFAndBlanks) {
+    struct Row {
+        QString in, out;
+    } rows[] = {
+        {"9e 9d", "9E 9D"},
+        {"0x9E 0X9d", "9E 9D"},
+        {"0x0x41", "41"},
+        {"00XX", "0"}, // one pass: "0X" goes, the X left over is not a digit
+        {"9g;E!", "9E"},
+        {"\t1 2\n", "1 2"},
+        {QString::fromUtf8("\xC3\xBF"
+                           "1\xE2\x82\xAC"
+                           "2"),
+         "12"},
+        {"", ""},
+        {"zz", ""},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(CleanHexText(r.in), r.out) << r.in.toStdString();
+}
+
+TEST(DecodeHexPairs, ReadsCompletePairsAfterRemovingBlanks) {
+    EXPECT_EQ(DecodeHexPairs("9E 9D 9C"), "\x9E\x9D\x9C");
+    EXPECT_EQ(DecodeHexPairs("9 E9"), "\x9E"); // blanks go first, then pairs
+    EXPECT_EQ(DecodeHexPairs("414"), "A");     // odd last digit dropped
+    EXPECT_EQ(DecodeHexPairs("00 FF"), std::string("\x00\xFF", 2));
+    EXPECT_EQ(DecodeHexPairs(""), "");
+    EXPECT_EQ(DecodeHexPairs("4"), "");
+}
+
+TEST(HexPairs, UpperCaseDigitsSeparatedByOneBlank) {
+    EXPECT_EQ(HexPairs("\x9E\x0D\x01"), "9E 0D 01");
+    EXPECT_EQ(HexPairs(std::string("\x00\xFF", 2)), "00 FF");
+    EXPECT_EQ(HexPairs(""), "");
+}
+
+TEST_F(StringConvTest, WindowCaptionAndBoxes) {
+    EXPECT_EQ(conv->windowTitle(), "String Converter");
+    EXPECT_EQ(conv->findChild<QLineEdit*>("PlainStr"), conv->PlainStr);
+    EXPECT_EQ(conv->findChild<QLineEdit*>("UruStr"), conv->UruStr);
+    EXPECT_EQ(conv->findChild<QLineEdit*>("QuorbelStr"), conv->QuorbelStr);
+    EXPECT_EQ(conv->Updating, 0);
+    EXPECT_TRUE(conv->isVisible());
+}
+
+TEST_F(StringConvTest, TypingPlainTextFillsBothEncodings) {
+    typeInto(conv->PlainStr, "abc");
+    const BoxTexts t = texts(*conv);
+    EXPECT_EQ(t.plain, "abc");
+    EXPECT_EQ(t.uru, "9E 9D 9C");
+    EXPECT_EQ(t.quorbel, "10 0D 11"); // XOR with "qor"
+    EXPECT_EQ(conv->Updating, 0);
+
+    conv->PlainStr->clear();
+    EXPECT_EQ(conv->UruStr->text(), "");
+    EXPECT_EQ(conv->QuorbelStr->text(), "");
+}
+
+TEST_F(StringConvTest, EachBoxDrivesTheOtherTwo) {
+    struct Row {
+        QLineEdit* TStringConv::*source;
+        QString typed;
+        BoxTexts expected;
+    } rows[] = {
+        {&TStringConv::UruStr, "0x9E 0x9D", {"ab", "9E 9D", "10 0D"}},
+        {&TStringConv::UruStr, "9e9d9", {"ab", "9E9D9", "10 0D"}},
+        {&TStringConv::UruStr, "9E-9D?", {"ab", "9E9D", "10 0D"}},
+        {&TStringConv::QuorbelStr, "10 0d 11", {"abc", "9E 9D 9C", "10 0D 11"}},
+        {&TStringConv::QuorbelStr, "0x100x0D", {"ab", "9E 9D", "100D"}},
+        {&TStringConv::UruStr, "16", {QString(QChar(0xE9)), "16", "98"}}, // byte 0xE9 through Latin-1
+    };
+    for (const Row& r : rows) {
+        TStringConv* fresh = new TStringConv;
+        typeInto(fresh->*r.source, r.typed);
+        const BoxTexts t = texts(*fresh);
+        EXPECT_EQ(t.plain, r.expected.plain) << r.typed.toStdString();
+        EXPECT_EQ(t.uru, r.expected.uru) << r.typed.toStdString();
+        EXPECT_EQ(t.quorbel, r.expected.quorbel) << r.typed.toStdString();
+        EXPECT_EQ(fresh->Updating, 0);
+        fresh->close();
+    }
+}
+
+TEST_F(StringConvTest, HighBytesRoundTripThroughThePlainBox) {
+    typeInto(conv->PlainStr, QString(QChar(0xE9)) + QChar(0xFF));
+    EXPECT_EQ(conv->UruStr->text(), "16 00");
+    EXPECT_EQ(conv->QuorbelStr->text(), "98 90"); // 0xE9 ^ 'q', 0xFF ^ 'o'
+    conv->UruStr->setText("16 00");
+    EXPECT_EQ(conv->PlainStr->text(), QString(QChar(0xE9)) + QChar(0xFF));
+}
+
+TEST_F(StringConvTest, RejectedCharactersVanishAndTheCaretStays) {
+    typeInto(conv->UruStr, "9E9D");
+    conv->UruStr->setCursorPosition(2);
+    typeInto(conv->UruStr, "x");
+    EXPECT_EQ(conv->UruStr->text(), "9E9D");
+    EXPECT_EQ(conv->UruStr->cursorPosition(), 2);
+    typeInto(conv->UruStr, " ");
+    EXPECT_EQ(conv->UruStr->text(), "9E 9D");
+    EXPECT_EQ(conv->UruStr->cursorPosition(), 3);
+    EXPECT_EQ(conv->PlainStr->text(), "ab");
+}
+
+TEST_F(StringConvTest, HandlersDoNothingWhileUpdating) {
+    conv->Updating = 1;
+    conv->PlainStr->setText("abc");
+    EXPECT_EQ(conv->UruStr->text(), "");
+    EXPECT_EQ(conv->QuorbelStr->text(), "");
+    conv->UruStr->setText("zz");
+    EXPECT_EQ(conv->UruStr->text(), "zz"); // not cleaned either
+    EXPECT_EQ(conv->Updating, 1);
+}
+
+TEST_F(MainFormTest, StringConverterCommandOpensIndependentWindows) {
+    form->ToolsStringConv->trigger();
+    form->ToolsStringConv->trigger();
+    QList<TStringConv*> convs;
+    for (QMdiSubWindow* window : form->MdiArea->subWindowList())
+        if (auto* conv = qobject_cast<TStringConv*>(window->widget())) convs.append(conv);
+    ASSERT_EQ(convs.size(), 2);
+    EXPECT_EQ(convs[0]->windowTitle(), "String Converter");
+    EXPECT_EQ(convs[1]->SubWindow()->windowTitle(), "String Converter");
+    typeInto(convs[0]->PlainStr, "abc");
+    EXPECT_EQ(convs[0]->UruStr->text(), "9E 9D 9C");
+    EXPECT_EQ(convs[1]->PlainStr->text(), "");
+    EXPECT_EQ(convs[1]->UruStr->text(), "");
+    convs[1]->SubWindow()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
+    EXPECT_TRUE(messages->messages.empty());
+}

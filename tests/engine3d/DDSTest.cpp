@@ -1,0 +1,371 @@
+// The DDS picture: header checks with their messages, compressed and masked surfaces, the writer, and
+// damaged files that must fail cleanly.
+#include "DDS.h"
+#include "DXTC.h"
+#include "PictureRegisteredFormats.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+using namespace engine3d;
+
+namespace {
+
+struct DDSHeader {
+    char magic[5] = "DDS ";
+    uint32_t width = 4;
+    uint32_t height = 4;
+    uint32_t linearSize = 0;
+    uint32_t formatFlags = 0;
+    char fourCC[5] = "\0\0\0\0";
+    uint32_t bitCount = 0;
+    uint32_t redMask = 0, greenMask = 0, blueMask = 0, alphaMask = 0;
+    uint32_t caps1 = 0x1000;
+};
+
+void put32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = uint8_t(value >> (8 * i));
+}
+
+std::vector<uint8_t> ddsFile(const DDSHeader& h, const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> bytes(128 + data.size(), 0);
+    std::memcpy(bytes.data(), h.magic, 4);
+    put32(bytes, 4, 124);
+    put32(bytes, 12, h.height);
+    put32(bytes, 16, h.width);
+    put32(bytes, 20, h.linearSize);
+    put32(bytes, 76, 32);
+    put32(bytes, 80, h.formatFlags);
+    std::memcpy(bytes.data() + 84, h.fourCC, 4);
+    put32(bytes, 88, h.bitCount);
+    put32(bytes, 92, h.redMask);
+    put32(bytes, 96, h.greenMask);
+    put32(bytes, 100, h.blueMask);
+    put32(bytes, 104, h.alphaMask);
+    put32(bytes, 108, h.caps1);
+    if (!data.empty()) std::memcpy(bytes.data() + 128, data.data(), data.size());
+    return bytes;
+}
+
+DDSHeader dxtHeader(const char* fourCC, uint32_t width, uint32_t height) {
+    DDSHeader h;
+    h.width = width;
+    h.height = height;
+    h.formatFlags = 0x4;
+    std::memcpy(h.fourCC, fourCC, 4);
+    return h;
+}
+
+DDSHeader maskedHeader(uint32_t bitCount, uint32_t r, uint32_t g, uint32_t b, uint32_t a, bool alphaFlag) {
+    DDSHeader h;
+    h.formatFlags = 0x40 | (alphaFlag ? 0x1 : 0);
+    h.bitCount = bitCount;
+    h.redMask = r;
+    h.greenMask = g;
+    h.blueMask = b;
+    h.alphaMask = a;
+    return h;
+}
+
+std::vector<uint8_t> solidDXT1(uint16_t c0, uint16_t c1, int blocks) {
+    std::vector<uint8_t> data;
+    for (int i = 0; i < blocks; ++i)
+        data.insert(data.end(), {uint8_t(c0), uint8_t(c0 >> 8), uint8_t(c1), uint8_t(c1 >> 8), 0, 0, 0, 0});
+    return data;
+}
+
+std::vector<uint8_t> repeat(std::vector<uint8_t> pixel, int count) {
+    std::vector<uint8_t> out;
+    for (int i = 0; i < count; ++i)
+        out.insert(out.end(), pixel.begin(), pixel.end());
+    return out;
+}
+
+void load(TDDSImage& image, const std::vector<uint8_t>& bytes) {
+    TMemoryStream stream;
+    stream.Write(bytes.data(), int64_t(bytes.size()));
+    stream.SetPosition(0);
+    image.LoadFromStream(stream);
+}
+
+std::string loadError(const std::vector<uint8_t>& bytes) {
+    TDDSImage image;
+    try {
+        load(image, bytes);
+    } catch (const EDDSException& e) {
+        return e.what();
+    }
+    return "(loaded)";
+}
+
+std::array<int, 4> bgra(const TDDSImage& image, int x, int y) {
+    const uint8_t* p = image.ScanLine(y) + 4 * x;
+    return {p[0], p[1], p[2], p[3]};
+}
+
+} // namespace
+
+TEST(DDSImage, DamagedHeadersGiveTheirMessages) {
+    DDSHeader lowerCase = dxtHeader("DXT1", 4, 4);
+    std::memcpy(lowerCase.magic, "dds ", 4);
+    DDSHeader noTexture = dxtHeader("DXT1", 4, 4);
+    noTexture.caps1 = 0x8;
+    DDSHeader dxt2 = dxtHeader("DXT2", 4, 4);
+    DDSHeader wide = dxtHeader("DXT1", 20000, 1);
+    DDSHeader huge = dxtHeader("DXT1", 16384, 16384);
+    DDSHeader fiveBytes = maskedHeader(40, 0xFF, 0xFF00, 0xFF0000, 0, false);
+    DDSHeader noBits = maskedHeader(0, 0, 0, 0, 0, false);
+    std::vector<uint8_t> block = solidDXT1(0xFFFF, 0, 1);
+    std::vector<uint8_t> shortHeader = ddsFile(dxtHeader("DXT1", 4, 4), {});
+    shortHeader.resize(100);
+
+    struct Row {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        std::string message;
+    } rows[] = {
+        {"magic differs in case", ddsFile(lowerCase, block), "Invalid DDS file"},
+        {"header shorter than 128 bytes", shortHeader, "Invalid DDS file"},
+        {"empty stream", {}, "Invalid DDS file"},
+        {"caps without texture bit", ddsFile(noTexture, block), "Unsupported DDSCAPS settings"},
+        {"unknown FourCC", ddsFile(dxt2, block), "Unsupported compression type: DXT2"},
+        {"width beyond the cap", ddsFile(wide, block), "DDS image too large: 20000 x 1"},
+        {"area beyond the cap", ddsFile(huge, block), "DDS image too large: 16384 x 16384"},
+        {"five bytes a pixel", ddsFile(fiveBytes, {}), "Unsupported DDS pixel size: 40 bits"},
+        {"no bits a pixel", ddsFile(noBits, {}), "Unsupported DDS pixel size: 0 bits"},
+        {"DXT1 data short", ddsFile(dxtHeader("DXT1", 8, 4), block), "DDS image data is incomplete"},
+        {"DXT5 data short", ddsFile(dxtHeader("DXT5", 4, 4), block), "DDS image data is incomplete"},
+        {"masked rows short",
+         ddsFile(maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0, false), std::vector<uint8_t>(4 * 4 * 4 - 1)),
+         "DDS image data is incomplete"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(loadError(row.bytes), row.message) << row.name;
+}
+
+TEST(DDSImage, UnprintableFourCCBytesShowAsQuestionMarks) {
+    DDSHeader h = dxtHeader("AB\x01\x00", 4, 4);
+    h.fourCC[2] = 1;
+    EXPECT_EQ(loadError(ddsFile(h, solidDXT1(0, 0, 1))), "Unsupported compression type: AB??");
+}
+
+TEST(DDSImage, FailedLoadKeepsThePreviousPicture) {
+    TDDSImage image;
+    load(image, ddsFile(dxtHeader("DXT1", 4, 4), solidDXT1(0xF800, 0x001F, 1)));
+    ASSERT_EQ(image.Width(), 4);
+    EXPECT_FALSE(image.Transparent());
+    DDSHeader bad = dxtHeader("DXT2", 8, 8);
+    bad.formatFlags |= 0x1;
+    EXPECT_THROW(load(image, ddsFile(bad, solidDXT1(0, 0, 4))), EDDSException);
+    EXPECT_THROW(load(image, ddsFile(dxtHeader("DXT5", 8, 8), {})), EDDSException);
+    EXPECT_EQ(image.Width(), 4);
+    EXPECT_EQ(image.Height(), 4);
+    EXPECT_FALSE(image.Transparent());
+    EXPECT_EQ(bgra(image, 0, 0), (std::array<int, 4>{0, 0, 248, 255}));
+}
+
+TEST(DDSImage, TinyDXT1ReadsItsWholeBlockWhateverTheLinearSize) {
+    DDSHeader h = dxtHeader("DXT1", 2, 2);
+    h.linearSize = 2; // as some writers store it
+    std::vector<uint8_t> bytes = ddsFile(h, solidDXT1(0x07E0, 0, 1));
+    bytes.insert(bytes.end(), {0xAA, 0xBB}); // a following mip level stays unread
+    TMemoryStream stream;
+    stream.Write(bytes.data(), int64_t(bytes.size()));
+    stream.SetPosition(0);
+    TDDSImage image;
+    image.LoadFromStream(stream);
+    EXPECT_EQ(stream.Position(), 128 + 8);
+    EXPECT_EQ(image.Width(), 2);
+    EXPECT_EQ(image.Height(), 2);
+    EXPECT_EQ(image.PixelFormat(), pf32bit);
+    EXPECT_EQ(bgra(image, 1, 1), (std::array<int, 4>{0, 252, 0, 255}));
+}
+
+TEST(DDSImage, TransparencyFollowsTheDecodedBlocks) {
+    DDSHeader h = dxtHeader("DXT1", 8, 4);
+    h.formatFlags |= 0x1;
+    TDDSImage image;
+    load(image, ddsFile(h, solidDXT1(0xF800, 0x001F, 2)));
+    EXPECT_FALSE(image.Transparent()) << "every block in four-colour mode";
+    std::vector<uint8_t> data = solidDXT1(0xF800, 0x001F, 1);
+    std::vector<uint8_t> equal = solidDXT1(0x1234, 0x1234, 1);
+    data.insert(data.end(), equal.begin(), equal.end());
+    load(image, ddsFile(dxtHeader("DXT1", 8, 4), data));
+    EXPECT_TRUE(image.Transparent());
+    load(image, ddsFile(dxtHeader("DXT3", 4, 4), std::vector<uint8_t>(16)));
+    EXPECT_TRUE(image.Transparent());
+    // A masked file without the alpha flag resets it.
+    load(image, ddsFile(maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0, false), std::vector<uint8_t>(64)));
+    EXPECT_FALSE(image.Transparent());
+}
+
+TEST(DDSImage, DXT5RowsGoTopToBottom) {
+    // 4 x 8: top block opaque white, bottom block alpha 0 (a0 = a1 = 0, index 0).
+    std::vector<uint8_t> top = {255, 255, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0};
+    std::vector<uint8_t> bottom = {0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0};
+    top.insert(top.end(), bottom.begin(), bottom.end());
+    TDDSImage image;
+    load(image, ddsFile(dxtHeader("DXT5", 4, 8), top));
+    EXPECT_EQ(bgra(image, 0, 0), (std::array<int, 4>{248, 252, 248, 255}));
+    EXPECT_EQ(bgra(image, 3, 7), (std::array<int, 4>{248, 252, 248, 0}));
+}
+
+TEST(DDSImage, MaskedChannelsAreStretchedWithoutOverflow) {
+    struct Row {
+        const char* name;
+        DDSHeader header;
+        std::vector<uint8_t> pixel;
+        std::array<int, 4> expected;
+    } rows[] = {
+        {"5:6:5 white", maskedHeader(16, 0xF800, 0x7E0, 0x1F, 0, false), {0xFF, 0xFF}, {248, 252, 248, 255}},
+        {"5:6:5 red", maskedHeader(16, 0xF800, 0x7E0, 0x1F, 0, false), {0x00, 0xF8}, {0, 0, 248, 255}},
+        {"4:4:4:4", maskedHeader(16, 0xF00, 0xF0, 0xF, 0xF000, true), {0x21, 0xF3}, {17, 34, 51, 255}},
+        {"1:5:5:5 alpha set",
+         maskedHeader(16, 0x7C00, 0x3E0, 0x1F, 0x8000, true),
+         {0x00, 0x80},
+         {0, 0, 0, 255}},
+        {"8:8:8:8 alpha kept",
+         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, true),
+         {1, 2, 3, 4},
+         {1, 2, 3, 4}},
+        {"8:8:8:8 without alpha flag",
+         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, false),
+         {1, 2, 3, 4},
+         {1, 2, 3, 255}},
+        {"1-bit alpha in the top bit",
+         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0x80000000, true),
+         {9, 8, 7, 0x80},
+         {9, 8, 7, 255}},
+        {"10:10:10:2 keeps the top bits",
+         maskedHeader(32, 0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000, true),
+         {0xFF, 0x03, 0x00, 0xC0},
+         {255, 0, 0, 255}},
+        {"24-bit", maskedHeader(24, 0xFF0000, 0xFF00, 0xFF, 0, false), {10, 20, 30}, {10, 20, 30, 255}},
+        {"8-bit grey", maskedHeader(8, 0xFF, 0xFF, 0xFF, 0, false), {77}, {77, 77, 77, 255}},
+        {"empty masks", maskedHeader(32, 0, 0, 0, 0, false), {1, 2, 3, 4}, {0, 0, 0, 255}},
+    };
+    for (const Row& row : rows) {
+        TDDSImage image;
+        load(image, ddsFile(row.header, repeat(row.pixel, 16)));
+        EXPECT_EQ(bgra(image, 3, 3), row.expected) << row.name;
+    }
+}
+
+TEST(DDSImage, SaveWritesUncompressedRowsAndLoadsBack) {
+    TDDSImage image;
+    image.SetPixelFormat(pf32bit);
+    image.SetSize(3, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) {
+            uint8_t* p = image.ScanLine(y) + 4 * x;
+            p[0] = uint8_t(x * 40);
+            p[1] = uint8_t(y * 90);
+            p[2] = 200;
+            p[3] = uint8_t(10 + x + 3 * y);
+        }
+    image.SetTransparent(true);
+    TMemoryStream stream;
+    image.SaveToStream(stream);
+    ASSERT_EQ(stream.Size(), 128 + 3 * 2 * 4);
+    const uint8_t* bytes = stream.Memory();
+    EXPECT_EQ(std::memcmp(bytes, "DDS ", 4), 0);
+    auto u32 = [&](int offset) {
+        return uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 |
+               uint32_t(bytes[offset + 2]) << 16 | uint32_t(bytes[offset + 3]) << 24;
+    };
+    EXPECT_EQ(u32(4), 124u);
+    EXPECT_EQ(u32(8), 0x100Fu);
+    EXPECT_EQ(u32(12), 2u);
+    EXPECT_EQ(u32(16), 3u);
+    EXPECT_EQ(u32(20), 12u);
+    EXPECT_EQ(u32(80), 0x41u);
+    EXPECT_EQ(u32(104), 0xFF000000u);
+    EXPECT_EQ(u32(108), 0x1000u);
+
+    stream.SetPosition(0);
+    TDDSImage copy;
+    copy.LoadFromStream(stream);
+    EXPECT_TRUE(copy.Transparent());
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(bgra(copy, x, y), bgra(image, x, y)) << x << "," << y;
+}
+
+TEST(DDSImage, SavingAnOpaqueBitmap) {
+    TDDSImage image;
+    image.SetPixelFormat(pf24bit);
+    image.SetSize(3, 2);
+    image.ScanLine(1)[6] = 0x55;
+    TMemoryStream stream;
+    image.SaveToStream(stream);
+    ASSERT_EQ(stream.Size(), 128 + 9 * 2);
+    const uint8_t* bytes = stream.Memory();
+    EXPECT_EQ(bytes[20], 9);
+    EXPECT_EQ(bytes[80], 0x40);
+    EXPECT_EQ(bytes[88], 24);
+    EXPECT_EQ(bytes[128 + 9 + 6], 0x55);
+
+    stream.SetPosition(0);
+    TDDSImage copy;
+    copy.LoadFromStream(stream);
+    EXPECT_EQ(copy.PixelFormat(), pf32bit);
+    EXPECT_EQ(bgra(copy, 2, 1), (std::array<int, 4>{0x55, 0, 0, 255}));
+}
+
+TEST(DDSImage, RegisteredForTheExtensionAndLoadsFromAFile) {
+    EXPECT_EQ(GraphicClassForExtension("dds"), &TDDSImage::StaticClass());
+    EXPECT_EQ(GraphicClassForExtension(".DDS"), &TDDSImage::StaticClass());
+    bool listed = false;
+    for (const TPictureFormat& format : ListPictureFormats())
+        if (format.Extension == "dds") listed = format.Description == "Microsoft DirectDraw Surface";
+    EXPECT_TRUE(listed);
+
+    QTemporaryDir dir;
+    std::string name = QDir(dir.path()).filePath("Temp.dds").toStdString();
+    std::vector<uint8_t> bytes = ddsFile(dxtHeader("DXT1", 4, 4), solidDXT1(0x001F, 0xF800, 1));
+    {
+        TFileStream file(name, fmCreate);
+        file.WriteBuffer(bytes.data(), int64_t(bytes.size()));
+    }
+    std::unique_ptr<TObject> object(GraphicClassForExtension("dds")->Create());
+    auto* graphic = dynamic_cast<TGraphic*>(object.get());
+    ASSERT_NE(graphic, nullptr);
+    graphic->LoadFromFile(name);
+    EXPECT_EQ(graphic->Width(), 4);
+    EXPECT_TRUE(static_cast<TDDSImage*>(graphic)->Transparent());
+}
+
+TEST(DDSImage, DamagedFilesFailCleanly) {
+    // Every truncation and many field mutations of valid files must load or raise EDDSException.
+    std::vector<std::vector<uint8_t>> seeds = {
+        ddsFile(dxtHeader("DXT1", 7, 5), solidDXT1(0x1234, 0x4321, 4)),
+        ddsFile(dxtHeader("DXT3", 5, 4), std::vector<uint8_t>(32, 0x5A)),
+        ddsFile(dxtHeader("DXT5", 4, 6), std::vector<uint8_t>(32, 0xA5)),
+        ddsFile(maskedHeader(16, 0xF800, 0x7E0, 0x1F, 0, false), std::vector<uint8_t>(32, 0x11)),
+        ddsFile(maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, true), std::vector<uint8_t>(64, 0x22)),
+    };
+    std::mt19937 random(12345);
+    int loaded = 0, refused = 0;
+    for (const auto& seed : seeds) {
+        for (size_t length = 0; length < seed.size(); ++length) {
+            std::vector<uint8_t> cut(seed.begin(), seed.begin() + long(length));
+            (loadError(cut) == "(loaded)" ? loaded : refused)++;
+        }
+        const size_t fields[] = {12, 16, 80, 84, 88, 92, 96, 100, 104};
+        for (int round = 0; round < 400; ++round) {
+            std::vector<uint8_t> bytes = seed;
+            size_t at = fields[random() % std::size(fields)] + random() % 4;
+            bytes[at] = uint8_t(random());
+            (loadError(bytes) == "(loaded)" ? loaded : refused)++;
+        }
+    }
+    EXPECT_GT(loaded, 0);
+    EXPECT_GT(refused, 0);
+}

@@ -1,0 +1,221 @@
+// Block decoders checked against blocks whose colours were worked out by hand.
+#include "DXTC.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+using namespace engine3d;
+
+namespace {
+
+struct Pixel {
+    int b, g, r, a;
+    bool operator==(const Pixel&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Pixel& p) {
+    return out << "(b " << p.b << ", g " << p.g << ", r " << p.r << ", a " << p.a << ")";
+}
+
+Pixel pixelAt(const std::vector<uint8_t>& image, int width, int x, int y) {
+    const uint8_t* p = image.data() + (size_t(y) * width + x) * 4;
+    return {p[0], p[1], p[2], p[3]};
+}
+
+// c0, c1 as u16, then four index bytes, one per row: texel (i, j) uses bits 2i of byte j.
+std::array<uint8_t, 8> colorBlock(uint16_t c0, uint16_t c1, std::array<uint8_t, 4> rows) {
+    return {uint8_t(c0), uint8_t(c0 >> 8), uint8_t(c1), uint8_t(c1 >> 8), rows[0], rows[1], rows[2], rows[3]};
+}
+
+constexpr uint16_t cRed = 0xF800;
+constexpr uint16_t cBlue = 0x001F;
+constexpr uint8_t cIndices0123 = 0xE4; // texels 0..3 of a row take indices 0, 1, 2, 3
+
+} // namespace
+
+TEST(Split565, KeepsFieldWidths) {
+    struct Row {
+        uint16_t color;
+        int blue, green, red;
+    } rows[] = {{0xFFFF, 31, 63, 31},
+                {0xF800, 0, 0, 31},
+                {0x07E0, 0, 63, 0},
+                {0x001F, 31, 0, 0},
+                {0x8410, 16, 32, 16}};
+    for (const Row& row : rows) {
+        TColor565 c = Split565(row.color);
+        EXPECT_EQ(c.Blue, row.blue) << std::hex << row.color;
+        EXPECT_EQ(c.Green, row.green) << std::hex << row.color;
+        EXPECT_EQ(c.Red, row.red) << std::hex << row.color;
+    }
+}
+
+TEST(MaskShift, CountsZerosBelowLowestSetBit) {
+    EXPECT_EQ(MaskShift(0), 0);
+    EXPECT_EQ(MaskShift(0xFF), 0);
+    EXPECT_EQ(MaskShift(0xF800), 11);
+    EXPECT_EQ(MaskShift(0x7E0), 5);
+    EXPECT_EQ(MaskShift(0xFF000000), 24);
+    EXPECT_EQ(MaskShift(0x80000000), 31);
+}
+
+TEST(DXTDataSize, OneBlockPerStartedTile) {
+    EXPECT_EQ(DXTDataSize(2, 2, 8), 8u);
+    EXPECT_EQ(DXTDataSize(6, 4, 8), 16u);
+    EXPECT_EQ(DXTDataSize(5, 5, 16), 64u);
+    EXPECT_EQ(DXTDataSize(0, 4, 8), 0u);
+    EXPECT_EQ(DXTDataSize(65536, 65536, 16), 4294967296u); // no 32-bit wrap
+}
+
+TEST(DecodeDXT1, FourColorModeInterpolatesThirds) {
+    auto block = colorBlock(cRed, cBlue, {cIndices0123, cIndices0123, cIndices0123, cIndices0123});
+    std::vector<uint8_t> out(4 * 4 * 4);
+    bool threeColor = true;
+    DecodeDXT1(block.data(), out.data(), 4, 4, threeColor);
+    EXPECT_FALSE(threeColor);
+    for (int y = 0; y < 4; ++y) {
+        EXPECT_EQ(pixelAt(out, 4, 0, y), (Pixel{0, 0, 248, 255}));
+        EXPECT_EQ(pixelAt(out, 4, 1, y), (Pixel{248, 0, 0, 255}));
+        EXPECT_EQ(pixelAt(out, 4, 2, y), (Pixel{83, 0, 165, 255})); // (2 * e0 + e1 + 1) / 3
+        EXPECT_EQ(pixelAt(out, 4, 3, y), (Pixel{165, 0, 83, 255})); // (e0 + 2 * e1 + 1) / 3
+    }
+}
+
+TEST(DecodeDXT1, ThreeColorModeHasAverageAndTransparentEntry) {
+    auto block = colorBlock(cBlue, cRed, {cIndices0123, cIndices0123, cIndices0123, cIndices0123});
+    std::vector<uint8_t> out(4 * 4 * 4);
+    bool threeColor = false;
+    DecodeDXT1(block.data(), out.data(), 4, 4, threeColor);
+    EXPECT_TRUE(threeColor);
+    EXPECT_EQ(pixelAt(out, 4, 0, 0), (Pixel{248, 0, 0, 255}));
+    EXPECT_EQ(pixelAt(out, 4, 1, 0), (Pixel{0, 0, 248, 255}));
+    EXPECT_EQ(pixelAt(out, 4, 2, 0), (Pixel{124, 0, 124, 255}));
+    // The transparent entry keeps its interpolated colour.
+    EXPECT_EQ(pixelAt(out, 4, 3, 0), (Pixel{83, 0, 165, 0}));
+}
+
+TEST(DecodeDXT1, EqualColorsUseThreeColorMode) {
+    auto block = colorBlock(0xFFFF, 0xFFFF, {0xFF, 0xFF, 0xFF, 0xFF});
+    std::vector<uint8_t> out(4 * 4 * 4);
+    bool threeColor = false;
+    DecodeDXT1(block.data(), out.data(), 4, 4, threeColor);
+    EXPECT_TRUE(threeColor);
+    EXPECT_EQ(pixelAt(out, 4, 2, 2), (Pixel{248, 252, 248, 0}));
+}
+
+TEST(DecodeDXT1, OneThreeColorBlockMarksTheImage) {
+    std::vector<uint8_t> data;
+    for (auto block : {colorBlock(cRed, cBlue, {}), colorBlock(cRed, cRed, {}), colorBlock(cRed, cBlue, {})})
+        data.insert(data.end(), block.begin(), block.end());
+    std::vector<uint8_t> out(12 * 4 * 4);
+    bool threeColor = false;
+    DecodeDXT1(data.data(), out.data(), 12, 4, threeColor);
+    EXPECT_TRUE(threeColor);
+}
+
+TEST(DecodeDXT1, SmallImageKeepsTopLeftTexels) {
+    // Texel (i, j) takes index (i + j) & 3: row bytes 0b11100100, 0b00111001, ...
+    auto block = colorBlock(cRed, cBlue, {0xE4, 0x39, 0x4E, 0x93});
+    std::vector<uint8_t> out(2 * 2 * 4);
+    bool threeColor = false;
+    DecodeDXT1(block.data(), out.data(), 2, 2, threeColor);
+    EXPECT_EQ(pixelAt(out, 2, 0, 0), (Pixel{0, 0, 248, 255}));
+    EXPECT_EQ(pixelAt(out, 2, 1, 0), (Pixel{248, 0, 0, 255}));
+    EXPECT_EQ(pixelAt(out, 2, 0, 1), (Pixel{248, 0, 0, 255}));
+    EXPECT_EQ(pixelAt(out, 2, 1, 1), (Pixel{83, 0, 165, 255}));
+}
+
+TEST(DecodeDXT1, BlocksRunLeftToRightThenDown) {
+    // 6 x 6: two blocks a row, two rows; each block one solid colour (index 0 everywhere).
+    uint16_t colors[4] = {cRed, cBlue, 0x07E0, 0xFFFF};
+    std::vector<uint8_t> data;
+    for (uint16_t c : colors) {
+        auto block = colorBlock(c, 0, {});
+        data.insert(data.end(), block.begin(), block.end());
+    }
+    std::vector<uint8_t> out(6 * 6 * 4);
+    bool threeColor = false;
+    DecodeDXT1(data.data(), out.data(), 6, 6, threeColor);
+    EXPECT_EQ(pixelAt(out, 6, 3, 3), (Pixel{0, 0, 248, 255}));
+    EXPECT_EQ(pixelAt(out, 6, 4, 0), (Pixel{248, 0, 0, 255}));
+    EXPECT_EQ(pixelAt(out, 6, 5, 3), (Pixel{248, 0, 0, 255}));
+    EXPECT_EQ(pixelAt(out, 6, 0, 4), (Pixel{0, 252, 0, 255}));
+    EXPECT_EQ(pixelAt(out, 6, 5, 5), (Pixel{248, 252, 248, 255}));
+}
+
+TEST(DecodeDXT, NullPointersWriteNothing) {
+    auto block = colorBlock(cRed, cBlue, {});
+    std::vector<uint8_t> out(64, 7);
+    bool threeColor = true;
+    DecodeDXT1(nullptr, out.data(), 4, 4, threeColor);
+    EXPECT_FALSE(threeColor);
+    DecodeDXT1(block.data(), nullptr, 4, 4, threeColor);
+    DecodeDXT3(nullptr, out.data(), 4, 4);
+    DecodeDXT5(nullptr, out.data(), 4, 4);
+    EXPECT_EQ(out, std::vector<uint8_t>(64, 7));
+}
+
+TEST(DecodeDXT3, ExplicitAlphaAndAlwaysFourColors) {
+    // Alpha rows: nibbles 0,1,2,3 / C,D,E,F / 0 / F; colours with c0 < c1 still in four-colour mode.
+    std::vector<uint8_t> block = {0x10, 0x32, 0xDC, 0xFE, 0x00, 0x00, 0xFF, 0xFF};
+    auto colors = colorBlock(cBlue, cRed, {cIndices0123, cIndices0123, cIndices0123, cIndices0123});
+    block.insert(block.end(), colors.begin(), colors.end());
+    std::vector<uint8_t> out(4 * 4 * 4);
+    DecodeDXT3(block.data(), out.data(), 4, 4);
+    int expectedAlpha[4][4] = {
+        {0x00, 0x11, 0x22, 0x33}, {0xCC, 0xDD, 0xEE, 0xFF}, {0, 0, 0, 0}, {255, 255, 255, 255}};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(pixelAt(out, 4, x, y).a, expectedAlpha[y][x]) << x << "," << y;
+    EXPECT_EQ(pixelAt(out, 4, 2, 3), (Pixel{165, 0, 83, 255}));
+    EXPECT_EQ(pixelAt(out, 4, 3, 3), (Pixel{83, 0, 165, 255}));
+}
+
+namespace {
+
+// Alpha indices 0..7 for texels 0..7 of each pair of rows.
+std::vector<uint8_t> dxt5Block(uint8_t a0, uint8_t a1) {
+    std::vector<uint8_t> block = {a0, a1, 0x88, 0xC6, 0xFA, 0x88, 0xC6, 0xFA};
+    auto colors = colorBlock(0xFFFF, 0, {});
+    block.insert(block.end(), colors.begin(), colors.end());
+    return block;
+}
+
+std::vector<int> dxt5Alphas(const std::vector<uint8_t>& block) {
+    std::vector<uint8_t> out(4 * 4 * 4);
+    DecodeDXT5(block.data(), out.data(), 4, 4);
+    std::vector<int> alphas;
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            alphas.push_back(pixelAt(out, 4, x, y).a);
+    return alphas;
+}
+
+} // namespace
+
+TEST(DecodeDXT5, EightValueTableWhenA0AboveA1) {
+    std::vector<int> expected = {255, 0, 219, 182, 146, 109, 73, 36};
+    std::vector<int> all = expected;
+    all.insert(all.end(), expected.begin(), expected.end());
+    EXPECT_EQ(dxt5Alphas(dxt5Block(255, 0)), all);
+}
+
+TEST(DecodeDXT5, SixValueTableWhenA0NotAboveA1) {
+    std::vector<int> expected = {0, 255, 51, 102, 153, 204, 0, 255};
+    std::vector<int> all = expected;
+    all.insert(all.end(), expected.begin(), expected.end());
+    EXPECT_EQ(dxt5Alphas(dxt5Block(0, 255)), all);
+    // Equal endpoints also take the six-value table: entries 6 and 7 are 0 and 255.
+    std::vector<int> equal = dxt5Alphas(dxt5Block(100, 100));
+    EXPECT_EQ(equal[5], 100);
+    EXPECT_EQ(equal[6], 0);
+    EXPECT_EQ(equal[7], 255);
+}
+
+TEST(DecodeDXT5, ColorsComeFromTheColorHalf) {
+    std::vector<uint8_t> out(4 * 4 * 4);
+    DecodeDXT5(dxt5Block(255, 255).data(), out.data(), 4, 4);
+    EXPECT_EQ(pixelAt(out, 4, 0, 0), (Pixel{248, 252, 248, 255}));
+}

@@ -1,0 +1,353 @@
+// The quantised vertex coder and geometry buffer groups: hand-computed values in every vertex format,
+// runs carried across vertices and buffers, plain vertex sizes and whole groups in every family.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "GeometryParts.h"
+#include "GeometryWriters.h"
+
+using namespace testparts;
+
+namespace {
+// Writes coded values in a family's layout: Live stores an all-same byte in every float run header and
+// its normals as bytes.
+struct Coded {
+    ByteWriter& w;
+    bool live;
+    Coded& run(float offset, uint16_t count, bool same = false) {
+        w.f32(offset);
+        if (live) w.u8(same ? 1 : 0);
+        w.u16(count);
+        return *this;
+    }
+    Coded& q(uint16_t value) {
+        w.u16(value);
+        return *this;
+    }
+    // One value in a run of its own.
+    Coded& single(float offset, uint16_t value) { return run(offset, 1).q(value); }
+    Coded& normal(int16_t x, int16_t y, int16_t z, uint8_t bx, uint8_t by, uint8_t bz) {
+        if (live)
+            w.u8(bx).u8(by).u8(bz);
+        else
+            w.u16(uint16_t(x)).u16(uint16_t(y)).u16(uint16_t(z));
+        return *this;
+    }
+    // Four colour channels, each a run of one read byte.
+    Coded& color(uint32_t c) {
+        for (int i = 0; i < 4; ++i)
+            w.u16(1).u8(uint8_t(c >> (8 * i)));
+        return *this;
+    }
+};
+
+TPlasmaStream streamFor(const ByteWriter& w) {
+    return streamOf(w);
+}
+} // namespace
+
+TEST(VertexCoder, DecodeFloatQuantaPerChannel) {
+    struct Row {
+        int channel;
+        float offset;
+        uint16_t q;
+        float expected;
+    };
+    // Position quantum 1024, weights 32768, every UVW channel 65536.
+    const Row rows[] = {
+        {0, 1.5f, 512, 2.0f},
+        {0, 1.5f, 0, 1.5f},
+        {0, 1.5f, 1023, 2.4990234375f},
+        {0, -2.0f, 1024, -1.0f},
+        {0, 0.0f, 65535, 63.9990234375f},
+        {1, 0.0f, 16384, 0.5f},
+        {1, 0.0f, 32768, 1.0f},
+        {1, 0.25f, 1, 0.250030517578125f},
+        {2, -1.0f, 65535, -1.0f / 65536},
+        {2, 0.0f, 32768, 0.5f},
+        {9, 1.0f, 16384, 1.25f},
+        {16, 0.0f, 1, 1.0f / 65536},
+    };
+    for (const Family& f : kFamilies)
+        for (const Row& row : rows) {
+            SCOPED_TRACE(testing::Message() << f.name << " channel " << row.channel << " q " << row.q);
+            ByteWriter w(f.version, f.major);
+            Coded{w, f.major == kMajorVersionLive}.single(row.offset, row.q);
+            TPlasmaStream s = streamFor(w);
+            TVertexCoder coder;
+            EXPECT_EQ(coder.DecodeFloat(s, row.channel, 1), row.expected);
+            EXPECT_TRUE(s.AtEnd());
+            EXPECT_EQ(coder.Floats[1][row.channel].Count, 0);
+        }
+}
+
+TEST(VertexCoder, SumIsRoundedToTheNearestFloat) {
+    // The exact sums: 0.1f + 3/1024 is representable (0xD2CCCD x 2^-27); at 65536 a float step is 1/128,
+    // so 1/1024 rounds down to 65536 and 5/1024 up to 65536 + 1/128.
+    ByteWriter w(kVersionUru);
+    Coded{w, false}.run(0.1f, 1).q(3).run(65536.0f, 2).q(1).q(5);
+    TPlasmaStream s = streamFor(w);
+    TVertexCoder coder;
+    const float first = coder.DecodeFloat(s, 0, 0);
+    uint32_t bits;
+    std::memcpy(&bits, &first, 4);
+    EXPECT_EQ(bits, 0x3DD2CCCDu);
+    EXPECT_EQ(coder.DecodeFloat(s, 0, 0), 65536.0f);
+    EXPECT_EQ(coder.DecodeFloat(s, 0, 0), 65536.0078125f);
+}
+
+TEST(VertexCoder, RunsCarryOnAndLiveAllSameReadsNothingPerValue) {
+    ByteWriter w(kVersionLive, kMajorVersionLive);
+    Coded c{w, true};
+    c.run(7.25f, 3, true); // three values of 7.25, no u16 each
+    c.run(1.0f, 2).q(1024).q(2048);
+    TPlasmaStream s = streamFor(w);
+    TVertexCoder coder;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(coder.DecodeFloat(s, 0, 0), 7.25f);
+    EXPECT_EQ(coder.DecodeFloat(s, 0, 0), 2.0f);
+    EXPECT_EQ(coder.DecodeFloat(s, 0, 0), 3.0f);
+    EXPECT_TRUE(s.AtEnd());
+}
+
+TEST(VertexCoder, AllSameByteExistsOnlyInLive) {
+    // Outside Live the byte after the offset is the low byte of the count.
+    ByteWriter w(kVersionUru);
+    w.f32(4.0f).u16(2).u16(0).u16(512);
+    TPlasmaStream s = streamFor(w);
+    TVertexCoder coder;
+    EXPECT_EQ(coder.DecodeFloat(s, 0, 2), 4.0f);
+    EXPECT_FALSE(coder.Floats[2][0].AllSame);
+    EXPECT_EQ(coder.DecodeFloat(s, 0, 2), 4.5f);
+    EXPECT_TRUE(s.AtEnd());
+}
+
+TEST(VertexCoder, StoredRunCountZeroLasts65536Values) {
+    ByteWriter w(kVersionLive, kMajorVersionLive);
+    Coded c{w, true};
+    c.run(3.0f, 0, true);
+    c.run(9.0f, 1, true);
+    TPlasmaStream s = streamFor(w);
+    TVertexCoder coder;
+    for (int i = 0; i < 65536; ++i)
+        ASSERT_EQ(coder.DecodeFloat(s, 2, 0), 3.0f) << i;
+    EXPECT_EQ(coder.DecodeFloat(s, 2, 0), 9.0f);
+    EXPECT_TRUE(s.AtEnd());
+}
+
+TEST(VertexCoder, ColorRuns) {
+    ByteWriter w(kVersionUru);
+    w.u16(0x8003).u8(0x7F); // three vertices of 0x7F, no byte each
+    w.u16(0x0002).u8(0x10).u8(0x20);
+    TPlasmaStream s = streamFor(w);
+    TVertexCoder coder;
+    const uint8_t expected[5] = {0x7F, 0x7F, 0x7F, 0x10, 0x20};
+    for (uint8_t e : expected)
+        EXPECT_EQ(coder.DecodeColorByte(s, 2), e);
+    EXPECT_TRUE(s.AtEnd());
+
+    ByteWriter four(kVersionUru);
+    four.u16(1).u8(0x11).u16(1).u8(0x22).u16(0x8001).u8(0x33).u16(1).u8(0x44);
+    TPlasmaStream fs = streamFor(four);
+    TVertexCoder colorCoder;
+    EXPECT_EQ(colorCoder.DecodeColor(fs), 0x44332211u);
+    EXPECT_EQ(FormatColorU32(0x44332211u), "44#112233");
+}
+
+TEST(VertexCoder, NormalsInLiveAndElsewhere) {
+    ByteWriter live(kVersionLive, kMajorVersionLive);
+    live.u8(0).u8(128).u8(255);
+    TPlasmaStream ls = streamFor(live);
+    const TVector3 ln = DecodeNormal(ls);
+    EXPECT_EQ(ln.X, -1.0f);
+    EXPECT_EQ(ln.Y, 0.0f);
+    EXPECT_EQ(ln.Z, 0.9921875f);
+    EXPECT_TRUE(ls.AtEnd());
+    for (uint16_t version : {kVersionUru, kVersionMystV, kVersionHexIsle}) {
+        ByteWriter w(version);
+        w.u16(32767).u16(uint16_t(-32767)).u16(0);
+        TPlasmaStream s = streamFor(w);
+        const TVector3 n = DecodeNormal(s);
+        EXPECT_EQ(n.X, 1.0f);
+        EXPECT_EQ(n.Y, -1.0f);
+        EXPECT_EQ(n.Z, 0.0f);
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+// One coded vertex in each shape of format, every run fresh, in every family.
+TEST(VertexCoder, CodedVertexEveryFormat) {
+    struct Row {
+        uint8_t format;
+        int weights;
+        bool skin; // stored only with weights
+        int uvws;
+    };
+    const Row rows[] = {{0x80, 0, false, 0}, {0x81, 0, false, 1}, {0x90, 1, false, 0}, {0xC0, 0, false, 0},
+                        {0xE2, 2, true, 2},  {0xF3, 3, true, 3},  {0xB8, 3, false, 8}, {0x8F, 0, false, 15}};
+    for (const Family& f : kFamilies)
+        for (const Row& row : rows) {
+            SCOPED_TRACE(testing::Message() << f.name << " format 0x" << std::hex << int(row.format));
+            const bool live = f.major == kMajorVersionLive;
+            ByteWriter w(f.version, f.major);
+            Coded c{w, live};
+            c.single(1.0f, 512).single(-2.0f, 1024).single(0.0f, 1);
+            const uint16_t weightQ[3] = {16384, 8192, 0};
+            for (int i = 0; i < row.weights; ++i)
+                c.single(0.0f, weightQ[i]);
+            if (row.skin) w.u32(0xCAFE);
+            c.normal(32767, -32767, 0, 255, 0, 128);
+            c.color(0x44332211);
+            for (int u = 0; u < row.uvws; ++u)
+                c.single(float(u), 32768).single(1.0f, 16384).single(-1.0f, 65535);
+            TPlasmaStream s = streamFor(w);
+            TVertexCoder coder;
+            TGBufferVertex v;
+            coder.DecodeVertex(s, row.format, v);
+            EXPECT_TRUE(s.AtEnd());
+            EXPECT_EQ(v.Position.X, 1.5f);
+            EXPECT_EQ(v.Position.Y, -1.0f);
+            EXPECT_EQ(v.Position.Z, 0.0009765625f);
+            const float weights[3] = {0.5f, 0.25f, 0.0f};
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(v.Weights[i], i < row.weights ? weights[i] : 0.0f);
+            EXPECT_EQ(v.SkinIndex, row.skin ? 0xCAFEu : 0u);
+            EXPECT_EQ(v.Normal.X, live ? 0.9921875f : 1.0f);
+            EXPECT_EQ(v.Normal.Y, -1.0f);
+            EXPECT_EQ(v.Normal.Z, 0.0f);
+            EXPECT_EQ(v.Color, 0x44332211u);
+            for (int u = 0; u < 16; ++u) {
+                SCOPED_TRACE(u);
+                EXPECT_EQ(v.UVWs[u].X, u < row.uvws ? float(u) + 0.5f : 0.0f);
+                EXPECT_EQ(v.UVWs[u].Y, u < row.uvws ? 1.25f : 0.0f);
+                EXPECT_EQ(v.UVWs[u].Z, u < row.uvws ? -1.0f / 65536 : 0.0f);
+            }
+        }
+}
+
+TEST(GBufferGroup, PlainVertexSizes) {
+    struct Row {
+        uint8_t format;
+        size_t size;
+    };
+    const Row rows[] = {{0x00, 32}, {0x01, 44}, {0x12, 60}, {0x40, 32}, {0x50, 40}, {0x7F, 228}};
+    for (const Row& row : rows)
+        EXPECT_EQ(PlainVertexSize(row.format), row.size) << int(row.format);
+}
+
+TEST(GBufferGroup, PlainGroupInEveryFamily) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        geomparts::writeSmallPlainGroup(w);
+        TPlasmaStream s = streamFor(w);
+        TGBufferGroup g;
+        ReadGBufferGroup(s, g);
+        EXPECT_TRUE(s.AtEnd());
+        EXPECT_EQ(g.Format, 0x01);
+        ASSERT_EQ(g.VertexBuffers.size(), 1u);
+        ASSERT_EQ(g.VertexBuffers[0].size(), 2u);
+        EXPECT_EQ(g.VertexBuffers[0][1].Position.X, 1.0f);
+        EXPECT_EQ(g.VertexBuffers[0][1].Color, 0xFF102031u);
+        EXPECT_EQ(g.VertexBuffers[0][1].UVWs[0].Y, 0.25f);
+        ASSERT_EQ(g.IndexBuffers.size(), 1u);
+        EXPECT_EQ(g.IndexBuffers[0], (std::vector<uint16_t>{0, 1, 0}));
+        ASSERT_EQ(g.CellBuffers.size(), 1u);
+        ASSERT_EQ(g.CellBuffers[0].size(), 1u);
+        EXPECT_EQ(g.CellBuffers[0][0].Length, 2u);
+    }
+}
+
+TEST(GBufferGroup, PlainSizeOfTwoVerticesOfFormat0x12AndTooSmallSize) {
+    ByteWriter w(kVersionUru);
+    w.u8(0x12).u32(0).u32(2);
+    w.u32(120);
+    for (int i = 0; i < 2; ++i) {
+        w.f32(1).f32(2).f32(3).f32(0.75f); // position, one weight
+        w.f32(0).f32(1).f32(0).u32(0xAABBCCDD).u32(0);
+        w.f32(1).f32(2).f32(3).f32(4).f32(5).f32(6);
+    }
+    w.u32(0);
+    w.u32(10).u32(0); // smaller than one vertex: none, the trailing word still read
+    w.u32(0);         // no index buffers
+    w.u32(0).u32(0);  // two empty cell buffers
+    TPlasmaStream s = streamFor(w);
+    TGBufferGroup g;
+    ReadGBufferGroup(s, g);
+    EXPECT_TRUE(s.AtEnd());
+    ASSERT_EQ(g.VertexBuffers.size(), 2u);
+    ASSERT_EQ(g.VertexBuffers[0].size(), 2u);
+    EXPECT_EQ(g.VertexBuffers[0][1].Weights[0], 0.75f);
+    EXPECT_EQ(g.VertexBuffers[0][1].UVWs[1].Z, 6.0f);
+    EXPECT_TRUE(g.VertexBuffers[1].empty());
+    EXPECT_EQ(g.CellBuffers.size(), 2u);
+}
+
+TEST(GBufferGroup, CodedRunsContinueIntoTheNextBuffer) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        const bool live = f.major == kMajorVersionLive;
+        ByteWriter w(f.version, f.major);
+        Coded c{w, live};
+        w.u8(0x80).u32(0).u32(2);
+        w.u16(2);
+        c.run(0, 5).q(1024).run(0, 5).q(2048).run(0, 5).q(3072);
+        c.normal(0, 0, 32767, 128, 128, 255);
+        for (int i = 0; i < 4; ++i)
+            w.u16(0x8005).u8(0x7F);
+        c.q(4096).q(5120).q(6144).normal(0, 0, 32767, 128, 128, 255);
+        w.u16(3); // the three positions left in each run need no new header
+        for (int v = 0; v < 3; ++v)
+            c.q(uint16_t(1024 * (7 + 3 * v)))
+                .q(uint16_t(1024 * (8 + 3 * v)))
+                .q(uint16_t(1024 * (9 + 3 * v)))
+                .normal(0, 0, 32767, 128, 128, 255);
+        w.u32(0);        // no index buffers
+        w.u32(0).u32(0); // the two cell buffers
+        TPlasmaStream s = streamFor(w);
+        TGBufferGroup g;
+        ReadGBufferGroup(s, g);
+        EXPECT_TRUE(s.AtEnd());
+        ASSERT_EQ(g.VertexBuffers.size(), 2u);
+        ASSERT_EQ(g.VertexBuffers[0].size(), 2u);
+        ASSERT_EQ(g.VertexBuffers[1].size(), 3u);
+        EXPECT_EQ(g.VertexBuffers[0][1].Position.Z, 6.0f);
+        for (int v = 0; v < 3; ++v) {
+            const TGBufferVertex& vertex = g.VertexBuffers[1][v];
+            EXPECT_EQ(vertex.Position.X, float(7 + 3 * v));
+            EXPECT_EQ(vertex.Position.Z, float(9 + 3 * v));
+            EXPECT_EQ(vertex.Color, 0x7F7F7F7Fu);
+        }
+    }
+}
+
+TEST(GBufferGroup, ColorTexts) {
+    EXPECT_EQ(FormatColorU32(0x80FF0010u), "80#1000FF");
+    EXPECT_EQ(FormatColorRGBA({1.0f, 0.5f, 0.0f, 0.2f}), "33#FF7F00");
+    EXPECT_EQ(FormatColorRGBA({0, 0, 0, 1.0f}), "FF#000000");
+}
+
+TEST(GBufferGroup, HugeCountsAreCappedByTheBytesLeft) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        for (uint8_t format : {uint8_t(0x01), uint8_t(0x81)}) {
+            ByteWriter w(f.version, f.major);
+            w.u8(format).u32(0).u32(0xFFFFFFFF);
+            if (format & 0x80)
+                w.u16(0xFFFF);
+            else
+                w.u32(0xFFFFFFF0);
+            w.u32(0xFFFFFFFF).u32(0xFFFFFFFF);
+            TPlasmaStream s = streamFor(w);
+            TGBufferGroup g;
+            ReadGBufferGroup(s, g);
+            size_t vertices = 0;
+            for (const auto& buffer : g.VertexBuffers)
+                vertices += buffer.size();
+            EXPECT_LE(g.VertexBuffers.size(), 2u);
+            EXPECT_LE(vertices, 2u);
+            EXPECT_LE(g.IndexBuffers.size(), 2u);
+        }
+    }
+}

@@ -1,0 +1,421 @@
+// Geometry spans, icicles, DI span indices, space trees and whole drawable-spans, shared-mesh and
+// morph-data-set bodies in every family: bytes in, record out, and damaged bodies that must not crash.
+#include <gtest/gtest.h>
+
+#include "DrawableParts.h"
+#include "GeometryWriters.h"
+
+using namespace testparts;
+using namespace geomparts;
+using testpages::makeKey;
+
+namespace {
+
+SpanSpec twoVertexSpan() {
+    SpanSpec s;
+    s.format = 0x52; // two UVW channels, one weight, skin indices
+    s.props = 0x800 | 0x10;
+    s.waterHeight = 12.5f;
+    SpanVertex a{{1, 2, 3}, {0, 0, 1}, {{0.5f, 0.25f, 0}, {1, 1, 1}}, {0.75f}, 4, 0xFF102030, 0x80000000};
+    SpanVertex b{{4, 5, 6}, {0, 1, 0}, {{0, 0, 0}, {2, 2, 2}}, {0.25f}, 9, 0x01020304, 0};
+    b.mult[0] = 0.5f;
+    b.add[3] = 1.0f;
+    s.vertices = {a, b};
+    s.indices = {0, 1, 0, 1, 0, 1};
+    s.instanceGroup = 3;
+    s.instanceRefs = 5;
+    return s;
+}
+
+// A drawable-spans body: two materials (one absent), two icicles, two DI spans with perma lists, one
+// geometry span, a matrix group, a span index, a buffer group, a space tree and the scene node.
+ByteWriter drawableBody(const Family& f, bool withSpaceTree = true) {
+    ByteWriter w(f.version, f.major);
+    w.u32(0x81).u32(0x11).u32(0x10000002);
+    const TPRPObjectDesc mat = makeKey(7, "Stone"), light = makeKey(0x55, "Sun"),
+                         proj = makeKey(0x56, "Proj"), spanKey = makeKey(0x4C, "SpanKey"),
+                         node = makeKey(0, "Node");
+    w.u32(2).keyRef(&mat);
+    if (IsUruFamily(f.version))
+        w.keyRef(nullptr);
+    else
+        w.keyRef(&mat);
+    IcicleSpec plain;
+    plain.props = 0x80 | 0x100;
+    IcicleSpec sorted;
+    sorted.props = 0x4 | 0x10 | 0x80;
+    sorted.waterHeight = -3.5f;
+    sorted.iLength = 7;
+    sorted.faces = {{1, 2, 3, 0, {0.5f, 1, 2}}, {4, 5, 6, 1, {3, 4, 5}}};
+    w.u32(2);
+    writeIcicle(w, plain);
+    writeIcicle(w, sorted);
+    w.u32(0xBEEF);
+    w.u32(2).u32(0).u32(1);
+    w.keyRef(&spanKey).keyRef(nullptr);
+    writeAxisAlignedBounds(w, 1, -1, 1);
+    writeFullBounds(w, 2);
+    writeAxisAlignedBounds(w, 3, -9, 9);
+    w.keyRefs({light}).keyRefs({proj}); // span 0: icicle 0 has lights and projectors
+    w.keyRefs({light, light});          // span 1: icicle 1 has lights only
+    w.u32(1);
+    writeGeometrySpan(w, twoVertexSpan());
+    w.u32(1);
+    const float m[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    writeMatrix(w, m);
+    writeIdentityMatrix(w);
+    writeIdentityMatrix(w);
+    writeMatrix(w, m);
+    w.u32(1);
+    writeDISpanIndex(w, 0x10, {5, 6, 7});
+    w.u32(1);
+    writeSmallPlainGroup(w);
+    if (withSpaceTree) {
+        w.u16(0);
+        writeSpaceTree(w, 2, 2, {{0x1, 2, -1, -1}, {0x1, 2, -1, -1}, {0x0, -1, 0, 1}});
+    } else {
+        w.u16(0x8000);
+    }
+    w.keyRef(&node);
+    return w;
+}
+
+} // namespace
+
+TEST(GeometrySpanReader, EveryFieldInEveryFamily) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeGeometrySpan(w, twoVertexSpan());
+        TPlasmaStream s = streamOf(w);
+        TGeometrySpan span;
+        ReadGeometrySpan(s, span);
+        EXPECT_TRUE(s.AtEnd());
+        EXPECT_EQ(span.LocalToWorld[1][3], 20.0f);
+        EXPECT_EQ(span.WorldToLocal, IdentityMatrix44());
+        EXPECT_EQ(span.LocalBounds.Flags, 1u);
+        EXPECT_EQ(span.BaseMatrix, 7u);
+        EXPECT_EQ(span.NumMatrices, 2);
+        EXPECT_EQ(span.PenBone, 4);
+        EXPECT_EQ(span.MaxDist, 100.0f);
+        EXPECT_EQ(span.Format, 0x52);
+        EXPECT_EQ(span.DecalLevel, 9u);
+        EXPECT_EQ(span.WaterHeight, 12.5f);
+        ASSERT_EQ(span.Vertices.size(), 2u);
+        EXPECT_EQ(span.Vertices[1].Position.Z, 6.0f);
+        EXPECT_EQ(span.Vertices[0].UVWs[0].Y, 0.25f);
+        EXPECT_EQ(span.Vertices[1].UVWs[1].X, 2.0f);
+        EXPECT_EQ(span.Vertices[0].Weights[0], 0.75f);
+        EXPECT_EQ(span.Vertices[1].SkinIndex, 9u);
+        EXPECT_EQ(span.MultColors[1].R, 0.5f);
+        EXPECT_EQ(span.AddColors[1].A, 1.0f);
+        EXPECT_EQ(span.DiffuseColors[0], 0xFF102030u);
+        EXPECT_EQ(span.SpecularColors[0], 0x80000000u);
+        EXPECT_EQ(span.Indices.size(), 6u);
+        EXPECT_EQ(span.InstanceGroup, 3u);
+        EXPECT_EQ(span.NumInstanceRefs, 5u);
+    }
+}
+
+TEST(GeometrySpanReader, OptionalPartsAndSkinWithoutWeights) {
+    struct Row {
+        const char* name;
+        uint8_t format;
+        uint32_t props;
+        int vertices;
+        int indices;
+        uint32_t instanceGroup;
+    };
+    const Row rows[] = {{"no water height", 0x01, 0, 1, 3, 0},
+                        {"no vertices, no indices", 0x01, 0x800, 0, 0, 1},
+                        {"skin index with no weights", 0x40, 0, 2, 0, 0},
+                        {"more than eight UVW channels", 0x0C, 0, 1, 3, 2}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SpanSpec spec;
+        spec.format = row.format;
+        spec.props = row.props;
+        spec.instanceGroup = row.instanceGroup;
+        for (int i = 0; i < row.vertices; ++i) {
+            SpanVertex v{{float(i), 0, 0}, {0, 0, 1}, {}, {}, uint32_t(100 + i)};
+            for (int u = 0; u < FormatUVWCount(row.format); ++u)
+                v.uvws.push_back({float(u), 0, 0});
+            spec.vertices.push_back(v);
+        }
+        spec.indices.assign(size_t(row.indices), 1);
+        ByteWriter w(kVersionUru);
+        writeGeometrySpan(w, spec);
+        w.u32(0x5A5A5A5A); // whatever follows
+        TPlasmaStream s = streamOf(w);
+        TGeometrySpan span;
+        ReadGeometrySpan(s, span);
+        EXPECT_EQ(s.ReadAs<uint32_t>(), 0x5A5A5A5Au);
+        EXPECT_EQ(span.Vertices.size(), size_t(row.vertices));
+        EXPECT_EQ(span.DiffuseColors.size(), size_t(row.vertices));
+        EXPECT_EQ(span.Indices.size(), size_t(row.indices));
+        EXPECT_EQ(span.WaterHeight, 0.0f);
+        if (row.format == 0x40) {
+            EXPECT_EQ(span.Vertices[1].SkinIndex, 101u);
+        }
+        if (row.format == 0x0C) {
+            EXPECT_EQ(span.Vertices[0].UVWs[11].X, 11.0f);
+        }
+    }
+}
+
+TEST(GeometrySpanReader, ListReadsEachSpanIntoAClearedRecord) {
+    ByteWriter w(kVersionMystV);
+    SpanSpec first;
+    first.instanceGroup = 1;
+    first.instanceRefs = 5;
+    first.props = 0x800;
+    first.waterHeight = 2;
+    SpanSpec second;
+    w.u32(2);
+    writeGeometrySpan(w, first);
+    writeGeometrySpan(w, second);
+    TPlasmaStream s = streamOf(w);
+    const std::vector<TGeometrySpan> spans = ReadGeometrySpanList(s);
+    ASSERT_EQ(spans.size(), 2u);
+    EXPECT_EQ(spans[0].NumInstanceRefs, 5u);
+    EXPECT_EQ(spans[1].NumInstanceRefs, 0u);
+    EXPECT_EQ(spans[1].WaterHeight, 0.0f);
+    EXPECT_TRUE(s.AtEnd());
+}
+
+TEST(IcicleReader, SpanVertexSpanAndSortData) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        IcicleSpec spec;
+        spec.props = 0x4 | 0x10;
+        spec.waterHeight = 4.5f;
+        spec.iLength = 7; // two faces
+        spec.faces = {{1, 2, 3, 9, {1, 2, 3}}, {4, 5, 6, 8, {4, 5, 6}}};
+        ByteWriter w(f.version, f.major);
+        w.u32(2);
+        writeIcicle(w, spec);
+        writeIcicle(w, IcicleSpec{});
+        TPlasmaStream s = streamOf(w);
+        const std::vector<TIcicle> icicles = ReadIcicleList(s);
+        EXPECT_TRUE(s.AtEnd());
+        ASSERT_EQ(icicles.size(), 2u);
+        const TIcicle& i = icicles[0];
+        EXPECT_EQ(i.SubType, 1u);
+        EXPECT_EQ(i.LocalToWorld[2][3], 3.0f);
+        EXPECT_EQ(i.WorldBounds.Dists[2][1], 12.0f);
+        EXPECT_EQ(i.NumMatrices, 0x11u);
+        EXPECT_EQ(i.PenBoneIdx, 0x55);
+        EXPECT_EQ(i.WaterHeight, 4.5f);
+        EXPECT_EQ(i.VLength, 0x106u);
+        EXPECT_EQ(i.IStartIdx, 0x202u);
+        ASSERT_EQ(i.SortData.size(), 2u);
+        EXPECT_EQ(i.SortData[1].Idx3, 6);
+        EXPECT_EQ(i.SortData[1].Span, 8);
+        EXPECT_EQ(i.SortData[1].Center.Y, 5.0f);
+        EXPECT_TRUE(icicles[1].SortData.empty());
+        EXPECT_EQ(icicles[1].WaterHeight, 0.0f);
+    }
+}
+
+TEST(SmallRecords, DISpanIndexAndSpaceTree) {
+    ByteWriter w(kVersionUru);
+    writeDISpanIndex(w, 3, {});
+    writeDISpanIndex(w, 0x10, {1, 0xFFFFFFFF});
+    writeSpaceTree(w, 0, 0, {});
+    writeSpaceTree(w, 2, 2, {{1, 2, -1, -1}, {1, 2, -1, -1}, {0, -1, 0, 1}});
+    TPlasmaStream s = streamOf(w);
+    TDISpanIndex empty, two;
+    ReadDISpanIndex(s, empty);
+    EXPECT_EQ(s.Position(), 8);
+    ReadDISpanIndex(s, two);
+    EXPECT_EQ(empty.Flags, 3u);
+    EXPECT_TRUE(empty.Indices.empty());
+    EXPECT_EQ(two.Indices, (std::vector<uint32_t>{1, 0xFFFFFFFF}));
+    TSpaceTree none, tree;
+    const int64_t before = s.Position();
+    ReadSpaceTree(s, none);
+    EXPECT_EQ(s.Position() - before, 10);
+    ReadSpaceTree(s, tree);
+    EXPECT_TRUE(s.AtEnd());
+    EXPECT_EQ(tree.Root, 2);
+    ASSERT_EQ(tree.Nodes.size(), 3u);
+    EXPECT_EQ(tree.Nodes[2].LeftChild, 0);
+    EXPECT_EQ(tree.Nodes[2].Parent, -1);
+    EXPECT_EQ(tree.Nodes[1].WorldBounds.Bounds.Max.X, 2.0f);
+}
+
+TEST(DrawableSpansReader, WholeBodyInEveryFamily) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w = drawableBody(f);
+        TPlasmaStream s = streamOf(w);
+        const TDrawableSpansRecord r = ReadDrawableSpans(s);
+        EXPECT_TRUE(s.AtEnd());
+        EXPECT_EQ(r.Props, 0x81u);
+        EXPECT_EQ(r.RenderLevel, 0x10000002u);
+        ASSERT_EQ(r.Materials.size(), 2u);
+        EXPECT_EQ(r.Materials[0].Name, "Stone");
+        ASSERT_EQ(r.Icicles.size(), 2u);
+        EXPECT_EQ(r.Icicles[1].SortData.size(), 2u);
+        ASSERT_EQ(r.SpanInfos.size(), 2u);
+        EXPECT_EQ(r.SpanInfos[1].Index, 1u);
+        EXPECT_EQ(r.SpanInfos[0].Key.Name, "SpanKey");
+        EXPECT_EQ(r.SpanInfos[0].PermaLights.size(), 1u);
+        EXPECT_EQ(r.SpanInfos[0].PermaProjs.size(), 1u);
+        EXPECT_EQ(r.SpanInfos[1].PermaLights.size(), 2u);
+        EXPECT_TRUE(r.SpanInfos[1].PermaProjs.empty());
+        EXPECT_EQ(r.WorldBounds.Corner.Z, 2.0f);
+        EXPECT_EQ(r.MaxWorldBounds.Bounds.BoundsType, 3u);
+        ASSERT_EQ(r.GeometrySpans.size(), 1u);
+        EXPECT_EQ(r.GeometrySpans[0].Vertices.size(), 2u);
+        ASSERT_EQ(r.MatrixGroups.size(), 1u);
+        EXPECT_EQ(r.MatrixGroups[0][3][3][0], 13.0f);
+        EXPECT_EQ(r.MatrixGroups[0][1], IdentityMatrix44());
+        ASSERT_EQ(r.SpanIndices.size(), 1u);
+        EXPECT_EQ(r.SpanIndices[0].Indices.size(), 3u);
+        ASSERT_EQ(r.BufferGroups.size(), 1u);
+        EXPECT_EQ(r.BufferGroups[0].VertexBuffers[0].size(), 2u);
+        EXPECT_TRUE(r.HasSpaceTree);
+        EXPECT_EQ(r.SpaceTree.Nodes.size(), 3u);
+        EXPECT_EQ(r.SceneNode.Name, "Node");
+    }
+}
+
+TEST(DrawableSpansReader, NoDISpansStoresNoBoundsAndMarkerEndsTheTree) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        const TPRPObjectDesc node = makeKey(0, "Node");
+        w.u32(0).u32(0).u32(0).keyRefs({}).u32(0).u32(0);
+        w.u32(0); // no DI spans: the geometry span count follows at once
+        w.u32(0).u32(0).u32(0).u32(0).u16(0x8000).keyRef(&node);
+        TPlasmaStream s = streamOf(w);
+        const TDrawableSpansRecord r = ReadDrawableSpans(s);
+        EXPECT_TRUE(s.AtEnd());
+        for (const TBounds3Ext* b : {&r.LocalBounds, &r.WorldBounds, &r.MaxWorldBounds}) {
+            EXPECT_EQ(b->Bounds.BoundsType, 2u);
+            EXPECT_EQ(b->Flags, 0u);
+        }
+        EXPECT_FALSE(r.HasSpaceTree);
+        EXPECT_EQ(r.SceneNode.Name, "Node");
+    }
+}
+
+TEST(DrawableSpansReader, ASpanThatNamesNoIcicleHasNoPermaLists) {
+    ByteWriter w(kVersionUru);
+    const TPRPObjectDesc node = makeKey(0, "Node");
+    w.u32(0).u32(0).u32(0).keyRefs({}).u32(0).u32(0);
+    w.u32(1).u32(5).keyRef(nullptr);
+    writeAxisAlignedBounds(w, 0, 0, 0);
+    writeAxisAlignedBounds(w, 0, 0, 0);
+    writeAxisAlignedBounds(w, 0, 0, 0);
+    w.u32(0).u32(0).u32(0).u32(0).u16(0x8000).keyRef(&node);
+    TPlasmaStream s = streamOf(w);
+    const TDrawableSpansRecord r = ReadDrawableSpans(s);
+    EXPECT_TRUE(s.AtEnd());
+    ASSERT_EQ(r.SpanInfos.size(), 1u);
+    EXPECT_EQ(r.SceneNode.Name, "Node");
+}
+
+TEST(SharedMeshReader, SpansMorphSetAndFlags) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        const TPRPObjectDesc morph = makeKey(0x10F, "Morph");
+        w.u32(2);
+        writeGeometrySpan(w, twoVertexSpan());
+        writeGeometrySpan(w, SpanSpec{});
+        w.keyRef(&morph).u32(3);
+        TPlasmaStream s = streamOf(w);
+        const TSharedMeshRecord r = ReadSharedMesh(s);
+        EXPECT_TRUE(s.AtEnd());
+        ASSERT_EQ(r.GeometrySpans.size(), 2u);
+        EXPECT_EQ(r.GeometrySpans[0].NumVerts, 2u);
+        EXPECT_EQ(r.MorphSet.Name, "Morph");
+        EXPECT_EQ(r.Flags, 3u);
+    }
+}
+
+TEST(MorphDataSetReader, ArraysDeltasSpansAndUVWRuns) {
+    ByteWriter w(kVersionUru);
+    w.u32(1); // one array
+    w.u32(2); // two deltas
+    w.f32(0.75f).u32(2);
+    w.u32(2).u32(3); // d = 2, three UVW channels
+    for (int i = 0; i < 2; ++i)
+        w.u16(uint16_t(10 + i)).u16(0xFFFF).f32(1).f32(2).f32(3).f32(-1).f32(-2).f32(-3);
+    for (int i = 0; i < 6; ++i)
+        w.f32(float(i)).f32(0).f32(0);
+    w.u32(0).u32(4); // d = 0: the two counts only
+    w.f32(0.25f).u32(0);
+    TPlasmaStream s = streamOf(w);
+    const std::vector<TMorphArray> arrays = ReadMorphDataSet(s);
+    EXPECT_TRUE(s.AtEnd());
+    ASSERT_EQ(arrays.size(), 1u);
+    ASSERT_EQ(arrays[0].size(), 2u);
+    const TMorphDelta& delta = arrays[0][0];
+    EXPECT_EQ(delta.Weight, 0.75f);
+    ASSERT_EQ(delta.Spans.size(), 2u);
+    ASSERT_EQ(delta.Spans[0].Deltas.size(), 2u);
+    EXPECT_EQ(delta.Spans[0].Deltas[1].Index, 11);
+    EXPECT_EQ(delta.Spans[0].Deltas[1].Padding, 0xFFFF);
+    EXPECT_EQ(delta.Spans[0].Deltas[1].NormDelta.Z, -3.0f);
+    ASSERT_EQ(delta.Spans[0].UVWs.size(), 6u);
+    EXPECT_EQ(delta.Spans[0].UVWs[5].X, 5.0f);
+    EXPECT_TRUE(delta.Spans[1].Deltas.empty());
+    EXPECT_EQ(delta.Spans[1].NumUVWChans, 4u);
+    EXPECT_EQ(arrays[0][1].Weight, 0.25f);
+}
+
+// Every truncation of a full body and every count patched to 0xFFFFFFFF: the readers stop at the end,
+// never allocate for more than the bytes could hold, and never crash.
+TEST(GeometryDamage, TruncatedBodiesAndHugeCounts) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        const ByteWriter full = drawableBody(f);
+        for (size_t length = 0; length < full.bytes.size(); ++length) {
+            TPlasmaStream s = streamOf(testpages::Bytes(full.bytes.begin(), full.bytes.begin() + length),
+                                       f.version, f.major);
+            const TDrawableSpansRecord r = ReadDrawableSpans(s);
+            EXPECT_LE(r.Icicles.size(), 2u);
+            EXPECT_LE(r.GeometrySpans.size(), 1u);
+        }
+        for (size_t offset = 0; offset + 4 <= full.bytes.size(); ++offset) {
+            ByteWriter damaged = full;
+            damaged.patchU32(offset, 0xFFFFFFFF);
+            TPlasmaStream s = streamOf(damaged);
+            const TDrawableSpansRecord r = ReadDrawableSpans(s);
+            size_t vertices = 0;
+            for (const TGeometrySpan& span : r.GeometrySpans)
+                vertices += span.Vertices.size() + span.Indices.size();
+            for (const TGBufferGroup& g : r.BufferGroups)
+                for (const TVertexBuffer& b : g.VertexBuffers)
+                    vertices += b.size();
+            ASSERT_LE(vertices, full.bytes.size()) << "offset " << offset;
+            ASSERT_LE(r.MatrixGroups.size() + r.SpanIndices.size() + r.SpanInfos.size(), full.bytes.size());
+        }
+    }
+}
+
+TEST(GeometryDamage, SharedMeshAndMorphWithHugeCounts) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter mesh(f.version, f.major);
+        mesh.u32(1);
+        writeGeometrySpan(mesh, twoVertexSpan());
+        mesh.keyRef(nullptr).u32(0);
+        for (size_t offset = 0; offset + 4 <= mesh.bytes.size(); ++offset) {
+            ByteWriter damaged = mesh;
+            damaged.patchU32(offset, 0xFFFFFFFF);
+            TPlasmaStream s = streamOf(damaged);
+            const TSharedMeshRecord r = ReadSharedMesh(s);
+            // A span takes at least 81 bytes (four one-byte matrices in Live and Hex Isle).
+            ASSERT_LE(r.GeometrySpans.size(), damaged.bytes.size() / 81);
+        }
+        ByteWriter morph(f.version, f.major);
+        morph.u32(0xFFFFFFFF).u32(0xFFFFFFFF).f32(1).u32(0xFFFFFFFF).u32(0xFFFFFFFF).u32(0xFFFFFFFF);
+        TPlasmaStream s = streamOf(morph);
+        const std::vector<TMorphArray> arrays = ReadMorphDataSet(s);
+        EXPECT_LE(arrays.size(), 1u);
+    }
+}

@@ -1,0 +1,101 @@
+#include "GeometryWriters.h"
+
+namespace geomparts {
+
+void writeAxisAlignedBounds(ByteWriter& w, uint32_t boundsType, float lo, float hi) {
+    w.u32(0x1).u32(boundsType).f32(lo).f32(lo).f32(lo).f32(hi).f32(hi).f32(hi);
+}
+
+void writeFullBounds(ByteWriter& w, float c) {
+    w.u32(0x4).u32(1).f32(-c).f32(-c).f32(-c).f32(c).f32(c).f32(c);
+    w.f32(c).f32(c).f32(c);
+    for (int i = 0; i < 3; ++i)
+        w.f32(c + i).f32(c + i + 0.5f).f32(c + i + 0.25f).f32(-c - i).f32(c * 2 + i);
+}
+
+void writeGeometrySpan(ByteWriter& w, const SpanSpec& s) {
+    const float l2w[16] = {1, 0, 0, 10, 0, 1, 0, 20, 0, 0, 1, 30, 0, 0, 0, 1};
+    testparts::writeMatrix(w, l2w);
+    testparts::writeIdentityMatrix(w);
+    writeAxisAlignedBounds(w, 1, -1, 1);
+    testparts::writeIdentityMatrix(w);
+    testparts::writeIdentityMatrix(w);
+    w.u32(s.baseMatrix).u8(s.numMatrices).u16(s.uvwChans).u16(s.maxBone).u16(s.penBone);
+    w.f32(s.minDist).f32(s.maxDist).u8(s.format).u32(s.props);
+    w.u32(s.storedNumVerts.value_or(uint32_t(s.vertices.size()))).u32(uint32_t(s.indices.size()));
+    w.u32(0xDEADBEEF).u8(0xAA).u32(s.decalLevel);
+    if (s.props & 0x800) w.f32(s.waterHeight);
+    if (!s.vertices.empty()) {
+        for (const SpanVertex& v : s.vertices) {
+            w.f32(v.pos[0]).f32(v.pos[1]).f32(v.pos[2]);
+            w.f32(v.normal[0]).f32(v.normal[1]).f32(v.normal[2]);
+            for (const auto& uvw : v.uvws)
+                w.f32(uvw[0]).f32(uvw[1]).f32(uvw[2]);
+            for (float weight : v.weights)
+                w.f32(weight);
+            if (s.format & 0x40) w.u32(v.skin);
+        }
+        for (const SpanVertex& v : s.vertices) {
+            testparts::writeColor(w, v.mult[0], v.mult[1], v.mult[2], v.mult[3]);
+            testparts::writeColor(w, v.add[0], v.add[1], v.add[2], v.add[3]);
+        }
+        for (const SpanVertex& v : s.vertices)
+            w.u32(v.diffuse);
+        for (const SpanVertex& v : s.vertices)
+            w.u32(v.specular);
+    }
+    for (uint16_t index : s.indices)
+        w.u16(index);
+    w.u32(s.instanceGroup);
+    if (s.instanceGroup) w.u32(s.instanceRefs);
+}
+
+void writeIcicle(ByteWriter& w, const IcicleSpec& s) {
+    w.u32(s.subType).u32(s.material);
+    const float l2w[16] = {2, 0, 0, 1, 0, 2, 0, 2, 0, 0, 2, 3, 0, 0, 0, 1};
+    testparts::writeMatrix(w, l2w);
+    testparts::writeIdentityMatrix(w);
+    w.u32(s.props);
+    writeAxisAlignedBounds(w, 0, -2, 2);
+    writeFullBounds(w, 5);
+    w.u32(0x11).u32(0x22).u16(0x33).u16(0x44).u16(0x55).f32(1.5f).f32(250.0f);
+    if (s.props & 0x10) w.f32(s.waterHeight);
+    w.u32(0x101).u32(0x102).u32(0x103).u32(0x104).u32(0x105).u32(0x106);
+    w.u32(0x201).u32(0x202).u32(s.iLength);
+    if (s.props & 0x4)
+        for (const TTriFace& f : s.faces)
+            w.u16(f.Idx1).u16(f.Idx2).u16(f.Idx3).u16(f.Span).f32(f.Center.X).f32(f.Center.Y).f32(f.Center.Z);
+}
+
+void writeDISpanIndex(ByteWriter& w, uint32_t flags, const std::vector<uint32_t>& indices) {
+    w.u32(flags).u32(uint32_t(indices.size()));
+    for (uint32_t index : indices)
+        w.u32(index);
+}
+
+void writeSpaceTree(ByteWriter& w, uint16_t root, uint32_t leaves, const std::vector<NodeSpec>& nodes) {
+    w.u16(root).u32(leaves).u32(uint32_t(nodes.size()));
+    float c = 1;
+    for (const NodeSpec& n : nodes) {
+        writeAxisAlignedBounds(w, 2, -c, c);
+        c += 1;
+        w.u16(n.flags).u16(uint16_t(n.parent)).u16(uint16_t(n.left)).u16(uint16_t(n.right));
+    }
+}
+
+void writeSmallPlainGroup(ByteWriter& w) {
+    w.u8(0x01).u32(0).u32(1);
+    w.u32(2 * 44);
+    for (int i = 0; i < 2; ++i) {
+        w.f32(float(i)).f32(2).f32(3);        // position
+        w.f32(0).f32(0).f32(1);               // normal
+        w.u32(0xFF102030u + uint32_t(i));     // colour
+        w.u32(0);                             // unkept
+        w.f32(0.5f).f32(0.25f).f32(float(i)); // uvw 0
+    }
+    w.u32(0);
+    w.u32(1).u32(3).u16(0).u16(1).u16(0);
+    w.u32(1).u32(0).u32(0).u32(2);
+}
+
+} // namespace geomparts

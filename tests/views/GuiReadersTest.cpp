@@ -1,0 +1,598 @@
+// The GUI control part, colour scheme, value part, dialog and control bodies in every family: bytes in,
+// record out, bytes consumed; and damaged bodies that must read without a crash.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "GuiControlParts.h"
+#include "GuiWriters.h"
+#include "NumberText.h"
+
+using namespace testparts;
+using namespace testgui;
+using testpages::makeKey;
+
+namespace {
+
+const TPRPObjectDesc kLayer = makeKey(6, "TextLayer"), kMap = makeKey(0x64, "TextMap"),
+                     kProxy = makeKey(1, "ProxyObj"), kSkin = makeKey(0xAD, "Skin01"),
+                     kNode = makeKey(0, "DlgNode"), kAnimA = makeKey(0x6D, "AnimA"),
+                     kAnimB = makeKey(0x6D, "AnimB");
+
+ControlSpec fullControl() {
+    ControlSpec c;
+    c.synchFlags = 0x10;
+    c.synchStrings = {"Excl"};
+    c.modFlags = {0x40, 0x2};
+    c.tagID = 4000000000u;
+    c.visible = 2;
+    c.procType = 1;
+    c.command = "Avatar.Spawn 3";
+    c.hasDynText = true;
+    c.dynLayer = kLayer;
+    c.dynMap = kMap;
+    c.scheme = sampleScheme();
+    c.sounds = {1, 2, 3};
+    c.proxy = kProxy;
+    c.skin = kSkin;
+    return c;
+}
+
+// A control part that is the same bytes in every family apart from key and string layouts.
+ControlSpec plainControl() {
+    ControlSpec c;
+    c.skin = kSkin;
+    return c;
+}
+
+void expectScheme(const TColorScheme& s, const SchemeSpec& spec) {
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(s.Colors[i].R, spec.colors[i][0]) << i;
+        EXPECT_EQ(s.Colors[i].G, spec.colors[i][1]) << i;
+        EXPECT_EQ(s.Colors[i].B, spec.colors[i][2]) << i;
+        EXPECT_EQ(s.Colors[i].A, spec.colors[i][3]) << i;
+    }
+    EXPECT_EQ(s.Transparency, spec.transparency);
+    EXPECT_EQ(s.FontName, spec.font);
+    EXPECT_EQ(s.FontSize, spec.size);
+    EXPECT_EQ(s.FontFlags, spec.flags);
+}
+
+} // namespace
+
+TEST(GuiControlPartReader, EveryFieldInEveryFamily) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeControl(w, fullControl());
+        TPlasmaStream s = streamOf(w);
+        const TControlMod part = ReadGUIControlPart(s);
+        EXPECT_EQ(part.SynchedObject.StringCount, 1u);
+        EXPECT_EQ(part.SynchedObject.Version, f.version);
+        EXPECT_EQ(part.Modifier.Flags, (std::vector<uint32_t>{0x40, 0x2}));
+        EXPECT_EQ(part.TagID, 4000000000u);
+        EXPECT_TRUE(part.Visible);
+        EXPECT_EQ(part.ProcType, 1u);
+        EXPECT_EQ(part.Command, "Avatar.Spawn 3");
+        EXPECT_TRUE(part.HasDynText);
+        EXPECT_EQ(part.DynTextLayer.Name, "TextLayer");
+        EXPECT_EQ(part.DynTextMap.ClassType, 0x64);
+        EXPECT_TRUE(part.HasColorScheme);
+        expectScheme(part.ColorScheme, sampleScheme());
+        EXPECT_EQ(part.SoundIndices, (std::vector<uint32_t>{1, 2, 3}));
+        EXPECT_EQ(part.Proxy.Name, "ProxyObj");
+        EXPECT_EQ(part.Skin.Name, "Skin01");
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(GuiControlPartReader, CommandTextOnlyForConsoleCommands) {
+    struct Row {
+        uint32_t procType;
+        std::string command;
+    };
+    const Row rows[] = {{0, ""}, {1, "say hi"}, {1, ""}, {2, ""}, {3, ""}, {7, ""}};
+    for (const Family& f : kFamilies)
+        for (const Row& row : rows) {
+            SCOPED_TRACE(testing::Message()
+                         << f.name << " type " << row.procType << " '" << row.command << "'");
+            ByteWriter w(f.version, f.major);
+            ControlSpec c = plainControl();
+            c.procType = row.procType;
+            c.command = row.command;
+            writeControl(w, c);
+            TPlasmaStream s = streamOf(w);
+            const TControlMod part = ReadGUIControlPart(s);
+            EXPECT_EQ(part.ProcType, row.procType);
+            EXPECT_EQ(part.Command, row.command);
+            EXPECT_EQ(part.Skin.Name, "Skin01") << "the fields after the procedure stay in step";
+            EXPECT_TRUE(s.AtEnd());
+        }
+}
+
+TEST(GuiControlPartReader, FlagBytesDecideWhatFollows) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        // No dynamic text: the next byte is the scheme flag; no scheme: the sound count follows.
+        ByteWriter w(f.version, f.major);
+        ControlSpec c = plainControl();
+        c.sounds = {0xDEADBEEF};
+        writeControl(w, c);
+        TPlasmaStream s = streamOf(w);
+        const TControlMod part = ReadGUIControlPart(s);
+        EXPECT_FALSE(part.HasDynText);
+        EXPECT_EQ(part.DynTextLayer.Name, "");
+        EXPECT_FALSE(part.HasColorScheme);
+        expectScheme(part.ColorScheme, SchemeSpec{});
+        EXPECT_EQ(part.SoundIndices, std::vector<uint32_t>{0xDEADBEEF});
+        EXPECT_EQ(part.Skin.Name, "Skin01");
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(GuiControlPartReader, ProxyOnlyWithBit40InTheFirstFlagWord) {
+    struct Row {
+        std::vector<uint32_t> words;
+        bool proxy;
+    };
+    const Row rows[] = {
+        {{}, false}, {{0x00}, false}, {{0x3F, 0x40}, false}, {{0x40}, true}, {{0xFFC1, 0}, true}};
+    for (const Family& f : kFamilies)
+        for (const Row& row : rows) {
+            SCOPED_TRACE(testing::Message() << f.name << " words " << row.words.size());
+            ByteWriter w(f.version, f.major);
+            ControlSpec c = plainControl();
+            c.modFlags = row.words;
+            c.proxy = kProxy;
+            writeControl(w, c);
+            TPlasmaStream s = streamOf(w);
+            const TControlMod part = ReadGUIControlPart(s);
+            EXPECT_EQ(part.Proxy.Name, row.proxy ? "ProxyObj" : "");
+            EXPECT_EQ(part.Skin.Name, "Skin01");
+            EXPECT_TRUE(s.AtEnd());
+        }
+}
+
+TEST(GuiControlPartReader, AbsentDynTextKeysInUruAndLive) {
+    ByteWriter w(kVersionUru);
+    ControlSpec c = plainControl();
+    c.hasDynText = true;
+    c.dynMap = kMap; // layer absent: one present byte 0
+    writeControl(w, c);
+    TPlasmaStream s = streamOf(w);
+    const TControlMod part = ReadGUIControlPart(s);
+    EXPECT_EQ(part.DynTextLayer.Name, "");
+    EXPECT_EQ(part.DynTextMap.Name, "TextMap");
+    EXPECT_TRUE(s.AtEnd());
+}
+
+TEST(ColorSchemeReader, SeventeenValuesThenTheFont) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeColorScheme(w, sampleScheme());
+        TPlasmaStream s = streamOf(w);
+        expectScheme(ReadColorScheme(s), sampleScheme());
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(ColorSchemeReader, SwatchChannelsAreTruncatedNotRounded) {
+    const TColorScheme scheme = [] {
+        ByteWriter w(kVersionUru);
+        writeColorScheme(w, sampleScheme());
+        TPlasmaStream s = streamOf(w);
+        return ReadColorScheme(s);
+    }();
+    EXPECT_EQ(PackDisplayColor(scheme.Colors[0]), 0x00007FFFu); // 1.0 -> 255, 0.5 -> 127
+    EXPECT_EQ(PackDisplayColor(scheme.Colors[2]), 0x00FF00FEu); // 0.999 -> 254
+}
+
+TEST(ValueCtrlReader, ThreeFloatsAfterTheControlPart) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeValueCtrl(w, fullControl(), -1.5f, 100.0f, 0.25f);
+        TPlasmaStream s = streamOf(w);
+        const TValueCtrl part = ReadValueCtrlPart(s);
+        EXPECT_EQ(part.Control.Skin.Name, "Skin01");
+        EXPECT_EQ(part.Min, -1.5f);
+        EXPECT_EQ(part.Max, 100.0f);
+        EXPECT_EQ(part.Step, 0.25f);
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(PartWindowClasses, MystVAloneTakesItsOwnNumbers) {
+    struct Row {
+        uint16_t version;
+        uint16_t control;
+        uint16_t value;
+    };
+    const Row rows[] = {{kVersionUru, 163, 176},
+                        {kVersionMystV, 137, 150},
+                        {kVersionLive, 163, 176},
+                        {kVersionHexIsle, 163, 176}};
+    for (const Row& row : rows) {
+        TValueCtrl part;
+        part.Control.SynchedObject.Version = row.version;
+        EXPECT_EQ(ControlModPartClass(part.Control), row.control) << row.version;
+        EXPECT_EQ(ValueCtrlPartClass(part), row.value) << row.version;
+    }
+}
+
+// ---- Dialog
+
+namespace {
+std::string dialogName(const std::string& text) {
+    std::string name = text;
+    name.resize(kDialogNameSize, '\0');
+    return name;
+}
+
+void writeDialog(ByteWriter& w, const std::string& name128,
+                 const std::vector<const TPRPObjectDesc*>& controls, const SchemeSpec& scheme) {
+    writeSynched(w, 0);
+    writeWords(w, {0x1});
+    const TPRPObjectDesc render = makeKey(0x4C, "RenderMod");
+    w.keyRef(&render).raw(name128);
+    w.u32(static_cast<uint32_t>(controls.size()));
+    for (const TPRPObjectDesc* key : controls)
+        w.keyRef(key);
+    const TPRPObjectDesc receiver = makeKey(0xA2, "DlgPython");
+    w.u32(77).keyRef(&receiver).u32(2);
+    writeColorScheme(w, scheme);
+    w.keyRef(&kNode);
+}
+} // namespace
+
+TEST(DialogReader, EveryFieldInEveryFamily) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        const TPRPObjectDesc b1 = makeKey(0xA1, "Btn1"), b2 = makeKey(0xAB, "Txt1");
+        writeDialog(w, dialogName("KIBlackBar"), {&b1, &b2}, sampleScheme());
+        TPlasmaStream s = streamOf(w);
+        const TDialogMod dlg = ReadDialogMod(s);
+        EXPECT_EQ(dlg.Modifier.Flags, std::vector<uint32_t>{1});
+        EXPECT_EQ(dlg.RenderMod.Name, "RenderMod");
+        EXPECT_EQ(dlg.Name.size(), kDialogNameSize);
+        EXPECT_EQ(DialogNameText(dlg.Name), "KIBlackBar");
+        ASSERT_EQ(dlg.ControlKeys.size(), 2u);
+        EXPECT_EQ(dlg.ControlKeys[1].Name, "Txt1");
+        EXPECT_EQ(dlg.TagID, 77u);
+        EXPECT_EQ(dlg.ProcReceiver.Name, "DlgPython");
+        EXPECT_EQ(dlg.Version, 2u);
+        expectScheme(dlg.ColorScheme, sampleScheme());
+        EXPECT_EQ(dlg.SceneNode.Name, "DlgNode");
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(DialogReader, NamesListsAndAZeroScheme) {
+    ByteWriter w(kVersionUru);
+    const std::string full(kDialogNameSize, 'N');
+    writeDialog(w, full, {nullptr}, SchemeSpec{});
+    TPlasmaStream s = streamOf(w);
+    const TDialogMod dlg = ReadDialogMod(s);
+    EXPECT_EQ(DialogNameText(dlg.Name), full) << "no zero byte: all 128 characters";
+    ASSERT_EQ(dlg.ControlKeys.size(), 1u) << "an absent key keeps its slot";
+    EXPECT_EQ(dlg.ControlKeys[0].Name, "");
+    EXPECT_EQ(dlg.SceneNode.Name, "DlgNode") << "an all-zero scheme is still read";
+    EXPECT_TRUE(s.AtEnd());
+
+    ByteWriter empty(kVersionMystV);
+    writeDialog(empty, dialogName(""), {}, sampleScheme());
+    TPlasmaStream e = streamOf(empty);
+    const TDialogMod none = ReadDialogMod(e);
+    EXPECT_EQ(DialogNameText(none.Name), "");
+    EXPECT_TRUE(none.ControlKeys.empty());
+    EXPECT_EQ(none.SceneNode.Name, "DlgNode");
+    EXPECT_TRUE(e.AtEnd());
+}
+
+// ---- Control bodies
+
+TEST(GuiControlReaders, ButtonWordsDependOnTheFamily) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeControl(w, plainControl());
+        w.keyRefs({kAnimA, kAnimB}).safeStr("Press");
+        w.keyRefs({kAnimB}).safeStr("Hover");
+        const bool mystV = IsMystVFamily(f.version);
+        const size_t before = w.size();
+        if (mystV)
+            w.u32(7).u32(8).u32(4294967295u);
+        else
+            w.u32(2);
+        EXPECT_EQ(w.size() - before, mystV ? 12u : 4u);
+        const TPRPObjectDesc drag = makeKey(0xA1, "DragMe");
+        w.keyRef(&drag);
+        TPlasmaStream s = streamOf(w);
+        const TGUIButtonRecord b = ReadGUIButton(s);
+        ASSERT_EQ(b.AnimKeys.size(), 2u);
+        EXPECT_EQ(b.AnimKeys[1].Name, "AnimB");
+        EXPECT_EQ(b.AnimName, "Press");
+        ASSERT_EQ(b.MouseOverAnimKeys.size(), 1u);
+        EXPECT_EQ(b.MouseOverAnimName, "Hover");
+        if (mystV) {
+            EXPECT_EQ(b.EOA, (std::array<uint32_t, 3>{7, 8, 4294967295u}));
+            EXPECT_EQ(b.NotifyType, 0u);
+        } else {
+            EXPECT_EQ(b.EOA, (std::array<uint32_t, 3>{}));
+            EXPECT_EQ(b.NotifyType, 2u);
+        }
+        EXPECT_EQ(b.Draggable.Name, "DragMe");
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(GuiControlReaders, CheckBoxDynDisplayKnobProgress) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter cb(f.version, f.major);
+        writeControl(cb, plainControl());
+        cb.keyRefs({kAnimA}).safeStr("Tick").u8(3);
+        TPlasmaStream s1 = streamOf(cb);
+        const TGUICheckBoxRecord box = ReadGUICheckBox(s1);
+        EXPECT_EQ(box.AnimName, "Tick");
+        EXPECT_TRUE(box.Checked);
+        EXPECT_TRUE(s1.AtEnd());
+
+        ByteWriter dd(f.version, f.major);
+        writeControl(dd, plainControl());
+        dd.keyRefs({kMap}).keyRefs({kLayer, kLayer}).keyRefs({});
+        TPlasmaStream s2 = streamOf(dd);
+        const TGUIDynDisplayRecord disp = ReadGUIDynDisplay(s2);
+        EXPECT_EQ(disp.TextMapKeys.size(), 1u);
+        EXPECT_EQ(disp.LayerKeys.size(), 2u);
+        EXPECT_TRUE(disp.MaterialKeys.empty());
+        EXPECT_TRUE(s2.AtEnd());
+
+        ByteWriter kn(f.version, f.major);
+        writeValueCtrl(kn, plainControl(), 0, 1, 0.1f);
+        kn.keyRefs({kAnimA}).safeStr("Turn").f32(1).f32(2).f32(3).f32(4).f32(5).f32(6);
+        TPlasmaStream s3 = streamOf(kn);
+        const TGUIKnobRecord knob = ReadGUIKnob(s3);
+        EXPECT_EQ(knob.Value.Max, 1.0f);
+        EXPECT_EQ(knob.AnimName, "Turn");
+        EXPECT_EQ(knob.Start.X, 1.0f);
+        EXPECT_EQ(knob.Start.Z, 3.0f);
+        EXPECT_EQ(knob.End.X, 4.0f);
+        EXPECT_EQ(knob.End.Z, 6.0f);
+        EXPECT_TRUE(s3.AtEnd());
+
+        ByteWriter pr(f.version, f.major);
+        writeValueCtrl(pr, plainControl(), 0, 100, 1);
+        pr.keyRefs({kAnimA, kAnimB}).safeStr("Fill");
+        TPlasmaStream s4 = streamOf(pr);
+        const TGUIProgressRecord progress = ReadGUIProgress(s4);
+        EXPECT_EQ(progress.Value.Max, 100.0f);
+        EXPECT_EQ(progress.AnimKeys.size(), 2u);
+        EXPECT_EQ(progress.AnimName, "Fill");
+        EXPECT_TRUE(s4.AtEnd());
+    }
+}
+
+TEST(GuiControlReaders, MultiLineScrollKeyBehindItsFlag) {
+    const TPRPObjectDesc scroll = makeKey(0xAF, "Scroller");
+    for (const Family& f : kFamilies)
+        for (uint8_t flag : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << f.name << " flag " << int(flag));
+            ByteWriter w(f.version, f.major);
+            writeControl(w, plainControl());
+            w.u8(flag);
+            if (flag) w.keyRef(&scroll);
+            TPlasmaStream s = streamOf(w);
+            const TGUIMultiLineRecord box = ReadGUIMultiLine(s);
+            EXPECT_EQ(box.HasScrollControl, flag != 0);
+            EXPECT_EQ(box.ScrollControl.Name, flag ? "Scroller" : "");
+            EXPECT_TRUE(s.AtEnd());
+        }
+}
+
+TEST(GuiControlReaders, RadioGroupKeepsAbsentSlots) {
+    const TPRPObjectDesc r1 = makeKey(0xBA, "Radio1"), r3 = makeKey(0xBA, "Radio3");
+    for (const uint16_t version : {kVersionUru, kVersionLive}) {
+        ByteWriter w(version, version == kVersionLive ? kMajorVersionLive : 0);
+        writeControl(w, plainControl());
+        w.u32(3).keyRef(&r1).keyRef(nullptr).keyRef(&r3).u32(0xFFFFFFFF);
+        TPlasmaStream s = streamOf(w);
+        const TGUIRadioGroupRecord group = ReadGUIRadioGroup(s);
+        ASSERT_EQ(group.Controls.size(), 3u);
+        EXPECT_EQ(group.Controls[1].Name, "");
+        EXPECT_EQ(group.Controls[2].Name, "Radio3");
+        EXPECT_EQ(group.Default, 0xFFFFFFFFu);
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(GuiControlReaders, TextBoxLocalizationOnlyInMajorVersion70) {
+    struct Row {
+        uint16_t version;
+        uint16_t major;
+        uint8_t useLoc;
+        bool readsLoc;
+    };
+    const Row rows[] = {{kVersionUru, 0, 1, false},
+                        {kVersionMystV, 0, 1, false},
+                        {kVersionHexIsle, 0, 1, false},
+                        {kVersionLive, kMajorVersionLive, 1, true},
+                        {kVersionLive, kMajorVersionLive, 0, true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message()
+                     << row.version << " major " << row.major << " loc " << int(row.useLoc));
+        ByteWriter w(row.version, row.major);
+        writeControl(w, plainControl());
+        w.string32("Hello\r\nWorld");
+        const size_t textEnd = w.size();
+        w.u8(row.useLoc);
+        if (row.useLoc) w.safeWStr(u"Loc/Path");
+        TPlasmaStream s = streamOf(w);
+        const TGUITextBoxRecord box = ReadGUITextBox(s);
+        EXPECT_EQ(box.Text, "Hello\r\nWorld");
+        if (!row.readsLoc) {
+            EXPECT_EQ(s.Position(), int64_t(textEnd)) << "no byte after the text is read";
+            EXPECT_FALSE(box.UseLocPath);
+            EXPECT_TRUE(box.LocalizationPath.empty());
+        } else {
+            EXPECT_EQ(box.UseLocPath, row.useLoc != 0);
+            EXPECT_EQ(box.LocalizationPath, row.useLoc ? u"Loc/Path" : u"");
+            EXPECT_TRUE(s.AtEnd());
+        }
+    }
+}
+
+TEST(GuiControlReaders, UpDownPairKeysAndItsOwnRange) {
+    const TPRPObjectDesc up = makeKey(0xA1, "Up"), down = makeKey(0xA1, "Down");
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeValueCtrl(w, plainControl(), 1, 2, 3);
+        w.keyRef(&up).keyRef(&down).f32(-10).f32(10).f32(0.5f);
+        TPlasmaStream s = streamOf(w);
+        const TGUIUpDownPairRecord pair = ReadGUIUpDownPair(s);
+        EXPECT_EQ(pair.Value.Step, 3.0f);
+        EXPECT_EQ(pair.UpControl.Name, "Up");
+        EXPECT_EQ(pair.DownControl.Name, "Down");
+        EXPECT_EQ(pair.Min, -10.0f);
+        EXPECT_EQ(pair.Max, 10.0f);
+        EXPECT_EQ(pair.Step, 0.5f);
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+// ---- Damaged bodies
+
+namespace {
+struct Body {
+    const char* name;
+    std::function<void(ByteWriter&)> write;
+    std::function<void(TPlasmaStream&)> read;
+};
+
+std::vector<Body> allBodies() {
+    const auto control = [](ByteWriter& w) { writeControl(w, fullControl()); };
+    const auto value = [](ByteWriter& w) { writeValueCtrl(w, fullControl(), 1, 2, 3); };
+    return {
+        {"control", control, [](TPlasmaStream& s) { ReadGUIControlPart(s); }},
+        {"value", value, [](TPlasmaStream& s) { ReadValueCtrlPart(s); }},
+        {"dialog",
+         [](ByteWriter& w) {
+             const TPRPObjectDesc b = makeKey(0xA1, "Btn");
+             writeDialog(w, dialogName("Dlg"), {&b, nullptr}, sampleScheme());
+         },
+         [](TPlasmaStream& s) { ReadDialogMod(s); }},
+        {"button",
+         [control](ByteWriter& w) {
+             control(w);
+             w.keyRefs({kAnimA}).safeStr("A").keyRefs({kAnimB}).safeStr("B").u32(1).u32(2).u32(3).keyRef(
+                 &kSkin);
+         },
+         [](TPlasmaStream& s) { ReadGUIButton(s); }},
+        {"checkbox",
+         [control](ByteWriter& w) {
+             control(w);
+             w.keyRefs({kAnimA}).safeStr("A").u8(1);
+         },
+         [](TPlasmaStream& s) { ReadGUICheckBox(s); }},
+        {"dyndisplay",
+         [control](ByteWriter& w) {
+             control(w);
+             w.keyRefs({kMap}).keyRefs({kLayer}).keyRefs({kAnimA});
+         },
+         [](TPlasmaStream& s) { ReadGUIDynDisplay(s); }},
+        {"knob",
+         [value](ByteWriter& w) {
+             value(w);
+             w.keyRefs({kAnimA}).safeStr("K").f32(1).f32(2).f32(3).f32(4).f32(5).f32(6);
+         },
+         [](TPlasmaStream& s) { ReadGUIKnob(s); }},
+        {"multiline",
+         [control](ByteWriter& w) {
+             control(w);
+             w.u8(1).keyRef(&kSkin);
+         },
+         [](TPlasmaStream& s) { ReadGUIMultiLine(s); }},
+        {"progress",
+         [value](ByteWriter& w) {
+             value(w);
+             w.keyRefs({kAnimA}).safeStr("P");
+         },
+         [](TPlasmaStream& s) { ReadGUIProgress(s); }},
+        {"radio",
+         [control](ByteWriter& w) {
+             control(w);
+             w.keyRefs({kAnimA, kAnimB}).u32(1);
+         },
+         [](TPlasmaStream& s) { ReadGUIRadioGroup(s); }},
+        {"textbox",
+         [control](ByteWriter& w) {
+             control(w);
+             w.string32("Text").u8(1).safeWStr(u"Path");
+         },
+         [](TPlasmaStream& s) { ReadGUITextBox(s); }},
+        {"updown",
+         [value](ByteWriter& w) {
+             value(w);
+             w.keyRef(&kAnimA).keyRef(&kAnimB).f32(1).f32(2).f32(3);
+         },
+         [](TPlasmaStream& s) { ReadGUIUpDownPair(s); }},
+    };
+}
+} // namespace
+
+TEST(GuiDamagedBodies, TruncatedAtEveryByteReadsWithoutACrash) {
+    for (const Body& body : allBodies())
+        for (const Family& f : kFamilies) {
+            SCOPED_TRACE(testing::Message() << body.name << " " << f.name);
+            ByteWriter w(f.version, f.major);
+            body.write(w);
+            for (size_t length = 0; length < w.size(); ++length) {
+                Bytes cut(w.bytes.begin(), w.bytes.begin() + std::ptrdiff_t(length));
+                TPlasmaStream s = streamOf(cut, f.version, f.major);
+                body.read(s);
+                EXPECT_LE(s.Position(), int64_t(length));
+            }
+        }
+}
+
+TEST(GuiDamagedBodies, HugeCountsAndLengthsAreCappedNotAllocated) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        // Command length, then (in a second body) a sound count of 255 with four bytes left.
+        ByteWriter cmd(f.version, f.major);
+        writeSynched(cmd, 0);
+        writeWords(cmd, {});
+        cmd.u32(1).u8(1).u32(1).u32(0xFFFFFFFF).raw(std::string("abc"));
+        TPlasmaStream s1 = streamOf(cmd);
+        EXPECT_EQ(ReadGUIControlPart(s1).Command, "abc");
+
+        ByteWriter sounds(f.version, f.major);
+        writeSynched(sounds, 0);
+        writeWords(sounds, {});
+        sounds.u32(1).u8(1).u32(0).u8(0).u8(0).u8(255).u32(9);
+        TPlasmaStream s2 = streamOf(sounds);
+        EXPECT_EQ(ReadGUIControlPart(s2).SoundIndices, std::vector<uint32_t>{9});
+
+        ByteWriter dlg(f.version, f.major);
+        writeSynched(dlg, 0);
+        writeWords(dlg, {0xFFFFFFFFu}); // one word
+        dlg.keyRef(nullptr).raw(dialogName("D")).u32(0xFFFFFFFF).u32(1);
+        TPlasmaStream s3 = streamOf(dlg);
+        EXPECT_LE(ReadDialogMod(s3).ControlKeys.size(), 4u);
+
+        ByteWriter text(f.version, f.major);
+        writeControl(text, plainControl());
+        text.u32(0xFFFFFFFF).raw(std::string("xy"));
+        TPlasmaStream s4 = streamOf(text);
+        EXPECT_EQ(ReadGUITextBox(s4).Text, "xy");
+
+        ByteWriter modCount(f.version, f.major);
+        writeSynched(modCount, 0);
+        modCount.u32(0xFFFFFFFF).u32(0x40);
+        TPlasmaStream s5 = streamOf(modCount);
+        EXPECT_LE(ReadGUIControlPart(s5).Modifier.Flags.size(), 1u);
+    }
+}

@@ -1,0 +1,52 @@
+#include "GuiWriters.h"
+
+namespace testgui {
+
+SchemeSpec sampleScheme() {
+    SchemeSpec s;
+    s.colors = {{{1.0f, 0.5f, 0.0f, 0.25f},
+                 {0.0f, 1.0f, 0.0f, 1.0f},
+                 {0.999f, 0.0f, 1.0f, 0.5f},
+                 {0.2f, 0.4f, 0.6f, 0.75f}}};
+    s.transparency = 3000000000u;
+    s.font = "Sharper";
+    s.size = 12;
+    s.flags = 0x05;
+    return s;
+}
+
+void writeColorScheme(ByteWriter& w, const SchemeSpec& s) {
+    for (const auto& colour : s.colors)
+        testparts::writeColor(w, colour[0], colour[1], colour[2], colour[3]);
+    w.u32(s.transparency).safeStr(s.font).u8(s.size).u8(s.flags);
+}
+
+void writeOptKey(ByteWriter& w, const std::optional<TPRPObjectDesc>& key) {
+    w.keyRef(key ? &*key : nullptr);
+}
+
+void writeControl(ByteWriter& w, const ControlSpec& c) {
+    testparts::writeSynched(w, c.synchFlags, c.synchStrings);
+    testparts::writeWords(w, c.modFlags);
+    w.u32(c.tagID).u8(c.visible).u32(c.procType);
+    if (c.procType == 1) w.string32(c.command);
+    w.u8(c.hasDynText ? 1 : 0);
+    if (c.hasDynText) {
+        writeOptKey(w, c.dynLayer);
+        writeOptKey(w, c.dynMap);
+    }
+    w.u8(c.scheme ? 1 : 0);
+    if (c.scheme) writeColorScheme(w, *c.scheme);
+    w.u8(static_cast<uint8_t>(c.sounds.size()));
+    for (uint32_t sound : c.sounds)
+        w.u32(sound);
+    if (!c.modFlags.empty() && (c.modFlags[0] & 0x40)) writeOptKey(w, c.proxy);
+    writeOptKey(w, c.skin);
+}
+
+void writeValueCtrl(ByteWriter& w, const ControlSpec& c, float min, float max, float step) {
+    writeControl(w, c);
+    w.f32(min).f32(max).f32(step);
+}
+
+} // namespace testgui

@@ -1,0 +1,48 @@
+#pragma once
+// Object-body builders for the GUI tests: the colour scheme, the control and value-control parts.
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "PartWriters.h"
+
+namespace testgui {
+
+using testparts::ByteWriter;
+
+struct SchemeSpec {
+    // Foreground, background, selected foreground, selected background; r, g, b, a each.
+    std::array<std::array<float, 4>, 4> colors{};
+    uint32_t transparency = 0;
+    std::string font;
+    uint8_t size = 0;
+    uint8_t flags = 0;
+};
+
+struct ControlSpec {
+    uint32_t synchFlags = 0;
+    std::vector<std::string> synchStrings; // the first list where the flags store one
+    std::vector<uint32_t> modFlags;
+    uint32_t tagID = 0;
+    uint8_t visible = 0;
+    uint32_t procType = 0;
+    std::string command; // written only for type 1
+    bool hasDynText = false;
+    std::optional<TPRPObjectDesc> dynLayer, dynMap; // absent keys when unset
+    std::optional<SchemeSpec> scheme;
+    std::vector<uint32_t> sounds;
+    std::optional<TPRPObjectDesc> proxy; // written only where the modifier flags call for one
+    std::optional<TPRPObjectDesc> skin;
+};
+
+// A scheme whose every value differs, to catch fields read into the wrong slot.
+SchemeSpec sampleScheme();
+
+void writeColorScheme(ByteWriter& w, const SchemeSpec& s);
+void writeControl(ByteWriter& w, const ControlSpec& c);
+void writeValueCtrl(ByteWriter& w, const ControlSpec& c, float min, float max, float step);
+// `key` of an optional key: absent when unset.
+void writeOptKey(ByteWriter& w, const std::optional<TPRPObjectDesc>& key);
+
+} // namespace testgui

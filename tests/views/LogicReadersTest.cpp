@@ -1,0 +1,240 @@
+// Detector, collision, panic link, conditional-object, activator, anim stage and multi-stage bodies in
+// every family, and damaged bodies that must stop at the end of the data.
+#include <gtest/gtest.h>
+
+#include "LogicParts.h"
+#include "LogicWriters.h"
+
+using namespace testparts;
+using testpages::makeKey;
+
+namespace {
+const TPRPObjectDesc kRecv1 = makeKey(0x2D, "Resp1"), kRecv2 = makeKey(0x2D, "Resp2");
+const TPRPObjectDesc kRemote = makeKey(0x2D, "Remote"), kProxy = makeKey(1, "ProxyObj");
+} // namespace
+
+TEST(DetectorReaders, DetectorCollisionAndPanicLinkInEveryFamily) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeDetector(w, {0x8}, {kRecv1, kRecv2}, &kRemote, nullptr);
+        w.u8(0x3F).u8(2); // collision type, play-link-out flag
+        TPlasmaStream s = streamOf(w);
+        const TPanicLinkRegionRecord panic = ReadPanicLinkRegion(s);
+        const TDetectorModifier& det = panic.CollisionDetector.Detector;
+        EXPECT_EQ(det.SynchedObject.Version, f.version);
+        EXPECT_EQ(det.Modifier.Flags, std::vector<uint32_t>{0x8});
+        ASSERT_EQ(det.Receivers.size(), 2u);
+        EXPECT_EQ(det.Receivers[1].Name, "Resp2");
+        EXPECT_EQ(det.RemoteMod.Name, "Remote");
+        EXPECT_EQ(det.Proxy.Name, "");
+        EXPECT_EQ(panic.CollisionDetector.CollisionType, 0x3F);
+        EXPECT_TRUE(panic.PlayLinkOutAnim);
+        EXPECT_TRUE(s.AtEnd());
+        EXPECT_EQ(CollisionDetectorPartClass(panic.CollisionDetector), f.version == kVersionMystV ? 43 : 44);
+    }
+}
+
+TEST(DetectorReaders, AbsentUruReceiverIsOneByteAndAnEmptySlot) {
+    for (uint16_t version : {kVersionUru, kVersionLive}) {
+        ByteWriter w(version, version == kVersionLive ? kMajorVersionLive : 0);
+        writeSynched(w, 0);
+        writeWords(w, {});
+        w.u32(3).keyRef(&kRecv1).keyRef(nullptr).keyRef(&kRecv2);
+        w.keyRef(nullptr).keyRef(&kProxy);
+        TPlasmaStream s = streamOf(w);
+        const TDetectorModifier det = ReadDetectorModifierPart(s);
+        ASSERT_EQ(det.Receivers.size(), 3u);
+        EXPECT_EQ(det.Receivers[0].Name, "Resp1");
+        EXPECT_EQ(det.Receivers[1].Name, "");
+        EXPECT_EQ(det.Receivers[2].Name, "Resp2");
+        EXPECT_EQ(det.RemoteMod.Name, "");
+        EXPECT_EQ(det.Proxy.Name, "ProxyObj");
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(ConditionalReaders, PartIsTwoBytesAndConditionsFollow) {
+    const TPRPObjectDesc cond = makeKey(0x35, "Clicked");
+    struct Case {
+        uint8_t satisfied, toggle;
+        bool expectSatisfied, expectToggle;
+    };
+    const Case cases[] = {
+        {0, 0, false, false}, {1, 0, true, false}, {0, 0x80, false, true}, {0xFF, 2, true, true}};
+    for (const Family& f : kFamilies)
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << f.name << " " << int(c.satisfied) << "/" << int(c.toggle));
+            ByteWriter part(f.version, f.major);
+            part.u8(c.satisfied).u8(c.toggle);
+            TPlasmaStream ps = streamOf(part);
+            const TConditionalObject only = ReadConditionalObjectPart(ps);
+            EXPECT_EQ(only.Satisfied, c.expectSatisfied);
+            EXPECT_EQ(only.Toggle, c.expectToggle);
+            EXPECT_TRUE(ps.AtEnd());
+
+            ByteWriter w(f.version, f.major);
+            w.u8(c.satisfied).u8(c.toggle).keyRefs({cond});
+            TPlasmaStream s = streamOf(w);
+            const TActivatorConditionalObjectRecord act = ReadActivatorConditionalObject(s);
+            EXPECT_EQ(act.ConditionalObject.Satisfied, c.expectSatisfied);
+            ASSERT_EQ(act.Conditions.size(), 1u);
+            EXPECT_EQ(act.Conditions[0].Name, "Clicked");
+            EXPECT_TRUE(s.AtEnd());
+        }
+}
+
+TEST(ConditionalReaders, EmptyConditionListEndsAfterTheCount) {
+    for (const Family& f : kFamilies) {
+        ByteWriter w(f.version, f.major);
+        w.u8(1).u8(1).u32(0);
+        TPlasmaStream s = streamOf(w);
+        EXPECT_TRUE(ReadActivatorConditionalObject(s).Conditions.empty());
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(AnimStageReader, ThirtyOneBytesAfterTheNameAndSignedValues) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeStage(w, {"Walk", 0x5, 1, 2, 3, 0, 0xFFFFFFFF, 0, 7, 1, 0xFFFFFFFE});
+        const size_t nameEnd = w.size() - 31;
+        ByteWriter name(f.version, f.major);
+        name.safeStr("Walk");
+        EXPECT_EQ(nameEnd, name.size());
+        TPlasmaStream s = streamOf(w);
+        const TplAnimStage stage = ReadAnimStage(s);
+        EXPECT_EQ(stage.AnimName, "Walk");
+        EXPECT_EQ(stage.NotifyFlags, 0x5);
+        EXPECT_EQ(stage.ForwardType, 1u);
+        EXPECT_EQ(stage.BackwardType, 2u);
+        EXPECT_EQ(stage.AdvanceType, 3u);
+        EXPECT_EQ(stage.RegressType, 0u);
+        EXPECT_EQ(stage.Loops, -1);
+        EXPECT_FALSE(stage.DoAdvanceTo);
+        EXPECT_EQ(stage.AdvanceTo, 7); // stored even when unused
+        EXPECT_TRUE(stage.DoRegressTo);
+        EXPECT_EQ(stage.RegressTo, -2);
+        EXPECT_EQ(stage.Version, f.version);
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(AnimStageReader, PartClassPerFormat) {
+    struct Case {
+        uint16_t version;
+        uint16_t expected;
+    };
+    for (const Case& c : {Case{5, 876}, Case{6, 709}, Case{7, 881}, Case{9, 709}, Case{3, 876}}) {
+        TplAnimStage stage;
+        stage.Version = c.version;
+        EXPECT_EQ(AnimStagePartClass(stage), c.expected) << c.version;
+    }
+}
+
+TEST(MultiStageReader, FlagsStagesAndReceivers) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeSynched(w, 0);
+        writeWords(w, {1, 2});
+        w.u8(1).u8(0).u8(9);
+        w.u32(2);
+        writeStage(w, {"Enter", 1});
+        writeStage(w, {"", 0, 0, 0, 0, 0, 3});
+        w.keyRefs({kRecv1});
+        TPlasmaStream s = streamOf(w);
+        const TMultiStageBehModRecord beh = ReadMultiStageBehMod(s);
+        EXPECT_EQ(beh.Modifier.FlagWordCount, 2u);
+        EXPECT_TRUE(beh.FreezePhysics);
+        EXPECT_FALSE(beh.SmartSeek);
+        EXPECT_TRUE(beh.ReverseFBControlsOnRelease);
+        ASSERT_EQ(beh.Stages.size(), 2u);
+        EXPECT_EQ(beh.Stages[0].AnimName, "Enter");
+        EXPECT_EQ(beh.Stages[1].AnimName, "");
+        EXPECT_EQ(beh.Stages[1].Loops, 3);
+        ASSERT_EQ(beh.Receivers.size(), 1u);
+        EXPECT_EQ(beh.Receivers[0].Name, "Resp1");
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+// Every reader over every prefix of a valid body, and with each count replaced by 0xFFFFFFFF: no crash, no
+// huge allocation, never a position past the end.
+TEST(LogicReaders, DamagedBodiesStopAtTheEnd) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter panic(f.version, f.major);
+        writeDetector(panic, {1}, {kRecv1, kRecv2}, &kRemote, &kProxy);
+        panic.u8(0x21).u8(1);
+        ByteWriter act(f.version, f.major);
+        act.u8(1).u8(0).keyRefs({kRecv1, kRecv2});
+        ByteWriter beh(f.version, f.major);
+        writeSynched(beh, 0);
+        writeWords(beh, {});
+        beh.u8(0).u8(0).u8(0).u32(2);
+        writeStage(beh, {"A"});
+        writeStage(beh, {"B"});
+        beh.keyRefs({kRecv1});
+
+        for (size_t cut = 0; cut <= panic.size(); ++cut) {
+            TPlasmaStream s =
+                streamOf(Bytes(panic.bytes.begin(), panic.bytes.begin() + cut), f.version, f.major);
+            const TPanicLinkRegionRecord r = ReadPanicLinkRegion(s);
+            EXPECT_LE(r.CollisionDetector.Detector.Receivers.size(), 2u);
+            EXPECT_LE(s.Position(), int64_t(cut));
+        }
+        for (size_t cut = 0; cut <= act.size(); ++cut) {
+            TPlasmaStream s = streamOf(Bytes(act.bytes.begin(), act.bytes.begin() + cut), f.version, f.major);
+            EXPECT_LE(ReadActivatorConditionalObject(s).Conditions.size(), 2u);
+        }
+        for (size_t cut = 0; cut <= beh.size(); ++cut) {
+            TPlasmaStream s = streamOf(Bytes(beh.bytes.begin(), beh.bytes.begin() + cut), f.version, f.major);
+            const TMultiStageBehModRecord r = ReadMultiStageBehMod(s);
+            EXPECT_LE(r.Stages.size(), 2u);
+            EXPECT_LE(r.Receivers.size(), cut);
+        }
+
+        // Counts of 0xFFFFFFFF: the receivers follow the synched and modifier parts.
+        ByteWriter parts(f.version, f.major);
+        writeSynched(parts, 0);
+        writeWords(parts, {1});
+        ByteWriter hugeReceivers = panic;
+        hugeReceivers.patchU32(parts.size(), 0xFFFFFFFF);
+        TPlasmaStream s1 = streamOf(hugeReceivers);
+        EXPECT_LE(ReadPanicLinkRegion(s1).CollisionDetector.Detector.Receivers.size(), hugeReceivers.size());
+        ByteWriter hugeStages(f.version, f.major);
+        writeSynched(hugeStages, 0);
+        writeWords(hugeStages, {});
+        hugeStages.u8(0).u8(0).u8(0).u32(0xFFFFFFFF);
+        writeStage(hugeStages, {"A"});
+        hugeStages.u32(0xFFFFFFFF);
+        TPlasmaStream s2 = streamOf(hugeStages);
+        const TMultiStageBehModRecord r2 = ReadMultiStageBehMod(s2);
+        EXPECT_EQ(r2.Stages.size(), 1u);
+        EXPECT_TRUE(r2.Receivers.empty());
+        EXPECT_TRUE(s2.AtEnd());
+        ByteWriter hugeConditions(f.version, f.major);
+        hugeConditions.u8(0).u8(0).u32(0xFFFFFFFF).keyRef(&kRecv1);
+        TPlasmaStream s3 = streamOf(hugeConditions);
+        EXPECT_LE(ReadActivatorConditionalObject(s3).Conditions.size(), 1u);
+    }
+}
+
+// The stage count is capped by the smallest stored stage, so a run of stages with empty names is kept whole.
+TEST(MultiStageReader, ManyShortStagesAreAllRead) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeSynched(w, 0);
+        writeWords(w, {});
+        w.u8(0).u8(0).u8(0).u32(5);
+        for (int i = 0; i < 5; ++i)
+            writeStage(w, {""});
+        w.u32(0);
+        TPlasmaStream s = streamOf(w);
+        EXPECT_EQ(ReadMultiStageBehMod(s).Stages.size(), 5u);
+        EXPECT_TRUE(s.AtEnd());
+    }
+}

@@ -1,0 +1,240 @@
+// The shadow caster, shadow master, spawn modifier, image library and clothing item windows, and the
+// clothing item body.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include "ClothingParts.h"
+#include "LogicWriters.h"
+#include "PRP_VCL.h"
+#include "ViewerTestSupport.h"
+#include "unitTplMSModifier.h"
+#include "unitTplObjInterface.h"
+
+using namespace testparts;
+using testpages::makeKey;
+
+namespace {
+QString editText(QWidget* form, const char* name) {
+    auto* edit = child<QLineEdit>(form, name);
+    return edit ? edit->text() : QStringLiteral("<missing>");
+}
+
+const TPRPObjectDesc kIcon = makeKey(4, "Icon.dds"), kTex1 = makeKey(4, "Shirt.dds"),
+                     kTex2 = makeKey(4, "Bump.dds");
+const TPRPObjectDesc kMesh = makeKey(0xCC, "ShirtHQ"), kAccessory = makeKey(0xB5, "Vest");
+
+// A clothing item: an icon when `icon`, a "Torso" element with two textures and an empty "Arms" element,
+// a high-quality mesh only, the accessory, tints FF8000 and 001020.
+ByteWriter clothingBody(const Family& f, bool icon) {
+    ByteWriter w(f.version, f.major);
+    w.safeStr("Shirt01").u8(1).u8(1).u8(0).u8(12).safeStr("a=1\nb=2").safeStr("Blue Shirt");
+    w.u8(icon ? 1 : 0);
+    if (icon) w.keyRef(&kIcon);
+    w.u32(2);
+    w.safeStr("Torso").u8(3).u8(0).keyRef(&kTex1).u8(1).keyRef(&kTex2).u8(2).keyRef(nullptr);
+    w.safeStr("Arms").u8(0);
+    w.u8(1).keyRef(&kMesh).u8(0).u8(0);
+    w.keyRef(&kAccessory);
+    w.u8(0xFF).u8(0x00).u8(0x80).u8(0x10).u8(0x00).u8(0x20);
+    return w;
+}
+} // namespace
+
+TEST(MiscDispatch, ShadowSpawnImageAndClothingViewersAreRegistered) {
+    struct Row {
+        std::vector<uint16_t> uru, mystV;
+        const char* viewer;
+    };
+    const Row rows[] = {
+        {{212}, {180}, "TfrmTplShadowCaster"}, {{211, 213, 214}, {179, 181, 182}, "TfrmTplShadowMaster"},
+        {{61}, {60}, "TfrmTplSpawnModifier"},  {{290}, {241}, "TfrmTplImageLibMod"},
+        {{181}, {}, "TfrmTplClothingItem"},
+    };
+    for (const Family& f : kFamilies)
+        for (const Row& row : rows)
+            for (uint16_t index : IsMystVFamily(f.version) ? row.mystV : row.uru) {
+                SCOPED_TRACE(testing::Message() << f.name << " " << index);
+                ASSERT_STREQ(FindViewerClass(index, f.version), row.viewer);
+                EXPECT_TRUE(IsViewerRegistered(row.viewer));
+            }
+}
+
+TEST(ShadowViewers, CasterFlagsValuesAndModifierWindow) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeSynched(w, 0);
+        writeWords(w, {0x40});
+        w.u8(0x06).f32(1.5f).f32(0.0001f).f32(3);
+        auto* form = openViewer(IsMystVFamily(f.version) ? 180 : 212, "Caster", w);
+        ASSERT_NE(form, nullptr);
+        EXPECT_FALSE(child<QCheckBox>(form, "kSelfShadow")->isChecked());
+        EXPECT_TRUE(child<QCheckBox>(form, "kPerspective")->isChecked());
+        EXPECT_TRUE(child<QCheckBox>(form, "kLimitRes")->isChecked());
+        EXPECT_EQ(child<QCheckBox>(form, "kLimitRes")->text(), "Limit Resolution");
+        EXPECT_EQ(editText(form, "Boost"), "1.5");
+        EXPECT_EQ(editText(form, "BlurScale"), "3");
+        auto* link = child<QLabel>(form, "LinkedMultiMod");
+        ASSERT_NE(link, nullptr);
+        EXPECT_EQ(link->text(), "Multi-Modifier");
+        click(link);
+        auto* mod = windows.last<TfrmTplMSModifier>();
+        ASSERT_NE(mod, nullptr);
+        EXPECT_EQ(mod->windowTitle(), "[001F] Single Modifier");
+        EXPECT_EQ(mod->FlagsList->item(0)->text(), "00000040");
+    }
+}
+
+TEST(ShadowViewers, MasterSizesAreUnsignedAndObjectInterfaceOpens) {
+    OpenedWindows windows;
+    const TPRPObjectDesc owner = makeKey(1, "Sun");
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeSynched(w, 0);
+        writeObjInterface(w, &owner, {});
+        w.f32(10).f32(20).f32(5).u32(4294967295u).u32(16).f32(0.5f);
+        auto* form = openViewer(IsMystVFamily(f.version) ? 181 : 213, "Master", w);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(editText(form, "AttenDist"), "10");
+        EXPECT_EQ(editText(form, "MaxDist"), "20");
+        EXPECT_EQ(editText(form, "MinDist"), "5");
+        EXPECT_EQ(editText(form, "MaxSize"), "4294967295");
+        EXPECT_EQ(editText(form, "MinSize"), "16");
+        EXPECT_EQ(editText(form, "Power"), "0.5");
+        click(child<QLabel>(form, "LinkedObjIntf"));
+        auto* intf = windows.last<TfrmTplObjInterface>();
+        ASSERT_NE(intf, nullptr);
+        EXPECT_EQ(intf->windowTitle(), "[0010] Object Interface");
+    }
+}
+
+TEST(SpawnAndImageLibViewers, LinksAndStoredImages) {
+    OpenedWindows windows;
+    const TPRPObjectDesc img1 = makeKey(4, "Img1"), img2 = makeKey(4, "Img2");
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter sw(f.version, f.major);
+        writeSynched(sw, IsMystVFamily(f.version) ? 0 : 0x10, {"Spawned"});
+        writeWords(sw, {});
+        auto* spawn = openViewer(IsMystVFamily(f.version) ? 60 : 61, "Start", sw);
+        ASSERT_NE(spawn, nullptr);
+        EXPECT_EQ(child<QLabel>(spawn, "SynchedObjLink")->text(), "Synched Object Info (1)");
+        click(child<QLabel>(spawn, "LinkedMultiMod"));
+        ASSERT_NE(windows.last<TfrmTplMSModifier>(), nullptr);
+        EXPECT_EQ(windows.last<TfrmTplMSModifier>()->windowTitle(), "[0027] Multi Modifier");
+
+        ByteWriter iw(f.version, f.major);
+        writeSynched(iw, 0);
+        writeWords(iw, {});
+        iw.keyRefs({img1, img2});
+        auto* lib = openViewer(IsMystVFamily(f.version) ? 241 : 290, "Lib", iw);
+        ASSERT_NE(lib, nullptr);
+        auto* tree = child<TObjRefTreeView>(lib, "ImageRefs");
+        ASSERT_EQ(tree->topLevelItemCount(), 1);
+        EXPECT_EQ(tree->topLevelItem(0)->childCount(), 2);
+        click(child<QLabel>(lib, "LinkedSingleMod"));
+        EXPECT_EQ(windows.last<TfrmTplMSModifier>()->windowTitle(), "[001F] Single Modifier");
+
+        ByteWriter empty(f.version, f.major);
+        writeSynched(empty, 0);
+        writeWords(empty, {});
+        empty.u32(0);
+        auto* none = openViewer(IsMystVFamily(f.version) ? 241 : 290, "Empty", empty);
+        ASSERT_NE(none, nullptr);
+        EXPECT_EQ(child<TObjRefTreeView>(none, "ImageRefs")->topLevelItemCount(), 0);
+    }
+}
+
+TEST(ClothingReader, EveryFieldInStoredOrder) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        for (bool icon : {false, true}) {
+            const ByteWriter w = clothingBody(f, icon);
+            TPlasmaStream s = streamOf(w);
+            const TClothingItemRecord item = ReadClothingItem(s);
+            EXPECT_EQ(item.ItemName, "Shirt01");
+            EXPECT_EQ(item.Group, 1);
+            EXPECT_EQ(item.SortOrder, 12);
+            EXPECT_EQ(item.AttributeList, "a=1\nb=2");
+            EXPECT_EQ(item.FriendlyName, "Blue Shirt");
+            EXPECT_EQ(item.ClosetIcon.Name, icon ? "Icon.dds" : "");
+            ASSERT_EQ(item.Elements.size(), 2u);
+            ASSERT_EQ(item.Elements[0].Textures.size(), 3u);
+            EXPECT_EQ(item.Elements[0].Textures[1].Layer, 1);
+            EXPECT_EQ(item.Elements[0].Textures[1].Key.Name, "Bump.dds");
+            EXPECT_EQ(item.Elements[1].Name, "Arms");
+            EXPECT_TRUE(item.Elements[1].Textures.empty());
+            EXPECT_EQ(item.Meshes[0].Name, "ShirtHQ");
+            EXPECT_EQ(item.Meshes[2].Name, "");
+            EXPECT_EQ(item.Accessory.Name, "Vest");
+            EXPECT_EQ(item.Tint1, (std::array<uint8_t, 3>{0xFF, 0x80, 0x00}));
+            EXPECT_EQ(item.Tint2, (std::array<uint8_t, 3>{0x00, 0x10, 0x20}));
+            EXPECT_TRUE(s.AtEnd());
+        }
+    }
+}
+
+TEST(ClothingReader, DamagedBodiesStopAtTheEnd) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        const ByteWriter w = clothingBody(f, true);
+        for (size_t cut = 0; cut <= w.size(); ++cut) {
+            TPlasmaStream s = streamOf(Bytes(w.bytes.begin(), w.bytes.begin() + cut), f.version, f.major);
+            const TClothingItemRecord item = ReadClothingItem(s);
+            EXPECT_LE(item.Elements.size(), 2u);
+            EXPECT_LE(s.Position(), int64_t(cut));
+        }
+        ByteWriter huge(f.version, f.major);
+        huge.safeStr("").u8(0).u8(0).u8(0).u8(0).safeStr("").safeStr("").u8(0).u32(0xFFFFFFFF);
+        huge.safeStr("E").u8(0xFF).u8(0);
+        TPlasmaStream s = streamOf(huge);
+        const TClothingItemRecord item = ReadClothingItem(s);
+        ASSERT_LE(item.Elements.size(), 1u);
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(ClothingViewer, CombosTexturesMeshesAndTints) {
+    OpenedWindows windows;
+    for (const Family& f : {kFamilies[0], kFamilies[2]}) {
+        SCOPED_TRACE(f.name);
+        for (bool icon : {false, true}) {
+            auto* form = openViewer(181, "Shirt01", clothingBody(f, icon));
+            ASSERT_NE(form, nullptr);
+            EXPECT_EQ(editText(form, "ClothingName"), "Shirt01");
+            EXPECT_EQ(child<QComboBox>(form, "clGroup")->currentText(), "Female");
+            EXPECT_EQ(child<QComboBox>(form, "clType")->currentText(), "Shirt");
+            EXPECT_EQ(child<QComboBox>(form, "ClosetType")->currentText(), "Torso");
+            EXPECT_EQ(editText(form, "SortOrder"), "12");
+            EXPECT_EQ(child<QPlainTextEdit>(form, "AttributeList")->toPlainText(), "a=1\nb=2");
+            EXPECT_EQ(editText(form, "FriendlyName"), "Blue Shirt");
+            auto* iconRef = child<QLabel>(form, "ClosetIconRef");
+            EXPECT_EQ(iconRef->text(), icon ? "Icon.dds" : "(N/A)");
+            EXPECT_EQ(iconRef->isEnabled(), icon);
+            EXPECT_EQ(iconRef->font().underline(), icon);
+
+            auto* tree = child<TObjRefTreeView>(form, "ObjRefs");
+            ASSERT_EQ(tree->topLevelItemCount(), 2);
+            EXPECT_EQ(tree->topLevelItem(0)->text(0), "Torso");
+            ASSERT_EQ(tree->topLevelItem(0)->childCount(), 2); // the absent third key adds no node
+            EXPECT_EQ(tree->topLevelItem(0)->child(1)->text(0), "Bump.dds");
+            EXPECT_NE(TObjRefTreeView::KeyOf(tree->topLevelItem(0)->child(0)), nullptr);
+            EXPECT_EQ(tree->topLevelItem(1)->text(0), "Arms");
+            EXPECT_EQ(tree->topLevelItem(1)->childCount(), 0);
+
+            EXPECT_EQ(child<QLabel>(form, "HQMesh")->text(), "ShirtHQ");
+            EXPECT_EQ(child<QLabel>(form, "MQMesh")->text(), "(none)");
+            EXPECT_FALSE(child<QLabel>(form, "LQMesh")->isEnabled());
+            EXPECT_EQ(child<QLabel>(form, "ClothingLink")->text(), "Vest");
+            EXPECT_EQ(editText(form, "Tint1"), "FF8000");
+            EXPECT_EQ(editText(form, "Tint2"), "001020");
+        }
+    }
+}

@@ -1,0 +1,253 @@
+// The python file modifier: the parameter type tables of both families, the reader and the viewer.
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <functional>
+#include <QListWidget>
+
+#include "PRP_VCL.h"
+#include "PythonParts.h"
+#include "ViewerTestSupport.h"
+#include "unitTplMSModifier.h"
+#include "unitTplPythonFileMod.h"
+#include "unitTplSynchedObject.h"
+
+using namespace testparts;
+using testpages::makeKey;
+
+namespace {
+
+// One stored parameter: its ID, type and value bytes as the family stores them.
+using ValueWriter = std::function<void(ByteWriter&)>;
+struct Param {
+    uint32_t id;
+    uint32_t type;
+    ValueWriter value;
+};
+
+void writePythonMod(ByteWriter& w, const std::string& file,
+                    const std::vector<const TPRPObjectDesc*>& receivers, const std::vector<Param>& params) {
+    writeSynched(w, 0);
+    writeWords(w, {0x1, 0x2});
+    w.safeStr(file);
+    w.u32(static_cast<uint32_t>(receivers.size()));
+    for (const TPRPObjectDesc* key : receivers)
+        w.keyRef(key);
+    w.u32(static_cast<uint32_t>(params.size()));
+    for (const Param& p : params) {
+        w.u32(p.id).u32(p.type);
+        if (p.value) p.value(w);
+    }
+}
+
+const TPRPObjectDesc kAct = makeKey(0x7E, "Activator01");
+
+ValueWriter u32Value(uint32_t v) {
+    return [v](ByteWriter& w) { w.u32(v); };
+}
+ValueWriter strValue(const std::string& s) {
+    return [s](ByteWriter& w) { w.string32(s); };
+}
+ValueWriter keyValue(const TPRPObjectDesc* key) {
+    return [key](ByteWriter& w) { w.keyRef(key); };
+}
+
+QStringList listTexts(const QListWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+} // namespace
+
+TEST(PythonParamTypes, TablesOfBothFamilies) {
+    struct Row {
+        uint32_t type;
+        const char* uruName;
+        TPythonValueKind uruKind;
+        const char* mystVName;
+        TPythonValueKind mystVKind;
+    };
+    using K = TPythonValueKind;
+    const Row rows[] = {
+        {0, "Wtf", K::None, "Wtf", K::None},
+        {1, "Int", K::Int, "Int", K::Int},
+        {2, "Float", K::Float, "Float", K::Float},
+        {3, "Boolean", K::Boolean, "Boolean", K::Boolean},
+        {4, "String", K::String, "String", K::String},
+        {5, "Sceneobject", K::Key, "Sceneobject", K::Key},
+        {13, "AnimationName", K::String, "AnimationName", K::String},
+        {17, "GUISkin ", K::Key, "GUISkin ", K::Key},
+        {19, "SwimCurrentInterface", K::Key, "SwimCurrentInterface", K::Key},
+        {20, "Cluster", K::Key, "GlobalSDLVar", K::String},
+        {21, "MaterialAnimation", K::Key, "MaterialAnimation", K::Key},
+        {22, "GrassShader", K::Key, "Cluster", K::Key},
+        {23, "Wtf", K::None, "Subtitle", K::String},
+        {24, "Wtf", K::None, "Blower", K::Key},
+        {25, "Wtf", K::None, "GrassShader", K::Key},
+        {26, "Wtf", K::None, "Wtf", K::None},
+        {0xFFFFFFFF, "Wtf", K::None, "Wtf", K::None},
+    };
+    for (const Family& f : kFamilies)
+        for (const Row& row : rows) {
+            SCOPED_TRACE(testing::Message() << f.name << " type " << row.type);
+            const bool mystV = IsMystVFamily(f.version);
+            EXPECT_STREQ(PythonParamTypeName(row.type, f.version), mystV ? row.mystVName : row.uruName);
+            EXPECT_EQ(PythonParamKind(row.type, f.version), mystV ? row.mystVKind : row.uruKind);
+        }
+}
+
+TEST(PythonFileModReader, EveryFieldInEveryFamily) {
+    const TPRPObjectDesc recv = makeKey(0x7E, "Recv");
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writePythonMod(w, "xKIBlah", {&recv},
+                       {{7, 1, u32Value(42)},
+                        {8, 2, [](ByteWriter& b) { b.f32(1.5f); }},
+                        {9, 4, strValue("Hello!")},
+                        {10, 7, keyValue(&kAct)},
+                        {11, 0, {}}});
+        TPlasmaStream s = streamOf(w);
+        const TPythonFileModRecord mod = ReadPythonFileMod(s);
+        EXPECT_EQ(mod.Modifier.Flags, (std::vector<uint32_t>{1, 2}));
+        EXPECT_EQ(mod.FileName, "xKIBlah");
+        ASSERT_EQ(mod.Receivers.size(), 1u);
+        EXPECT_EQ(mod.Receivers[0].Name, "Recv");
+        ASSERT_EQ(mod.Params.size(), 5u);
+        EXPECT_EQ(mod.Params[0].ID, 7u);
+        EXPECT_EQ(mod.Params[0].IntValue, 42u);
+        EXPECT_EQ(mod.Params[1].FloatValue, 1.5f);
+        EXPECT_EQ(mod.Params[1].IntValue, 0u) << "only the field of the type is filled";
+        EXPECT_EQ(mod.Params[2].StrValue, "Hello") << "the last stored character is dropped";
+        EXPECT_EQ(mod.Params[3].KeyValue.Name, "Activator01");
+        EXPECT_EQ(mod.Params[4].ValueType, 0u);
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(PythonFileModReader, FamilyDecidesWhatTypes20To25Read) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        const bool mystV = IsMystVFamily(f.version);
+        ByteWriter w(f.version, f.major);
+        // Type 20: a string in Myst V / Hex Isle, a key elsewhere; 22 a key in both; 23 a string or nothing.
+        std::vector<Param> params = {{1, 20, mystV ? strValue(std::string("Var1", 5)) : keyValue(&kAct)},
+                                     {2, 22, keyValue(&kAct)},
+                                     {3, 23, mystV ? strValue("Sub.") : ValueWriter{}},
+                                     {4, 1, u32Value(0xFFFFFFFF)}};
+        writePythonMod(w, "py", {}, params);
+        TPlasmaStream s = streamOf(w);
+        const TPythonFileModRecord mod = ReadPythonFileMod(s);
+        ASSERT_EQ(mod.Params.size(), 4u);
+        if (mystV) {
+            EXPECT_EQ(mod.Params[0].StrValue, "Var1");
+            EXPECT_EQ(mod.Params[2].StrValue, "Sub");
+        } else {
+            EXPECT_EQ(mod.Params[0].KeyValue.Name, "Activator01");
+        }
+        EXPECT_EQ(mod.Params[1].KeyValue.Name, "Activator01");
+        EXPECT_EQ(mod.Params[3].IntValue, 0xFFFFFFFFu);
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(PythonFileModReader, DamagedBodiesAreBounded) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writePythonMod(
+            w, "xKI", {&kAct, nullptr},
+            {{1, 4, strValue("abc")}, {2, 5, keyValue(&kAct)}, {3, 2, [](ByteWriter& b) { b.f32(2); }}});
+        for (size_t length = 0; length < w.size(); ++length) {
+            TPlasmaStream s = streamOf(Bytes(w.bytes.begin(), w.bytes.begin() + std::ptrdiff_t(length)),
+                                       f.version, f.major);
+            const TPythonFileModRecord mod = ReadPythonFileMod(s);
+            EXPECT_LE(mod.Params.size(), 3u);
+            EXPECT_LE(s.Position(), int64_t(length));
+        }
+        // Counts of 0xFFFFFFFF: the receivers and the parameters stop at the end of the data.
+        ByteWriter huge(f.version, f.major);
+        writeSynched(huge, 0);
+        writeWords(huge, {});
+        huge.safeStr("p").u32(0xFFFFFFFF);
+        TPlasmaStream h1 = streamOf(huge);
+        EXPECT_TRUE(ReadPythonFileMod(h1).Receivers.empty());
+        ByteWriter params(f.version, f.major);
+        writeSynched(params, 0);
+        writeWords(params, {});
+        params.safeStr("p").u32(0).u32(0xFFFFFFFF).u32(1).u32(4).u32(0xFFFFFFFF).raw(std::string("ab"));
+        TPlasmaStream h2 = streamOf(params);
+        const TPythonFileModRecord mod = ReadPythonFileMod(h2);
+        ASSERT_EQ(mod.Params.size(), 1u);
+        EXPECT_EQ(mod.Params[0].StrValue, "a");
+    }
+}
+
+TEST(PythonFileModViewer, ParameterLinesReceiversAndLinks) {
+    OpenedWindows windows;
+    const TPRPObjectDesc recv1 = makeKey(0x7E, "RecvA"), recv2 = makeKey(0x7E, "RecvB");
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        const bool mystV = IsMystVFamily(f.version);
+        ByteWriter w(f.version, f.major);
+        std::vector<Param> params = {
+            {7, 1, u32Value(42)},
+            {8, 1, u32Value(0xFFFFFFFF)},
+            {9, 2, [](ByteWriter& b) { b.f32(0.5f); }},
+            {10, 3, u32Value(2)},
+            {11, 3, u32Value(0)},
+            {12, 4, strValue("")},
+            {13, 13, strValue("x")},
+            {14, 4, strValue("Hi!")},
+            {15, 17, keyValue(&kAct)},
+            {16, 5, keyValue(nullptr)},
+            {17, 23, mystV ? strValue("Said.") : ValueWriter{}},
+            {18, 0, {}},
+        };
+        writePythonMod(w, "xLinkingBookGUIPopup", {&recv1, nullptr, &recv2}, params);
+        auto* form = openViewer(mystV ? 136 : 162, "PyMod", w);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->windowTitle(), mystV ? "[0088] PyMod" : "[00A2] PyMod");
+        EXPECT_EQ(child<QLineEdit>(form, "PythonFileName")->text(), "xLinkingBookGUIPopup");
+        EXPECT_EQ(listTexts(child<QListWidget>(form, "Params")),
+                  (QStringList{"Int(7) = 42", "Int(8) = 4294967295", "Float(9) = 0.5", "Boolean(10) = True",
+                               "Boolean(11) = False", "String(12) = \"\"", "AnimationName(13) = \"\"",
+                               "String(14) = \"Hi\"", "GUISkin (15) = Activator01", "Sceneobject(16) = ",
+                               mystV ? "Subtitle(17) = \"Said\"" : "Wtf(17) = 23", "Wtf(18) = 0"}));
+        auto* tree = child<TObjRefTreeView>(form, "PyReceivers");
+        ASSERT_EQ(tree->topLevelItemCount(), 1) << "an absent receiver adds no node";
+        ASSERT_EQ(tree->topLevelItem(0)->childCount(), 2);
+        EXPECT_EQ(tree->topLevelItem(0)->child(1)->text(0), "RecvB");
+        EXPECT_EQ(TObjRefTreeView::KeyOf(tree->topLevelItem(0)->child(0))->Name, "RecvA");
+        EXPECT_EQ(TObjRefTreeView::KeyOf(tree->topLevelItem(0)), nullptr);
+
+        EXPECT_EQ(child<QLabel>(form, "SynchedObjLink")->text(), "Synched Object Info (0)");
+        click(child<QLabel>(form, "LinkedMultiMod"));
+        auto* mod = windows.last<TfrmTplMSModifier>();
+        ASSERT_NE(mod, nullptr);
+        EXPECT_EQ(mod->windowTitle(), "[0027] Multi Modifier");
+        EXPECT_EQ(listTexts(mod->FlagsList), (QStringList{"00000001", "00000002"}));
+        click(child<QLabel>(form, "SynchedObjLink"));
+        EXPECT_EQ(windows.last<TfrmTplSynchedObject>()->windowTitle(), "[0028] Synched Object");
+    }
+}
+
+TEST(PythonFileModViewer, EmptyListsAndAWtfTypeThatDesynchronises) {
+    OpenedWindows windows;
+    ByteWriter empty(kVersionUru);
+    writePythonMod(empty, "", {}, {});
+    auto* form = openViewer(162, "Empty", empty);
+    EXPECT_EQ(child<QListWidget>(form, "Params")->count(), 0);
+    EXPECT_EQ(child<TObjRefTreeView>(form, "PyReceivers")->topLevelItemCount(), 0);
+
+    // Type 23 in a Uru page stores a value of unknown width: the next parameter is read from its bytes.
+    ByteWriter wtf(kVersionUru);
+    writePythonMod(wtf, "p", {}, {{1, 23, u32Value(5)}, {1, 77, {}}});
+    auto* shifted = openViewer(162, "Wtf", wtf);
+    const QStringList lines = listTexts(child<QListWidget>(shifted, "Params"));
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], "Wtf(1) = 23");
+    EXPECT_EQ(lines[1], "Int(5) = 77") << "the next parameter is read from the value's bytes";
+}

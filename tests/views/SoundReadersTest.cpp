@@ -1,0 +1,166 @@
+// Sound, Win32 sound, sound buffer and win-audible bodies in every family, and damaged bodies.
+#include <gtest/gtest.h>
+
+#include "LogicWriters.h"
+#include "SoundParts.h"
+
+using namespace testparts;
+using testpages::makeKey;
+
+namespace {
+const TPRPObjectDesc kRegion = makeKey(0x55, "SoftRgn"), kBuffer = makeKey(41, "Birds.ogg:L");
+const TPRPObjectDesc kOcclusion = makeKey(0x55, "Occl");
+} // namespace
+
+TEST(SoundReader, EveryFieldAndTheFamilyBranches) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        const bool mystV = IsMystVFamily(f.version);
+        ByteWriter w(f.version, f.major);
+        SoundBytes bytes;
+        bytes.softRegion = &kRegion;
+        bytes.dataBuffer = &kBuffer;
+        bytes.softOcclusion = &kOcclusion;
+        writeSound(w, bytes);
+        TPlasmaStream s = streamOf(w);
+        const TplSound sound = ReadSoundPart(s);
+        EXPECT_TRUE(sound.Playing);
+        EXPECT_EQ(sound.Time, 2.5);
+        EXPECT_EQ(sound.MaxFalloff, 100);
+        EXPECT_EQ(sound.MinFalloff, -5);
+        EXPECT_EQ(sound.CurrVolume, 0.5f);
+        EXPECT_EQ(sound.OuterCone, 90);
+        EXPECT_EQ(sound.FadedVolume, 0.25f);
+        EXPECT_EQ(sound.Properties, 0x105u);
+        EXPECT_EQ(sound.SoundType, 2);
+        EXPECT_EQ(sound.Priority, 7);
+        EXPECT_EQ(sound.SubtitleId, mystV ? "Sub" : "");
+        EXPECT_EQ(sound.FadeInParams.Length, 1.5f);
+        EXPECT_EQ(sound.FadeInParams.FadeType, 1);
+        EXPECT_EQ(sound.FadeInParams.CurrTime, 0.75f);
+        EXPECT_EQ(sound.FadeOutParams.FadeSoftVol, 4000000000u);
+        EXPECT_EQ(sound.SoftRegion.Name, "SoftRgn");
+        EXPECT_EQ(sound.DataBuffer.Name, "Birds.ogg:L");
+        EXPECT_EQ(sound.SoftOcclusionRegion.Name, mystV ? "" : "Occl");
+        EXPECT_EQ(sound.Version, f.version);
+        EXPECT_EQ(SoundPartClass(sound), f.version == kVersionMystV ? 69 : 72);
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(SoundReader, DisabledEAXTakesTheDefaultsAndEnabledReadsEveryField) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter off(f.version, f.major);
+        writeEAX(off, false);
+        EXPECT_EQ(off.size(), 1u);
+        TPlasmaStream so = streamOf(off);
+        const TEAXSourceSettings d = ReadEAXSourceSettingsPart(so);
+        EXPECT_FALSE(d.Enabled);
+        EXPECT_EQ(d.Room, -1);
+        EXPECT_EQ(d.RoomHF, -1);
+        EXPECT_TRUE(d.RoomAuto);
+        EXPECT_TRUE(d.RoomHFAuto);
+        EXPECT_EQ(d.OutsideVolHF, 0);
+        EXPECT_EQ(d.AirAbsorptionFactor, 1.0f);
+        EXPECT_EQ(d.RolloffFactor, 0.0f);
+        for (const TEAXSoftParams& soft : {d.SoftStarts, d.SoftEnds}) {
+            EXPECT_EQ(soft.Occlusion, 0);
+            EXPECT_EQ(soft.OcclusionLFRatio, 0.25f);
+            EXPECT_EQ(soft.OcclusionRoomRatio, 1.5f);
+            EXPECT_EQ(soft.OcclusionDirectRatio, 1.0f);
+        }
+        EXPECT_EQ(d.OcclusionSoftValue, 0.0f);
+
+        ByteWriter on(f.version, f.major);
+        writeEAX(on, true);
+        TPlasmaStream s = streamOf(on);
+        const TEAXSourceSettings e = ReadEAXSourceSettingsPart(s);
+        EXPECT_TRUE(e.Enabled);
+        EXPECT_EQ(e.Room, -1000);
+        EXPECT_EQ(e.RoomHF, -200);
+        EXPECT_FALSE(e.RoomAuto);
+        EXPECT_TRUE(e.RoomHFAuto);
+        EXPECT_EQ(e.OutsideVolHF, -3);
+        EXPECT_EQ(e.RoomRolloffFactor, 1.25f);
+        EXPECT_EQ(e.SoftStarts.Occlusion, 10);
+        EXPECT_EQ(e.SoftEnds.OcclusionDirectRatio, 0.6f);
+        EXPECT_EQ(e.OcclusionSoftValue, 0.75f);
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(SoundReader, UruSoundWithoutEAXIsFollowedByTheOcclusionKey) {
+    ByteWriter w(kVersionUru);
+    SoundBytes bytes;
+    bytes.softOcclusion = &kOcclusion;
+    writeSound(w, bytes);
+    w.u8(1); // the Win32 channel
+    TPlasmaStream s = streamOf(w);
+    const TWin32Sound win = ReadWin32SoundPart(s);
+    EXPECT_FALSE(win.Sound.EAXSettings.Enabled);
+    EXPECT_EQ(win.Sound.SoftOcclusionRegion.Name, "Occl");
+    EXPECT_EQ(win.Channel, 1);
+    EXPECT_EQ(Win32SoundPartClass(win), 73);
+    EXPECT_TRUE(s.AtEnd());
+}
+
+TEST(SoundBufferReader, HeaderFieldsInOrder) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        w.u32(0x11).u32(123456).safeStr("Birds.ogg").u16(1).u16(2).u32(44100).u32(176400).u16(4).u16(16);
+        TPlasmaStream s = streamOf(w);
+        const TSoundBufferRecord b = ReadSoundBuffer(s);
+        EXPECT_EQ(b.Flags, 0x11u);
+        EXPECT_EQ(b.DataLength, 123456u);
+        EXPECT_EQ(b.Filename, "Birds.ogg");
+        EXPECT_EQ(b.FormatTag, 1);
+        EXPECT_EQ(b.NumChannels, 2);
+        EXPECT_EQ(b.SamplesPerSec, 44100u);
+        EXPECT_EQ(b.AvgBytesPerSec, 176400u);
+        EXPECT_EQ(b.BlockAlign, 4);
+        EXPECT_EQ(b.BitsPerSample, 16);
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(WinAudibleReader, SoundsAndSceneNode) {
+    const TPRPObjectDesc s1 = makeKey(0x49, "Snd1"), node = makeKey(0, "Node");
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        w.u32(2).keyRef(&s1).keyRef(IsMystVFamily(f.version) ? &s1 : nullptr).keyRef(&node);
+        TPlasmaStream s = streamOf(w);
+        const TWinAudibleRecord a = ReadWinAudible(s);
+        ASSERT_EQ(a.Sounds.size(), 2u);
+        EXPECT_EQ(a.Sounds[1].Name, IsMystVFamily(f.version) ? "Snd1" : "");
+        EXPECT_EQ(a.SceneNode.Name, "Node");
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(SoundReaders, DamagedBodiesStopAtTheEnd) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        SoundBytes bytes;
+        bytes.eaxEnabled = true;
+        bytes.softRegion = &kRegion;
+        writeSound(w, bytes);
+        w.u8(1);
+        for (size_t cut = 0; cut <= w.size(); ++cut) {
+            TPlasmaStream s = streamOf(Bytes(w.bytes.begin(), w.bytes.begin() + cut), f.version, f.major);
+            ReadWin32SoundPart(s);
+            EXPECT_LE(s.Position(), int64_t(cut));
+        }
+        ByteWriter a(f.version, f.major);
+        a.u32(0xFFFFFFFF).keyRef(&kRegion).keyRef(&kRegion);
+        TPlasmaStream sa = streamOf(a);
+        EXPECT_LE(ReadWinAudible(sa).Sounds.size(), 2u);
+        ByteWriter b(f.version, f.major);
+        b.u32(0).u32(0xFFFFFFFF).u16(0xFFFF).raw(std::string(3, 'x'));
+        TPlasmaStream sb = streamOf(b);
+        EXPECT_LE(ReadSoundBuffer(sb).Filename.size(), 3u);
+    }
+}

@@ -1,0 +1,45 @@
+#include "unitTpfGUICheckBoxCtrl.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QVBoxLayout>
+
+#include "ObjectDispatch.h"
+#include "PRP_VCL.h"
+#include "ViewerKit.h"
+#include "unitTpfGUIControlMod.h"
+
+namespace {
+const TViewerRegistrar registrar("TfrmTpfGUICheckBoxCtrl", [] { return new TfrmTpfGUICheckBoxCtrl; });
+}
+
+TfrmTpfGUICheckBoxCtrl::TfrmTpfGUICheckBoxCtrl(QWidget* parent) : TCustomPRPObjectForm(parent) {
+    setObjectName(QStringLiteral("frmTpfGUICheckBoxCtrl"));
+    auto* layout = new QVBoxLayout(this);
+    LinkedControlMod = MakeControlModLink(Record.Control, this);
+    layout->addWidget(LinkedControlMod);
+    layout->addWidget(MakeCaption(QStringLiteral("Animations:"), this));
+    AnimKeys = MakeKeyTree("AnimKeys", this);
+    layout->addWidget(AnimKeys);
+    auto* rows = new QFormLayout;
+    AnimName = MakeReadOnlyEdit(QStringLiteral("AnimName"), this);
+    rows->addRow(QStringLiteral("Animation Name:"), AnimName);
+    layout->addLayout(rows);
+    Checked = new QCheckBox(QStringLiteral("Checked"), this);
+    Checked->setObjectName(QStringLiteral("Checked"));
+    Checked->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Checked->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(Checked);
+    resize(320, 320);
+}
+
+void TfrmTpfGUICheckBoxCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaStream* stream) {
+    if (stream) {
+        AnimKeys->Version = stream->Header.Version;
+        Record = ReadGUICheckBox(*stream);
+        AddKeysGrouped(AnimKeys, Record.AnimKeys);
+        AnimName->setText(PageText(Record.AnimName));
+        Checked->setChecked(Record.Checked);
+    }
+    SetObjectInfo(entry);
+}

@@ -1,0 +1,39 @@
+#include "unitTpfGUIProgressCtrl.h"
+
+#include <QFormLayout>
+#include <QVBoxLayout>
+
+#include "ObjectDispatch.h"
+#include "PRP_VCL.h"
+#include "ViewerKit.h"
+#include "unitTpfGUIControlMod.h"
+#include "unitTpfGUIValueCtrl.h"
+
+namespace {
+const TViewerRegistrar registrar("TfrmTpfGUIProgressCtrl", [] { return new TfrmTpfGUIProgressCtrl; });
+}
+
+TfrmTpfGUIProgressCtrl::TfrmTpfGUIProgressCtrl(QWidget* parent) : TCustomPRPObjectForm(parent) {
+    setObjectName(QStringLiteral("frmTpfGUIProgressCtrl"));
+    auto* layout = new QVBoxLayout(this);
+    LinkedValueCtrl = MakeValueCtrlLink(Record.Value, this);
+    layout->addWidget(LinkedValueCtrl);
+    layout->addWidget(MakeCaption(QStringLiteral("Animations:"), this));
+    AnimKeys = MakeKeyTree("AnimKeys", this);
+    layout->addWidget(AnimKeys);
+    auto* rows = new QFormLayout;
+    AnimName = MakeReadOnlyEdit(QStringLiteral("AnimName"), this);
+    rows->addRow(QStringLiteral("Animation Name:"), AnimName);
+    layout->addLayout(rows);
+    resize(320, 300);
+}
+
+void TfrmTpfGUIProgressCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaStream* stream) {
+    if (stream) {
+        AnimKeys->Version = stream->Header.Version;
+        Record = ReadGUIProgress(*stream);
+        AddKeysGrouped(AnimKeys, Record.AnimKeys);
+        AnimName->setText(PageText(Record.AnimName));
+    }
+    SetObjectInfo(entry);
+}
