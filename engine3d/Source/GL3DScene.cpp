@@ -55,6 +55,10 @@ const TMetaClass& TGLBehaviours::ItemBaseClass() const {
     return TGLBaseBehaviour::StaticClass();
 }
 
+bool TGLBehaviours::CanAdd(const TXCollectionItemClass& itemClass) const {
+    return !itemClass.InheritsFrom(&TGLObjectEffect::StaticClass()) && TXCollection::CanAdd(itemClass);
+}
+
 void TGLBehaviours::DoProgress(const TProgressTimes& times) {
     for (int i = 0; i < Count(); ++i)
         if (auto* behaviour = dynamic_cast<TGLBaseBehaviour*>(Items(i))) behaviour->DoProgress(times);
@@ -69,6 +73,10 @@ TGLObjectEffects::TGLObjectEffects(TPersistent* owner) : TXCollection(owner) {
 
 const TMetaClass& TGLObjectEffects::ItemBaseClass() const {
     return TGLObjectEffect::StaticClass();
+}
+
+bool TGLObjectEffects::CanAdd(const TXCollectionItemClass& itemClass) const {
+    return itemClass.InheritsFrom(&TGLObjectEffect::StaticClass()) && TXCollection::CanAdd(itemClass);
 }
 
 void TGLObjectEffects::DoProgress(const TProgressTimes& times) {
@@ -187,6 +195,28 @@ TGLBehaviours* TGLBaseSceneObject::Behaviours() {
 TGLObjectEffects* TGLBaseSceneObject::Effects() {
     if (!effects_) effects_ = std::make_unique<TGLObjectEffects>(this);
     return effects_.get();
+}
+
+void TGLBaseSceneObject::WriteBehavioursData(TStream& stream) const {
+    if (!HasBehaviours()) return;
+    TBinaryWriter writer(stream);
+    behaviours_->WriteToFiler(&writer);
+}
+
+void TGLBaseSceneObject::ReadBehavioursData(TStream& stream) {
+    TBinaryReader reader(stream);
+    Behaviours()->ReadFromFiler(&reader);
+}
+
+void TGLBaseSceneObject::WriteEffectsData(TStream& stream) const {
+    if (!HasEffects()) return;
+    TBinaryWriter writer(stream);
+    effects_->WriteToFiler(&writer);
+}
+
+void TGLBaseSceneObject::ReadEffectsData(TStream& stream) {
+    TBinaryReader reader(stream);
+    Effects()->ReadFromFiler(&reader);
 }
 
 void TGLBaseSceneObject::DoProgress(const TProgressTimes& progressTimes) {
@@ -1052,12 +1082,18 @@ float TGLCamera::GetFieldOfView(float viewportDimension) const {
 }
 
 void TGLCamera::SetFieldOfView(float fieldOfView, float viewportDimension) {
+    // Angles outside 0..180 have no focal length; they are ignored rather than dividing by zero.
+    if (!(fieldOfView > 0 && fieldOfView < 180)) return;
     SetFocalLength(static_cast<float>(viewportDimension / (2 * TanExt(DegToRad(fieldOfView / 2)))));
 }
 
 void TGLCamera::ComputeFrustumBounds(const TRectangle& viewport, int width, int height, int DPI, float& left,
                                      float& right, float& bottom, float& top, float& zNear,
                                      float& zFar) const {
+    if (width < 1 || height < 1) {
+        left = right = bottom = top = zNear = zFar = 0;
+        return;
+    }
     float maxDim = static_cast<float>(std::max(width, height));
     float xFactor, yFactor;
     if (cameraStyle_ == csOrthogonal) {
@@ -1914,6 +1950,300 @@ void TGL3DSceneBuffer::SetCamera(TGLCamera* camera) {
         camera_->SceneObjectTransformationChanged();
     }
     NotifyChange(this);
+}
+
+// ---- Special scene objects --------------------------------------------------------------------------
+
+E3D_DEFINE_CLASS(TGLCameraInvariantObject, TGLImmaterialSceneObject)
+
+void TGLCameraInvariantObject::Assign(const TPersistent* source) {
+    if (auto* other = dynamic_cast<const TGLCameraInvariantObject*>(source))
+        camInvarianceMode_ = other->camInvarianceMode_;
+    TGLImmaterialSceneObject::Assign(source);
+}
+
+void TGLCameraInvariantObject::SetCamInvarianceMode(TGLCameraInvarianceMode value) {
+    if (value == camInvarianceMode_) return;
+    camInvarianceMode_ = value;
+    NotifyChange(this);
+}
+
+void TGLCameraInvariantObject::DoRender(TRenderContextInfo& rci, bool renderSelf, bool renderChildren) {
+    if (camInvarianceMode_ == cimNone) {
+        TGLImmaterialSceneObject::DoRender(rci, renderSelf, renderChildren);
+        return;
+    }
+    glPushMatrix();
+    if (camInvarianceMode_ == cimPosition) {
+        glLoadMatrixf(&rci.Buffer->ModelViewMatrix()[0][0]);
+        glTranslatef(rci.CameraPosition[0], rci.CameraPosition[1], rci.CameraPosition[2]);
+    } else if (camInvarianceMode_ == cimOrientation) {
+        glLoadIdentity();
+        glScalef(1, -1, -1);
+    } else {
+        glPopMatrix();
+        GLAssert(false, "");
+    }
+    SceneObjectRebuildMatrix();
+    glMultMatrixf(&LocalMatrix()[0][0]);
+    TMatrix modelView;
+    glGetFloatv(GL_MODELVIEW_MATRIX, &modelView[0][0]);
+    rci.Buffer->PushModelViewMatrix(modelView);
+    try {
+        TGLBaseSceneObject::DoRender(rci, renderSelf, renderChildren);
+    } catch (...) {
+        rci.Buffer->PopModelViewMatrix();
+        glPopMatrix();
+        throw;
+    }
+    rci.Buffer->PopModelViewMatrix();
+    glPopMatrix();
+}
+
+E3D_DEFINE_CLASS(TGLDirectOpenGL, TGLImmaterialSceneObject)
+
+TGLDirectOpenGL::TGLDirectOpenGL(TComponent* owner) : TGLImmaterialSceneObject(owner) {
+    SetObjectStyle(ObjectStyle(osImmediateDraw) | ObjectStyle(osAltersRenderState));
+}
+
+void TGLDirectOpenGL::Assign(const TPersistent* source) {
+    if (auto* other = dynamic_cast<const TGLDirectOpenGL*>(source)) {
+        SetUseBuildList(other->useBuildList_);
+        OnRender = other->OnRender;
+        blend_ = other->blend_;
+    }
+    TGLImmaterialSceneObject::Assign(source);
+}
+
+void TGLDirectOpenGL::BuildList(TRenderContextInfo& rci) {
+    MapTexCoordToMain();
+    if (OnRender) OnRender(this, rci);
+}
+
+void TGLDirectOpenGL::SetUseBuildList(bool value) {
+    if (value == useBuildList_) return;
+    useBuildList_ = value;
+    TGLObjectStyles styles = ObjectStyleFlags();
+    if (value)
+        styles &= ~ObjectStyle(osImmediateDraw);
+    else
+        styles |= ObjectStyle(osImmediateDraw);
+    SetObjectStyle(styles);
+    SceneObjectStructureChanged();
+}
+
+void TGLDirectOpenGL::SetBlend(bool value) {
+    if (value == blend_) return;
+    blend_ = value;
+    SceneObjectStructureChanged();
+}
+
+E3D_DEFINE_CLASS(TGLRenderPoint, TGLImmaterialSceneObject)
+
+TGLRenderPoint::TGLRenderPoint(TComponent* owner) : TGLImmaterialSceneObject(owner) {
+    SetObjectStyle(ObjectStyle(osImmediateDraw) | ObjectStyle(osAltersRenderState));
+}
+
+TGLRenderPoint::~TGLRenderPoint() {
+    Clear();
+}
+
+void TGLRenderPoint::Clear() {
+    while (!callBacks_.empty()) {
+        CallBack last = callBacks_.back();
+        callBacks_.pop_back();
+        if (last.freed) last.freed(this);
+    }
+}
+
+void TGLRenderPoint::BuildList(TRenderContextInfo& rci) {
+    for (size_t i = 0; i < callBacks_.size(); ++i)
+        if (callBacks_[i].render) callBacks_[i].render(this, rci);
+}
+
+int TGLRenderPoint::RegisterCallBack(TDirectRenderEvent renderEvent, TFreeCallBack renderPointFreed) {
+    int token = nextToken_++;
+    callBacks_.push_back({token, std::move(renderEvent), std::move(renderPointFreed)});
+    return token;
+}
+
+void TGLRenderPoint::UnRegisterCallBack(int token) {
+    callBacks_.erase(std::remove_if(callBacks_.begin(), callBacks_.end(),
+                                    [token](const CallBack& c) { return c.token == token; }),
+                     callBacks_.end());
+}
+
+E3D_DEFINE_CLASS(TGLProxyObject, TGLBaseSceneObject)
+
+TGLProxyObject::TGLProxyObject(TComponent* owner) : TGLBaseSceneObject(owner) {
+    SetObjectStyle(ObjectStyle(osAltersRenderState));
+}
+
+TGLProxyObject::~TGLProxyObject() {
+    SetMasterObject(nullptr);
+}
+
+void TGLProxyObject::Assign(const TPersistent* source) {
+    if (auto* other = dynamic_cast<const TGLProxyObject*>(source)) {
+        SetMasterObject(other->masterObject_);
+        proxyOptions_ = other->proxyOptions_;
+    }
+    TGLBaseSceneObject::Assign(source);
+}
+
+void TGLProxyObject::Notification(TComponent* component, TOperation operation) {
+    if (operation == opRemove && component == masterObject_) {
+        masterObject_ = nullptr;
+        SceneObjectStructureChanged();
+    }
+    TGLBaseSceneObject::Notification(component, operation);
+}
+
+void TGLProxyObject::SetMasterObject(TGLBaseSceneObject* value) {
+    if (value == masterObject_) return;
+    if (masterObject_) masterObject_->RemoveFreeNotification(this);
+    masterObject_ = value;
+    if (masterObject_) masterObject_->FreeNotification(this);
+    SceneObjectStructureChanged();
+}
+
+void TGLProxyObject::SetProxyOptions(TGLProxyObjectOptions value) {
+    if (value == proxyOptions_) return;
+    proxyOptions_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLProxyObject::DoRender(TRenderContextInfo& rci, bool renderSelf, bool renderChildren) {
+    if (rendering_) return;
+    rendering_ = 1;
+    struct Guard {
+        uint8_t& flag;
+        ~Guard() { flag = 0; }
+    } guard{rendering_};
+    if (masterObject_ && (proxyOptions_ & ProxyOption(pooObjects))) {
+        bool savedProxy = rci.ProxySubObject;
+        rci.ProxySubObject = true;
+        try {
+            if (proxyOptions_ & ProxyOption(pooTransformation)) {
+                masterObject_->SceneObjectRebuildMatrix();
+                glMultMatrixf(&masterObject_->LocalMatrix()[0][0]);
+            }
+            masterObject_->DoRender(rci, renderSelf, masterObject_->SceneObjectChildCount() > 0);
+        } catch (...) {
+            rci.ProxySubObject = savedProxy;
+            throw;
+        }
+        rci.ProxySubObject = savedProxy;
+    }
+    if (renderChildren && SceneObjectChildCount() > 0) RenderChildren(0, SceneObjectChildCount() - 1, rci);
+    if (masterObject_ && (proxyOptions_ & ProxyOption(pooEffects)) && masterObject_->HasEffects())
+        masterObject_->Effects()->RenderPostEffects(rci.Buffer, rci);
+    ClearStructureChanged();
+}
+
+TVector TGLProxyObject::AxisAlignedDimensionsUnscaled() const {
+    return masterObject_ ? masterObject_->AxisAlignedDimensionsUnscaled()
+                         : TGLBaseSceneObject::AxisAlignedDimensionsUnscaled();
+}
+
+bool TGLProxyObject::RayCastIntersect(const TVector& rayStart, const TVector& rayVector,
+                                      TVector* intersectPoint, TVector* intersectNormal) {
+    if (!masterObject_) return false;
+    TVector start = masterObject_->SceneObjectLocalToAbsolute(SceneObjectAbsoluteToLocal(rayStart));
+    TVector direction = masterObject_->SceneObjectLocalToAbsolute(SceneObjectAbsoluteToLocal(rayVector));
+    direction[3] = 0;
+    NormalizeVector(direction);
+    TVector point, normal;
+    if (!masterObject_->RayCastIntersect(start, direction, &point, &normal)) return false;
+    if (intersectPoint)
+        *intersectPoint = SceneObjectLocalToAbsolute(masterObject_->SceneObjectAbsoluteToLocal(point));
+    if (intersectNormal) {
+        TVector n = SceneObjectLocalToAbsolute(masterObject_->SceneObjectAbsoluteToLocal(normal));
+        n[3] = 0;
+        NormalizeVector(n);
+        *intersectNormal = n;
+    }
+    return true;
+}
+
+TGLSilhouette* TGLProxyObject::GenerateSilhouette(const TGLSilhouetteParameters& params) {
+    return masterObject_ ? masterObject_->GenerateSilhouette(params) : nullptr;
+}
+
+// ---- Off-screen viewers -----------------------------------------------------------------------------
+
+E3D_DEFINE_CLASS(TGLNonVisualViewer, TComponent)
+
+TGLNonVisualViewer::TGLNonVisualViewer(TComponent* owner)
+    : TComponent(owner), buffer_(std::make_unique<TGL3DSceneBuffer>()) {
+    buffer_->Resize(width_, height_);
+    buffer_->OnChange = [this](TObject*) {
+        if (OnChange) OnChange(this);
+    };
+    buffer_->OnStructuralChange = [this](TObject*) { buffer_->DestroyRC(); };
+}
+
+TGLNonVisualViewer::~TGLNonVisualViewer() {
+    if (buffer_) buffer_->DestroyRC();
+    buffer_.reset();
+}
+
+void TGLNonVisualViewer::SetWidth(int value) {
+    value = std::max(value, 1);
+    if (value == width_) return;
+    width_ = value;
+    sizeChanged();
+}
+
+void TGLNonVisualViewer::SetHeight(int value) {
+    value = std::max(value, 1);
+    if (value == height_) return;
+    height_ = value;
+    sizeChanged();
+}
+
+void TGLNonVisualViewer::sizeChanged() {
+    buffer_->Resize(width_, height_);
+    if (OnChange) OnChange(this);
+}
+
+void TGLNonVisualViewer::Render(TGLBaseSceneObject* baseObject) {
+    buffer_->Render(baseObject);
+}
+
+void TGLNonVisualViewer::CopyToTexture(TGLTexture* texture) {
+    buffer_->CopyToTexture(texture, 0, 0, width_, height_, 0, 0);
+}
+
+E3D_DEFINE_CLASS(TGLMemoryViewer, TGLNonVisualViewer)
+
+void TGLMemoryViewer::Render(TGLBaseSceneObject* baseObject) {
+    if (!buffer_->RCInstantiated()) {
+        buffer_->Resize(width_, height_);
+        buffer_->CreateRC(nullptr, true);
+    }
+    buffer_->Render(baseObject);
+}
+
+void TGLMemoryViewer::sizeChanged() {
+    // The off-screen surface has the old size: a new one is made at the next frame.
+    buffer_->DestroyRC();
+    TGLNonVisualViewer::sizeChanged();
+}
+
+// ---- Initialisation ---------------------------------------------------------------------------------
+
+void InitGL3DScene() {
+    static int initCount = 0;
+    if (initCount++ != 0) return;
+    RegisterClass(TGLLightSource::StaticClass());
+    RegisterClass(TGLCamera::StaticClass());
+    RegisterClass(TGLProxyObject::StaticClass());
+    RegisterClass(TGL3DScene::StaticClass());
+    RegisterClass(TGLDirectOpenGL::StaticClass());
+    RegisterClass(TGLRenderPoint::StaticClass());
+    RegisterClass(TGLMemoryViewer::StaticClass());
+    performanceFrequency();
 }
 
 } // namespace engine3d

@@ -92,6 +92,8 @@ struct TRenderContextInfo {
     bool DirectBuild = false;
 };
 
+using TDirectRenderEvent = std::function<void(TObject* sender, TRenderContextInfo& rci)>;
+
 // ---- Behaviours and effects -------------------------------------------------------------------------
 
 // An item attached to a scene object that is told of progress.
@@ -110,6 +112,8 @@ public:
     // The owner must be a scene object (asserted).
     explicit TGLBehaviours(TPersistent* owner = nullptr);
     const TMetaClass& ItemBaseClass() const override;
+    // Any behaviour class but the effects.
+    bool CanAdd(const TXCollectionItemClass& itemClass) const override;
     void DoProgress(const TProgressTimes& times);
 };
 
@@ -126,6 +130,7 @@ class TGLObjectEffects : public TXCollection {
 public:
     explicit TGLObjectEffects(TPersistent* owner = nullptr);
     const TMetaClass& ItemBaseClass() const override;
+    bool CanAdd(const TXCollectionItemClass& itemClass) const override;
     void DoProgress(const TProgressTimes& times);
     void RenderPreEffects(TGLBaseSceneObject* sceneObject, TRenderContextInfo& rci);
     void RenderPostEffects(TGL3DSceneBuffer* buffer, TRenderContextInfo& rci);
@@ -263,6 +268,11 @@ public:
     TGLBehaviours* Behaviours();
     TGLObjectEffects* Effects();
     bool HasBehaviours() const { return behaviours_ && behaviours_->Count() > 0; }
+    // The binary properties "BehavioursData" and "EffectsData": written only when there are items.
+    void WriteBehavioursData(TStream& stream) const;
+    void ReadBehavioursData(TStream& stream);
+    void WriteEffectsData(TStream& stream) const;
+    void ReadEffectsData(TStream& stream);
     bool HasEffects() const { return effects_ && effects_->Count() > 0; }
     float TagFloat = 0;
     int Tag = 0;
@@ -350,6 +360,100 @@ public:
 
 protected:
     bool IsSceneRoot() const override { return true; }
+};
+
+// ---- Special scene objects --------------------------------------------------------------------------
+
+enum TGLCameraInvarianceMode : uint8_t { cimNone, cimPosition, cimOrientation };
+
+// Drawn as if the camera had not moved (cimPosition) or not turned (cimOrientation).
+class TGLCameraInvariantObject : public TGLImmaterialSceneObject {
+    E3D_DECLARE_CLASS(TGLCameraInvariantObject)
+public:
+    using TGLImmaterialSceneObject::TGLImmaterialSceneObject;
+    void Assign(const TPersistent* source) override;
+    void DoRender(TRenderContextInfo& rci, bool renderSelf, bool renderChildren) override;
+    TGLCameraInvarianceMode CamInvarianceMode() const { return camInvarianceMode_; }
+    void SetCamInvarianceMode(TGLCameraInvarianceMode value);
+
+private:
+    TGLCameraInvarianceMode camInvarianceMode_ = cimNone;
+};
+
+// Hands the drawing to its OnRender event, every frame or compiled into its display list.
+class TGLDirectOpenGL : public TGLImmaterialSceneObject {
+    E3D_DECLARE_CLASS(TGLDirectOpenGL)
+public:
+    explicit TGLDirectOpenGL(TComponent* owner = nullptr);
+    void Assign(const TPersistent* source) override;
+    void BuildList(TRenderContextInfo& rci) override;
+    bool Blended() const override { return blend_; }
+    bool UseBuildList() const { return useBuildList_; }
+    void SetUseBuildList(bool value);
+    bool Blend() const { return blend_; }
+    void SetBlend(bool value);
+    TDirectRenderEvent OnRender;
+
+private:
+    bool useBuildList_ = false;
+    bool blend_ = false;
+};
+
+using TFreeCallBack = std::function<void(TObject* sender)>;
+
+// A point in the tree where registered callbacks draw.
+class TGLRenderPoint : public TGLImmaterialSceneObject {
+    E3D_DECLARE_CLASS(TGLRenderPoint)
+public:
+    explicit TGLRenderPoint(TComponent* owner = nullptr);
+    // Calls the free callbacks, last first, so that their owners unregister.
+    ~TGLRenderPoint() override;
+    void BuildList(TRenderContextInfo& rci) override;
+    // The token names the pair for UnRegisterCallBack.
+    int RegisterCallBack(TDirectRenderEvent renderEvent, TFreeCallBack renderPointFreed);
+    void UnRegisterCallBack(int token);
+    int CallBackCount() const { return static_cast<int>(callBacks_.size()); }
+    void Clear();
+
+private:
+    struct CallBack {
+        int token;
+        TDirectRenderEvent render;
+        TFreeCallBack freed;
+    };
+    std::vector<CallBack> callBacks_;
+    int nextToken_ = 1;
+};
+
+enum TGLProxyObjectOption : uint8_t { pooEffects, pooObjects, pooTransformation };
+using TGLProxyObjectOptions = uint8_t;
+constexpr TGLProxyObjectOptions ProxyOption(TGLProxyObjectOption option) {
+    return static_cast<TGLProxyObjectOptions>(1u << option);
+}
+constexpr TGLProxyObjectOptions cDefaultProxyOptions = 7;
+
+// Draws another object (its master) in its own place.
+class TGLProxyObject : public TGLBaseSceneObject {
+    E3D_DECLARE_CLASS(TGLProxyObject)
+public:
+    explicit TGLProxyObject(TComponent* owner = nullptr);
+    ~TGLProxyObject() override;
+    void Assign(const TPersistent* source) override;
+    void Notification(TComponent* component, TOperation operation) override;
+    void DoRender(TRenderContextInfo& rci, bool renderSelf, bool renderChildren) override;
+    TVector AxisAlignedDimensionsUnscaled() const override;
+    bool RayCastIntersect(const TVector& rayStart, const TVector& rayVector,
+                          TVector* intersectPoint = nullptr, TVector* intersectNormal = nullptr) override;
+    TGLSilhouette* GenerateSilhouette(const TGLSilhouetteParameters& params) override;
+    TGLBaseSceneObject* MasterObject() const { return masterObject_; }
+    virtual void SetMasterObject(TGLBaseSceneObject* value);
+    TGLProxyObjectOptions ProxyOptions() const { return proxyOptions_; }
+    void SetProxyOptions(TGLProxyObjectOptions value);
+
+private:
+    TGLBaseSceneObject* masterObject_ = nullptr;
+    TGLProxyObjectOptions proxyOptions_ = cDefaultProxyOptions;
+    uint8_t rendering_ = 0;
 };
 
 // ---- Camera -----------------------------------------------------------------------------------------
@@ -586,8 +690,6 @@ enum TDepthPrecision : uint8_t { dpDefault, dp16bits, dp24bits, dp32bits };
 enum TColorDepth : uint8_t { cdDefault, cd8bits, cd16bits, cd24bits, cdFloat64bits, cdFloat128bits };
 enum TShadeModel : uint8_t { smDefault, smSmooth, smFlat };
 
-using TDirectRenderEvent = std::function<void(TGL3DSceneBuffer* sender, TRenderContextInfo& rci)>;
-
 class TGL3DSceneBuffer : public TGLUpdateAbleObject {
     E3D_DECLARE_CLASS(TGL3DSceneBuffer)
 public:
@@ -720,5 +822,50 @@ private:
     int64_t firstFrameTime_ = 0;
     double lastFrameTime_ = 0;
 };
+
+// ---- Off-screen viewers -----------------------------------------------------------------------------
+
+class TGLNonVisualViewer : public TComponent {
+    E3D_DECLARE_CLASS(TGLNonVisualViewer)
+public:
+    explicit TGLNonVisualViewer(TComponent* owner = nullptr);
+    ~TGLNonVisualViewer() override;
+    TGLNonVisualViewer(const TGLNonVisualViewer&) = delete;
+    TGLNonVisualViewer& operator=(const TGLNonVisualViewer&) = delete;
+    TGL3DSceneBuffer* Buffer() const { return buffer_.get(); }
+    TGLCamera* Camera() const { return buffer_->Camera(); }
+    void SetCamera(TGLCamera* camera) { buffer_->SetCamera(camera); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // Values below 1 become 1.
+    void SetWidth(int value);
+    void SetHeight(int value);
+    virtual void Render(TGLBaseSceneObject* baseObject = nullptr);
+    // The whole Width x Height frame into the texture.
+    void CopyToTexture(TGLTexture* texture);
+    TNotifyEvent& BeforeRender() { return buffer_->BeforeRender; }
+    TNotifyEvent& PostRender() { return buffer_->PostRender; }
+    TNotifyEvent& AfterRender() { return buffer_->AfterRender; }
+    TNotifyEvent OnChange;
+
+protected:
+    virtual void sizeChanged();
+    std::unique_ptr<TGL3DSceneBuffer> buffer_;
+    int width_ = 256;
+    int height_ = 256;
+};
+
+// Renders into an off-screen context of Width x Height, made at the first frame.
+class TGLMemoryViewer : public TGLNonVisualViewer {
+    E3D_DECLARE_CLASS(TGLMemoryViewer)
+public:
+    explicit TGLMemoryViewer(TComponent* owner = nullptr) : TGLNonVisualViewer(owner) {}
+    void Render(TGLBaseSceneObject* baseObject = nullptr) override;
+
+protected:
+    void sizeChanged() override;
+};
+
+void InitGL3DScene();
 
 } // namespace engine3d

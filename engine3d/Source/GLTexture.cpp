@@ -2040,6 +2040,7 @@ void InitGLTexture() {
     static bool done = false;
     if (done) return;
     done = true;
+    InitSystemColors();
     RegisterTextureImageClass(&TGLBlankImage::StaticClass());
     RegisterTextureImageClass(&TGLPersistentImage::StaticClass());
     RegisterTextureImageClass(&TGLPicFileImage::StaticClass());

@@ -131,6 +131,8 @@ TGL3DSceneViewer::TGL3DSceneViewer(QWidget* parent)
 }
 
 TGL3DSceneViewer::~TGL3DSceneViewer() {
+    // The base class destroys the context later, when this part of the object is gone.
+    QObject::disconnect(contextConnection_);
     destroyRC();
     buffer_.reset();
 }
@@ -199,7 +201,9 @@ void TGL3DSceneViewer::initializeGL() {
     InCallback guard(inPaint_);
     createRC();
     // The widget's context dies before the widget when it is moved to another top-level window.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this]() { destroyRC(); });
+    QObject::disconnect(contextConnection_);
+    contextConnection_ =
+        connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this]() { destroyRC(); });
 }
 
 void TGL3DSceneViewer::resizeGL(int width, int height) {
@@ -342,6 +346,17 @@ void TGL3DSceneViewer::leaveEvent(QEvent* event) {
     guarded([&] {
         if (OnMouseLeave) OnMouseLeave(Sender());
     });
+}
+
+const TMetaClass& SceneViewerClass() {
+    static const TMetaClass meta("TGL3DSceneViewer", &TObject::StaticClass());
+    return meta;
+}
+
+void InitGLWin32Viewer() {
+    static int initCount = 0;
+    if (initCount++ != 0) return;
+    RegisterClass(SceneViewerClass());
 }
 
 } // namespace engine3d

@@ -96,6 +96,11 @@ private:
     bool pressed_ = false;
     QPoint lastOrigin_;
     QString lastError_;
+    QMetaObject::Connection contextConnection_;
 };
+
+// The control's entry in the class registry; it is made by the toolkit, so the entry has no factory.
+const TMetaClass& SceneViewerClass();
+void InitGLWin32Viewer();
 
 } // namespace engine3d
