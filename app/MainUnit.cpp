@@ -356,6 +356,13 @@ void TMainForm::createControls() {
 QMdiSubWindow* TMainForm::AddChildForm(TCustomPRPObjectForm* form) {
     QMdiSubWindow* window = MdiArea->addSubWindow(form);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // The frame's own menu binds Ctrl+W to its Close as well; a key bound twice triggers neither binding,
+    // so the Window menu's Close keeps it alone.
+    if (QMenu* menu = window->systemMenu())
+        for (QAction* action : menu->actions()) {
+            QList<QKeySequence> keys = action->shortcuts();
+            if (keys.removeAll(WindowClose->shortcut()) > 0) action->setShortcuts(keys);
+        }
     return window;
 }
 

@@ -1,5 +1,10 @@
 // Start-up, actions, menus, the tree popup and window placement.
 #include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -10,6 +15,7 @@
 
 #include "AppTestSupport.h"
 #include "PRP_VCL.h"
+#include "unitTUnknown.h"
 
 using namespace testpages;
 
@@ -270,4 +276,26 @@ TEST(MainFormPlacement, MaximizedFlagIsRestored) {
     TMainForm form;
     form.show();
     EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
+}
+
+TEST_F(MainFormTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
+    PageFolder folder;
+    form->OpenPRPFile(folder.write("Age_District_Page.prp",
+                                   makePage(kVersionUru, "Age", "Page", 1, 0, {{0x0456, {"Blob"}}})));
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    auto* view = dynamic_cast<TfrmTUnknown*>(form->ShowObject(*form->NodeObject(findNode("Blob")), true));
+    ASSERT_NE(view, nullptr);
+    view->HexEditor->setFocus();
+    QApplication::processEvents();
+
+    QSignalSpy converter(form->ToolsStringConv, &QAction::triggered);
+    QTest::keyClick(view->HexEditor, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(converter.count(), 1);
+
+    QPointer<TfrmTUnknown> watched = view;
+    QTest::keyClick(view->HexEditor, Qt::Key_W, Qt::ControlModifier);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form->MdiArea->subWindowList().isEmpty()) << "Ctrl+W closes the active viewer";
+    EXPECT_TRUE(watched.isNull());
 }

@@ -246,13 +246,21 @@ std::vector<Bytes> bodiesOf(const RobustnessCase& c, uint16_t classIndex) {
     return {};
 }
 
-std::string caseName(const testing::TestParamInfo<RobustnessCase>& info) {
+std::string nameOf(const RobustnessCase& c) {
     static const char* kinds[] = {"Empty", "Random", "Truncated"};
-    std::string name = info.param.family->name;
+    std::string name = c.family->name;
     name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
-    name += std::string("_") + kinds[int(info.param.kind)];
-    if (info.param.viewer) name += std::string("_") + info.param.viewer;
+    name += std::string("_") + kinds[int(c.kind)];
+    if (c.viewer) name += std::string("_") + c.viewer;
     return name;
+}
+
+std::string caseName(const testing::TestParamInfo<RobustnessCase>& info) {
+    return nameOf(info.param);
+}
+
+void PrintTo(const RobustnessCase& c, std::ostream* out) {
+    *out << nameOf(c);
 }
 
 // Empty and random bodies per family; cut bodies per family and viewer, each its own test so that the
