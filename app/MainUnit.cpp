@@ -354,8 +354,12 @@ void TMainForm::createControls() {
 }
 
 QMdiSubWindow* TMainForm::AddChildForm(TCustomPRPObjectForm* form) {
+    const QSize designed = form->size();
     QMdiSubWindow* window = MdiArea->addSubWindow(form);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // The frame would take the form's smallest comfortable size; a viewer opens at its designed size.
+    if (form->testAttribute(Qt::WA_Resized))
+        window->resize(designed.expandedTo(form->minimumSizeHint()) + window->sizeHint() - form->sizeHint());
     // The frame's own menu binds Ctrl+W to its Close as well; a key bound twice triggers neither binding,
     // so the Window menu's Close keeps it alone.
     if (QMenu* menu = window->systemMenu())

@@ -2,6 +2,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -298,4 +299,17 @@ TEST_F(MainFormTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form->MdiArea->subWindowList().isEmpty()) << "Ctrl+W closes the active viewer";
     EXPECT_TRUE(watched.isNull());
+}
+
+TEST_F(MainFormTest, ViewersOpenAtTheirDesignedSize) {
+    PageFolder folder;
+    form->OpenPRPFile(folder.write("Age_District_Page.prp",
+                                   makePage(kVersionUru, "Age", "Page", 1, 0, {{0x0456, {"Blob"}}})));
+    form->show();
+    const QSize designed = TfrmTUnknown().size();
+    TCustomPRPObjectForm* view = form->ShowObject(*form->NodeObject(findNode("Blob")), true);
+    ASSERT_NE(view, nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(view->size(), designed) << "the raw view shows all sixteen columns and the characters";
+    EXPECT_EQ(view->SubWindow()->pos(), QPoint(0, 0));
 }
