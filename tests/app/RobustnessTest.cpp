@@ -2,6 +2,7 @@
 // HexView) on bodies that are empty, random or cut short: nothing may crash, hang or allocate without bound,
 // and failures reach the user only as messages.
 #include <QApplication>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <atomic>
@@ -338,5 +339,61 @@ TEST_P(RobustnessTest, EveryClassOpensAndClosesWithoutFault) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFamilies, RobustnessTest, testing::ValuesIn(allCases()), caseName);
+
+} // namespace
+
+namespace {
+
+// Key-index entries that point at nothing sensible: Edit says nothing, HexView names the failure.
+TEST_F(MainFormTest, DamagedIndexEntriesFailWithAMessage) {
+    PageFolder folder;
+    for (const Family& family : kFamilies) {
+        SCOPED_TRACE(family.name);
+        TestPage page = makePage(family.version, "Robust", "Page", 3, 0, {{1, {"Rock"}}});
+        form->OpenPRPFile(folder.write(QStringLiteral("Robust_District_Page.prp"), page));
+        const TPRPFileObject good = form->LocalPages.front().Folders.front().Objects.front();
+        struct Row {
+            const char* what;
+            uint32_t offset, size;
+            const char* message; // nullptr: any message, or none when the object opens
+        };
+        const uint32_t end = uint32_t(QFileInfo(PageText(good.FileName)).size());
+        const Row rows[] = {
+            {"size 0", good.Offset, 0, "Object data is empty!"},
+            {"past the end", end + 10, good.Size, ""},
+            {"runs over the end", good.Offset, end, ""},
+            {"largest size", good.Offset, 0xFFFFFFFFu, ""},
+            {"largest offset", 0xFFFFFFFFu, 16, ""},
+            {"class index only", good.Offset, 2, nullptr},
+            {"key cut short", good.Offset, 5, nullptr},
+        };
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.what);
+            TPRPFileObject entry = good;
+            entry.Offset = row.offset;
+            entry.Size = row.size;
+            messages->messages.clear();
+            largestAllocation = 0;
+            EXPECT_NO_FATAL_FAILURE(Guarded([&] {
+                try {
+                    form->ShowObject(entry, false);
+                } catch (...) {
+                }
+            }));
+            EXPECT_TRUE(messages->messages.empty()) << "Edit fails silently";
+            Guarded([&] { form->ShowObject(entry, true); });
+            if (row.message) {
+                ASSERT_EQ(messages->messages.size(), 1u);
+                EXPECT_FALSE(messages->messages[0].text.isEmpty());
+                if (*row.message) {
+                    EXPECT_EQ(messages->messages[0].text, row.message);
+                }
+            }
+            EXPECT_LE(largestAllocation.load(), kAllocationLimit);
+            form->MdiArea->closeAllSubWindows();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+}
 
 } // namespace
