@@ -312,4 +312,13 @@ TEST_F(MainFormTest, ViewersOpenAtTheirDesignedSize) {
     QApplication::processEvents();
     EXPECT_EQ(view->size(), designed) << "the raw view shows all sixteen columns and the characters";
     EXPECT_EQ(view->SubWindow()->pos(), QPoint(0, 0));
+
+    // Each further window stands one step down and right of the one before, as new child windows do.
+    TCustomPRPObjectForm* second = form->ShowObject(*form->NodeObject(findNode("Blob")), true);
+    TCustomPRPObjectForm* third = form->ShowObject(*form->NodeObject(findNode("Blob")), true);
+    QApplication::processEvents();
+    const QPoint step = second->SubWindow()->pos();
+    EXPECT_GT(step.x(), 0);
+    EXPECT_EQ(step.x(), step.y());
+    EXPECT_EQ(third->SubWindow()->pos(), step * 2);
 }
