@@ -88,19 +88,6 @@ constexpr auto kOpenLimit = std::chrono::seconds(5);
 
 // ---- Well-formed bodies for the viewers that exist, in the writer's family.
 
-void writeLightBody(ByteWriter& w) {
-    writeSynched(w, 0);
-    writeObjInterface(w, nullptr, {});
-    writeColor(w, 0.5f, 0, 0, 1);
-    writeColor(w, 1, 1, 1, 0.5f);
-    writeColor(w, 0, 0, 0, 0);
-    const float values[16] = {1, 0, 0, 2, 0, 1, 0, 3, 0, 0, 1, 4, 0, 0, 0, 1};
-    for (int i = 0; i < 4; ++i)
-        writeMatrix(w, values);
-    const TPRPObjectDesc layer = makeKey(6, "Proj"), node = makeKey(0, "Node"), region = makeKey(0x4B, "Rgn");
-    w.keyRef(&layer).keyRef(nullptr).keyRef(&node).keyRefs({region, region});
-}
-
 const std::map<std::string, std::function<void(ByteWriter&)>>& validBodies() {
     static const std::map<std::string, std::function<void(ByteWriter&)>> bodies = {
         {"TfrmTplSceneNode",
@@ -153,22 +140,7 @@ const std::map<std::string, std::function<void(ByteWriter&)>>& validBodies() {
              writeObjInterface(w, &owner, {});
              w.keyRef(&sound);
          }},
-        {"TfrmTplLayer",
-         [](ByteWriter& w) {
-             writeSynched(w, 0);
-             const TPRPObjectDesc under = makeKey(6, "Under"), tex = makeKey(4, "Stone.dds");
-             w.keyRef(&under);
-             w.u32(0x2 | 0x4000000).u32(0x1).u32(0).u32(0x10).u32(0x800);
-             const float values[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1};
-             writeMatrix(w, values);
-             writeColor(w, 1, 0.5f, 0, 0.25f);
-             writeColor(w, 1.5f, 0, 0, 1);
-             writeColor(w, 0, 0, 0, 0);
-             writeColor(w, 0, 0, 1, 0.1f);
-             w.u32(4000000000u).f32(0.75f).f32(-0.00001f).f32(1e16f);
-             w.keyRef(&tex).keyRef(&tex).keyRef(&tex);
-             writeMatrix(w, values);
-         }},
+        {"TfrmTplLayer", writeSampleLayer},
         {"TfrmTplMaterial",
          [](ByteWriter& w) {
              writeSynched(w, 0);
@@ -176,20 +148,20 @@ const std::map<std::string, std::function<void(ByteWriter&)>>& validBodies() {
              const TPRPObjectDesc a = makeKey(6, "LayerB"), b = makeKey(6, "LayerA"), c = makeKey(6, "Piggy");
              w.keyRef(&a).keyRef(&b).keyRef(&c);
          }},
-        {"TfrmTplLightInfo", writeLightBody},
+        {"TfrmTplLightInfo", writeSampleLightInfo},
         {"TfrmTplOmniLightInfo",
          [](ByteWriter& w) {
-             writeLightBody(w);
+             writeSampleLightInfo(w);
              w.f32(1).f32(0.5f).f32(0.25f).f32(100);
          }},
         {"TfrmTplSpotLightInfo",
          [](ByteWriter& w) {
-             writeLightBody(w);
+             writeSampleLightInfo(w);
              w.f32(1).f32(0.5f).f32(0.25f).f32(100).f32(2).f32(0.125f).f32(1.5f);
          }},
         {"TfrmTplLimitedDirLightInfo",
          [](ByteWriter& w) {
-             writeLightBody(w);
+             writeSampleLightInfo(w);
              w.f32(10).f32(20).f32(30);
          }},
     };
