@@ -14,6 +14,7 @@
 #include "ObjectParts.h"
 
 class QGridLayout;
+class QHBoxLayout;
 class TCustomPRPObjectForm;
 class TObjRefTreeView;
 class TKeyLinkLabel;
@@ -132,6 +133,10 @@ TfrmBounds3Ext* OpenBounds3Ext(const TBounds3Ext& bounds);
 // (the record must live as long as the viewer).
 TLinkLabel* MakeSynchedObjLink(const TSynchedObject& part, QWidget* parent);
 TLinkLabel* MakeObjIntfLink(const TObjInterface& part, QWidget* parent);
+// The row at the top of a viewer whose object starts with the synched-object and object-interface parts:
+// both part links, left-aligned.
+QHBoxLayout* MakeInterfacePartLinks(const TSynchedObject& synched, const TObjInterface& objInterface,
+                                    QWidget* parent, TLinkLabel*& synchedLink, TLinkLabel*& objInterfaceLink);
 TLinkLabel* MakeModifierLink(const TMSModifier& part, bool multiCaption, bool multiFlag, QWidget* parent);
 TLinkLabel* MakeMatrixLink(const TMatrix44& matrix, const QString& caption, const QString& name,
                            QWidget* parent);
