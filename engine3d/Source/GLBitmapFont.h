@@ -5,6 +5,7 @@
 #include "GLGraphics.h"
 #include "GLMisc.h"
 #include "GLObjects.h"
+#include "GLTexture.h"
 #include "PlatformGraphics.h"
 
 #include <array>
@@ -16,19 +17,6 @@ namespace engine3d {
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TGLTextLayout { tlTop, tlCenter, tlBottom };
-enum TGLMagFilter { maNearest, maLinear };
-// How a texture's alpha is derived from its picture.
-enum TGLTextureImageAlpha {
-    tiaDefault,
-    tiaAlphaFromIntensity,
-    tiaSuperBlackTransparent,
-    tiaLuminance,
-    tiaLuminanceSqrt,
-    tiaOpaque,
-    tiaTopLeftPointColorTransparent,
-    tiaInverseLuminance,
-    tiaInverseLuminanceSqrt
-};
 
 // Characters StartASCII..StopASCII use the glyph cells StartGlyphIdx, StartGlyphIdx + 1, ...
 class TBitmapFontRange : public TCollectionItem {

@@ -183,4 +183,237 @@ TGLSilhouette* BuildSphereSilhouette(const TGLSilhouetteParameters& parameters, 
     return silhouette;
 }
 
+// ---- Scene objects ------------------------------------------------------------------------------------
+
+namespace {
+
+TMatrix currentModelViewMatrix() {
+    TMatrix m = IdentityHmgMatrix;
+    glGetFloatv(GL_MODELVIEW_MATRIX, &m[0][0]);
+    return m;
+}
+
+// Setters of the scene shapes store only a changed value; the notice depends on the property.
+template <class T> bool storeChanged(T& field, T value) {
+    if (field == value) return false;
+    field = value;
+    return true;
+}
+
+} // namespace
+
+E3D_DEFINE_CLASS(TGLSprite, TGL3DSceneObject)
+
+TGLSprite::TGLSprite(TComponent* owner) : TGL3DSceneObject(owner) {
+    SetObjectStyle(ObjectStyleFlags() | ObjectStyle(osImmediateDraw) | ObjectStyle(osNoCulling));
+}
+
+void TGLSprite::Assign(const TPersistent* source) {
+    if (auto* other = dynamic_cast<const TGLSprite*>(source)) {
+        width_ = other->width_;
+        height_ = other->height_;
+        rotation_ = other->rotation_;
+        alphaChannel_ = other->alphaChannel_;
+        noZWrite_ = other->noZWrite_;
+        mirrorU_ = other->mirrorU_;
+        mirrorV_ = other->mirrorV_;
+    }
+    TGL3DSceneObject::Assign(source);
+}
+
+TVector TGLSprite::AxisAlignedDimensionsUnscaled() const {
+    float halfWidth = std::fabs(width_) * 0.5f;
+    return {halfWidth, std::fabs(height_) * 0.5f, halfWidth, 0};
+}
+
+void TGLSprite::SetWidth(float value) {
+    if (storeChanged(width_, value)) NotifyChange(this);
+}
+
+void TGLSprite::SetHeight(float value) {
+    if (storeChanged(height_, value)) NotifyChange(this);
+}
+
+void TGLSprite::SetRotation(float value) {
+    if (storeChanged(rotation_, value)) NotifyChange(this);
+}
+
+void TGLSprite::SetAlphaChannel(float value) {
+    if (value == alphaChannel_) return;
+    alphaChannel_ = std::clamp(value, 0.f, 1.f);
+    NotifyChange(this);
+}
+
+void TGLSprite::SetNoZWrite(bool value) {
+    noZWrite_ = value;
+    NotifyChange(this);
+}
+
+void TGLSprite::SetMirrorU(bool value) {
+    mirrorU_ = value;
+    NotifyChange(this);
+}
+
+void TGLSprite::SetMirrorV(bool value) {
+    mirrorV_ = value;
+    NotifyChange(this);
+}
+
+void TGLSprite::BuildList(TRenderContextInfo& rci) {
+    if (alphaChannel_ != 1 && rci.StateCache)
+        rci.StateCache->StateCacheSetMaterialAlpha(GL_FRONT, alphaChannel_);
+    if (noZWrite_) glDepthMask(GL_FALSE);
+    TMatrix modelView = currentModelViewMatrix();
+    TGLPrimitive quad = BuildSpriteQuad(modelView, width_, height_, mirrorU_, mirrorV_);
+    if (rotation_ != 0) {
+        TAffineVector axis = SpriteRotationAxis(modelView);
+        glPushMatrix();
+        glRotatef(rotation_, axis[0], axis[1], axis[2]);
+    }
+    RenderPrimitive(quad, false);
+    if (rotation_ != 0) glPopMatrix();
+    if (noZWrite_) glDepthMask(GL_TRUE);
+}
+
+E3D_DEFINE_CLASS(TGLQuadricObject, TGL3DSceneObject)
+
+void TGLQuadricObject::Assign(const TPersistent* source) {
+    if (auto* other = dynamic_cast<const TGLQuadricObject*>(source)) {
+        SetNormals(other->normals_);
+        SetNormalDirection(other->normalDirection_);
+    }
+    TGL3DSceneObject::Assign(source);
+}
+
+void TGLQuadricObject::SetNormals(TNormalSmoothing value) {
+    if (storeChanged(normals_, value)) SceneObjectStructureChanged();
+}
+
+void TGLQuadricObject::SetNormalDirection(TNormalDirection value) {
+    if (storeChanged(normalDirection_, value)) SceneObjectStructureChanged();
+}
+
+E3D_DEFINE_CLASS(TGLSphere, TGLQuadricObject)
+
+void TGLSphere::Assign(const TPersistent* source) {
+    if (auto* other = dynamic_cast<const TGLSphere*>(source)) {
+        SetRadius(other->radius_);
+        SetSlices(other->slices_);
+        SetStacks(other->stacks_);
+        SetBottom(other->bottom_);
+        SetTop(other->top_);
+        // Widen first so that neither setter sees a start above the stop.
+        if (other->start_ > stop_) {
+            SetStop(other->stop_);
+            SetStart(other->start_);
+        } else {
+            SetStart(other->start_);
+            SetStop(other->stop_);
+        }
+    }
+    TGLQuadricObject::Assign(source);
+}
+
+TVector TGLSphere::AxisAlignedDimensionsUnscaled() const {
+    float r = std::fabs(radius_);
+    return {r, r, r, 0};
+}
+
+bool TGLSphere::RayCastIntersect(const TVector& rayStart, const TVector& rayVector, TVector* intersectPoint,
+                                 TVector* intersectNormal) {
+    TVector localStart = SceneObjectAbsoluteToLocal(rayStart);
+    TVector direction = rayVector;
+    direction[3] = 0;
+    TVector localVector = SceneObjectAbsoluteToLocal(direction);
+    localVector[3] = 0;
+    NormalizeVector(localVector);
+    TVector i1{}, i2{};
+    if (RaySphereIntersect(localStart, localVector, {0, 0, 0, 1}, radius_, i1, i2) <= 0) return false;
+    if (intersectPoint) *intersectPoint = SceneObjectLocalToAbsolute(i1);
+    if (intersectNormal) {
+        i1[3] = 0;
+        *intersectNormal = SceneObjectLocalToAbsolute(i1);
+    }
+    return true;
+}
+
+TGLSilhouette* TGLSphere::GenerateSilhouette(const TGLSilhouetteParameters& params) {
+    return BuildSphereSilhouette(params, radius_, stacks_, slices_);
+}
+
+void TGLSphere::SetRadius(float value) {
+    if (storeChanged(radius_, value)) SceneObjectStructureChanged();
+}
+
+void TGLSphere::SetSlices(int value) {
+    if (storeChanged(slices_, std::max(value, 1))) SceneObjectStructureChanged();
+}
+
+void TGLSphere::SetStacks(int value) {
+    if (storeChanged(stacks_, std::max(value, 1))) SceneObjectStructureChanged();
+}
+
+void TGLSphere::SetTop(TAngleLimit1 value) {
+    if (storeChanged(top_, value)) SceneObjectStructureChanged();
+}
+
+void TGLSphere::SetBottom(TAngleLimit1 value) {
+    if (storeChanged(bottom_, value)) SceneObjectStructureChanged();
+}
+
+void TGLSphere::SetStart(TAngleLimit2 value) {
+    if (value == start_) return;
+    GLAssert(value <= stop_, "Start must not be above Stop");
+    start_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLSphere::SetStop(TAngleLimit2 value) {
+    if (value == stop_) return;
+    GLAssert(value >= start_, "Stop must not be below Start");
+    stop_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLSphere::SetTopCap(TCapType value) {
+    if (storeChanged(topCap_, value)) SceneObjectStructureChanged();
+}
+
+void TGLSphere::SetBottomCap(TCapType value) {
+    if (storeChanged(bottomCap_, value)) SceneObjectStructureChanged();
+}
+
+TGLSphereShape TGLSphere::Shape() const {
+    TGLSphereShape shape;
+    shape.Slices = slices_;
+    shape.Stacks = stacks_;
+    shape.Top = top_;
+    shape.Bottom = bottom_;
+    shape.Start = start_;
+    shape.Stop = stop_;
+    shape.TopCap = topCap_;
+    shape.BottomCap = bottomCap_;
+    shape.NormalDirection = NormalDirection();
+    return shape;
+}
+
+void TGLSphere::BuildList(TRenderContextInfo& rci) {
+    bool inside = NormalDirection() == ndInside;
+    glPushAttrib(GL_POLYGON_BIT);
+    if (inside && rci.StateCache) rci.StateCache->InvertGLFrontFace();
+    glPushMatrix();
+    glScalef(radius_, radius_, radius_);
+    RenderPrimitives(BuildSphereGeometry(Shape()), true);
+    glPopMatrix();
+    if (inside && rci.StateCache) rci.StateCache->InvertGLFrontFace();
+    glPopAttrib();
+}
+
+void InitGLObjects() {
+    static int initCount = 0;
+    if (initCount++ != 0) return;
+    RegisterClass(TGLSphere::StaticClass());
+    RegisterClass(TGLSprite::StaticClass());
+}
+
 } // namespace engine3d
