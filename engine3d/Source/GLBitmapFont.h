@@ -151,6 +151,47 @@ public:
     using TGLCustomBitmapFont::TGLCustomBitmapFont;
 };
 
+// ---- Flat text -----------------------------------------------------------------------------------------
+
+enum TGLFlatTextOption : uint8_t { ftoTwoSided };
+using TGLFlatTextOptions = uint8_t;
+constexpr TGLFlatTextOptions FlatTextOption(TGLFlatTextOption option) {
+    return static_cast<TGLFlatTextOptions>(1u << option);
+}
+
+// A text drawn with a bitmap font in the object's own plane, one unit per glyph-sheet pixel, y up.
+class TGLFlatText : public TGLImmaterialSceneObject {
+    E3D_DECLARE_CLASS(TGLFlatText)
+public:
+    explicit TGLFlatText(TComponent* owner = nullptr);
+    ~TGLFlatText() override;
+    void Assign(const TPersistent* source) override;
+    void Notification(TComponent* component, TOperation operation) override;
+    void DoRender(TRenderContextInfo& rci, bool renderSelf, bool renderChildren) override;
+
+    TGLCustomBitmapFont* BitmapFont() const { return bitmapFont_; }
+    // The text registers as the font's user.
+    void SetBitmapFont(TGLCustomBitmapFont* value);
+    const std::string& Text() const { return text_; }
+    void SetText(const std::string& value);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+    TGLTextLayout Layout() const { return layout_; }
+    void SetLayout(TGLTextLayout value);
+    TGLColor* ModulateColor() const { return modulateColor_.get(); }
+    void SetModulateColor(const TGLColor* value);
+    TGLFlatTextOptions Options() const { return options_; }
+    void SetOptions(TGLFlatTextOptions value);
+
+private:
+    TGLCustomBitmapFont* bitmapFont_ = nullptr;
+    std::string text_;
+    TAlignment alignment_ = taLeftJustify;
+    TGLTextLayout layout_ = tlTop;
+    std::unique_ptr<TGLColor> modulateColor_;
+    TGLFlatTextOptions options_ = 0;
+};
+
 void InitGLBitmapFont();
 
 } // namespace engine3d

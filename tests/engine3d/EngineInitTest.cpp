@@ -17,10 +17,18 @@ TEST(EngineStartUp, RegistersClassesAndFormatsOnce) {
     EXPECT_EQ(Engine3DStartUpCount(), 1);
     EXPECT_EQ(ListPictureFormats().size(), formats);
 
-    for (const char* name : {"TGLLightSource", "TGLCamera", "TGLProxyObject", "TGL3DScene", "TGLDirectOpenGL",
-                             "TGLRenderPoint", "TGLMemoryViewer", "TGLMaterialLibrary", "TGL3DSceneViewer",
-                             "TGLBitmapFont", "TGLSphere", "TGLSprite", "TGLHUDText", "TGLHUDSprite",
-                             "TGLSkyBox", "TPersistentObjectList", "TAffineVectorList"}) {
+    for (const char* name : {"TGLLightSource",   "TGLCamera",
+                             "TGLProxyObject",   "TGL3DScene",
+                             "TGLDirectOpenGL",  "TGLRenderPoint",
+                             "TGLMemoryViewer",  "TGLMaterialLibrary",
+                             "TGL3DSceneViewer", "TGLBitmapFont",
+                             "TGLFlatText",      "TGLSphere",
+                             "TGLCube",          "TGLPlane",
+                             "TGLSprite",        "TGLPoints",
+                             "TGLDummyCube",     "TGLLines",
+                             "TGLHUDText",       "TGLHUDSprite",
+                             "TGLSkyBox",        "TPersistentObjectList",
+                             "TAffineVectorList"}) {
         EXPECT_NO_THROW(FindClass(name)) << name;
     }
     EXPECT_ANY_THROW(FindClass("TGLTeapot"));
