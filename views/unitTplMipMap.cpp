@@ -161,7 +161,7 @@ void TfrmTplMipMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* strea
     }
     GL3DSceneViewer->resize(w, h);
     Content->resize(std::max(w, ScrollBox->viewport()->width()), kViewerTop + h);
-    ToolStrip->resize(Content->width(), kViewerTop);
+    ToolStrip->resize(std::max(Content->width(), ToolStrip->sizeHint().width()), kViewerTop);
 
     if (Folder.Count == 0 && MainForm) {
         for (const TPRPFile& page : MainForm->LocalPages) {
@@ -286,7 +286,7 @@ void TfrmTplMipMap::resizeEvent(QResizeEvent* event) {
         if (Content && GL3DSceneViewer) {
             Content->resize(std::max(GL3DSceneViewer->width(), ScrollBox->viewport()->width()),
                             Content->height());
-            ToolStrip->resize(Content->width(), kViewerTop);
+            ToolStrip->resize(std::max(Content->width(), ToolStrip->sizeHint().width()), kViewerTop);
         }
         FormResize();
     });

@@ -264,6 +264,8 @@ TEST_F(MipMapPreview, WindowSizeFollowsTheTexture) {
         EXPECT_FLOAT_EQ(form->AlphaSprite->Width(), float(c.width));
         EXPECT_FLOAT_EQ(form->AlphaSprite->Position()->Y(), float(c.height) / 2);
         const QImage image = grab(form);
+        if (std::string(c.name) == "Middle")
+            main->grab().save(QDir::temp().filePath(QStringLiteral("kestrum-mipmap-window-256.png")));
         expectColour(image, 0, 0, kGreen, "first pixel");
         expectColour(image, int(c.width) - 1, int(c.height) - 1, kGreen, "last pixel");
         form->SubWindow()->close();
