@@ -41,6 +41,7 @@ TfrmGeometrySpan::TfrmGeometrySpan(QWidget* parent) : TCustomPRPObjectForm(paren
     int row = 4;
     auto addEdit = [&](const QString& caption, const QString& name) {
         QLineEdit* edit = MakeReadOnlyEdit(name, this);
+        edit->setMaximumWidth(160);
         left->addWidget(MakeCaption(caption, this), row, 0);
         left->addWidget(edit, row++, 1);
         return edit;
@@ -75,6 +76,7 @@ TfrmGeometrySpan::TfrmGeometrySpan(QWidget* parent) : TCustomPRPObjectForm(paren
 
     PropsGroup = new TFlagBoxGroup(QStringLiteral("Properties"), kGeometrySpanProps, 2, this);
     top->addWidget(PropsGroup, 0, Qt::AlignTop);
+    top->addStretch();
     layout->addLayout(top);
 
     auto* lists = new QHBoxLayout;
@@ -99,7 +101,7 @@ TfrmGeometrySpan::TfrmGeometrySpan(QWidget* parent) : TCustomPRPObjectForm(paren
     connect(MatL2O, &TLinkLabel::clicked, this, &TfrmGeometrySpan::MatL2OClick);
     connect(MatO2L, &TLinkLabel::clicked, this, &TfrmGeometrySpan::MatO2LClick);
     connect(BoundsLink, &TLinkLabel::clicked, this, &TfrmGeometrySpan::BoundsLinkClick);
-    resize(900, 640);
+    resize(900, 760);
 }
 
 void TfrmGeometrySpan::ShowGeometrySpan(const TGeometrySpan& span) {

@@ -142,6 +142,7 @@ void TfrmTplMorphDataSet::ddMorphDeltaChange() {
 
 void TfrmTplMorphDataSet::ddSpanChange() {
     DeltaList->Clear();
+    UVWList->Clear(); // the UVWs of a delta no longer listed
     selectFirstWhenNone(ddSpan);
     const TMorphSpan* span = selectedSpan();
     if (!span) return;

@@ -230,3 +230,20 @@ TEST(SceneViewer, MouseNoticesGoToTheHandlers) {
     click(f.viewer, Qt::LeftButton, Qt::NoModifier, QPoint(30, 40));
     EXPECT_EQ(f.viewer->LastError(), "handler failed");
 }
+
+TEST(SceneViewer, StructuralChangeMakesANewContextThatStillDraws) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    f.form.show();
+    ASSERT_TRUE(waitExposed(f.form));
+    f.viewer->grabFramebuffer();
+    TGLContext* before = f.viewer->Buffer()->RenderingContext();
+    ASSERT_NE(before, nullptr);
+    f.viewer->Buffer()->SetContextOptions(f.viewer->Buffer()->ContextOptions() |
+                                          ContextOption(roStencilBuffer));
+    EXPECT_TRUE(f.viewer->RCInstantiated());
+    QImage image = f.viewer->grabFramebuffer();
+    expectPixel(image, 100, 128, Qt::red, "quad after the new context");
+    expectPixel(image, 10, 10, Qt::green, "background after the new context");
+    EXPECT_TRUE(f.viewer->LastError().isEmpty()) << f.viewer->LastError().toStdString();
+}

@@ -1,5 +1,8 @@
 #include "GeometryWriters.h"
 
+using testpages::makeKey;
+using namespace testparts;
+
 namespace geomparts {
 
 void writeAxisAlignedBounds(ByteWriter& w, uint32_t boundsType, float lo, float hi) {
@@ -96,6 +99,75 @@ void writeSmallPlainGroup(ByteWriter& w) {
     w.u32(0);
     w.u32(1).u32(3).u16(0).u16(1).u16(0);
     w.u32(1).u32(0).u32(0).u32(2);
+}
+
+SpanSpec twoVertexSpan() {
+    SpanSpec s;
+    s.format = 0x52; // two UVW channels, one weight, skin indices
+    s.props = 0x800 | 0x10;
+    s.waterHeight = 12.5f;
+    SpanVertex a{{1, 2, 3}, {0, 0, 1}, {{0.5f, 0.25f, 0}, {1, 1, 1}}, {0.75f}, 4, 0xFF102030, 0x80000000};
+    SpanVertex b{{4, 5, 6}, {0, 1, 0}, {{0, 0, 0}, {2, 2, 2}}, {0.25f}, 9, 0x01020304, 0};
+    b.mult[0] = 0.5f;
+    b.add[3] = 1.0f;
+    s.vertices = {a, b};
+    s.indices = {0, 1, 0, 1, 0, 1};
+    s.instanceGroup = 3;
+    s.instanceRefs = 5;
+    return s;
+}
+
+// A drawable-spans body: two materials (one absent), two icicles, two DI spans with perma lists, one
+// geometry span, a matrix group, a span index, a buffer group, a space tree and the scene node.
+ByteWriter drawableBody(const testparts::Family& f, bool withSpaceTree) {
+    ByteWriter w(f.version, f.major);
+    w.u32(0x81).u32(0x11).u32(0x10000002);
+    const TPRPObjectDesc mat = makeKey(7, "Stone"), light = makeKey(0x55, "Sun"),
+                         proj = makeKey(0x56, "Proj"), spanKey = makeKey(0x4C, "SpanKey"),
+                         node = makeKey(0, "Node");
+    w.u32(2).keyRef(&mat);
+    if (IsUruFamily(f.version))
+        w.keyRef(nullptr);
+    else
+        w.keyRef(&mat);
+    IcicleSpec plain;
+    plain.props = 0x80 | 0x100;
+    IcicleSpec sorted;
+    sorted.props = 0x4 | 0x10 | 0x80;
+    sorted.waterHeight = -3.5f;
+    sorted.iLength = 7;
+    sorted.faces = {{1, 2, 3, 0, {0.5f, 1, 2}}, {4, 5, 6, 1, {3, 4, 5}}};
+    w.u32(2);
+    writeIcicle(w, plain);
+    writeIcicle(w, sorted);
+    w.u32(0xBEEF);
+    w.u32(2).u32(0).u32(1);
+    w.keyRef(&spanKey).keyRef(nullptr);
+    writeAxisAlignedBounds(w, 1, -1, 1);
+    writeFullBounds(w, 2);
+    writeAxisAlignedBounds(w, 3, -9, 9);
+    w.keyRefs({light}).keyRefs({proj}); // span 0: icicle 0 has lights and projectors
+    w.keyRefs({light, light});          // span 1: icicle 1 has lights only
+    w.u32(1);
+    writeGeometrySpan(w, twoVertexSpan());
+    w.u32(1);
+    const float m[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    writeMatrix(w, m);
+    writeIdentityMatrix(w);
+    writeIdentityMatrix(w);
+    writeMatrix(w, m);
+    w.u32(1);
+    writeDISpanIndex(w, 0x10, {5, 6, 7});
+    w.u32(1);
+    writeSmallPlainGroup(w);
+    if (withSpaceTree) {
+        w.u16(0);
+        writeSpaceTree(w, 2, 2, {{0x1, 2, -1, -1}, {0x1, 2, -1, -1}, {0x0, -1, 0, 1}});
+    } else {
+        w.u16(0x8000);
+    }
+    w.keyRef(&node);
+    return w;
 }
 
 } // namespace geomparts

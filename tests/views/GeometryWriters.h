@@ -64,4 +64,13 @@ void writeSpaceTree(ByteWriter& w, uint16_t root, uint32_t leaves, const std::ve
 // A plain group of format 0x01 with one buffer of two vertices, one index buffer (0,1,0) and one cell.
 void writeSmallPlainGroup(ByteWriter& w);
 
+// A span of format 0x52 (two UVW channels, one weight, skin indices) with a water height, two vertices,
+// two triangles and an instance group of 3 with 5 references.
+SpanSpec twoVertexSpan();
+
+// A drawable-spans body: materials "Stone" and (absent in Uru and Live) a second key, two icicles, two DI
+// spans with perma lists, one geometry span, a matrix group, a span index of three, one plain buffer
+// group, a space tree of three nodes (or the no-tree marker) and the scene node "Node".
+ByteWriter drawableBody(const testparts::Family& f, bool withSpaceTree = true);
+
 } // namespace geomparts

@@ -254,8 +254,8 @@ void TGL3DSceneViewer::bufferChanged() {
 }
 
 void TGL3DSceneViewer::bufferStructuralChanged() {
-    // The widget's pixel format is fixed once its context exists: the next context takes the new one.
-    setFormat(formatForBuffer());
+    // The widget's pixel format is fixed once its context exists; the buffer's context is made anew on it.
+    if (!context()) setFormat(formatForBuffer());
     if (buffer_->RCInstantiated()) {
         destroyRC();
         makeCurrent();

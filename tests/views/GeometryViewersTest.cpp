@@ -1,0 +1,440 @@
+// The drawable-spans, shared-mesh and morph viewers and the geometry sub-view windows: what the user sees
+// after opening an object and following its lists and links.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include "GeometryWriters.h"
+#include "PRP_VCL.h"
+#include "RowListView.h"
+#include "ViewerKit.h"
+#include "ViewerTestSupport.h"
+#include "unitBounds3Ext.h"
+#include "unitDISpanIndex.h"
+#include "unitGeometrySpan.h"
+#include "unitSpans.h"
+#include "unitTplDrawableSpans.h"
+#include "unitTplGBufferGroup.h"
+#include "unitTplMorphDataSet.h"
+#include "unitTplSharedMesh.h"
+#include "unitTplSpaceTree.h"
+#include "unitTransformMatrix.h"
+
+using namespace testparts;
+using namespace geomparts;
+using testpages::makeKey;
+
+namespace {
+uint16_t drawableClass(uint16_t version) {
+    return IsMystVFamily(version) ? 73 : 76;
+}
+
+QStringList childTexts(const QTreeWidgetItem* node) {
+    QStringList texts;
+    for (int i = 0; i < node->childCount(); ++i)
+        texts << node->child(i)->text(0);
+    return texts;
+}
+
+QStringList rowTexts(const TRowListView* list, int column = 0) {
+    QStringList texts;
+    for (int i = 0; i < list->RowCount(); ++i)
+        texts << list->Text(i, column);
+    return texts;
+}
+
+bool checked(QWidget* form, const char* name) {
+    auto* box = child<QCheckBox>(form, name);
+    EXPECT_NE(box, nullptr) << name;
+    return box && box->isChecked();
+}
+
+QString editText(QWidget* form, const char* name) {
+    auto* edit = child<QLineEdit>(form, name);
+    EXPECT_NE(edit, nullptr) << name;
+    return edit ? edit->text() : QString();
+}
+
+TfrmTplDrawableSpans* openDrawable(const Family& f, bool withSpaceTree = true) {
+    return dynamic_cast<TfrmTplDrawableSpans*>(
+        openViewer(drawableClass(f.version), "Spans", drawableBody(f, withSpaceTree)));
+}
+} // namespace
+
+TEST(GeometryDispatch, ViewersAreRegisteredForTheirClassesInEachFamily) {
+    struct Row {
+        uint16_t uru, myst;
+        const char* viewer;
+    };
+    const Row rows[] = {
+        {76, 73, "TfrmTplDrawableSpans"}, {204, 173, "TfrmTplSharedMesh"}, {271, 226, "TfrmTplMorphDataSet"}};
+    for (const Family& f : kFamilies)
+        for (const Row& row : rows) {
+            const uint16_t classIndex = IsMystVFamily(f.version) ? row.myst : row.uru;
+            SCOPED_TRACE(testing::Message() << f.name << " " << classIndex);
+            ASSERT_STREQ(FindViewerClass(classIndex, f.version), row.viewer);
+            EXPECT_TRUE(IsViewerRegistered(row.viewer));
+        }
+}
+
+TEST(DrawableSpansViewer, FlagsListsAndLinksInEveryFamily) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        TfrmTplDrawableSpans* form = openDrawable(f);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->windowTitle(), IsMystVFamily(f.version) ? "[0049] Spans" : "[004C] Spans");
+        EXPECT_TRUE(checked(form, "kPropNoDraw"));
+        EXPECT_TRUE(checked(form, "kPropCharacter"));
+        EXPECT_FALSE(checked(form, "kPropSortSpans"));
+        EXPECT_TRUE(checked(form, "kCritStatic"));
+        EXPECT_TRUE(checked(form, "kCritCharacter"));
+        EXPECT_FALSE(checked(form, "kCritSortSpans"));
+        // Render level 0x10000002: major FB and minor Default only.
+        const char* levels[] = {"kOpaqueMajorLevel",    "kFBMajorLevel",       "kDefRendMajorLevel",
+                                "kBlendRendMajorLevel", "kLateRendMajorLevel", "kOpaqueMinorLevel",
+                                "kFBMinorLevel",        "kDefRendMinorLevel",  "kBlendRendMinorLevel",
+                                "kLateRendMinorLevel"};
+        for (const char* level : levels)
+            EXPECT_EQ(checked(form, level),
+                      QString(level) == "kFBMajorLevel" || QString(level) == "kDefRendMinorLevel")
+                << level;
+
+        auto* materials = child<TObjRefTreeView>(form, "MaterialsList");
+        ASSERT_EQ(materials->topLevelItemCount(), 1);
+        EXPECT_EQ(materials->topLevelItem(0)->childCount(), IsUruFamily(f.version) ? 1 : 2)
+            << "an absent material adds no node";
+        EXPECT_EQ(rowTexts(child<TRowListView>(form, "IcicleList1")),
+                  (QStringList{"Icicle 0: 2 triangles", "Icicle 1: 2 triangles"}));
+
+        auto* spans = child<TObjRefTreeView>(form, "SpanList");
+        ASSERT_EQ(spans->topLevelItemCount(), 2);
+        const QTreeWidgetItem* span0 = spans->topLevelItem(0);
+        EXPECT_EQ(span0->text(0), "Span #0");
+        const QStringList span0Children = childTexts(span0);
+        ASSERT_EQ(span0Children.size(), 3);
+        EXPECT_EQ(span0Children[0], "Perma Projs");
+        EXPECT_EQ(span0Children[1], "Perma Lights");
+        EXPECT_EQ(spans->topLevelItem(1)->text(0), "Span #1");
+        EXPECT_EQ(childTexts(spans->topLevelItem(1)), QStringList{"Perma Lights"})
+            << "an empty key adds no node";
+
+        EXPECT_EQ(rowTexts(child<TRowListView>(form, "GSpansList")), QStringList{"Span #0 (2)"});
+        auto* groups = child<QTreeWidget>(form, "MatGroupList");
+        ASSERT_EQ(groups->topLevelItemCount(), 1);
+        EXPECT_EQ(groups->topLevelItem(0)->text(0), "Mat Group #0");
+        EXPECT_EQ(childTexts(groups->topLevelItem(0)),
+                  (QStringList{"Local to World", "World to Local", "Local to Bone", "Bone to Local"}));
+        EXPECT_EQ(rowTexts(child<TRowListView>(form, "SpanIndexList")),
+                  QStringList{"Span Index 0 (3 vertices)"});
+        EXPECT_EQ(rowTexts(child<TRowListView>(form, "GBufferGroupList")), QStringList{"Group 0"});
+        EXPECT_TRUE(child<QLabel>(form, "SpaceTreeLink")->isEnabled());
+        auto* node = child<QLabel>(form, "SceneNodeLink");
+        EXPECT_TRUE(node->isEnabled());
+        EXPECT_EQ(node->text(), "Scene Node");
+    }
+}
+
+TEST(DrawableSpansViewer, WithoutSpaceTreeTheLinkStaysDisabled) {
+    OpenedWindows windows;
+    TfrmTplDrawableSpans* form = openDrawable(kFamilies[0], false);
+    ASSERT_NE(form, nullptr);
+    EXPECT_FALSE(child<QLabel>(form, "SpaceTreeLink")->isEnabled());
+    EXPECT_TRUE(child<QLabel>(form, "SceneNodeLink")->isEnabled());
+}
+
+TEST(DrawableSpansViewer, IcicleWindow) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        TfrmTplDrawableSpans* form = openDrawable(f);
+        const size_t before = windows.forms.size();
+        form->IcicleList1DblClick();
+        EXPECT_EQ(windows.forms.size(), before) << "no row selected: nothing opens";
+        form->IcicleList1->SelectRow(1);
+        form->IcicleList1DblClick();
+        TfrmSpans* icicle = windows.last<TfrmSpans>();
+        ASSERT_NE(icicle, nullptr);
+        EXPECT_EQ(icicle->windowTitle(), "Span/Icicle");
+        EXPECT_EQ(editText(icicle, "SubType"), "1");
+        EXPECT_EQ(editText(icicle, "SubFlags"), "00000094");
+        EXPECT_EQ(editText(icicle, "NumMatrices"), "00000011");
+        EXPECT_EQ(editText(icicle, "LocalUVWChans"), "0033");
+        EXPECT_EQ(editText(icicle, "MaxDist"), "250");
+        EXPECT_EQ(editText(icicle, "WaterHeight"), "-3.5");
+        EXPECT_EQ(editText(icicle, "VLength"), "00000106");
+        EXPECT_EQ(editText(icicle, "IStartIdx"), "00000202");
+        auto* faces = child<TRowListView>(icicle, "TriangleList");
+        ASSERT_EQ(faces->RowCount(), 2);
+        EXPECT_EQ(faces->Text(1, 0), "4");
+        EXPECT_EQ(faces->Text(0, 4), "0.5");
+        click(child<QLabel>(icicle, "LTWLink"));
+        auto* matrix = windows.last<TfrmTransformMatrix>();
+        ASSERT_NE(matrix, nullptr);
+        EXPECT_EQ(child<QLineEdit>(matrix, "tx23")->text(), "3");
+        click(child<QLabel>(icicle, "WorldBoundsLink"));
+        auto* bounds = windows.last<TfrmBounds3Ext>();
+        ASSERT_NE(bounds, nullptr);
+        EXPECT_EQ(child<QLineEdit>(bounds, "cornerX")->text(), "5");
+
+        form->IcicleList1->SelectRow(0);
+        form->IcicleList1DblClick();
+        TfrmSpans* plain = windows.last<TfrmSpans>();
+        EXPECT_EQ(editText(plain, "WaterHeight"), "(N/A)");
+        EXPECT_EQ(child<TRowListView>(plain, "TriangleList")->RowCount(), 0);
+    }
+}
+
+TEST(DrawableSpansViewer, GeometrySpanWindow) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        TfrmTplDrawableSpans* form = openDrawable(f);
+        form->GSpansList->SelectRow(0);
+        form->GSpansListDblClick();
+        TfrmGeometrySpan* span = windows.last<TfrmGeometrySpan>();
+        ASSERT_NE(span, nullptr);
+        EXPECT_EQ(span->windowTitle(), "Geometry Span");
+        EXPECT_EQ(editText(span, "BaseMat"), "7");
+        EXPECT_EQ(editText(span, "NumMats"), "2");
+        EXPECT_EQ(editText(span, "MinDist"), "0.5");
+        EXPECT_EQ(editText(span, "WaterHeight"), "12.5");
+        EXPECT_EQ(editText(span, "NumInstanceRefs"), "5");
+        EXPECT_EQ(editText(span, "kUVCount"), "2");
+        EXPECT_EQ(editText(span, "kSkinWeights"), "1");
+        EXPECT_TRUE(checked(span, "kSkinIndices"));
+        EXPECT_FALSE(checked(span, "kLiteMaterial"));
+        EXPECT_TRUE(checked(span, "kWaterHeight"));
+        EXPECT_TRUE(checked(span, "kRequiresBlending"));
+        EXPECT_FALSE(checked(span, "kInstanced"));
+        auto* vertices = child<TRowListView>(span, "VertexList");
+        ASSERT_EQ(vertices->RowCount(), 2);
+        const QStringList row0 = {"0",         "(1,2,3)",   "(0,0,1)",   "FF#302010",
+                                  "80#000000", "FF#FFFFFF", "00#000000", "(0.5,0.25,0) (1,1,1) ",
+                                  "[ 0.75 ]",  "4"};
+        for (int column = 0; column < row0.size(); ++column)
+            EXPECT_EQ(vertices->Text(0, column), row0[column]) << column;
+        EXPECT_EQ(vertices->Text(1, 5), "FF#7FFFFF");
+        EXPECT_EQ(vertices->Text(1, 6), "FF#000000");
+        EXPECT_EQ(rowTexts(child<TRowListView>(span, "IndexList")), (QStringList{"0 - 1 - 0", "1 - 0 - 1"}));
+        click(child<QLabel>(span, "MatL2W"));
+        EXPECT_EQ(child<QLineEdit>(windows.last<TfrmTransformMatrix>(), "tx13")->text(), "20");
+        click(child<QLabel>(span, "BoundsLink"));
+        EXPECT_TRUE(child<QCheckBox>(windows.last<TfrmBounds3Ext>(), "kAxisAligned")->isChecked());
+    }
+}
+
+TEST(GeometrySpanWindow, LiteMaterialOddIndicesAndNoSkin) {
+    OpenedWindows windows;
+    RecordedMessages messages;
+    TGeometrySpan span;
+    span.Format = 0x01;
+    span.Vertices.resize(1);
+    span.Indices = {1, 2, 3, 4};
+    TfrmGeometrySpan* form = OpenGeometrySpan(span);
+    EXPECT_TRUE(checked(form, "kLiteMaterial"));
+    EXPECT_EQ(editText(form, "WaterHeight"), "(N/A)");
+    auto* vertices = child<TRowListView>(form, "VertexList");
+    EXPECT_EQ(vertices->Text(0, 9), "-");
+    EXPECT_EQ(vertices->Text(0, 8), "[ ]");
+    EXPECT_EQ(vertices->Text(0, 3), "00#000000") << "missing colours show zeros";
+    EXPECT_EQ(messages.texts, std::vector<QString>{"Got odd Index Count!"});
+    EXPECT_EQ(rowTexts(child<TRowListView>(form, "IndexList")), QStringList{"1 - 2 - 3"});
+}
+
+TEST(DrawableSpansViewer, BufferGroupIndexAndSpaceTreeWindows) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        TfrmTplDrawableSpans* form = openDrawable(f);
+        form->GBufferGroupList->SelectRow(0);
+        form->GBufferGroupListDblClick();
+        TfrmTplGBufferGroup* group = windows.last<TfrmTplGBufferGroup>();
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->windowTitle(), "Geometry Buffer Group");
+        EXPECT_EQ(editText(group, "kUVCount"), "1");
+        EXPECT_EQ(editText(group, "kSkinWeights"), "0");
+        EXPECT_FALSE(checked(group, "kEncoded"));
+        auto* combo = child<QComboBox>(group, "ddVertBuffer");
+        EXPECT_EQ(combo->count(), 1);
+        EXPECT_EQ(combo->currentText(), "1");
+        auto* vertices = child<TRowListView>(group, "VertexList");
+        ASSERT_EQ(vertices->RowCount(), 2);
+        EXPECT_EQ(vertices->Text(1, 1), "(1,2,3)");
+        EXPECT_EQ(vertices->Text(1, 3), "FF#312010");
+        EXPECT_EQ(vertices->Text(1, 4), "(0.5,0.25,1) ");
+        EXPECT_EQ(vertices->Text(1, 5), "[ ]");
+        EXPECT_EQ(vertices->Text(1, 6), "-");
+        EXPECT_EQ(rowTexts(child<TRowListView>(group, "IndexList")), QStringList{"0 - 1 - 0"});
+        EXPECT_EQ(child<TRowListView>(group, "CellList")->Text(0, 3), "2");
+
+        form->SpanIndexList->SelectRow(0);
+        form->SpanIndexListDblClick();
+        TfrmDISpanIndex* index = windows.last<TfrmDISpanIndex>();
+        ASSERT_NE(index, nullptr);
+        EXPECT_EQ(editText(index, "Flags"), "00000010");
+        EXPECT_EQ(rowTexts(child<TRowListView>(index, "VertexList")),
+                  (QStringList{"0: 00000005", "1: 00000006", "2: 00000007"}));
+
+        auto* groups = child<QTreeWidget>(form, "MatGroupList");
+        groups->setCurrentItem(groups->topLevelItem(0)->child(3));
+        form->MatGroupListDblClick();
+        EXPECT_EQ(child<QLineEdit>(windows.last<TfrmTransformMatrix>(), "tx30")->text(), "13");
+
+        click(child<QLabel>(form, "SpaceTreeLink"));
+        TfrmTplSpaceTree* tree = windows.last<TfrmTplSpaceTree>();
+        ASSERT_NE(tree, nullptr);
+        EXPECT_EQ(tree->windowTitle(), "Space Tree");
+        EXPECT_EQ(child<QLabel>(tree, "RootLink")->text(), "2");
+        EXPECT_EQ(editText(tree, "NumLeaves"), "2");
+        EXPECT_EQ(tree->LeafList->SelectedRow(), 0);
+        EXPECT_TRUE(checked(tree, "kIsLeaf"));
+        auto* left = child<QLabel>(tree, "LChildLink");
+        EXPECT_EQ(left->text(), "-1");
+        EXPECT_FALSE(left->isEnabled());
+        click(child<QLabel>(tree, "RootLink"));
+        EXPECT_EQ(tree->LeafList->SelectedRow(), 2);
+        EXPECT_FALSE(checked(tree, "kIsLeaf"));
+        EXPECT_EQ(child<QLabel>(tree, "ParentLink")->text(), "-1");
+        EXPECT_EQ(left->text(), "0");
+        click(child<QLabel>(tree, "RChildLink"));
+        EXPECT_EQ(tree->LeafList->SelectedRow(), 1);
+        click(child<QLabel>(tree, "WorldBoundsLink"));
+        EXPECT_EQ(child<QLineEdit>(windows.last<TfrmBounds3Ext>(), "maxX")->text(), "2");
+    }
+}
+
+TEST(DrawableSpansViewer, BoundsWithoutDISpansShowSphereType) {
+    OpenedWindows windows;
+    ByteWriter w(kVersionLive, kMajorVersionLive);
+    w.u32(0).u32(0).u32(0).keyRefs({}).u32(0).u32(0).u32(0);
+    w.u32(0).u32(0).u32(0).u32(0).u16(0x8000).keyRef(nullptr);
+    auto* form = openViewer(76, "Empty", w);
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(checked(form, "kOpaqueMajorLevel"));
+    EXPECT_TRUE(checked(form, "kOpaqueMinorLevel"));
+    EXPECT_FALSE(child<QLabel>(form, "SceneNodeLink")->isEnabled());
+    click(child<QLabel>(form, "OtherBoundsLink"));
+    auto* bounds = windows.last<TfrmBounds3Ext>();
+    ASSERT_NE(bounds, nullptr);
+    EXPECT_TRUE(child<QCheckBox>(bounds, "kIsSphere")->isChecked());
+    EXPECT_EQ(child<QLineEdit>(bounds, "maxX")->text(), "0");
+}
+
+TEST(GBufferGroupWindow, EmptyBuffersShowNotAvailableAndOddIndicesAreReported) {
+    OpenedWindows windows;
+    RecordedMessages messages;
+    TGBufferGroup group;
+    group.Format = 0xD2;
+    group.IndexBuffers = {{1, 2}};
+    TfrmTplGBufferGroup* form = OpenGBufferGroup(group);
+    auto* combo = child<QComboBox>(form, "ddVertBuffer");
+    EXPECT_EQ(combo->currentText(), "N/A");
+    EXPECT_FALSE(combo->isEnabled());
+    EXPECT_FALSE(child<TRowListView>(form, "VertexList")->isEnabled());
+    EXPECT_FALSE(child<QComboBox>(form, "ddCellBuffer")->isEnabled());
+    EXPECT_TRUE(checked(form, "kEncoded"));
+    EXPECT_TRUE(checked(form, "kSkinIndices"));
+    EXPECT_EQ(editText(form, "kSkinWeights"), "1");
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], "Got odd Index Count!");
+    EXPECT_EQ(child<TRowListView>(form, "IndexList")->RowCount(), 0);
+}
+
+TEST(SharedMeshViewer, SpansMorphLinkAndFlags) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        w.u32(2);
+        writeGeometrySpan(w, twoVertexSpan());
+        writeGeometrySpan(w, SpanSpec{});
+        const TPRPObjectDesc morph = makeKey(IsMystVFamily(f.version) ? 226 : 271, "Morph");
+        w.keyRef(IsUruFamily(f.version) ? nullptr : &morph).u32(2);
+        auto* form = openViewer(IsMystVFamily(f.version) ? 173 : 204, "Mesh", w);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(rowTexts(child<TRowListView>(form, "GSpansList")),
+                  (QStringList{"Geometry Span #0 (2)", "Geometry Span #1 (0)"}));
+        auto* link = child<QLabel>(form, "MorphSetLink");
+        EXPECT_EQ(link->text(), IsUruFamily(f.version) ? "(none)" : "Morph");
+        EXPECT_EQ(link->isEnabled(), !IsUruFamily(f.version));
+        EXPECT_FALSE(checked(form, "kDontSaveMorphState"));
+        EXPECT_TRUE(checked(form, "kLayer0GLobalToMod"));
+        auto* mesh = dynamic_cast<TfrmTplSharedMesh*>(form);
+        mesh->GSpansList->SelectRow(1);
+        mesh->GSpansListDblClick();
+        EXPECT_EQ(editText(windows.last<TfrmGeometrySpan>(), "BaseMat"), "7");
+    }
+}
+
+TEST(MorphDataSetViewer, CombosDeltasAndUVWs) {
+    OpenedWindows windows;
+    ByteWriter w(kVersionMystV);
+    w.u32(1).u32(2);
+    w.f32(0.75f).u32(2);
+    w.u32(2).u32(3);
+    for (int i = 0; i < 2; ++i)
+        w.u16(uint16_t(10 + i)).u16(0).f32(1).f32(2.5f).f32(3).f32(0).f32(0).f32(-1);
+    for (int i = 0; i < 6; ++i)
+        w.f32(float(i)).f32(0).f32(0.5f);
+    w.u32(0).u32(0);
+    w.f32(0.25f).u32(0);
+    auto* form = dynamic_cast<TfrmTplMorphDataSet*>(openViewer(226, "Morph", w));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->windowTitle(), "[00E2] Morph");
+    EXPECT_EQ(form->ddMorphArray->count(), 1);
+    EXPECT_EQ(form->ddMorphDelta->count(), 2);
+    EXPECT_EQ(form->ddSpan->count(), 2);
+    EXPECT_EQ(form->Weight->text(), "0.75");
+    EXPECT_EQ(rowTexts(form->DeltaList), (QStringList{"10", "11"}));
+    EXPECT_EQ(form->DeltaList->Text(0, 1), "(1, 2.5, 3)");
+    EXPECT_EQ(form->DeltaList->Text(0, 2), "(0, 0, -1)");
+    EXPECT_EQ(rowTexts(form->UVWList), (QStringList{"(0, 0, 0.5)", "(1, 0, 0.5)", "(2, 0, 0.5)"}));
+    form->DeltaList->SelectRow(1);
+    EXPECT_EQ(rowTexts(form->UVWList), (QStringList{"(3, 0, 0.5)", "(4, 0, 0.5)", "(5, 0, 0.5)"}));
+    form->ddSpan->setCurrentIndex(1);
+    EXPECT_EQ(form->DeltaList->RowCount(), 0);
+    EXPECT_EQ(form->UVWList->RowCount(), 0);
+    form->ddMorphDelta->setCurrentIndex(1);
+    EXPECT_EQ(form->Weight->text(), "0.25");
+    EXPECT_EQ(form->ddSpan->count(), 0);
+}
+
+TEST(MorphDataSetViewer, NoArraysStillCaptioned) {
+    OpenedWindows windows;
+    ByteWriter w(kVersionUru);
+    w.u32(0);
+    auto* form = dynamic_cast<TfrmTplMorphDataSet*>(openViewer(271, "Empty", w));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->windowTitle(), "[010F] Empty");
+    EXPECT_EQ(form->ddMorphArray->count(), 0);
+    EXPECT_EQ(form->DeltaList->RowCount(), 0);
+}
+
+TEST(GeometryViewers, DamagedDrawableBodiesStillOpen) {
+    OpenedWindows windows;
+    const Family& f = kFamilies[2];
+    const ByteWriter full = drawableBody(f);
+    for (size_t length = 0; length < full.bytes.size(); length += 7) {
+        ByteWriter cut(f.version, f.major);
+        cut.bytes.assign(full.bytes.begin(), full.bytes.begin() + length);
+        auto* form = openViewer(76, "Cut", cut);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->windowTitle(), "[004C] Cut");
+    }
+}
+
+TEST(GeometryViewers, Screenshot) {
+    OpenedWindows windows;
+    TfrmTplDrawableSpans* form = openDrawable(kFamilies[0]);
+    form->GSpansList->SelectRow(0);
+    form->GSpansListDblClick();
+    const QString dir = QDir::temp().filePath(QStringLiteral("kestrum-geometry"));
+    QDir().mkpath(dir);
+    EXPECT_TRUE(form->grab().save(dir + "/drawable.png"));
+    EXPECT_TRUE(windows.last<TfrmGeometrySpan>()->grab().save(dir + "/span.png"));
+}
