@@ -5,9 +5,12 @@
 #include <QMdiSubWindow>
 #include <filesystem>
 
+#include "GLEngineInit.h"
+#include "GLObjects.h"
+#include "GLSkyBox.h"
+#include "GLTexture.h"
 #include "GLWin32Viewer.h"
 #include "ObjectDispatch.h"
-#include "TexturePreviewScene.h"
 
 using namespace engine3d;
 
@@ -26,7 +29,8 @@ const std::array<const char*, 6> TfrmTplEnvironMap::kFaceMaterials = {"LeftFace"
 TfrmTplEnvironMap::TfrmTplEnvironMap(QWidget* parent)
     : TCustomPRPObjectForm(parent),
       tempDir_(QDir::temp().filePath(QStringLiteral("kestrum-cubemap-XXXXXX"))) {
-    InitTexturePreviewFormats();
+    // Picture formats by extension and the scene classes; only the first call acts.
+    InitEngine3D();
     setObjectName(QStringLiteral("frmTplEnvironMap"));
 
     GLMaterialLibrary = std::make_unique<TGLMaterialLibrary>();
@@ -44,20 +48,20 @@ TfrmTplEnvironMap::TfrmTplEnvironMap(QWidget* parent)
     LightSrc->Position()->SetPoint(0, 0, -2);
     LightSrc->SetConstAttenuation(1);
     LightSrc->SetSpotCutOff(180);
-    GLSkyBox = GL3DScene->Objects()->AddNewChild<TPreviewSkyBox>();
+    GLSkyBox = GL3DScene->Objects()->AddNewChild<TGLSkyBox>();
     GLSkyBox->SetMaterialLibrary(GLMaterialLibrary.get());
-    GLSkyBox->SetMatName(sbfLeft, "LeftFace");
-    GLSkyBox->SetMatName(sbfRight, "RightFace");
-    GLSkyBox->SetMatName(sbfFront, "FrontFace");
-    GLSkyBox->SetMatName(sbfBack, "BackFace");
-    GLSkyBox->SetMatName(sbfTop, "TopFace");
-    GLSkyBox->SetMatName(sbfBottom, "BottomFace");
+    GLSkyBox->SetMatNameLeft("LeftFace");
+    GLSkyBox->SetMatNameRight("RightFace");
+    GLSkyBox->SetMatNameFront("FrontFace");
+    GLSkyBox->SetMatNameBack("BackFace");
+    GLSkyBox->SetMatNameTop("TopFace");
+    GLSkyBox->SetMatNameBottom("BottomFace");
     GLSkyBox->SetCloudsPlaneOffset(0.2f);
     GLSkyBox->SetCloudsPlaneSize(32);
     // The box is drawn around the camera wherever it stands; placed beyond the sphere, it sorts farthest
     // and is drawn first.
     GLSkyBox->Position()->SetPoint(0, 0, 98);
-    PreviewSphere = GL3DScene->Objects()->AddNewChild<TPreviewSphere>();
+    PreviewSphere = GL3DScene->Objects()->AddNewChild<TGLSphere>();
     PreviewSphere->SetRadius(0.5f);
     PreviewSphere->Material()->FrontProperties()->SetShininess(128);
     PreviewSphere->Material()->GetTexture()->SetMappingMode(tmmCubeMapReflection);

@@ -8,15 +8,14 @@
 #include "PRPForms.h"
 #include "PRPTexture.h"
 
-class TPreviewSkyBox;
-class TPreviewSphere;
-
 namespace engine3d {
 class TGL3DScene;
 class TGL3DSceneViewer;
 class TGLCamera;
 class TGLLightSource;
 class TGLMaterialLibrary;
+class TGLSkyBox;
+class TGLSphere;
 } // namespace engine3d
 
 class TfrmTplEnvironMap : public TCustomPRPObjectForm {
@@ -36,8 +35,8 @@ public:
     std::unique_ptr<engine3d::TGLMaterialLibrary> GLMaterialLibrary;
     std::unique_ptr<engine3d::TGL3DScene> GL3DScene;
     engine3d::TGLLightSource* LightSrc = nullptr;
-    TPreviewSkyBox* GLSkyBox = nullptr;
-    TPreviewSphere* PreviewSphere = nullptr;
+    engine3d::TGLSkyBox* GLSkyBox = nullptr;
+    engine3d::TGLSphere* PreviewSphere = nullptr;
     engine3d::TGLCamera* GLCamera = nullptr;
 
     TBitmapHeader Header;

@@ -13,10 +13,11 @@
 #include <cmath>
 #include <filesystem>
 
+#include "GLEngineInit.h"
+#include "GLHUDObjects.h"
 #include "GLWin32Viewer.h"
 #include "MainUnit.h"
 #include "ObjectDispatch.h"
-#include "TexturePreviewScene.h"
 
 using namespace engine3d;
 
@@ -38,7 +39,7 @@ void removeIfExists(const std::string& fileName) {
     if (!fileName.empty()) std::filesystem::remove(fileName, ignored);
 }
 
-void setUpSprite(TPreviewHUDSprite* sprite, float z) {
+void setUpSprite(TGLHUDSprite* sprite, float z) {
     sprite->Position()->SetPoint(128, 128, z);
     sprite->SetWidth(128);
     sprite->SetHeight(128);
@@ -51,7 +52,8 @@ void setUpSprite(TPreviewHUDSprite* sprite, float z) {
 
 TfrmTplMipMap::TfrmTplMipMap(QWidget* parent)
     : TCustomPRPObjectForm(parent), tempDir_(QDir::temp().filePath(QStringLiteral("kestrum-mipmap-XXXXXX"))) {
-    InitTexturePreviewFormats();
+    // Picture formats by extension and the scene classes; only the first call acts.
+    InitEngine3D();
     setObjectName(QStringLiteral("frmTplMipMap"));
     setFocusPolicy(Qt::StrongFocus);
     Folder.Count = 0;
@@ -89,9 +91,9 @@ TfrmTplMipMap::TfrmTplMipMap(QWidget* parent)
     GLCamera->SetFocalLength(1);
     GLCamera->SetDepthOfView(100);
     GLCamera->Position()->SetPoint(0, 0, 15);
-    ImageSprite = GL3DScene->Objects()->AddNewChild<TPreviewHUDSprite>();
+    ImageSprite = GL3DScene->Objects()->AddNewChild<TGLHUDSprite>();
     setUpSprite(ImageSprite, 0);
-    AlphaSprite = GL3DScene->Objects()->AddNewChild<TPreviewHUDSprite>();
+    AlphaSprite = GL3DScene->Objects()->AddNewChild<TGLHUDSprite>();
     setUpSprite(AlphaSprite, 1);
     AlphaSprite->SetVisible(false);
 

@@ -10,12 +10,12 @@
 
 class QLabel;
 class QScrollArea;
-class TPreviewHUDSprite;
 
 namespace engine3d {
 class TGL3DScene;
 class TGL3DSceneViewer;
 class TGLCamera;
+class TGLHUDSprite;
 } // namespace engine3d
 
 class TfrmTplMipMap : public TCustomPRPObjectForm {
@@ -47,8 +47,8 @@ public:
     engine3d::TGL3DSceneViewer* GL3DSceneViewer = nullptr;
     std::unique_ptr<engine3d::TGL3DScene> GL3DScene;
     engine3d::TGLCamera* GLCamera = nullptr;
-    TPreviewHUDSprite* ImageSprite = nullptr;
-    TPreviewHUDSprite* AlphaSprite = nullptr;
+    engine3d::TGLHUDSprite* ImageSprite = nullptr;
+    engine3d::TGLHUDSprite* AlphaSprite = nullptr;
 
     std::string ColorFileName;
     std::string AlphaFileName;

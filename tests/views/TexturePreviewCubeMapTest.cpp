@@ -12,9 +12,9 @@
 #include <filesystem>
 #include <set>
 
+#include "GL3DScene.h"
 #include "GLWin32Viewer.h"
 #include "MainUnit.h"
-#include "TexturePreviewScene.h"
 #include "TexturePreviewWriters.h"
 #include "ViewerTestSupport.h"
 #include "unitTplEnvironMap.h"

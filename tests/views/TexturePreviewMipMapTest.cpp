@@ -17,9 +17,9 @@
 #include <QWheelEvent>
 #include <filesystem>
 
+#include "GLHUDObjects.h"
 #include "GLWin32Viewer.h"
 #include "MainUnit.h"
-#include "TexturePreviewScene.h"
 #include "TexturePreviewWriters.h"
 #include "ViewerTestSupport.h"
 #include "unitTplMipMap.h"
