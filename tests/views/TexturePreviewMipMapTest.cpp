@@ -183,6 +183,29 @@ TEST_F(MipMapPreview, SpaceSwitchesBetweenColourAndAlpha) {
     EXPECT_TRUE(messages->texts.empty());
 }
 
+TEST_F(MipMapPreview, JpegTextureShowsColourAndAlphaFiles) {
+    // Quadrants of 16 x 16 pixels: each a whole JPEG block of its own, so the colours stay clean.
+    const PixelFn colours = quadrants(32, 32, kRed, kGreen, kBlue, kWhite);
+    const PixelFn alpha = quadrants(32, 32, kGrey, kWhite, kBlack, kGrey);
+    openPage(kVersionLive, {{"Photo", jpegObject(32, 32, colours, alpha)}});
+    TfrmTplMipMap* form = open("Photo");
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(messages->texts.empty());
+    EXPECT_EQ(std::filesystem::path(form->ColorFileName).filename(), "Temp.jpg");
+    EXPECT_EQ(std::filesystem::path(form->AlphaFileName).filename(), "TempA.jpg");
+    EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(32, 32));
+    QImage image = grab(form);
+    expectColour(image, 8, 8, kRed, "top left");
+    expectColour(image, 24, 8, kGreen, "top right");
+    expectColour(image, 8, 24, kBlue, "bottom left");
+    expectColour(image, 24, 24, kWhite, "bottom right");
+    pressSpace(form);
+    image = grab(form);
+    expectColour(image, 8, 8, kGrey, "alpha top left");
+    expectColour(image, 24, 8, kWhite, "alpha top right");
+    expectColour(image, 8, 24, kBlack, "alpha bottom left");
+}
+
 TEST_F(MipMapPreview, WheelStepsThroughThePageAndWraps) {
     openPage(kVersionUru, {{"First", mipmapObject(Kind::Pixels, 16, 16, 1, solid(kRed))},
                            {"Second", mipmapObject(Kind::DXT1, 16, 16, 1, solid(kGreen))},

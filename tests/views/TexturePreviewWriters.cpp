@@ -1,6 +1,8 @@
 #include "TexturePreviewWriters.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
 #include <QFile>
 #include <QOpenGLContext>
 
@@ -115,6 +117,33 @@ Bytes mipmapObject(Kind kind, uint32_t width, uint32_t height, uint8_t levels, c
     ByteWriter w;
     writeBitmapHeader(w, kind);
     writeMipmapBody(w, kind, width, height, levels, colour, alpha);
+    return w.bytes;
+}
+
+namespace {
+Bytes jpegFile(uint32_t width, uint32_t height, const PixelFn& colour) {
+    QImage image(int(width), int(height), QImage::Format_RGB32);
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            const Rgba c = colour(x, y);
+            image.setPixel(int(x), int(y), qRgb(c.r, c.g, c.b));
+        }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", 100);
+    const QByteArray& data = buffer.data();
+    return Bytes(data.begin(), data.end());
+}
+} // namespace
+
+Bytes jpegObject(uint32_t width, uint32_t height, const PixelFn& colour, const PixelFn& alpha) {
+    ByteWriter w;
+    writeBitmapHeader(w, Kind::RunCoded);
+    w.u32(width).u32(height).u32(0).u32(0).u8(1).u8(0);
+    const Bytes colourFile = jpegFile(width, height, colour);
+    w.u32(uint32_t(colourFile.size())).raw(colourFile);
+    const Bytes alphaFile = alpha ? jpegFile(width, height, alpha) : Bytes();
+    w.u32(uint32_t(alphaFile.size())).raw(alphaFile);
     return w.bytes;
 }
 

@@ -37,6 +37,9 @@ void writeMipmapBody(ByteWriter& w, Kind kind, uint32_t width, uint32_t height, 
 // A whole mip-map object body: header and body.
 Bytes mipmapObject(Kind kind, uint32_t width, uint32_t height, uint8_t levels, const PixelFn& colour,
                    const PixelFn& alpha = {});
+// A JPEG body: colour and, with an alpha function, alpha as JPEG files of the whole picture.
+Bytes jpegObject(uint32_t width, uint32_t height, const PixelFn& colour, const PixelFn& alpha = {});
+
 // A cube map: its own header, then six faces (left, right, front, back, top, bottom) of one solid
 // colour each, every face with its own header.
 Bytes cubeMapObject(Kind kind, uint32_t size, const std::vector<Rgba>& faceColours);
