@@ -294,10 +294,18 @@ TEST_F(MainFormTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
     QTest::keyClick(view->HexEditor, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(converter.count(), 1);
 
+    // The converter opened as the active child; bring the raw view back to the front.
+    ASSERT_EQ(form->MdiArea->subWindowList().size(), 2);
+    auto* viewFrame = qobject_cast<QMdiSubWindow*>(view->parentWidget());
+    ASSERT_NE(viewFrame, nullptr);
+    form->MdiArea->setActiveSubWindow(viewFrame);
+    view->HexEditor->setFocus();
+    QApplication::processEvents();
+
     QPointer<TfrmTUnknown> watched = view;
     QTest::keyClick(view->HexEditor, Qt::Key_W, Qt::ControlModifier);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(form->MdiArea->subWindowList().isEmpty()) << "Ctrl+W closes the active viewer";
+    EXPECT_EQ(form->MdiArea->subWindowList().size(), 1) << "Ctrl+W closes the active viewer only";
     EXPECT_TRUE(watched.isNull());
 }
 
