@@ -67,3 +67,46 @@ TEST(ReviewSceneNode, TreeIsSortedAlphabeticallyWhateverTheCase) {
         }
 }
 
+// The transform window sits in a frame without minimise and maximise boxes and cannot be resized.
+TEST(ReviewTransformMatrix, ChildFrameIsFixedWithoutMinimiseOrMaximise) {
+    QMdiArea area;
+    area.resize(1200, 900);
+    area.show();
+    std::vector<TCustomPRPObjectForm*> forms;
+    TCustomPRPObjectForm::SetChildHost([&](TCustomPRPObjectForm* form) {
+        forms.push_back(form);
+        return area.addSubWindow(form);
+    });
+    TMatrix44 m = IdentityMatrix44();
+    m[0][3] = 5;
+    TfrmTransformMatrix* form = OpenTransformMatrix(m);
+    TCustomPRPObjectForm::SetChildHost({});
+    ASSERT_NE(form->SubWindow(), nullptr);
+    QMdiSubWindow* frame = form->SubWindow();
+    EXPECT_TRUE(frame->isVisible());
+    const Qt::WindowFlags flags = frame->windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowTitleHint);
+    EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
+    EXPECT_EQ(form->windowTitle(), "Transform Matrix");
+    EXPECT_EQ(child<QLineEdit>(form, "tx03")->text(), "5");
+    frame->close();
+    QApplication::processEvents();
+}
+
+TEST(ReviewTransformMatrix, Screenshot) {
+    QMdiArea area;
+    area.resize(700, 420);
+    area.show();
+    TCustomPRPObjectForm::SetChildHost([&](TCustomPRPObjectForm* form) { return area.addSubWindow(form); });
+    TfrmTransformMatrix* form = OpenTransformMatrix(IdentityMatrix44());
+    TCustomPRPObjectForm::SetChildHost({});
+    QApplication::processEvents();
+    const QString dir = QDir::temp().filePath(QStringLiteral("kestrum-review"));
+    QDir().mkpath(dir);
+    EXPECT_TRUE(area.grab().save(dir + "/matrix.png"));
+    form->SubWindow()->close();
+    QApplication::processEvents();
+}
