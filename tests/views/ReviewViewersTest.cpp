@@ -4,15 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QCheckBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTreeWidget>
 
 #include "DrawableParts.h"
 #include "PRP_VCL.h"
+#include "RowListView.h"
 #include "SoundParts.h"
 #include "ViewerKit.h"
 #include "ViewerTestSupport.h"
+#include "unitTplSpaceTree.h"
 #include "unitTransformMatrix.h"
 
 using namespace testparts;
@@ -178,4 +181,46 @@ TEST(ReviewSoundReader, EnabledEAXCutOffReadsZeroNotTheDisabledDefaults) {
             EXPECT_EQ(e.SoftEnds.OcclusionRoomRatio, 0.0f);
             EXPECT_EQ(e.SoftEnds.OcclusionDirectRatio, 0.0f);
         }
+}
+
+// A node link that names no line of the leaf list leaves no line selected; the details keep what they
+// showed and the bounds link then opens nothing.
+TEST(ReviewSpaceTree, LinkToAMissingNodeSelectsNothing) {
+    struct Row {
+        const char* link;
+        int16_t parent, left, right;
+        uint16_t root;
+    };
+    const Row rows[] = {
+        {"LChildLink", -1, 7, -1, 0},
+        {"RChildLink", -1, -1, 2, 0},
+        {"ParentLink", 5, -1, -1, 0},
+        {"RootLink", -1, -1, -1, 9},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.link);
+        OpenedWindows windows;
+        TSpaceTree tree;
+        tree.Root = row.root;
+        tree.NumLeaves = 2;
+        tree.Nodes.resize(2);
+        tree.Nodes[0].Flags = 0x1;
+        tree.Nodes[0].Parent = row.parent;
+        tree.Nodes[0].LeftChild = row.left;
+        tree.Nodes[0].RightChild = row.right;
+        tree.Nodes[1].Flags = 0x8;
+        tree.Nodes[1].Parent = tree.Nodes[1].LeftChild = tree.Nodes[1].RightChild = -1;
+        TfrmTplSpaceTree* form = OpenSpaceTree(tree);
+        ASSERT_EQ(form->LeafList->SelectedRow(), 0);
+        auto* link = child<QLabel>(form, row.link);
+        ASSERT_TRUE(link->isEnabled());
+        click(link);
+        EXPECT_EQ(form->LeafList->SelectedRow(), -1);
+        EXPECT_TRUE(child<QCheckBox>(form, "kIsLeaf")->isChecked());
+        EXPECT_FALSE(child<QCheckBox>(form, "kEmpty")->isChecked());
+        EXPECT_EQ(child<QLabel>(form, "LChildLink")->text(), QString::number(row.left));
+        const size_t before = windows.forms.size();
+        click(child<QLabel>(form, "WorldBoundsLink"));
+        EXPECT_EQ(windows.forms.size(), before);
+    }
 }
