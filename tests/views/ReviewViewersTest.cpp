@@ -15,6 +15,7 @@
 #include "SoundParts.h"
 #include "ViewerKit.h"
 #include "ViewerTestSupport.h"
+#include "unitTplMorphDataSet.h"
 #include "unitTplSpaceTree.h"
 #include "unitTransformMatrix.h"
 
@@ -222,5 +223,44 @@ TEST(ReviewSpaceTree, LinkToAMissingNodeSelectsNothing) {
         const size_t before = windows.forms.size();
         click(child<QLabel>(form, "WorldBoundsLink"));
         EXPECT_EQ(windows.forms.size(), before);
+    }
+}
+
+// Choosing an array without deltas, or a delta without spans, leaves nothing of the earlier choice on
+// show: the lists below it are empty.
+TEST(ReviewMorphDataSet, EmptyChoicesClearTheListsBelowThem) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        w.u32(2);
+        // Array 0: delta 0 with one span of one delta and one UVW channel, delta 1 without spans.
+        w.u32(2).f32(0.5f).u32(1).u32(1).u32(1);
+        w.u16(4).u16(0).f32(1).f32(2).f32(3).f32(0).f32(1).f32(0);
+        w.f32(0.25f).f32(0.5f).f32(0.75f);
+        w.f32(0.125f).u32(0);
+        // Array 1: no deltas.
+        w.u32(0);
+        auto* form = dynamic_cast<TfrmTplMorphDataSet*>(
+            openViewer(f.version == kVersionUru || f.version == kVersionLive ? 271 : 226, "Morph", w));
+        ASSERT_NE(form, nullptr);
+        ASSERT_EQ(form->DeltaList->RowCount(), 1);
+        ASSERT_EQ(form->UVWList->RowCount(), 1);
+        EXPECT_EQ(form->Weight->text(), "0.5");
+
+        form->ddMorphDelta->setCurrentIndex(1);
+        EXPECT_EQ(form->Weight->text(), "0.125");
+        EXPECT_EQ(form->ddSpan->count(), 0);
+        EXPECT_EQ(form->DeltaList->RowCount(), 0);
+        EXPECT_EQ(form->UVWList->RowCount(), 0);
+
+        form->ddMorphDelta->setCurrentIndex(0);
+        ASSERT_EQ(form->DeltaList->RowCount(), 1);
+        form->ddMorphArray->setCurrentIndex(1);
+        EXPECT_EQ(form->ddMorphDelta->count(), 0);
+        EXPECT_EQ(form->ddSpan->count(), 0);
+        EXPECT_EQ(form->Weight->text(), "");
+        EXPECT_EQ(form->DeltaList->RowCount(), 0);
+        EXPECT_EQ(form->UVWList->RowCount(), 0);
     }
 }
