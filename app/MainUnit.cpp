@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -354,9 +355,31 @@ void TMainForm::createControls() {
 }
 
 QMdiSubWindow* TMainForm::AddChildForm(TCustomPRPObjectForm* form) {
+    const QSize designed = form->size();
     QMdiSubWindow* window = MdiArea->addSubWindow(form);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // The frame would take the form's smallest comfortable size; a viewer opens at its designed size.
+    if (form->testAttribute(Qt::WA_Resized))
+        window->resize(designed.expandedTo(form->minimumSizeHint()) + window->sizeHint() - form->sizeHint());
+    window->move(nextChildPosition());
+    // The frame's own menu binds Ctrl+W to its Close as well; a key bound twice triggers neither binding,
+    // so the Window menu's Close keeps it alone.
+    if (QMenu* menu = window->systemMenu())
+        for (QAction* action : menu->actions()) {
+            QList<QKeySequence> keys = action->shortcuts();
+            if (keys.removeAll(WindowClose->shortcut()) > 0) action->setShortcuts(keys);
+        }
     return window;
+}
+
+QPoint TMainForm::nextChildPosition() const {
+    // New child windows cascade: each one title-bar height down and right of the one before, back to
+    // the corner once the next step would start below the middle of the area.
+    const int step = MdiArea->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2;
+    const int rows = std::max(1, MdiArea->viewport()->height() / 2 / step);
+    const int index = int(MdiArea->subWindowList().size()) - 1;
+    const int offset = step * (std::max(0, index) % rows);
+    return {offset, offset};
 }
 
 void TMainForm::tileChildren(bool horizontal) {

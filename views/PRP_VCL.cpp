@@ -334,7 +334,8 @@ void TObjRefTreeView::nodeDoubleClicked(QTreeWidgetItem* node) {
 
 // ---- TKeyLinkLabel
 
-TKeyLinkLabel::TKeyLinkLabel(QWidget* parent) : QLabel(parent) {
+TKeyLinkLabel::TKeyLinkLabel(QWidget* parent) : TLinkLabel(QStringLiteral("(none)"), QString(), parent) {
+    connect(this, &TLinkLabel::clicked, this, [this] { ShowObjectByKey(key_); });
     SetKey(TPRPObjectDesc{});
 }
 
@@ -343,29 +344,4 @@ void TKeyLinkLabel::SetKey(const TPRPObjectDesc& key) {
     setText(QStringLiteral("(none)"));
     setEnabled(!key.Name.empty());
     if (!key.Name.empty()) setText(PageText(key.Name));
-    updateLook();
-}
-
-void TKeyLinkLabel::updateLook() {
-    QFont f = font();
-    f.setUnderline(isEnabled());
-    setFont(f);
-    setCursor(isEnabled() ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Active, QPalette::WindowText, QColor(0, 0, 200));
-    pal.setColor(QPalette::Inactive, QPalette::WindowText, QColor(0, 0, 200));
-    setPalette(pal);
-}
-
-void TKeyLinkLabel::changeEvent(QEvent* event) {
-    QLabel::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange) updateLook();
-}
-
-void TKeyLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    QLabel::mouseReleaseEvent(event);
-    if (event->button() != Qt::LeftButton || !isEnabled() || !rect().contains(event->position().toPoint()))
-        return;
-    ShowObjectByKey(key_);
-    emit clicked();
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "PRPClasses.h"
+#include "ViewerKit.h"
 
 // The tree icons: 0 folder and class group, 1 global age, 2 page, then one icon per class-table image index.
 class TImageList {
@@ -58,21 +59,13 @@ private:
 
 // A label that links to a referenced object: "(none)" and disabled for a key without a name, else the key's
 // name; a click opens the object.
-class TKeyLinkLabel : public QLabel {
+class TKeyLinkLabel : public TLinkLabel {
     Q_OBJECT
 public:
     explicit TKeyLinkLabel(QWidget* parent = nullptr);
     void SetKey(const TPRPObjectDesc& key);
     const TPRPObjectDesc& Key() const { return key_; }
 
-signals:
-    void clicked();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
 private:
-    void updateLook();
     TPRPObjectDesc key_;
 };

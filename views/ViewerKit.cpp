@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -188,6 +189,11 @@ void AddKeysGrouped(TObjRefTreeView* tree, const std::vector<TPRPObjectDesc>& ke
         if (!key.Name.empty()) tree->AddKeyNode(key);
 }
 
+void AddPresentKeys(TObjRefTreeView* tree, const TKeySlots& keys) {
+    for (size_t i = 0; i < keys.size(); ++i)
+        if (i < keys.Present.size() && keys.Present[i]) tree->AddKeyNode(keys[i]);
+}
+
 // ---- Part and sub-view windows
 
 TfrmTplSynchedObject* OpenSynchedObjectPart(const TSynchedObject& part) {
@@ -233,6 +239,18 @@ TLinkLabel* MakeObjIntfLink(const TObjInterface& part, QWidget* parent) {
     auto* link = new TLinkLabel(QStringLiteral("Object Interface"), QStringLiteral("LinkedObjIntf"), parent);
     QObject::connect(link, &TLinkLabel::clicked, link, [&part] { OpenObjInterfacePart(part); });
     return link;
+}
+
+QHBoxLayout* MakeInterfacePartLinks(const TSynchedObject& synched, const TObjInterface& objInterface,
+                                    QWidget* parent, TLinkLabel*& synchedLink,
+                                    TLinkLabel*& objInterfaceLink) {
+    auto* row = new QHBoxLayout;
+    synchedLink = MakeSynchedObjLink(synched, parent);
+    objInterfaceLink = MakeObjIntfLink(objInterface, parent);
+    row->addWidget(synchedLink);
+    row->addWidget(objInterfaceLink);
+    row->addStretch();
+    return row;
 }
 
 TLinkLabel* MakeModifierLink(const TMSModifier& part, bool multiCaption, bool multiFlag, QWidget* parent) {

@@ -14,6 +14,7 @@
 #include "ObjectParts.h"
 
 class QGridLayout;
+class QHBoxLayout;
 class TCustomPRPObjectForm;
 class TObjRefTreeView;
 class TKeyLinkLabel;
@@ -119,6 +120,9 @@ QLabel* MakeCaption(const QString& text, QWidget* parent);
 // Every key with a name goes into the tree grouped under its class label; the tree lists keys in the
 // viewer's own array, which must stay unchanged while the tree shows it.
 void AddKeysGrouped(TObjRefTreeView* tree, const std::vector<TPRPObjectDesc>& keys);
+// Every slot that held a stored key goes into the tree grouped under its class label, a key without a name
+// included; absent keys add nothing. The tree lists keys in the viewer's own slots.
+void AddPresentKeys(TObjRefTreeView* tree, const TKeySlots& keys);
 
 // ---- Part and sub-view windows, each opened on a copy of the kept record
 
@@ -132,6 +136,10 @@ TfrmBounds3Ext* OpenBounds3Ext(const TBounds3Ext& bounds);
 // (the record must live as long as the viewer).
 TLinkLabel* MakeSynchedObjLink(const TSynchedObject& part, QWidget* parent);
 TLinkLabel* MakeObjIntfLink(const TObjInterface& part, QWidget* parent);
+// The row at the top of a viewer whose object starts with the synched-object and object-interface parts:
+// both part links, left-aligned.
+QHBoxLayout* MakeInterfacePartLinks(const TSynchedObject& synched, const TObjInterface& objInterface,
+                                    QWidget* parent, TLinkLabel*& synchedLink, TLinkLabel*& objInterfaceLink);
 TLinkLabel* MakeModifierLink(const TMSModifier& part, bool multiCaption, bool multiFlag, QWidget* parent);
 TLinkLabel* MakeMatrixLink(const TMatrix44& matrix, const QString& caption, const QString& name,
                            QWidget* parent);

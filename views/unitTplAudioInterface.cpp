@@ -16,13 +16,8 @@ const TViewerRegistrar registrar("TfrmTplAudioInterface", [] { return new TfrmTp
 TfrmTplAudioInterface::TfrmTplAudioInterface(QWidget* parent) : TCustomPRPObjectForm(parent) {
     setObjectName(QStringLiteral("frmTplAudioInterface"));
     auto* layout = new QVBoxLayout(this);
-    auto* partLinks = new QHBoxLayout;
-    SynchedObjLink = MakeSynchedObjLink(Record.SynchedObject, this);
-    LinkedObjIntf = MakeObjIntfLink(Record.ObjInterface, this);
-    partLinks->addWidget(SynchedObjLink);
-    partLinks->addWidget(LinkedObjIntf);
-    partLinks->addStretch();
-    layout->addLayout(partLinks);
+    layout->addLayout(MakeInterfacePartLinks(Record.SynchedObject, Record.ObjInterface, this, SynchedObjLink,
+                                             LinkedObjIntf));
     auto* sound = new QHBoxLayout;
     sound->addWidget(MakeCaption(QStringLiteral("Sound Link:"), this));
     LinkedWinAudible = new TKeyLinkLabel(this);

@@ -16,13 +16,8 @@ const TViewerRegistrar registrar("TfrmTplCoordinateInterface", [] { return new T
 TfrmTplCoordinateInterface::TfrmTplCoordinateInterface(QWidget* parent) : TCustomPRPObjectForm(parent) {
     setObjectName(QStringLiteral("frmTplCoordinateInterface"));
     auto* layout = new QVBoxLayout(this);
-    auto* partLinks = new QHBoxLayout;
-    SynchedObjLink = MakeSynchedObjLink(Record.SynchedObject, this);
-    LinkedObjIntf = MakeObjIntfLink(Record.ObjInterface, this);
-    partLinks->addWidget(SynchedObjLink);
-    partLinks->addWidget(LinkedObjIntf);
-    partLinks->addStretch();
-    layout->addLayout(partLinks);
+    layout->addLayout(MakeInterfacePartLinks(Record.SynchedObject, Record.ObjInterface, this, SynchedObjLink,
+                                             LinkedObjIntf));
     layout->addWidget(MakeCaption(QStringLiteral("Transforms:"), this));
     const char* captions[4] = {"Local to Parent", "Parent to Local", "Local to World", "World to Local"};
     auto* mats = new QGridLayout;

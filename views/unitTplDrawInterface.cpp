@@ -16,13 +16,8 @@ const TViewerRegistrar registrar("TfrmTplDrawInterface", [] { return new TfrmTpl
 TfrmTplDrawInterface::TfrmTplDrawInterface(QWidget* parent) : TCustomPRPObjectForm(parent) {
     setObjectName(QStringLiteral("frmTplDrawInterface"));
     auto* layout = new QVBoxLayout(this);
-    auto* partLinks = new QHBoxLayout;
-    SynchedObjLink = MakeSynchedObjLink(Record.SynchedObject, this);
-    LinkedObjIntf = MakeObjIntfLink(Record.ObjInterface, this);
-    partLinks->addWidget(SynchedObjLink);
-    partLinks->addWidget(LinkedObjIntf);
-    partLinks->addStretch();
-    layout->addLayout(partLinks);
+    layout->addLayout(MakeInterfacePartLinks(Record.SynchedObject, Record.ObjInterface, this, SynchedObjLink,
+                                             LinkedObjIntf));
     auto* lists = new QGridLayout;
     lists->addWidget(MakeCaption(QStringLiteral("Drawables:"), this), 0, 0, 1, 2);
     DrawKeys = new QListWidget(this);

@@ -30,13 +30,8 @@ QLineEdit* AddFloatRow(QFormLayout* rows, const QString& caption, const QString&
 TfrmTplLightInfo::TfrmTplLightInfo(QWidget* parent) : TCustomPRPObjectForm(parent) {
     setObjectName(QStringLiteral("frmTplLightInfo"));
     auto* layout = new QVBoxLayout(this);
-    auto* partLinks = new QHBoxLayout;
-    SynchedObjLink = MakeSynchedObjLink(Light.SynchedObject, this);
-    LinkedObjIntf = MakeObjIntfLink(Light.ObjInterface, this);
-    partLinks->addWidget(SynchedObjLink);
-    partLinks->addWidget(LinkedObjIntf);
-    partLinks->addStretch();
-    layout->addLayout(partLinks);
+    layout->addLayout(
+        MakeInterfacePartLinks(Light.SynchedObject, Light.ObjInterface, this, SynchedObjLink, LinkedObjIntf));
 
     auto* colours = new QGridLayout;
     const char* captions[3] = {"Ambient:", "Diffuse:", "Specular:"};

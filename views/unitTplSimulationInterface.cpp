@@ -16,13 +16,8 @@ const TViewerRegistrar registrar("TfrmTplSimulationInterface", [] { return new T
 TfrmTplSimulationInterface::TfrmTplSimulationInterface(QWidget* parent) : TCustomPRPObjectForm(parent) {
     setObjectName(QStringLiteral("frmTplSimulationInterface"));
     auto* layout = new QVBoxLayout(this);
-    auto* partLinks = new QHBoxLayout;
-    SynchedObjLink = MakeSynchedObjLink(Record.SynchedObject, this);
-    LinkedObjIntf = MakeObjIntfLink(Record.ObjInterface, this);
-    partLinks->addWidget(SynchedObjLink);
-    partLinks->addWidget(LinkedObjIntf);
-    partLinks->addStretch();
-    layout->addLayout(partLinks);
+    layout->addLayout(MakeInterfacePartLinks(Record.SynchedObject, Record.ObjInterface, this, SynchedObjLink,
+                                             LinkedObjIntf));
     layout->addWidget(MakeCaption(QStringLiteral("Properties:"), this));
     FlagsList = new QListWidget(this);
     FlagsList->setObjectName(QStringLiteral("FlagsList"));

@@ -342,8 +342,100 @@ void TGLCustomBitmapFont::DestroyHandle() {
     textureInvalid_ = true;
 }
 
+// ---- Flat text -----------------------------------------------------------------------------------------
+
+E3D_DEFINE_CLASS(TGLFlatText, TGLImmaterialSceneObject)
+
+TGLFlatText::TGLFlatText(TComponent* owner)
+    : TGLImmaterialSceneObject(owner), modulateColor_(std::make_unique<TGLColor>(this, TVector{1, 1, 1, 1})) {
+    SetObjectStyle(ObjectStyleFlags() | ObjectStyle(osImmediateDraw) | ObjectStyle(osNoCulling));
+}
+
+TGLFlatText::~TGLFlatText() {
+    modulateColor_.reset();
+    SetBitmapFont(nullptr);
+}
+
+void TGLFlatText::Assign(const TPersistent* source) {
+    if (auto* other = dynamic_cast<const TGLFlatText*>(source)) {
+        SetBitmapFont(other->bitmapFont_);
+        SetText(other->text_);
+        SetAlignment(other->alignment_);
+        SetLayout(other->layout_);
+        SetModulateColor(other->modulateColor_.get());
+        SetOptions(other->options_);
+    }
+    TGLImmaterialSceneObject::Assign(source);
+}
+
+void TGLFlatText::Notification(TComponent* component, TOperation operation) {
+    // The font is already past its own destructor here: only the link is dropped.
+    if (operation == opRemove && component == bitmapFont_) {
+        bitmapFont_ = nullptr;
+        SceneObjectStructureChanged();
+    }
+    TGLImmaterialSceneObject::Notification(component, operation);
+}
+
+void TGLFlatText::SetBitmapFont(TGLCustomBitmapFont* value) {
+    if (value == bitmapFont_) return;
+    if (bitmapFont_) {
+        bitmapFont_->UnRegisterUser(this);
+        bitmapFont_->RemoveFreeNotification(this);
+    }
+    bitmapFont_ = value;
+    if (bitmapFont_) {
+        bitmapFont_->RegisterUser(this);
+        bitmapFont_->FreeNotification(this);
+    }
+    if (modulateColor_) SceneObjectStructureChanged();
+}
+
+void TGLFlatText::SetText(const std::string& value) {
+    text_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLFlatText::SetAlignment(TAlignment value) {
+    alignment_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLFlatText::SetLayout(TGLTextLayout value) {
+    layout_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLFlatText::SetModulateColor(const TGLColor* value) {
+    modulateColor_->Assign(value);
+}
+
+void TGLFlatText::SetOptions(TGLFlatTextOptions value) {
+    if (value == options_) return;
+    options_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLFlatText::DoRender(TRenderContextInfo& rci, bool, bool) {
+    if (bitmapFont_ && !text_.empty()) {
+        if (rci.StateCache) rci.StateCache->SetGLPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        glPushAttrib(GL_ENABLE_BIT);
+        if (modulateColor_->Alpha() != 1) {
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        }
+        if (options_ & FlatTextOption(ftoTwoSided)) glDisable(GL_CULL_FACE);
+        bitmapFont_->RenderString(text_, alignment_, layout_, modulateColor_->Color(), nullptr, false);
+        glPopAttrib();
+    }
+    if (SceneObjectChildCount() > 0) RenderChildren(0, SceneObjectChildCount() - 1, rci);
+}
+
 void InitGLBitmapFont() {
+    static int initCount = 0;
+    if (initCount++ != 0) return;
     RegisterClass(TGLBitmapFont::StaticClass());
+    RegisterClass(TGLFlatText::StaticClass());
 }
 
 namespace {

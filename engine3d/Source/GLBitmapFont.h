@@ -5,6 +5,7 @@
 #include "GLGraphics.h"
 #include "GLMisc.h"
 #include "GLObjects.h"
+#include "GLTexture.h"
 #include "PlatformGraphics.h"
 
 #include <array>
@@ -16,19 +17,6 @@ namespace engine3d {
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TGLTextLayout { tlTop, tlCenter, tlBottom };
-enum TGLMagFilter { maNearest, maLinear };
-// How a texture's alpha is derived from its picture.
-enum TGLTextureImageAlpha {
-    tiaDefault,
-    tiaAlphaFromIntensity,
-    tiaSuperBlackTransparent,
-    tiaLuminance,
-    tiaLuminanceSqrt,
-    tiaOpaque,
-    tiaTopLeftPointColorTransparent,
-    tiaInverseLuminance,
-    tiaInverseLuminanceSqrt
-};
 
 // Characters StartASCII..StopASCII use the glyph cells StartGlyphIdx, StartGlyphIdx + 1, ...
 class TBitmapFontRange : public TCollectionItem {
@@ -161,6 +149,47 @@ class TGLBitmapFont : public TGLCustomBitmapFont {
     E3D_DECLARE_CLASS(TGLBitmapFont)
 public:
     using TGLCustomBitmapFont::TGLCustomBitmapFont;
+};
+
+// ---- Flat text -----------------------------------------------------------------------------------------
+
+enum TGLFlatTextOption : uint8_t { ftoTwoSided };
+using TGLFlatTextOptions = uint8_t;
+constexpr TGLFlatTextOptions FlatTextOption(TGLFlatTextOption option) {
+    return static_cast<TGLFlatTextOptions>(1u << option);
+}
+
+// A text drawn with a bitmap font in the object's own plane, one unit per glyph-sheet pixel, y up.
+class TGLFlatText : public TGLImmaterialSceneObject {
+    E3D_DECLARE_CLASS(TGLFlatText)
+public:
+    explicit TGLFlatText(TComponent* owner = nullptr);
+    ~TGLFlatText() override;
+    void Assign(const TPersistent* source) override;
+    void Notification(TComponent* component, TOperation operation) override;
+    void DoRender(TRenderContextInfo& rci, bool renderSelf, bool renderChildren) override;
+
+    TGLCustomBitmapFont* BitmapFont() const { return bitmapFont_; }
+    // The text registers as the font's user.
+    void SetBitmapFont(TGLCustomBitmapFont* value);
+    const std::string& Text() const { return text_; }
+    void SetText(const std::string& value);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment value);
+    TGLTextLayout Layout() const { return layout_; }
+    void SetLayout(TGLTextLayout value);
+    TGLColor* ModulateColor() const { return modulateColor_.get(); }
+    void SetModulateColor(const TGLColor* value);
+    TGLFlatTextOptions Options() const { return options_; }
+    void SetOptions(TGLFlatTextOptions value);
+
+private:
+    TGLCustomBitmapFont* bitmapFont_ = nullptr;
+    std::string text_;
+    TAlignment alignment_ = taLeftJustify;
+    TGLTextLayout layout_ = tlTop;
+    std::unique_ptr<TGLColor> modulateColor_;
+    TGLFlatTextOptions options_ = 0;
 };
 
 void InitGLBitmapFont();

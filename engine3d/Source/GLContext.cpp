@@ -409,4 +409,8 @@ TGLContextManager* GLContextManager() {
     return vGLContextManager;
 }
 
+void FinalizeGLContext() {
+    if (vGLContextManager) vGLContextManager->Terminate();
+}
+
 } // namespace engine3d

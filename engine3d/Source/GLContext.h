@@ -224,4 +224,7 @@ void RegisterContextClass(TGLContextClass contextClass);
 // nullptr when no class is registered; else a new context of the first registered class.
 TGLContext* CreateRegisteredContext(TGLContextManager* manager = nullptr);
 
+// The unit's shut-down: the global manager ends (at once, or when its last context goes).
+void FinalizeGLContext();
+
 } // namespace engine3d

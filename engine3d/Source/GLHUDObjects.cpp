@@ -1,5 +1,7 @@
 #include "GLHUDObjects.h"
 
+#include <algorithm>
+
 namespace engine3d {
 
 TGLHUDTransform HUDTransform(const TGLHUDPlacement& placement) {
@@ -60,6 +62,158 @@ void RenderHUDSpriteQuad(const TGLPrimitive& quad) {
     RenderPrimitive(quad, true);
     glDepthMask(GL_TRUE);
     glPopAttrib();
+}
+
+// ---- Scene objects ------------------------------------------------------------------------------------
+
+namespace {
+
+const TMatrix& baseProjection(const TRenderContextInfo& rci) {
+    return rci.Buffer ? rci.Buffer->BaseProjectionMatrix() : IdentityHmgMatrix;
+}
+
+TGLHUDPlacement placementOf(TGLBaseSceneObject* object, float rotation, const TRenderContextInfo& rci) {
+    TGLHUDPlacement placement;
+    placement.X = object->Position()->X();
+    placement.Y = object->Position()->Y();
+    placement.Z = object->Position()->Z();
+    placement.Rotation = rotation;
+    placement.ViewportWidth = std::max(rci.ViewportWidth, 1);
+    placement.ViewportHeight = std::max(rci.ViewportHeight, 1);
+    placement.RenderDPI = rci.RenderDPI;
+    return placement;
+}
+
+} // namespace
+
+E3D_DEFINE_CLASS(TGLHUDSprite, TGLSprite)
+
+TGLHUDSprite::TGLHUDSprite(TComponent* owner) : TGLSprite(owner) {
+    SetWidth(16);
+    SetHeight(16);
+}
+
+void TGLHUDSprite::SetXTiles(int value) {
+    if (value == xTiles_) return;
+    xTiles_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLHUDSprite::SetYTiles(int value) {
+    if (value == yTiles_) return;
+    yTiles_ = value;
+    SceneObjectStructureChanged();
+}
+
+TGLHUDPlacement TGLHUDSprite::Placement(const TRenderContextInfo& rci) const {
+    return placementOf(const_cast<TGLHUDSprite*>(this), Rotation(), rci);
+}
+
+void TGLHUDSprite::DoRender(TRenderContextInfo& rci, bool, bool) {
+    if (rci.IgnoreMaterials) return;
+    TGLMaterial* material = Material();
+    material->Apply(rci);
+    do {
+        if (AlphaChannel() != 1) {
+            if (rci.LightingOffCount > 0) {
+                const TVector& diffuse = material->FrontProperties()->Diffuse()->Color();
+                glColor4f(diffuse[0], diffuse[1], diffuse[2], AlphaChannel());
+            } else if (rci.StateCache) {
+                rci.StateCache->StateCacheSetMaterialAlpha(GL_FRONT, AlphaChannel());
+            }
+        }
+        TGLHUDPlacement placement = Placement(rci);
+        TGLHUDTransform transform = HUDTransform(placement);
+        PushHUDMatrices(placement, baseProjection(rci));
+        RenderHUDSpriteQuad(BuildHUDSpriteQuad(Width(), Height(), transform.DPIFactor, xTiles_, yTiles_));
+        PopHUDMatrices();
+    } while (material->UnApply(rci));
+    if (SceneObjectChildCount() > 0) RenderChildren(0, SceneObjectChildCount() - 1, rci);
+}
+
+E3D_DEFINE_CLASS(TGLHUDText, TGLImmaterialSceneObject)
+
+TGLHUDText::TGLHUDText(TComponent* owner)
+    : TGLImmaterialSceneObject(owner), modulateColor_(std::make_unique<TGLColor>(this, TVector{1, 1, 1, 1})) {
+    SetObjectStyle(ObjectStyleFlags() | ObjectStyle(osImmediateDraw) | ObjectStyle(osNoCulling));
+}
+
+TGLHUDText::~TGLHUDText() {
+    modulateColor_.reset();
+    SetBitmapFont(nullptr);
+}
+
+void TGLHUDText::Notification(TComponent* component, TOperation operation) {
+    // The font is already past its own destructor here: only the link is dropped.
+    if (operation == opRemove && component == bitmapFont_) {
+        bitmapFont_ = nullptr;
+        SceneObjectStructureChanged();
+    }
+    TGLImmaterialSceneObject::Notification(component, operation);
+}
+
+void TGLHUDText::SetBitmapFont(TGLCustomBitmapFont* value) {
+    if (value == bitmapFont_) return;
+    if (bitmapFont_) {
+        bitmapFont_->UnRegisterUser(this);
+        bitmapFont_->RemoveFreeNotification(this);
+    }
+    bitmapFont_ = value;
+    if (bitmapFont_) {
+        bitmapFont_->RegisterUser(this);
+        bitmapFont_->FreeNotification(this);
+    }
+    // A text being destroyed has no structure left to tell about.
+    if (modulateColor_) SceneObjectStructureChanged();
+}
+
+void TGLHUDText::SetText(const std::string& value) {
+    text_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLHUDText::SetRotation(float value) {
+    rotation_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLHUDText::SetAlignment(TAlignment value) {
+    alignment_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLHUDText::SetLayout(TGLTextLayout value) {
+    layout_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLHUDText::SetModulateColor(const TGLColor* value) {
+    modulateColor_->Assign(value);
+}
+
+void TGLHUDText::DoRender(TRenderContextInfo& rci, bool, bool) {
+    if (bitmapFont_ && !text_.empty()) {
+        if (rci.StateCache) rci.StateCache->SetGLPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        TGLHUDPlacement placement = placementOf(this, rotation_, rci);
+        float f = HUDTransform(placement).DPIFactor;
+        PushHUDMatrices(placement, baseProjection(rci));
+        glMatrixMode(GL_MODELVIEW);
+        glScalef(Scale()->X() * f, Scale()->Y() * f, 1);
+        glMatrixMode(GL_PROJECTION);
+        glPushAttrib(GL_ENABLE_BIT);
+        glDisable(GL_DEPTH_TEST);
+        bitmapFont_->RenderString(text_, alignment_, layout_, modulateColor_->Color(), nullptr, false);
+        glPopAttrib();
+        PopHUDMatrices();
+    }
+    if (SceneObjectChildCount() > 0) RenderChildren(0, SceneObjectChildCount() - 1, rci);
+}
+
+void InitGLHUDObjects() {
+    static int initCount = 0;
+    if (initCount++ != 0) return;
+    RegisterClass(TGLHUDText::StaticClass());
+    RegisterClass(TGLHUDSprite::StaticClass());
 }
 
 } // namespace engine3d

@@ -71,4 +71,123 @@ float SkyBoxScale(float depthOfView, float nearPlane) {
     return (depthOfView + nearPlane) / 2;
 }
 
+// ---- Scene object -------------------------------------------------------------------------------------
+
+E3D_DEFINE_CLASS(TGLSkyBox, TGLImmaterialSceneObject)
+
+TGLSkyBox::TGLSkyBox(TComponent* owner) : TGLImmaterialSceneObject(owner) {
+    SetObjectStyle(ObjectStyleFlags() | ObjectStyle(osImmediateDraw) | ObjectStyle(osNoCulling));
+}
+
+TGLSkyBox::~TGLSkyBox() {
+    if (materialLibrary_) materialLibrary_->RemoveFreeNotification(this);
+}
+
+void TGLSkyBox::Notification(TComponent* component, TOperation operation) {
+    if (operation == opRemove && component == materialLibrary_) materialLibrary_ = nullptr;
+    TGLImmaterialSceneObject::Notification(component, operation);
+}
+
+void TGLSkyBox::SetMaterialLibrary(TGLMaterialLibrary* value) {
+    if (materialLibrary_ != value) {
+        if (materialLibrary_) materialLibrary_->RemoveFreeNotification(this);
+        // A library freed elsewhere must not leave the box pointing at it.
+        if (value) value->FreeNotification(this);
+    }
+    materialLibrary_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLSkyBox::setMatName(TGLSkyBoxFace face, const std::string& value) {
+    matNames_[face] = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLSkyBox::SetCloudsPlaneOffset(float value) {
+    cloudsPlaneOffset_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLSkyBox::SetCloudsPlaneSize(float value) {
+    cloudsPlaneSize_ = value;
+    SceneObjectStructureChanged();
+}
+
+void TGLSkyBox::DoRender(TRenderContextInfo& rci, bool, bool renderChildren) {
+    if (!materialLibrary_) return;
+    TGLStateCache* cache = rci.StateCache;
+    bool depthTestWasOn = cache && cache->StateIsEnabled(stDepthTest);
+    bool lightingWasOn = cache && cache->StateIsEnabled(stLighting);
+    bool fogWasOn = cache && cache->StateIsEnabled(stFog);
+    if (cache) {
+        cache->StateCacheDisable(stDepthTest);
+        cache->StateCacheDisable(stLighting);
+        cache->StateCacheDisable(stFog);
+    }
+    glDepthMask(GL_FALSE);
+
+    // Centred on the camera, turned with the box's own orientation.
+    TMatrix modelView = rci.Buffer ? rci.Buffer->ModelViewMatrix() : IdentityHmgMatrix;
+    glLoadMatrixf(&modelView[0][0]);
+    TAffineVector up = Up()->AsAffineVector();
+    TAffineVector direction = Direction()->AsAffineVector();
+    TAffineVector right = CrossProduct3(up, direction);
+    TMatrix orientation = {{{right[0], right[1], right[2], 0},
+                            {up[0], up[1], up[2], 0},
+                            {direction[0], direction[1], direction[2], 0},
+                            {rci.CameraPosition[0], rci.CameraPosition[1], rci.CameraPosition[2], 1}}};
+    glMultMatrixf(&orientation[0][0]);
+    float f = 1;
+    if (Scene() && Scene()->CurrentCamera())
+        f = SkyBoxScale(Scene()->CurrentCamera()->DepthOfView(), Scene()->CurrentCamera()->NearPlane());
+    else if (rci.Buffer && rci.Buffer->Camera())
+        f = SkyBoxScale(rci.Buffer->Camera()->DepthOfView(), rci.Buffer->Camera()->NearPlane());
+    glScalef(f, f, f);
+
+    TMatrix boxMatrix = IdentityHmgMatrix;
+    glGetFloatv(GL_MODELVIEW_MATRIX, &boxMatrix[0][0]);
+    if (rci.Buffer) rci.Buffer->PushModelViewMatrix(boxMatrix);
+    struct PopOnExit {
+        TGL3DSceneBuffer* buffer;
+        ~PopOnExit() {
+            if (buffer) buffer->PopModelViewMatrix();
+        }
+    } popOnExit{rci.Buffer};
+
+    glPushMatrix();
+    TGLSkyBoxStyleTransform styleTransform = SkyBoxStyleTransform(style_);
+    if (style_ != sbsFull) {
+        glTranslatef(0, styleTransform.TranslateY, 0);
+        glScalef(1, styleTransform.ScaleY, 1);
+    }
+    for (int face = 0; face < cSkyBoxFaceCount; ++face) {
+        const std::string& name = matNames_[static_cast<size_t>(face)];
+        if (name.empty()) continue;
+        TGLLibMaterial* material = materialLibrary_->LibMaterialByName(name);
+        if (!material) continue;
+        TGLPrimitive quads =
+            BuildSkyBoxFace(TGLSkyBoxFace(face), style_, cloudsPlaneOffset_, cloudsPlaneSize_);
+        material->Apply(rci);
+        do
+            RenderPrimitive(quads, false);
+        while (material->UnApply(rci));
+    }
+    glPopMatrix();
+    glDepthMask(GL_TRUE);
+    if (cache && lightingWasOn) cache->StateCacheEnable(stLighting);
+    if (cache && fogWasOn) cache->StateCacheEnable(stFog);
+
+    if (renderChildren && SceneObjectChildCount() > 0) {
+        glScalef(1 / f, 1 / f, 1 / f);
+        RenderChildren(0, SceneObjectChildCount() - 1, rci);
+    }
+    if (cache && depthTestWasOn) cache->StateCacheEnable(stDepthTest);
+}
+
+void InitGLSkyBox() {
+    static int initCount = 0;
+    if (initCount++ != 0) return;
+    RegisterClass(TGLSkyBox::StaticClass());
+}
+
 } // namespace engine3d

@@ -30,4 +30,52 @@ TGLPrimitive BuildSkyBoxFace(TGLSkyBoxFace face, TGLSkyBoxStyle style, float clo
 // The scale that puts the box halfway between the near plane and the depth of view.
 float SkyBoxScale(float depthOfView, float nearPlane);
 
+// ---- Scene object -------------------------------------------------------------------------------------
+
+// Six faces of a cube centred on the camera, each drawn with a named material of a material library,
+// and an optional clouds plane inside.
+class TGLSkyBox : public TGLImmaterialSceneObject {
+    E3D_DECLARE_CLASS(TGLSkyBox)
+public:
+    explicit TGLSkyBox(TComponent* owner = nullptr);
+    ~TGLSkyBox() override;
+    void Notification(TComponent* component, TOperation operation) override;
+    void DoRender(TRenderContextInfo& rci, bool renderSelf, bool renderChildren) override;
+
+    TGLMaterialLibrary* MaterialLibrary() const { return materialLibrary_; }
+    void SetMaterialLibrary(TGLMaterialLibrary* value);
+    const std::string& MatNameTop() const { return matNames_[sbfTop]; }
+    void SetMatNameTop(const std::string& value) { setMatName(sbfTop, value); }
+    const std::string& MatNameBottom() const { return matNames_[sbfBottom]; }
+    void SetMatNameBottom(const std::string& value) { setMatName(sbfBottom, value); }
+    const std::string& MatNameLeft() const { return matNames_[sbfLeft]; }
+    void SetMatNameLeft(const std::string& value) { setMatName(sbfLeft, value); }
+    const std::string& MatNameRight() const { return matNames_[sbfRight]; }
+    void SetMatNameRight(const std::string& value) { setMatName(sbfRight, value); }
+    const std::string& MatNameFront() const { return matNames_[sbfFront]; }
+    void SetMatNameFront(const std::string& value) { setMatName(sbfFront, value); }
+    const std::string& MatNameBack() const { return matNames_[sbfBack]; }
+    void SetMatNameBack(const std::string& value) { setMatName(sbfBack, value); }
+    const std::string& MatNameClouds() const { return matNames_[sbfClouds]; }
+    void SetMatNameClouds(const std::string& value) { setMatName(sbfClouds, value); }
+    const std::string& MatName(TGLSkyBoxFace face) const { return matNames_[face]; }
+    float CloudsPlaneOffset() const { return cloudsPlaneOffset_; }
+    void SetCloudsPlaneOffset(float value);
+    float CloudsPlaneSize() const { return cloudsPlaneSize_; }
+    void SetCloudsPlaneSize(float value);
+    TGLSkyBoxStyle Style() const { return style_; }
+    // Taken as it is, without a change notice.
+    void SetStyle(TGLSkyBoxStyle value) { style_ = value; }
+
+private:
+    void setMatName(TGLSkyBoxFace face, const std::string& value);
+    TGLMaterialLibrary* materialLibrary_ = nullptr;
+    std::array<std::string, cSkyBoxFaceCount> matNames_;
+    float cloudsPlaneOffset_ = 0.2f;
+    float cloudsPlaneSize_ = 32;
+    TGLSkyBoxStyle style_ = sbsFull;
+};
+
+void InitGLSkyBox();
+
 } // namespace engine3d

@@ -1196,12 +1196,94 @@ void TGLTextureEx::Loaded() {
 
 E3D_DEFINE_CLASS(TGLShader, TGLUpdateAbleComponent)
 
+TGLShader::TGLShader(TComponent* owner)
+    : TGLUpdateAbleComponent(owner), virtualHandle_(std::make_unique<TGLVirtualHandle>()) {
+    virtualHandle_->OnAllocate = [](TGLVirtualHandle*, GLuint& handle) { handle = 1; };
+    virtualHandle_->OnDestroy = [this](TGLVirtualHandle*, GLuint& handle) {
+        FinalizeShader();
+        handle = 0;
+    };
+}
+
+TGLShader::~TGLShader() {
+    virtualHandle_->HandleDestroy();
+    FinalizeShader();
+    std::vector<TGLLibMaterial*> users = users_;
+    for (auto user = users.rbegin(); user != users.rend(); ++user)
+        (*user)->SetShader(nullptr);
+    users_.clear();
+}
+
+void TGLShader::NotifyChange(TObject* sender) {
+    if (updateCount_ != 0) return;
+    std::vector<TGLLibMaterial*> users = users_;
+    for (auto user = users.rbegin(); user != users.rend(); ++user)
+        (*user)->NotifyUsers();
+    FinalizeShader();
+    TGLUpdateAbleComponent::NotifyChange(sender);
+}
+
+void TGLShader::EndUpdate() {
+    GLAssert(updateCount_ > 0, "Unbalanced Begin/EndUpdate");
+    if (--updateCount_ == 0) NotifyChange(this);
+}
+
+void TGLShader::SetEnabled(bool value) {
+    GLAssert(!active_, "Shader is active.");
+    if (value == enabled_) return;
+    enabled_ = value;
+    NotifyChange(this);
+}
+
+void TGLShader::InitializeShader() {
+    if (initialized_) return;
+    // The handle's name marks the context the shader was set up in; without a current context there is
+    // nothing to tie it to.
+    if (virtualHandle_->Handle() == 0 && CurrentGLContext()) virtualHandle_->AllocateHandle();
+    DoInitialize();
+    initialized_ = true;
+}
+
+void TGLShader::FinalizeShader() {
+    if (!initialized_) return;
+    initialized_ = false;
+    TGLContext* context = virtualHandle_->RenderingContext();
+    bool activated = false;
+    if (context && CurrentGLContext() != context && context->IsValid()) {
+        context->ContextActivate();
+        activated = true;
+    }
+    DoFinalize();
+    if (activated) context->ContextDeactivate();
+    virtualHandle_->HandleDestroy();
+}
+
 void TGLShader::Apply(TRenderContextInfo& rci, TObject* sender) {
-    if (enabled_) DoApply(rci, sender);
+    GLAssert(!active_, "Unbalanced shader application.");
+    if (enabled_) {
+        InitializeShader();
+        DoApply(rci, sender);
+    }
+    active_ = true;
 }
 
 bool TGLShader::UnApply(TRenderContextInfo& rci) {
-    return enabled_ ? DoUnApply(rci) : false;
+    GLAssert(active_, "Unbalanced shader application.");
+    if (!enabled_) {
+        active_ = false;
+        return false;
+    }
+    bool again = DoUnApply(rci);
+    if (!again) active_ = false;
+    return again;
+}
+
+void TGLShader::RegisterUser(TGLLibMaterial* user) {
+    if (user && std::find(users_.begin(), users_.end(), user) == users_.end()) users_.push_back(user);
+}
+
+void TGLShader::UnregisterUser(TGLLibMaterial* user) {
+    users_.erase(std::remove(users_.begin(), users_.end(), user), users_.end());
 }
 
 // ---- Face properties --------------------------------------------------------------------------------
@@ -1530,6 +1612,7 @@ TGLLibMaterial::~TGLLibMaterial() {
         }
     }
     users_.clear();
+    if (shader_) shader_->UnregisterUser(this);
     shader_ = nullptr;
 }
 
@@ -1650,7 +1733,9 @@ void TGLLibMaterial::SetTexture2Name(const std::string& name) {
 
 void TGLLibMaterial::SetShader(TGLShader* shader) {
     if (shader == shader_) return;
+    if (shader_) shader_->UnregisterUser(this);
     shader_ = shader;
+    if (shader_) shader_->RegisterUser(this);
     NotifyUsers();
 }
 

@@ -429,26 +429,52 @@ private:
 
 enum TGLShaderStyle : uint8_t { ssHighLevel, ssLowLevel, ssReplace };
 
-// Brackets the application of a library material; a subclass draws the passes.
+// Brackets the application of a library material; a subclass draws the passes. The style says when:
+// before the material (ssHighLevel), after it (ssLowLevel) or instead of it (ssReplace).
 class TGLShader : public TGLUpdateAbleComponent {
     E3D_DECLARE_CLASS(TGLShader)
 public:
-    using TGLUpdateAbleComponent::TGLUpdateAbleComponent;
+    explicit TGLShader(TComponent* owner = nullptr);
+    // Finalises, then every user entry lets go of the shader, last first.
+    ~TGLShader() override;
+    TGLShader(const TGLShader&) = delete;
+    TGLShader& operator=(const TGLShader&) = delete;
+    // Outside an update, each user entry (last first) tells its users, and the shader initialises again
+    // at its next use.
+    void NotifyChange(TObject* sender) override;
+    void BeginUpdate() { ++updateCount_; }
+    void EndUpdate();
     TGLShaderStyle ShaderStyle() const { return shaderStyle_; }
     void SetShaderStyle(TGLShaderStyle value) { shaderStyle_ = value; }
     bool Enabled() const { return enabled_; }
-    void SetEnabled(bool value) { enabled_ = value; }
+    // Fails "Shader is active." between Apply and the last UnApply.
+    void SetEnabled(bool value);
+    // Fails "Unbalanced shader application." when already active.
     virtual void Apply(TRenderContextInfo& rci, TObject* sender);
-    // True asks for another pass.
+    // True asks for another pass. Fails "Unbalanced shader application." when not active.
     virtual bool UnApply(TRenderContextInfo& rci);
+    bool Active() const { return active_; }
+    bool Initialized() const { return initialized_; }
+    void RegisterUser(TGLLibMaterial* user);
+    void UnregisterUser(TGLLibMaterial* user);
+    const std::vector<TGLLibMaterial*>& Users() const { return users_; }
 
 protected:
     virtual void DoApply(TRenderContextInfo&, TObject*) {}
     virtual bool DoUnApply(TRenderContextInfo&) { return false; }
+    virtual void DoInitialize() {}
+    virtual void DoFinalize() {}
+    void InitializeShader();
+    void FinalizeShader();
 
 private:
-    TGLShaderStyle shaderStyle_ = ssLowLevel;
     bool enabled_ = true;
+    std::vector<TGLLibMaterial*> users_;
+    std::unique_ptr<TGLVirtualHandle> virtualHandle_;
+    TGLShaderStyle shaderStyle_ = ssLowLevel;
+    int updateCount_ = 0;
+    bool active_ = false;
+    bool initialized_ = false;
 };
 
 // ---- Face properties and material -------------------------------------------------------------------

@@ -28,13 +28,7 @@ QString PageFolder::writeAge(const QString& name) const {
 testpages::TestPage makePage(uint16_t version, const std::string& age, const std::string& pageName,
                              uint16_t pageNumber, uint16_t locationFlags,
                              const std::vector<std::pair<uint16_t, std::vector<std::string>>>& groups) {
-    testpages::TestPage page;
-    page.version = version;
-    page.ageName = age;
-    page.pageName = pageName;
-    page.pageNumber = pageNumber;
-    page.locationFlags = locationFlags;
-    if (version == kVersionLive) page.majorVersion = kMajorVersionLive;
+    testpages::TestPage page = testpages::emptyPage(version, age, pageName, pageNumber, locationFlags);
     for (const auto& [classType, names] : groups) {
         testpages::TestGroup group(classType);
         for (size_t i = 0; i < names.size(); ++i) {

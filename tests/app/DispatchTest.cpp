@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTreeWidget>
 
@@ -284,9 +285,10 @@ TEST_F(LookUpTest, KeyLinksAndKeyTreesOpenTheReferencedObject) {
     link.SetKey(makeKey(1, "globalOnly", 4));
     EXPECT_EQ(link.text(), "globalOnly");
     EXPECT_TRUE(link.isEnabled());
-    emit link.clicked(); // the signal alone opens nothing
-    EXPECT_TRUE(form->MdiArea->subWindowList().isEmpty());
-    ShowObjectByKey(link.Key());
+    const QPointF at(2, 2);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, link.mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(&link, &release);
     ASSERT_EQ(form->MdiArea->subWindowList().size(), 1);
     EXPECT_EQ(form->MdiArea->subWindowList()[0]->widget()->objectName(), "TfrmTplSceneObject");
 

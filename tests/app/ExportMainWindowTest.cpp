@@ -10,14 +10,14 @@
 
 #include "AppTestSupport.h"
 #include "PRPExport.h"
+#include "TestFiles.h"
 
 using namespace testpages;
 
 namespace {
 
 Bytes readFile(const QString& path) {
-    std::ifstream in(QFile::encodeName(path).toStdString(), std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
+    return ::readFile(QFile::encodeName(path).toStdString());
 }
 
 Bytes dxtTexture(uint8_t subType) {

@@ -8,34 +8,14 @@
 
 #include "PRPExport.h"
 #include "PageWriter.h"
+#include "TestFiles.h"
 
 using namespace testpages;
 
 namespace {
 
-Bytes readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 bool exists(const std::string& path) {
     return std::filesystem::exists(path);
-}
-
-TPRPFile loadPage(const std::string& path) {
-    TPlasmaFileStream stream(path, TFileMode::fmOpenRead);
-    stream.ReadPageHeader();
-    stream.ReadKeyIndex();
-    TPRPFile page;
-    stream.GetPageInfo(page);
-    page.FileName = path;
-    for (auto& folder : page.Folders)
-        for (auto& entry : folder.Objects) {
-            entry.FileName = path;
-            entry.Version = page.Header.Version;
-            entry.MajorVersion = page.Header.MajorVersion;
-        }
-    return page;
 }
 
 Bytes objectBody(const TPRPFileObject& entry) {

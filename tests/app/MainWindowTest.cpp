@@ -1,5 +1,11 @@
 // Start-up, actions, menus, the tree popup and window placement.
 #include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -10,6 +16,7 @@
 
 #include "AppTestSupport.h"
 #include "PRP_VCL.h"
+#include "unitTUnknown.h"
 
 using namespace testpages;
 
@@ -270,4 +277,48 @@ TEST(MainFormPlacement, MaximizedFlagIsRestored) {
     TMainForm form;
     form.show();
     EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
+}
+
+TEST_F(MainFormTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
+    PageFolder folder;
+    form->OpenPRPFile(folder.write("Age_District_Page.prp",
+                                   makePage(kVersionUru, "Age", "Page", 1, 0, {{0x0456, {"Blob"}}})));
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    auto* view = dynamic_cast<TfrmTUnknown*>(form->ShowObject(*form->NodeObject(findNode("Blob")), true));
+    ASSERT_NE(view, nullptr);
+    view->HexEditor->setFocus();
+    QApplication::processEvents();
+
+    QSignalSpy converter(form->ToolsStringConv, &QAction::triggered);
+    QTest::keyClick(view->HexEditor, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(converter.count(), 1);
+
+    QPointer<TfrmTUnknown> watched = view;
+    QTest::keyClick(view->HexEditor, Qt::Key_W, Qt::ControlModifier);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form->MdiArea->subWindowList().isEmpty()) << "Ctrl+W closes the active viewer";
+    EXPECT_TRUE(watched.isNull());
+}
+
+TEST_F(MainFormTest, ViewersOpenAtTheirDesignedSize) {
+    PageFolder folder;
+    form->OpenPRPFile(folder.write("Age_District_Page.prp",
+                                   makePage(kVersionUru, "Age", "Page", 1, 0, {{0x0456, {"Blob"}}})));
+    form->show();
+    const QSize designed = TfrmTUnknown().size();
+    TCustomPRPObjectForm* view = form->ShowObject(*form->NodeObject(findNode("Blob")), true);
+    ASSERT_NE(view, nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(view->size(), designed) << "the raw view shows all sixteen columns and the characters";
+    EXPECT_EQ(view->SubWindow()->pos(), QPoint(0, 0));
+
+    // Each further window stands one step down and right of the one before, as new child windows do.
+    TCustomPRPObjectForm* second = form->ShowObject(*form->NodeObject(findNode("Blob")), true);
+    TCustomPRPObjectForm* third = form->ShowObject(*form->NodeObject(findNode("Blob")), true);
+    QApplication::processEvents();
+    const QPoint step = second->SubWindow()->pos();
+    EXPECT_GT(step.x(), 0);
+    EXPECT_EQ(step.x(), step.y());
+    EXPECT_EQ(third->SubWindow()->pos(), step * 2);
 }

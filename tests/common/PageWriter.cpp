@@ -203,6 +203,18 @@ TPRPObjectDesc makeKey(uint16_t classType, const std::string& name, uint16_t pag
     return k;
 }
 
+TestPage emptyPage(uint16_t version, const std::string& age, const std::string& pageName, uint16_t pageNumber,
+                   uint16_t locationFlags) {
+    TestPage page;
+    page.version = version;
+    page.ageName = age;
+    page.pageName = pageName;
+    page.pageNumber = pageNumber;
+    page.locationFlags = locationFlags;
+    if (version == kVersionLive) page.majorVersion = kMajorVersionLive;
+    return page;
+}
+
 TestPage samplePage(uint16_t version) {
     TestPage page;
     page.version = version;

@@ -106,6 +106,9 @@ uint16_t effectiveMajor(const TestPage& page);
 Bytes buildPage(const TestPage& page, PageLayout* layout = nullptr);
 void writeFile(const std::string& path, const Bytes& bytes);
 
+// An empty page of a family with its age, name, number and location flags (Live pages get major version 70).
+TestPage emptyPage(uint16_t version, const std::string& age, const std::string& pageName, uint16_t pageNumber,
+                   uint16_t locationFlags = 0);
 // A small page of each family: a scene node, two scene objects (one with clone ids in 5/7) and a texture.
 TestPage samplePage(uint16_t version);
 TPRPObjectDesc makeKey(uint16_t classType, const std::string& name, uint16_t pageNumber = 0,

@@ -1,6 +1,8 @@
 #include "TestFiles.h"
 
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 TempFolder::TempFolder() {
@@ -35,4 +37,9 @@ TPRPFile loadPage(const std::string& path) {
             entry.MajorVersion = page.Header.MajorVersion;
         }
     return page;
+}
+
+testpages::Bytes readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return testpages::Bytes(std::istreambuf_iterator<char>(in), {});
 }

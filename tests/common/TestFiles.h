@@ -20,3 +20,6 @@ private:
 // Header, key index and page record of a page file, the way the page loader reads them, with every
 // entry stamped with its file, format code and major version.
 TPRPFile loadPage(const std::string& path);
+
+// The whole file as bytes (empty when it cannot be read).
+testpages::Bytes readFile(const std::string& path);

@@ -22,13 +22,7 @@ struct Group {
 void writePage(const std::filesystem::path& dir, uint16_t version, const std::string& age,
                const std::string& name, uint16_t pageNumber, uint16_t flags,
                const std::vector<Group>& groups) {
-    TestPage page;
-    page.version = version;
-    page.ageName = age;
-    page.pageName = name;
-    page.pageNumber = pageNumber;
-    page.locationFlags = flags;
-    if (version == kVersionLive) page.majorVersion = kMajorVersionLive;
+    TestPage page = emptyPage(version, age, name, pageNumber, flags);
     const uint16_t major = effectiveMajor(page);
     uint32_t id = 1;
     for (const Group& g : groups) {

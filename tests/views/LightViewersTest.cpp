@@ -12,27 +12,13 @@
 using namespace testparts;
 using testpages::makeKey;
 
-namespace {
-void writeLight(ByteWriter& w) {
-    writeSynched(w, 0);
-    writeObjInterface(w, nullptr, {});
-    writeColor(w, 0.5f, 0, 0, 1);
-    writeColor(w, 1, 1, 1, 0.5f);
-    writeColor(w, 0, 0, 0, 0);
-    for (int i = 0; i < 4; ++i)
-        writeIdentityMatrix(w);
-    const TPRPObjectDesc node = makeKey(0, "Node"), region = makeKey(0x4B, "Region");
-    w.keyRef(nullptr).keyRef(nullptr).keyRef(&node).keyRefs({region});
-}
-} // namespace
-
 TEST(LightViewers, SpotOmniAndLightPartWindows) {
     OpenedWindows windows;
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         const bool mystV = IsMystVFamily(f.version);
         ByteWriter w(f.version, f.major);
-        writeLight(w);
+        writeSampleLightInfo(w);
         w.f32(1).f32(0.5f).f32(0.25f).f32(100); // attenuation
         w.f32(2).f32(0.125f).f32(1.5f);         // cone
         auto* spot = openViewer(mystV ? 82 : 87, "Spot", w);
@@ -66,13 +52,13 @@ TEST(LightViewers, LightInfoObjectKeepsItsOwnCaption) {
     OpenedWindows windows;
     for (const Family& f : kFamilies) {
         ByteWriter w(f.version, f.major);
-        writeLight(w);
+        writeSampleLightInfo(w);
         auto* form = openViewer(IsMystVFamily(f.version) ? 79 : 84, "Sun", w);
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(form->windowTitle(), IsMystVFamily(f.version) ? "[004F] Sun" : "[0054] Sun");
 
         ByteWriter d(f.version, f.major);
-        writeLight(d);
+        writeSampleLightInfo(d);
         d.f32(10).f32(20).f32(30);
         auto* dir = openViewer(IsMystVFamily(f.version) ? 93 : 106, "Dir", d);
         ASSERT_NE(dir, nullptr);

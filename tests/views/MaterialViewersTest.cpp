@@ -15,23 +15,11 @@ using testpages::makeKey;
 
 TEST(LayerViewer, FlagsColoursValuesAndLinks) {
     OpenedWindows windows;
-    const float values[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1};
     for (const Family& f : kFamilies) {
         for (uint16_t classIndex : {uint16_t(6), uint16_t(IsMystVFamily(f.version) ? 65 : 68)}) {
             SCOPED_TRACE(testing::Message() << f.name << " " << classIndex);
             ByteWriter w(f.version, f.major);
-            writeSynched(w, 0);
-            w.keyRef(nullptr);
-            w.u32(0x2 | 0x4000000).u32(0x1).u32(0).u32(0x10).u32(0x800);
-            writeMatrix(w, values);
-            writeColor(w, 1, 0.5f, 0, 0.25f);
-            writeColor(w, 1.5f, 0, 0, 1);
-            writeColor(w, 0, 0, 0, 0);
-            writeColor(w, 0, 0, 1, 0.1f);
-            w.u32(4000000000u).f32(0.75f).f32(-0.00001f).f32(1e16f);
-            const TPRPObjectDesc tex = makeKey(4, "Stone.dds");
-            w.keyRef(IsUruFamily(f.version) ? nullptr : &tex).keyRef(&tex).keyRef(nullptr);
-            writeIdentityMatrix(w);
+            writeSampleLayer(w);
             auto* form = dynamic_cast<TfrmTplLayer*>(openViewer(classIndex, "StoneLayer", w));
             ASSERT_NE(form, nullptr);
             EXPECT_TRUE(child<QCheckBox>(form, "kBlendAlpha")->isChecked());

@@ -71,4 +71,32 @@ void writeColor(ByteWriter& w, float r, float g, float b, float a) {
     w.f32(r).f32(g).f32(b).f32(a);
 }
 
+void writeSampleLightInfo(ByteWriter& w) {
+    writeSynched(w, 0);
+    writeObjInterface(w, nullptr, {});
+    writeColor(w, 0.5f, 0, 0, 1);
+    writeColor(w, 1, 1, 1, 0.5f);
+    writeColor(w, 0, 0, 0, 0);
+    for (int i = 0; i < 4; ++i)
+        writeIdentityMatrix(w);
+    const TPRPObjectDesc node = testpages::makeKey(0, "Node"), region = testpages::makeKey(0x4B, "Region");
+    w.keyRef(nullptr).keyRef(nullptr).keyRef(&node).keyRefs({region});
+}
+
+void writeSampleLayer(ByteWriter& w) {
+    const float values[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1};
+    writeSynched(w, 0);
+    w.keyRef(nullptr);
+    w.u32(0x2 | 0x4000000).u32(0x1).u32(0).u32(0x10).u32(0x800);
+    writeMatrix(w, values);
+    writeColor(w, 1, 0.5f, 0, 0.25f);
+    writeColor(w, 1.5f, 0, 0, 1);
+    writeColor(w, 0, 0, 0, 0);
+    writeColor(w, 0, 0, 1, 0.1f);
+    w.u32(4000000000u).f32(0.75f).f32(-0.00001f).f32(1e16f);
+    const TPRPObjectDesc tex = testpages::makeKey(4, "Stone.dds");
+    w.keyRef(IsUruFamily(w.version()) ? nullptr : &tex).keyRef(&tex).keyRef(nullptr);
+    writeIdentityMatrix(w);
+}
+
 } // namespace testparts

@@ -31,4 +31,13 @@ void writeMatrix(ByteWriter& w, const float (&values)[16]);
 void writeIdentityMatrix(ByteWriter& w); // as a present byte 0 where the format has one
 void writeColor(ByteWriter& w, float r, float g, float b, float a);
 
+// Whole sample bodies the viewer tests check field by field and the robustness test cuts short.
+// A light-info part: colours (0.5,0,0,1), (1,1,1,0.5), black; identity matrices; no projection layer or
+// soft volume; scene node "Node"; one visibility region "Region".
+void writeSampleLightInfo(ByteWriter& w);
+// A layer: blend, clamp, Z and misc flags, a scale-2 transform, four colours, UVW source 4000000000,
+// opacity 0.75, LOD bias -1e-5, specular power 1e16, texture "Stone.dds" (the first link only outside
+// Uru and Live) and an identity bump transform.
+void writeSampleLayer(ByteWriter& w);
+
 } // namespace testparts

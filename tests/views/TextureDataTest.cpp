@@ -8,15 +8,11 @@
 
 #include "PRPTexture.h"
 #include "PageWriter.h"
+#include "TestFiles.h"
 
 using namespace testpages;
 
 namespace {
-
-Bytes readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 bool exists(const std::string& path) {
     return std::filesystem::exists(path);

@@ -1,0 +1,68 @@
+// A scene with one camera rendered by a scene buffer into an off-screen context, read back pixel by
+// pixel; shared by the tests of the scene shapes.
+#pragma once
+
+#include "GL3DScene.h"
+#include "GLTexture.h"
+#include "GLWin32Context.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace engine3d_test {
+
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+
+struct ShapeScene {
+    engine3d::TGL3DScene scene;
+    engine3d::TGL3DSceneBuffer buffer;
+    engine3d::TGLCamera* camera = nullptr;
+    std::string why;
+
+    // False (with the reason in why) when no OpenGL context can be had. An orthogonal camera on +z
+    // shows -1..1 across the buffer.
+    bool create(int width, int height) {
+        engine3d::InitGLWin32Context();
+        camera = scene.Cameras()->AddNewChild<engine3d::TGLCamera>();
+        camera->SetCameraStyle(engine3d::csOrthogonal);
+        camera->Position()->SetPoint(0, 0, 50);
+        buffer.SetCamera(camera);
+        buffer.SetBackgroundColor(0x000000);
+        buffer.SetLighting(false);
+        buffer.Resize(width, height);
+        try {
+            buffer.CreateRC(nullptr, true);
+        } catch (const std::exception& e) {
+            why = e.what();
+            return false;
+        }
+        return true;
+    }
+
+    void render() { buffer.Render(nullptr); }
+
+    // x from the left, y from the bottom of the buffer.
+    Rgba pixel(int x, int y) {
+        Rgba value{};
+        buffer.RenderingContext()->ContextActivate();
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &value);
+        buffer.RenderingContext()->ContextDeactivate();
+        return value;
+    }
+};
+
+inline void expectColour(Rgba seen, int r, int g, int b, const std::string& where) {
+    EXPECT_NEAR(seen.r, r, 4) << where;
+    EXPECT_NEAR(seen.g, g, 4) << where;
+    EXPECT_NEAR(seen.b, b, 4) << where;
+}
+
+} // namespace engine3d_test
+
+#define REQUIRE_SHAPE_SCENE(s, width, height)                                                                \
+    engine3d_test::ShapeScene s;                                                                             \
+    if (!s.create(width, height)) GTEST_SKIP() << "no OpenGL context: " << s.why;

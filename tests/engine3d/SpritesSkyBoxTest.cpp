@@ -1,0 +1,357 @@
+// Sprites, HUD sprites and texts, the sky box and the sphere as scene objects: defaults, setters and
+// their notices, font and library links, and what they draw.
+#include "GLHUDObjects.h"
+#include "GLObjects.h"
+#include "GLSkyBox.h"
+#include "ShapeRenderSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace engine3d;
+using namespace engine3d_test;
+
+namespace {
+
+// Counts the change notices a scene object sends.
+template <class Base> class Counted : public Base {
+public:
+    using Base::Base;
+    void NotifyChange(TObject* sender) override {
+        ++notices;
+        Base::NotifyChange(sender);
+    }
+    int notices = 0;
+};
+
+bool hasStyle(const TGLBaseSceneObject& object, TGLObjectStyle style) {
+    return object.ObjectStyleFlags() & ObjectStyle(style);
+}
+
+} // namespace
+
+TEST(Sprite, DefaultsAndStyle) {
+    TGLSprite sprite;
+    EXPECT_EQ(sprite.Width(), 1);
+    EXPECT_EQ(sprite.Height(), 1);
+    EXPECT_EQ(sprite.Rotation(), 0);
+    EXPECT_EQ(sprite.AlphaChannel(), 1);
+    EXPECT_FALSE(sprite.StoreAlphaChannel());
+    EXPECT_FALSE(sprite.NoZWrite());
+    EXPECT_FALSE(sprite.MirrorU());
+    EXPECT_FALSE(sprite.MirrorV());
+    EXPECT_TRUE(hasStyle(sprite, osImmediateDraw));
+    EXPECT_TRUE(hasStyle(sprite, osNoCulling));
+    sprite.SetWidth(-4);
+    sprite.SetHeight(2);
+    TVector dims = sprite.AxisAlignedDimensionsUnscaled();
+    EXPECT_FLOAT_EQ(dims[0], 2);
+    EXPECT_FLOAT_EQ(dims[1], 1);
+    EXPECT_FLOAT_EQ(dims[2], 2);
+}
+
+TEST(Sprite, SettersNotifyOnlyOnChange) {
+    Counted<TGLSprite> sprite;
+    sprite.SetWidth(1);
+    sprite.SetHeight(1);
+    sprite.SetRotation(0);
+    sprite.SetAlphaChannel(1);
+    EXPECT_EQ(sprite.notices, 0);
+    sprite.SetWidth(3);
+    sprite.SetRotation(45);
+    EXPECT_EQ(sprite.notices, 2);
+
+    struct Row {
+        float given, stored;
+    };
+    for (Row row : {Row{1.5f, 1}, Row{-0.2f, 0}, Row{0.25f, 0.25f}}) {
+        sprite.SetAlphaChannel(row.given);
+        EXPECT_FLOAT_EQ(sprite.AlphaChannel(), row.stored) << row.given;
+    }
+    EXPECT_TRUE(sprite.StoreAlphaChannel());
+    int before = sprite.notices;
+    sprite.SetAlphaChannel(0.25f);
+    EXPECT_EQ(sprite.notices, before);
+    // The switches notify whatever the old value.
+    sprite.SetMirrorU(false);
+    sprite.SetMirrorV(false);
+    sprite.SetNoZWrite(false);
+    EXPECT_EQ(sprite.notices, before + 3);
+}
+
+TEST(Sprite, AssignCopiesTheOwnProperties) {
+    TGLSprite source;
+    source.SetWidth(3);
+    source.SetHeight(4);
+    source.SetRotation(30);
+    source.SetAlphaChannel(0.5f);
+    source.SetNoZWrite(true);
+    source.SetMirrorU(true);
+    source.SetMirrorV(true);
+    source.Material()->FrontProperties()->Diffuse()->SetColor(0, 1, 0, 1);
+    TGLSprite copy;
+    copy.Assign(&source);
+    EXPECT_EQ(copy.Width(), 3);
+    EXPECT_EQ(copy.Height(), 4);
+    EXPECT_EQ(copy.Rotation(), 30);
+    EXPECT_EQ(copy.AlphaChannel(), 0.5f);
+    EXPECT_TRUE(copy.NoZWrite());
+    EXPECT_TRUE(copy.MirrorU());
+    EXPECT_TRUE(copy.MirrorV());
+    EXPECT_EQ(copy.Material()->FrontProperties()->Diffuse()->Green(), 1);
+}
+
+TEST(HUDSprite, DefaultsTilesAndPlacement) {
+    Counted<TGLHUDSprite> sprite;
+    EXPECT_EQ(sprite.Width(), 16);
+    EXPECT_EQ(sprite.Height(), 16);
+    EXPECT_EQ(sprite.XTiles(), 1);
+    EXPECT_EQ(sprite.YTiles(), 1);
+    EXPECT_TRUE(hasStyle(sprite, osImmediateDraw));
+    sprite.SetXTiles(1);
+    EXPECT_EQ(sprite.notices, 0);
+    sprite.SetXTiles(3);
+    sprite.SetYTiles(2);
+    EXPECT_EQ(sprite.notices, 2);
+    EXPECT_TRUE(sprite.Changes() & ObjectChange(ocStructure));
+
+    sprite.Position()->SetPoint(10, 20, 0);
+    sprite.SetRotation(90);
+    TRenderContextInfo rci;
+    rci.ViewportWidth = 320;
+    rci.ViewportHeight = 200;
+    rci.RenderDPI = 120;
+    TGLHUDPlacement placement = sprite.Placement(rci);
+    EXPECT_EQ(placement.X, 10);
+    EXPECT_EQ(placement.Y, 20);
+    EXPECT_EQ(placement.Rotation, 90);
+    EXPECT_EQ(placement.ViewportWidth, 320);
+    EXPECT_EQ(placement.RenderDPI, 120);
+}
+
+TEST(HUDText, DefaultsAndFontUsers) {
+    auto* font = new TGLBitmapFont();
+    {
+        TGLHUDText text;
+        EXPECT_EQ(text.BitmapFont(), nullptr);
+        EXPECT_TRUE(text.Text().empty());
+        EXPECT_EQ(text.Alignment(), taLeftJustify);
+        EXPECT_EQ(text.Layout(), tlTop);
+        EXPECT_EQ(text.ModulateColor()->Color(), (TVector{1, 1, 1, 1}));
+        EXPECT_TRUE(hasStyle(text, osImmediateDraw));
+        text.SetBitmapFont(font);
+        ASSERT_EQ(font->Users().size(), 1u);
+        EXPECT_EQ(font->Users()[0], &text);
+        text.SetBitmapFont(font); // the same font is not registered twice
+        EXPECT_EQ(font->Users().size(), 1u);
+        TGLColor red(nullptr, TVector{1, 0, 0, 1});
+        text.SetModulateColor(&red);
+        EXPECT_EQ(text.ModulateColor()->Color(), (TVector{1, 0, 0, 1}));
+    }
+    // The destroyed text is no longer a user.
+    EXPECT_TRUE(font->Users().empty());
+
+    TGLHUDText text;
+    text.SetBitmapFont(font);
+    delete font;
+    EXPECT_EQ(text.BitmapFont(), nullptr);
+}
+
+TEST(SkyBox, DefaultsSettersAndLibraryRemoval) {
+    TComponent owner;
+    auto* library = new TGLMaterialLibrary(&owner);
+    Counted<TGLSkyBox> box(&owner);
+    EXPECT_EQ(box.CloudsPlaneOffset(), 0.2f);
+    EXPECT_EQ(box.CloudsPlaneSize(), 32);
+    EXPECT_EQ(box.Style(), sbsFull);
+    EXPECT_EQ(box.MaterialLibrary(), nullptr);
+    EXPECT_TRUE(hasStyle(box, osImmediateDraw));
+    EXPECT_TRUE(hasStyle(box, osNoCulling));
+    box.SetMaterialLibrary(library);
+    box.SetMatNameTop("sky");
+    box.SetMatNameTop("sky"); // no comparison: every call notifies
+    box.SetCloudsPlaneSize(32);
+    EXPECT_EQ(box.notices, 4);
+    box.SetStyle(sbsBottomHalf); // written directly
+    EXPECT_EQ(box.notices, 4);
+    EXPECT_EQ(box.MatName(sbfTop), "sky");
+    EXPECT_TRUE(box.MatNameFront().empty());
+    delete library;
+    EXPECT_EQ(box.MaterialLibrary(), nullptr);
+
+    // A library of another owner going away is seen too.
+    auto* other = new TGLMaterialLibrary();
+    box.SetMaterialLibrary(other);
+    delete other;
+    EXPECT_EQ(box.MaterialLibrary(), nullptr);
+}
+
+TEST(Sphere, DefaultsAndSetters) {
+    TGLSphere sphere;
+    EXPECT_EQ(sphere.Radius(), 0.5f);
+    EXPECT_EQ(sphere.Slices(), 16);
+    EXPECT_EQ(sphere.Stacks(), 16);
+    EXPECT_EQ(sphere.Top(), 90);
+    EXPECT_EQ(sphere.Bottom(), -90);
+    EXPECT_EQ(sphere.Start(), 0);
+    EXPECT_EQ(sphere.Stop(), 360);
+    EXPECT_EQ(sphere.TopCap(), ctNone);
+    EXPECT_EQ(sphere.BottomCap(), ctNone);
+    EXPECT_EQ(sphere.Normals(), nsSmooth);
+    EXPECT_EQ(sphere.NormalDirection(), ndOutside);
+
+    for (int given : {0, -5}) {
+        sphere.SetSlices(given);
+        sphere.SetStacks(given);
+        EXPECT_EQ(sphere.Slices(), 1) << given;
+        EXPECT_EQ(sphere.Stacks(), 1) << given;
+    }
+    sphere.ClearStructureChanged();
+    sphere.SetRadius(0.5f);
+    sphere.SetTopCap(ctNone);
+    EXPECT_FALSE(sphere.Changes() & ObjectChange(ocStructure));
+    sphere.SetRadius(2);
+    EXPECT_TRUE(sphere.Changes() & ObjectChange(ocStructure));
+    TVector dims = sphere.AxisAlignedDimensionsUnscaled();
+    EXPECT_EQ(dims, (TVector{2, 2, 2, 0}));
+
+    sphere.SetStop(90);
+    EXPECT_THROW(sphere.SetStart(100), EAssertionFailed);
+    EXPECT_EQ(sphere.Start(), 0);
+    sphere.SetStart(30);
+    EXPECT_THROW(sphere.SetStop(10), EAssertionFailed);
+    EXPECT_EQ(sphere.Stop(), 90);
+}
+
+TEST(Sphere, AssignLeavesTheCaps) {
+    TGLSphere source;
+    source.SetRadius(3);
+    source.SetSlices(8);
+    source.SetStacks(4);
+    source.SetTop(45);
+    source.SetBottom(0);
+    source.SetStop(180);
+    source.SetStart(90);
+    source.SetTopCap(ctFlat);
+    source.SetNormalDirection(ndInside);
+    TGLSphere copy;
+    copy.Assign(&source);
+    EXPECT_EQ(copy.Radius(), 3);
+    EXPECT_EQ(copy.Slices(), 8);
+    EXPECT_EQ(copy.Stacks(), 4);
+    EXPECT_EQ(copy.Top(), 45);
+    EXPECT_EQ(copy.Bottom(), 0);
+    EXPECT_EQ(copy.Start(), 90);
+    EXPECT_EQ(copy.Stop(), 180);
+    EXPECT_EQ(copy.TopCap(), ctNone);
+    EXPECT_EQ(copy.NormalDirection(), ndInside);
+    // A range lying wholly below the current one is copied as well.
+    TGLSphere narrow;
+    narrow.SetStop(20);
+    copy.Assign(&narrow);
+    EXPECT_EQ(copy.Start(), 0);
+    EXPECT_EQ(copy.Stop(), 20);
+}
+
+TEST(Sphere, RayCastAndSilhouette) {
+    TGLSphere sphere;
+    sphere.SetRadius(1);
+    sphere.Position()->SetPoint(0, 0, -5);
+    TVector point{}, normal{};
+    ASSERT_TRUE(sphere.RayCastIntersect({0, 0, 5, 1}, {0, 0, -1, 0}, &point, &normal));
+    EXPECT_NEAR(point[2], -4, 1e-5);
+    EXPECT_NEAR(normal[2], 1, 1e-5);
+    EXPECT_FALSE(sphere.RayCastIntersect({3, 0, 5, 1}, {0, 0, -1, 0}));
+
+    TGLSilhouetteParameters params;
+    params.SeenFrom = {0, 0, 1};
+    params.CappingRequired = true;
+    std::unique_ptr<TGLSilhouette> silhouette(sphere.GenerateSilhouette(params));
+    EXPECT_EQ(silhouette->Vertices().Count(), 17);
+    EXPECT_EQ(silhouette->Indices().Count(), 32);
+}
+
+TEST(SceneShapeRegistration, NamesResolveAfterStartUp) {
+    InitGLObjects();
+    InitGLHUDObjects();
+    InitGLSkyBox();
+    for (const char* name : {"TGLSprite", "TGLSphere", "TGLHUDSprite", "TGLHUDText", "TGLSkyBox"}) {
+        std::unique_ptr<TObject> object(FindClass(name).Create());
+        ASSERT_NE(object, nullptr) << name;
+        EXPECT_EQ(object->ClassName(), name);
+    }
+}
+
+// ---- Drawn --------------------------------------------------------------------------------------------
+
+TEST(HUDSpriteRender, CoversItsPixelRectangle) {
+    REQUIRE_SHAPE_SCENE(s, 256, 256);
+    auto* sprite = s.scene.Objects()->AddNewChild<TGLHUDSprite>();
+    sprite->Material()->FrontProperties()->Diffuse()->SetColor(1, 0, 0, 1);
+    sprite->Position()->SetPoint(128, 128, 0);
+    sprite->SetWidth(128);
+    sprite->SetHeight(128);
+    s.render();
+    expectColour(s.pixel(66, 66), 255, 0, 0, "inside lower left");
+    expectColour(s.pixel(189, 189), 255, 0, 0, "inside upper right");
+    expectColour(s.pixel(61, 128), 0, 0, 0, "left of it");
+    expectColour(s.pixel(128, 194), 0, 0, 0, "above it");
+
+    // Y counts down from the top edge.
+    sprite->Position()->SetPoint(32, 32, 0);
+    sprite->SetWidth(32);
+    sprite->SetHeight(32);
+    s.render();
+    expectColour(s.pixel(32, 256 - 32), 255, 0, 0, "near the top left");
+    expectColour(s.pixel(32, 32), 0, 0, 0, "bottom left stays clear");
+
+    // A hidden sprite and a pass that ignores materials draw nothing.
+    sprite->SetVisible(false);
+    s.render();
+    expectColour(s.pixel(32, 256 - 32), 0, 0, 0, "hidden");
+}
+
+TEST(SkyBoxRender, FacesAroundTheCameraAndStyles) {
+    REQUIRE_SHAPE_SCENE(s, 64, 64);
+    s.camera->SetCameraStyle(csPerspective);
+    s.camera->Position()->SetPoint(0, 0, 0);
+    s.camera->Direction()->SetVector(0, 0, -1);
+    TGLMaterialLibrary library;
+    TGLLibMaterial* front = library.Materials()->Add();
+    front->SetName("front");
+    front->Material()->FrontProperties()->Diffuse()->SetColor(0, 1, 0, 1);
+    auto* box = s.scene.Objects()->AddNewChild<TGLSkyBox>();
+    box->SetMaterialLibrary(&library);
+    box->SetMatNameFront("front");
+    box->SetMatNameBack("unknown"); // skipped without a message
+    s.render();
+    expectColour(s.pixel(32, 32), 0, 255, 0, "front face ahead");
+    expectColour(s.pixel(2, 62), 0, 255, 0, "front face fills the view");
+
+    // The lower half only: the upper half of the view stays clear.
+    box->SetStyle(sbsBottomHalf);
+    s.render();
+    expectColour(s.pixel(32, 8), 0, 255, 0, "lower half");
+    expectColour(s.pixel(32, 56), 0, 0, 0, "upper half");
+    // Depth test, switched off for the box, is on again for the rest of the scene.
+    EXPECT_TRUE(s.buffer.StateCache().StateIsEnabled(stDepthTest));
+
+    box->SetMaterialLibrary(nullptr);
+    s.render();
+    expectColour(s.pixel(32, 8), 0, 0, 0, "no library, nothing drawn");
+}
+
+TEST(SphereRender, FilledDiscAndWindingRestored) {
+    REQUIRE_SHAPE_SCENE(s, 64, 64);
+    auto* sphere = s.scene.Objects()->AddNewChild<TGLSphere>();
+    sphere->Material()->FrontProperties()->Diffuse()->SetColor(0, 0, 1, 1);
+    s.render();
+    // Radius 0.5 of a view spanning -1..1: a disc of 16 pixels about the centre.
+    expectColour(s.pixel(32, 32), 0, 0, 255, "centre");
+    expectColour(s.pixel(32, 44), 0, 0, 255, "inside the rim");
+    expectColour(s.pixel(32, 52), 0, 0, 0, "outside the rim");
+    expectColour(s.pixel(4, 4), 0, 0, 0, "corner");
+
+    sphere->SetNormalDirection(ndInside);
+    s.render();
+    EXPECT_TRUE(s.buffer.StateCache().FrontFaceCCW());
+}

@@ -1,0 +1,189 @@
+// The cube-map preview opened from a page through the main window: six faces on a sky box around a lit
+// sphere, read back from OpenGL; its files, its caption and damaged cube maps.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <set>
+
+#include "GL3DScene.h"
+#include "GLWin32Viewer.h"
+#include "MainUnit.h"
+#include "TexturePreviewWriters.h"
+#include "ViewerTestSupport.h"
+#include "unitTplEnvironMap.h"
+
+using namespace texturewriters;
+
+namespace {
+
+// Left, right, front, back, top, bottom.
+const std::vector<Rgba> kFaceColours = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                                        {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
+
+// The face whose colour the pixel shows, or -1.
+int faceAt(const QImage& image, int x, int y) {
+    const QColor seen = image.pixelColor(x, y);
+    for (size_t i = 0; i < kFaceColours.size(); ++i) {
+        const Rgba c = kFaceColours[i];
+        if (std::abs(seen.red() - c.r) <= 8 && std::abs(seen.green() - c.g) <= 8 &&
+            std::abs(seen.blue() - c.b) <= 8)
+            return int(i);
+    }
+    return -1;
+}
+
+class CubeMapPreview : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!openGLHere()) GTEST_SKIP() << "no OpenGL context here";
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+        messages = std::make_unique<RecordedMessages>();
+        main = std::make_unique<TMainForm>();
+        main->resize(1000, 800);
+        main->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        main.reset();
+        messages.reset();
+    }
+    TfrmTplEnvironMap* open(uint16_t version, const Bytes& body) {
+        main->OpenPRPFile(
+            writeTexturePage(pages.path(), QStringLiteral("Cube.prp"), version, {}, {{"Sky", body}}));
+        auto* form =
+            dynamic_cast<TfrmTplEnvironMap*>(main->ShowObjectByKey(testpages::makeKey(5, "Sky", 7), false));
+        QApplication::processEvents();
+        return form;
+    }
+
+    QTemporaryDir settingsDir, pages;
+    std::unique_ptr<RecordedMessages> messages;
+    std::unique_ptr<TMainForm> main;
+};
+
+} // namespace
+
+TEST_F(CubeMapPreview, ShowsSixFacesAroundTheSphere) {
+    for (Kind kind : {Kind::Pixels, Kind::DXT1}) {
+        SCOPED_TRACE(kind == Kind::Pixels ? "pixels" : "DXT1");
+        TfrmTplEnvironMap* form = open(kVersionUru, cubeMapObject(kind, 8, kFaceColours));
+        ASSERT_NE(form, nullptr);
+        EXPECT_TRUE(messages->texts.empty());
+        EXPECT_EQ(form->windowTitle(), "") << "the caption is left as it was";
+        form->SubWindow()->resize(320, 300);
+        QApplication::processEvents();
+        EXPECT_EQ(form->GL3DSceneViewer->size(), form->size()) << "the drawing fills the window";
+
+        QImage image = form->GL3DSceneViewer->grabFramebuffer();
+        EXPECT_TRUE(form->GL3DSceneViewer->LastError().isEmpty())
+            << form->GL3DSceneViewer->LastError().toStdString();
+        if (kind == Kind::Pixels) {
+            image.save(QDir::temp().filePath(QStringLiteral("kestrum-cubemap-viewer.png")));
+            main->grab().save(QDir::temp().filePath(QStringLiteral("kestrum-cubemap-window.png")));
+        }
+        const int cx = image.width() / 2, cy = image.height() / 2;
+        // Straight ahead the lit sphere in front of the back face.
+        EXPECT_EQ(faceAt(image, cx, cy), -1);
+        const QColor sphere = image.pixelColor(cx, cy);
+        EXPECT_GT(sphere.red() + sphere.green() + sphere.blue(), 150) << "the sphere is lit";
+        EXPECT_EQ(faceAt(image, 4, 4), 3);
+        EXPECT_EQ(faceAt(image, image.width() - 4, image.height() - 4), 3);
+        // Turned round to each side, the camera sees one face each.
+        std::set<int> seen = {3};
+        const float turns[][6] = {{0, 0, -1, 0, 1, 0},
+                                  {1, 0, 0, 0, 1, 0},
+                                  {-1, 0, 0, 0, 1, 0},
+                                  {0, 1, 0, 0, 0, 1},
+                                  {0, -1, 0, 0, 0, 1}};
+        for (const auto& t : turns) {
+            form->GLCamera->Up()->SetVector(t[3], t[4], t[5]);
+            form->GLCamera->Direction()->SetVector(t[0], t[1], t[2]);
+            image = form->GL3DSceneViewer->grabFramebuffer();
+            const int face = faceAt(image, cx, cy);
+            EXPECT_EQ(faceAt(image, 4, 4), face) << "one face fills the view";
+            seen.insert(face);
+        }
+        EXPECT_EQ(seen, (std::set<int>{0, 1, 2, 3, 4, 5})) << "six distinct faces";
+        // Straight down (-y) is the bottom face, straight back (-z) the front face.
+        EXPECT_EQ(faceAt(image, cx, cy), 5);
+
+        form->SubWindow()->close();
+        QApplication::processEvents();
+    }
+}
+
+TEST_F(CubeMapPreview, FacesAreReadWithTheCubeMapsOwnHeader) {
+    // Every face header claims pixels; the cube map's own header says DXT1, and that decides.
+    ByteWriter w;
+    writeBitmapHeader(w, Kind::DXT1);
+    for (const Rgba& colour : kFaceColours) {
+        writeBitmapHeader(w, Kind::Pixels);
+        writeMipmapBody(w, Kind::DXT1, 8, 8, 1, solid(colour));
+    }
+    TfrmTplEnvironMap* form = open(6, w.bytes);
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(messages->texts.empty());
+    EXPECT_EQ(form->FaceHeaders[0].Compression, 0);
+    EXPECT_EQ(form->Header.Compression, 1);
+    const QImage image = form->GL3DSceneViewer->grabFramebuffer();
+    EXPECT_EQ(faceAt(image, 4, 4), 3);
+}
+
+TEST_F(CubeMapPreview, ClosingRemovesTheFiles) {
+    TfrmTplEnvironMap* form = open(kVersionUru, cubeMapObject(Kind::Pixels, 4, kFaceColours));
+    ASSERT_NE(form, nullptr);
+    const QStringList expected = {"Temp0.dds", "Temp1.dds", "Temp2.dds",
+                                  "Temp3.dds", "Temp4.dds", "Temp5.dds"};
+    EXPECT_EQ(QDir(form->TempFolder()).entryList(QDir::Files, QDir::Name), expected);
+    EXPECT_EQ(std::filesystem::path(form->AlphaFileNames[5]).filename(), "TempA5.dds");
+    const std::string folder = form->TempFolder().toStdString();
+    form->SubWindow()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+TEST_F(CubeMapPreview, DamagedCubeMapsFailCleanly) {
+    // Face 3 holds one DXT1 block of the four its size needs: the images cannot be read.
+    ByteWriter w;
+    writeBitmapHeader(w, Kind::DXT1);
+    for (int i = 0; i < 6; ++i) {
+        writeBitmapHeader(w, Kind::DXT1);
+        if (i == 3)
+            w.u32(8).u32(8).u32(0).u32(8).u8(1).u32(0xF800F800).u32(0);
+        else
+            writeMipmapBody(w, Kind::DXT1, 8, 8, 1, solid(kFaceColours[size_t(i)]));
+    }
+    QPointer<TfrmTplEnvironMap> form = open(kVersionUru, w.bytes);
+    ASSERT_EQ(messages->texts.size(), 1u);
+    EXPECT_EQ(messages->texts[0], "Error loading images.");
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull()) << "the window closes";
+
+    // Every truncation of a whole cube map: a read failure or the message, never a crash.
+    const Bytes whole = cubeMapObject(Kind::DXT1, 4, kFaceColours);
+    for (size_t length = 0; length < whole.size(); length += 3) {
+        SCOPED_TRACE(length);
+        auto* cut = new TfrmTplEnvironMap;
+        cut->ShowAsChild();
+        TPRPFileObject entry;
+        entry.Desc = testpages::makeKey(5, "Cut", 7);
+        entry.Version = kVersionUru;
+        TPlasmaStream stream(Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(length)));
+        stream.Header.Version = kVersionUru;
+        try {
+            cut->LoadObject(entry, &stream);
+        } catch (const std::exception&) {
+        }
+        QPointer<QMdiSubWindow> frame = cut->SubWindow();
+        if (frame) frame->close();
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}

@@ -1,0 +1,396 @@
+// The mip-map preview opened from a page through the main window: the texture drawn through OpenGL and
+// read back, the colour/alpha switch, stepping through the page's textures with the wheel, the window's
+// size rules and damaged textures.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+#include <filesystem>
+
+#include "GLHUDObjects.h"
+#include "GLWin32Viewer.h"
+#include "MainUnit.h"
+#include "TexturePreviewWriters.h"
+#include "ViewerTestSupport.h"
+#include "unitTplMipMap.h"
+
+using namespace texturewriters;
+
+namespace {
+
+constexpr Rgba kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
+constexpr Rgba kBlack{0, 0, 0}, kGrey{128, 128, 128}, kYellow{255, 255, 0};
+
+void expectColour(const QImage& image, int x, int y, Rgba expected, const std::string& where) {
+    ASSERT_TRUE(image.rect().contains(x, y)) << where;
+    const QColor seen = image.pixelColor(x, y);
+    EXPECT_NEAR(seen.red(), expected.r, 8) << where << " at " << x << "," << y;
+    EXPECT_NEAR(seen.green(), expected.g, 8) << where << " at " << x << "," << y;
+    EXPECT_NEAR(seen.blue(), expected.b, 8) << where << " at " << x << "," << y;
+}
+
+void pressSpace(QWidget* target) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(target, &press);
+}
+
+// One notch: down (towards the user) or up.
+void turnWheel(QWidget* target, bool down) {
+    const QPointF at(4, 4);
+    QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, down ? -120 : 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &wheel);
+}
+
+class MipMapPreview : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!openGLHere()) GTEST_SKIP() << "no OpenGL context here";
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+        messages = std::make_unique<RecordedMessages>();
+        main = std::make_unique<TMainForm>();
+        main->resize(1200, 900);
+        main->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        main.reset();
+        messages.reset();
+    }
+
+    void openPage(uint16_t version, const std::vector<NamedBody>& textures) {
+        main->OpenPRPFile(writeTexturePage(pages.path(), QStringLiteral("Textures.prp"), version, textures));
+        ASSERT_EQ(main->LocalPages.size(), 1u);
+    }
+    TfrmTplMipMap* open(const std::string& name) {
+        auto* form =
+            dynamic_cast<TfrmTplMipMap*>(main->ShowObjectByKey(testpages::makeKey(4, name, 7), false));
+        QApplication::processEvents();
+        return form;
+    }
+    static QImage grab(TfrmTplMipMap* form) {
+        QImage image = form->GL3DSceneViewer->grabFramebuffer();
+        EXPECT_TRUE(form->GL3DSceneViewer->LastError().isEmpty())
+            << form->GL3DSceneViewer->LastError().toStdString();
+        return image;
+    }
+    int windowCount() const { return int(main->MdiArea->subWindowList().size()); }
+
+    QTemporaryDir settingsDir, pages;
+    std::unique_ptr<RecordedMessages> messages;
+    std::unique_ptr<TMainForm> main;
+};
+
+struct ColourCase {
+    const char* name;
+    Kind kind;
+    uint8_t levels;
+};
+
+} // namespace
+
+TEST_F(MipMapPreview, DrawsEachKindOfTextureInItsColours) {
+    const ColourCase cases[] = {{"DXT1", Kind::DXT1, 3},
+                                {"DXT5", Kind::DXT5, 3},
+                                {"Pixels", Kind::Pixels, 5},
+                                {"RunCoded", Kind::RunCoded, 1}};
+    const PixelFn colours = quadrants(16, 16, kRed, kGreen, kBlue, kWhite);
+    for (uint16_t version : {kVersionUru, uint16_t(6)}) {
+        std::vector<NamedBody> textures;
+        for (const ColourCase& c : cases)
+            textures.push_back({c.name, mipmapObject(c.kind, 16, 16, c.levels, colours)});
+        openPage(version, textures);
+        for (const ColourCase& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " in format " + std::to_string(version));
+            TfrmTplMipMap* form = open(c.name);
+            ASSERT_NE(form, nullptr);
+            EXPECT_EQ(form->windowTitle(), QStringLiteral("[0004] ") + c.name);
+            EXPECT_EQ(form->MipLvl->text(), QStringLiteral("1/%1").arg(c.levels));
+            EXPECT_EQ(form->IMode->text(), "Image");
+            EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(16, 16));
+            EXPECT_TRUE(messages->texts.empty());
+            const QImage image = grab(form);
+            ASSERT_EQ(image.size(), QSize(16, 16));
+            // The picture stands upright: its first row at the top.
+            expectColour(image, 3, 3, kRed, "top left");
+            expectColour(image, 12, 3, kGreen, "top right");
+            expectColour(image, 3, 12, kBlue, "bottom left");
+            expectColour(image, 12, 12, kWhite, "bottom right");
+            if (std::string(c.name) == "DXT5" && version == kVersionUru) {
+                image.save(QDir::temp().filePath(QStringLiteral("kestrum-mipmap-viewer.png")));
+                main->grab().save(QDir::temp().filePath(QStringLiteral("kestrum-mipmap-window.png")));
+            }
+            form->SubWindow()->close();
+            QApplication::processEvents();
+        }
+    }
+}
+
+TEST_F(MipMapPreview, SpaceSwitchesBetweenColourAndAlpha) {
+    const PixelFn colours = quadrants(16, 16, kRed, kGreen, kBlue, kWhite);
+    const PixelFn alpha = quadrants(16, 16, kGrey, kYellow, kWhite, kRed);
+    openPage(kVersionUru, {{"WithAlpha", mipmapObject(Kind::RunCoded, 16, 16, 1, colours, alpha)},
+                           {"NoAlpha", mipmapObject(Kind::DXT1, 16, 16, 1, colours)}});
+    TfrmTplMipMap* form = open("WithAlpha");
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(std::filesystem::exists(form->AlphaFileName));
+    EXPECT_TRUE(form->ImageSprite->Visible());
+    EXPECT_FALSE(form->AlphaSprite->Visible());
+
+    pressSpace(form);
+    EXPECT_EQ(form->IMode->text(), "Alpha");
+    EXPECT_FALSE(form->ImageSprite->Visible());
+    EXPECT_TRUE(form->AlphaSprite->Visible());
+    QImage image = grab(form);
+    expectColour(image, 3, 3, kGrey, "alpha top left");
+    expectColour(image, 12, 3, kYellow, "alpha top right");
+    expectColour(image, 3, 12, kWhite, "alpha bottom left");
+    expectColour(image, 12, 12, kRed, "alpha bottom right");
+
+    // The key also works when it reaches the drawing area, and switches back.
+    pressSpace(form->GL3DSceneViewer);
+    EXPECT_EQ(form->IMode->text(), "Image");
+    image = grab(form);
+    expectColour(image, 3, 3, kRed, "colour again");
+
+    // Other keys do nothing.
+    QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(form, &other);
+    EXPECT_EQ(form->IMode->text(), "Image");
+
+    // A texture without alpha still switches; its alpha mode shows a bare dark sprite, nothing of the
+    // previous texture.
+    turnWheel(form, true);
+    EXPECT_EQ(form->windowTitle(), "[0004] NoAlpha");
+    EXPECT_FALSE(std::filesystem::exists(form->AlphaFileName));
+    pressSpace(form);
+    EXPECT_EQ(form->IMode->text(), "Alpha");
+    image = grab(form);
+    for (QPoint p : {QPoint(3, 3), QPoint(12, 12)}) {
+        const QColor seen = image.pixelColor(p);
+        EXPECT_LT(seen.red() + seen.green() + seen.blue(), 60) << "at " << p.x() << "," << p.y();
+    }
+    EXPECT_TRUE(messages->texts.empty());
+}
+
+TEST_F(MipMapPreview, JpegTextureShowsColourAndAlphaFiles) {
+    // Quadrants of 16 x 16 pixels: each a whole JPEG block of its own, so the colours stay clean.
+    const PixelFn colours = quadrants(32, 32, kRed, kGreen, kBlue, kWhite);
+    const PixelFn alpha = quadrants(32, 32, kGrey, kWhite, kBlack, kGrey);
+    openPage(kVersionLive, {{"Photo", jpegObject(32, 32, colours, alpha)}});
+    TfrmTplMipMap* form = open("Photo");
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(messages->texts.empty());
+    EXPECT_EQ(std::filesystem::path(form->ColorFileName).filename(), "Temp.jpg");
+    EXPECT_EQ(std::filesystem::path(form->AlphaFileName).filename(), "TempA.jpg");
+    EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(32, 32));
+    QImage image = grab(form);
+    expectColour(image, 8, 8, kRed, "top left");
+    expectColour(image, 24, 8, kGreen, "top right");
+    expectColour(image, 8, 24, kBlue, "bottom left");
+    expectColour(image, 24, 24, kWhite, "bottom right");
+    pressSpace(form);
+    image = grab(form);
+    expectColour(image, 8, 8, kGrey, "alpha top left");
+    expectColour(image, 24, 8, kWhite, "alpha top right");
+    expectColour(image, 8, 24, kBlack, "alpha bottom left");
+}
+
+TEST_F(MipMapPreview, WheelStepsThroughThePageAndWraps) {
+    openPage(kVersionUru, {{"First", mipmapObject(Kind::Pixels, 16, 16, 1, solid(kRed))},
+                           {"Second", mipmapObject(Kind::DXT1, 16, 16, 1, solid(kGreen))},
+                           {"Third", mipmapObject(Kind::DXT5, 16, 16, 1, solid(kBlue))}});
+    TfrmTplMipMap* form = open("Second");
+    ASSERT_NE(form, nullptr);
+    const int windows = windowCount();
+    EXPECT_EQ(form->Folder.Objects.size(), 3u);
+
+    struct Step {
+        bool down;
+        const char* caption;
+        Rgba colour;
+    };
+    const Step steps[] = {{true, "[0004] Third", kBlue},  {true, "[0004] First", kRed},
+                          {false, "[0004] Third", kBlue}, {false, "[0004] Second", kGreen},
+                          {false, "[0004] First", kRed},  {true, "[0004] Second", kGreen}};
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.caption);
+        turnWheel(form->GL3DSceneViewer, step.down);
+        EXPECT_EQ(form->windowTitle(), step.caption);
+        expectColour(grab(form), 8, 8, step.colour, "centre");
+        EXPECT_EQ(windowCount(), windows) << "reloaded in the same window";
+    }
+    // Only the shown texture's files are kept in the window's folder.
+    EXPECT_EQ(QDir(form->TempFolder()).entryList(QDir::Files), QStringList{"Temp.dds"});
+    // Half a notch does nothing yet; the second half steps.
+    const QPointF at(4, 4);
+    for (int i = 0; i < 2; ++i) {
+        QWheelEvent half(at, form->mapToGlobal(at), QPoint(), QPoint(0, -60), Qt::NoButton, Qt::NoModifier,
+                         Qt::NoScrollPhase, false);
+        QApplication::sendEvent(form->ScrollBox->viewport(), &half);
+        EXPECT_EQ(form->windowTitle(), i == 0 ? "[0004] Second" : "[0004] Third");
+    }
+    EXPECT_TRUE(messages->texts.empty());
+}
+
+TEST_F(MipMapPreview, TextureOfAGlobalPageDoesNotStep) {
+    openPage(kVersionUru, {{"First", mipmapObject(Kind::Pixels, 16, 16, 1, solid(kRed))},
+                           {"Second", mipmapObject(Kind::Pixels, 16, 16, 1, solid(kGreen))}});
+    main->GlobalPages = std::move(main->LocalPages);
+    main->LocalPages.clear();
+    TfrmTplMipMap* form = open("First");
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Folder.Count, 0u);
+    turnWheel(form, true);
+    EXPECT_EQ(form->windowTitle(), "[0004] First");
+    expectColour(grab(form), 8, 8, kRed, "still the first texture");
+}
+
+TEST_F(MipMapPreview, WindowSizeFollowsTheTexture) {
+    struct SizeCase {
+        const char* name;
+        uint32_t width, height;
+        QSize client;
+        bool horizontalBar, verticalBar;
+    };
+    const SizeCase cases[] = {
+        {"Wide", 1024, 512, {512, 512}, true, false},   {"Tall", 128, 1024, {128, 512}, false, true},
+        {"Middle", 256, 256, {256, 280}, false, false}, {"Tiny", 16, 16, {64, 64}, false, false},
+        {"Flat", 300, 8, {300, 64}, false, false},
+    };
+    std::vector<NamedBody> textures;
+    for (const SizeCase& c : cases)
+        textures.push_back({c.name, mipmapObject(Kind::Pixels, c.width, c.height, 1, solid(kGreen))});
+    openPage(kVersionUru, textures);
+    for (const SizeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TfrmTplMipMap* form = open(c.name);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(int(c.width), int(c.height)));
+        EXPECT_EQ(form->GL3DSceneViewer->y(), TfrmTplMipMap::kViewerTop);
+        EXPECT_EQ(form->size(), c.client);
+        EXPECT_EQ(form->ScrollBox->horizontalScrollBar()->isVisible(), c.horizontalBar);
+        EXPECT_EQ(form->ScrollBox->verticalScrollBar()->isVisible(), c.verticalBar);
+        // The sprite sits in the middle of the drawing area with the picture's size.
+        EXPECT_FLOAT_EQ(form->ImageSprite->Position()->X(), float(c.width) / 2);
+        EXPECT_FLOAT_EQ(form->ImageSprite->Position()->Y(), float(c.height) / 2);
+        EXPECT_FLOAT_EQ(form->AlphaSprite->Width(), float(c.width));
+        EXPECT_FLOAT_EQ(form->AlphaSprite->Position()->Y(), float(c.height) / 2);
+        const QImage image = grab(form);
+        if (std::string(c.name) == "Middle")
+            main->grab().save(QDir::temp().filePath(QStringLiteral("kestrum-mipmap-window-256.png")));
+        expectColour(image, 0, 0, kGreen, "first pixel");
+        expectColour(image, int(c.width) - 1, int(c.height) - 1, kGreen, "last pixel");
+        form->SubWindow()->close();
+        QApplication::processEvents();
+    }
+}
+
+TEST_F(MipMapPreview, MaximisedWindowKeepsItsSize) {
+    openPage(kVersionUru, {{"Small", mipmapObject(Kind::Pixels, 16, 16, 1, solid(kRed))},
+                           {"Large", mipmapObject(Kind::Pixels, 256, 256, 1, solid(kBlue))}});
+    TfrmTplMipMap* form = open("Small");
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->size(), QSize(64, 64));
+    turnWheel(form, true);
+    EXPECT_EQ(form->size(), QSize(256, 280)) << "a loaded texture sizes the window";
+    form->SubWindow()->showMaximized();
+    QApplication::processEvents();
+    const QSize maximised = form->size();
+    turnWheel(form, true);
+    EXPECT_EQ(form->windowTitle(), "[0004] Small");
+    EXPECT_EQ(form->size(), maximised);
+    EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(16, 16));
+}
+
+TEST_F(MipMapPreview, ClosingRemovesTheFiles) {
+    const PixelFn colours = solid(kRed);
+    openPage(kVersionUru, {{"WithAlpha", mipmapObject(Kind::RunCoded, 8, 8, 1, colours, solid(kWhite))}});
+    TfrmTplMipMap* first = open("WithAlpha");
+    TfrmTplMipMap* second = open("WithAlpha");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    // Each window keeps its files in a folder of its own under the same names.
+    EXPECT_NE(first->TempFolder(), second->TempFolder());
+    EXPECT_EQ(QDir(first->TempFolder()).entryList(QDir::Files), (QStringList{"Temp.dds", "TempA.dds"}));
+    const std::string colourFile = second->ColorFileName, alphaFile = second->AlphaFileName;
+    EXPECT_EQ(std::filesystem::path(colourFile).filename(), "Temp.dds");
+    first->SubWindow()->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(std::filesystem::exists(colourFile)) << "closing one preview leaves the other's files";
+    second->SubWindow()->close();
+    QApplication::processEvents();
+    EXPECT_FALSE(std::filesystem::exists(colourFile));
+    EXPECT_FALSE(std::filesystem::exists(alphaFile));
+}
+
+TEST_F(MipMapPreview, DamagedTexturesShowAMessage) {
+    // A DXT1 picture whose data holds one block of the sixteen its size needs: the file is written, the
+    // picture cannot be read from it.
+    ByteWriter shortData;
+    writeBitmapHeader(shortData, Kind::DXT1);
+    shortData.u32(16).u32(16).u32(0).u32(8).u8(1).u32(0xF800F800).u32(0);
+    // A body that states more pixel bytes than the object holds.
+    Bytes truncated = mipmapObject(Kind::Pixels, 16, 16, 1, solid(kRed));
+    truncated.resize(truncated.size() - 100);
+    openPage(kVersionUru, {{"Good", mipmapObject(Kind::Pixels, 16, 16, 1, solid(kGreen))},
+                           {"ShortData", shortData.bytes},
+                           {"Truncated", truncated}});
+
+    QPointer<TfrmTplMipMap> broken = open("ShortData");
+    ASSERT_FALSE(broken.isNull());
+    ASSERT_EQ(messages->texts.size(), 1u);
+    EXPECT_EQ(messages->texts[0], "Error loading image.");
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(broken.isNull()) << "the window closes";
+
+    // A read failure reaches the caller of the dispatch (the Edit command swallows it).
+    messages->texts.clear();
+    EXPECT_ANY_THROW(main->ShowObjectByKey(testpages::makeKey(4, "Truncated", 7), false));
+    QApplication::processEvents();
+
+    // Stepping onto a damaged texture shows the failure and keeps the picture shown before.
+    messages->texts.clear();
+    TfrmTplMipMap* form = open("Good");
+    ASSERT_NE(form, nullptr);
+    turnWheel(form, false); // wraps to the truncated one
+    ASSERT_EQ(messages->texts.size(), 1u);
+    EXPECT_FALSE(messages->texts[0].isEmpty());
+    EXPECT_EQ(form->windowTitle(), "[0004] Good");
+    expectColour(grab(form), 8, 8, kGreen, "previous picture kept");
+}
+
+TEST_F(MipMapPreview, EveryTruncationOfABodyFailsCleanly) {
+    const Bytes whole =
+        mipmapObject(Kind::RunCoded, 8, 8, 1, quadrants(8, 8, kRed, kGreen, kBlue, kWhite), solid(kGrey));
+    for (size_t length = 0; length < whole.size(); ++length) {
+        SCOPED_TRACE(length);
+        messages->texts.clear();
+        auto* form = new TfrmTplMipMap;
+        form->ShowAsChild();
+        TPRPFileObject entry;
+        entry.Desc = testpages::makeKey(4, "Cut", 7);
+        entry.Version = kVersionUru;
+        TPlasmaStream stream(Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(length)));
+        stream.Header.Version = kVersionUru;
+        try {
+            form->LoadObject(entry, &stream);
+        } catch (const std::exception& e) {
+            EXPECT_NE(std::string(e.what()), "");
+        }
+        QPointer<QMdiSubWindow> frame = form->SubWindow();
+        if (frame) frame->close();
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}

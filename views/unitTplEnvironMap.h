@@ -1,0 +1,55 @@
+#pragma once
+// The cube-map viewer: the six faces on a sky box around a lit sphere, drawn through the 3D engine.
+#include <QTemporaryDir>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "PRPForms.h"
+#include "PRPTexture.h"
+
+namespace engine3d {
+class TGL3DScene;
+class TGL3DSceneViewer;
+class TGLCamera;
+class TGLLightSource;
+class TGLMaterialLibrary;
+class TGLSkyBox;
+class TGLSphere;
+} // namespace engine3d
+
+class TfrmTplEnvironMap : public TCustomPRPObjectForm {
+    Q_OBJECT
+public:
+    explicit TfrmTplEnvironMap(QWidget* parent = nullptr);
+    ~TfrmTplEnvironMap() override;
+    void LoadObject(const TPRPFileObject& entry, TPlasmaStream* stream) override;
+    void FormResize();
+    void FormClose();
+    QSize sizeHint() const override { return {257, 257}; }
+
+    // The library's materials, in the order the faces are stored.
+    static const std::array<const char*, 6> kFaceMaterials;
+
+    engine3d::TGL3DSceneViewer* GL3DSceneViewer = nullptr;
+    std::unique_ptr<engine3d::TGLMaterialLibrary> GLMaterialLibrary;
+    std::unique_ptr<engine3d::TGL3DScene> GL3DScene;
+    engine3d::TGLLightSource* LightSrc = nullptr;
+    engine3d::TGLSkyBox* GLSkyBox = nullptr;
+    engine3d::TGLSphere* PreviewSphere = nullptr;
+    engine3d::TGLCamera* GLCamera = nullptr;
+
+    TBitmapHeader Header;
+    std::array<TBitmapHeader, 6> FaceHeaders;
+    std::array<TPRPTexture, 6> Textures;
+    std::array<std::string, 6> ColorFileNames;
+    std::array<std::string, 6> AlphaFileNames;
+    QString TempFolder() const { return tempDir_.path(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QTemporaryDir tempDir_;
+};

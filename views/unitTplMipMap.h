@@ -1,0 +1,76 @@
+#pragma once
+// The mip-map viewer: the texture's colour image, or its alpha image, drawn through the 3D engine. Space
+// switches between the two; the mouse wheel steps through the other textures of the same page.
+#include <QTemporaryDir>
+#include <memory>
+#include <string>
+
+#include "PRPForms.h"
+#include "PRPTexture.h"
+
+class QLabel;
+class QScrollArea;
+
+namespace engine3d {
+class TGL3DScene;
+class TGL3DSceneViewer;
+class TGLCamera;
+class TGLHUDSprite;
+} // namespace engine3d
+
+class TfrmTplMipMap : public TCustomPRPObjectForm {
+    Q_OBJECT
+public:
+    explicit TfrmTplMipMap(QWidget* parent = nullptr);
+    ~TfrmTplMipMap() override;
+    void LoadObject(const TPRPFileObject& entry, TPlasmaStream* stream) override;
+
+    void FormResize();
+    // Only the space key does something.
+    void FormKeyDown(int key);
+    // Next texture of the page (wrapping to the first); FormMouseWheelUp the previous one.
+    void FormMouseWheelDown();
+    void FormMouseWheelUp();
+    void FormClose();
+
+    // The viewer's top edge: below the tool strip.
+    static constexpr int kViewerTop = 24;
+    // Largest client size a loaded texture sets.
+    static constexpr int kMaxClient = 512;
+    static constexpr int kMinClient = 64;
+
+    QScrollArea* ScrollBox = nullptr;
+    QWidget* Content = nullptr; // scrolled: the tool strip and the viewer
+    QWidget* ToolStrip = nullptr;
+    QLabel* MipLvl = nullptr;
+    QLabel* IMode = nullptr;
+    engine3d::TGL3DSceneViewer* GL3DSceneViewer = nullptr;
+    std::unique_ptr<engine3d::TGL3DScene> GL3DScene;
+    engine3d::TGLCamera* GLCamera = nullptr;
+    engine3d::TGLHUDSprite* ImageSprite = nullptr;
+    engine3d::TGLHUDSprite* AlphaSprite = nullptr;
+
+    std::string ColorFileName;
+    std::string AlphaFileName;
+    TBitmapHeader Header;
+    TPRPTexture Texture;
+    // The class-4 group of the page the object came from; Count 0 until one is found.
+    TPRPFolder Folder;
+    // This window's own folder of temporary image files.
+    QString TempFolder() const { return tempDir_.path(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void stepTexture(int step);
+    void setClientSize(int width, int height);
+    void askToClose();
+    bool handleWheel(QWheelEvent* event);
+    QTemporaryDir tempDir_;
+    int wheelRemainder_ = 0;
+};
