@@ -38,13 +38,13 @@ void TfrmTplSceneNode::LoadObject(const TPRPFileObject& entry, TPlasmaStream* st
         Record = ReadSceneNode(*stream);
         if (!Record.SceneObjects.empty()) {
             QTreeWidgetItem* root = SceneObjects->AddLabelNode(QStringLiteral("Scene Objects"));
-            for (const TPRPObjectDesc& key : Record.SceneObjects)
-                if (!key.Name.empty()) SceneObjects->AddKeyToGroup(key, root);
+            for (size_t i = 0; i < Record.SceneObjects.size(); ++i)
+                if (Record.SceneObjects.Present[i]) SceneObjects->AddKeyToGroup(Record.SceneObjects[i], root);
         }
         if (!Record.PoolObjects.empty()) {
             QTreeWidgetItem* root = SceneObjects->AddLabelNode(QStringLiteral("Extra Object Pool"));
-            for (const TPRPObjectDesc& key : Record.PoolObjects)
-                if (!key.Name.empty()) SceneObjects->AddKeyNode(key, root);
+            for (size_t i = 0; i < Record.PoolObjects.size(); ++i)
+                if (Record.PoolObjects.Present[i]) SceneObjects->AddKeyNode(Record.PoolObjects[i], root);
         }
         sortAlphabetically(SceneObjects->invisibleRootItem());
     }

@@ -8,6 +8,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <functional>
 
 #include "DrawableParts.h"
 #include "PRP_VCL.h"
@@ -262,5 +264,110 @@ TEST(ReviewMorphDataSet, EmptyChoicesClearTheListsBelowThem) {
         EXPECT_EQ(form->Weight->text(), "");
         EXPECT_EQ(form->DeltaList->RowCount(), 0);
         EXPECT_EQ(form->UVWList->RowCount(), 0);
+    }
+}
+
+namespace {
+// Key node names of a tree in tree order.
+QStringList keyNodeNames(const QTreeWidget* tree) {
+    QStringList names;
+    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it)
+        if (TObjRefTreeView::KeyOf(*it)) names << (*it)->text(0);
+    return names;
+}
+
+const TPRPObjectDesc kNamed = makeKey(0x4C, "Alpha");
+const TPRPObjectDesc kNameless = makeKey(0x4C, "");
+
+// A named key, a present key without a name and an absent one (an empty key where no present byte is
+// stored).
+void writeThreeKeys(ByteWriter& w) {
+    w.u32(3).keyRef(&kNamed).keyRef(&kNameless).keyRef(nullptr);
+}
+
+struct SlotRow {
+    const char* viewer;
+    uint16_t uru, mystV;
+    const char* tree;
+    std::function<void(ByteWriter&)> body;
+};
+
+const SlotRow kSlotRows[] = {
+    {"coordinate children", 21, 21, "ObjRefs",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         writeObjInterface(w, nullptr, {});
+         for (int i = 0; i < 4; ++i)
+             writeIdentityMatrix(w);
+         writeThreeKeys(w);
+     }},
+    {"drawables", 22, 22, "ObjRefs1",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         writeObjInterface(w, nullptr, {});
+         w.u32(3).u32(1).keyRef(&kNamed).u32(2).keyRef(&kNameless).u32(3).keyRef(nullptr);
+         w.u32(0);
+     }},
+    {"material layers", 7, 7, "LayerRefs",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         w.u32(0).u32(0).u32(3).u32(0).keyRef(&kNamed).keyRef(&kNameless).keyRef(nullptr);
+     }},
+    {"win-audible sounds", 20, 20, "SoundRefs",
+     [](ByteWriter& w) {
+         writeThreeKeys(w);
+         w.keyRef(nullptr);
+     }},
+    {"image library", 290, 241, "ImageRefs",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         writeWords(w, {});
+         writeThreeKeys(w);
+     }},
+};
+} // namespace
+
+// Lists of present keys show every key the list stores, one without a name included; an absent key (present
+// byte 0 in Uru and Live) adds nothing.
+TEST(ReviewKeyLists, EveryPresentKeyIsANodeWhateverItsName) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies)
+        for (const SlotRow& row : kSlotRows) {
+            SCOPED_TRACE(testing::Message() << f.name << ", " << row.viewer);
+            ByteWriter w(f.version, f.major);
+            row.body(w);
+            const bool mystV = IsMystVFamily(f.version);
+            TCustomPRPObjectForm* form = openViewer(mystV ? row.mystV : row.uru, "Obj", w);
+            ASSERT_NE(form, nullptr);
+            auto* tree = child<TObjRefTreeView>(form, row.tree);
+            ASSERT_NE(tree, nullptr);
+            EXPECT_EQ(keyNodeNames(tree),
+                      mystV ? (QStringList{"Alpha", "", ""}) : (QStringList{"Alpha", ""}));
+        }
+}
+
+TEST(ReviewKeyLists, SceneNodeAndClothingListPresentKeys) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        const bool mystV = IsMystVFamily(f.version);
+        ByteWriter w(f.version, f.major);
+        writeThreeKeys(w);
+        w.u32(0);
+        TCustomPRPObjectForm* node = openViewer(0, "Node", w);
+        ASSERT_NE(node, nullptr);
+        const QStringList names = keyNodeNames(child<TObjRefTreeView>(node, "SceneObjects"));
+        EXPECT_EQ(names.size(), mystV ? 3 : 2);
+        EXPECT_TRUE(names.contains("Alpha"));
+
+        if (mystV) continue; // clothing items exist in Uru and Live only
+        ByteWriter c(f.version, f.major);
+        c.safeStr("Shirt").u8(0).u8(1).u8(0).u8(0).safeStr("").safeStr("").u8(0);
+        c.u32(1).safeStr("Torso").u8(3);
+        c.u8(0).keyRef(&kNamed).u8(1).keyRef(&kNameless).u8(2).keyRef(nullptr);
+        c.u8(0).u8(0).u8(0).keyRef(nullptr).u8(0).u8(0).u8(0).u8(0).u8(0).u8(0);
+        TCustomPRPObjectForm* item = openViewer(181, "Shirt", c);
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(keyNodeNames(child<TObjRefTreeView>(item, "ObjRefs")), (QStringList{"Alpha", ""}));
     }
 }

@@ -74,7 +74,7 @@ TDrawableSpansRecord ReadDrawableSpans(TPlasmaStream& stream) {
     stream.ReadValue(record.Props);
     stream.ReadValue(record.Criteria);
     stream.ReadValue(record.RenderLevel);
-    record.Materials = stream.ReadKeyRefs();
+    record.Materials = ReadKeySlots(stream);
     record.Icicles = ReadIcicleList(stream);
     ReadU32(stream);
     readSpanInfos(stream, record);

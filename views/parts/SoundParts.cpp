@@ -134,7 +134,7 @@ TSoundBufferRecord ReadSoundBuffer(TPlasmaStream& stream) {
 
 TWinAudibleRecord ReadWinAudible(TPlasmaStream& stream) {
     TWinAudibleRecord record;
-    record.Sounds = stream.ReadKeyRefs();
+    record.Sounds = ReadKeySlots(stream);
     stream.ReadKeyRef(record.SceneNode);
     return record;
 }

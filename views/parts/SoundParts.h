@@ -94,7 +94,7 @@ struct TSoundBufferRecord {
 };
 
 struct TWinAudibleRecord {
-    std::vector<TPRPObjectDesc> Sounds; // an absent key leaves an empty slot
+    TKeySlots Sounds;
     TPRPObjectDesc SceneNode;
 };
 
