@@ -217,7 +217,7 @@ TfrmTplObjInterface* OpenObjInterfacePart(const TObjInterface& part) {
 TfrmTransformMatrix* OpenTransformMatrix(const TMatrix44& matrix) {
     auto* form = new TfrmTransformMatrix;
     form->ShowMatrix(matrix);
-    form->ShowAsChild();
+    form->ShowFixedChild();
     return form;
 }
 

@@ -97,7 +97,7 @@ void TfrmTplClothingItem::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
         for (const TClothingElement& element : Record.Elements) {
             QTreeWidgetItem* node = ObjRefs->AddLabelNode(PageText(element.Name));
             for (const TClothingTexture& texture : element.Textures)
-                if (!texture.Key.Name.empty()) ObjRefs->AddKeyToGroup(texture.Key, node);
+                if (texture.Present) ObjRefs->AddKeyToGroup(texture.Key, node);
         }
         HQMesh->SetKey(Record.Meshes[0]);
         MQMesh->SetKey(Record.Meshes[1]);

@@ -39,7 +39,7 @@ void TfrmTplCoordinateInterface::LoadObject(const TPRPFileObject& entry, TPlasma
         ObjRefs->Version = stream->Header.Version;
         Record = ReadCoordinateInterface(*stream);
         SynchedObjLink->setText(SynchedObjLinkCaption(Record.SynchedObject));
-        AddKeysGrouped(ObjRefs, Record.Children);
+        AddPresentKeys(ObjRefs, Record.Children);
     }
     SetObjectInfo(entry);
 }

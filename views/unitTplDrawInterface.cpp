@@ -42,7 +42,7 @@ void TfrmTplDrawInterface::LoadObject(const TPRPFileObject& entry, TPlasmaStream
         SynchedObjLink->setText(SynchedObjLinkCaption(Record.SynchedObject));
         for (const TDrawableRef& drawable : Record.Drawables) {
             DrawKeys->addItem(HexToText(drawable.DrawIndex));
-            if (!drawable.Key.Name.empty()) ObjRefs1->AddKeyNode(drawable.Key);
+            if (drawable.Present) ObjRefs1->AddKeyNode(drawable.Key);
         }
         AddKeysGrouped(ObjRefs2, Record.Objects);
     }

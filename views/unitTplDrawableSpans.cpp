@@ -149,7 +149,7 @@ void TfrmTplDrawableSpans::LoadObject(const TPRPFileObject& entry, TPlasmaStream
         PropsGroup->SetFlags(r.Props);
         CriteriaGroup->SetFlags(r.Criteria);
         showRenderLevel(r.RenderLevel);
-        AddKeysGrouped(MaterialsList, r.Materials);
+        AddPresentKeys(MaterialsList, r.Materials);
         IcicleList1->SetRows(int(r.Icicles.size()), [&r](int row, int) {
             return QStringLiteral("Icicle %1: %2 triangles").arg(row).arg(r.Icicles[row].ILength / 3);
         });

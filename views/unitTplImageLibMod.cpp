@@ -34,7 +34,7 @@ void TfrmTplImageLibMod::LoadObject(const TPRPFileObject& entry, TPlasmaStream* 
         ImageRefs->Version = stream->Header.Version;
         Record = ReadImageLibMod(*stream);
         SynchedObjLink->setText(SynchedObjLinkCaption(Record.SynchedObject));
-        AddKeysGrouped(ImageRefs, Record.Images);
+        AddPresentKeys(ImageRefs, Record.Images);
     }
     SetObjectInfo(entry);
 }

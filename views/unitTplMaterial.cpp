@@ -47,8 +47,8 @@ void TfrmTplMaterial::LoadObject(const TPRPFileObject& entry, TPlasmaStream* str
         SynchedObjLink->setText(SynchedObjLinkCaption(Record.SynchedObject));
         LoadFlags->setText(HexToText(Record.LoadFlags));
         CompFlags->SetFlags(Record.CompFlags);
-        AddKeysGrouped(LayerRefs, Record.Layers);
-        AddKeysGrouped(PiggyBackRefs, Record.PiggyBacks);
+        AddPresentKeys(LayerRefs, Record.Layers);
+        AddPresentKeys(PiggyBackRefs, Record.PiggyBacks);
     }
     SetObjectInfo(entry);
 }

@@ -116,7 +116,14 @@ void TfrmTplMorphDataSet::ddMorphArrayChange() {
     fillNumbers(ddMorphDelta, 0);
     selectFirstWhenNone(ddMorphArray);
     const TMorphArray* array = selectedArray();
-    if (!array || array->empty()) return;
+    if (!array || array->empty()) {
+        // Nothing of an earlier array stays on show under an array without deltas.
+        fillNumbers(ddSpan, 0);
+        Weight->clear();
+        DeltaList->Clear();
+        UVWList->Clear();
+        return;
+    }
     fillNumbers(ddMorphDelta, array->size());
     {
         const QSignalBlocker blocker(ddMorphDelta);
@@ -131,7 +138,12 @@ void TfrmTplMorphDataSet::ddMorphDeltaChange() {
     const TMorphDelta* delta = selectedDelta();
     if (!delta) return;
     Weight->setText(FloatToText(delta->Weight));
-    if (delta->Spans.empty()) return;
+    if (delta->Spans.empty()) {
+        // The deltas of an earlier span do not stay on show under a delta without spans.
+        DeltaList->Clear();
+        UVWList->Clear();
+        return;
+    }
     fillNumbers(ddSpan, delta->Spans.size());
     {
         const QSignalBlocker blocker(ddSpan);

@@ -85,7 +85,12 @@ void TfrmTplSpaceTree::LeafListClick() {
 void TfrmTplSpaceTree::followLink(const TLinkLabel* link) {
     bool ok = false;
     const int row = link->text().toInt(&ok);
-    if (!ok || row < 0 || row >= LeafList->RowCount()) return;
+    if (!ok) return;
+    // A number that names no node leaves no line selected; the details keep what they showed.
+    if (row < 0 || row >= LeafList->RowCount()) {
+        LeafList->clearSelection();
+        return;
+    }
     LeafList->SelectRow(row);
     LeafListClick();
 }

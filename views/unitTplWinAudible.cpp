@@ -30,7 +30,7 @@ void TfrmTplWinAudible::LoadObject(const TPRPFileObject& entry, TPlasmaStream* s
         SoundRefs->clear();
         SoundRefs->Version = stream->Header.Version;
         Record = ReadWinAudible(*stream);
-        AddKeysGrouped(SoundRefs, Record.Sounds);
+        AddPresentKeys(SoundRefs, Record.Sounds);
         SceneNodeLink->SetKey(Record.SceneNode);
     }
     SetObjectInfo(entry);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMdiSubWindow>
 #include <QVBoxLayout>
 
 #include "ViewerKit.h"
@@ -72,6 +73,18 @@ void TfrmTransformMatrix::ShowMatrix(const TMatrix44& m) {
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
             Cells[i][j]->setText(FloatToText(m[i][j]));
+}
+
+void TfrmTransformMatrix::ShowFixedChild() {
+    ShowAsChild();
+    QMdiSubWindow* frame = SubWindow();
+    if (!frame) return;
+    // Changing the flags hides the frame; it is shown again at the size its contents fix.
+    frame->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    frame->adjustSize();
+    frame->setFixedSize(frame->size());
+    frame->show();
 }
 
 std::array<float, 3> TfrmTransformMatrix::actionValues() const {

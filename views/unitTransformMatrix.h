@@ -17,6 +17,9 @@ public:
 
     // Keeps m as the shown matrix and writes its sixteen elements.
     void ShowMatrix(const TMatrix44& m);
+    // Shows the window as a child of the main window in a frame of fixed size with no minimise or
+    // maximise box.
+    void ShowFixedChild();
 
     std::array<std::array<QLineEdit*, 4>, 4> Cells{}; // tx00..tx33
     QLineEdit* XVal = nullptr;

@@ -170,7 +170,9 @@ TEST(InterfaceViewers, DrawSimulationAndAudio) {
         d.u32(2).u32(0xAB).keyRef(&spans).u32(3).keyRef(nullptr).keyRefs({});
         auto* draw = openViewer(22, "RockDI", d);
         EXPECT_EQ(listTexts(child<QListWidget>(draw, "DrawKeys")), (QStringList{"000000AB", "00000003"}));
-        EXPECT_EQ(child<TObjRefTreeView>(draw, "ObjRefs1")->topLevelItemCount(), 1);
+        // Myst V and Hex Isle store no present byte: the empty second key is a node of its own class.
+        EXPECT_EQ(child<TObjRefTreeView>(draw, "ObjRefs1")->topLevelItemCount(),
+                  IsMystVFamily(f.version) ? 2 : 1);
 
         ByteWriter s(f.version, f.major);
         writeSynched(s, 0);

@@ -35,7 +35,8 @@ TClothingItemRecord ReadClothingItem(TPlasmaStream& stream) {
         for (uint32_t t = 0; t < textures && !stream.AtEnd(); ++t) {
             TClothingTexture texture;
             stream.ReadValue(texture.Layer);
-            stream.ReadKeyRef(texture.Key);
+            texture.Present = stream.ReadKeyPresent();
+            if (texture.Present) stream.ReadKey(texture.Key);
             element.Textures.push_back(std::move(texture));
         }
         item.Elements.push_back(std::move(element));

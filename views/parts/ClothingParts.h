@@ -5,16 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "PRPClasses.h"
+#include "ObjectParts.h"
 
 struct TClothingTexture {
     uint8_t Layer = 0; // kept, not shown
     TPRPObjectDesc Key;
+    bool Present = false; // the entry stored a key
 };
 
 struct TClothingElement {
     std::string Name;
-    std::vector<TClothingTexture> Textures; // an absent key leaves an empty entry
+    std::vector<TClothingTexture> Textures;
 };
 
 struct TClothingItemRecord {

@@ -39,11 +39,13 @@ TBounds3Ext unstoredBounds() {
 }
 
 void readSpanInfos(TPlasmaStream& stream, TDrawableSpansRecord& record) {
-    const uint32_t count = stream.CapCount(ReadU32(stream), 4 + keyRefMinSize(stream));
-    if (count == 0) {
+    // The stored count decides whether bounds follow; spans cut off by the end of the data still count.
+    const uint32_t stored = ReadU32(stream);
+    if (stored == 0) {
         record.LocalBounds = record.WorldBounds = record.MaxWorldBounds = unstoredBounds();
         return;
     }
+    const uint32_t count = stream.CapCount(stored, 4 + keyRefMinSize(stream));
     record.SpanInfos.resize(count);
     for (TSpanInfo& info : record.SpanInfos)
         stream.ReadValue(info.Index);
@@ -72,7 +74,7 @@ TDrawableSpansRecord ReadDrawableSpans(TPlasmaStream& stream) {
     stream.ReadValue(record.Props);
     stream.ReadValue(record.Criteria);
     stream.ReadValue(record.RenderLevel);
-    record.Materials = stream.ReadKeyRefs();
+    record.Materials = ReadKeySlots(stream);
     record.Icicles = ReadIcicleList(stream);
     ReadU32(stream);
     readSpanInfos(stream, record);

@@ -24,7 +24,7 @@ struct TDrawableSpansRecord {
     uint32_t Props = 0;
     uint32_t Criteria = 0;
     uint32_t RenderLevel = 0;
-    std::vector<TPRPObjectDesc> Materials; // an absent key leaves an empty entry
+    TKeySlots Materials;
     std::vector<TIcicle> Icicles;
     std::vector<TSpanInfo> SpanInfos;
     TBounds3Ext LocalBounds;

@@ -155,7 +155,7 @@ TMaterialRecord ReadMaterial(TPlasmaStream& stream) {
     // Both counts come before any key.
     const uint32_t layerCount = ReadU32(stream);
     const uint32_t piggyBackCount = ReadU32(stream);
-    record.Layers = ReadKeyRefList(stream, layerCount);
-    record.PiggyBacks = ReadKeyRefList(stream, piggyBackCount);
+    record.Layers = ReadKeySlots(stream, layerCount);
+    record.PiggyBacks = ReadKeySlots(stream, piggyBackCount);
     return record;
 }

@@ -35,8 +35,8 @@ struct TMaterialRecord {
     TSynchedObject SynchedObject;
     uint32_t LoadFlags = 0;
     uint32_t CompFlags = 0;
-    std::vector<TPRPObjectDesc> Layers;
-    std::vector<TPRPObjectDesc> PiggyBacks;
+    TKeySlots Layers;
+    TKeySlots PiggyBacks;
 };
 
 // The five state words' flag tables and group captions, in stored order.

@@ -92,7 +92,11 @@ std::vector<TPRPObjectDesc> ReadKeyRefList(TPlasmaStream& stream, uint32_t count
 }
 
 TKeySlots ReadKeySlots(TPlasmaStream& stream) {
-    const uint32_t count = stream.CapCount(ReadU32(stream), stream.MinKeyRefSize());
+    return ReadKeySlots(stream, ReadU32(stream));
+}
+
+TKeySlots ReadKeySlots(TPlasmaStream& stream, uint32_t count) {
+    count = stream.CapCount(count, stream.MinKeyRefSize());
     // Formats without a key layout read nothing for a key: their slots are present and empty.
     const bool consumesBytes = IsUruFamily(stream.Header.Version) || IsMystVFamily(stream.Header.Version);
     TKeySlots list;

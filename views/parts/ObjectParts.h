@@ -63,6 +63,8 @@ struct TKeySlots : std::vector<TPRPObjectDesc> {
 // A u32 count and that many `key` fields, each into a cleared slot. The count is capped by the bytes left and
 // the loop ends at the end of the data.
 TKeySlots ReadKeySlots(TPlasmaStream& stream);
+// `count` stored `key` fields (the count read by the caller) slot by slot, as above.
+TKeySlots ReadKeySlots(TPlasmaStream& stream, uint32_t count);
 // A single `key` field into a cleared record.
 TPRPObjectDesc ReadKeyRefField(TPlasmaStream& stream);
 // A stored float as the viewers hold it (read past the end: 0).

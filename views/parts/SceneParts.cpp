@@ -2,8 +2,8 @@
 
 TSceneNodeRecord ReadSceneNode(TPlasmaStream& stream) {
     TSceneNodeRecord record;
-    record.SceneObjects = stream.ReadKeyRefs();
-    record.PoolObjects = stream.ReadKeyRefs();
+    record.SceneObjects = ReadKeySlots(stream);
+    record.PoolObjects = ReadKeySlots(stream);
     return record;
 }
 
@@ -26,7 +26,7 @@ TCoordinateInterfaceRecord ReadCoordinateInterface(TPlasmaStream& stream) {
     record.ObjInterface = ReadObjInterfacePart(stream);
     for (auto& matrix : record.Matrices)
         ReadMatrix44(stream, matrix);
-    record.Children = stream.ReadKeyRefs();
+    record.Children = ReadKeySlots(stream);
     return record;
 }
 
@@ -39,7 +39,8 @@ TDrawInterfaceRecord ReadDrawInterface(TPlasmaStream& stream) {
     for (uint32_t i = 0; i < count && !stream.AtEnd(); ++i) {
         TDrawableRef drawable;
         stream.ReadValue(drawable.DrawIndex);
-        drawable.Key = ReadKeyRefField(stream);
+        drawable.Present = stream.ReadKeyPresent();
+        if (drawable.Present) stream.ReadKey(drawable.Key);
         record.Drawables.push_back(std::move(drawable));
     }
     record.Objects = stream.ReadKeyRefs();

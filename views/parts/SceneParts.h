@@ -14,8 +14,8 @@ constexpr uint16_t kCoordinateInterfaceClass = 21;
 constexpr uint16_t kAudioInterfaceClass = 17;
 
 struct TSceneNodeRecord {
-    std::vector<TPRPObjectDesc> SceneObjects; // an absent key leaves an empty entry
-    std::vector<TPRPObjectDesc> PoolObjects;
+    TKeySlots SceneObjects;
+    TKeySlots PoolObjects;
 };
 
 struct TSceneObjectRecord {
@@ -34,12 +34,13 @@ struct TCoordinateInterfaceRecord {
     TObjInterface ObjInterface;
     // Local to parent, parent to local, local to world, world to local.
     std::array<TMatrix44, 4> Matrices{};
-    std::vector<TPRPObjectDesc> Children;
+    TKeySlots Children;
 };
 
 struct TDrawableRef {
     uint32_t DrawIndex = 0;
     TPRPObjectDesc Key;
+    bool Present = false; // the pair stored a key
 };
 
 struct TDrawInterfaceRecord {

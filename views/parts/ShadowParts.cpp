@@ -45,6 +45,6 @@ TImageLibModRecord ReadImageLibMod(TPlasmaStream& stream) {
     TImageLibModRecord record;
     record.SynchedObject = ReadSynchedObjectPart(stream);
     record.Modifier = ReadModifierPart(stream);
-    record.Images = stream.ReadKeyRefs();
+    record.Images = ReadKeySlots(stream);
     return record;
 }

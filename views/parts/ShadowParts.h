@@ -33,7 +33,7 @@ struct TSpawnModifierRecord {
 struct TImageLibModRecord {
     TSynchedObject SynchedObject;
     TMSModifier Modifier;
-    std::vector<TPRPObjectDesc> Images;
+    TKeySlots Images;
 };
 
 extern const TFlagTable kShadowCastFlags;

@@ -65,6 +65,10 @@ TEAXSourceSettings ReadEAXSourceSettingsPart(TPlasmaStream& stream) {
     eax.Enabled = readFlagByte(stream);
     // Disabled settings store nothing more and take the defaults.
     if (!eax.Enabled) return eax;
+    // Enabled settings store every field; one cut off by the end of the data reads as zero.
+    const bool enabled = eax.Enabled;
+    eax = TEAXSourceSettings::Cleared();
+    eax.Enabled = enabled;
     stream.ReadValue(eax.Room);
     stream.ReadValue(eax.RoomHF);
     eax.RoomAuto = readFlagByte(stream);
@@ -130,7 +134,7 @@ TSoundBufferRecord ReadSoundBuffer(TPlasmaStream& stream) {
 
 TWinAudibleRecord ReadWinAudible(TPlasmaStream& stream) {
     TWinAudibleRecord record;
-    record.Sounds = stream.ReadKeyRefs();
+    record.Sounds = ReadKeySlots(stream);
     stream.ReadKeyRef(record.SceneNode);
     return record;
 }

@@ -39,6 +39,16 @@ struct TEAXSourceSettings {
     TEAXSoftParams SoftStarts{0, 0.25f, 1.5f, 1.0f};
     TEAXSoftParams SoftEnds{0, 0.25f, 1.5f, 1.0f};
     float OcclusionSoftValue = 0;
+
+    // Every field zero or false.
+    static TEAXSourceSettings Cleared() {
+        TEAXSourceSettings eax;
+        eax.Room = eax.RoomHF = 0;
+        eax.RoomAuto = eax.RoomHFAuto = false;
+        eax.AirAbsorptionFactor = 0;
+        eax.SoftStarts = eax.SoftEnds = TEAXSoftParams{};
+        return eax;
+    }
 };
 
 struct TplSound {
@@ -84,7 +94,7 @@ struct TSoundBufferRecord {
 };
 
 struct TWinAudibleRecord {
-    std::vector<TPRPObjectDesc> Sounds; // an absent key leaves an empty slot
+    TKeySlots Sounds;
     TPRPObjectDesc SceneNode;
 };
 
