@@ -290,15 +290,18 @@ TEST_F(MainFormTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
     view->HexEditor->setFocus();
     QApplication::processEvents();
 
-    QSignalSpy converter(form->ToolsStringConv, &QAction::triggered);
-    QTest::keyClick(view->HexEditor, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(converter.count(), 1);
-
     QPointer<TfrmTUnknown> watched = view;
     QTest::keyClick(view->HexEditor, Qt::Key_W, Qt::ControlModifier);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form->MdiArea->subWindowList().isEmpty()) << "Ctrl+W closes the active viewer";
     EXPECT_TRUE(watched.isNull());
+
+    view = dynamic_cast<TfrmTUnknown*>(form->ShowObject(*form->NodeObject(findNode("Blob")), true));
+    ASSERT_NE(view, nullptr);
+    view->HexEditor->setFocus();
+    QSignalSpy converter(form->ToolsStringConv, &QAction::triggered);
+    QTest::keyClick(view->HexEditor, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(converter.count(), 1);
 }
 
 TEST_F(MainFormTest, ViewersOpenAtTheirDesignedSize) {
