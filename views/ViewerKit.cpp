@@ -189,6 +189,11 @@ void AddKeysGrouped(TObjRefTreeView* tree, const std::vector<TPRPObjectDesc>& ke
         if (!key.Name.empty()) tree->AddKeyNode(key);
 }
 
+void AddPresentKeys(TObjRefTreeView* tree, const TKeySlots& keys) {
+    for (size_t i = 0; i < keys.size(); ++i)
+        if (i < keys.Present.size() && keys.Present[i]) tree->AddKeyNode(keys[i]);
+}
+
 // ---- Part and sub-view windows
 
 TfrmTplSynchedObject* OpenSynchedObjectPart(const TSynchedObject& part) {

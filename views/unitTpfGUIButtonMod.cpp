@@ -52,9 +52,9 @@ void TfrmTpfGUIButtonMod::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
     if (stream) {
         AnimKeys->Version = MouseOverAnimKeys->Version = stream->Header.Version;
         Record = ReadGUIButton(*stream);
-        AddKeysGrouped(AnimKeys, Record.AnimKeys);
+        AddPresentKeys(AnimKeys, Record.AnimKeys);
         AnimName->setText(PageText(Record.AnimName));
-        AddKeysGrouped(MouseOverAnimKeys, Record.MouseOverAnimKeys);
+        AddPresentKeys(MouseOverAnimKeys, Record.MouseOverAnimKeys);
         MouseOverAnimName->setText(PageText(Record.MouseOverAnimName));
         if (IsMystVFamily(stream->Header.Version)) {
             for (int i = 0; i < 3; ++i)

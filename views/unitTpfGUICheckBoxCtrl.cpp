@@ -37,7 +37,7 @@ void TfrmTpfGUICheckBoxCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaStre
     if (stream) {
         AnimKeys->Version = stream->Header.Version;
         Record = ReadGUICheckBox(*stream);
-        AddKeysGrouped(AnimKeys, Record.AnimKeys);
+        AddPresentKeys(AnimKeys, Record.AnimKeys);
         AnimName->setText(PageText(Record.AnimName));
         Checked->setChecked(Record.Checked);
     }

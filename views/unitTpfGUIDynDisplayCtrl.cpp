@@ -32,9 +32,9 @@ void TfrmTpfGUIDynDisplayCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaSt
     if (stream) {
         TextMapKeys->Version = LayerKeys->Version = MaterialKeys->Version = stream->Header.Version;
         Record = ReadGUIDynDisplay(*stream);
-        AddKeysGrouped(TextMapKeys, Record.TextMapKeys);
-        AddKeysGrouped(LayerKeys, Record.LayerKeys);
-        AddKeysGrouped(MaterialKeys, Record.MaterialKeys);
+        AddPresentKeys(TextMapKeys, Record.TextMapKeys);
+        AddPresentKeys(LayerKeys, Record.LayerKeys);
+        AddPresentKeys(MaterialKeys, Record.MaterialKeys);
     }
     SetObjectInfo(entry);
 }

@@ -51,7 +51,7 @@ void TfrmTpfGUIKnobCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaStream* 
     if (stream) {
         AnimKeys->Version = stream->Header.Version;
         Record = ReadGUIKnob(*stream);
-        AddKeysGrouped(AnimKeys, Record.AnimKeys);
+        AddPresentKeys(AnimKeys, Record.AnimKeys);
         AnimName->setText(PageText(Record.AnimName));
         showVector(Start, Record.Start);
         showVector(End, Record.End);

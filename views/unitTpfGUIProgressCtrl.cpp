@@ -32,7 +32,7 @@ void TfrmTpfGUIProgressCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaStre
     if (stream) {
         AnimKeys->Version = stream->Header.Version;
         Record = ReadGUIProgress(*stream);
-        AddKeysGrouped(AnimKeys, Record.AnimKeys);
+        AddPresentKeys(AnimKeys, Record.AnimKeys);
         AnimName->setText(PageText(Record.AnimName));
     }
     SetObjectInfo(entry);

@@ -33,7 +33,7 @@ void TfrmTpfGUIRadioGroupCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaSt
     if (stream) {
         Controls->Version = stream->Header.Version;
         Record = ReadGUIRadioGroup(*stream);
-        AddKeysGrouped(Controls, Record.Controls);
+        AddPresentKeys(Controls, Record.Controls);
         // The list holds every slot, an absent key as an empty line, so the default indexes the stored order.
         Default->clear();
         for (const TPRPObjectDesc& key : Record.Controls)

@@ -35,7 +35,7 @@ void TfrmTplActivatorConditionalObject::LoadObject(const TPRPFileObject& entry, 
         ConditionObjects->clear();
         ConditionObjects->Version = stream->Header.Version;
         Record = ReadActivatorConditionalObject(*stream);
-        AddKeysGrouped(ConditionObjects, Record.Conditions);
+        AddPresentKeys(ConditionObjects, Record.Conditions);
     }
     SetObjectInfo(entry);
 }

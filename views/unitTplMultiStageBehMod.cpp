@@ -64,7 +64,7 @@ void TfrmTplMultiStageBehMod::LoadObject(const TPRPFileObject& entry, TPlasmaStr
         for (size_t i = 0; i < Record.Stages.size(); ++i)
             StageRefs->addItem(QString::number(i) + QStringLiteral(") ") +
                                PageText(Record.Stages[i].AnimName));
-        AddKeysGrouped(ReceiverRefs, Record.Receivers);
+        AddPresentKeys(ReceiverRefs, Record.Receivers);
     }
     SetObjectInfo(entry);
 }

@@ -69,7 +69,7 @@ void TfrmTplPythonFileMod::LoadObject(const TPRPFileObject& entry, TPlasmaStream
         Record = ReadPythonFileMod(*stream);
         SynchedObjLink->setText(SynchedObjLinkCaption(Record.SynchedObject));
         PythonFileName->setText(PageText(Record.FileName));
-        AddKeysGrouped(PyReceivers, Record.Receivers);
+        AddPresentKeys(PyReceivers, Record.Receivers);
         Params->clear();
         for (const TPythonListing& param : Record.Params)
             Params->addItem(PythonParamLine(param, version));

@@ -290,18 +290,23 @@ TEST_F(MainFormTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
     view->HexEditor->setFocus();
     QApplication::processEvents();
 
-    QPointer<TfrmTUnknown> watched = view;
-    QTest::keyClick(view->HexEditor, Qt::Key_W, Qt::ControlModifier);
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(form->MdiArea->subWindowList().isEmpty()) << "Ctrl+W closes the active viewer";
-    EXPECT_TRUE(watched.isNull());
-
-    view = dynamic_cast<TfrmTUnknown*>(form->ShowObject(*form->NodeObject(findNode("Blob")), true));
-    ASSERT_NE(view, nullptr);
-    view->HexEditor->setFocus();
     QSignalSpy converter(form->ToolsStringConv, &QAction::triggered);
     QTest::keyClick(view->HexEditor, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(converter.count(), 1);
+
+    // The converter opened as the active child; bring the raw view back to the front.
+    ASSERT_EQ(form->MdiArea->subWindowList().size(), 2);
+    auto* viewFrame = qobject_cast<QMdiSubWindow*>(view->parentWidget());
+    ASSERT_NE(viewFrame, nullptr);
+    form->MdiArea->setActiveSubWindow(viewFrame);
+    view->HexEditor->setFocus();
+    QApplication::processEvents();
+
+    QPointer<TfrmTUnknown> watched = view;
+    QTest::keyClick(view->HexEditor, Qt::Key_W, Qt::ControlModifier);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(form->MdiArea->subWindowList().size(), 1) << "Ctrl+W closes the active viewer only";
+    EXPECT_TRUE(watched.isNull());
 }
 
 TEST_F(MainFormTest, ViewersOpenAtTheirDesignedSize) {

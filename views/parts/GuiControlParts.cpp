@@ -5,9 +5,9 @@ const std::array<const char*, 3> kNotifyTypeNames = {"Up Only", "Down Only", "Bo
 TGUIButtonRecord ReadGUIButton(TPlasmaStream& stream) {
     TGUIButtonRecord button;
     button.Control = ReadGUIControlPart(stream);
-    button.AnimKeys = stream.ReadKeyRefs();
+    button.AnimKeys = ReadKeySlots(stream);
     stream.ReadSafeString(button.AnimName);
-    button.MouseOverAnimKeys = stream.ReadKeyRefs();
+    button.MouseOverAnimKeys = ReadKeySlots(stream);
     stream.ReadSafeString(button.MouseOverAnimName);
     if (IsMystVFamily(stream.Header.Version)) {
         for (uint32_t& word : button.EOA)
@@ -22,7 +22,7 @@ TGUIButtonRecord ReadGUIButton(TPlasmaStream& stream) {
 TGUICheckBoxRecord ReadGUICheckBox(TPlasmaStream& stream) {
     TGUICheckBoxRecord box;
     box.Control = ReadGUIControlPart(stream);
-    box.AnimKeys = stream.ReadKeyRefs();
+    box.AnimKeys = ReadKeySlots(stream);
     stream.ReadSafeString(box.AnimName);
     uint8_t checked = 0;
     stream.ReadValue(checked);
@@ -33,16 +33,16 @@ TGUICheckBoxRecord ReadGUICheckBox(TPlasmaStream& stream) {
 TGUIDynDisplayRecord ReadGUIDynDisplay(TPlasmaStream& stream) {
     TGUIDynDisplayRecord display;
     display.Control = ReadGUIControlPart(stream);
-    display.TextMapKeys = stream.ReadKeyRefs();
-    display.LayerKeys = stream.ReadKeyRefs();
-    display.MaterialKeys = stream.ReadKeyRefs();
+    display.TextMapKeys = ReadKeySlots(stream);
+    display.LayerKeys = ReadKeySlots(stream);
+    display.MaterialKeys = ReadKeySlots(stream);
     return display;
 }
 
 TGUIKnobRecord ReadGUIKnob(TPlasmaStream& stream) {
     TGUIKnobRecord knob;
     knob.Value = ReadValueCtrlPart(stream);
-    knob.AnimKeys = stream.ReadKeyRefs();
+    knob.AnimKeys = ReadKeySlots(stream);
     stream.ReadSafeString(knob.AnimName);
     ReadVector3(stream, knob.Start);
     ReadVector3(stream, knob.End);
@@ -62,7 +62,7 @@ TGUIMultiLineRecord ReadGUIMultiLine(TPlasmaStream& stream) {
 TGUIProgressRecord ReadGUIProgress(TPlasmaStream& stream) {
     TGUIProgressRecord progress;
     progress.Value = ReadValueCtrlPart(stream);
-    progress.AnimKeys = stream.ReadKeyRefs();
+    progress.AnimKeys = ReadKeySlots(stream);
     stream.ReadSafeString(progress.AnimName);
     return progress;
 }
@@ -70,7 +70,7 @@ TGUIProgressRecord ReadGUIProgress(TPlasmaStream& stream) {
 TGUIRadioGroupRecord ReadGUIRadioGroup(TPlasmaStream& stream) {
     TGUIRadioGroupRecord group;
     group.Control = ReadGUIControlPart(stream);
-    group.Controls = stream.ReadKeyRefs();
+    group.Controls = ReadKeySlots(stream);
     stream.ReadValue(group.Default);
     return group;
 }

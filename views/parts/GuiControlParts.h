@@ -9,9 +9,9 @@
 
 struct TGUIButtonRecord {
     TControlMod Control;
-    std::vector<TPRPObjectDesc> AnimKeys;
+    TKeySlots AnimKeys;
     std::string AnimName;
-    std::vector<TPRPObjectDesc> MouseOverAnimKeys;
+    TKeySlots MouseOverAnimKeys;
     std::string MouseOverAnimName;
     std::array<uint32_t, 3> EOA{}; // Myst V and Hex Isle only
     uint32_t NotifyType = 0;       // every other format
@@ -20,21 +20,21 @@ struct TGUIButtonRecord {
 
 struct TGUICheckBoxRecord {
     TControlMod Control;
-    std::vector<TPRPObjectDesc> AnimKeys;
+    TKeySlots AnimKeys;
     std::string AnimName;
     bool Checked = false;
 };
 
 struct TGUIDynDisplayRecord {
     TControlMod Control;
-    std::vector<TPRPObjectDesc> TextMapKeys;
-    std::vector<TPRPObjectDesc> LayerKeys;
-    std::vector<TPRPObjectDesc> MaterialKeys;
+    TKeySlots TextMapKeys;
+    TKeySlots LayerKeys;
+    TKeySlots MaterialKeys;
 };
 
 struct TGUIKnobRecord {
     TValueCtrl Value;
-    std::vector<TPRPObjectDesc> AnimKeys;
+    TKeySlots AnimKeys;
     std::string AnimName;
     TVector3 Start;
     TVector3 End;
@@ -48,13 +48,13 @@ struct TGUIMultiLineRecord {
 
 struct TGUIProgressRecord {
     TValueCtrl Value;
-    std::vector<TPRPObjectDesc> AnimKeys;
+    TKeySlots AnimKeys;
     std::string AnimName;
 };
 
 struct TGUIRadioGroupRecord {
     TControlMod Control;
-    std::vector<TPRPObjectDesc> Controls; // an absent key leaves an empty slot
+    TKeySlots Controls; // an absent key leaves an empty slot
     uint32_t Default = 0;
 };
 

@@ -69,7 +69,7 @@ TConditionalObject ReadConditionalObjectPart(TPlasmaStream& stream) {
 TActivatorConditionalObjectRecord ReadActivatorConditionalObject(TPlasmaStream& stream) {
     TActivatorConditionalObjectRecord record;
     record.ConditionalObject = ReadConditionalObjectPart(stream);
-    record.Conditions = stream.ReadKeyRefs();
+    record.Conditions = ReadKeySlots(stream);
     return record;
 }
 
@@ -102,6 +102,6 @@ TMultiStageBehModRecord ReadMultiStageBehMod(TPlasmaStream& stream) {
     record.Stages.reserve(count);
     for (uint32_t i = 0; i < count && !stream.AtEnd(); ++i)
         record.Stages.push_back(ReadAnimStage(stream));
-    record.Receivers = stream.ReadKeyRefs();
+    record.Receivers = ReadKeySlots(stream);
     return record;
 }

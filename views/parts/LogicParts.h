@@ -32,7 +32,7 @@ struct TConditionalObject {
 
 struct TActivatorConditionalObjectRecord {
     TConditionalObject ConditionalObject;
-    std::vector<TPRPObjectDesc> Conditions; // an absent key leaves an empty slot
+    TKeySlots Conditions; // an absent key leaves an empty slot
 };
 
 struct TplAnimStage {
@@ -57,7 +57,7 @@ struct TMultiStageBehModRecord {
     bool SmartSeek = false;
     bool ReverseFBControlsOnRelease = false;
     std::vector<TplAnimStage> Stages;
-    std::vector<TPRPObjectDesc> Receivers;
+    TKeySlots Receivers;
 };
 
 extern const TFlagTable kCollisionTypeFlags;

@@ -91,6 +91,24 @@ std::vector<TPRPObjectDesc> ReadKeyRefList(TPlasmaStream& stream, uint32_t count
     return keys;
 }
 
+TKeySlots ReadKeySlots(TPlasmaStream& stream) {
+    const uint32_t count = stream.CapCount(ReadU32(stream), stream.MinKeyRefSize());
+    // Formats without a key layout read nothing for a key: their slots are present and empty.
+    const bool consumesBytes = IsUruFamily(stream.Header.Version) || IsMystVFamily(stream.Header.Version);
+    TKeySlots list;
+    list.reserve(count);
+    list.Present.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (consumesBytes && stream.AtEnd()) break;
+        TPRPObjectDesc key;
+        const bool present = stream.ReadKeyPresent();
+        if (present) stream.ReadKey(key);
+        list.push_back(std::move(key));
+        list.Present.push_back(present);
+    }
+    return list;
+}
+
 TPRPObjectDesc ReadKeyRefField(TPlasmaStream& stream) {
     TPRPObjectDesc key;
     stream.ReadKeyRef(key);

@@ -55,6 +55,14 @@ TObjInterface ReadObjInterfacePart(TPlasmaStream& stream);
 std::vector<TPRPObjectDesc> ReadKeyRefList(TPlasmaStream& stream, uint32_t count);
 // A u32 count and that many u32 words, the count capped by the bytes left.
 std::vector<uint32_t> ReadWordList(TPlasmaStream& stream);
+// A stored `keys(n)` list slot by slot: one slot per stored key (an absent key leaves its slot empty) and,
+// beside the slots, which of them held a key. Viewers list every present key, whatever its name.
+struct TKeySlots : std::vector<TPRPObjectDesc> {
+    std::vector<bool> Present;
+};
+// A u32 count and that many `key` fields, each into a cleared slot. The count is capped by the bytes left and
+// the loop ends at the end of the data.
+TKeySlots ReadKeySlots(TPlasmaStream& stream);
 // A single `key` field into a cleared record.
 TPRPObjectDesc ReadKeyRefField(TPlasmaStream& stream);
 // A stored float as the viewers hold it (read past the end: 0).

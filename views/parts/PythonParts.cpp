@@ -97,7 +97,7 @@ TPythonFileModRecord ReadPythonFileMod(TPlasmaStream& stream) {
     mod.SynchedObject = ReadSynchedObjectPart(stream);
     mod.Modifier = ReadModifierPart(stream);
     stream.ReadSafeString(mod.FileName);
-    mod.Receivers = stream.ReadKeyRefs();
+    mod.Receivers = ReadKeySlots(stream);
     // Every parameter stores at least its ID and type; the list ends with the data.
     const uint32_t count = stream.CapCount(ReadU32(stream), 2 * sizeof(uint32_t));
     mod.Params.reserve(count);

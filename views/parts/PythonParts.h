@@ -29,7 +29,7 @@ struct TPythonFileModRecord {
     TSynchedObject SynchedObject;
     TMSModifier Modifier;
     std::string FileName;
-    std::vector<TPRPObjectDesc> Receivers; // an absent receiver leaves an empty slot
+    TKeySlots Receivers; // an absent receiver leaves an empty slot
     std::vector<TPythonListing> Params;
 };
 

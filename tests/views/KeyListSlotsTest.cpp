@@ -1,0 +1,164 @@
+// Key lists of the GUI, python and logic viewers: every key the list stores is a tree node, a key without a
+// name included; only an absent key (present byte 0 in Uru and Live) adds nothing.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "GuiWriters.h"
+#include "ObjectParts.h"
+#include "PRP_VCL.h"
+#include "ViewerTestSupport.h"
+
+using namespace testparts;
+using namespace testgui;
+using testpages::makeKey;
+
+namespace {
+
+const TPRPObjectDesc kNamed = makeKey(0x6D, "Alpha");
+const TPRPObjectDesc kNameless = makeKey(0x6D, "");
+
+// A named key, a present key without a name, and an absent one (an empty key in Myst V and Hex Isle, which
+// store no present byte).
+void writeList(ByteWriter& w) {
+    w.u32(3).keyRef(&kNamed).keyRef(&kNameless).keyRef(nullptr);
+}
+
+// Key node names of a tree, group by group.
+QStringList keyNodeNames(const QTreeWidget* tree) {
+    QStringList names;
+    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it)
+        if (TObjRefTreeView::KeyOf(*it)) names << (*it)->text(0);
+    return names;
+}
+
+using BodyWriter = std::function<void(ByteWriter&)>;
+
+struct Row {
+    const char* viewer;
+    uint16_t uru, mystV;
+    const char* tree;
+    BodyWriter body;
+};
+
+void emptyControl(ByteWriter& w) {
+    writeControl(w, ControlSpec{});
+}
+void emptyValueCtrl(ByteWriter& w) {
+    writeValueCtrl(w, ControlSpec{}, 0, 1, 0.5f);
+}
+
+const Row kRows[] = {
+    {"button animations", 161, 135, "AnimKeys",
+     [](ByteWriter& w) {
+         emptyControl(w);
+         writeList(w);
+         w.safeStr("").u32(0).safeStr("");
+         for (int i = 0; i < (IsMystVFamily(w.version()) ? 3 : 1); ++i)
+             w.u32(0);
+         w.keyRef(nullptr);
+     }},
+    {"button mouse-over animations", 282, 237, "MouseOverAnimKeys",
+     [](ByteWriter& w) {
+         emptyControl(w);
+         w.u32(0).safeStr("");
+         writeList(w);
+         w.safeStr("");
+         for (int i = 0; i < (IsMystVFamily(w.version()) ? 3 : 1); ++i)
+             w.u32(0);
+         w.keyRef(nullptr);
+     }},
+    {"check box", 186, 156, "AnimKeys",
+     [](ByteWriter& w) {
+         emptyControl(w);
+         writeList(w);
+         w.safeStr("").u8(1);
+     }},
+    {"dynamic display layers", 189, 158, "LayerKeys",
+     [](ByteWriter& w) {
+         emptyControl(w);
+         w.u32(0);
+         writeList(w);
+         w.u32(0);
+     }},
+    {"knob", 177, 151, "AnimKeys",
+     [](ByteWriter& w) {
+         emptyValueCtrl(w);
+         writeList(w);
+         w.safeStr("");
+         for (int i = 0; i < 6; ++i)
+             w.f32(float(i));
+     }},
+    {"progress bar", 268, 224, "AnimKeys",
+     [](ByteWriter& w) {
+         emptyValueCtrl(w);
+         writeList(w);
+         w.safeStr("");
+     }},
+    {"radio group", 187, 157, "Controls",
+     [](ByteWriter& w) {
+         emptyControl(w);
+         writeList(w);
+         w.u32(0);
+     }},
+    {"python receivers", 162, 136, "PyReceivers",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         writeWords(w, {});
+         w.safeStr("xScript");
+         writeList(w);
+         w.u32(0);
+     }},
+    {"activator conditions", 50, 49, "ConditionObjects",
+     [](ByteWriter& w) {
+         w.u8(1).u8(0);
+         writeList(w);
+     }},
+    {"multi-stage receivers", 193, 162, "ReceiverRefs",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         writeWords(w, {});
+         w.u8(0).u8(0).u8(0).u32(0);
+         writeList(w);
+     }},
+};
+
+} // namespace
+
+TEST(KeyListSlots, ReaderKeepsEverySlotAndWhetherItHeldAKey) {
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        writeList(w);
+        TPlasmaStream s = streamOf(w);
+        const TKeySlots keys = ReadKeySlots(s);
+        const bool mystV = IsMystVFamily(f.version);
+        ASSERT_EQ(keys.size(), 3u);
+        EXPECT_EQ(keys[0].Name, "Alpha");
+        EXPECT_EQ(keys[1].Name, "");
+        EXPECT_EQ(keys[1].ClassType, 0x6D);
+        EXPECT_EQ(keys[2].Name, "");
+        EXPECT_EQ(keys.Present, (std::vector<bool>{true, true, mystV}));
+        EXPECT_TRUE(s.AtEnd());
+    }
+}
+
+TEST(KeyListSlots, EveryStoredKeyIsANodeWhateverItsName) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies)
+        for (const Row& row : kRows) {
+            SCOPED_TRACE(testing::Message() << f.name << ", " << row.viewer);
+            ByteWriter w(f.version, f.major);
+            row.body(w);
+            const bool mystV = IsMystVFamily(f.version);
+            TCustomPRPObjectForm* form = openViewer(mystV ? row.mystV : row.uru, "Obj", w);
+            ASSERT_NE(form, nullptr);
+            auto* tree = child<TObjRefTreeView>(form, row.tree);
+            ASSERT_NE(tree, nullptr);
+            // Uru and Live: the absent third key adds nothing. Myst V and Hex Isle: it is an empty key of
+            // class 0, listed under that class's label.
+            EXPECT_EQ(keyNodeNames(tree),
+                      mystV ? (QStringList{"Alpha", "", ""}) : (QStringList{"Alpha", ""}));
+            EXPECT_EQ(tree->topLevelItemCount(), mystV ? 2 : 1);
+        }
+}
