@@ -5,6 +5,7 @@
 #include "GLTexture.h"
 #include "GLWin32Context.h"
 #include "GLWin32Viewer.h"
+#include "ShapeRenderSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -52,18 +53,8 @@ public:
     int builds = 0;
 };
 
-struct Rgba {
-    uint8_t r, g, b, a;
-};
-
-Rgba readPixel(TGL3DSceneBuffer& buffer, int x, int y) {
-    Rgba value{};
-    buffer.RenderingContext()->ContextActivate();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &value);
-    buffer.RenderingContext()->ContextDeactivate();
-    return value;
-}
+using engine3d_test::readPixel;
+using engine3d_test::Rgba;
 
 } // namespace
 
