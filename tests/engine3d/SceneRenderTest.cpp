@@ -17,26 +17,7 @@ namespace {
 using engine3d_test::expectColour;
 using engine3d_test::Rgba;
 
-// A unit quad in the XY plane facing +Z, with texture coordinates 0..1.
-class TestQuad : public TGL3DSceneObject {
-public:
-    using TGL3DSceneObject::TGL3DSceneObject;
-    void BuildList(TRenderContextInfo&) override {
-        ++builds;
-        glNormal3f(0, 0, 1);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0);
-        glVertex3f(-0.5f, -0.5f, 0);
-        glTexCoord2f(1, 0);
-        glVertex3f(0.5f, -0.5f, 0);
-        glTexCoord2f(1, 1);
-        glVertex3f(0.5f, 0.5f, 0);
-        glTexCoord2f(0, 1);
-        glVertex3f(-0.5f, 0.5f, 0);
-        glEnd();
-    }
-    int builds = 0;
-};
+using TestQuad = engine3d_test::TexturedQuad;
 
 // 4 x 4 picture in four 2 x 2 blocks: red top-left, green top-right, blue bottom-left, white bottom-right.
 std::unique_ptr<TBitmap> quadrantPicture() {

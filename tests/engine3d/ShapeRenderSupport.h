@@ -16,6 +16,27 @@ struct Rgba {
     uint8_t r, g, b, a;
 };
 
+// A unit quad in the XY plane facing +z, with texture coordinates 0..1; builds counts its list builds.
+class TexturedQuad : public engine3d::TGL3DSceneObject {
+public:
+    using engine3d::TGL3DSceneObject::TGL3DSceneObject;
+    void BuildList(engine3d::TRenderContextInfo&) override {
+        ++builds;
+        glNormal3f(0, 0, 1);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex3f(-0.5f, -0.5f, 0);
+        glTexCoord2f(1, 0);
+        glVertex3f(0.5f, -0.5f, 0);
+        glTexCoord2f(1, 1);
+        glVertex3f(0.5f, 0.5f, 0);
+        glTexCoord2f(0, 1);
+        glVertex3f(-0.5f, 0.5f, 0);
+        glEnd();
+    }
+    int builds = 0;
+};
+
 // x from the left, y from the bottom of what buffer last rendered.
 inline Rgba readPixel(engine3d::TGL3DSceneBuffer& buffer, int x, int y) {
     Rgba value{};
