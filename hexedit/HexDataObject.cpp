@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <QtEndian>
 
+#include "HexCoreTypes.h"
 #include "HexTranslation.h"
 
 namespace {
@@ -146,15 +147,8 @@ QByteArray parseHexText(const QByteArray& text, bool swapNibbles) {
     QByteArray out;
     int pending = -1;
     for (char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            continue;
+        const int digit = hexDigitValue(static_cast<unsigned char>(c));
+        if (digit < 0) continue;
         if (pending < 0) {
             pending = digit;
         } else {

@@ -381,7 +381,7 @@ void THexEditorEx::dropMarkAt(const QPoint& point) {
     ShowDropMark(col, std::min(row, RowCount() - 1));
 }
 
-void THexEditorEx::dragEnterEvent(QDragEnterEvent* event) {
+void THexEditorEx::answerDragOver(QDragMoveEvent* event) {
     guarded([&] {
         const QString format = AcceptsDataObject(event->mimeData());
         if (format.isEmpty()) {
@@ -394,17 +394,12 @@ void THexEditorEx::dragEnterEvent(QDragEnterEvent* event) {
     });
 }
 
+void THexEditorEx::dragEnterEvent(QDragEnterEvent* event) {
+    answerDragOver(event);
+}
+
 void THexEditorEx::dragMoveEvent(QDragMoveEvent* event) {
-    guarded([&] {
-        const QString format = AcceptsDataObject(event->mimeData());
-        if (format.isEmpty()) {
-            event->ignore();
-            return;
-        }
-        event->setDropAction(DropEffect(event->modifiers(), format));
-        event->accept();
-        dropMarkAt(event->position().toPoint());
-    });
+    answerDragOver(event);
 }
 
 void THexEditorEx::dragLeaveEvent(QDragLeaveEvent*) {

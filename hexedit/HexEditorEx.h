@@ -123,6 +123,8 @@ protected:
 private:
     void startDrag();
     void dropMarkAt(const QPoint& point);
+    // Entering and moving over the editor answer alike: take what can be dropped and mark where it lands.
+    void answerDragOver(QDragMoveEvent* event);
     void pasteBytes(const QByteArray& data);
     bool dropBytes(const QByteArray& data, int32_t position, Qt::DropAction effect);
     QByteArray readDataObject(const QMimeData* data, const QString& format, bool isDrop,

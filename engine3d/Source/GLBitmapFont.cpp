@@ -342,6 +342,18 @@ void TGLCustomBitmapFont::DestroyHandle() {
     textureInvalid_ = true;
 }
 
+void LinkBitmapFont(TGLCustomBitmapFont*& link, TGLCustomBitmapFont* value, TGLUpdateAbleComponent* user) {
+    if (link) {
+        link->UnRegisterUser(user);
+        link->RemoveFreeNotification(user);
+    }
+    link = value;
+    if (link) {
+        link->RegisterUser(user);
+        link->FreeNotification(user);
+    }
+}
+
 // ---- Flat text -----------------------------------------------------------------------------------------
 
 E3D_DEFINE_CLASS(TGLFlatText, TGLImmaterialSceneObject)
@@ -379,15 +391,7 @@ void TGLFlatText::Notification(TComponent* component, TOperation operation) {
 
 void TGLFlatText::SetBitmapFont(TGLCustomBitmapFont* value) {
     if (value == bitmapFont_) return;
-    if (bitmapFont_) {
-        bitmapFont_->UnRegisterUser(this);
-        bitmapFont_->RemoveFreeNotification(this);
-    }
-    bitmapFont_ = value;
-    if (bitmapFont_) {
-        bitmapFont_->RegisterUser(this);
-        bitmapFont_->FreeNotification(this);
-    }
+    LinkBitmapFont(bitmapFont_, value, this);
     if (modulateColor_) SceneObjectStructureChanged();
 }
 

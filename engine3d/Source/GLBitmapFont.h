@@ -151,6 +151,10 @@ public:
     using TGLCustomBitmapFont::TGLCustomBitmapFont;
 };
 
+// Moves a text's font link to value: the user leaves the old font's users and free notifications and
+// joins the new one's.
+void LinkBitmapFont(TGLCustomBitmapFont*& link, TGLCustomBitmapFont* value, TGLUpdateAbleComponent* user);
+
 // ---- Flat text -----------------------------------------------------------------------------------------
 
 enum TGLFlatTextOption : uint8_t { ftoTwoSided };

@@ -82,27 +82,23 @@ void TGLBitmap32::Assign(const TPersistent* source) {
 
 void TGLBitmap32::AssignFrom24BitsBitmap(const TBitmap& bitmap) {
     GLAssert(bitmap.PixelFormat() == pf24bit, "");
-    GLAssert((bitmap.Width() & 3) == 0, "");
-    resize(bitmap.Width(), bitmap.Height());
-    for (int y = 0; y < height_; ++y) {
-        const uint8_t* source = bitmap.ScanLine(y);
-        int row = keepSourceRowOrder_ ? y : height_ - 1 - y;
-        TGLPixel32* target = data_.data() + static_cast<size_t>(row) * width_;
-        for (int x = 0; x < width_; ++x, source += 3)
-            target[x] = {source[2], source[1], source[0], 255};
-    }
+    assignFromBGRBitmap(bitmap, 3);
 }
 
 void TGLBitmap32::AssignFrom32BitsBitmap(const TBitmap& bitmap) {
     GLAssert(bitmap.PixelFormat() == pf32bit, "");
+    assignFromBGRBitmap(bitmap, 4);
+}
+
+void TGLBitmap32::assignFromBGRBitmap(const TBitmap& bitmap, int bytesPerPixel) {
     GLAssert((bitmap.Width() & 3) == 0, "");
     resize(bitmap.Width(), bitmap.Height());
     for (int y = 0; y < height_; ++y) {
         const uint8_t* source = bitmap.ScanLine(y);
         int row = keepSourceRowOrder_ ? y : height_ - 1 - y;
         TGLPixel32* target = data_.data() + static_cast<size_t>(row) * width_;
-        for (int x = 0; x < width_; ++x, source += 4)
-            target[x] = {source[2], source[1], source[0], source[3]};
+        for (int x = 0; x < width_; ++x, source += bytesPerPixel)
+            target[x] = {source[2], source[1], source[0], bytesPerPixel == 4 ? source[3] : uint8_t(255)};
     }
 }
 

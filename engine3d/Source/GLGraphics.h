@@ -73,6 +73,8 @@ public:
 
 private:
     void resize(int width, int height);
+    // Takes the size and the BGR(A) rows of bitmap, 3 or 4 bytes a pixel; with 3, the pixels are opaque.
+    void assignFromBGRBitmap(const TBitmap& bitmap, int bytesPerPixel);
     void applyToRGB(const uint8_t table[256]);
     std::vector<TGLPixel32> data_;
     int width_ = 0;

@@ -154,15 +154,7 @@ void TGLHUDText::Notification(TComponent* component, TOperation operation) {
 
 void TGLHUDText::SetBitmapFont(TGLCustomBitmapFont* value) {
     if (value == bitmapFont_) return;
-    if (bitmapFont_) {
-        bitmapFont_->UnRegisterUser(this);
-        bitmapFont_->RemoveFreeNotification(this);
-    }
-    bitmapFont_ = value;
-    if (bitmapFont_) {
-        bitmapFont_->RegisterUser(this);
-        bitmapFont_->FreeNotification(this);
-    }
+    LinkBitmapFont(bitmapFont_, value, this);
     // A text being destroyed has no structure left to tell about.
     if (modulateColor_) SceneObjectStructureChanged();
 }

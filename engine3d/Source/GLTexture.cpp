@@ -1658,20 +1658,13 @@ void TGLLibMaterial::UnregisterUser(TObject* user) {
     users_.erase(std::remove(users_.begin(), users_.end(), user), users_.end());
 }
 
-void TGLLibMaterial::NotifyUsers() {
+void TGLLibMaterial::notifyEachUser(const std::function<void(TObject* user)>& notify) {
     if (notifying_) return;
     notifying_ = true;
     try {
-        for (TObject* user : std::vector<TObject*>(users_)) {
-            if (auto* object = dynamic_cast<TGLUpdateAbleObject*>(user))
-                object->NotifyChange(this);
-            else if (auto* component = dynamic_cast<TGLUpdateAbleComponent*>(user))
-                component->NotifyChange(this);
-            else if (auto* entry = dynamic_cast<TGLLibMaterial*>(user))
-                entry->NotifyUsers();
-            else
-                GLAssert(false, "");
-        }
+        // A copy: a user may unregister while it is told.
+        for (TObject* user : std::vector<TObject*>(users_))
+            notify(user);
     } catch (...) {
         notifying_ = false;
         throw;
@@ -1679,27 +1672,32 @@ void TGLLibMaterial::NotifyUsers() {
     notifying_ = false;
 }
 
+void TGLLibMaterial::NotifyUsers() {
+    notifyEachUser([this](TObject* user) {
+        if (auto* object = dynamic_cast<TGLUpdateAbleObject*>(user))
+            object->NotifyChange(this);
+        else if (auto* component = dynamic_cast<TGLUpdateAbleComponent*>(user))
+            component->NotifyChange(this);
+        else if (auto* entry = dynamic_cast<TGLLibMaterial*>(user))
+            entry->NotifyUsers();
+        else
+            GLAssert(false, "");
+    });
+}
+
 void TGLLibMaterial::NotifyUsersOfTexMapChange() {
-    if (notifying_) return;
-    notifying_ = true;
-    try {
-        for (TObject* user : std::vector<TObject*>(users_)) {
-            if (auto* material = dynamic_cast<TGLMaterial*>(user))
-                material->NotifyTexMapChange(this);
-            else if (auto* entry = dynamic_cast<TGLLibMaterial*>(user))
-                entry->NotifyUsersOfTexMapChange();
-            else if (auto* object = dynamic_cast<TGLUpdateAbleObject*>(user))
-                object->NotifyChange(this);
-            else if (auto* component = dynamic_cast<TGLUpdateAbleComponent*>(user))
-                component->NotifyChange(this);
-            else
-                GLAssert(false, "");
-        }
-    } catch (...) {
-        notifying_ = false;
-        throw;
-    }
-    notifying_ = false;
+    notifyEachUser([this](TObject* user) {
+        if (auto* material = dynamic_cast<TGLMaterial*>(user))
+            material->NotifyTexMapChange(this);
+        else if (auto* entry = dynamic_cast<TGLLibMaterial*>(user))
+            entry->NotifyUsersOfTexMapChange();
+        else if (auto* object = dynamic_cast<TGLUpdateAbleObject*>(user))
+            object->NotifyChange(this);
+        else if (auto* component = dynamic_cast<TGLUpdateAbleComponent*>(user))
+            component->NotifyChange(this);
+        else
+            GLAssert(false, "");
+    });
 }
 
 void TGLLibMaterial::NotifyChange(TObject*) {

@@ -630,6 +630,8 @@ private:
     TMatrix textureMatrix_ = IdentityHmgMatrix;
     std::string texture2Name_;
     TGLShader* shader_ = nullptr;
+    // Hands each user to notify once; a notice that comes back round to this entry meanwhile is dropped.
+    void notifyEachUser(const std::function<void(TObject* user)>& notify);
     bool notifying_ = false;
     TGLLibMaterial* libMatTexture2_ = nullptr;
     TGLLibMaterial* appliedTexture2_ = nullptr;

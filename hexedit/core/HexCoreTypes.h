@@ -10,6 +10,14 @@ public:
     explicit EHexEditor(const std::string& message) : std::runtime_error(message) {}
 };
 
+// The value of a hex digit of either case; -1 for any other character.
+constexpr int hexDigitValue(char32_t c) {
+    if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
+    if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
+    return -1;
+}
+
 enum THexTranslationKind : uint8_t { tkAsIs, tkDos8, tkASCII, tkMac, tkBCD, tkCustom };
 enum THexCaretKind : uint8_t { ckFull, ckLeft, ckBottom, ckAuto };
 enum THexProgressKind : uint8_t { pkLoad, pkSave, pkFind };

@@ -898,14 +898,8 @@ void THexEditorCore::KeyPress(char16_t ch) {
             OverwriteTyped(p, unit.data(), typedCount);
         }
     } else {
-        int digit;
-        if (ch >= '0' && ch <= '9')
-            digit = ch - '0';
-        else if (ch >= 'a' && ch <= 'f')
-            digit = ch - 'a' + 10;
-        else if (ch >= 'A' && ch <= 'F')
-            digit = ch - 'A' + 10;
-        else {
+        const int digit = hexDigitValue(ch);
+        if (digit < 0) {
             if (OnInvalidKey) OnInvalidKey();
             return;
         }

@@ -85,29 +85,26 @@ uint8_t bcdLookup(const uint8_t (&rows)[15][16], uint8_t byte) {
     return rows[row < 0xB ? row : row - 1][byte & 0xF];
 }
 
-uint8_t tableShown(THexTranslationKind kind, uint8_t byte) {
+// The tables of one direction of the table translations: stored byte to shown code, or typed code to
+// stored byte.
+struct TranslationTables {
+    const uint8_t (&mac)[128];
+    const uint8_t (&bcdRows)[15][16];
+    const std::array<uint8_t, 256>& custom;
+};
+const TranslationTables shownTables{macShown, bcdShownRows, HexCustomShown};
+const TranslationTables typedTables{macTyped, bcdTypedRows, HexCustomTyped};
+
+uint8_t tableLookup(const TranslationTables& tables, THexTranslationKind kind, uint8_t byte) {
     switch (kind) {
     case tkMac:
-        return byte < 0x80 ? byte : macShown[byte - 0x80];
+        return byte < 0x80 ? byte : tables.mac[byte - 0x80];
     case tkBCD:
-        return bcdLookup(bcdShownRows, byte);
+        return bcdLookup(tables.bcdRows, byte);
     case tkCustom:
-        return HexCustomShown[byte];
+        return tables.custom[byte];
     default:
         return byte;
-    }
-}
-
-uint8_t tableTyped(THexTranslationKind kind, uint8_t code) {
-    switch (kind) {
-    case tkMac:
-        return code < 0x80 ? code : macTyped[code - 0x80];
-    case tkBCD:
-        return bcdLookup(bcdTypedRows, code);
-    case tkCustom:
-        return HexCustomTyped[code];
-    default:
-        return code;
     }
 }
 } // namespace
@@ -156,7 +153,7 @@ char16_t hexShownChar(THexTranslationKind kind, uint8_t byte, char16_t maskChar)
     case tkASCII:
         return byte >= 0x80 ? maskChar : oemToUnicode(byte);
     default:
-        return ansiToUnicode(tableShown(kind, byte));
+        return ansiToUnicode(tableLookup(shownTables, kind, byte));
     }
 }
 
@@ -170,7 +167,7 @@ uint8_t hexTypedByte(THexTranslationKind kind, char16_t ch) {
         return ch >= 32 && ch <= 127 ? static_cast<uint8_t>(ch) : 0;
     default: {
         const uint8_t code = unicodeToAnsi(ch);
-        return code ? tableTyped(kind, code) : 0;
+        return code ? tableLookup(typedTables, kind, code) : 0;
     }
     }
 }

@@ -14,14 +14,7 @@ using ::testing::HasSubstr;
 
 namespace {
 
-template <class E> std::string messageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
+using engine3d_test::messageOf;
 
 struct Rgba {
     uint8_t r, g, b, a;

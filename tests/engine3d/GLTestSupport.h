@@ -1,14 +1,26 @@
-// Shared by the tests that need OpenGL: a context that draws off-screen, or a reason why there is none.
+// Shared by the engine tests: a context that draws off-screen (or a reason why there is none), and the
+// message of an expected exception.
 #pragma once
 
 #include "GLWin32Context.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace engine3d_test {
+
+// The message of the E that action raises; "(nothing raised)" when it raises none.
+template <class E> std::string messageOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "(nothing raised)";
+}
 
 // nullptr (and the reason in why) when no OpenGL context can be had here.
 inline std::unique_ptr<engine3d::TGLWin32Context> newMemoryContext(int width, int height, std::string& why) {

@@ -1,3 +1,4 @@
+#include "GLTestSupport.h"
 #include "PersistentClasses.h"
 #include "VectorLists.h"
 #include "XCollection.h"
@@ -19,14 +20,7 @@ std::string bytesOf(const std::function<void(TVirtualWriter&)>& write) {
     return stream.DataString();
 }
 
-template <class E> std::string messageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
+using engine3d_test::messageOf;
 
 // A persistent object with a signature and one field, as derived classes of the archive look.
 class TSignedThing : public TPersistentObject {

@@ -4,6 +4,7 @@
 #include "GLTestSupport.h"
 #include "GLTexture.h"
 #include "GLWin32Context.h"
+#include "ShapeRenderSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -13,30 +14,10 @@ using namespace engine3d;
 
 namespace {
 
-struct Rgba {
-    uint8_t r, g, b, a;
-};
+using engine3d_test::expectColour;
+using engine3d_test::Rgba;
 
-// A unit quad in the XY plane facing +Z, with texture coordinates 0..1.
-class TestQuad : public TGL3DSceneObject {
-public:
-    using TGL3DSceneObject::TGL3DSceneObject;
-    void BuildList(TRenderContextInfo&) override {
-        ++builds;
-        glNormal3f(0, 0, 1);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0);
-        glVertex3f(-0.5f, -0.5f, 0);
-        glTexCoord2f(1, 0);
-        glVertex3f(0.5f, -0.5f, 0);
-        glTexCoord2f(1, 1);
-        glVertex3f(0.5f, 0.5f, 0);
-        glTexCoord2f(0, 1);
-        glVertex3f(-0.5f, 0.5f, 0);
-        glEnd();
-    }
-    int builds = 0;
-};
+using TestQuad = engine3d_test::TexturedQuad;
 
 // 4 x 4 picture in four 2 x 2 blocks: red top-left, green top-right, blue bottom-left, white bottom-right.
 std::unique_ptr<TBitmap> quadrantPicture() {
@@ -59,48 +40,19 @@ std::unique_ptr<TBitmap> quadrantPicture() {
     return bitmap;
 }
 
-struct RenderFixture {
-    TGL3DScene scene;
-    TGL3DSceneBuffer buffer;
-    TGLCamera* camera = nullptr;
+// The shape scene with the test quad in it.
+struct RenderFixture : engine3d_test::ShapeScene {
     TestQuad* quad = nullptr;
-    std::string why;
 
     // False (with the reason in why) when no OpenGL context can be had.
     bool create(int size) {
-        InitGLWin32Context();
-        camera = scene.Cameras()->AddNewChild<TGLCamera>();
-        camera->SetCameraStyle(csOrthogonal);
-        camera->Position()->SetPoint(0, 0, 50); // beyond the near plane of any size used here
         quad = scene.Objects()->AddNewChild<TestQuad>();
-        buffer.SetCamera(camera);
-        buffer.SetBackgroundColor(0x000000);
-        buffer.SetLighting(false);
-        buffer.Resize(size, size);
-        try {
-            buffer.CreateRC(nullptr, true);
-        } catch (const std::exception& e) {
-            why = e.what();
-            return false;
-        }
-        return true;
-    }
-
-    Rgba pixel(int x, int y) {
-        Rgba value{};
-        buffer.RenderingContext()->ContextActivate();
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &value);
-        buffer.RenderingContext()->ContextDeactivate();
-        return value;
+        return ShapeScene::create(size, size);
     }
 };
 
-void expectColour(Rgba seen, int r, int g, int b, const char* where) {
-    EXPECT_NEAR(seen.r, r, 3) << where;
-    EXPECT_NEAR(seen.g, g, 3) << where;
-    EXPECT_NEAR(seen.b, b, 3) << where;
-}
+// Texel centres are sampled: a tighter tolerance than the shapes need.
+constexpr int kTexelTolerance = 3;
 
 void useQuadrantTexture(TGLMaterial* material) {
     TGLTexture* texture = material->GetTexture();
@@ -124,12 +76,12 @@ TEST(SceneRender, TexturedQuadThroughOrthogonalCamera) {
     f.buffer.Render(nullptr);
     EXPECT_EQ(f.buffer.FrameCount(), 1);
     // The orthogonal view spans -1..1 for focal length 50, so the unit quad covers pixels 16..47.
-    expectColour(f.pixel(20, 43), 255, 0, 0, "top left");
-    expectColour(f.pixel(43, 43), 0, 255, 0, "top right");
-    expectColour(f.pixel(20, 20), 0, 0, 255, "bottom left");
-    expectColour(f.pixel(43, 20), 255, 255, 255, "bottom right");
-    expectColour(f.pixel(4, 4), 0, 0, 0, "background");
-    expectColour(f.pixel(60, 32), 0, 0, 0, "background right");
+    expectColour(f.pixel(20, 43), 255, 0, 0, "top left", kTexelTolerance);
+    expectColour(f.pixel(43, 43), 0, 255, 0, "top right", kTexelTolerance);
+    expectColour(f.pixel(20, 20), 0, 0, 255, "bottom left", kTexelTolerance);
+    expectColour(f.pixel(43, 20), 255, 255, 255, "bottom right", kTexelTolerance);
+    expectColour(f.pixel(4, 4), 0, 0, 0, "background", kTexelTolerance);
+    expectColour(f.pixel(60, 32), 0, 0, 0, "background right", kTexelTolerance);
     EXPECT_EQ(f.quad->builds, 1);
 
     // The display list is replayed; a structure change compiles it again.
@@ -146,8 +98,8 @@ TEST(SceneRender, FocalLengthScalesTheOrthogonalView) {
     f.quad->Material()->FrontProperties()->Diffuse()->SetColor(1, 1, 0, 1);
     f.camera->SetFocalLength(100); // view spans -0.5..0.5: the quad fills the buffer
     f.buffer.Render(nullptr);
-    expectColour(f.pixel(1, 1), 255, 255, 0, "corner");
-    expectColour(f.pixel(62, 62), 255, 255, 0, "far corner");
+    expectColour(f.pixel(1, 1), 255, 255, 0, "corner", kTexelTolerance);
+    expectColour(f.pixel(62, 62), 255, 255, 0, "far corner", kTexelTolerance);
 }
 
 TEST(SceneRender, WithoutCameraOnlyClears) {
@@ -155,7 +107,7 @@ TEST(SceneRender, WithoutCameraOnlyClears) {
     f.buffer.SetCamera(nullptr);
     f.buffer.SetBackgroundColor(0x0000FF); // red in the window colour layout
     f.buffer.Render(nullptr);
-    expectColour(f.pixel(16, 16), 255, 0, 0, "centre");
+    expectColour(f.pixel(16, 16), 255, 0, 0, "centre", kTexelTolerance);
 }
 
 TEST(SceneRender, InvisibleObjectsAndMovedCamera) {
@@ -163,12 +115,12 @@ TEST(SceneRender, InvisibleObjectsAndMovedCamera) {
     f.quad->Material()->FrontProperties()->Diffuse()->SetColor(0, 1, 0, 1);
     f.quad->SetVisible(false);
     f.buffer.Render(nullptr);
-    expectColour(f.pixel(32, 32), 0, 0, 0, "hidden quad");
+    expectColour(f.pixel(32, 32), 0, 0, 0, "hidden quad", kTexelTolerance);
     f.quad->SetVisible(true);
     f.camera->Position()->SetPoint(0.75f, 0, 50); // the quad moves left by 3/8 of the view
     f.buffer.Render(nullptr);
-    expectColour(f.pixel(4, 32), 0, 255, 0, "left edge now covered");
-    expectColour(f.pixel(40, 32), 0, 0, 0, "right part now empty");
+    expectColour(f.pixel(4, 32), 0, 255, 0, "left edge now covered", kTexelTolerance);
+    expectColour(f.pixel(40, 32), 0, 0, 0, "right part now empty", kTexelTolerance);
 }
 
 TEST(SceneRender, LightingUsesTheRegisteredLight) {
@@ -201,7 +153,7 @@ TEST(SceneRender, BlendedObjectsDrawAfterOpaqueOnes) {
     auto* opaque = f.scene.Objects()->AddNewChild<TestQuad>();
     opaque->Material()->FrontProperties()->Diffuse()->SetColor(0, 0, 1, 1);
     f.buffer.Render(nullptr);
-    expectColour(f.pixel(16, 16), 128, 0, 127, "blend");
+    expectColour(f.pixel(16, 16), 128, 0, 127, "blend", kTexelTolerance);
 }
 
 TEST(SceneRender, LibraryMaterialTextureByName) {
@@ -216,8 +168,8 @@ TEST(SceneRender, LibraryMaterialTextureByName) {
     f.quad->Material()->SetLibMaterialName("FrontFace");
     f.quad->Material()->FrontProperties()->Diffuse()->SetColor(0, 0, 0, 1);
     f.buffer.Render(nullptr);
-    expectColour(f.pixel(20, 43), 255, 0, 0, "top left from the library");
-    expectColour(f.pixel(43, 20), 255, 255, 255, "bottom right from the library");
+    expectColour(f.pixel(20, 43), 255, 0, 0, "top left from the library", kTexelTolerance);
+    expectColour(f.pixel(43, 20), 255, 255, 255, "bottom right from the library", kTexelTolerance);
 }
 
 TEST(SceneRender, TextureChangesUploadAgain) {
@@ -239,7 +191,7 @@ TEST(SceneRender, TextureChangesUploadAgain) {
     texture->SetDisabled(true);
     f.quad->Material()->FrontProperties()->Diffuse()->SetColor(0, 1, 1, 1);
     f.buffer.Render(nullptr);
-    expectColour(f.pixel(8, 8), 0, 255, 255, "untextured");
+    expectColour(f.pixel(8, 8), 0, 255, 255, "untextured", kTexelTolerance);
 }
 
 TEST(SceneRender, CubeMapFacesOfUnequalSizeUploadNothing) {

@@ -3,6 +3,7 @@
 #include "GL3DScene.h"
 #include "GLTexture.h"
 #include "GLWin32Viewer.h"
+#include "ShapeRenderSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +20,7 @@ using namespace engine3d;
 
 namespace {
 
-class Quad : public TGL3DSceneObject {
-public:
-    using TGL3DSceneObject::TGL3DSceneObject;
-    void BuildList(TRenderContextInfo&) override {
-        glBegin(GL_QUADS);
-        glTexCoord2f(0, 0);
-        glVertex3f(-0.5f, -0.5f, 0);
-        glTexCoord2f(1, 0);
-        glVertex3f(0.5f, -0.5f, 0);
-        glTexCoord2f(1, 1);
-        glVertex3f(0.5f, 0.5f, 0);
-        glTexCoord2f(0, 1);
-        glVertex3f(-0.5f, 0.5f, 0);
-        glEnd();
-    }
-};
+using Quad = engine3d_test::TexturedQuad;
 
 // Left half red, right half blue, 8 x 8.
 std::unique_ptr<TBitmap> halvesPicture() {

@@ -16,6 +16,37 @@ struct Rgba {
     uint8_t r, g, b, a;
 };
 
+// A unit quad in the XY plane facing +z, with texture coordinates 0..1; builds counts its list builds.
+class TexturedQuad : public engine3d::TGL3DSceneObject {
+public:
+    using engine3d::TGL3DSceneObject::TGL3DSceneObject;
+    void BuildList(engine3d::TRenderContextInfo&) override {
+        ++builds;
+        glNormal3f(0, 0, 1);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0);
+        glVertex3f(-0.5f, -0.5f, 0);
+        glTexCoord2f(1, 0);
+        glVertex3f(0.5f, -0.5f, 0);
+        glTexCoord2f(1, 1);
+        glVertex3f(0.5f, 0.5f, 0);
+        glTexCoord2f(0, 1);
+        glVertex3f(-0.5f, 0.5f, 0);
+        glEnd();
+    }
+    int builds = 0;
+};
+
+// x from the left, y from the bottom of what buffer last rendered.
+inline Rgba readPixel(engine3d::TGL3DSceneBuffer& buffer, int x, int y) {
+    Rgba value{};
+    buffer.RenderingContext()->ContextActivate();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &value);
+    buffer.RenderingContext()->ContextDeactivate();
+    return value;
+}
+
 struct ShapeScene {
     engine3d::TGL3DScene scene;
     engine3d::TGL3DSceneBuffer buffer;
@@ -45,20 +76,13 @@ struct ShapeScene {
     void render() { buffer.Render(nullptr); }
 
     // x from the left, y from the bottom of the buffer.
-    Rgba pixel(int x, int y) {
-        Rgba value{};
-        buffer.RenderingContext()->ContextActivate();
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &value);
-        buffer.RenderingContext()->ContextDeactivate();
-        return value;
-    }
+    Rgba pixel(int x, int y) { return readPixel(buffer, x, y); }
 };
 
-inline void expectColour(Rgba seen, int r, int g, int b, const std::string& where) {
-    EXPECT_NEAR(seen.r, r, 4) << where;
-    EXPECT_NEAR(seen.g, g, 4) << where;
-    EXPECT_NEAR(seen.b, b, 4) << where;
+inline void expectColour(Rgba seen, int r, int g, int b, const std::string& where, int tolerance = 4) {
+    EXPECT_NEAR(seen.r, r, tolerance) << where;
+    EXPECT_NEAR(seen.g, g, tolerance) << where;
+    EXPECT_NEAR(seen.b, b, tolerance) << where;
 }
 
 } // namespace engine3d_test

@@ -5,6 +5,7 @@
 #include "GLTexture.h"
 #include "GLWin32Context.h"
 #include "GLWin32Viewer.h"
+#include "ShapeRenderSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -52,17 +53,21 @@ public:
     int builds = 0;
 };
 
-struct Rgba {
-    uint8_t r, g, b, a;
-};
+using engine3d_test::readPixel;
+using engine3d_test::Rgba;
 
-Rgba readPixel(TGL3DSceneBuffer& buffer, int x, int y) {
-    Rgba value{};
-    buffer.RenderingContext()->ContextActivate();
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &value);
-    buffer.RenderingContext()->ContextDeactivate();
-    return value;
+// A 32 x 32 viewer of scene, unlit on black, through an orthogonal camera at (cameraX, 0, 50) that shows
+// -0.5..0.5 about its axis.
+void aimMemoryViewer(TGL3DScene& scene, TGLMemoryViewer& viewer, float cameraX) {
+    viewer.SetWidth(32);
+    viewer.SetHeight(32);
+    auto* camera = scene.Cameras()->AddNewChild<TGLCamera>();
+    camera->SetCameraStyle(csOrthogonal);
+    camera->SetFocalLength(100);
+    camera->Position()->SetPoint(cameraX, 0, 50);
+    viewer.SetCamera(camera);
+    viewer.Buffer()->SetBackgroundColor(0);
+    viewer.Buffer()->SetLighting(false);
 }
 
 } // namespace
@@ -169,15 +174,7 @@ TEST(SpecialObjectsGL, DirectOpenGLAndProxyThroughAMemoryViewer) {
     InitGLWin32Context();
     TGL3DScene scene;
     TGLMemoryViewer viewer;
-    viewer.SetWidth(32);
-    viewer.SetHeight(32);
-    auto* camera = scene.Cameras()->AddNewChild<TGLCamera>();
-    camera->SetCameraStyle(csOrthogonal);
-    camera->SetFocalLength(100);
-    camera->Position()->SetPoint(0, 0, 50);
-    viewer.SetCamera(camera);
-    viewer.Buffer()->SetBackgroundColor(0);
-    viewer.Buffer()->SetLighting(false);
+    aimMemoryViewer(scene, viewer, 0);
 
     auto* direct = scene.Objects()->AddNewChild<TGLDirectOpenGL>();
     int calls = 0;
@@ -226,15 +223,7 @@ TEST(SpecialObjectsGL, CameraInvariantObjectIgnoresCameraPosition) {
     InitGLWin32Context();
     TGL3DScene scene;
     TGLMemoryViewer viewer;
-    viewer.SetWidth(32);
-    viewer.SetHeight(32);
-    auto* camera = scene.Cameras()->AddNewChild<TGLCamera>();
-    camera->SetCameraStyle(csOrthogonal);
-    camera->SetFocalLength(100);
-    camera->Position()->SetPoint(5, 0, 50); // the quads sit far left of the view
-    viewer.SetCamera(camera);
-    viewer.Buffer()->SetBackgroundColor(0);
-    viewer.Buffer()->SetLighting(false);
+    aimMemoryViewer(scene, viewer, 5); // the quads sit far left of the view
     auto* invariant = scene.Objects()->AddNewChild<TGLCameraInvariantObject>();
     invariant->SetCamInvarianceMode(cimPosition);
     invariant->Position()->SetPoint(0, 0, -50); // in front of the camera, wherever it is

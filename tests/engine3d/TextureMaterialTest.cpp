@@ -1,6 +1,7 @@
 // Texture images loaded by extension, texture defaults and change flags, materials and the material
 // library (names, hash, links, users, texture paths, archive) without OpenGL.
 #include "GL3DScene.h"
+#include "GLTestSupport.h"
 #include "GLTexture.h"
 #include "GLUtils.h"
 #include "PictureRegisteredFormats.h"
@@ -34,14 +35,7 @@ std::string pathIn(const QTemporaryDir& dir, const char* name) {
     return QDir(dir.path()).filePath(name).toStdString();
 }
 
-template <class E> std::string messageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
+using engine3d_test::messageOf;
 
 } // namespace
 
