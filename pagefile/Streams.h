@@ -54,7 +54,43 @@ public:
     }
 };
 
-class TMemoryStream : public TStream {
+// Streams that hold a window of their bytes in memory (all of them, or a read buffer) serve small
+// reads straight from it, without the virtual call; the readers of large key indexes rely on this.
+template <class Derived> class TWindowedStream : public TStream {
+public:
+    // Same rules as TStream::ReadValue.
+    template <class T> void ReadValue(T& value) {
+        static_assert(std::is_arithmetic_v<T>);
+        const Window window = static_cast<Derived*>(this)->readWindow();
+        const int64_t offset = position_ - window.start;
+        if (offset >= 0 && static_cast<size_t>(offset) + sizeof(T) <= window.length) {
+            std::memcpy(&value, window.bytes + offset, sizeof(T));
+            position_ += static_cast<int64_t>(sizeof(T));
+        } else {
+            this->Read(&value, sizeof(T));
+        }
+    }
+    template <class T> T ReadAs() {
+        T value{};
+        ReadValue(value);
+        return value;
+    }
+    int64_t Remaining() {
+        const int64_t size = static_cast<Derived*>(this)->Size();
+        return position_ < size ? size - position_ : 0;
+    }
+    bool AtEnd() { return position_ >= static_cast<Derived*>(this)->Size(); }
+
+protected:
+    struct Window {
+        const uint8_t* bytes;
+        int64_t start;
+        size_t length;
+    };
+    int64_t position_ = 0;
+};
+
+class TMemoryStream : public TWindowedStream<TMemoryStream> {
 public:
     TMemoryStream() = default;
     explicit TMemoryStream(std::vector<uint8_t> bytes) : data_(std::move(bytes)) {}
@@ -72,24 +108,6 @@ public:
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     int64_t Size() final { return static_cast<int64_t>(data_.size()); }
 
-    // Same rules as the base, without the virtual call: the readers of large key indexes use these.
-    template <class T> void ReadValue(T& value) {
-        static_assert(std::is_arithmetic_v<T>);
-        if (position_ >= 0 && static_cast<size_t>(position_) + sizeof(T) <= data_.size()) {
-            std::memcpy(&value, data_.data() + position_, sizeof(T));
-            position_ += static_cast<int64_t>(sizeof(T));
-        } else {
-            Read(&value, sizeof(T));
-        }
-    }
-    template <class T> T ReadAs() {
-        T value{};
-        ReadValue(value);
-        return value;
-    }
-    int64_t Remaining() { return position_ < Size() ? Size() - position_ : 0; }
-    bool AtEnd() { return position_ >= Size(); }
-
     void SetSize(int64_t size);
     void Clear();
     const uint8_t* Memory() const { return data_.data(); }
@@ -97,14 +115,16 @@ public:
     const std::vector<uint8_t>& Bytes() const { return data_; }
 
 private:
+    friend class TWindowedStream<TMemoryStream>;
+    Window readWindow() const { return {data_.data(), 0, data_.size()}; }
+
     std::vector<uint8_t> data_;
-    int64_t position_ = 0;
 };
 
 enum class TFileMode { fmOpenRead, fmOpenReadWrite, fmCreate };
 
 // A file opened by name, read and written through a buffer of its own.
-class TFileStream : public TStream {
+class TFileStream : public TWindowedStream<TFileStream> {
 public:
     TFileStream(const std::string& fileName, TFileMode mode);
     ~TFileStream() override;
@@ -116,35 +136,19 @@ public:
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     int64_t Size() final { return fileSize_; }
 
-    // Same rules as the base; served straight from the read buffer when the value lies inside it.
-    template <class T> void ReadValue(T& value) {
-        static_assert(std::is_arithmetic_v<T>);
-        const int64_t offset = position_ - readBufferStart_;
-        if (offset >= 0 && static_cast<size_t>(offset) + sizeof(T) <= readBufferLength_ &&
-            writeBuffer_.empty()) {
-            std::memcpy(&value, readBuffer_.data() + offset, sizeof(T));
-            position_ += static_cast<int64_t>(sizeof(T));
-        } else {
-            Read(&value, sizeof(T));
-        }
-    }
-    template <class T> T ReadAs() {
-        T value{};
-        ReadValue(value);
-        return value;
-    }
-    int64_t Remaining() { return position_ < fileSize_ ? fileSize_ - position_ : 0; }
-    bool AtEnd() { return position_ >= fileSize_; }
-
     const std::string& FileName() const { return fileName_; }
 
 private:
     void flushWrites();
     void dropReadBuffer();
+    friend class TWindowedStream<TFileStream>;
+    // Pending writes must reach the file before anything is read back.
+    Window readWindow() const {
+        return {readBuffer_.data(), readBufferStart_, writeBuffer_.empty() ? readBufferLength_ : 0};
+    }
 
     std::string fileName_;
     int handle_ = -1;
-    int64_t position_ = 0;
     int64_t fileSize_ = 0;
     std::vector<uint8_t> readBuffer_;
     int64_t readBufferStart_ = 0;
