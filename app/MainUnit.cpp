@@ -126,7 +126,7 @@ TMainForm::TMainForm(const QString& commandLineFile, QWidget* parent)
     MainForm = this;
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Kestrum"));
-    resize(900, 640);
+    resize(1024, 720);
     createActions();
     createMenus();
     createControls();

@@ -85,7 +85,7 @@ TfrmTUnknown::TfrmTUnknown(QWidget* parent) : TCustomPRPObjectForm(parent) {
     connect(HexEditor, &TCustomHexEditor::selectionChanged, this,
             [this] { Guarded([this] { HexEditorSelectionChanged(); }); });
     connect(HexEditor, &TCustomHexEditor::changed, this, [this] { Guarded([this] { HexEditorChange(); }); });
-    resize(780, 420);
+    resize(700, 420);
 }
 
 void TfrmTUnknown::LoadObject(const TPRPFileObject& entry, TPlasmaStream* stream) {

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QMenu>
+#include <QScrollBar>
 #include <QMenuBar>
 #include <QSettings>
 #include <QTreeWidget>
@@ -320,6 +321,10 @@ TEST_F(MainFormTest, ViewersOpenAtTheirDesignedSize) {
     QApplication::processEvents();
     EXPECT_EQ(view->size(), designed) << "the raw view shows all sixteen columns and the characters";
     EXPECT_EQ(view->SubWindow()->pos(), QPoint(0, 0));
+    EXPECT_EQ(static_cast<TfrmTUnknown*>(view)->HexEditor->horizontalScrollBar()->maximum(), 0)
+        << "every column and the characters without scrolling";
+    EXPECT_LE(view->SubWindow()->geometry().right(), form->MdiArea->viewport()->width())
+        << "the readout stands inside the child area of a main window at its designed size";
 
     // Each further window stands one step down and right of the one before, as new child windows do.
     TCustomPRPObjectForm* second = form->ShowObject(*form->NodeObject(findNode("Blob")), true);
