@@ -294,36 +294,6 @@ TEST(MorphDataSetReader, ArraysDeltasSpansAndUVWRuns) {
     EXPECT_EQ(arrays[0][1].Weight, 0.25f);
 }
 
-// Every truncation of a full body and every count patched to 0xFFFFFFFF: the readers stop at the end,
-// never allocate for more than the bytes could hold, and never crash.
-TEST(GeometryDamage, TruncatedBodiesAndHugeCounts) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        const ByteWriter full = drawableBody(f);
-        for (size_t length = 0; length < full.bytes.size(); ++length) {
-            TPlasmaStream s = streamOf(testpages::Bytes(full.bytes.begin(), full.bytes.begin() + length),
-                                       f.version, f.major);
-            const TDrawableSpansRecord r = ReadDrawableSpans(s);
-            EXPECT_LE(r.Icicles.size(), 2u);
-            EXPECT_LE(r.GeometrySpans.size(), 1u);
-        }
-        for (size_t offset = 0; offset + 4 <= full.bytes.size(); ++offset) {
-            ByteWriter damaged = full;
-            damaged.patchU32(offset, 0xFFFFFFFF);
-            TPlasmaStream s = streamOf(damaged);
-            const TDrawableSpansRecord r = ReadDrawableSpans(s);
-            size_t vertices = 0;
-            for (const TGeometrySpan& span : r.GeometrySpans)
-                vertices += span.Vertices.size() + span.Indices.size();
-            for (const TGBufferGroup& g : r.BufferGroups)
-                for (const TVertexBuffer& b : g.VertexBuffers)
-                    vertices += b.size();
-            ASSERT_LE(vertices, full.bytes.size()) << "offset " << offset;
-            ASSERT_LE(r.MatrixGroups.size() + r.SpanIndices.size() + r.SpanInfos.size(), full.bytes.size());
-        }
-    }
-}
-
 TEST(GeometryDamage, SharedMeshAndMorphWithHugeCounts) {
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);

@@ -84,40 +84,8 @@ QStringList keyNames(const QTreeWidget* tree) {
 QString text(QWidget* form, const char* name) {
     return child<QLineEdit>(form, name)->text();
 }
-QString caption(uint16_t classIndex, const char* name) {
-    return QStringLiteral("[%1] ").arg(QString::number(classIndex, 16).toUpper(), 4, QLatin1Char('0')) + name;
-}
 
 } // namespace
-
-TEST(GuiViewerDispatch, EveryGuiViewerIsRegisteredForItsClasses) {
-    struct Row {
-        std::vector<uint16_t> uru, mystV;
-        const char* viewer;
-    };
-    const Row rows[] = {
-        {{98, 165, 172, 185}, {87, 139, 146, 155}, "TfrmTpfGUIControlMod"},
-        {{176}, {150}, "TfrmTpfGUIValueCtrl"},
-        {{152}, {128}, "TfrmTpfGUIDialogMod"},
-        {{162}, {136}, "TfrmTplPythonFileMod"},
-        {{161, 282}, {135, 237}, "TfrmTpfGUIButtonMod"},
-        {{186}, {156}, "TfrmTpfGUICheckBoxCtrl"},
-        {{189}, {158}, "TfrmTpfGUIDynDisplayCtrl"},
-        {{177}, {151}, "TfrmTpfGUIKnobCtrl"},
-        {{170, 238}, {144, 202}, "TfrmTpfGUIMultiLineCtrl"},
-        {{268}, {224}, "TfrmTpfGUIProgressCtrl"},
-        {{187}, {157}, "TfrmTpfGUIRadioGroupCtrl"},
-        {{171}, {145}, "TfrmTpfGUITextBoxMod"},
-        {{175}, {149}, "TfrmTpfGUIUpDownPairMod"},
-    };
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows)
-            for (uint16_t classIndex : IsMystVFamily(f.version) ? row.mystV : row.uru) {
-                SCOPED_TRACE(testing::Message() << f.name << " " << classIndex);
-                ASSERT_STREQ(FindViewerClass(classIndex, f.version), row.viewer);
-                EXPECT_TRUE(IsViewerRegistered(row.viewer));
-            }
-}
 
 TEST(GuiControlModViewer, ShowsEveryFieldOfThePart) {
     OpenedWindows windows;
@@ -482,36 +450,4 @@ TEST(GuiControlViewers, UpDownPairLinksAndItsOwnRange) {
         ASSERT_NE(value, nullptr);
         EXPECT_EQ(text(value, "Min"), "100");
     }
-}
-
-TEST(GuiDamagedViewers, TruncatedBodiesOpenWithoutACrash) {
-    const Classes classes[] = {{98, 87},   {176, 150}, {152, 128}, {161, 135}, {186, 156}, {189, 158},
-                               {177, 151}, {170, 144}, {268, 224}, {187, 157}, {171, 145}, {175, 149}};
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeValueCtrl(w, richControl(), 1, 2, 3);
-        for (size_t length = 0; length < w.size(); length += 5) {
-            OpenedWindows windows;
-            ByteWriter cut(f.version, f.major);
-            cut.bytes.assign(w.bytes.begin(), w.bytes.begin() + std::ptrdiff_t(length));
-            for (const Classes& c : classes) {
-                TCustomPRPObjectForm* form = openViewer(c.of(f.version), "Cut", cut);
-                ASSERT_NE(form, nullptr) << c.uru;
-                EXPECT_EQ(form->windowTitle(), caption(c.of(f.version), "Cut"));
-            }
-        }
-    }
-}
-
-// Renders the control part and dialog windows; KESTRUM_SCREENSHOT_DIR keeps the pictures for a look.
-TEST(GuiControlModViewer, Renders) {
-    OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    writeControl(w, richControl());
-    auto* form = openViewer(98, "Ctl", w);
-    const QImage picture = form->grab().toImage();
-    EXPECT_FALSE(picture.isNull());
-    if (const QByteArray dir = qgetenv("KESTRUM_SCREENSHOT_DIR"); !dir.isEmpty())
-        picture.save(QString::fromLocal8Bit(dir) + "/GuiControlMod.png");
 }

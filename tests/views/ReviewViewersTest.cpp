@@ -134,21 +134,6 @@ TEST(ReviewDrawableSpans, UnstoredBoundsOnlyForAStoredCountOfZero) {
         }
 }
 
-TEST(ReviewTransformMatrix, Screenshot) {
-    QMdiArea area;
-    area.resize(700, 420);
-    area.show();
-    TCustomPRPObjectForm::SetChildHost([&](TCustomPRPObjectForm* form) { return area.addSubWindow(form); });
-    TfrmTransformMatrix* form = OpenTransformMatrix(IdentityMatrix44());
-    TCustomPRPObjectForm::SetChildHost({});
-    QApplication::processEvents();
-    const QString dir = QDir::temp().filePath(QStringLiteral("kestrum-review"));
-    QDir().mkpath(dir);
-    EXPECT_TRUE(area.grab().save(dir + "/matrix.png"));
-    form->SubWindow()->close();
-    QApplication::processEvents();
-}
-
 // Enabled EAX settings store every field: a field cut off by the end of the data reads as zero, never as
 // the value disabled settings take.
 TEST(ReviewSoundReader, EnabledEAXCutOffReadsZeroNotTheDisabledDefaults) {
@@ -279,72 +264,11 @@ QStringList keyNodeNames(const QTreeWidget* tree) {
 const TPRPObjectDesc kNamed = makeKey(0x4C, "Alpha");
 const TPRPObjectDesc kNameless = makeKey(0x4C, "");
 
-// A named key, a present key without a name and an absent one (an empty key where no present byte is
-// stored).
+// A named key, a present key without a name and an absent one.
 void writeThreeKeys(ByteWriter& w) {
     w.u32(3).keyRef(&kNamed).keyRef(&kNameless).keyRef(nullptr);
 }
-
-struct SlotRow {
-    const char* viewer;
-    uint16_t uru, mystV;
-    const char* tree;
-    std::function<void(ByteWriter&)> body;
-};
-
-const SlotRow kSlotRows[] = {
-    {"coordinate children", 21, 21, "ObjRefs",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         writeObjInterface(w, nullptr, {});
-         for (int i = 0; i < 4; ++i)
-             writeIdentityMatrix(w);
-         writeThreeKeys(w);
-     }},
-    {"drawables", 22, 22, "ObjRefs1",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         writeObjInterface(w, nullptr, {});
-         w.u32(3).u32(1).keyRef(&kNamed).u32(2).keyRef(&kNameless).u32(3).keyRef(nullptr);
-         w.u32(0);
-     }},
-    {"material layers", 7, 7, "LayerRefs",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         w.u32(0).u32(0).u32(3).u32(0).keyRef(&kNamed).keyRef(&kNameless).keyRef(nullptr);
-     }},
-    {"win-audible sounds", 20, 20, "SoundRefs",
-     [](ByteWriter& w) {
-         writeThreeKeys(w);
-         w.keyRef(nullptr);
-     }},
-    {"image library", 290, 241, "ImageRefs",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         writeWords(w, {});
-         writeThreeKeys(w);
-     }},
-};
 } // namespace
-
-// Lists of present keys show every key the list stores, one without a name included; an absent key (present
-// byte 0 in Uru and Live) adds nothing.
-TEST(ReviewKeyLists, EveryPresentKeyIsANodeWhateverItsName) {
-    OpenedWindows windows;
-    for (const Family& f : kFamilies)
-        for (const SlotRow& row : kSlotRows) {
-            SCOPED_TRACE(testing::Message() << f.name << ", " << row.viewer);
-            ByteWriter w(f.version, f.major);
-            row.body(w);
-            const bool mystV = IsMystVFamily(f.version);
-            TCustomPRPObjectForm* form = openViewer(mystV ? row.mystV : row.uru, "Obj", w);
-            ASSERT_NE(form, nullptr);
-            auto* tree = child<TObjRefTreeView>(form, row.tree);
-            ASSERT_NE(tree, nullptr);
-            EXPECT_EQ(keyNodeNames(tree),
-                      mystV ? (QStringList{"Alpha", "", ""}) : (QStringList{"Alpha", ""}));
-        }
-}
 
 TEST(ReviewKeyLists, SceneNodeAndClothingListPresentKeys) {
     OpenedWindows windows;

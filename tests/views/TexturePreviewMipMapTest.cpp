@@ -369,28 +369,3 @@ TEST_F(MipMapPreview, DamagedTexturesShowAMessage) {
     EXPECT_EQ(form->windowTitle(), "[0004] Good");
     expectColour(grab(form), 8, 8, kGreen, "previous picture kept");
 }
-
-TEST_F(MipMapPreview, EveryTruncationOfABodyFailsCleanly) {
-    const Bytes whole =
-        mipmapObject(Kind::RunCoded, 8, 8, 1, quadrants(8, 8, kRed, kGreen, kBlue, kWhite), solid(kGrey));
-    for (size_t length = 0; length < whole.size(); ++length) {
-        SCOPED_TRACE(length);
-        messages->texts.clear();
-        auto* form = new TfrmTplMipMap;
-        form->ShowAsChild();
-        TPRPFileObject entry;
-        entry.Desc = testpages::makeKey(4, "Cut", 7);
-        entry.Version = kVersionUru;
-        TPlasmaStream stream(Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(length)));
-        stream.Header.Version = kVersionUru;
-        try {
-            form->LoadObject(entry, &stream);
-        } catch (const std::exception& e) {
-            EXPECT_NE(std::string(e.what()), "");
-        }
-        QPointer<QMdiSubWindow> frame = form->SubWindow();
-        if (frame) frame->close();
-        QApplication::processEvents();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-}
