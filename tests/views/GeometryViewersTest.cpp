@@ -33,32 +33,6 @@ uint16_t drawableClass(uint16_t version) {
     return IsMystVFamily(version) ? 73 : 76;
 }
 
-QStringList childTexts(const QTreeWidgetItem* node) {
-    QStringList texts;
-    for (int i = 0; i < node->childCount(); ++i)
-        texts << node->child(i)->text(0);
-    return texts;
-}
-
-QStringList rowTexts(const TRowListView* list, int column = 0) {
-    QStringList texts;
-    for (int i = 0; i < list->RowCount(); ++i)
-        texts << list->Text(i, column);
-    return texts;
-}
-
-bool checked(QWidget* form, const char* name) {
-    auto* box = child<QCheckBox>(form, name);
-    EXPECT_NE(box, nullptr) << name;
-    return box && box->isChecked();
-}
-
-QString editText(QWidget* form, const char* name) {
-    auto* edit = child<QLineEdit>(form, name);
-    EXPECT_NE(edit, nullptr) << name;
-    return edit ? edit->text() : QString();
-}
-
 TfrmTplDrawableSpans* openDrawable(const Family& f, bool withSpaceTree = true) {
     return dynamic_cast<TfrmTplDrawableSpans*>(
         openViewer(drawableClass(f.version), "Spans", drawableBody(f, withSpaceTree)));

@@ -24,14 +24,6 @@ void writeList(ByteWriter& w) {
     w.u32(3).keyRef(&kNamed).keyRef(&kNameless).keyRef(nullptr);
 }
 
-// Key node names of a tree, group by group.
-QStringList keyNodeNames(const QTreeWidget* tree) {
-    QStringList names;
-    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it)
-        if (TObjRefTreeView::KeyOf(*it)) names << (*it)->text(0);
-    return names;
-}
-
 using BodyWriter = std::function<void(ByteWriter&)>;
 
 struct Row {

@@ -18,14 +18,6 @@
 using namespace testparts;
 using testpages::makeKey;
 
-namespace {
-QString editText(QWidget* form, const char* name) {
-    auto* edit = child<QLineEdit>(form, name);
-    return edit ? edit->text() : QStringLiteral("<missing>");
-}
-
-} // namespace
-
 TEST(ShadowViewers, CasterFlagsValuesAndModifierWindow) {
     OpenedWindows windows;
     for (const Family& f : kFamilies) {

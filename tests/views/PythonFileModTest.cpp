@@ -52,13 +52,6 @@ ValueWriter keyValue(const TPRPObjectDesc* key) {
     return [key](ByteWriter& w) { w.keyRef(key); };
 }
 
-QStringList listTexts(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
 } // namespace
 
 TEST(PythonParamTypes, TablesOfBothFamilies) {

@@ -24,21 +24,6 @@
 using namespace testparts;
 using testpages::makeKey;
 
-namespace {
-QStringList childTexts(const QTreeWidgetItem* node) {
-    QStringList texts;
-    for (int i = 0; i < node->childCount(); ++i)
-        texts << node->child(i)->text(0);
-    return texts;
-}
-QStringList topTexts(const QTreeWidget* tree) {
-    QStringList texts;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        texts << tree->topLevelItem(i)->text(0);
-    return texts;
-}
-} // namespace
-
 // Alphabetical order ignores case: a lower-case name does not sort after every upper-case one.
 TEST(ReviewSceneNode, TreeIsSortedAlphabeticallyWhateverTheCase) {
     struct Row {
@@ -253,13 +238,6 @@ TEST(ReviewMorphDataSet, EmptyChoicesClearTheListsBelowThem) {
 }
 
 namespace {
-// Key node names of a tree in tree order.
-QStringList keyNodeNames(const QTreeWidget* tree) {
-    QStringList names;
-    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it)
-        if (TObjRefTreeView::KeyOf(*it)) names << (*it)->text(0);
-    return names;
-}
 
 const TPRPObjectDesc kNamed = makeKey(0x4C, "Alpha");
 const TPRPObjectDesc kNameless = makeKey(0x4C, "");

@@ -20,27 +20,6 @@
 using namespace testparts;
 using testpages::makeKey;
 
-namespace {
-QStringList childTexts(const QTreeWidgetItem* node) {
-    QStringList texts;
-    for (int i = 0; i < node->childCount(); ++i)
-        texts << node->child(i)->text(0);
-    return texts;
-}
-QStringList topTexts(const QTreeWidget* tree) {
-    QStringList texts;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        texts << tree->topLevelItem(i)->text(0);
-    return texts;
-}
-QStringList listTexts(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-} // namespace
-
 TEST(SceneNodeViewer, ObjectsUnderTheirRootAndThePoolGroupedByClass) {
     OpenedWindows windows;
     for (const Family& f : kFamilies) {

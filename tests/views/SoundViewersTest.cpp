@@ -18,10 +18,6 @@ using testpages::makeKey;
 namespace {
 const TPRPObjectDesc kBuffer = makeKey(41, "Birds.ogg:L");
 
-QString editText(QWidget* form, const char* name) {
-    auto* edit = child<QLineEdit>(form, name);
-    return edit ? edit->text() : QStringLiteral("<missing>");
-}
 } // namespace
 
 TEST(SoundViewer, ValuesPropertiesFadesAndLinks) {
