@@ -4,7 +4,6 @@
 
 #include "GuiControlParts.h"
 #include "GuiWriters.h"
-#include "NumberText.h"
 
 using namespace testparts;
 using namespace testgui;
@@ -142,61 +141,6 @@ TEST(GuiControlPartReader, AbsentDynTextKeysInUruAndLive) {
     EXPECT_EQ(part.DynTextLayer.Name, "");
     EXPECT_EQ(part.DynTextMap.Name, "TextMap");
     EXPECT_TRUE(s.AtEnd());
-}
-
-TEST(ColorSchemeReader, SeventeenValuesThenTheFont) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeColorScheme(w, sampleScheme());
-        TPlasmaStream s = streamOf(w);
-        expectScheme(ReadColorScheme(s), sampleScheme());
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(ColorSchemeReader, SwatchChannelsAreTruncatedNotRounded) {
-    const TColorScheme scheme = [] {
-        ByteWriter w(kVersionUru);
-        writeColorScheme(w, sampleScheme());
-        TPlasmaStream s = streamOf(w);
-        return ReadColorScheme(s);
-    }();
-    EXPECT_EQ(PackDisplayColor(scheme.Colors[0]), 0x00007FFFu); // 1.0 -> 255, 0.5 -> 127
-    EXPECT_EQ(PackDisplayColor(scheme.Colors[2]), 0x00FF00FEu); // 0.999 -> 254
-}
-
-TEST(ValueCtrlReader, ThreeFloatsAfterTheControlPart) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeValueCtrl(w, fullControl(), -1.5f, 100.0f, 0.25f);
-        TPlasmaStream s = streamOf(w);
-        const TValueCtrl part = ReadValueCtrlPart(s);
-        EXPECT_EQ(part.Control.Skin.Name, "Skin01");
-        EXPECT_EQ(part.Min, -1.5f);
-        EXPECT_EQ(part.Max, 100.0f);
-        EXPECT_EQ(part.Step, 0.25f);
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(PartWindowClasses, MystVAloneTakesItsOwnNumbers) {
-    struct Row {
-        uint16_t version;
-        uint16_t control;
-        uint16_t value;
-    };
-    const Row rows[] = {{kVersionUru, 163, 176},
-                        {kVersionMystV, 137, 150},
-                        {kVersionLive, 163, 176},
-                        {kVersionHexIsle, 163, 176}};
-    for (const Row& row : rows) {
-        TValueCtrl part;
-        part.Control.SynchedObject.Version = row.version;
-        EXPECT_EQ(ControlModPartClass(part.Control), row.control) << row.version;
-        EXPECT_EQ(ValueCtrlPartClass(part), row.value) << row.version;
-    }
 }
 
 // ---- Dialog

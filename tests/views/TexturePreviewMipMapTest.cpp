@@ -52,22 +52,8 @@ void turnWheel(QWidget* target, bool down) {
     QApplication::sendEvent(target, &wheel);
 }
 
-class MipMapPreview : public ::testing::Test {
+class MipMapPreview : public PreviewFixture {
 protected:
-    void SetUp() override {
-        if (!openGLHere()) GTEST_SKIP() << "no OpenGL context here";
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-        messages = std::make_unique<RecordedMessages>();
-        main = std::make_unique<TMainForm>();
-        main->resize(1200, 900);
-        main->show();
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        main.reset();
-        messages.reset();
-    }
-
     void openPage(uint16_t version, const std::vector<NamedBody>& textures) {
         main->OpenPRPFile(writeTexturePage(pages.path(), QStringLiteral("Textures.prp"), version, textures));
         ASSERT_EQ(main->LocalPages.size(), 1u);
@@ -85,10 +71,6 @@ protected:
         return image;
     }
     int windowCount() const { return int(main->MdiArea->subWindowList().size()); }
-
-    QTemporaryDir settingsDir, pages;
-    std::unique_ptr<RecordedMessages> messages;
-    std::unique_ptr<TMainForm> main;
 };
 
 struct ColourCase {
