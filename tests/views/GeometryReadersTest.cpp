@@ -225,6 +225,16 @@ TEST(DrawableSpansReader, NoDISpansStoresNoBoundsAndMarkerEndsTheTree) {
         }
         EXPECT_FALSE(r.HasSpaceTree);
         EXPECT_EQ(r.SceneNode.Name, "Node");
+
+        // A count that promises spans the data no longer holds still reads as stored spans: the bounds
+        // past the end keep their cleared values rather than the sphere type.
+        ByteWriter cut(f.version, f.major);
+        cut.u32(0).u32(0).u32(0).keyRefs({}).u32(0).u32(0).u32(3);
+        TPlasmaStream c = streamOf(cut);
+        const TDrawableSpansRecord rc = ReadDrawableSpans(c);
+        EXPECT_TRUE(rc.SpanInfos.empty());
+        for (const TBounds3Ext* b : {&rc.LocalBounds, &rc.WorldBounds, &rc.MaxWorldBounds})
+            EXPECT_EQ(b->Bounds.BoundsType, 0u);
     }
 }
 

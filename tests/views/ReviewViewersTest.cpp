@@ -1,6 +1,6 @@
 // Viewer behaviours checked field by field against the stored layouts: the scene node's alphabetical
-// order, the transform window's fixed frame and the bounds of a drawable-spans object whose DI spans
-// are cut off.
+// order, the transform window's fixed frame, cut-off EAX settings, space-tree links to missing nodes,
+// morph choices that empty the lists below them and key lists of scene nodes and clothing.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -11,7 +11,6 @@
 #include <QTreeWidgetItemIterator>
 #include <functional>
 
-#include "DrawableParts.h"
 #include "PRP_VCL.h"
 #include "RowListView.h"
 #include "SoundParts.h"
@@ -86,37 +85,6 @@ TEST(ReviewTransformMatrix, ChildFrameIsFixedWithoutMinimiseOrMaximise) {
     EXPECT_EQ(child<QLineEdit>(form, "tx03")->text(), "5");
     frame->close();
     QApplication::processEvents();
-}
-
-// Bounds are stored only with DI spans. A stored count that promises spans the data no longer holds
-// still reads as stored spans: the bounds past the end keep their cleared values.
-TEST(ReviewDrawableSpans, UnstoredBoundsOnlyForAStoredCountOfZero) {
-    struct Row {
-        const char* name;
-        uint32_t storedSpans;
-        uint32_t boundsType;
-    };
-    const Row rows[] = {{"no DI spans", 0, 2}, {"spans cut off", 3, 0}};
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows) {
-            SCOPED_TRACE(testing::Message() << f.name << " " << row.name);
-            ByteWriter w(f.version, f.major);
-            w.u32(0).u32(0).u32(0); // props, criteria, render level
-            w.u32(0).u32(0).u32(0); // no materials, no icicles, the unkept word
-            w.u32(row.storedSpans); // the data ends here when spans are promised
-            if (row.storedSpans == 0) {
-                w.u32(0).u32(0).u32(0).u32(0).u16(0x8000);
-                w.keyRef(nullptr);
-            }
-            TPlasmaStream stream = streamOf(w);
-            const TDrawableSpansRecord r = ReadDrawableSpans(stream);
-            EXPECT_TRUE(r.SpanInfos.empty());
-            for (const TBounds3Ext* b : {&r.LocalBounds, &r.WorldBounds, &r.MaxWorldBounds}) {
-                EXPECT_EQ(b->Bounds.BoundsType, row.boundsType);
-                EXPECT_EQ(b->Flags, 0u);
-            }
-            EXPECT_EQ(stream.Position(), stream.Size());
-        }
 }
 
 // Enabled EAX settings store every field: a field cut off by the end of the data reads as zero, never as
