@@ -33,53 +33,11 @@ uint16_t drawableClass(uint16_t version) {
     return IsMystVFamily(version) ? 73 : 76;
 }
 
-QStringList childTexts(const QTreeWidgetItem* node) {
-    QStringList texts;
-    for (int i = 0; i < node->childCount(); ++i)
-        texts << node->child(i)->text(0);
-    return texts;
-}
-
-QStringList rowTexts(const TRowListView* list, int column = 0) {
-    QStringList texts;
-    for (int i = 0; i < list->RowCount(); ++i)
-        texts << list->Text(i, column);
-    return texts;
-}
-
-bool checked(QWidget* form, const char* name) {
-    auto* box = child<QCheckBox>(form, name);
-    EXPECT_NE(box, nullptr) << name;
-    return box && box->isChecked();
-}
-
-QString editText(QWidget* form, const char* name) {
-    auto* edit = child<QLineEdit>(form, name);
-    EXPECT_NE(edit, nullptr) << name;
-    return edit ? edit->text() : QString();
-}
-
 TfrmTplDrawableSpans* openDrawable(const Family& f, bool withSpaceTree = true) {
     return dynamic_cast<TfrmTplDrawableSpans*>(
         openViewer(drawableClass(f.version), "Spans", drawableBody(f, withSpaceTree)));
 }
 } // namespace
-
-TEST(GeometryDispatch, ViewersAreRegisteredForTheirClassesInEachFamily) {
-    struct Row {
-        uint16_t uru, myst;
-        const char* viewer;
-    };
-    const Row rows[] = {
-        {76, 73, "TfrmTplDrawableSpans"}, {204, 173, "TfrmTplSharedMesh"}, {271, 226, "TfrmTplMorphDataSet"}};
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows) {
-            const uint16_t classIndex = IsMystVFamily(f.version) ? row.myst : row.uru;
-            SCOPED_TRACE(testing::Message() << f.name << " " << classIndex);
-            ASSERT_STREQ(FindViewerClass(classIndex, f.version), row.viewer);
-            EXPECT_TRUE(IsViewerRegistered(row.viewer));
-        }
-}
 
 TEST(DrawableSpansViewer, FlagsListsAndLinksInEveryFamily) {
     OpenedWindows windows;
@@ -402,39 +360,4 @@ TEST(MorphDataSetViewer, CombosDeltasAndUVWs) {
     form->ddMorphDelta->setCurrentIndex(1);
     EXPECT_EQ(form->Weight->text(), "0.25");
     EXPECT_EQ(form->ddSpan->count(), 0);
-}
-
-TEST(MorphDataSetViewer, NoArraysStillCaptioned) {
-    OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    w.u32(0);
-    auto* form = dynamic_cast<TfrmTplMorphDataSet*>(openViewer(271, "Empty", w));
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->windowTitle(), "[010F] Empty");
-    EXPECT_EQ(form->ddMorphArray->count(), 0);
-    EXPECT_EQ(form->DeltaList->RowCount(), 0);
-}
-
-TEST(GeometryViewers, DamagedDrawableBodiesStillOpen) {
-    OpenedWindows windows;
-    const Family& f = kFamilies[2];
-    const ByteWriter full = drawableBody(f);
-    for (size_t length = 0; length < full.bytes.size(); length += 7) {
-        ByteWriter cut(f.version, f.major);
-        cut.bytes.assign(full.bytes.begin(), full.bytes.begin() + length);
-        auto* form = openViewer(76, "Cut", cut);
-        ASSERT_NE(form, nullptr);
-        EXPECT_EQ(form->windowTitle(), "[004C] Cut");
-    }
-}
-
-TEST(GeometryViewers, Screenshot) {
-    OpenedWindows windows;
-    TfrmTplDrawableSpans* form = openDrawable(kFamilies[0]);
-    form->GSpansList->SelectRow(0);
-    form->GSpansListDblClick();
-    const QString dir = QDir::temp().filePath(QStringLiteral("kestrum-geometry"));
-    QDir().mkpath(dir);
-    EXPECT_TRUE(form->grab().save(dir + "/drawable.png"));
-    EXPECT_TRUE(windows.last<TfrmGeometrySpan>()->grab().save(dir + "/span.png"));
 }

@@ -2,11 +2,8 @@
 // record out, bytes consumed; and damaged bodies that must read without a crash.
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "GuiControlParts.h"
 #include "GuiWriters.h"
-#include "NumberText.h"
 
 using namespace testparts;
 using namespace testgui;
@@ -16,27 +13,7 @@ namespace {
 
 const TPRPObjectDesc kLayer = makeKey(6, "TextLayer"), kMap = makeKey(0x64, "TextMap"),
                      kProxy = makeKey(1, "ProxyObj"), kSkin = makeKey(0xAD, "Skin01"),
-                     kNode = makeKey(0, "DlgNode"), kAnimA = makeKey(0x6D, "AnimA"),
-                     kAnimB = makeKey(0x6D, "AnimB");
-
-ControlSpec fullControl() {
-    ControlSpec c;
-    c.synchFlags = 0x10;
-    c.synchStrings = {"Excl"};
-    c.modFlags = {0x40, 0x2};
-    c.tagID = 4000000000u;
-    c.visible = 2;
-    c.procType = 1;
-    c.command = "Avatar.Spawn 3";
-    c.hasDynText = true;
-    c.dynLayer = kLayer;
-    c.dynMap = kMap;
-    c.scheme = sampleScheme();
-    c.sounds = {1, 2, 3};
-    c.proxy = kProxy;
-    c.skin = kSkin;
-    return c;
-}
+                     kAnimA = makeKey(0x6D, "AnimA"), kAnimB = makeKey(0x6D, "AnimB");
 
 // A control part that is the same bytes in every family apart from key and string layouts.
 ControlSpec plainControl() {
@@ -166,85 +143,7 @@ TEST(GuiControlPartReader, AbsentDynTextKeysInUruAndLive) {
     EXPECT_TRUE(s.AtEnd());
 }
 
-TEST(ColorSchemeReader, SeventeenValuesThenTheFont) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeColorScheme(w, sampleScheme());
-        TPlasmaStream s = streamOf(w);
-        expectScheme(ReadColorScheme(s), sampleScheme());
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(ColorSchemeReader, SwatchChannelsAreTruncatedNotRounded) {
-    const TColorScheme scheme = [] {
-        ByteWriter w(kVersionUru);
-        writeColorScheme(w, sampleScheme());
-        TPlasmaStream s = streamOf(w);
-        return ReadColorScheme(s);
-    }();
-    EXPECT_EQ(PackDisplayColor(scheme.Colors[0]), 0x00007FFFu); // 1.0 -> 255, 0.5 -> 127
-    EXPECT_EQ(PackDisplayColor(scheme.Colors[2]), 0x00FF00FEu); // 0.999 -> 254
-}
-
-TEST(ValueCtrlReader, ThreeFloatsAfterTheControlPart) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeValueCtrl(w, fullControl(), -1.5f, 100.0f, 0.25f);
-        TPlasmaStream s = streamOf(w);
-        const TValueCtrl part = ReadValueCtrlPart(s);
-        EXPECT_EQ(part.Control.Skin.Name, "Skin01");
-        EXPECT_EQ(part.Min, -1.5f);
-        EXPECT_EQ(part.Max, 100.0f);
-        EXPECT_EQ(part.Step, 0.25f);
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(PartWindowClasses, MystVAloneTakesItsOwnNumbers) {
-    struct Row {
-        uint16_t version;
-        uint16_t control;
-        uint16_t value;
-    };
-    const Row rows[] = {{kVersionUru, 163, 176},
-                        {kVersionMystV, 137, 150},
-                        {kVersionLive, 163, 176},
-                        {kVersionHexIsle, 163, 176}};
-    for (const Row& row : rows) {
-        TValueCtrl part;
-        part.Control.SynchedObject.Version = row.version;
-        EXPECT_EQ(ControlModPartClass(part.Control), row.control) << row.version;
-        EXPECT_EQ(ValueCtrlPartClass(part), row.value) << row.version;
-    }
-}
-
 // ---- Dialog
-
-namespace {
-std::string dialogName(const std::string& text) {
-    std::string name = text;
-    name.resize(kDialogNameSize, '\0');
-    return name;
-}
-
-void writeDialog(ByteWriter& w, const std::string& name128,
-                 const std::vector<const TPRPObjectDesc*>& controls, const SchemeSpec& scheme) {
-    writeSynched(w, 0);
-    writeWords(w, {0x1});
-    const TPRPObjectDesc render = makeKey(0x4C, "RenderMod");
-    w.keyRef(&render).raw(name128);
-    w.u32(static_cast<uint32_t>(controls.size()));
-    for (const TPRPObjectDesc* key : controls)
-        w.keyRef(key);
-    const TPRPObjectDesc receiver = makeKey(0xA2, "DlgPython");
-    w.u32(77).keyRef(&receiver).u32(2);
-    writeColorScheme(w, scheme);
-    w.keyRef(&kNode);
-}
-} // namespace
 
 TEST(DialogReader, EveryFieldInEveryFamily) {
     for (const Family& f : kFamilies) {
@@ -464,99 +363,6 @@ TEST(GuiControlReaders, UpDownPairKeysAndItsOwnRange) {
 }
 
 // ---- Damaged bodies
-
-namespace {
-struct Body {
-    const char* name;
-    std::function<void(ByteWriter&)> write;
-    std::function<void(TPlasmaStream&)> read;
-};
-
-std::vector<Body> allBodies() {
-    const auto control = [](ByteWriter& w) { writeControl(w, fullControl()); };
-    const auto value = [](ByteWriter& w) { writeValueCtrl(w, fullControl(), 1, 2, 3); };
-    return {
-        {"control", control, [](TPlasmaStream& s) { ReadGUIControlPart(s); }},
-        {"value", value, [](TPlasmaStream& s) { ReadValueCtrlPart(s); }},
-        {"dialog",
-         [](ByteWriter& w) {
-             const TPRPObjectDesc b = makeKey(0xA1, "Btn");
-             writeDialog(w, dialogName("Dlg"), {&b, nullptr}, sampleScheme());
-         },
-         [](TPlasmaStream& s) { ReadDialogMod(s); }},
-        {"button",
-         [control](ByteWriter& w) {
-             control(w);
-             w.keyRefs({kAnimA}).safeStr("A").keyRefs({kAnimB}).safeStr("B").u32(1).u32(2).u32(3).keyRef(
-                 &kSkin);
-         },
-         [](TPlasmaStream& s) { ReadGUIButton(s); }},
-        {"checkbox",
-         [control](ByteWriter& w) {
-             control(w);
-             w.keyRefs({kAnimA}).safeStr("A").u8(1);
-         },
-         [](TPlasmaStream& s) { ReadGUICheckBox(s); }},
-        {"dyndisplay",
-         [control](ByteWriter& w) {
-             control(w);
-             w.keyRefs({kMap}).keyRefs({kLayer}).keyRefs({kAnimA});
-         },
-         [](TPlasmaStream& s) { ReadGUIDynDisplay(s); }},
-        {"knob",
-         [value](ByteWriter& w) {
-             value(w);
-             w.keyRefs({kAnimA}).safeStr("K").f32(1).f32(2).f32(3).f32(4).f32(5).f32(6);
-         },
-         [](TPlasmaStream& s) { ReadGUIKnob(s); }},
-        {"multiline",
-         [control](ByteWriter& w) {
-             control(w);
-             w.u8(1).keyRef(&kSkin);
-         },
-         [](TPlasmaStream& s) { ReadGUIMultiLine(s); }},
-        {"progress",
-         [value](ByteWriter& w) {
-             value(w);
-             w.keyRefs({kAnimA}).safeStr("P");
-         },
-         [](TPlasmaStream& s) { ReadGUIProgress(s); }},
-        {"radio",
-         [control](ByteWriter& w) {
-             control(w);
-             w.keyRefs({kAnimA, kAnimB}).u32(1);
-         },
-         [](TPlasmaStream& s) { ReadGUIRadioGroup(s); }},
-        {"textbox",
-         [control](ByteWriter& w) {
-             control(w);
-             w.string32("Text").u8(1).safeWStr(u"Path");
-         },
-         [](TPlasmaStream& s) { ReadGUITextBox(s); }},
-        {"updown",
-         [value](ByteWriter& w) {
-             value(w);
-             w.keyRef(&kAnimA).keyRef(&kAnimB).f32(1).f32(2).f32(3);
-         },
-         [](TPlasmaStream& s) { ReadGUIUpDownPair(s); }},
-    };
-}
-} // namespace
-
-TEST(GuiDamagedBodies, TruncatedAtEveryByteReadsWithoutACrash) {
-    for (const Body& body : allBodies())
-        for (const Family& f : kFamilies) {
-            SCOPED_TRACE(testing::Message() << body.name << " " << f.name);
-            ByteWriter w(f.version, f.major);
-            body.write(w);
-            for (size_t length = 0; length < w.size(); ++length) {
-                Bytes cut(w.bytes.begin(), w.bytes.begin() + std::ptrdiff_t(length));
-                TPlasmaStream s = streamOf(cut, f.version, f.major);
-                body.read(s);
-                EXPECT_LE(s.Position(), int64_t(length));
-            }
-        }
-}
 
 TEST(GuiDamagedBodies, HugeCountsAndLengthsAreCappedNotAllocated) {
     for (const Family& f : kFamilies) {

@@ -59,18 +59,6 @@ struct Classes {
     uint16_t of(uint16_t version) const { return IsMystVFamily(version) ? mystV : uru; }
 };
 
-QStringList listTexts(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-QStringList comboTexts(const QComboBox* combo) {
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts << combo->itemText(i);
-    return texts;
-}
 // Names of every key node of a tree, in tree order.
 QStringList keyNames(const QTreeWidget* tree) {
     QStringList names;
@@ -81,43 +69,8 @@ QStringList keyNames(const QTreeWidget* tree) {
     }
     return names;
 }
-QString text(QWidget* form, const char* name) {
-    return child<QLineEdit>(form, name)->text();
-}
-QString caption(uint16_t classIndex, const char* name) {
-    return QStringLiteral("[%1] ").arg(QString::number(classIndex, 16).toUpper(), 4, QLatin1Char('0')) + name;
-}
 
 } // namespace
-
-TEST(GuiViewerDispatch, EveryGuiViewerIsRegisteredForItsClasses) {
-    struct Row {
-        std::vector<uint16_t> uru, mystV;
-        const char* viewer;
-    };
-    const Row rows[] = {
-        {{98, 165, 172, 185}, {87, 139, 146, 155}, "TfrmTpfGUIControlMod"},
-        {{176}, {150}, "TfrmTpfGUIValueCtrl"},
-        {{152}, {128}, "TfrmTpfGUIDialogMod"},
-        {{162}, {136}, "TfrmTplPythonFileMod"},
-        {{161, 282}, {135, 237}, "TfrmTpfGUIButtonMod"},
-        {{186}, {156}, "TfrmTpfGUICheckBoxCtrl"},
-        {{189}, {158}, "TfrmTpfGUIDynDisplayCtrl"},
-        {{177}, {151}, "TfrmTpfGUIKnobCtrl"},
-        {{170, 238}, {144, 202}, "TfrmTpfGUIMultiLineCtrl"},
-        {{268}, {224}, "TfrmTpfGUIProgressCtrl"},
-        {{187}, {157}, "TfrmTpfGUIRadioGroupCtrl"},
-        {{171}, {145}, "TfrmTpfGUITextBoxMod"},
-        {{175}, {149}, "TfrmTpfGUIUpDownPairMod"},
-    };
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows)
-            for (uint16_t classIndex : IsMystVFamily(f.version) ? row.mystV : row.uru) {
-                SCOPED_TRACE(testing::Message() << f.name << " " << classIndex);
-                ASSERT_STREQ(FindViewerClass(classIndex, f.version), row.viewer);
-                EXPECT_TRUE(IsViewerRegistered(row.viewer));
-            }
-}
 
 TEST(GuiControlModViewer, ShowsEveryFieldOfThePart) {
     OpenedWindows windows;
@@ -129,14 +82,14 @@ TEST(GuiControlModViewer, ShowsEveryFieldOfThePart) {
         auto* form = dynamic_cast<TfrmTpfGUIControlMod*>(openViewer(cls, "Ctl", w));
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(form->windowTitle(), IsMystVFamily(f.version) ? "[0057] Ctl" : "[0062] Ctl");
-        EXPECT_EQ(text(form, "TagID"), "4000000000");
+        EXPECT_EQ(editText(form, "TagID"), "4000000000");
         EXPECT_TRUE(child<QCheckBox>(form, "Visible")->isChecked());
         EXPECT_EQ(child<QLabel>(form, "SynchedObjLink")->text(), "Synched Object Info (1)");
         auto* proc = child<QComboBox>(form, "ProcType");
         EXPECT_EQ(comboTexts(proc),
                   (QStringList{"(NULL)", "Console Command", "Python Script", "Close Dialog"}));
         EXPECT_EQ(proc->currentText(), "Console Command");
-        EXPECT_EQ(text(form, "Command"), "Avatar.Spawn 3");
+        EXPECT_EQ(editText(form, "Command"), "Avatar.Spawn 3");
         EXPECT_FALSE(child<QLineEdit>(form, "Command")->isEnabled()) << "until the user picks a procedure";
         EXPECT_FALSE(child<QLabel>(form, "cmdLabel")->isEnabled());
         EXPECT_EQ(child<QLabel>(form, "DynTextLayer")->text(), "TextLayer");
@@ -149,13 +102,13 @@ TEST(GuiControlModViewer, ShowsEveryFieldOfThePart) {
         EXPECT_EQ(child<TColorSwatch>(form, "paintSelFore")->Color(), 0x00FF00FEu)
             << "0.999 truncates to 254";
         EXPECT_EQ(child<TColorSwatch>(form, "paintSelBack")->Color(), 0x00996633u);
-        EXPECT_EQ(text(form, "eAlphaFore"), "0.25");
-        EXPECT_EQ(text(form, "eAlphaBack"), "1");
-        EXPECT_EQ(text(form, "eAlphaSelFore"), "0.5");
-        EXPECT_EQ(text(form, "eAlphaSelBack"), "0.75");
-        EXPECT_EQ(text(form, "Transparent"), "3000000000");
-        EXPECT_EQ(text(form, "FontName"), "Sharper");
-        EXPECT_EQ(text(form, "FontSize"), "12");
+        EXPECT_EQ(editText(form, "eAlphaFore"), "0.25");
+        EXPECT_EQ(editText(form, "eAlphaBack"), "1");
+        EXPECT_EQ(editText(form, "eAlphaSelFore"), "0.5");
+        EXPECT_EQ(editText(form, "eAlphaSelBack"), "0.75");
+        EXPECT_EQ(editText(form, "Transparent"), "3000000000");
+        EXPECT_EQ(editText(form, "FontName"), "Sharper");
+        EXPECT_EQ(editText(form, "FontSize"), "12");
         EXPECT_TRUE(child<QCheckBox>(form, "kFontBold")->isChecked());
         EXPECT_FALSE(child<QCheckBox>(form, "kFontItalic")->isChecked());
         EXPECT_TRUE(child<QCheckBox>(form, "kFontShadowed")->isChecked());
@@ -195,10 +148,10 @@ TEST(GuiControlModViewer, AbsentSchemeAndUnknownProcedure) {
     writeControl(w, c);
     auto* form = openViewer(165, "Plain", w);
     EXPECT_EQ(child<QComboBox>(form, "ProcType")->currentIndex(), -1);
-    EXPECT_EQ(text(form, "Command"), "");
+    EXPECT_EQ(editText(form, "Command"), "");
     EXPECT_EQ(child<TColorSwatch>(form, "paintFore")->Color(), 0u);
-    EXPECT_EQ(text(form, "eAlphaSelBack"), "0");
-    EXPECT_EQ(text(form, "FontSize"), "0");
+    EXPECT_EQ(editText(form, "eAlphaSelBack"), "0");
+    EXPECT_EQ(editText(form, "FontSize"), "0");
     EXPECT_TRUE(listTexts(child<QListWidget>(form, "SoundIndices")).isEmpty());
     EXPECT_EQ(child<QLabel>(form, "Proxy")->text(), "(none)");
 }
@@ -232,13 +185,13 @@ TEST(GuiPartWindows, ControlAndValueWindowsFromLinksCarryTheirFamilyNumbers) {
         auto* value = windows.last<TfrmTpfGUIValueCtrl>();
         ASSERT_NE(value, nullptr);
         EXPECT_EQ(value->windowTitle(), mystV ? "[0096] GUI Value Ctrl" : "[00B0] GUI Value Ctrl");
-        EXPECT_EQ(text(value, "Min"), "-1");
-        EXPECT_EQ(text(value, "Step"), "0.125");
+        EXPECT_EQ(editText(value, "Min"), "-1");
+        EXPECT_EQ(editText(value, "Step"), "0.125");
         click(child<QLabel>(value, "LinkedControlMod"));
         auto* control = windows.last<TfrmTpfGUIControlMod>();
         ASSERT_NE(control, nullptr);
         EXPECT_EQ(control->windowTitle(), mystV ? "[0089] GUI Control Mod" : "[00A3] GUI Control Mod");
-        EXPECT_EQ(text(control, "TagID"), "4000000000");
+        EXPECT_EQ(editText(control, "TagID"), "4000000000");
         EXPECT_EQ(child<QLabel>(control, "Skin")->text(), "Skin01");
     }
 }
@@ -252,8 +205,8 @@ TEST(GuiValueCtrlViewer, OwnCaptionReplacesThePartCaption) {
         auto* form = openViewer(Classes{176, 150}.of(f.version), "Val", w);
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(form->windowTitle(), IsMystVFamily(f.version) ? "[0096] Val" : "[00B0] Val");
-        EXPECT_EQ(text(form, "Max"), "1.00000002004088E20");
-        EXPECT_EQ(text(form, "Step"), "9.99999974737875E-5");
+        EXPECT_EQ(editText(form, "Max"), "1.00000002004088E20");
+        EXPECT_EQ(editText(form, "Step"), "9.99999974737875E-5");
     }
 }
 
@@ -278,9 +231,9 @@ TEST(GuiDialogViewer, NameLinksControlsAndScheme) {
             dynamic_cast<TfrmTpfGUIDialogMod*>(openViewer(Classes{152, 128}.of(f.version), "Dlg", w));
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(form->windowTitle(), IsMystVFamily(f.version) ? "[0080] Dlg" : "[0098] Dlg");
-        EXPECT_EQ(text(form, "DlgName"), "KIMini");
-        EXPECT_EQ(text(form, "TagID"), "42");
-        EXPECT_EQ(text(form, "Version"), "3");
+        EXPECT_EQ(editText(form, "DlgName"), "KIMini");
+        EXPECT_EQ(editText(form, "TagID"), "42");
+        EXPECT_EQ(editText(form, "Version"), "3");
         EXPECT_EQ(child<QLabel>(form, "SynchedObjLink")->text(), "Synched Object Info (0)");
         EXPECT_EQ(child<QLabel>(form, "RenderMod")->text(), "RenderMod");
         EXPECT_FALSE(child<QLabel>(form, "ProcReceiver")->isEnabled());
@@ -291,7 +244,7 @@ TEST(GuiDialogViewer, NameLinksControlsAndScheme) {
         names.sort();
         EXPECT_EQ(names, (QStringList{"", "Btn1", "Txt1"}));
         EXPECT_EQ(child<TColorSwatch>(form, "paintSelFore")->Color(), 0x00FF00FEu);
-        EXPECT_EQ(text(form, "FontName"), "Sharper");
+        EXPECT_EQ(editText(form, "FontName"), "Sharper");
         EXPECT_TRUE(child<QCheckBox>(form, "kFontShadowed")->isChecked());
 
         click(child<QLabel>(form, "LinkedSingleMod"));
@@ -317,16 +270,16 @@ TEST(GuiButtonViewer, AnimationsWordsAndDraggable) {
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(keyNames(child<TObjRefTreeView>(form, "AnimKeys")), (QStringList{"AnimA", "AnimB"}));
         EXPECT_EQ(keyNames(child<TObjRefTreeView>(form, "MouseOverAnimKeys")), QStringList{"AnimB"});
-        EXPECT_EQ(text(form, "AnimName"), "Press");
-        EXPECT_EQ(text(form, "MouseOverAnimName"), "Hover");
+        EXPECT_EQ(editText(form, "AnimName"), "Press");
+        EXPECT_EQ(editText(form, "MouseOverAnimName"), "Hover");
         auto* notify = child<QComboBox>(form, "NotifyType");
         EXPECT_EQ(comboTexts(notify), (QStringList{"Up Only", "Down Only", "Both"}));
         if (mystV) {
-            EXPECT_EQ(text(form, "Edit1"), "1");
-            EXPECT_EQ(text(form, "Edit3"), "4294967295");
+            EXPECT_EQ(editText(form, "Edit1"), "1");
+            EXPECT_EQ(editText(form, "Edit3"), "4294967295");
             EXPECT_EQ(notify->currentIndex(), -1);
         } else {
-            EXPECT_EQ(text(form, "Edit1"), "");
+            EXPECT_EQ(editText(form, "Edit1"), "");
             EXPECT_EQ(notify->currentText(), "Down Only");
         }
         auto* drag = child<QLabel>(form, "Draggable");
@@ -336,7 +289,7 @@ TEST(GuiButtonViewer, AnimationsWordsAndDraggable) {
         click(child<QLabel>(form, "LinkedControlMod"));
         auto* control = windows.last<TfrmTpfGUIControlMod>();
         ASSERT_NE(control, nullptr);
-        EXPECT_EQ(text(control, "TagID"), "5");
+        EXPECT_EQ(editText(control, "TagID"), "5");
     }
 }
 
@@ -361,7 +314,7 @@ TEST(GuiControlViewers, CheckBoxDynDisplayKnobAndProgress) {
         auto* box = openViewer(Classes{186, 156}.of(f.version), "Box", cb);
         ASSERT_NE(box, nullptr);
         EXPECT_TRUE(child<QCheckBox>(box, "Checked")->isChecked());
-        EXPECT_EQ(text(box, "AnimName"), "Tick");
+        EXPECT_EQ(editText(box, "AnimName"), "Tick");
         EXPECT_EQ(keyNames(child<TObjRefTreeView>(box, "AnimKeys")), QStringList{"AnimA"});
 
         ByteWriter dd(f.version, f.major);
@@ -383,14 +336,14 @@ TEST(GuiControlViewers, CheckBoxDynDisplayKnobAndProgress) {
         const char* names[6] = {"StartX", "StartY", "StartZ", "EndX", "EndY", "EndZ"};
         const char* values[6] = {"1", "2", "3", "-4", "-5", "-6"};
         for (int i = 0; i < 6; ++i)
-            EXPECT_EQ(text(knob, names[i]), values[i]) << names[i];
+            EXPECT_EQ(editText(knob, names[i]), values[i]) << names[i];
 
         ByteWriter pr(f.version, f.major);
         writeValueCtrl(pr, plainControl(), 0, 100, 1);
         pr.keyRefs({kAnimB}).safeStr("Fill");
         auto* progress = openViewer(Classes{268, 224}.of(f.version), "Bar", pr);
         ASSERT_NE(progress, nullptr);
-        EXPECT_EQ(text(progress, "AnimName"), "Fill");
+        EXPECT_EQ(editText(progress, "AnimName"), "Fill");
         EXPECT_EQ(keyNames(child<TObjRefTreeView>(progress, "AnimKeys")), QStringList{"AnimB"});
         EXPECT_EQ(child<QLabel>(progress, "LinkedValueCtrl")->text(), "Value Control");
     }
@@ -474,44 +427,12 @@ TEST(GuiControlViewers, UpDownPairLinksAndItsOwnRange) {
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(child<QLabel>(form, "UpCtrlLink")->text(), "UpBtn");
         EXPECT_EQ(child<QLabel>(form, "DnCtrlLink")->text(), "(none)");
-        EXPECT_EQ(text(form, "Min"), "-2.5");
-        EXPECT_EQ(text(form, "Max"), "2.5");
-        EXPECT_EQ(text(form, "Step"), "0.5");
+        EXPECT_EQ(editText(form, "Min"), "-2.5");
+        EXPECT_EQ(editText(form, "Max"), "2.5");
+        EXPECT_EQ(editText(form, "Step"), "0.5");
         click(child<QLabel>(form, "LinkedValueCtrl"));
         auto* value = windows.last<TfrmTpfGUIValueCtrl>();
         ASSERT_NE(value, nullptr);
-        EXPECT_EQ(text(value, "Min"), "100");
+        EXPECT_EQ(editText(value, "Min"), "100");
     }
-}
-
-TEST(GuiDamagedViewers, TruncatedBodiesOpenWithoutACrash) {
-    const Classes classes[] = {{98, 87},   {176, 150}, {152, 128}, {161, 135}, {186, 156}, {189, 158},
-                               {177, 151}, {170, 144}, {268, 224}, {187, 157}, {171, 145}, {175, 149}};
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeValueCtrl(w, richControl(), 1, 2, 3);
-        for (size_t length = 0; length < w.size(); length += 5) {
-            OpenedWindows windows;
-            ByteWriter cut(f.version, f.major);
-            cut.bytes.assign(w.bytes.begin(), w.bytes.begin() + std::ptrdiff_t(length));
-            for (const Classes& c : classes) {
-                TCustomPRPObjectForm* form = openViewer(c.of(f.version), "Cut", cut);
-                ASSERT_NE(form, nullptr) << c.uru;
-                EXPECT_EQ(form->windowTitle(), caption(c.of(f.version), "Cut"));
-            }
-        }
-    }
-}
-
-// Renders the control part and dialog windows; KESTRUM_SCREENSHOT_DIR keeps the pictures for a look.
-TEST(GuiControlModViewer, Renders) {
-    OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    writeControl(w, richControl());
-    auto* form = openViewer(98, "Ctl", w);
-    const QImage picture = form->grab().toImage();
-    EXPECT_FALSE(picture.isNull());
-    if (const QByteArray dir = qgetenv("KESTRUM_SCREENSHOT_DIR"); !dir.isEmpty())
-        picture.save(QString::fromLocal8Bit(dir) + "/GuiControlMod.png");
 }

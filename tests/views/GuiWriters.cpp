@@ -1,5 +1,7 @@
 #include "GuiWriters.h"
 
+#include "GuiControlParts.h"
+
 namespace testgui {
 
 SchemeSpec sampleScheme() {
@@ -19,6 +21,47 @@ void writeColorScheme(ByteWriter& w, const SchemeSpec& s) {
     for (const auto& colour : s.colors)
         testparts::writeColor(w, colour[0], colour[1], colour[2], colour[3]);
     w.u32(s.transparency).safeStr(s.font).u8(s.size).u8(s.flags);
+}
+
+ControlSpec fullControl() {
+    ControlSpec c;
+    c.synchFlags = 0x10;
+    c.synchStrings = {"Excl"};
+    c.modFlags = {0x40, 0x2};
+    c.tagID = 4000000000u;
+    c.visible = 2;
+    c.procType = 1;
+    c.command = "Avatar.Spawn 3";
+    c.hasDynText = true;
+    c.dynLayer = testpages::makeKey(6, "TextLayer");
+    c.dynMap = testpages::makeKey(0x64, "TextMap");
+    c.scheme = sampleScheme();
+    c.sounds = {1, 2, 3};
+    c.proxy = testpages::makeKey(1, "ProxyObj");
+    c.skin = testpages::makeKey(0xAD, "Skin01");
+    return c;
+}
+
+std::string dialogName(const std::string& text) {
+    std::string name = text;
+    name.resize(kDialogNameSize, '\0');
+    return name;
+}
+
+void writeDialog(ByteWriter& w, const std::string& name128,
+                 const std::vector<const TPRPObjectDesc*>& controls, const SchemeSpec& scheme) {
+    testparts::writeSynched(w, 0);
+    testparts::writeWords(w, {0x1});
+    const TPRPObjectDesc render = testpages::makeKey(0x4C, "RenderMod");
+    w.keyRef(&render).raw(name128);
+    w.u32(static_cast<uint32_t>(controls.size()));
+    for (const TPRPObjectDesc* key : controls)
+        w.keyRef(key);
+    const TPRPObjectDesc receiver = testpages::makeKey(0xA2, "DlgPython");
+    const TPRPObjectDesc node = testpages::makeKey(0, "DlgNode");
+    w.u32(77).keyRef(&receiver).u32(2);
+    writeColorScheme(w, scheme);
+    w.keyRef(&node);
 }
 
 void writeOptKey(ByteWriter& w, const std::optional<TPRPObjectDesc>& key) {

@@ -38,10 +38,20 @@ struct ControlSpec {
 
 // A scheme whose every value differs, to catch fields read into the wrong slot.
 SchemeSpec sampleScheme();
+// A control part with every optional piece present: synched list "Excl", flag words 0x40 and 0x2, tag
+// 4000000000, command "Avatar.Spawn 3", text keys "TextLayer" and "TextMap", the sample scheme, sounds
+// 1, 2, 3, proxy "ProxyObj" and skin "Skin01".
+ControlSpec fullControl();
 
 void writeColorScheme(ByteWriter& w, const SchemeSpec& s);
 void writeControl(ByteWriter& w, const ControlSpec& c);
 void writeValueCtrl(ByteWriter& w, const ControlSpec& c, float min, float max, float step);
+// A dialog name as stored: the text padded with zero bytes to its fixed size.
+std::string dialogName(const std::string& text);
+// A dialog: flag word 1, render modifier "RenderMod", the name, the control keys, tag 77, receiver
+// "DlgPython", version 2, the scheme and scene node "DlgNode".
+void writeDialog(ByteWriter& w, const std::string& name128,
+                 const std::vector<const TPRPObjectDesc*>& controls, const SchemeSpec& scheme);
 // `key` of an optional key: absent when unset.
 void writeOptKey(ByteWriter& w, const std::optional<TPRPObjectDesc>& key);
 

@@ -1,5 +1,5 @@
-// Key lists of the GUI, python and logic viewers: every key the list stores is a tree node, a key without a
-// name included; only an absent key (present byte 0 in Uru and Live) adds nothing.
+// Key lists of the scene, material, sound, GUI, python and logic viewers: every key the list stores is a tree
+// node, a key without a name included; only an absent key (present byte 0 in Uru and Live) adds nothing.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -24,14 +24,6 @@ void writeList(ByteWriter& w) {
     w.u32(3).keyRef(&kNamed).keyRef(&kNameless).keyRef(nullptr);
 }
 
-// Key node names of a tree, group by group.
-QStringList keyNodeNames(const QTreeWidget* tree) {
-    QStringList names;
-    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it)
-        if (TObjRefTreeView::KeyOf(*it)) names << (*it)->text(0);
-    return names;
-}
-
 using BodyWriter = std::function<void(ByteWriter&)>;
 
 struct Row {
@@ -49,6 +41,37 @@ void emptyValueCtrl(ByteWriter& w) {
 }
 
 const Row kRows[] = {
+    {"coordinate children", 21, 21, "ObjRefs",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         writeObjInterface(w, nullptr, {});
+         for (int i = 0; i < 4; ++i)
+             writeIdentityMatrix(w);
+         writeList(w);
+     }},
+    {"drawables", 22, 22, "ObjRefs1",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         writeObjInterface(w, nullptr, {});
+         w.u32(3).u32(1).keyRef(&kNamed).u32(2).keyRef(&kNameless).u32(3).keyRef(nullptr);
+         w.u32(0);
+     }},
+    {"material layers", 7, 7, "LayerRefs",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         w.u32(0).u32(0).u32(3).u32(0).keyRef(&kNamed).keyRef(&kNameless).keyRef(nullptr);
+     }},
+    {"win-audible sounds", 20, 20, "SoundRefs",
+     [](ByteWriter& w) {
+         writeList(w);
+         w.keyRef(nullptr);
+     }},
+    {"image library", 290, 241, "ImageRefs",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         writeWords(w, {});
+         writeList(w);
+     }},
     {"button animations", 161, 135, "AnimKeys",
      [](ByteWriter& w) {
          emptyControl(w);

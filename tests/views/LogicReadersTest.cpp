@@ -160,50 +160,10 @@ TEST(MultiStageReader, FlagsStagesAndReceivers) {
     }
 }
 
-// Every reader over every prefix of a valid body, and with each count replaced by 0xFFFFFFFF: no crash, no
-// huge allocation, never a position past the end.
-TEST(LogicReaders, DamagedBodiesStopAtTheEnd) {
+// Counts of 0xFFFFFFFF stop at the end of the data: what follows them still reads in step.
+TEST(LogicReaders, HugeCountsStopAtTheEnd) {
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
-        ByteWriter panic(f.version, f.major);
-        writeDetector(panic, {1}, {kRecv1, kRecv2}, &kRemote, &kProxy);
-        panic.u8(0x21).u8(1);
-        ByteWriter act(f.version, f.major);
-        act.u8(1).u8(0).keyRefs({kRecv1, kRecv2});
-        ByteWriter beh(f.version, f.major);
-        writeSynched(beh, 0);
-        writeWords(beh, {});
-        beh.u8(0).u8(0).u8(0).u32(2);
-        writeStage(beh, {"A"});
-        writeStage(beh, {"B"});
-        beh.keyRefs({kRecv1});
-
-        for (size_t cut = 0; cut <= panic.size(); ++cut) {
-            TPlasmaStream s =
-                streamOf(Bytes(panic.bytes.begin(), panic.bytes.begin() + cut), f.version, f.major);
-            const TPanicLinkRegionRecord r = ReadPanicLinkRegion(s);
-            EXPECT_LE(r.CollisionDetector.Detector.Receivers.size(), 2u);
-            EXPECT_LE(s.Position(), int64_t(cut));
-        }
-        for (size_t cut = 0; cut <= act.size(); ++cut) {
-            TPlasmaStream s = streamOf(Bytes(act.bytes.begin(), act.bytes.begin() + cut), f.version, f.major);
-            EXPECT_LE(ReadActivatorConditionalObject(s).Conditions.size(), 2u);
-        }
-        for (size_t cut = 0; cut <= beh.size(); ++cut) {
-            TPlasmaStream s = streamOf(Bytes(beh.bytes.begin(), beh.bytes.begin() + cut), f.version, f.major);
-            const TMultiStageBehModRecord r = ReadMultiStageBehMod(s);
-            EXPECT_LE(r.Stages.size(), 2u);
-            EXPECT_LE(r.Receivers.size(), cut);
-        }
-
-        // Counts of 0xFFFFFFFF: the receivers follow the synched and modifier parts.
-        ByteWriter parts(f.version, f.major);
-        writeSynched(parts, 0);
-        writeWords(parts, {1});
-        ByteWriter hugeReceivers = panic;
-        hugeReceivers.patchU32(parts.size(), 0xFFFFFFFF);
-        TPlasmaStream s1 = streamOf(hugeReceivers);
-        EXPECT_LE(ReadPanicLinkRegion(s1).CollisionDetector.Detector.Receivers.size(), hugeReceivers.size());
         ByteWriter hugeStages(f.version, f.major);
         writeSynched(hugeStages, 0);
         writeWords(hugeStages, {});

@@ -52,31 +52,6 @@ int keyNodeCount(const QTreeWidget* tree) {
 }
 } // namespace
 
-TEST(LogicDispatch, EveryLogicViewerIsRegisteredForItsClasses) {
-    struct Row {
-        uint16_t uru, mystV;
-        const char* viewer;
-    };
-    const Row rows[] = {
-        {36, 36, "TfrmTplDetectorModifier"},
-        {43, 42, "TfrmTplDetectorModifier"},
-        {44, 43, "TfrmTplCollisionDetector"},
-        {123, 108, "TfrmTplCollisionDetector"},
-        {252, 213, "TfrmTplPanicLinkRegion"},
-        {50, 49, "TfrmTplActivatorConditionalObject"},
-        {134, 116, "TfrmTplActivatorConditionalObject"},
-        {167, 141, "TfrmTplActivatorConditionalObject"},
-        {193, 162, "TfrmTplMultiStageBehMod"},
-    };
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows) {
-            const uint16_t index = IsMystVFamily(f.version) ? row.mystV : row.uru;
-            SCOPED_TRACE(testing::Message() << f.name << " " << index);
-            ASSERT_STREQ(FindViewerClass(index, f.version), row.viewer);
-            EXPECT_TRUE(IsViewerRegistered(row.viewer));
-        }
-}
-
 TEST(DetectorViewer, ReceiversLinksAndModifierWindow) {
     OpenedWindows windows;
     for (const Family& f : kFamilies) {
@@ -253,25 +228,5 @@ TEST(MultiStageViewer, StageLinesFlagsAndStageWindow) {
         EXPECT_EQ(child<QLineEdit>(stage, "AdvanceTo")->text(), "4");
         EXPECT_TRUE(child<QCheckBox>(stage, "DoRegressTo")->isChecked());
         EXPECT_EQ(child<QCheckBox>(stage, "DoRegressTo")->text(), "Regress To:");
-    }
-}
-
-// A damaged body opens a viewer with what could be read and never crashes.
-TEST(LogicViewers, TruncatedBodiesOpen) {
-    OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0);
-        writeWords(w, {});
-        w.u8(0).u8(0).u8(0).u32(0xFFFFFFFF);
-        writeStage(w, {"Half"});
-        for (size_t cut : {size_t(0), w.size() / 2, w.size() - 1}) {
-            ByteWriter part(f.version, f.major);
-            part.bytes.assign(w.bytes.begin(), w.bytes.begin() + cut);
-            auto* form = openViewer(IsMystVFamily(f.version) ? 162 : 193, "Cut", part);
-            ASSERT_NE(form, nullptr);
-            EXPECT_LE(child<QListWidget>(form, "StageRefs")->count(), 1);
-        }
     }
 }

@@ -46,4 +46,22 @@ void writeSound(ByteWriter& w, const SoundBytes& s) {
     if (!IsMystVFamily(w.version())) w.keyRef(s.softOcclusion);
 }
 
+ByteWriter clothingBody(const Family& f, bool icon) {
+    using testpages::makeKey;
+    const TPRPObjectDesc iconKey = makeKey(4, "Icon.dds"), shirt = makeKey(4, "Shirt.dds"),
+                         bump = makeKey(4, "Bump.dds"), mesh = makeKey(0xCC, "ShirtHQ"),
+                         accessory = makeKey(0xB5, "Vest");
+    ByteWriter w(f.version, f.major);
+    w.safeStr("Shirt01").u8(1).u8(1).u8(0).u8(12).safeStr("a=1\nb=2").safeStr("Blue Shirt");
+    w.u8(icon ? 1 : 0);
+    if (icon) w.keyRef(&iconKey);
+    w.u32(2);
+    w.safeStr("Torso").u8(3).u8(0).keyRef(&shirt).u8(1).keyRef(&bump).u8(2).keyRef(nullptr);
+    w.safeStr("Arms").u8(0);
+    w.u8(1).keyRef(&mesh).u8(0).u8(0);
+    w.keyRef(&accessory);
+    w.u8(0xFF).u8(0x00).u8(0x80).u8(0x10).u8(0x00).u8(0x20);
+    return w;
+}
+
 } // namespace testparts

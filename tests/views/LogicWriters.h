@@ -55,4 +55,10 @@ struct SoundBytes {
 // The sound part; Myst V and Hex Isle get the extra string "Sub".
 void writeSound(ByteWriter& w, const SoundBytes& sound);
 
+// A clothing item: "Shirt01", group 1, type 1, sort order 12, attributes "a=1\nb=2", "Blue Shirt", the icon
+// "Icon.dds" when `icon`, a "Torso" element with textures "Shirt.dds" and "Bump.dds" and an absent third,
+// an empty "Arms" element, the high-quality mesh "ShirtHQ" only, the accessory "Vest", tints FF8000 and
+// 001020.
+ByteWriter clothingBody(const Family& f, bool icon);
+
 } // namespace testparts

@@ -1,6 +1,6 @@
 // Viewer behaviours checked field by field against the stored layouts: the scene node's alphabetical
-// order, the transform window's fixed frame and the bounds of a drawable-spans object whose DI spans
-// are cut off.
+// order, the transform window's fixed frame, cut-off EAX settings, space-tree links to missing nodes,
+// morph choices that empty the lists below them and key lists of scene nodes and clothing.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -11,7 +11,6 @@
 #include <QTreeWidgetItemIterator>
 #include <functional>
 
-#include "DrawableParts.h"
 #include "PRP_VCL.h"
 #include "RowListView.h"
 #include "SoundParts.h"
@@ -23,21 +22,6 @@
 
 using namespace testparts;
 using testpages::makeKey;
-
-namespace {
-QStringList childTexts(const QTreeWidgetItem* node) {
-    QStringList texts;
-    for (int i = 0; i < node->childCount(); ++i)
-        texts << node->child(i)->text(0);
-    return texts;
-}
-QStringList topTexts(const QTreeWidget* tree) {
-    QStringList texts;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        texts << tree->topLevelItem(i)->text(0);
-    return texts;
-}
-} // namespace
 
 // Alphabetical order ignores case: a lower-case name does not sort after every upper-case one.
 TEST(ReviewSceneNode, TreeIsSortedAlphabeticallyWhateverTheCase) {
@@ -100,52 +84,6 @@ TEST(ReviewTransformMatrix, ChildFrameIsFixedWithoutMinimiseOrMaximise) {
     EXPECT_EQ(form->windowTitle(), "Transform Matrix");
     EXPECT_EQ(child<QLineEdit>(form, "tx03")->text(), "5");
     frame->close();
-    QApplication::processEvents();
-}
-
-// Bounds are stored only with DI spans. A stored count that promises spans the data no longer holds
-// still reads as stored spans: the bounds past the end keep their cleared values.
-TEST(ReviewDrawableSpans, UnstoredBoundsOnlyForAStoredCountOfZero) {
-    struct Row {
-        const char* name;
-        uint32_t storedSpans;
-        uint32_t boundsType;
-    };
-    const Row rows[] = {{"no DI spans", 0, 2}, {"spans cut off", 3, 0}};
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows) {
-            SCOPED_TRACE(testing::Message() << f.name << " " << row.name);
-            ByteWriter w(f.version, f.major);
-            w.u32(0).u32(0).u32(0); // props, criteria, render level
-            w.u32(0).u32(0).u32(0); // no materials, no icicles, the unkept word
-            w.u32(row.storedSpans); // the data ends here when spans are promised
-            if (row.storedSpans == 0) {
-                w.u32(0).u32(0).u32(0).u32(0).u16(0x8000);
-                w.keyRef(nullptr);
-            }
-            TPlasmaStream stream = streamOf(w);
-            const TDrawableSpansRecord r = ReadDrawableSpans(stream);
-            EXPECT_TRUE(r.SpanInfos.empty());
-            for (const TBounds3Ext* b : {&r.LocalBounds, &r.WorldBounds, &r.MaxWorldBounds}) {
-                EXPECT_EQ(b->Bounds.BoundsType, row.boundsType);
-                EXPECT_EQ(b->Flags, 0u);
-            }
-            EXPECT_EQ(stream.Position(), stream.Size());
-        }
-}
-
-TEST(ReviewTransformMatrix, Screenshot) {
-    QMdiArea area;
-    area.resize(700, 420);
-    area.show();
-    TCustomPRPObjectForm::SetChildHost([&](TCustomPRPObjectForm* form) { return area.addSubWindow(form); });
-    TfrmTransformMatrix* form = OpenTransformMatrix(IdentityMatrix44());
-    TCustomPRPObjectForm::SetChildHost({});
-    QApplication::processEvents();
-    const QString dir = QDir::temp().filePath(QStringLiteral("kestrum-review"));
-    QDir().mkpath(dir);
-    EXPECT_TRUE(area.grab().save(dir + "/matrix.png"));
-    form->SubWindow()->close();
     QApplication::processEvents();
 }
 
@@ -268,83 +206,15 @@ TEST(ReviewMorphDataSet, EmptyChoicesClearTheListsBelowThem) {
 }
 
 namespace {
-// Key node names of a tree in tree order.
-QStringList keyNodeNames(const QTreeWidget* tree) {
-    QStringList names;
-    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it)
-        if (TObjRefTreeView::KeyOf(*it)) names << (*it)->text(0);
-    return names;
-}
 
 const TPRPObjectDesc kNamed = makeKey(0x4C, "Alpha");
 const TPRPObjectDesc kNameless = makeKey(0x4C, "");
 
-// A named key, a present key without a name and an absent one (an empty key where no present byte is
-// stored).
+// A named key, a present key without a name and an absent one.
 void writeThreeKeys(ByteWriter& w) {
     w.u32(3).keyRef(&kNamed).keyRef(&kNameless).keyRef(nullptr);
 }
-
-struct SlotRow {
-    const char* viewer;
-    uint16_t uru, mystV;
-    const char* tree;
-    std::function<void(ByteWriter&)> body;
-};
-
-const SlotRow kSlotRows[] = {
-    {"coordinate children", 21, 21, "ObjRefs",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         writeObjInterface(w, nullptr, {});
-         for (int i = 0; i < 4; ++i)
-             writeIdentityMatrix(w);
-         writeThreeKeys(w);
-     }},
-    {"drawables", 22, 22, "ObjRefs1",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         writeObjInterface(w, nullptr, {});
-         w.u32(3).u32(1).keyRef(&kNamed).u32(2).keyRef(&kNameless).u32(3).keyRef(nullptr);
-         w.u32(0);
-     }},
-    {"material layers", 7, 7, "LayerRefs",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         w.u32(0).u32(0).u32(3).u32(0).keyRef(&kNamed).keyRef(&kNameless).keyRef(nullptr);
-     }},
-    {"win-audible sounds", 20, 20, "SoundRefs",
-     [](ByteWriter& w) {
-         writeThreeKeys(w);
-         w.keyRef(nullptr);
-     }},
-    {"image library", 290, 241, "ImageRefs",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         writeWords(w, {});
-         writeThreeKeys(w);
-     }},
-};
 } // namespace
-
-// Lists of present keys show every key the list stores, one without a name included; an absent key (present
-// byte 0 in Uru and Live) adds nothing.
-TEST(ReviewKeyLists, EveryPresentKeyIsANodeWhateverItsName) {
-    OpenedWindows windows;
-    for (const Family& f : kFamilies)
-        for (const SlotRow& row : kSlotRows) {
-            SCOPED_TRACE(testing::Message() << f.name << ", " << row.viewer);
-            ByteWriter w(f.version, f.major);
-            row.body(w);
-            const bool mystV = IsMystVFamily(f.version);
-            TCustomPRPObjectForm* form = openViewer(mystV ? row.mystV : row.uru, "Obj", w);
-            ASSERT_NE(form, nullptr);
-            auto* tree = child<TObjRefTreeView>(form, row.tree);
-            ASSERT_NE(tree, nullptr);
-            EXPECT_EQ(keyNodeNames(tree),
-                      mystV ? (QStringList{"Alpha", "", ""}) : (QStringList{"Alpha", ""}));
-        }
-}
 
 TEST(ReviewKeyLists, SceneNodeAndClothingListPresentKeys) {
     OpenedWindows windows;

@@ -20,43 +20,6 @@
 using namespace testparts;
 using testpages::makeKey;
 
-namespace {
-QStringList childTexts(const QTreeWidgetItem* node) {
-    QStringList texts;
-    for (int i = 0; i < node->childCount(); ++i)
-        texts << node->child(i)->text(0);
-    return texts;
-}
-QStringList topTexts(const QTreeWidget* tree) {
-    QStringList texts;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        texts << tree->topLevelItem(i)->text(0);
-    return texts;
-}
-QStringList listTexts(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-} // namespace
-
-TEST(ViewerDispatch, EveryViewerOfThisKitIsRegisteredForItsClasses) {
-    struct Row {
-        uint16_t classIndex;
-        const char* viewer;
-    };
-    const Row rows[] = {{0, "TfrmTplSceneNode"},       {1, "TfrmTplSceneObject"},
-                        {17, "TfrmTplAudioInterface"}, {21, "TfrmTplCoordinateInterface"},
-                        {22, "TfrmTplDrawInterface"},  {28, "TfrmTplSimulationInterface"}};
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows) {
-            SCOPED_TRACE(testing::Message() << f.name << " " << row.classIndex);
-            ASSERT_STREQ(FindViewerClass(row.classIndex, f.version), row.viewer);
-            EXPECT_TRUE(IsViewerRegistered(row.viewer));
-        }
-}
-
 TEST(SceneNodeViewer, ObjectsUnderTheirRootAndThePoolGroupedByClass) {
     OpenedWindows windows;
     for (const Family& f : kFamilies) {
@@ -301,23 +264,4 @@ TEST(ViewerKitControls, ColourSwatchAndValueCombo) {
     EXPECT_EQ(combo.currentText(), "Five");
     combo.SelectValue(3);
     EXPECT_EQ(combo.currentIndex(), -1);
-}
-
-// Renders a scene object viewer; KESTRUM_SCREENSHOT_DIR keeps the picture for a look.
-TEST(SceneObjectViewer, RendersItsLinksAndTrees) {
-    OpenedWindows windows;
-    LoadClassTables(QCoreApplication::applicationDirPath().toStdString() + "/");
-    ByteWriter w(kVersionUru);
-    writeSynched(w, 0x10, {"Excl"});
-    const TPRPObjectDesc di = makeKey(22, "RockDI"), ci = makeKey(21, "RockCI");
-    w.keyRef(&di).keyRef(nullptr).keyRef(&ci).keyRef(nullptr);
-    w.keyRefs({makeKey(0x4B, "IfA"), makeKey(0x4B, "IfB")}).keyRefs({makeKey(0x4C, "Mod")});
-    w.keyRef(nullptr);
-    auto* form = openViewer(1, "Rock", w);
-    form->resize(320, 480);
-    const QImage picture = form->grab().toImage();
-    ClearClassTables();
-    EXPECT_EQ(picture.size(), QSize(320, 480));
-    if (const QByteArray dir = qgetenv("KESTRUM_SCREENSHOT_DIR"); !dir.isEmpty())
-        picture.save(QString::fromLocal8Bit(dir) + "/SceneObject.png");
 }

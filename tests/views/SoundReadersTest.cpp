@@ -140,20 +140,9 @@ TEST(WinAudibleReader, SoundsAndSceneNode) {
     }
 }
 
-TEST(SoundReaders, DamagedBodiesStopAtTheEnd) {
+TEST(SoundReaders, HugeCountsAndLengthsStopAtTheEnd) {
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        SoundBytes bytes;
-        bytes.eaxEnabled = true;
-        bytes.softRegion = &kRegion;
-        writeSound(w, bytes);
-        w.u8(1);
-        for (size_t cut = 0; cut <= w.size(); ++cut) {
-            TPlasmaStream s = streamOf(Bytes(w.bytes.begin(), w.bytes.begin() + cut), f.version, f.major);
-            ReadWin32SoundPart(s);
-            EXPECT_LE(s.Position(), int64_t(cut));
-        }
         ByteWriter a(f.version, f.major);
         a.u32(0xFFFFFFFF).keyRef(&kRegion).keyRef(&kRegion);
         TPlasmaStream sa = streamOf(a);

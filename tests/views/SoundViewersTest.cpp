@@ -18,31 +18,7 @@ using testpages::makeKey;
 namespace {
 const TPRPObjectDesc kBuffer = makeKey(41, "Birds.ogg:L");
 
-QString editText(QWidget* form, const char* name) {
-    auto* edit = child<QLineEdit>(form, name);
-    return edit ? edit->text() : QStringLiteral("<missing>");
-}
 } // namespace
-
-TEST(SoundDispatch, EverySoundViewerIsRegisteredForItsClasses) {
-    struct Row {
-        std::vector<uint16_t> uru, mystV;
-        const char* viewer;
-    };
-    const Row rows[] = {
-        {{72}, {69}, "TfrmTplSound"},
-        {{73, 132, 141, 150}, {70, 115, 123, 126}, "TfrmTplWin32Sound"},
-        {{41}, {41}, "TfrmTplSoundBuffer"},
-        {{20, 83}, {20}, "TfrmTplWinAudible"},
-    };
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows)
-            for (uint16_t index : IsMystVFamily(f.version) ? row.mystV : row.uru) {
-                SCOPED_TRACE(testing::Message() << f.name << " " << index);
-                ASSERT_STREQ(FindViewerClass(index, f.version), row.viewer);
-                EXPECT_TRUE(IsViewerRegistered(row.viewer));
-            }
-}
 
 TEST(SoundViewer, ValuesPropertiesFadesAndLinks) {
     OpenedWindows windows;

@@ -494,25 +494,6 @@ TEST_F(TextureFiles, DamagedBodiesFailCleanly) {
     }
 }
 
-TEST_F(TextureFiles, TruncatedAtEveryByte) {
-    ByteWriter jpegBody;
-    bitmapHeader(jpegBody, 2, 5);
-    bodyStart(jpegBody, 4, 4, 0, 1);
-    jpegBody.u8(kRunCodedAlpha);
-    jpegPart(jpegBody, jpegBlob(3));
-    runPart(jpegBody, {{5, 1}, {20, 2}});
-    const Bytes bodies[] = {jpegBody.bytes, dxtTexture(5, 4, 4, 1, pattern(16, 1)),
-                            pixelTexture(2, 2, 1, pattern(16, 2))};
-    for (const Bytes& full : bodies)
-        for (size_t length = 0; length <= full.size(); ++length) {
-            TMemoryStream stream(Bytes(full.begin(), full.begin() + static_cast<ptrdiff_t>(length)));
-            try {
-                WriteMipmapFiles(stream, folder());
-            } catch (const Exception&) {
-            }
-        }
-}
-
 TEST_F(TextureFiles, UnwritableFolderRaisesAFileError) {
     TMemoryStream stream(pixelTexture(1, 1, 1, pattern(4, 1)));
     EXPECT_THROW(WriteMipmapFiles(stream, path("no such folder")), EFCreateError);

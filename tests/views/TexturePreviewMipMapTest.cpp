@@ -52,22 +52,8 @@ void turnWheel(QWidget* target, bool down) {
     QApplication::sendEvent(target, &wheel);
 }
 
-class MipMapPreview : public ::testing::Test {
+class MipMapPreview : public PreviewFixture {
 protected:
-    void SetUp() override {
-        if (!openGLHere()) GTEST_SKIP() << "no OpenGL context here";
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-        messages = std::make_unique<RecordedMessages>();
-        main = std::make_unique<TMainForm>();
-        main->resize(1200, 900);
-        main->show();
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        main.reset();
-        messages.reset();
-    }
-
     void openPage(uint16_t version, const std::vector<NamedBody>& textures) {
         main->OpenPRPFile(writeTexturePage(pages.path(), QStringLiteral("Textures.prp"), version, textures));
         ASSERT_EQ(main->LocalPages.size(), 1u);
@@ -85,10 +71,6 @@ protected:
         return image;
     }
     int windowCount() const { return int(main->MdiArea->subWindowList().size()); }
-
-    QTemporaryDir settingsDir, pages;
-    std::unique_ptr<RecordedMessages> messages;
-    std::unique_ptr<TMainForm> main;
 };
 
 struct ColourCase {
@@ -368,29 +350,4 @@ TEST_F(MipMapPreview, DamagedTexturesShowAMessage) {
     EXPECT_FALSE(messages->texts[0].isEmpty());
     EXPECT_EQ(form->windowTitle(), "[0004] Good");
     expectColour(grab(form), 8, 8, kGreen, "previous picture kept");
-}
-
-TEST_F(MipMapPreview, EveryTruncationOfABodyFailsCleanly) {
-    const Bytes whole =
-        mipmapObject(Kind::RunCoded, 8, 8, 1, quadrants(8, 8, kRed, kGreen, kBlue, kWhite), solid(kGrey));
-    for (size_t length = 0; length < whole.size(); ++length) {
-        SCOPED_TRACE(length);
-        messages->texts.clear();
-        auto* form = new TfrmTplMipMap;
-        form->ShowAsChild();
-        TPRPFileObject entry;
-        entry.Desc = testpages::makeKey(4, "Cut", 7);
-        entry.Version = kVersionUru;
-        TPlasmaStream stream(Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(length)));
-        stream.Header.Version = kVersionUru;
-        try {
-            form->LoadObject(entry, &stream);
-        } catch (const std::exception& e) {
-            EXPECT_NE(std::string(e.what()), "");
-        }
-        QPointer<QMdiSubWindow> frame = form->SubWindow();
-        if (frame) frame->close();
-        QApplication::processEvents();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
 }

@@ -1,5 +1,8 @@
 #include "TexturePreviewWriters.h"
 
+#include <QApplication>
+#include <QSettings>
+
 #include <QBuffer>
 #include <QDir>
 #include <QImage>
@@ -174,6 +177,21 @@ QString writeTexturePage(const QString& folder, const QString& fileName, uint16_
     const QString path = QDir(folder).filePath(fileName);
     testpages::writeFile(QFile::encodeName(path).toStdString(), testpages::buildPage(page));
     return path;
+}
+
+void PreviewFixture::SetUp() {
+    if (!openGLHere()) GTEST_SKIP() << "no OpenGL context here";
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    messages = std::make_unique<RecordedMessages>();
+    main = std::make_unique<TMainForm>();
+    main->resize(1200, 900);
+    main->show();
+    QApplication::processEvents();
+}
+
+void PreviewFixture::TearDown() {
+    main.reset();
+    messages.reset();
 }
 
 } // namespace texturewriters

@@ -2,12 +2,16 @@
 // Texture object bodies for the preview tests: DXT1, DXT5, 32-bit pixel and run-coded textures drawn
 // from a colour function, cube maps of six such faces, and pages holding them.
 #include <QString>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "MainUnit.h"
 #include "PageWriter.h"
+#include "ViewerTestSupport.h"
 
 namespace texturewriters {
 
@@ -55,5 +59,17 @@ QString writeTexturePage(const QString& folder, const QString& fileName, uint16_
 
 // Whether an OpenGL context can be had here.
 bool openGLHere();
+
+// A shown main window with its settings in a temporary folder and its messages recorded; skipped where
+// there is no OpenGL context.
+class PreviewFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    QTemporaryDir settingsDir, pages;
+    std::unique_ptr<RecordedMessages> messages;
+    std::unique_ptr<TMainForm> main;
+};
 
 } // namespace texturewriters

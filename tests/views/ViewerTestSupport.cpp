@@ -1,5 +1,12 @@
 #include "ViewerTestSupport.h"
 
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTreeWidgetItemIterator>
+#include <gtest/gtest.h>
+
+#include "PRP_VCL.h"
+
 OpenedWindows::OpenedWindows() {
     TCustomPRPObjectForm::SetChildHost([this](TCustomPRPObjectForm* form) -> QMdiSubWindow* {
         forms.push_back(form);
@@ -37,4 +44,58 @@ TCustomPRPObjectForm* openViewer(uint16_t classIndex, const std::string& name,
     TPlasmaStream stream = testparts::streamOf(body);
     form->LoadObject(entry, &stream);
     return form;
+}
+
+QString editText(QWidget* form, const char* name) {
+    auto* edit = child<QLineEdit>(form, name);
+    EXPECT_NE(edit, nullptr) << name;
+    return edit ? edit->text() : QString();
+}
+
+bool checked(QWidget* form, const char* name) {
+    auto* box = child<QCheckBox>(form, name);
+    EXPECT_NE(box, nullptr) << name;
+    return box && box->isChecked();
+}
+
+QStringList listTexts(const QListWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+QStringList comboTexts(const QComboBox* combo) {
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    return texts;
+}
+
+QStringList rowTexts(const TRowListView* list, int column) {
+    QStringList texts;
+    for (int i = 0; i < list->RowCount(); ++i)
+        texts << list->Text(i, column);
+    return texts;
+}
+
+QStringList topTexts(const QTreeWidget* tree) {
+    QStringList texts;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        texts << tree->topLevelItem(i)->text(0);
+    return texts;
+}
+
+QStringList childTexts(const QTreeWidgetItem* node) {
+    QStringList texts;
+    for (int i = 0; i < node->childCount(); ++i)
+        texts << node->child(i)->text(0);
+    return texts;
+}
+
+QStringList keyNodeNames(const QTreeWidget* tree) {
+    QStringList names;
+    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it)
+        if (TObjRefTreeView::KeyOf(*it)) names << (*it)->text(0);
+    return names;
 }

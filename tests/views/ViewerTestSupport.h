@@ -2,6 +2,9 @@
 // Helpers of the viewer window tests: windows opened through the child host, clicks, loading a viewer
 // from bytes, and a message service that records instead of showing.
 #include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QTreeWidget>
 #include <QMouseEvent>
 #include <QWidget>
 #include <vector>
@@ -10,6 +13,7 @@
 #include "ObjectDispatch.h"
 #include "PRPForms.h"
 #include "PartWriters.h"
+#include "RowListView.h"
 
 // Records every object window shown while it lives and closes them at the end.
 class OpenedWindows {
@@ -47,3 +51,14 @@ TCustomPRPObjectForm* openViewer(uint16_t classIndex, const std::string& name,
 template <class T> T* child(QWidget* form, const char* name) {
     return form->findChild<T*>(QString::fromLatin1(name));
 }
+
+// What the user reads in a form's controls, found by object name; a missing control fails the test.
+QString editText(QWidget* form, const char* name); // a line edit
+bool checked(QWidget* form, const char* name);     // a check box
+QStringList listTexts(const QListWidget* list);
+QStringList comboTexts(const QComboBox* combo);
+QStringList rowTexts(const TRowListView* list, int column = 0);
+QStringList topTexts(const QTreeWidget* tree);
+QStringList childTexts(const QTreeWidgetItem* node);
+// Texts of every node of a tree that stands for a key, in tree order.
+QStringList keyNodeNames(const QTreeWidget* tree);
