@@ -59,19 +59,19 @@ TEST(GeometrySpanReader, OptionalPartsAndSkinWithoutWeights) {
                         {"more than eight UVW channels", 0x0C, 0, 1, 3, 2}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        SpanSpec spec;
-        spec.format = row.format;
-        spec.props = row.props;
-        spec.instanceGroup = row.instanceGroup;
+        SpanSpec span;
+        span.format = row.format;
+        span.props = row.props;
+        span.instanceGroup = row.instanceGroup;
         for (int i = 0; i < row.vertices; ++i) {
             SpanVertex v{{float(i), 0, 0}, {0, 0, 1}, {}, {}, uint32_t(100 + i)};
             for (int u = 0; u < FormatUVWCount(row.format); ++u)
                 v.uvws.push_back({float(u), 0, 0});
-            spec.vertices.push_back(v);
+            span.vertices.push_back(v);
         }
-        spec.indices.assign(size_t(row.indices), 1);
+        span.indices.assign(size_t(row.indices), 1);
         ByteWriter w(kVersionUru);
-        writeGeometrySpan(w, spec);
+        writeGeometrySpan(w, span);
         w.u32(0x5A5A5A5A); // whatever follows
         TPlasmaStream s = streamOf(w);
         TGeometrySpan span;
@@ -114,7 +114,7 @@ TEST(IcicleReader, SpanVertexSpanAndSortData) {
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         IcicleSpec spec;
-        spec.props = 0x4 | 0x10;
+        span.props = 0x4 | 0x10;
         spec.waterHeight = 4.5f;
         spec.iLength = 7; // two faces
         spec.faces = {{1, 2, 3, 9, {1, 2, 3}}, {4, 5, 6, 8, {4, 5, 6}}};

@@ -33,13 +33,13 @@ std::string FormatMessage(const std::string& pattern, const std::vector<std::str
     for (size_t i = 0; i < pattern.size(); ++i) {
         char c = pattern[i];
         if (c == '%' && i + 1 < pattern.size()) {
-            char spec = pattern[i + 1];
-            if (spec == '%') {
+            char conversion = pattern[i + 1];
+            if (conversion == '%') {
                 out += '%';
                 ++i;
                 continue;
             }
-            if ((spec == 's' || spec == 'd' || spec == 'X') && next < args.size()) {
+            if ((conversion == 's' || conversion == 'd' || conversion == 'X') && next < args.size()) {
                 out += args[next++];
                 ++i;
                 continue;
