@@ -59,19 +59,19 @@ TEST(GeometrySpanReader, OptionalPartsAndSkinWithoutWeights) {
                         {"more than eight UVW channels", 0x0C, 0, 1, 3, 2}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        SpanSpec span;
-        span.format = row.format;
-        span.props = row.props;
-        span.instanceGroup = row.instanceGroup;
+        SpanSpec written;
+        written.format = row.format;
+        written.props = row.props;
+        written.instanceGroup = row.instanceGroup;
         for (int i = 0; i < row.vertices; ++i) {
             SpanVertex v{{float(i), 0, 0}, {0, 0, 1}, {}, {}, uint32_t(100 + i)};
             for (int u = 0; u < FormatUVWCount(row.format); ++u)
                 v.uvws.push_back({float(u), 0, 0});
-            span.vertices.push_back(v);
+            written.vertices.push_back(v);
         }
-        span.indices.assign(size_t(row.indices), 1);
+        written.indices.assign(size_t(row.indices), 1);
         ByteWriter w(kVersionUru);
-        writeGeometrySpan(w, span);
+        writeGeometrySpan(w, written);
         w.u32(0x5A5A5A5A); // whatever follows
         TPlasmaStream s = streamOf(w);
         TGeometrySpan span;
@@ -113,14 +113,14 @@ TEST(GeometrySpanReader, ListReadsEachSpanIntoAClearedRecord) {
 TEST(IcicleReader, SpanVertexSpanAndSortData) {
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
-        IcicleSpec spec;
-        span.props = 0x4 | 0x10;
-        spec.waterHeight = 4.5f;
-        spec.iLength = 7; // two faces
-        spec.faces = {{1, 2, 3, 9, {1, 2, 3}}, {4, 5, 6, 8, {4, 5, 6}}};
+        IcicleSpec written;
+        written.props = 0x4 | 0x10;
+        written.waterHeight = 4.5f;
+        written.iLength = 7; // two faces
+        written.faces = {{1, 2, 3, 9, {1, 2, 3}}, {4, 5, 6, 8, {4, 5, 6}}};
         ByteWriter w(f.version, f.major);
         w.u32(2);
-        writeIcicle(w, spec);
+        writeIcicle(w, written);
         writeIcicle(w, IcicleSpec{});
         TPlasmaStream s = streamOf(w);
         const std::vector<TIcicle> icicles = ReadIcicleList(s);

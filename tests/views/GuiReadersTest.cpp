@@ -22,17 +22,17 @@ ControlSpec plainControl() {
     return c;
 }
 
-void expectScheme(const TColorScheme& s, const SchemeSpec& spec) {
+void expectScheme(const TColorScheme& s, const SchemeSpec& expected) {
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(s.Colors[i].R, spec.colors[i][0]) << i;
-        EXPECT_EQ(s.Colors[i].G, spec.colors[i][1]) << i;
-        EXPECT_EQ(s.Colors[i].B, spec.colors[i][2]) << i;
-        EXPECT_EQ(s.Colors[i].A, spec.colors[i][3]) << i;
+        EXPECT_EQ(s.Colors[i].R, expected.colors[i][0]) << i;
+        EXPECT_EQ(s.Colors[i].G, expected.colors[i][1]) << i;
+        EXPECT_EQ(s.Colors[i].B, expected.colors[i][2]) << i;
+        EXPECT_EQ(s.Colors[i].A, expected.colors[i][3]) << i;
     }
-    EXPECT_EQ(s.Transparency, spec.transparency);
-    EXPECT_EQ(s.FontName, spec.font);
-    EXPECT_EQ(s.FontSize, spec.size);
-    EXPECT_EQ(s.FontFlags, spec.flags);
+    EXPECT_EQ(s.Transparency, expected.transparency);
+    EXPECT_EQ(s.FontName, expected.font);
+    EXPECT_EQ(s.FontSize, expected.size);
+    EXPECT_EQ(s.FontFlags, expected.flags);
 }
 
 } // namespace
