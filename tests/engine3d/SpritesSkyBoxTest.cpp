@@ -241,18 +241,24 @@ TEST(HUDSpriteRender, CoversItsPixelRectangle) {
     expectColour(s.pixel(61, 128), 0, 0, 0, "left of it");
     expectColour(s.pixel(128, 194), 0, 0, 0, "above it");
 
-    // Y counts down from the top edge.
-    sprite->Position()->SetPoint(32, 32, 0);
-    sprite->SetWidth(32);
+    // Y counts down from the top edge; a wide sprite shows a swapped width and height.
+    sprite->Position()->SetPoint(100, 60, 0);
+    sprite->SetWidth(64);
     sprite->SetHeight(32);
     s.render();
-    expectColour(s.pixel(32, 256 - 32), 255, 0, 0, "near the top left");
-    expectColour(s.pixel(32, 32), 0, 0, 0, "bottom left stays clear");
+    struct Probe {
+        int x, yFromTop;
+        bool lit;
+    };
+    for (Probe p : {Probe{100, 60, true}, Probe{69, 45, true}, Probe{130, 74, true}, Probe{66, 60, false},
+                    Probe{134, 60, false}, Probe{100, 42, false}, Probe{100, 78, false}})
+        expectColour(s.pixel(p.x, 255 - p.yFromTop), p.lit ? 255 : 0, 0, 0,
+                     std::to_string(p.x) + ", " + std::to_string(p.yFromTop) + " from the top");
 
     // A hidden sprite and a pass that ignores materials draw nothing.
     sprite->SetVisible(false);
     s.render();
-    expectColour(s.pixel(32, 256 - 32), 0, 0, 0, "hidden");
+    expectColour(s.pixel(100, 255 - 60), 0, 0, 0, "hidden");
 }
 
 TEST(SkyBoxRender, FacesAroundTheCameraAndStyles) {
