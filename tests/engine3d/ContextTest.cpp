@@ -35,13 +35,8 @@ void expectColour(Rgba seen, float r, float g, float b) {
 
 } // namespace
 
-TEST(GLContext, FreshContextDefaults) {
+TEST(GLContext, UncreatedContextRefusesUse) {
     TGLWin32Context context;
-    EXPECT_EQ(context.ColorBits(), 32);
-    EXPECT_EQ(context.DepthBits(), 0);
-    EXPECT_EQ(context.AntiAliasing(), aaDefault);
-    EXPECT_EQ(context.Options(), 0);
-    EXPECT_EQ(context.Acceleration(), chaUnknown);
     EXPECT_FALSE(context.IsValid());
     EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { context.ContextActivate(); }), "Context not created");
     EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { context.ShareLists(&context); }), "Context not created");

@@ -1,4 +1,4 @@
-// Dummy cubes, planes and cubes: defaults, setters, geometry counts, ray casts, the "CubeSize" stored
+// Dummy cubes, planes and cubes: setters, geometry counts, ray casts, the "CubeSize" stored
 // property, amalgamation and what they draw.
 #include "GLObjects.h"
 #include "ShapeRenderSupport.h"
@@ -10,13 +10,8 @@
 using namespace engine3d;
 using namespace engine3d_test;
 
-TEST(DummyCube, DefaultsAndSetters) {
+TEST(DummyCube, AmalgamateStyleSizeAndAssign) {
     TGLDummyCube cube;
-    EXPECT_EQ(cube.CubeSize(), 1);
-    EXPECT_EQ(cube.EdgeColor()->Color(), (TVector{1, 1, 1, 1}));
-    EXPECT_FALSE(cube.VisibleAtRunTime());
-    EXPECT_FALSE(cube.Amalgamate());
-    EXPECT_EQ(cube.CamInvarianceMode(), cimNone);
     EXPECT_TRUE(cube.ObjectStyleFlags() & ObjectStyle(osImmediateDraw));
     EXPECT_FALSE(cube.RayCastIntersect({0, 0, 5, 1}, {0, 0, -1, 0}));
 
@@ -52,13 +47,8 @@ TEST(DummyCube, BarycentreIsTheMeanOfTheChildren) {
     EXPECT_FLOAT_EQ(centre[1], 1);
 }
 
-TEST(Plane, DefaultsSettersAndTileCountsOfAtLeastOne) {
+TEST(Plane, TileCountsOfAtLeastOne) {
     TGLPlane plane;
-    EXPECT_EQ(plane.Width(), 1);
-    EXPECT_EQ(plane.Height(), 1);
-    EXPECT_EQ(plane.XScope(), 1);
-    EXPECT_EQ(plane.XTiles(), 1u);
-    EXPECT_EQ(plane.Style(), PlaneStyle(psSingleQuad) | PlaneStyle(psTileTexture));
     EXPECT_FALSE(plane.StoreXScope());
     plane.SetXTiles(0);
     plane.SetYTiles(0);
@@ -156,8 +146,6 @@ TEST(Cube, PartsAndNormals) {
 
 TEST(Cube, CubeSizePropertyAndSetters) {
     TGLCube cube;
-    EXPECT_EQ(cube.Parts(), cAllCubeParts);
-    EXPECT_EQ(cube.NormalDirection(), ndOutside);
     EXPECT_FALSE(cube.StoreCubeSize());
     cube.SetCubeWidth(2);
     cube.SetCubeDepth(0.5f);

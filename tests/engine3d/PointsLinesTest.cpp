@@ -17,12 +17,8 @@ TEST(Points, DrawCountNeverPassesTheShorterList) {
             << row.positions << " " << row.colors;
 }
 
-TEST(Points, DefaultsStaticAndParameters) {
+TEST(Points, StaticStyleParametersAndAssign) {
     TGLPoints points;
-    EXPECT_EQ(points.Size(), 1);
-    EXPECT_EQ(points.Style(), psSquare);
-    EXPECT_FALSE(points.Static());
-    EXPECT_FALSE(points.NoZWrite());
     EXPECT_TRUE(points.ObjectStyleFlags() & ObjectStyle(osImmediateDraw));
     EXPECT_TRUE(points.ObjectStyleFlags() & ObjectStyle(osNoCulling));
     points.SetStatic(true);
@@ -31,11 +27,6 @@ TEST(Points, DefaultsStaticAndParameters) {
     EXPECT_TRUE(points.ObjectStyleFlags() & ObjectStyle(osImmediateDraw));
 
     TGLPointParameters* params = points.PointParameters();
-    EXPECT_FALSE(params->Enabled());
-    EXPECT_EQ(params->MinSize(), 0);
-    EXPECT_EQ(params->MaxSize(), 128);
-    EXPECT_EQ(params->FadeTresholdSize(), 1);
-    EXPECT_EQ(params->DistanceAttenuation()->AsAffineVector(), (TAffineVector{1, 0, 0}));
     EXPECT_FALSE(params->StorePointParams());
     params->SetMaxSize(64);
     EXPECT_TRUE(params->StorePointParams());
@@ -53,24 +44,12 @@ TEST(Points, DefaultsStaticAndParameters) {
     EXPECT_EQ(copy.Size(), 4);
 }
 
-TEST(Lines, DefaultsAndSetters) {
+TEST(Lines, DivisionClampBoundsAndNodeChanges) {
     TGLLines lines;
-    EXPECT_FALSE(lines.AntiAliased());
-    EXPECT_EQ(lines.LineColor()->Color(), (TVector{1, 1, 1, 1}));
-    EXPECT_EQ(lines.LinePattern(), 0xFFFF);
-    EXPECT_EQ(lines.LineWidth(), 1);
-    EXPECT_EQ(lines.NodesAspect(), lnaAxes);
-    EXPECT_EQ(lines.NodeColor()->Color(), (TVector{0, 0, 1, 1}));
-    EXPECT_EQ(lines.NodeSize(), 1);
-    EXPECT_EQ(lines.Division(), 10);
-    EXPECT_EQ(lines.SplineMode(), lsmLines);
-    EXPECT_EQ(lines.Options(), 0);
-    EXPECT_EQ(lines.NURBSOrder(), 0);
-    EXPECT_EQ(lines.NURBSTolerance(), 50);
-    lines.SetDivision(0);
-    EXPECT_EQ(lines.Division(), 1);
-    lines.SetDivision(-3);
-    EXPECT_EQ(lines.Division(), 1);
+    for (int given : {0, -3}) {
+        lines.SetDivision(given);
+        EXPECT_EQ(lines.Division(), 1) << given;
+    }
 
     lines.AddNode(1, -4, 2);
     lines.AddNode(-3, 1, 0);
@@ -135,11 +114,9 @@ TEST(Lines, StripSamplesByMode) {
     EXPECT_NEAR(spline.Vertices[5].Color[2], 0.5f, 1e-5);
 }
 
-TEST(FlatText, DefaultsOptionsAndFont) {
+TEST(FlatText, AssignSharesTheFontUntilItGoes) {
     auto* font = new TGLBitmapFont();
     TGLFlatText text;
-    EXPECT_EQ(text.Options(), 0);
-    EXPECT_EQ(text.ModulateColor()->Color(), (TVector{1, 1, 1, 1}));
     EXPECT_TRUE(text.ObjectStyleFlags() & ObjectStyle(osNoCulling));
     text.SetBitmapFont(font);
     text.SetText("abc");

@@ -111,7 +111,7 @@ TEST(Behaviours, StreamAsBinaryPropertiesWithVersionZero) {
     UnregisterXCollectionItemClass(TestBehaviour::Info());
 }
 
-TEST(SpecialObjects, StylesAndSettings) {
+TEST(InvariantAndProxyObjects, StylesAndSettings) {
     TGLDirectOpenGL direct;
     EXPECT_EQ(direct.ObjectStyleFlags(), ObjectStyle(osImmediateDraw) | ObjectStyle(osAltersRenderState));
     direct.SetUseBuildList(true);
@@ -147,7 +147,7 @@ TEST(SpecialObjects, StylesAndSettings) {
     EXPECT_EQ(freed, 1);
 }
 
-TEST(SpecialObjects, CameraTargetFreedIsDropped) {
+TEST(InvariantAndProxyObjects, CameraTargetFreedIsDropped) {
     TGLCamera camera;
     {
         TGLBaseSceneObject target;
@@ -157,7 +157,7 @@ TEST(SpecialObjects, CameraTargetFreedIsDropped) {
     EXPECT_EQ(camera.TargetObject(), nullptr);
 }
 
-TEST(SpecialObjects, InitRegistersTheSceneClasses) {
+TEST(InvariantAndProxyObjects, InitRegistersTheSceneClasses) {
     InitGL3DScene();
     InitGL3DScene();
     for (const char* name : {"TGLLightSource", "TGLCamera", "TGLProxyObject", "TGL3DScene", "TGLDirectOpenGL",
@@ -170,7 +170,7 @@ TEST(SpecialObjects, InitRegistersTheSceneClasses) {
     EXPECT_EQ(GetClass("TGL3DSceneViewer")->Create(), nullptr);
 }
 
-TEST(SpecialObjectsGL, DirectOpenGLAndProxyThroughAMemoryViewer) {
+TEST(InvariantAndProxyObjectsGL, DirectOpenGLAndProxyThroughAMemoryViewer) {
     InitGLWin32Context();
     TGL3DScene scene;
     TGLMemoryViewer viewer;
@@ -219,7 +219,7 @@ TEST(SpecialObjectsGL, DirectOpenGLAndProxyThroughAMemoryViewer) {
     EXPECT_EQ(viewer.Buffer()->Width(), 16);
 }
 
-TEST(SpecialObjectsGL, CameraInvariantObjectIgnoresCameraPosition) {
+TEST(InvariantAndProxyObjectsGL, CameraInvariantObjectIgnoresCameraPosition) {
     InitGLWin32Context();
     TGL3DScene scene;
     TGLMemoryViewer viewer;
