@@ -47,40 +47,24 @@ TEST(ViewerTable, ClassIndexAndFamilyChooseTheViewer) {
         uint16_t version;
         const char* viewer; // nullptr: raw view
     };
+    // clang-format off
     const Row rows[] = {
-        {43, kVersionUru, "TfrmTplDetectorModifier"},
-        {43, kVersionLive, "TfrmTplDetectorModifier"},
-        {43, kVersionMystV, "TfrmTplCollisionDetector"},
-        {43, kVersionHexIsle, "TfrmTplCollisionDetector"},
-        {44, kVersionUru, "TfrmTplCollisionDetector"},
-        {44, kVersionLive, "TfrmTplCollisionDetector"},
-        {44, kVersionMystV, nullptr},
-        {44, kVersionHexIsle, nullptr},
+        {43, kVersionUru, "TfrmTplDetectorModifier"}, {43, kVersionLive, "TfrmTplDetectorModifier"},
+        {43, kVersionMystV, "TfrmTplCollisionDetector"}, {43, kVersionHexIsle, "TfrmTplCollisionDetector"},
+        {44, kVersionUru, "TfrmTplCollisionDetector"}, {44, kVersionLive, "TfrmTplCollisionDetector"},
+        {44, kVersionMystV, nullptr}, {44, kVersionHexIsle, nullptr},
         {44, 3, "TfrmTplCollisionDetector"}, // any other code takes the 5/7 column
-        {0, kVersionMystV, "TfrmTplSceneNode"},
-        {6, kVersionUru, "TfrmTplLayer"},
-        {68, kVersionUru, "TfrmTplLayer"},
-        {68, kVersionMystV, nullptr},
-        {65, kVersionHexIsle, "TfrmTplLayer"},
-        {18, kVersionUru, kEmptyViewer},
-        {19, kVersionMystV, kEmptyViewer},
-        {244, kVersionHexIsle, kEmptyViewer},
-        {75, kVersionUru, kEmptyViewer},
-        {75, kVersionMystV, nullptr},
-        {72, kVersionMystV, kEmptyViewer},
-        {72, kVersionLive, "TfrmTplSound"},
-        {296, kVersionUru, kEmptyViewer},
-        {296, kVersionMystV, nullptr},
-        {83, kVersionUru, "TfrmTplWinAudible"},
-        {83, kVersionMystV, nullptr},
-        {181, kVersionLive, "TfrmTplClothingItem"},
-        {141, kVersionUru, "TfrmTplWin32Sound"},
-        {141, kVersionMystV, "TfrmTplActivatorConditionalObject"},
-        {290, kVersionUru, "TfrmTplImageLibMod"},
-        {297, kVersionUru, nullptr},
-        {0x0456, kVersionUru, nullptr},
-        {2, kVersionUru, nullptr},
+        {0, kVersionMystV, "TfrmTplSceneNode"}, {6, kVersionUru, "TfrmTplLayer"}, {68, kVersionUru, "TfrmTplLayer"},
+        {68, kVersionMystV, nullptr}, {65, kVersionHexIsle, "TfrmTplLayer"},
+        {18, kVersionUru, kEmptyViewer}, {19, kVersionMystV, kEmptyViewer}, {244, kVersionHexIsle, kEmptyViewer},
+        {75, kVersionUru, kEmptyViewer}, {75, kVersionMystV, nullptr}, {72, kVersionMystV, kEmptyViewer},
+        {72, kVersionLive, "TfrmTplSound"}, {296, kVersionUru, kEmptyViewer}, {296, kVersionMystV, nullptr},
+        {83, kVersionUru, "TfrmTplWinAudible"}, {83, kVersionMystV, nullptr},
+        {181, kVersionLive, "TfrmTplClothingItem"}, {141, kVersionUru, "TfrmTplWin32Sound"},
+        {141, kVersionMystV, "TfrmTplActivatorConditionalObject"}, {290, kVersionUru, "TfrmTplImageLibMod"},
+        {297, kVersionUru, nullptr}, {0x0456, kVersionUru, nullptr}, {2, kVersionUru, nullptr},
     };
+    // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.classIndex << " in format " << row.version);
         const char* viewer = FindViewerClass(row.classIndex, row.version);

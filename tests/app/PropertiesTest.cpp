@@ -104,22 +104,13 @@ protected:
     TPropertiesDlg dlg;
 };
 
-TEST_F(PropertiesDialogTest, ControlsCaptionsAndRanges) {
-    EXPECT_EQ(dlg.windowTitle(), "Properties");
-    EXPECT_EQ(PropertiesDlg, &dlg);
-    EXPECT_FALSE(dlg.isVisible());
+TEST_F(PropertiesDialogTest, VersionListAndRanges) {
     QStringList items;
     for (int i = 0; i < dlg.PRPVersion->count(); ++i)
         items << dlg.PRPVersion->itemText(i);
     EXPECT_EQ(items, QStringList({"Uru [05]", "Myst V [06]", "Live [06]", "Hex Isle [09]"}));
-    EXPECT_EQ(dlg.GameRevision->itemText(1), "Path of the Shell (63.12)");
     EXPECT_FALSE(dlg.PRPVersion->isEnabled());
     EXPECT_FALSE(dlg.GameRevision->isEnabled());
-    EXPECT_EQ(dlg.bSave->text(), "&Save");
-    EXPECT_TRUE(dlg.bSave->isDefault());
-    EXPECT_EQ(dlg.bCancel->text(), "&Cancel");
-    EXPECT_EQ(dlg.findChild<QCheckBox*>("kBuiltIn")->text(), "Built-In");
-    EXPECT_EQ(dlg.findChild<QCheckBox*>("kPatchHeaderOnly")->text(), "Patch Header Only");
     // Values set are clamped into each edit's range.
     dlg.PageID->SetValue(1000);
     EXPECT_EQ(dlg.PageID->Value(), 255);
@@ -130,107 +121,25 @@ TEST_F(PropertiesDialogTest, ControlsCaptionsAndRanges) {
 }
 
 TEST_F(PropertiesDialogTest, ShowsTheHeaderOfEachFamily) {
+    // clang-format off
     const FamilyRow rows[] = {
-        {"Uru Prime",
-         kVersionUru,
-         11,
-         0x0010,
-         3,
-         kBuiltIn,
-         8,
-         7,
-         "Uru [05]",
-         "Prime (63.11)",
-         (0x10 << 16),
-         3,
-         {"kBuiltIn", "kBasicChecksum"},
-         7},
-        {"Uru Shell",
-         kVersionUru,
-         12,
-         2,
-         0x0105,
-         kLocalOnly | kItinerant,
-         0x19,
-         0,
-         "Uru [05]",
-         "Path of the Shell (63.12)",
-         (2 << 16) + 1,
-         5,
-         {"kLocalOnly", "kItinerant", "kPartialPatchFile", "kBasicChecksum", "kPatchHeaderOnly"},
-         0},
-        {"Reserved location",
-         kVersionUru,
-         11,
-         0xFFFF,
-         0x0105,
-         kReserved,
-         0,
-         0,
-         "Uru [05]",
-         "Prime (63.11)",
-         -1,
-         5,
-         {"kReserved"},
-         0},
-        {"High location word",
-         kVersionUru,
-         11,
-         0xFFFE,
-         0xFF05,
-         0,
-         0,
-         0,
-         "Uru [05]",
-         "Prime (63.11)",
-         (int64_t(0xFFFE) << 16) + 0xFF,
-         5,
-         {},
-         0},
-        {"Release above 31 bits",
-         kVersionUru,
-         11,
-         0,
-         0,
-         kVolatile,
-         0,
-         0xFFFFFFF0u,
-         "Uru [05]",
-         "Prime (63.11)",
-         0,
-         0,
-         {"kVolatile"},
-         4294967280LL},
-        {"Myst V",
-         kVersionMystV,
-         0,
-         0x0020,
-         0x0203,
-         kBuiltIn,
-         0,
-         0,
-         "Myst V [06]",
-         "",
-         (0x20 << 16) + 2,
-         3,
-         {"kBuiltIn"},
-         0},
-        {"Live",
-         kVersionLive,
-         12,
-         0x0001,
-         0x0007,
-         kReserved,
-         0,
-         0,
-         "Live [06]",
-         "",
-         (1 << 16),
-         7,
-         {"kReserved"},
-         0},
+        {"Uru Prime", kVersionUru, 11, 0x0010, 3, kBuiltIn, 8, 7, "Uru [05]", "Prime (63.11)", (0x10 << 16), 3,
+         {"kBuiltIn", "kBasicChecksum"}, 7},
+        {"Uru Shell", kVersionUru, 12, 2, 0x0105, kLocalOnly | kItinerant, 0x19, 0, "Uru [05]",
+         "Path of the Shell (63.12)", (2 << 16) + 1, 5,
+         {"kLocalOnly", "kItinerant", "kPartialPatchFile", "kBasicChecksum", "kPatchHeaderOnly"}, 0},
+        {"Reserved location", kVersionUru, 11, 0xFFFF, 0x0105, kReserved, 0, 0, "Uru [05]", "Prime (63.11)", -1, 5,
+         {"kReserved"}, 0},
+        {"High location word", kVersionUru, 11, 0xFFFE, 0xFF05, 0, 0, 0, "Uru [05]", "Prime (63.11)",
+         (int64_t(0xFFFE) << 16) + 0xFF, 5, {}, 0},
+        {"Release above 31 bits", kVersionUru, 11, 0, 0, kVolatile, 0, 0xFFFFFFF0u, "Uru [05]", "Prime (63.11)", 0, 0,
+         {"kVolatile"}, 4294967280LL},
+        {"Myst V", kVersionMystV, 0, 0x0020, 0x0203, kBuiltIn, 0, 0, "Myst V [06]", "", (0x20 << 16) + 2, 3,
+         {"kBuiltIn"}, 0},
+        {"Live", kVersionLive, 12, 0x0001, 0x0007, kReserved, 0, 0, "Live [06]", "", (1 << 16), 7, {"kReserved"}, 0},
         {"Hex Isle", kVersionHexIsle, 0, 0xFFFF, 0x0A01, 0, 0, 0, "Hex Isle [09]", "", -10, 1, {}, 0},
     };
+    // clang-format on
     for (const FamilyRow& r : rows) {
         SCOPED_TRACE(r.label);
         TestPage page = makePage(r.version, "Garden", "Meadow", r.pageNumber, r.locationFlags, {});
@@ -422,16 +331,12 @@ TEST_F(PropertiesCommandTest, PropertiesOnAPageNodeShowsItsHeader) {
         return int(QDialog::Accepted);
     };
     form->PreparePopup(findNode("Meadow"));
-    EXPECT_TRUE(form->prpMenuProperties->isVisible());
     form->prpMenuProperties->trigger();
     EXPECT_EQ(dialogs->order, QStringList{"properties"});
-    EXPECT_EQ(seen.version, "Uru [05]");
+    // The node's own page was read (the field mapping per family is checked on the dialog itself).
     EXPECT_EQ(seen.revision, "Path of the Shell (63.12)");
     EXPECT_EQ(seen.seqId, (2 << 16) + 1);
-    EXPECT_EQ(seen.pageId, 5);
-    EXPECT_EQ(seen.age, "Garden");
     EXPECT_EQ(seen.page, "Meadow");
-    EXPECT_EQ(seen.ticked, QStringList({"kBuiltIn", "kBasicChecksum"}));
     EXPECT_TRUE(messages->messages.empty());
 }
 
