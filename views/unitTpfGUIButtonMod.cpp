@@ -18,13 +18,7 @@ TfrmTpfGUIButtonMod::TfrmTpfGUIButtonMod(QWidget* parent) : TCustomPRPObjectForm
     auto* layout = new QVBoxLayout(this);
     LinkedControlMod = MakeControlModLink(Record.Control, this);
     layout->addWidget(LinkedControlMod);
-    layout->addWidget(MakeCaption(QStringLiteral("Animations:"), this));
-    AnimKeys = MakeKeyTree("AnimKeys", this);
-    layout->addWidget(AnimKeys);
-    auto* rows = new QFormLayout;
-    AnimName = MakeReadOnlyEdit(QStringLiteral("AnimName"), this);
-    rows->addRow(QStringLiteral("Animation Name:"), AnimName);
-    layout->addLayout(rows);
+    AddAnimationRows(layout, AnimKeys, AnimName, this);
     layout->addWidget(MakeCaption(QStringLiteral("Mouse-Over Animations:"), this));
     MouseOverAnimKeys = MakeKeyTree("MouseOverAnimKeys", this);
     layout->addWidget(MouseOverAnimKeys);

@@ -18,13 +18,7 @@ TfrmTpfGUICheckBoxCtrl::TfrmTpfGUICheckBoxCtrl(QWidget* parent) : TCustomPRPObje
     auto* layout = new QVBoxLayout(this);
     LinkedControlMod = MakeControlModLink(Record.Control, this);
     layout->addWidget(LinkedControlMod);
-    layout->addWidget(MakeCaption(QStringLiteral("Animations:"), this));
-    AnimKeys = MakeKeyTree("AnimKeys", this);
-    layout->addWidget(AnimKeys);
-    auto* rows = new QFormLayout;
-    AnimName = MakeReadOnlyEdit(QStringLiteral("AnimName"), this);
-    rows->addRow(QStringLiteral("Animation Name:"), AnimName);
-    layout->addLayout(rows);
+    AddAnimationRows(layout, AnimKeys, AnimName, this);
     Checked = new QCheckBox(QStringLiteral("Checked"), this);
     Checked->setObjectName(QStringLiteral("Checked"));
     Checked->setAttribute(Qt::WA_TransparentForMouseEvents);

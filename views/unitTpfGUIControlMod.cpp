@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -36,6 +37,29 @@ TObjRefTreeView* MakeKeyTree(const char* name, QWidget* parent) {
     auto* tree = new TObjRefTreeView(parent);
     tree->setObjectName(QString::fromLatin1(name));
     return tree;
+}
+
+QFormLayout* AddAnimationRows(QBoxLayout* layout, TObjRefTreeView*& animKeys, QLineEdit*& animName,
+                              QWidget* parent) {
+    layout->addWidget(MakeCaption(QStringLiteral("Animations:"), parent));
+    animKeys = MakeKeyTree("AnimKeys", parent);
+    layout->addWidget(animKeys);
+    auto* rows = new QFormLayout;
+    animName = MakeReadOnlyEdit(QStringLiteral("AnimName"), parent);
+    rows->addRow(QStringLiteral("Animation Name:"), animName);
+    layout->addLayout(rows);
+    return rows;
+}
+
+TColorSchemePanel* AddColorSchemeGroup(QBoxLayout* layout, TCustomPRPObjectForm* form) {
+    auto* scheme = new QGroupBox(QStringLiteral("Color Scheme"), form);
+    auto* schemeLayout = new QVBoxLayout(scheme);
+    auto* panel = new TColorSchemePanel(scheme);
+    schemeLayout->addWidget(panel);
+    schemeLayout->addStretch();
+    layout->addWidget(scheme);
+    QObject::connect(panel, &TColorSchemePanel::colorPicked, form, [form] { form->MarkModified(); });
+    return panel;
 }
 
 // ---- TColorSchemePanel
@@ -123,13 +147,7 @@ TfrmTpfGUIControlMod::TfrmTpfGUIControlMod(QWidget* parent) : TCustomPRPObjectFo
     left->addWidget(SoundIndices);
     layout->addLayout(left);
 
-    auto* scheme = new QGroupBox(QStringLiteral("Color Scheme"), this);
-    auto* schemeLayout = new QVBoxLayout(scheme);
-    ColorScheme = new TColorSchemePanel(scheme);
-    schemeLayout->addWidget(ColorScheme);
-    schemeLayout->addStretch();
-    layout->addWidget(scheme);
-    connect(ColorScheme, &TColorSchemePanel::colorPicked, this, [this] { MarkModified(); });
+    ColorScheme = AddColorSchemeGroup(layout, this);
 
     // Only a console command has a text; the boxes stay off until the user picks a procedure.
     cmdLabel->setEnabled(false);

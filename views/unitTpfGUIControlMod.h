@@ -6,7 +6,9 @@
 #include "GuiParts.h"
 #include "PRPForms.h"
 
+class QBoxLayout;
 class QCheckBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -74,3 +76,9 @@ TLinkLabel* MakeControlModLink(const TControlMod& part, QWidget* parent);
 TKeyLinkLabel* MakeKeyLink(const char* name, QWidget* parent);
 // A key tree named `name`.
 TObjRefTreeView* MakeKeyTree(const char* name, QWidget* parent);
+// The "Animations:" caption, the `AnimKeys` tree and the "Animation Name:" row of the animated controls;
+// returns the rows so a viewer can add its own below.
+QFormLayout* AddAnimationRows(QBoxLayout* layout, TObjRefTreeView*& animKeys, QLineEdit*& animName,
+                              QWidget* parent);
+// The "Color Scheme" group of the control and dialog windows; a picked colour marks the form modified.
+TColorSchemePanel* AddColorSchemeGroup(QBoxLayout* layout, TCustomPRPObjectForm* form);

@@ -1,7 +1,6 @@
 #include "unitTpfGUIDialogMod.h"
 
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -45,13 +44,7 @@ TfrmTpfGUIDialogMod::TfrmTpfGUIDialogMod(QWidget* parent) : TCustomPRPObjectForm
     left->addWidget(ControlKeys);
     layout->addLayout(left);
 
-    auto* scheme = new QGroupBox(QStringLiteral("Color Scheme"), this);
-    auto* schemeLayout = new QVBoxLayout(scheme);
-    ColorScheme = new TColorSchemePanel(scheme);
-    schemeLayout->addWidget(ColorScheme);
-    schemeLayout->addStretch();
-    layout->addWidget(scheme);
-    connect(ColorScheme, &TColorSchemePanel::colorPicked, this, [this] { MarkModified(); });
+    ColorScheme = AddColorSchemeGroup(layout, this);
     resize(640, 420);
 }
 

@@ -35,15 +35,9 @@ TfrmTpfGUIKnobCtrl::TfrmTpfGUIKnobCtrl(QWidget* parent) : TCustomPRPObjectForm(p
     auto* layout = new QVBoxLayout(this);
     LinkedValueCtrl = MakeValueCtrlLink(Record.Value, this);
     layout->addWidget(LinkedValueCtrl);
-    layout->addWidget(MakeCaption(QStringLiteral("Animations:"), this));
-    AnimKeys = MakeKeyTree("AnimKeys", this);
-    layout->addWidget(AnimKeys);
-    auto* rows = new QFormLayout;
-    AnimName = MakeReadOnlyEdit(QStringLiteral("AnimName"), this);
-    rows->addRow(QStringLiteral("Animation Name:"), AnimName);
+    QFormLayout* rows = AddAnimationRows(layout, AnimKeys, AnimName, this);
     rows->addRow(QStringLiteral("Start Pos:"), makeVectorEdits(QStringLiteral("Start"), Start, this));
     rows->addRow(QStringLiteral("End Pos:"), makeVectorEdits(QStringLiteral("End"), End, this));
-    layout->addLayout(rows);
     resize(380, 320);
 }
 

@@ -18,13 +18,7 @@ TfrmTpfGUIProgressCtrl::TfrmTpfGUIProgressCtrl(QWidget* parent) : TCustomPRPObje
     auto* layout = new QVBoxLayout(this);
     LinkedValueCtrl = MakeValueCtrlLink(Record.Value, this);
     layout->addWidget(LinkedValueCtrl);
-    layout->addWidget(MakeCaption(QStringLiteral("Animations:"), this));
-    AnimKeys = MakeKeyTree("AnimKeys", this);
-    layout->addWidget(AnimKeys);
-    auto* rows = new QFormLayout;
-    AnimName = MakeReadOnlyEdit(QStringLiteral("AnimName"), this);
-    rows->addRow(QStringLiteral("Animation Name:"), AnimName);
-    layout->addLayout(rows);
+    AddAnimationRows(layout, AnimKeys, AnimName, this);
     resize(320, 300);
 }
 
