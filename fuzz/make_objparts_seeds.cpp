@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ObjPartsFuzz.h"
-#include "PageWriter.h"
+#include "PartWriters.h"
 
 using testpages::ByteWriter;
 using testpages::makeKey;
@@ -12,23 +12,19 @@ using testpages::makeKey;
 namespace {
 
 void synched(ByteWriter& w) {
-    w.u32(0x50);
-    if (IsMystVFamily(w.version())) {
-        w.u16(1).u16(3).raw(std::string("abc"));
-        return;
-    }
-    w.u16(1).u16(3).raw(std::string("abc")).u16(1).u16(1).raw(std::string("v"));
+    testpages::writeSynched(w, 0x50, {"abc"}, {"v"});
 }
 
 void objInterface(ByteWriter& w) {
     const TPRPObjectDesc owner = makeKey(1, "Owner");
-    w.keyRef(&owner).u32(1).u32(0x8);
+    testpages::writeObjInterface(w, &owner, {0x8});
 }
 
 void matrix(ByteWriter& w) {
-    if (w.live() || w.version() == kVersionHexIsle) w.u8(1);
+    float values[16];
     for (int i = 0; i < 16; ++i)
-        w.f32(i % 5 == 0 ? 1.0f : 0.5f);
+        values[i] = i % 5 == 0 ? 1.0f : 0.5f;
+    testpages::writeMatrix(w, values);
 }
 
 ByteWriter body(int reader, uint16_t version, uint16_t major) {

@@ -4,7 +4,7 @@
 #include "ObjectDispatch.h"
 #include "PartWriters.h"
 
-using namespace testparts;
+using namespace testpages;
 
 TEST(ViewerDispatch, EveryViewerIsRegisteredForItsClassesInEachFamily) {
     struct Row {

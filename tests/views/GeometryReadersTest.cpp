@@ -5,8 +5,7 @@
 #include "DrawableParts.h"
 #include "GeometryWriters.h"
 
-using namespace testparts;
-using namespace geomparts;
+using namespace testpages;
 using testpages::makeKey;
 
 TEST(GeometrySpanReader, EveryFieldInEveryFamily) {

@@ -24,8 +24,7 @@
 #include "unitTplSpaceTree.h"
 #include "unitTransformMatrix.h"
 
-using namespace testparts;
-using namespace geomparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {

@@ -5,8 +5,7 @@
 #include "GuiControlParts.h"
 #include "GuiWriters.h"
 
-using namespace testparts;
-using namespace testgui;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {

@@ -18,8 +18,7 @@
 #include "unitTpfGUIValueCtrl.h"
 #include "unitTplMSModifier.h"
 
-using namespace testparts;
-using namespace testgui;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {

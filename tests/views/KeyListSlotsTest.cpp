@@ -9,8 +9,7 @@
 #include "PRP_VCL.h"
 #include "ViewerTestSupport.h"
 
-using namespace testparts;
-using namespace testgui;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {

@@ -9,7 +9,7 @@
 #include "unitTplLightInfo.h"
 #include "unitTplOmniLightInfo.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 TEST(LightViewers, SpotOmniAndLightPartWindows) {

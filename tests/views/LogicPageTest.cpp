@@ -17,7 +17,7 @@
 #include "unitTplCollisionDetector.h"
 #include "unitTplDetectorModifier.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {

@@ -5,7 +5,7 @@
 #include "LogicParts.h"
 #include "LogicWriters.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {

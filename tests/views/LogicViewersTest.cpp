@@ -20,7 +20,7 @@
 #include "unitTplMultiStageBehMod.h"
 #include "unitTplPanicLinkRegion.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {

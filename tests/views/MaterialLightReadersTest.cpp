@@ -7,7 +7,7 @@
 #include "PartWriters.h"
 #include "ShadowParts.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {

@@ -10,7 +10,7 @@
 #include "unitTplLayer.h"
 #include "unitTransformMatrix.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 TEST(LayerViewer, FlagsColoursValuesAndLinks) {

@@ -15,7 +15,7 @@
 #include "unitTplMSModifier.h"
 #include "unitTplObjInterface.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 TEST(ShadowViewers, CasterFlagsValuesAndModifierWindow) {

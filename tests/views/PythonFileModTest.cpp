@@ -12,7 +12,7 @@
 #include "unitTplPythonFileMod.h"
 #include "unitTplSynchedObject.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {

@@ -15,8 +15,7 @@
 #include "PythonParts.h"
 #include "SoundParts.h"
 
-using namespace testparts;
-using namespace testgui;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {
@@ -126,7 +125,7 @@ std::vector<Reader> allReaders() {
              w.keyRef(&kA).keyRef(&kB).f32(1).f32(2).f32(3);
          },
          [](TPlasmaStream& s) { return ReadGUIUpDownPair(s).Value.Control.SoundIndices.size(); }},
-        {"drawable spans", [](ByteWriter& w) { w = geomparts::drawableBody(familyOf(w)); },
+        {"drawable spans", [](ByteWriter& w) { w = testpages::drawableBody(familyOf(w)); },
          [](TPlasmaStream& s) {
              const TDrawableSpansRecord r = ReadDrawableSpans(s);
              size_t n = r.Icicles.size() + r.SpanInfos.size() + geometry(r.GeometrySpans) +

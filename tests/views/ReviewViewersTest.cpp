@@ -20,7 +20,7 @@
 #include "unitTplSpaceTree.h"
 #include "unitTransformMatrix.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 // Alphabetical order ignores case: a lower-case name does not sort after every upper-case one.

@@ -4,7 +4,7 @@
 #include "PartWriters.h"
 #include "SceneParts.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {

@@ -17,7 +17,7 @@
 #include "unitTplSynchedObject.h"
 #include "unitTransformMatrix.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 TEST(SceneNodeViewer, ObjectsUnderTheirRootAndThePoolGroupedByClass) {

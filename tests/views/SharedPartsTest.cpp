@@ -8,7 +8,7 @@
 #include "NumberText.h"
 #include "PartWriters.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 TEST(SynchedObjectPart, ListsFollowTheFlagsOfEachFamily) {

@@ -4,7 +4,7 @@
 #include "LogicWriters.h"
 #include "SoundParts.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {

@@ -12,7 +12,7 @@
 #include "unitTplSound.h"
 #include "unitTplWin32Sound.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {

@@ -31,7 +31,7 @@ void click(QWidget* widget) {
 }
 
 TCustomPRPObjectForm* openViewer(uint16_t classIndex, const std::string& name,
-                                 const testparts::ByteWriter& body) {
+                                 const testpages::ByteWriter& body) {
     const char* viewerClass = FindViewerClass(classIndex, body.version());
     if (!viewerClass) return nullptr;
     const TViewerFactory factory = ViewerFactory(viewerClass);
@@ -41,7 +41,7 @@ TCustomPRPObjectForm* openViewer(uint16_t classIndex, const std::string& name,
     entry.Desc = testpages::makeKey(classIndex, name);
     entry.Version = body.version();
     entry.MajorVersion = body.live() ? kMajorVersionLive : 0;
-    TPlasmaStream stream = testparts::streamOf(body);
+    TPlasmaStream stream = testpages::streamOf(body);
     form->LoadObject(entry, &stream);
     return form;
 }

@@ -46,7 +46,7 @@ void click(QWidget* widget);
 
 // Creates the viewer the dispatch table names for the class in this format and loads it from the body.
 TCustomPRPObjectForm* openViewer(uint16_t classIndex, const std::string& name,
-                                 const testparts::ByteWriter& body);
+                                 const testpages::ByteWriter& body);
 
 template <class T> T* child(QWidget* form, const char* name) {
     return form->findChild<T*>(QString::fromLatin1(name));
