@@ -92,24 +92,6 @@ protected:
 
 } // namespace
 
-TEST_F(ExportFromMainWindow, SaveWritesTheRawObject) {
-    select("Sky:Clouds");
-    answer = pages.path("clouds.po");
-    form->prpMenuSave->trigger();
-    ASSERT_EQ(dialogs.size(), 1u);
-    EXPECT_EQ(dialogs[0].objectName, "SaveExportDialog");
-    EXPECT_EQ(dialogs[0].title, "Export raw PRP data");
-    EXPECT_EQ(dialogs[0].fileName, "Sky_Clouds.po");
-    EXPECT_EQ(dialogs[0].defaultSuffix, "po");
-    EXPECT_EQ(dialogs[0].filters, (QStringList{"Plasma Object File (*.po)", "All Files (*.*)"}));
-    const TPRPFileObject* entry = form->SelectedObject();
-    ASSERT_NE(entry, nullptr);
-    const Bytes page = readFile(pagePath);
-    EXPECT_EQ(readFile(answer),
-              Bytes(page.begin() + entry->Offset, page.begin() + entry->Offset + entry->Size));
-    EXPECT_TRUE(messages->messages.empty());
-}
-
 TEST_F(ExportFromMainWindow, ExportIsOfferedForTexturesAndWritesTheirImages) {
     select("Rock");
     EXPECT_FALSE(form->prpMenuExport->isEnabled());
@@ -179,13 +161,4 @@ TEST_F(ExportFromMainWindow, ConvertAsksForThePageIdAndSaysWhereTheCopyWent) {
     form->OpenPRPFile(output);
     EXPECT_NE(findNode("Sky:Clouds"), nullptr);
     EXPECT_EQ(form->LocalPages.at(0).Header.Version, 5);
-}
-
-TEST_F(ExportFromMainWindow, ConvertWithoutAPageShowsTheFileError) {
-    form->OpenPRPFile(QString());
-    answer = "00000021";
-    form->ToolsConvert->trigger();
-    EXPECT_TRUE(dialogs.empty());
-    ASSERT_EQ(messages->messages.size(), 1u);
-    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
 }

@@ -132,21 +132,6 @@ TEST(SafeFileName, ReplacesEveryUnsafeCharacter) {
     EXPECT_EQ(SafeFileName(""), "");
 }
 
-TEST(DialogFilter, PipeFormToQtForm) {
-    EXPECT_EQ(DialogFilter("Plasma Object File|*.po|All Files|*.*"),
-              "Plasma Object File (*.po);;All Files (*.*)");
-    EXPECT_EQ(DialogFilter("Image Files|*.dds;*.jpg|All Files|*.*"),
-              "Image Files (*.dds *.jpg);;All Files (*.*)");
-    EXPECT_EQ(DialogFilter(""), "");
-}
-
-TEST(ImageExportBase, CutsAfterTheExtensionDot) {
-    EXPECT_EQ(ImageExportBase("/a/Grass.dds"), "/a/Grass.");
-    EXPECT_EQ(ImageExportBase("/a/Grass.tex.jpg"), "/a/Grass.tex.");
-    EXPECT_EQ(ImageExportBase("/a.b/Grass"), "/a.b/Grass.");
-    EXPECT_EQ(ImageExportBase("Grass"), "Grass.");
-}
-
 TEST(PageId, PromptAndAnswer) {
     EXPECT_EQ(PageIdPromptText(0x00100024), "Current PageID is: 0x00100024.  New Value: (hex)");
     TPRPFileHeader h;

@@ -119,19 +119,6 @@ TEST_F(AgeFolderTest, OpeningAnAgeLoadsAllItsPagesCaseInsensitivelyInNameOrder) 
     EXPECT_TRUE(messages->messages.empty());
 }
 
-TEST_F(AgeFolderTest, AgeWithoutPagesLoadsNothingSilently) {
-    form->OpenPRPFile(folder.path("Empty.age"));
-    EXPECT_EQ(form->PRPTree->topLevelItemCount(), 0);
-    EXPECT_TRUE(messages->messages.empty());
-}
-
-TEST_F(AgeFolderTest, SinglePageLeavesAgeDirAsItWas) {
-    form->AgeDir = "/elsewhere";
-    form->OpenPRPFile(meadow);
-    EXPECT_EQ(topLevelTexts(), QStringList({"Meadow"}));
-    EXPECT_EQ(form->AgeDir, "/elsewhere");
-}
-
 TEST_F(AgeFolderTest, LocalSharedPagesAreThoseWithFlagsExactlyEight) {
     form->ShowLocalsCheck->click();
     EXPECT_TRUE(form->ShowLocals->isChecked());
@@ -181,20 +168,6 @@ TEST_F(AgeFolderTest, GlobalAgesComeFirstWithTheirPagesBeneath) {
     EXPECT_EQ(childTexts(age), QStringList({"Pants", "Shirts"}));
     EXPECT_EQ(form->GlobalPages.size(), 2u);
     EXPECT_EQ(form->LocalPages.size(), 1u);
-}
-
-TEST_F(AgeFolderTest, EveryOptionTogether) {
-    form->ShowGlobalsCheck->click();
-    form->OpenPRPFile(folder.path("Garden.age"));
-    EXPECT_EQ(topLevelTexts(), QStringList({"GlobalClothing", "Meadow", "Sounds", "Textures"}));
-}
-
-TEST_F(MainFormTest, EmptyPathClearsTheTree) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"x"}}})));
-    form->OpenPRPFile(QString());
-    EXPECT_EQ(form->PRPTree->topLevelItemCount(), 0);
-    EXPECT_TRUE(form->LocalPages.empty());
 }
 
 TEST_F(MainFormTest, MissingPageRaisesTheFileOpenError) {

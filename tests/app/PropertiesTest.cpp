@@ -104,22 +104,6 @@ protected:
     TPropertiesDlg dlg;
 };
 
-TEST_F(PropertiesDialogTest, VersionListAndRanges) {
-    QStringList items;
-    for (int i = 0; i < dlg.PRPVersion->count(); ++i)
-        items << dlg.PRPVersion->itemText(i);
-    EXPECT_EQ(items, QStringList({"Uru [05]", "Myst V [06]", "Live [06]", "Hex Isle [09]"}));
-    EXPECT_FALSE(dlg.PRPVersion->isEnabled());
-    EXPECT_FALSE(dlg.GameRevision->isEnabled());
-    // Values set are clamped into each edit's range.
-    dlg.PageID->SetValue(1000);
-    EXPECT_EQ(dlg.PageID->Value(), 255);
-    dlg.PageID->SetValue(-1000);
-    EXPECT_EQ(dlg.PageID->Value(), -256);
-    dlg.ReleaseVer->SetValue(-5);
-    EXPECT_EQ(dlg.ReleaseVer->Value(), 0);
-}
-
 TEST_F(PropertiesDialogTest, ShowsTheHeaderOfEachFamily) {
     // clang-format off
     const FamilyRow rows[] = {
@@ -242,16 +226,6 @@ TEST_F(PropertiesDialogTest, ClearFieldsKeepsFlagsAndReleaseVersion) {
     EXPECT_EQ(s.page, "");
     EXPECT_EQ(s.ticked, QStringList{"kBuiltIn"});
     EXPECT_EQ(s.release, 12);
-}
-
-TEST_F(PropertiesDialogTest, HidingDisablesTheVersionListAgain) {
-    dlg.PRPVersion->setEnabled(true);
-    dlg.show();
-    EXPECT_TRUE(dlg.PRPVersion->isEnabled());
-    dlg.hide();
-    EXPECT_FALSE(dlg.PRPVersion->isEnabled());
-    EXPECT_EQ(dlg.PRPVersion->palette().color(QPalette::Base),
-              dlg.PRPVersion->palette().color(QPalette::Button));
 }
 
 TEST(NewPageNames, FileNameAndTemplateByFamily) {
@@ -404,16 +378,6 @@ TEST_F(PropertiesCommandTest, AnExistingFileIsReplacedOnlyWhenTheUserAgrees) {
     form->FileNewPRP->trigger();
     EXPECT_EQ(messages->messages.size(), 2u);
     EXPECT_EQ(readAll(existing), "");
-}
-
-TEST_F(PropertiesCommandTest, UnsafeNamesStayInsideTheChosenFolder) {
-    answerNewPage("../../Escape", "sub/Page");
-    form->FileNewPRP->trigger();
-    EXPECT_EQ(targetFiles(), QStringList{".._.._Escape_District_sub_Page.prp"});
-    QDir parent(target.folder());
-    parent.cdUp();
-    EXPECT_FALSE(QFileInfo::exists(parent.filePath("Escape_District_sub")));
-    EXPECT_TRUE(messages->messages.empty());
 }
 
 TEST_F(PropertiesCommandTest, FileErrorsAreShown) {

@@ -360,3 +360,84 @@ TEST(MorphDataSetViewer, CombosDeltasAndUVWs) {
     EXPECT_EQ(form->Weight->text(), "0.25");
     EXPECT_EQ(form->ddSpan->count(), 0);
 }
+
+// A node link that names no line of the leaf list leaves no line selected; the details keep what they
+// showed and the bounds link then opens nothing.
+TEST(SpaceTreeWindow, LinkToAMissingNodeSelectsNothing) {
+    struct Row {
+        const char* link;
+        int16_t parent, left, right;
+        uint16_t root;
+    };
+    const Row rows[] = {
+        {"LChildLink", -1, 7, -1, 0},
+        {"RChildLink", -1, -1, 2, 0},
+        {"ParentLink", 5, -1, -1, 0},
+        {"RootLink", -1, -1, -1, 9},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.link);
+        OpenedWindows windows;
+        TSpaceTree tree;
+        tree.Root = row.root;
+        tree.NumLeaves = 2;
+        tree.Nodes.resize(2);
+        tree.Nodes[0].Flags = 0x1;
+        tree.Nodes[0].Parent = row.parent;
+        tree.Nodes[0].LeftChild = row.left;
+        tree.Nodes[0].RightChild = row.right;
+        tree.Nodes[1].Flags = 0x8;
+        tree.Nodes[1].Parent = tree.Nodes[1].LeftChild = tree.Nodes[1].RightChild = -1;
+        TfrmTplSpaceTree* form = OpenSpaceTree(tree);
+        ASSERT_EQ(form->LeafList->SelectedRow(), 0);
+        auto* link = child<QLabel>(form, row.link);
+        ASSERT_TRUE(link->isEnabled());
+        click(link);
+        EXPECT_EQ(form->LeafList->SelectedRow(), -1);
+        EXPECT_TRUE(child<QCheckBox>(form, "kIsLeaf")->isChecked());
+        EXPECT_FALSE(child<QCheckBox>(form, "kEmpty")->isChecked());
+        EXPECT_EQ(child<QLabel>(form, "LChildLink")->text(), QString::number(row.left));
+        const size_t before = windows.forms.size();
+        click(child<QLabel>(form, "WorldBoundsLink"));
+        EXPECT_EQ(windows.forms.size(), before);
+    }
+}
+
+// Choosing an array without deltas, or a delta without spans, leaves nothing of the earlier choice on
+// show: the lists below it are empty.
+TEST(MorphDataSetViewer, EmptyChoicesClearTheListsBelowThem) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        ByteWriter w(f.version, f.major);
+        w.u32(2);
+        // Array 0: delta 0 with one span of one delta and one UVW channel, delta 1 without spans.
+        w.u32(2).f32(0.5f).u32(1).u32(1).u32(1);
+        w.u16(4).u16(0).f32(1).f32(2).f32(3).f32(0).f32(1).f32(0);
+        w.f32(0.25f).f32(0.5f).f32(0.75f);
+        w.f32(0.125f).u32(0);
+        // Array 1: no deltas.
+        w.u32(0);
+        auto* form = dynamic_cast<TfrmTplMorphDataSet*>(
+            openViewer(f.version == kVersionUru || f.version == kVersionLive ? 271 : 226, "Morph", w));
+        ASSERT_NE(form, nullptr);
+        ASSERT_EQ(form->DeltaList->RowCount(), 1);
+        ASSERT_EQ(form->UVWList->RowCount(), 1);
+        EXPECT_EQ(form->Weight->text(), "0.5");
+
+        form->ddMorphDelta->setCurrentIndex(1);
+        EXPECT_EQ(form->Weight->text(), "0.125");
+        EXPECT_EQ(form->ddSpan->count(), 0);
+        EXPECT_EQ(form->DeltaList->RowCount(), 0);
+        EXPECT_EQ(form->UVWList->RowCount(), 0);
+
+        form->ddMorphDelta->setCurrentIndex(0);
+        ASSERT_EQ(form->DeltaList->RowCount(), 1);
+        form->ddMorphArray->setCurrentIndex(1);
+        EXPECT_EQ(form->ddMorphDelta->count(), 0);
+        EXPECT_EQ(form->ddSpan->count(), 0);
+        EXPECT_EQ(form->Weight->text(), "");
+        EXPECT_EQ(form->DeltaList->RowCount(), 0);
+        EXPECT_EQ(form->UVWList->RowCount(), 0);
+    }
+}

@@ -160,28 +160,6 @@ TEST(MultiStageReader, FlagsStagesAndReceivers) {
     }
 }
 
-// Counts of 0xFFFFFFFF stop at the end of the data: what follows them still reads in step.
-TEST(LogicReaders, HugeCountsStopAtTheEnd) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter hugeStages(f.version, f.major);
-        writeSynched(hugeStages, 0);
-        writeWords(hugeStages, {});
-        hugeStages.u8(0).u8(0).u8(0).u32(0xFFFFFFFF);
-        writeStage(hugeStages, {"A"});
-        hugeStages.u32(0xFFFFFFFF);
-        TPlasmaStream s2 = streamOf(hugeStages);
-        const TMultiStageBehModRecord r2 = ReadMultiStageBehMod(s2);
-        EXPECT_EQ(r2.Stages.size(), 1u);
-        EXPECT_TRUE(r2.Receivers.empty());
-        EXPECT_TRUE(s2.AtEnd());
-        ByteWriter hugeConditions(f.version, f.major);
-        hugeConditions.u8(0).u8(0).u32(0xFFFFFFFF).keyRef(&kRecv1);
-        TPlasmaStream s3 = streamOf(hugeConditions);
-        EXPECT_LE(ReadActivatorConditionalObject(s3).Conditions.size(), 1u);
-    }
-}
-
 // The stage count is capped by the smallest stored stage, so a run of stages with empty names is kept whole.
 TEST(MultiStageReader, ManyShortStagesAreAllRead) {
     for (const Family& f : kFamilies) {

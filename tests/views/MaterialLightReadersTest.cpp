@@ -71,17 +71,6 @@ TEST(MaterialReader, BothCountsComeFirst) {
     }
 }
 
-TEST(MaterialReader, ImpossibleCountsStopAtTheEnd) {
-    const TPRPObjectDesc l1 = makeKey(6, "L1");
-    ByteWriter w(kVersionMystV);
-    writeSynched(w, 0);
-    w.u32(0).u32(0).u32(0xFFFFFFFF).u32(0xFFFFFFFF).keyRef(&l1);
-    TPlasmaStream s = streamOf(w);
-    const TMaterialRecord mat = ReadMaterial(s);
-    EXPECT_EQ(mat.Layers.size(), 1u);
-    EXPECT_TRUE(mat.PiggyBacks.empty());
-}
-
 namespace {
 void writeLightInfo(ByteWriter& w, const TPRPObjectDesc* layer, const std::vector<TPRPObjectDesc>& regions) {
     writeSynched(w, 0);

@@ -135,19 +135,6 @@ TEST(ClothingReader, EveryFieldInStoredOrder) {
     }
 }
 
-TEST(ClothingReader, HugeElementCountStopsAtTheEnd) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter huge(f.version, f.major);
-        huge.safeStr("").u8(0).u8(0).u8(0).u8(0).safeStr("").safeStr("").u8(0).u32(0xFFFFFFFF);
-        huge.safeStr("E").u8(0xFF).u8(0);
-        TPlasmaStream s = streamOf(huge);
-        const TClothingItemRecord item = ReadClothingItem(s);
-        ASSERT_LE(item.Elements.size(), 1u);
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
 TEST(ClothingViewer, CombosTexturesMeshesAndTints) {
     OpenedWindows windows;
     for (const Family& f : {kFamilies[0], kFamilies[2]}) {

@@ -146,27 +146,6 @@ TEST(PythonFileModReader, FamilyDecidesWhatTypes20To25Read) {
     }
 }
 
-TEST(PythonFileModReader, DamagedBodiesAreBounded) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        // Counts of 0xFFFFFFFF: the receivers and the parameters stop at the end of the data.
-        ByteWriter huge(f.version, f.major);
-        writeSynched(huge, 0);
-        writeWords(huge, {});
-        huge.safeStr("p").u32(0xFFFFFFFF);
-        TPlasmaStream h1 = streamOf(huge);
-        EXPECT_TRUE(ReadPythonFileMod(h1).Receivers.empty());
-        ByteWriter params(f.version, f.major);
-        writeSynched(params, 0);
-        writeWords(params, {});
-        params.safeStr("p").u32(0).u32(0xFFFFFFFF).u32(1).u32(4).u32(0xFFFFFFFF).raw(std::string("ab"));
-        TPlasmaStream h2 = streamOf(params);
-        const TPythonFileModRecord mod = ReadPythonFileMod(h2);
-        ASSERT_EQ(mod.Params.size(), 1u);
-        EXPECT_EQ(mod.Params[0].StrValue, "a");
-    }
-}
-
 TEST(PythonFileModViewer, ParameterLinesReceiversAndLinks) {
     OpenedWindows windows;
     const TPRPObjectDesc recv1 = makeKey(0x7E, "RecvA"), recv2 = makeKey(0x7E, "RecvB");

@@ -154,18 +154,3 @@ TEST(InterfaceReaders, AudioInterfaceSound) {
         EXPECT_TRUE(s.AtEnd());
     }
 }
-
-TEST(InterfaceReaders, HugeCountsAreCappedNotAllocated) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0);
-        writeObjInterface(w, nullptr, {});
-        w.u32(0xFFFFFFFF).u32(1);
-        TPlasmaStream s = streamOf(w);
-        const TDrawInterfaceRecord di = ReadDrawInterface(s);
-        EXPECT_LE(di.Drawables.size(), 1u);
-        TPlasmaStream node = streamOf({0xFF, 0xFF, 0xFF, 0x7F, 0}, f.version, f.major);
-        EXPECT_LE(ReadSceneNode(node).SceneObjects.size(), 1u);
-    }
-}

@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include "PRP_VCL.h"
 #include "ViewerKit.h"
@@ -264,4 +266,68 @@ TEST(ViewerKitControls, ColourSwatchAndValueCombo) {
     EXPECT_EQ(combo.currentText(), "Five");
     combo.SelectValue(3);
     EXPECT_EQ(combo.currentIndex(), -1);
+}
+
+// Alphabetical order ignores case: a lower-case name does not sort after every upper-case one.
+TEST(SceneNodeViewer, TreeIsSortedAlphabeticallyWhateverTheCase) {
+    struct Row {
+        std::vector<std::string> stored;
+        QStringList shown;
+    };
+    const Row rows[] = {
+        {{"zebra", "Apple", "mango", "Banana"}, {"Apple", "Banana", "mango", "zebra"}},
+        {{"cLink", "LinkIn", "Beacon"}, {"Beacon", "cLink", "LinkIn"}},
+        {{"b_2", "B1", "a"}, {"a", "B1", "b_2"}},
+    };
+    OpenedWindows windows;
+    for (const Family& f : kFamilies)
+        for (const Row& row : rows) {
+            SCOPED_TRACE(f.name);
+            ByteWriter w(f.version, f.major);
+            std::vector<TPRPObjectDesc> objects, pool;
+            for (const std::string& name : row.stored) {
+                objects.push_back(makeKey(1, name));
+                pool.push_back(makeKey(1, name));
+            }
+            w.keyRefs(objects).keyRefs(pool);
+            TCustomPRPObjectForm* form = openViewer(0, "Node", w);
+            ASSERT_NE(form, nullptr);
+            auto* tree = child<TObjRefTreeView>(form, "SceneObjects");
+            ASSERT_EQ(topTexts(tree), (QStringList{"Extra Object Pool", "Scene Objects"}));
+            EXPECT_EQ(childTexts(tree->topLevelItem(1)), row.shown);
+            // The pool's class node holds the same keys, sorted the same way, still opening their keys.
+            const QTreeWidgetItem* classNode = tree->topLevelItem(0)->child(0);
+            ASSERT_NE(classNode, nullptr);
+            EXPECT_EQ(childTexts(classNode), row.shown);
+            EXPECT_EQ(PageText(TObjRefTreeView::KeyOf(classNode->child(0))->Name), row.shown[0]);
+        }
+}
+
+// The transform window sits in a frame without minimise and maximise boxes and cannot be resized.
+TEST(TransformMatrixWindow, ChildFrameIsFixedWithoutMinimiseOrMaximise) {
+    QMdiArea area;
+    area.resize(1200, 900);
+    area.show();
+    std::vector<TCustomPRPObjectForm*> forms;
+    TCustomPRPObjectForm::SetChildHost([&](TCustomPRPObjectForm* form) {
+        forms.push_back(form);
+        return area.addSubWindow(form);
+    });
+    TMatrix44 m = IdentityMatrix44();
+    m[0][3] = 5;
+    TfrmTransformMatrix* form = OpenTransformMatrix(m);
+    TCustomPRPObjectForm::SetChildHost({});
+    ASSERT_NE(form->SubWindow(), nullptr);
+    QMdiSubWindow* frame = form->SubWindow();
+    EXPECT_TRUE(frame->isVisible());
+    const Qt::WindowFlags flags = frame->windowFlags();
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowTitleHint);
+    EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
+    EXPECT_EQ(form->windowTitle(), "Transform Matrix");
+    EXPECT_EQ(child<QLineEdit>(form, "tx03")->text(), "5");
+    frame->close();
+    QApplication::processEvents();
 }

@@ -45,18 +45,6 @@ TEST(SynchedObjectPart, ListsFollowTheFlagsOfEachFamily) {
     }
 }
 
-TEST(SynchedObjectPart, ImpossibleCountsAndLengthsStopAtTheEnd) {
-    ByteWriter w(kVersionUru);
-    w.u32(0x10).u16(0xFFFF).u16(3).raw(std::string("abc")).u16(500).raw(std::string("de"));
-    TPlasmaStream s = streamOf(w);
-    const TSynchedObject part = ReadSynchedObjectPart(s);
-    ASSERT_EQ(part.Strings.size(), 2u);
-    EXPECT_EQ(part.Strings[0], "abc");
-    EXPECT_EQ(part.Strings[1], "de");
-    EXPECT_EQ(part.StringCount, 2);
-    EXPECT_TRUE(s.AtEnd());
-}
-
 TEST(ModifierAndInterfaceParts, WordListsAndOwner) {
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
