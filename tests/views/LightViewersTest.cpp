@@ -23,27 +23,27 @@ TEST(LightViewers, SpotOmniAndLightPartWindows) {
         w.f32(2).f32(0.125f).f32(1.5f);         // cone
         auto* spot = openViewer(mystV ? 82 : 87, "Spot", w);
         ASSERT_NE(spot, nullptr);
-        EXPECT_EQ(child<QLineEdit>(spot, "SpotOuter")->text(), "1.5");
+        expectShown(spot, {"SpotOuter=1.5"});
 
         click(child<QLabel>(spot, "LinkedOmniLightInfo"));
         auto* omni = windows.last<TfrmTplOmniLightInfo>();
         ASSERT_NE(omni, nullptr);
+        expectShown(omni, {"AttenCutoff=100"});
         EXPECT_EQ(omni->windowTitle(), "Embedded OmniLightInfo");
-        EXPECT_EQ(child<QLineEdit>(omni, "AttenCutoff")->text(), "100");
 
         click(child<QLabel>(omni, "LinkedLightInfo"));
         auto* light = windows.last<TfrmTplLightInfo>();
         ASSERT_NE(light, nullptr);
+        expectShown(light, {"eAlphaColor2=0.5"});
         EXPECT_EQ(light->windowTitle(),
                   f.version == kVersionMystV ? "[004F] Light Info" : "[0054] Light Info");
         EXPECT_EQ(light->Colors[0]->Color(), 127u);
-        EXPECT_EQ(child<QLineEdit>(light, "eAlphaColor2")->text(), "0.5");
         auto* layer = child<QLabel>(light, "LayerLink");
         if (!mystV) {
             EXPECT_EQ(layer->text(), "(none)");
             EXPECT_FALSE(layer->isEnabled());
         }
-        EXPECT_EQ(child<QLabel>(light, "SceneNodeLink")->text(), "Node");
+        expectShown(light, {"SceneNodeLink=Node"});
         EXPECT_EQ(child<TObjRefTreeView>(light, "VisRegionRefs")->topLevelItemCount(), 1);
     }
 }
@@ -62,6 +62,6 @@ TEST(LightViewers, LightInfoObjectKeepsItsOwnCaption) {
         d.f32(10).f32(20).f32(30);
         auto* dir = openViewer(IsMystVFamily(f.version) ? 93 : 106, "Dir", d);
         ASSERT_NE(dir, nullptr);
-        EXPECT_EQ(child<QLineEdit>(dir, "Depth")->text(), "30");
+        expectShown(dir, {"Depth=30"});
     }
 }

@@ -113,8 +113,7 @@ TEST(AnimStageReader, ThirtyOneBytesAfterTheNameAndSignedValues) {
         EXPECT_EQ(stage.RegressType, 0u);
         EXPECT_EQ(stage.Loops, -1);
         EXPECT_FALSE(stage.DoAdvanceTo);
-        EXPECT_EQ(stage.AdvanceTo, 7); // stored even when unused
-        EXPECT_TRUE(stage.DoRegressTo);
+        EXPECT_EQ(stage.AdvanceTo, 7); // stored even when unused EXPECT_TRUE(stage.DoRegressTo);
         EXPECT_EQ(stage.RegressTo, -2);
         EXPECT_EQ(stage.Version, f.version);
         EXPECT_TRUE(s.AtEnd());

@@ -28,12 +28,8 @@ TEST(ShadowViewers, CasterFlagsValuesAndModifierWindow) {
         w.u8(0x06).f32(1.5f).f32(0.0001f).f32(3);
         auto* form = openViewer(IsMystVFamily(f.version) ? 180 : 212, "Caster", w);
         ASSERT_NE(form, nullptr);
-        EXPECT_FALSE(child<QCheckBox>(form, "kSelfShadow")->isChecked());
-        EXPECT_TRUE(child<QCheckBox>(form, "kPerspective")->isChecked());
-        EXPECT_TRUE(child<QCheckBox>(form, "kLimitRes")->isChecked());
-        EXPECT_EQ(child<QCheckBox>(form, "kLimitRes")->text(), "Limit Resolution");
-        EXPECT_EQ(editText(form, "Boost"), "1.5");
-        EXPECT_EQ(editText(form, "BlurScale"), "3");
+        expectShown(form, {"kSelfShadow=0", "kPerspective=1", "kLimitRes=1"});
+        expectShown(form, {"Boost=1.5", "BlurScale=3"});
         auto* link = child<QLabel>(form, "LinkedMultiMod");
         ASSERT_NE(link, nullptr);
         EXPECT_EQ(link->text(), "Multi-Modifier");
@@ -56,12 +52,8 @@ TEST(ShadowViewers, MasterSizesAreUnsignedAndObjectInterfaceOpens) {
         w.f32(10).f32(20).f32(5).u32(4294967295u).u32(16).f32(0.5f);
         auto* form = openViewer(IsMystVFamily(f.version) ? 181 : 213, "Master", w);
         ASSERT_NE(form, nullptr);
-        EXPECT_EQ(editText(form, "AttenDist"), "10");
-        EXPECT_EQ(editText(form, "MaxDist"), "20");
-        EXPECT_EQ(editText(form, "MinDist"), "5");
-        EXPECT_EQ(editText(form, "MaxSize"), "4294967295");
-        EXPECT_EQ(editText(form, "MinSize"), "16");
-        EXPECT_EQ(editText(form, "Power"), "0.5");
+        expectShown(form, {"AttenDist=10", "MaxDist=20", "MinDist=5", "MaxSize=4294967295", "MinSize=16",
+                           "Power=0.5"});
         click(child<QLabel>(form, "LinkedObjIntf"));
         auto* intf = windows.last<TfrmTplObjInterface>();
         ASSERT_NE(intf, nullptr);
@@ -79,7 +71,7 @@ TEST(SpawnAndImageLibViewers, LinksAndStoredImages) {
         writeWords(sw, {});
         auto* spawn = openViewer(IsMystVFamily(f.version) ? 60 : 61, "Start", sw);
         ASSERT_NE(spawn, nullptr);
-        EXPECT_EQ(child<QLabel>(spawn, "SynchedObjLink")->text(), "Synched Object Info (1)");
+        expectShown(spawn, {"SynchedObjLink=Synched Object Info (1)"});
         click(child<QLabel>(spawn, "LinkedMultiMod"));
         ASSERT_NE(windows.last<TfrmTplMSModifier>(), nullptr);
         EXPECT_EQ(windows.last<TfrmTplMSModifier>()->windowTitle(), "[0027] Multi Modifier");
@@ -142,13 +134,9 @@ TEST(ClothingViewer, CombosTexturesMeshesAndTints) {
         for (bool icon : {false, true}) {
             auto* form = openViewer(181, "Shirt01", clothingBody(f, icon));
             ASSERT_NE(form, nullptr);
-            EXPECT_EQ(editText(form, "ClothingName"), "Shirt01");
-            EXPECT_EQ(child<QComboBox>(form, "clGroup")->currentText(), "Female");
-            EXPECT_EQ(child<QComboBox>(form, "clType")->currentText(), "Shirt");
-            EXPECT_EQ(child<QComboBox>(form, "ClosetType")->currentText(), "Torso");
-            EXPECT_EQ(editText(form, "SortOrder"), "12");
+            expectShown(form, {"ClothingName=Shirt01", "clGroup=Female", "clType=Shirt", "ClosetType=Torso",
+                               "SortOrder=12", "FriendlyName=Blue Shirt"});
             EXPECT_EQ(child<QPlainTextEdit>(form, "AttributeList")->toPlainText(), "a=1\nb=2");
-            EXPECT_EQ(editText(form, "FriendlyName"), "Blue Shirt");
             auto* iconRef = child<QLabel>(form, "ClosetIconRef");
             EXPECT_EQ(iconRef->text(), icon ? "Icon.dds" : "(N/A)");
             EXPECT_EQ(iconRef->isEnabled(), icon);
@@ -163,12 +151,9 @@ TEST(ClothingViewer, CombosTexturesMeshesAndTints) {
             EXPECT_EQ(tree->topLevelItem(1)->text(0), "Arms");
             EXPECT_EQ(tree->topLevelItem(1)->childCount(), 0);
 
-            EXPECT_EQ(child<QLabel>(form, "HQMesh")->text(), "ShirtHQ");
-            EXPECT_EQ(child<QLabel>(form, "MQMesh")->text(), "(none)");
+            expectShown(form, {"HQMesh=ShirtHQ", "MQMesh=(none)", "ClothingLink=Vest", "Tint1=FF8000",
+                               "Tint2=001020"});
             EXPECT_FALSE(child<QLabel>(form, "LQMesh")->isEnabled());
-            EXPECT_EQ(child<QLabel>(form, "ClothingLink")->text(), "Vest");
-            EXPECT_EQ(editText(form, "Tint1"), "FF8000");
-            EXPECT_EQ(editText(form, "Tint2"), "001020");
         }
     }
 }

@@ -170,8 +170,8 @@ TEST(PythonFileModViewer, ParameterLinesReceiversAndLinks) {
         writePythonMod(w, "xLinkingBookGUIPopup", {&recv1, nullptr, &recv2}, params);
         auto* form = openViewer(mystV ? 136 : 162, "PyMod", w);
         ASSERT_NE(form, nullptr);
+        expectShown(form, {"PythonFileName=xLinkingBookGUIPopup"});
         EXPECT_EQ(form->windowTitle(), mystV ? "[0088] PyMod" : "[00A2] PyMod");
-        EXPECT_EQ(child<QLineEdit>(form, "PythonFileName")->text(), "xLinkingBookGUIPopup");
         EXPECT_EQ(listTexts(child<QListWidget>(form, "Params")),
                   (QStringList{"Int(7) = 42", "Int(8) = 4294967295", "Float(9) = 0.5", "Boolean(10) = True",
                                "Boolean(11) = False", "String(12) = \"\"", "AnimationName(13) = \"\"",
@@ -189,7 +189,7 @@ TEST(PythonFileModViewer, ParameterLinesReceiversAndLinks) {
         EXPECT_EQ(TObjRefTreeView::KeyOf(tree->topLevelItem(0)->child(0))->Name, "RecvA");
         EXPECT_EQ(TObjRefTreeView::KeyOf(tree->topLevelItem(0)), nullptr);
 
-        EXPECT_EQ(child<QLabel>(form, "SynchedObjLink")->text(), "Synched Object Info (0)");
+        expectShown(form, {"SynchedObjLink=Synched Object Info (0)"});
         click(child<QLabel>(form, "LinkedMultiMod"));
         auto* mod = windows.last<TfrmTplMSModifier>();
         ASSERT_NE(mod, nullptr);

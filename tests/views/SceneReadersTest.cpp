@@ -109,8 +109,8 @@ TEST(InterfaceReaders, DrawInterfacePairsAndObjects) {
         ASSERT_EQ(di.Drawables.size(), 2u);
         EXPECT_EQ(di.Drawables[0].DrawIndex, 0xABu);
         EXPECT_EQ(di.Drawables[0].Key.Name, "Spans");
-        EXPECT_EQ(di.Drawables[1].DrawIndex, 0xFFFFFFFFu); // listed even without a key
-        EXPECT_EQ(di.Drawables[1].Key.Name, "");
+        EXPECT_EQ(di.Drawables[1].DrawIndex,
+                  0xFFFFFFFFu); // listed even without a key EXPECT_EQ(di.Drawables[1].Key.Name, "");
         ASSERT_EQ(di.Objects.size(), 1u);
         EXPECT_TRUE(s.AtEnd());
     }

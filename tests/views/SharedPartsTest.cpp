@@ -111,8 +111,7 @@ TEST(Matrix44, StoredFormPerFamily) {
         ReadMatrix44(s, m);
         EXPECT_EQ(s.Position(), row.size);
         if (row.present) {
-            EXPECT_EQ(m[0][3], 4.0f); // fourth value of the first row
-            EXPECT_EQ(m[3][0], 13.0f);
+            EXPECT_EQ(m[0][3], 4.0f); // fourth value of the first row EXPECT_EQ(m[3][0], 13.0f);
         } else {
             EXPECT_EQ(m, IdentityMatrix44());
         }

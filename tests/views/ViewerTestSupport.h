@@ -62,3 +62,10 @@ QStringList topTexts(const QTreeWidget* tree);
 QStringList childTexts(const QTreeWidgetItem* node);
 // Texts of every node of a tree that stands for a key, in tree order.
 QStringList keyNodeNames(const QTreeWidget* tree);
+
+// What the user reads in a named control: the text of a line edit, label, text box or combo box ("" when
+// nothing is chosen); "1" or "0" for a check box; a swatch's colour as six hex digits; the items of a list,
+// the first column of a row list or the key names of a tree joined by "|".
+QString shown(QWidget* form, const char* name);
+// Checks each control of the table, written "name=text", against its text.
+void expectShown(QWidget* form, std::initializer_list<const char*> rows);
