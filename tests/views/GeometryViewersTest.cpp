@@ -99,68 +99,64 @@ TEST(DrawableSpansViewer, WithoutSpaceTreeTheLinkStaysDisabled) {
 
 TEST(DrawableSpansViewer, IcicleWindow) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        TfrmTplDrawableSpans* form = openDrawable(f);
-        const size_t before = windows.forms.size();
-        form->IcicleList1DblClick();
-        EXPECT_EQ(windows.forms.size(), before) << "no row selected: nothing opens";
-        form->IcicleList1->SelectRow(1);
-        form->IcicleList1DblClick();
-        TfrmSpans* icicle = windows.last<TfrmSpans>();
-        ASSERT_NE(icicle, nullptr);
-        expectShown(icicle, {"SubType=1", "SubFlags=00000094", "NumMatrices=00000011", "LocalUVWChans=0033",
-                             "MaxDist=250", "WaterHeight=-3.5", "VLength=00000106", "IStartIdx=00000202"});
-        EXPECT_EQ(icicle->windowTitle(), "Span/Icicle");
-        auto* faces = child<TRowListView>(icicle, "TriangleList");
-        ASSERT_EQ(faces->RowCount(), 2);
-        EXPECT_EQ(faces->Text(1, 0), "4");
-        EXPECT_EQ(faces->Text(0, 4), "0.5");
-        click(child<QLabel>(icicle, "LTWLink"));
-        auto* matrix = windows.last<TfrmTransformMatrix>();
-        ASSERT_NE(matrix, nullptr);
-        expectShown(matrix, {"tx23=3"});
-        click(child<QLabel>(icicle, "WorldBoundsLink"));
-        auto* bounds = windows.last<TfrmBounds3Ext>();
-        ASSERT_NE(bounds, nullptr);
-        expectShown(bounds, {"cornerX=5"});
+    const Family& f = kFamilies[0];
+    TfrmTplDrawableSpans* form = openDrawable(f);
+    const size_t before = windows.forms.size();
+    form->IcicleList1DblClick();
+    EXPECT_EQ(windows.forms.size(), before) << "no row selected: nothing opens";
+    form->IcicleList1->SelectRow(1);
+    form->IcicleList1DblClick();
+    TfrmSpans* icicle = windows.last<TfrmSpans>();
+    ASSERT_NE(icicle, nullptr);
+    expectShown(icicle, {"SubType=1", "SubFlags=00000094", "NumMatrices=00000011", "LocalUVWChans=0033",
+                         "MaxDist=250", "WaterHeight=-3.5", "VLength=00000106", "IStartIdx=00000202"});
+    EXPECT_EQ(icicle->windowTitle(), "Span/Icicle");
+    auto* faces = child<TRowListView>(icicle, "TriangleList");
+    ASSERT_EQ(faces->RowCount(), 2);
+    EXPECT_EQ(faces->Text(1, 0), "4");
+    EXPECT_EQ(faces->Text(0, 4), "0.5");
+    click(child<QLabel>(icicle, "LTWLink"));
+    auto* matrix = windows.last<TfrmTransformMatrix>();
+    ASSERT_NE(matrix, nullptr);
+    expectShown(matrix, {"tx23=3"});
+    click(child<QLabel>(icicle, "WorldBoundsLink"));
+    auto* bounds = windows.last<TfrmBounds3Ext>();
+    ASSERT_NE(bounds, nullptr);
+    expectShown(bounds, {"cornerX=5"});
 
-        form->IcicleList1->SelectRow(0);
-        form->IcicleList1DblClick();
-        TfrmSpans* plain = windows.last<TfrmSpans>();
-        expectShown(plain, {"WaterHeight=(N/A)"});
-        EXPECT_EQ(child<TRowListView>(plain, "TriangleList")->RowCount(), 0);
-    }
+    form->IcicleList1->SelectRow(0);
+    form->IcicleList1DblClick();
+    TfrmSpans* plain = windows.last<TfrmSpans>();
+    expectShown(plain, {"WaterHeight=(N/A)"});
+    EXPECT_EQ(child<TRowListView>(plain, "TriangleList")->RowCount(), 0);
 }
 
 TEST(DrawableSpansViewer, GeometrySpanWindow) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        TfrmTplDrawableSpans* form = openDrawable(f);
-        form->GSpansList->SelectRow(0);
-        form->GSpansListDblClick();
-        TfrmGeometrySpan* span = windows.last<TfrmGeometrySpan>();
-        ASSERT_NE(span, nullptr);
-        expectShown(span, {"BaseMat=7", "NumMats=2", "MinDist=0.5", "WaterHeight=12.5", "NumInstanceRefs=5",
-                           "kUVCount=2", "kSkinWeights=1", "kSkinIndices=1", "kLiteMaterial=0",
-                           "kWaterHeight=1", "kRequiresBlending=1", "kInstanced=0"});
-        EXPECT_EQ(span->windowTitle(), "Geometry Span");
-        auto* vertices = child<TRowListView>(span, "VertexList");
-        ASSERT_EQ(vertices->RowCount(), 2);
-        const QStringList row0 = {"0",         "(1,2,3)",   "(0,0,1)",   "FF#302010",
-                                  "80#000000", "FF#FFFFFF", "00#000000", "(0.5,0.25,0) (1,1,1) ",
-                                  "[ 0.75 ]",  "4"};
-        for (int column = 0; column < row0.size(); ++column)
-            EXPECT_EQ(vertices->Text(0, column), row0[column]) << column;
-        expectShown(span, {"IndexList=0 - 1 - 0|1 - 0 - 1"});
-        EXPECT_EQ(vertices->Text(1, 5), "FF#7FFFFF");
-        EXPECT_EQ(vertices->Text(1, 6), "FF#000000");
-        click(child<QLabel>(span, "MatL2W"));
-        EXPECT_EQ(child<QLineEdit>(windows.last<TfrmTransformMatrix>(), "tx13")->text(), "20");
-        click(child<QLabel>(span, "BoundsLink"));
-        EXPECT_TRUE(child<QCheckBox>(windows.last<TfrmBounds3Ext>(), "kAxisAligned")->isChecked());
-    }
+    const Family& f = kFamilies[0];
+    TfrmTplDrawableSpans* form = openDrawable(f);
+    form->GSpansList->SelectRow(0);
+    form->GSpansListDblClick();
+    TfrmGeometrySpan* span = windows.last<TfrmGeometrySpan>();
+    ASSERT_NE(span, nullptr);
+    expectShown(span, {"BaseMat=7", "NumMats=2", "MinDist=0.5", "WaterHeight=12.5", "NumInstanceRefs=5",
+                       "kUVCount=2", "kSkinWeights=1", "kSkinIndices=1", "kLiteMaterial=0", "kWaterHeight=1",
+                       "kRequiresBlending=1", "kInstanced=0"});
+    EXPECT_EQ(span->windowTitle(), "Geometry Span");
+    auto* vertices = child<TRowListView>(span, "VertexList");
+    ASSERT_EQ(vertices->RowCount(), 2);
+    const QStringList row0 = {"0",         "(1,2,3)",   "(0,0,1)",   "FF#302010",
+                              "80#000000", "FF#FFFFFF", "00#000000", "(0.5,0.25,0) (1,1,1) ",
+                              "[ 0.75 ]",  "4"};
+    for (int column = 0; column < row0.size(); ++column)
+        EXPECT_EQ(vertices->Text(0, column), row0[column]) << column;
+    expectShown(span, {"IndexList=0 - 1 - 0|1 - 0 - 1"});
+    EXPECT_EQ(vertices->Text(1, 5), "FF#7FFFFF");
+    EXPECT_EQ(vertices->Text(1, 6), "FF#000000");
+    click(child<QLabel>(span, "MatL2W"));
+    EXPECT_EQ(child<QLineEdit>(windows.last<TfrmTransformMatrix>(), "tx13")->text(), "20");
+    click(child<QLabel>(span, "BoundsLink"));
+    EXPECT_TRUE(child<QCheckBox>(windows.last<TfrmBounds3Ext>(), "kAxisAligned")->isChecked());
 }
 
 TEST(GeometrySpanWindow, LiteMaterialOddIndicesAndNoSkin) {
@@ -182,57 +178,55 @@ TEST(GeometrySpanWindow, LiteMaterialOddIndicesAndNoSkin) {
 
 TEST(DrawableSpansViewer, BufferGroupIndexAndSpaceTreeWindows) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        TfrmTplDrawableSpans* form = openDrawable(f);
-        form->GBufferGroupList->SelectRow(0);
-        form->GBufferGroupListDblClick();
-        TfrmTplGBufferGroup* group = windows.last<TfrmTplGBufferGroup>();
-        ASSERT_NE(group, nullptr);
-        expectShown(group, {"kUVCount=1", "kSkinWeights=0", "kEncoded=0"});
-        EXPECT_EQ(group->windowTitle(), "Geometry Buffer Group");
-        auto* combo = child<QComboBox>(group, "ddVertBuffer");
-        EXPECT_EQ(combo->count(), 1);
-        EXPECT_EQ(combo->currentText(), "1");
-        auto* vertices = child<TRowListView>(group, "VertexList");
-        ASSERT_EQ(vertices->RowCount(), 2);
-        expectShown(group, {"IndexList=0 - 1 - 0"});
-        EXPECT_EQ(vertices->Text(1, 1), "(1,2,3)");
-        EXPECT_EQ(vertices->Text(1, 3), "FF#312010");
-        EXPECT_EQ(vertices->Text(1, 4), "(0.5,0.25,1) ");
-        EXPECT_EQ(vertices->Text(1, 5), "[ ]");
-        EXPECT_EQ(vertices->Text(1, 6), "-");
-        EXPECT_EQ(child<TRowListView>(group, "CellList")->Text(0, 3), "2");
+    const Family& f = kFamilies[0];
+    TfrmTplDrawableSpans* form = openDrawable(f);
+    form->GBufferGroupList->SelectRow(0);
+    form->GBufferGroupListDblClick();
+    TfrmTplGBufferGroup* group = windows.last<TfrmTplGBufferGroup>();
+    ASSERT_NE(group, nullptr);
+    expectShown(group, {"kUVCount=1", "kSkinWeights=0", "kEncoded=0"});
+    EXPECT_EQ(group->windowTitle(), "Geometry Buffer Group");
+    auto* combo = child<QComboBox>(group, "ddVertBuffer");
+    EXPECT_EQ(combo->count(), 1);
+    EXPECT_EQ(combo->currentText(), "1");
+    auto* vertices = child<TRowListView>(group, "VertexList");
+    ASSERT_EQ(vertices->RowCount(), 2);
+    expectShown(group, {"IndexList=0 - 1 - 0"});
+    EXPECT_EQ(vertices->Text(1, 1), "(1,2,3)");
+    EXPECT_EQ(vertices->Text(1, 3), "FF#312010");
+    EXPECT_EQ(vertices->Text(1, 4), "(0.5,0.25,1) ");
+    EXPECT_EQ(vertices->Text(1, 5), "[ ]");
+    EXPECT_EQ(vertices->Text(1, 6), "-");
+    EXPECT_EQ(child<TRowListView>(group, "CellList")->Text(0, 3), "2");
 
-        form->SpanIndexList->SelectRow(0);
-        form->SpanIndexListDblClick();
-        TfrmDISpanIndex* index = windows.last<TfrmDISpanIndex>();
-        ASSERT_NE(index, nullptr);
-        expectShown(index, {"Flags=00000010", "VertexList=0: 00000005|1: 00000006|2: 00000007"});
+    form->SpanIndexList->SelectRow(0);
+    form->SpanIndexListDblClick();
+    TfrmDISpanIndex* index = windows.last<TfrmDISpanIndex>();
+    ASSERT_NE(index, nullptr);
+    expectShown(index, {"Flags=00000010", "VertexList=0: 00000005|1: 00000006|2: 00000007"});
 
-        auto* groups = child<QTreeWidget>(form, "MatGroupList");
-        groups->setCurrentItem(groups->topLevelItem(0)->child(3));
-        form->MatGroupListDblClick();
-        EXPECT_EQ(child<QLineEdit>(windows.last<TfrmTransformMatrix>(), "tx30")->text(), "13");
+    auto* groups = child<QTreeWidget>(form, "MatGroupList");
+    groups->setCurrentItem(groups->topLevelItem(0)->child(3));
+    form->MatGroupListDblClick();
+    EXPECT_EQ(child<QLineEdit>(windows.last<TfrmTransformMatrix>(), "tx30")->text(), "13");
 
-        click(child<QLabel>(form, "SpaceTreeLink"));
-        TfrmTplSpaceTree* tree = windows.last<TfrmTplSpaceTree>();
-        ASSERT_NE(tree, nullptr);
-        expectShown(tree, {"RootLink=2", "NumLeaves=2", "kIsLeaf=1"});
-        EXPECT_EQ(tree->windowTitle(), "Space Tree");
-        EXPECT_EQ(tree->LeafList->SelectedRow(), 0);
-        auto* left = child<QLabel>(tree, "LChildLink");
-        EXPECT_EQ(left->text(), "-1");
-        EXPECT_FALSE(left->isEnabled());
-        click(child<QLabel>(tree, "RootLink"));
-        expectShown(tree, {"kIsLeaf=0", "ParentLink=-1"});
-        EXPECT_EQ(tree->LeafList->SelectedRow(), 2);
-        EXPECT_EQ(left->text(), "0");
-        click(child<QLabel>(tree, "RChildLink"));
-        EXPECT_EQ(tree->LeafList->SelectedRow(), 1);
-        click(child<QLabel>(tree, "WorldBoundsLink"));
-        EXPECT_EQ(child<QLineEdit>(windows.last<TfrmBounds3Ext>(), "maxX")->text(), "2");
-    }
+    click(child<QLabel>(form, "SpaceTreeLink"));
+    TfrmTplSpaceTree* tree = windows.last<TfrmTplSpaceTree>();
+    ASSERT_NE(tree, nullptr);
+    expectShown(tree, {"RootLink=2", "NumLeaves=2", "kIsLeaf=1"});
+    EXPECT_EQ(tree->windowTitle(), "Space Tree");
+    EXPECT_EQ(tree->LeafList->SelectedRow(), 0);
+    auto* left = child<QLabel>(tree, "LChildLink");
+    EXPECT_EQ(left->text(), "-1");
+    EXPECT_FALSE(left->isEnabled());
+    click(child<QLabel>(tree, "RootLink"));
+    expectShown(tree, {"kIsLeaf=0", "ParentLink=-1"});
+    EXPECT_EQ(tree->LeafList->SelectedRow(), 2);
+    EXPECT_EQ(left->text(), "0");
+    click(child<QLabel>(tree, "RChildLink"));
+    EXPECT_EQ(tree->LeafList->SelectedRow(), 1);
+    click(child<QLabel>(tree, "WorldBoundsLink"));
+    EXPECT_EQ(child<QLineEdit>(windows.last<TfrmBounds3Ext>(), "maxX")->text(), "2");
 }
 
 TEST(DrawableSpansViewer, BoundsWithoutDISpansShowSphereType) {
@@ -270,26 +264,24 @@ TEST(GBufferGroupWindow, EmptyBuffersShowNotAvailableAndOddIndicesAreReported) {
 
 TEST(SharedMeshViewer, SpansMorphLinkAndFlags) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        w.u32(2);
-        writeGeometrySpan(w, twoVertexSpan());
-        writeGeometrySpan(w, SpanSpec{});
-        const TPRPObjectDesc morph = makeKey(IsMystVFamily(f.version) ? 226 : 271, "Morph");
-        w.keyRef(IsUruFamily(f.version) ? nullptr : &morph).u32(2);
-        auto* form = openViewer(IsMystVFamily(f.version) ? 173 : 204, "Mesh", w);
-        ASSERT_NE(form, nullptr);
-        expectShown(form, {"GSpansList=Geometry Span #0 (2)|Geometry Span #1 (0)"});
-        auto* link = child<QLabel>(form, "MorphSetLink");
-        expectShown(form, {"kDontSaveMorphState=0", "kLayer0GLobalToMod=1"});
-        EXPECT_EQ(link->text(), IsUruFamily(f.version) ? "(none)" : "Morph");
-        EXPECT_EQ(link->isEnabled(), !IsUruFamily(f.version));
-        auto* mesh = dynamic_cast<TfrmTplSharedMesh*>(form);
-        mesh->GSpansList->SelectRow(1);
-        mesh->GSpansListDblClick();
-        EXPECT_EQ(editText(windows.last<TfrmGeometrySpan>(), "BaseMat"), "7");
-    }
+    const Family& f = kFamilies[0];
+    ByteWriter w(f.version, f.major);
+    w.u32(2);
+    writeGeometrySpan(w, twoVertexSpan());
+    writeGeometrySpan(w, SpanSpec{});
+    const TPRPObjectDesc morph = makeKey(271, "Morph");
+    w.keyRef(IsUruFamily(f.version) ? nullptr : &morph).u32(2);
+    auto* form = openViewer(204, "Mesh", w);
+    ASSERT_NE(form, nullptr);
+    expectShown(form, {"GSpansList=Geometry Span #0 (2)|Geometry Span #1 (0)"});
+    auto* link = child<QLabel>(form, "MorphSetLink");
+    expectShown(form, {"kDontSaveMorphState=0", "kLayer0GLobalToMod=1"});
+    EXPECT_EQ(link->text(), "(none)");
+    EXPECT_EQ(link->isEnabled(), !IsUruFamily(f.version));
+    auto* mesh = dynamic_cast<TfrmTplSharedMesh*>(form);
+    mesh->GSpansList->SelectRow(1);
+    mesh->GSpansListDblClick();
+    EXPECT_EQ(editText(windows.last<TfrmGeometrySpan>(), "BaseMat"), "7");
 }
 
 TEST(MorphDataSetViewer, CombosDeltasAndUVWs) {
@@ -370,37 +362,35 @@ TEST(SpaceTreeWindow, LinkToAMissingNodeSelectsNothing) {
 // show: the lists below it are empty.
 TEST(MorphDataSetViewer, EmptyChoicesClearTheListsBelowThem) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        w.u32(2);
-        // Array 0: delta 0 with one span of one delta and one UVW channel, delta 1 without spans.
-        w.u32(2).f32(0.5f).u32(1).u32(1).u32(1);
-        w.u16(4).u16(0).f32(1).f32(2).f32(3).f32(0).f32(1).f32(0);
-        w.f32(0.25f).f32(0.5f).f32(0.75f);
-        w.f32(0.125f).u32(0);
-        // Array 1: no deltas.
-        w.u32(0);
-        auto* form = dynamic_cast<TfrmTplMorphDataSet*>(
-            openViewer(f.version == kVersionUru || f.version == kVersionLive ? 271 : 226, "Morph", w));
-        ASSERT_NE(form, nullptr);
-        ASSERT_EQ(form->DeltaList->RowCount(), 1);
-        ASSERT_EQ(form->UVWList->RowCount(), 1);
-        EXPECT_EQ(form->Weight->text(), "0.5");
+    const Family& f = kFamilies[0];
+    ByteWriter w(f.version, f.major);
+    w.u32(2);
+    // Array 0: delta 0 with one span of one delta and one UVW channel, delta 1 without spans.
+    w.u32(2).f32(0.5f).u32(1).u32(1).u32(1);
+    w.u16(4).u16(0).f32(1).f32(2).f32(3).f32(0).f32(1).f32(0);
+    w.f32(0.25f).f32(0.5f).f32(0.75f);
+    w.f32(0.125f).u32(0);
+    // Array 1: no deltas.
+    w.u32(0);
+    auto* form = dynamic_cast<TfrmTplMorphDataSet*>(
+        openViewer(f.version == kVersionUru || f.version == kVersionLive ? 271 : 226, "Morph", w));
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(form->DeltaList->RowCount(), 1);
+    ASSERT_EQ(form->UVWList->RowCount(), 1);
+    EXPECT_EQ(form->Weight->text(), "0.5");
 
-        form->ddMorphDelta->setCurrentIndex(1);
-        EXPECT_EQ(form->Weight->text(), "0.125");
-        EXPECT_EQ(form->ddSpan->count(), 0);
-        EXPECT_EQ(form->DeltaList->RowCount(), 0);
-        EXPECT_EQ(form->UVWList->RowCount(), 0);
+    form->ddMorphDelta->setCurrentIndex(1);
+    EXPECT_EQ(form->Weight->text(), "0.125");
+    EXPECT_EQ(form->ddSpan->count(), 0);
+    EXPECT_EQ(form->DeltaList->RowCount(), 0);
+    EXPECT_EQ(form->UVWList->RowCount(), 0);
 
-        form->ddMorphDelta->setCurrentIndex(0);
-        ASSERT_EQ(form->DeltaList->RowCount(), 1);
-        form->ddMorphArray->setCurrentIndex(1);
-        EXPECT_EQ(form->ddMorphDelta->count(), 0);
-        EXPECT_EQ(form->ddSpan->count(), 0);
-        EXPECT_EQ(form->Weight->text(), "");
-        EXPECT_EQ(form->DeltaList->RowCount(), 0);
-        EXPECT_EQ(form->UVWList->RowCount(), 0);
-    }
+    form->ddMorphDelta->setCurrentIndex(0);
+    ASSERT_EQ(form->DeltaList->RowCount(), 1);
+    form->ddMorphArray->setCurrentIndex(1);
+    EXPECT_EQ(form->ddMorphDelta->count(), 0);
+    EXPECT_EQ(form->ddSpan->count(), 0);
+    EXPECT_EQ(form->Weight->text(), "");
+    EXPECT_EQ(form->DeltaList->RowCount(), 0);
+    EXPECT_EQ(form->UVWList->RowCount(), 0);
 }

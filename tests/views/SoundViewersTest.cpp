@@ -22,23 +22,21 @@ const TPRPObjectDesc kBuffer = makeKey(41, "Birds.ogg:L");
 
 TEST(SoundViewer, ValuesPropertiesFadesAndLinks) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        SoundBytes bytes;
-        bytes.dataBuffer = &kBuffer;
-        writeSound(w, bytes);
-        auto* form = openViewer(IsMystVFamily(f.version) ? 69 : 72, "Birds", w);
-        ASSERT_NE(form, nullptr);
-        expectShown(form, {"Playing=1", "Time=2.5", "MaxFalloff=100", "MinFalloff=-5", "CurrVolume=0.5",
-                           "InnerCone=360", "FadedVolume=0.25", "Priority=7", "SoundType=Background Music",
-                           "kPropIs3DSound=1", "kPropDisableLOD=0", "kPropLooping=1", "kPropIncidental=1"});
-        EXPECT_EQ(form->windowTitle(), IsMystVFamily(f.version) ? "[0045] Birds" : "[0048] Birds");
-        expectShown(form, {"FILength=1.5", "FIType=Logarithmic", "FICurrTime=0.75", "FIStopWhenDone=1",
-                           "FOType=Exponential", "FOFadeSoftVol=4000000000", "LinkedDataBuffer=Birds.ogg:L",
-                           "LinkedSoftOcclusionRegion=(none)"});
-        EXPECT_FALSE(child<QLabel>(form, "LinkedSoftRegion")->isEnabled());
-    }
+    const Family& f = kFamilies[0];
+    ByteWriter w(f.version, f.major);
+    SoundBytes bytes;
+    bytes.dataBuffer = &kBuffer;
+    writeSound(w, bytes);
+    auto* form = openViewer(72, "Birds", w);
+    ASSERT_NE(form, nullptr);
+    expectShown(form, {"Playing=1", "Time=2.5", "MaxFalloff=100", "MinFalloff=-5", "CurrVolume=0.5",
+                       "InnerCone=360", "FadedVolume=0.25", "Priority=7", "SoundType=Background Music",
+                       "kPropIs3DSound=1", "kPropDisableLOD=0", "kPropLooping=1", "kPropIncidental=1"});
+    EXPECT_EQ(form->windowTitle(), "[0048] Birds");
+    expectShown(form, {"FILength=1.5", "FIType=Logarithmic", "FICurrTime=0.75", "FIStopWhenDone=1",
+                       "FOType=Exponential", "FOFadeSoftVol=4000000000", "LinkedDataBuffer=Birds.ogg:L",
+                       "LinkedSoftOcclusionRegion=(none)"});
+    EXPECT_FALSE(child<QLabel>(form, "LinkedSoftRegion")->isEnabled());
 }
 
 TEST(SoundViewer, UnknownSoundTypeLeavesTheComboEmpty) {
@@ -110,31 +108,27 @@ TEST(Win32SoundViewer, ChannelAndSoundWindowClassPerFamily) {
 
 TEST(SoundBufferViewer, FlagsFileAndWaveHeader) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        w.u32(0x12).u32(99).safeStr("Birds.ogg").u16(1).u16(2).u32(4000000000u).u32(176400).u16(4).u16(16);
-        auto* form = openViewer(41, "Birds.ogg:L", w);
-        ASSERT_NE(form, nullptr);
-        expectShown(form, {"kIsExternal=0", "kAlwaysExternal=1", "kStreamCompressed=1"});
-        expectShown(form, {"Filename=Birds.ogg", "FormatTag=PCM", "NumChannels=2", "SamplesPerSec=4000000000",
-                           "BitsPerSample=16"});
-    }
+    const Family& f = kFamilies[0];
+    ByteWriter w(f.version, f.major);
+    w.u32(0x12).u32(99).safeStr("Birds.ogg").u16(1).u16(2).u32(4000000000u).u32(176400).u16(4).u16(16);
+    auto* form = openViewer(41, "Birds.ogg:L", w);
+    ASSERT_NE(form, nullptr);
+    expectShown(form, {"kIsExternal=0", "kAlwaysExternal=1", "kStreamCompressed=1"});
+    expectShown(form, {"Filename=Birds.ogg", "FormatTag=PCM", "NumChannels=2", "SamplesPerSec=4000000000",
+                       "BitsPerSample=16"});
 }
 
 TEST(WinAudibleViewer, SoundsGroupedAndSceneNode) {
     OpenedWindows windows;
     const TPRPObjectDesc s1 = makeKey(0x49, "Snd1"), s2 = makeKey(0x49, "Snd2");
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        w.keyRefs({s1, s2}).keyRef(nullptr);
-        auto* form = openViewer(20, "Aud", w);
-        ASSERT_NE(form, nullptr);
-        auto* tree = child<TObjRefTreeView>(form, "SoundRefs");
-        ASSERT_EQ(tree->topLevelItemCount(), 1);
-        expectShown(form, {"SceneNodeLink=(none)"});
-        EXPECT_EQ(tree->topLevelItem(0)->childCount(), 2);
-        EXPECT_FALSE(child<QLabel>(form, "SceneNodeLink")->isEnabled());
-    }
+    const Family& f = kFamilies[0];
+    ByteWriter w(f.version, f.major);
+    w.keyRefs({s1, s2}).keyRef(nullptr);
+    auto* form = openViewer(20, "Aud", w);
+    ASSERT_NE(form, nullptr);
+    auto* tree = child<TObjRefTreeView>(form, "SoundRefs");
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    expectShown(form, {"SceneNodeLink=(none)"});
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 2);
+    EXPECT_FALSE(child<QLabel>(form, "SceneNodeLink")->isEnabled());
 }
