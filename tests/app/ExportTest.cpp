@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "PRPExport.h"
-#include "PageWriter.h"
+#include "TextureWriters.h"
 #include "TestFiles.h"
 
 using namespace testpages;
@@ -25,25 +25,11 @@ Bytes objectBody(const TPRPFileObject& entry) {
     return body.Bytes();
 }
 
-// Texture object bodies.
-Bytes dxt1Texture() {
-    ByteWriter b;
-    b.u8(1).u8(2).u8(3).u16(0).u8(1).u8(0).u8(1).u32(0).u32(0); // bitmap header: DXT, DXT1
-    b.u32(4).u32(4).u32(0).u32(8).u8(1);
-    b.raw(Bytes{1, 2, 3, 4, 5, 6, 7, 8});
-    return b.bytes;
-}
-
 const Bytes kJpegColour = {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 0xFF, 0xD9};
 const Bytes kJpegAlpha = {0xFF, 0xD8, 0xFF, 0xE0, 9, 8, 0xFF, 0xD9};
 
-Bytes jpegTexture(const Bytes& alpha) {
-    ByteWriter b;
-    b.u8(1).u8(2).u8(3).u16(0).u8(2).u8(0).u32(0).u32(0); // bitmap header: JPEG
-    b.u32(8).u32(8).u32(0).u32(0).u8(1).u8(0);
-    b.u32(static_cast<uint32_t>(kJpegColour.size())).raw(kJpegColour);
-    b.u32(static_cast<uint32_t>(alpha.size())).raw(alpha);
-    return b.bytes;
+Bytes dxt1Texture() {
+    return mipmapObject(Kind::DXT1, 4, 4, 1, solid({200, 100, 50, 255}));
 }
 
 Bytes unknownDXTTexture() {
@@ -59,11 +45,11 @@ TestPage texturePage(uint16_t version) {
         if (g.classType == 4) {
             TPRPObjectDesc key = g.objects[0].key;
             g.objects.clear();
-            for (const auto& [name, body] :
-                 std::vector<std::pair<std::string, Bytes>>{{"Stone/Wall:1", dxt1Texture()},
-                                                            {"Leaves", jpegTexture(kJpegAlpha)},
-                                                            {"Bark", jpegTexture({})},
-                                                            {"Odd", unknownDXTTexture()}}) {
+            for (const auto& [name, body] : std::vector<std::pair<std::string, Bytes>>{
+                     {"Stone/Wall:1", dxt1Texture()},
+                     {"Leaves", jpegObject(8, 8, kJpegColour, kJpegAlpha)},
+                     {"Bark", jpegObject(8, 8, kJpegColour)},
+                     {"Odd", unknownDXTTexture()}}) {
                 key.Name = name;
                 g.objects.push_back({key, body});
             }

@@ -212,22 +212,6 @@ TEST_F(PropertiesDialogTest, SaveToHeaderBuildsTheNewPageHeader) {
     }
 }
 
-TEST_F(PropertiesDialogTest, ClearFieldsKeepsFlagsAndReleaseVersion) {
-    TestPage page = makePage(kVersionMystV, "Garden", "Meadow", 0x0203, kBuiltIn, {});
-    dlg.LoadFromPage(folder.write("page.prp", page));
-    dlg.ReleaseVer->SetValue(12);
-    dlg.ClearFields();
-    const Shown s = shown(dlg);
-    EXPECT_EQ(s.version, "Uru [05]");
-    EXPECT_EQ(s.revision, "Prime (63.11)");
-    EXPECT_EQ(s.seqId, 0);
-    EXPECT_EQ(s.pageId, 0);
-    EXPECT_EQ(s.age, "");
-    EXPECT_EQ(s.page, "");
-    EXPECT_EQ(s.ticked, QStringList{"kBuiltIn"});
-    EXPECT_EQ(s.release, 12);
-}
-
 TEST(NewPageNames, FileNameAndTemplateByFamily) {
     struct Row {
         uint16_t version;

@@ -91,26 +91,6 @@ constexpr auto kOpenLimit = std::chrono::seconds(5);
 
 // ---- Well-formed bodies for the viewers that exist, in the writer's family.
 
-// A GUI control part with every optional piece present.
-testpages::ControlSpec fullControl() {
-    testpages::ControlSpec c;
-    c.synchFlags = 0x10;
-    c.synchStrings = {"Sdl"};
-    c.modFlags = {0x40};
-    c.tagID = 7;
-    c.visible = 1;
-    c.procType = 1;
-    c.command = "Go";
-    c.hasDynText = true;
-    c.dynLayer = makeKey(6, "DynLayer");
-    c.dynMap = makeKey(0xAD, "DynMap");
-    c.scheme = testpages::sampleScheme();
-    c.sounds = {1, 2, 3};
-    c.proxy = makeKey(1, "Proxy");
-    c.skin = makeKey(0x4C, "Skin");
-    return c;
-}
-
 const std::map<std::string, std::function<void(ByteWriter&)>>& validBodies() {
     static const std::map<std::string, std::function<void(ByteWriter&)>> bodies = {
         {"TfrmTplSceneNode",
