@@ -119,19 +119,6 @@ TEST(GuiControlModViewer, PickingAProcedureSwitchesTheCommandBox) {
     EXPECT_EQ(command->palette().color(QPalette::Base), form->palette().color(QPalette::Button));
 }
 
-TEST(GuiControlModViewer, AbsentSchemeAndUnknownProcedure) {
-    OpenedWindows windows;
-    ByteWriter w(kVersionLive, kMajorVersionLive);
-    ControlSpec c = plainControl();
-    c.procType = 9;
-    writeControl(w, c);
-    auto* form = openViewer(165, "Plain", w);
-    expectShown(form, {"Command=", "eAlphaSelBack=0", "FontSize=0", "Proxy=(none)"});
-    EXPECT_EQ(child<QComboBox>(form, "ProcType")->currentIndex(), -1);
-    EXPECT_EQ(child<TColorSwatch>(form, "paintFore")->Color(), 0u);
-    EXPECT_TRUE(listTexts(child<QListWidget>(form, "SoundIndices")).isEmpty());
-}
-
 TEST(GuiControlModViewer, SwatchEditsOnlyMarkTheWindow) {
     OpenedWindows windows;
     ByteWriter w(kVersionUru);
@@ -168,17 +155,6 @@ TEST(GuiPartWindows, ControlAndValueWindowsFromLinksCarryTheirFamilyNumbers) {
         expectShown(control, {"TagID=4000000000", "Skin=Skin01"});
         EXPECT_EQ(control->windowTitle(), mystV ? "[0089] GUI Control Mod" : "[00A3] GUI Control Mod");
     }
-}
-
-TEST(GuiValueCtrlViewer, OwnCaptionReplacesThePartCaption) {
-    OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
-    writeValueCtrl(w, plainControl(), 0, 1e20f, 0.0001f);
-    auto* form = openViewer(Classes{176, 150}.of(f.version), "Val", w);
-    ASSERT_NE(form, nullptr);
-    expectShown(form, {"Max=1.00000002004088E20", "Step=9.99999974737875E-5"});
-    EXPECT_EQ(form->windowTitle(), "[00B0] Val");
 }
 
 TEST(GuiDialogViewer, NameLinksControlsAndScheme) {

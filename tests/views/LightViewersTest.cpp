@@ -44,21 +44,3 @@ TEST(LightViewers, SpotOmniAndLightPartWindows) {
     expectShown(light, {"SceneNodeLink=Node"});
     EXPECT_EQ(child<TObjRefTreeView>(light, "VisRegionRefs")->topLevelItemCount(), 1);
 }
-
-TEST(LightViewers, LightInfoObjectKeepsItsOwnCaption) {
-    OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        ByteWriter w(f.version, f.major);
-        writeSampleLightInfo(w);
-        auto* form = openViewer(IsMystVFamily(f.version) ? 79 : 84, "Sun", w);
-        ASSERT_NE(form, nullptr);
-        EXPECT_EQ(form->windowTitle(), IsMystVFamily(f.version) ? "[004F] Sun" : "[0054] Sun");
-
-        ByteWriter d(f.version, f.major);
-        writeSampleLightInfo(d);
-        d.f32(10).f32(20).f32(30);
-        auto* dir = openViewer(IsMystVFamily(f.version) ? 93 : 106, "Dir", d);
-        ASSERT_NE(dir, nullptr);
-        expectShown(dir, {"Depth=30"});
-    }
-}

@@ -54,43 +54,6 @@ ValueWriter keyValue(const TPRPObjectDesc* key) {
 
 } // namespace
 
-TEST(PythonParamTypes, TablesOfBothFamilies) {
-    struct Row {
-        uint32_t type;
-        const char* uruName;
-        TPythonValueKind uruKind;
-        const char* mystVName;
-        TPythonValueKind mystVKind;
-    };
-    using K = TPythonValueKind;
-    const Row rows[] = {
-        {0, "Wtf", K::None, "Wtf", K::None},
-        {1, "Int", K::Int, "Int", K::Int},
-        {2, "Float", K::Float, "Float", K::Float},
-        {3, "Boolean", K::Boolean, "Boolean", K::Boolean},
-        {4, "String", K::String, "String", K::String},
-        {5, "Sceneobject", K::Key, "Sceneobject", K::Key},
-        {13, "AnimationName", K::String, "AnimationName", K::String},
-        {17, "GUISkin ", K::Key, "GUISkin ", K::Key},
-        {19, "SwimCurrentInterface", K::Key, "SwimCurrentInterface", K::Key},
-        {20, "Cluster", K::Key, "GlobalSDLVar", K::String},
-        {21, "MaterialAnimation", K::Key, "MaterialAnimation", K::Key},
-        {22, "GrassShader", K::Key, "Cluster", K::Key},
-        {23, "Wtf", K::None, "Subtitle", K::String},
-        {24, "Wtf", K::None, "Blower", K::Key},
-        {25, "Wtf", K::None, "GrassShader", K::Key},
-        {26, "Wtf", K::None, "Wtf", K::None},
-        {0xFFFFFFFF, "Wtf", K::None, "Wtf", K::None},
-    };
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows) {
-            SCOPED_TRACE(testing::Message() << f.name << " type " << row.type);
-            const bool mystV = IsMystVFamily(f.version);
-            EXPECT_STREQ(PythonParamTypeName(row.type, f.version), mystV ? row.mystVName : row.uruName);
-            EXPECT_EQ(PythonParamKind(row.type, f.version), mystV ? row.mystVKind : row.uruKind);
-        }
-}
-
 TEST(PythonFileModReader, EveryFieldInEveryFamily) {
     const TPRPObjectDesc recv = makeKey(0x7E, "Recv");
     for (const Family& f : kFamilies) {
