@@ -1,10 +1,13 @@
 // What the hex editor takes from the clipboard or a drop: every accepted format's bytes pasted or dropped
-// into an editor of 32 bytes. Input: the format (index into the accepted formats), option bits, a
-// position byte, then the format's data.
+// into an editor of 32 bytes, then what the editor offers for its own bytes. Input: the format (index into
+// the accepted formats), option bits, a position byte, then the format's data.
 #include <cstddef>
 #include <cstdint>
 
+#include <QClipboard>
 #include <QMimeData>
+
+#include <cstdlib>
 
 #include "HexFuzz.h"
 
@@ -59,5 +62,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const EHexEditor&) {
         // A refused edit (a size change in a fixed-size editor) shows its message.
     }
+
+    // What the editor then offers must read back to its bytes; with bit 0x20 of the position byte it is
+    // also pasted back over itself.
+    e.SelectAll();
+    if (!e.CopyToClipboard()) return 0;
+    const QMimeData* offered = QGuiApplication::clipboard()->mimeData();
+    const QByteArray bytes(reinterpret_cast<const char*>(e.GetFastPointer(0, e.DataSize())), e.DataSize());
+    for (const QString& format : offered->formats())
+        (void)offered->data(format);
+    if (parseOwnBlock(offered->data(hexmime::Own)) != bytes) std::abort();
+    if (position & 0x20) e.PasteFromClipboard();
     return 0;
 }
