@@ -12,6 +12,9 @@
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig\n";
 }
+extern "C" const char* __lsan_default_options() {
+    return "print_suppressions=0";
+}
 
 namespace hexfuzz {
 
