@@ -41,54 +41,54 @@ ByteWriter body(int reader, uint16_t version, uint16_t major, int variant) {
     const auto control = [&w] { testgui::writeControl(w, testgui::fullControl()); };
     const auto value = [&w] { testgui::writeValueCtrl(w, testgui::fullControl(), 1, 2, 3); };
     switch (reader) {
-    case 0:
+    case SynchedObject:
         synched(w);
         break;
-    case 1:
+    case Modifier:
         w.u32(2).u32(1).u32(2);
         break;
-    case 2:
+    case ObjInterface:
         objInterface(w);
         break;
-    case 3:
+    case Matrix44:
         matrix(w);
         break;
-    case 4:
+    case Bounds3Ext:
         w.u32(0).u32(1);
         for (int i = 0; i < 6 + 3 + 15; ++i)
             w.f32(float(i));
         break;
-    case 5:
+    case SceneNode:
         w.keyRefs({a, b}).keyRefs({b});
         break;
-    case 6:
+    case SceneObject:
         synched(w);
         w.keyRef(&b).keyRef(nullptr).keyRef(&a).keyRef(nullptr).keyRefs({a}).keyRefs({b}).keyRef(&a);
         break;
-    case 7:
+    case CoordinateInterface:
         synched(w);
         objInterface(w);
         for (int i = 0; i < 4; ++i)
             matrix(w);
         w.keyRefs({a});
         break;
-    case 8:
+    case DrawInterface:
         synched(w);
         objInterface(w);
         w.u32(1).u32(7).keyRef(&b).keyRefs({a});
         break;
-    case 9:
+    case SimulationInterface:
         synched(w);
         objInterface(w);
         if (IsUruFamily(version)) w.u32(1).u32(5).u32(0);
         w.keyRef(&a);
         break;
-    case 10:
+    case AudioInterface:
         synched(w);
         objInterface(w);
         w.keyRef(&b);
         break;
-    case 11:
+    case Layer:
         synched(w);
         w.keyRef(&a).u32(1).u32(2).u32(3).u32(4).u32(5);
         matrix(w);
@@ -97,12 +97,12 @@ ByteWriter body(int reader, uint16_t version, uint16_t major, int variant) {
         w.u32(0).f32(1).f32(0).f32(2).keyRef(&a).keyRef(nullptr).keyRef(&b);
         matrix(w);
         break;
-    case 12:
+    case Material:
         synched(w);
         w.u32(1).u32(2).u32(2).u32(1).keyRef(&a).keyRef(&b).keyRef(&a);
         break;
-    case 13:
-    case 14:
+    case SpotLight:
+    case LimitedDirLight:
         synched(w);
         objInterface(w);
         for (int i = 0; i < 12; ++i)
@@ -113,16 +113,16 @@ ByteWriter body(int reader, uint16_t version, uint16_t major, int variant) {
         for (int i = 0; i < 7; ++i)
             w.f32(1);
         break;
-    case 15:
+    case ShadowCaster:
         synched(w);
         w.u32(1).u32(3).u8(6).f32(1).f32(2).f32(3);
         break;
-    case 16:
+    case ShadowMaster:
         synched(w);
         objInterface(w);
         w.f32(1).f32(2).f32(3).u32(4).u32(5).f32(6);
         break;
-    case 17:
+    case ImageLibMod:
         synched(w);
         w.u32(0).keyRefs({a, b});
         break;
