@@ -8,9 +8,27 @@
 
 namespace fuzzharness {
 
+namespace {
+
+// Scratch files and folders go when the process ends.
+struct ScratchPaths {
+    std::vector<std::string> paths;
+    ~ScratchPaths() {
+        std::error_code ignored;
+        for (const std::string& path : paths)
+            std::filesystem::remove_all(path, ignored);
+    }
+};
+
+} // namespace
+
 std::string scratchPath(const std::string& suffix) {
-    return (std::filesystem::temp_directory_path() / ("kestrum-fuzz-" + std::to_string(::getpid()) + suffix))
-        .string();
+    static ScratchPaths scratch;
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("kestrum-fuzz-" + std::to_string(::getpid()) + suffix))
+            .string();
+    scratch.paths.push_back(path);
+    return path;
 }
 
 void writeFile(const std::string& path, const uint8_t* data, size_t size) {

@@ -11,7 +11,8 @@ namespace fuzzharness {
 
 using Bytes = std::vector<uint8_t>;
 
-// A path of this process's own under the temporary folder, ending in suffix; the same on every call.
+// A path of this process's own under the temporary folder, ending in suffix; the same for the same suffix.
+// Whatever lies there is removed when the process ends.
 std::string scratchPath(const std::string& suffix);
 // Writes data into the file at path, replacing it.
 void writeFile(const std::string& path, const uint8_t* data, size_t size);
