@@ -342,6 +342,24 @@ TEST(DDSImage, RegisteredForTheExtensionAndLoadsFromAFile) {
     EXPECT_TRUE(static_cast<TDDSImage*>(graphic)->Transparent());
 }
 
+TEST(DDSImage, SurfacesWithoutColumnsOrRowsLoadEmptyAndSaveBack) {
+    for (const auto& [width, height] : {std::pair{0u, 3u}, std::pair{3u, 0u}, std::pair{0u, 0u}}) {
+        for (const DDSHeader& header :
+             {maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, true), dxtHeader("DXT1", width, height)}) {
+            DDSHeader sized = header;
+            sized.width = width;
+            sized.height = height;
+            TDDSImage image;
+            load(image, ddsFile(sized, {}));
+            EXPECT_EQ(image.Width(), int(width));
+            EXPECT_EQ(image.Height(), int(height));
+            TMemoryStream saved;
+            image.SaveToStream(saved);
+            EXPECT_EQ(saved.Size(), 128);
+        }
+    }
+}
+
 TEST(DDSImage, DamagedFilesFailCleanly) {
     // Every truncation and many field mutations of valid files must load or raise EDDSException.
     std::vector<std::vector<uint8_t>> seeds = {
