@@ -54,38 +54,35 @@ DXT_INLINE void buildColorTable(const uint8_t* block, bool threeColor, TBlockCol
                 static_cast<uint8_t>(threeColor ? 0 : 255)};
 }
 
-// Copies a decoded block (16 texels, row by row) to its place in the output; texels outside the image
-// are dropped. Whole blocks, all but the right and bottom edge of most images, go as four row copies.
-DXT_INLINE void placeBlock(const uint8_t texels[64], int bx, int by, int width, int height, uint8_t* output) {
-    size_t rowBytes = static_cast<size_t>(width) * 4;
-    uint8_t* topLeft = output + static_cast<size_t>(by) * 4 * rowBytes + static_cast<size_t>(bx) * 16;
-    int columns = width - bx * 4 >= 4 ? 4 : width - bx * 4;
-    int rows = height - by * 4 >= 4 ? 4 : height - by * 4;
-    if (columns == 4 && rows == 4) {
-        for (int j = 0; j < 4; ++j)
-            std::memcpy(topLeft + j * rowBytes, texels + 16 * j, 16);
-        return;
-    }
-    for (int j = 0; j < rows; ++j)
-        std::memcpy(topLeft + j * rowBytes, texels + 16 * j, static_cast<size_t>(columns) * 4);
-}
-
-// alphaOf(k) gives texel k's alpha, or the colour table's own when it returns a negative value.
+// alphaOf(k) gives texel k = 4j + i's alpha, or the colour table's own when it returns a negative
+// value. Texels outside the image are dropped. Whole blocks, all but the right and bottom edge of most
+// images, are stored without bounds checks straight into the output.
 template <class AlphaOf>
 void writeBlock(const uint8_t* colorBlock, bool threeColor, int bx, int by, int width, int height,
                 uint8_t* output, AlphaOf alphaOf) {
     TBlockColor table[4];
     buildColorTable(colorBlock, threeColor, table);
     uint32_t indices = readU32(colorBlock + 4);
-    uint8_t texels[64];
-#pragma GCC unroll 16
-    for (int k = 0; k < 16; ++k, indices >>= 2) {
-        TBlockColor c = table[indices & 3];
+    size_t rowBytes = static_cast<size_t>(width) * 4;
+    uint8_t* topLeft = output + static_cast<size_t>(by) * 4 * rowBytes + static_cast<size_t>(bx) * 16;
+    auto texel = [&](int k, uint8_t* pixel) {
+        TBlockColor c = table[(indices >> (2 * k)) & 3];
         int alpha = alphaOf(k);
         if (alpha >= 0) c.a = static_cast<uint8_t>(alpha);
-        std::memcpy(texels + 4 * k, &c, 4);
+        std::memcpy(pixel, &c, 4);
+    };
+    int columns = width - bx * 4, rows = height - by * 4;
+    if (columns >= 4 && rows >= 4) {
+#pragma GCC unroll 4
+        for (int j = 0; j < 4; ++j)
+#pragma GCC unroll 4
+            for (int i = 0; i < 4; ++i)
+                texel(4 * j + i, topLeft + j * rowBytes + 4 * i);
+        return;
     }
-    placeBlock(texels, bx, by, width, height, output);
+    for (int j = 0; j < 4 && j < rows; ++j)
+        for (int i = 0; i < 4 && i < columns; ++i)
+            texel(4 * j + i, topLeft + j * rowBytes + 4 * i);
 }
 
 uint64_t readU48(const uint8_t* p) {
