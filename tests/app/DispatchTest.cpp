@@ -128,14 +128,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DispatchRow{kVersionHexIsle, "HexIsle", "TfrmTplCollisionDetector", "frmTUnknown"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DispatchTest, RowWithoutARegisteredViewerFallsBackToTheRawView) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"obj"}}})));
-    EXPECT_NE(dynamic_cast<RecordingViewer*>(run(form->prpMenuEdit, "obj")), nullptr);
-    RegisterViewer("TfrmTplSceneObject", {});
-    EXPECT_NE(dynamic_cast<TfrmTUnknown*>(run(form->prpMenuEdit, "obj")), nullptr);
-}
-
 TEST_F(DispatchTest, EditSwallowsErrorsAndHexViewShowsThem) {
     PageFolder folder;
     form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"obj"}}})));
@@ -158,16 +150,6 @@ TEST_F(DispatchTest, EditSwallowsErrorsAndHexViewShowsThem) {
     EXPECT_EQ(run(form->prpMenuHexView, "obj"), nullptr);
     ASSERT_EQ(messages->messages.size(), 1u);
     EXPECT_EQ(messages->messages[0].text, "\"" + page + "\" is not a regular file");
-}
-
-TEST_F(DispatchTest, DoubleClickOnAnObjectRunsEdit) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"obj"}}})));
-    QTreeWidgetItem* node = findNode("plSceneObject")->child(0);
-    form->PRPTree->setCurrentItem(node);
-    emit form->PRPTree->itemDoubleClicked(node, 0);
-    ASSERT_EQ(form->MdiArea->subWindowList().size(), 1);
-    EXPECT_EQ(form->MdiArea->subWindowList()[0]->widget()->windowTitle(), "[0001] obj");
 }
 
 // ---- Look-up by key

@@ -108,16 +108,6 @@ TEST_F(ExportFromMainWindow, ExportIsOfferedForTexturesAndWritesTheirImages) {
     EXPECT_EQ(Bytes(dds.begin() + 84, dds.begin() + 88), (Bytes{'D', 'X', 'T', '1'}));
 }
 
-TEST_F(ExportFromMainWindow, ExportFailureShowsTheErrorMessage) {
-    select("Odd");
-    answer = pages.path("odd.dds");
-    form->prpMenuExport->trigger();
-    ASSERT_EQ(messages->messages.size(), 1u);
-    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
-    EXPECT_EQ(messages->messages[0].text, "Error exporting image!");
-    EXPECT_FALSE(QFile::exists(pages.path("odd.dds")));
-}
-
 TEST_F(ExportFromMainWindow, ConvertAsksForThePageIdAndSaysWhereTheCopyWent) {
     QTemporaryDir temp;
     qputenv("TMPDIR", QFile::encodeName(temp.path()));

@@ -329,14 +329,6 @@ TEST(ConvertKeys, ContentsFlagsMatchTheWrittenKey) {
     EXPECT_EQ(plain.Size, 2u + 1 + 4 + 2 + 2 + 2 + 4 + 1);
 }
 
-TEST(ConvertPage, MissingSourceRaisesAFileError) {
-    QTemporaryDir dir;
-    ScriptedUi ui;
-    ui.promptAnswer = "00000021";
-    EXPECT_THROW(ConvertPage(dir.filePath("missing.prp").toStdString(), ui.ui()), EFOpenError);
-    EXPECT_TRUE(ui.prompts.empty());
-}
-
 TEST(ConvertPage, WritesTempPrpInTheTemporaryFolderAndSaysWhere) {
     QTemporaryDir dir;
     qputenv("TMPDIR", dir.path().toLocal8Bit());

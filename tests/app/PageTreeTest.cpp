@@ -62,14 +62,6 @@ INSTANTIATE_TEST_SUITE_P(AllFamilies, PageTreeFamilies,
                                            FamilyRow{kVersionHexIsle, "HexIsle"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MainFormTest, UnknownClassIsLabelledByItsIndexWithoutIcon) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{0x0456, {"odd"}}})));
-    QTreeWidgetItem* group = findNode("??? [0456]");
-    ASSERT_NE(group, nullptr);
-    EXPECT_TRUE(group->child(0)->icon(0).isNull());
-}
-
 TEST_F(MainFormTest, ObjectsSortByLocaleAwareTextOrder) {
     PageFolder folder;
     form->OpenPRPFile(folder.write(

@@ -311,19 +311,6 @@ TEST_F(PropertiesCommandTest, NewPageCreatesTheEmptyFileNamedFromTheDialog) {
     EXPECT_EQ(form->SaveExportDialog->nameFilters(), QStringList({"PRP Files (*.prp)", "All Files (*)"}));
 }
 
-TEST_F(PropertiesCommandTest, NewPageStopsOnEitherCancel) {
-    answerNewPage("MyAge", "MyPage");
-    dialogs->onFile = [](QFileDialog&) { return int(QDialog::Rejected); };
-    form->FileNewPRP->trigger();
-    EXPECT_EQ(dialogs->order, QStringList{"file"});
-
-    answerNewPage("MyAge", "MyPage");
-    dialogs->onProperties = [](TPropertiesDlg&) { return int(QDialog::Rejected); };
-    form->FileNewPRP->trigger();
-    EXPECT_TRUE(targetFiles().isEmpty());
-    EXPECT_TRUE(messages->messages.empty());
-}
-
 TEST_F(PropertiesCommandTest, NewPageWithoutTemplateShowsTheErrorAndCreatesNothing) {
     PageFolder emptyProgramDir;
     form->ProgramDir = emptyProgramDir.folder() + "/";
@@ -362,19 +349,4 @@ TEST_F(PropertiesCommandTest, AnExistingFileIsReplacedOnlyWhenTheUserAgrees) {
     form->FileNewPRP->trigger();
     EXPECT_EQ(messages->messages.size(), 2u);
     EXPECT_EQ(readAll(existing), "");
-}
-
-TEST_F(PropertiesCommandTest, FileErrorsAreShown) {
-    dialogs->onFile = [](QFileDialog& d) {
-        d.selectFile("/no/such/folder/x.prp");
-        return int(QDialog::Accepted);
-    };
-    dialogs->onProperties = [](TPropertiesDlg& d) {
-        d.AgeName->setText("A");
-        return int(QDialog::Accepted);
-    };
-    form->FileNewPRP->trigger();
-    ASSERT_EQ(messages->messages.size(), 1u);
-    EXPECT_TRUE(messages->messages[0].text.startsWith("Cannot create file"))
-        << messages->messages[0].text.toStdString();
 }

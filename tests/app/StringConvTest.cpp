@@ -102,22 +102,3 @@ TEST_F(StringConvTest, RejectedCharactersVanishAndTheCaretStays) {
     EXPECT_EQ(conv->UruStr->cursorPosition(), 3);
     EXPECT_EQ(conv->PlainStr->text(), "ab");
 }
-
-TEST_F(MainFormTest, StringConverterCommandOpensIndependentWindows) {
-    form->ToolsStringConv->trigger();
-    form->ToolsStringConv->trigger();
-    QList<TStringConv*> convs;
-    for (QMdiSubWindow* window : form->MdiArea->subWindowList())
-        if (auto* conv = qobject_cast<TStringConv*>(window->widget())) convs.append(conv);
-    ASSERT_EQ(convs.size(), 2);
-    EXPECT_EQ(convs[0]->windowTitle(), "String Converter");
-    EXPECT_EQ(convs[1]->SubWindow()->windowTitle(), "String Converter");
-    typeInto(convs[0]->PlainStr, "abc");
-    EXPECT_EQ(convs[0]->UruStr->text(), "9E 9D 9C");
-    EXPECT_EQ(convs[1]->PlainStr->text(), "");
-    EXPECT_EQ(convs[1]->UruStr->text(), "");
-    convs[1]->SubWindow()->close();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
-    EXPECT_TRUE(messages->messages.empty());
-}

@@ -89,14 +89,6 @@ TEST(DrawableSpansViewer, FlagsListsAndLinksInEveryFamily) {
     }
 }
 
-TEST(DrawableSpansViewer, WithoutSpaceTreeTheLinkStaysDisabled) {
-    OpenedWindows windows;
-    TfrmTplDrawableSpans* form = openDrawable(kFamilies[0], false);
-    ASSERT_NE(form, nullptr);
-    EXPECT_FALSE(child<QLabel>(form, "SpaceTreeLink")->isEnabled());
-    EXPECT_TRUE(child<QLabel>(form, "SceneNodeLink")->isEnabled());
-}
-
 TEST(DrawableSpansViewer, IcicleWindow) {
     OpenedWindows windows;
     const Family& f = kFamilies[0];
@@ -159,23 +151,6 @@ TEST(DrawableSpansViewer, GeometrySpanWindow) {
     EXPECT_TRUE(child<QCheckBox>(windows.last<TfrmBounds3Ext>(), "kAxisAligned")->isChecked());
 }
 
-TEST(GeometrySpanWindow, LiteMaterialOddIndicesAndNoSkin) {
-    OpenedWindows windows;
-    RecordedMessages messages;
-    TGeometrySpan span;
-    span.Format = 0x01;
-    span.Vertices.resize(1);
-    span.Indices = {1, 2, 3, 4};
-    TfrmGeometrySpan* form = OpenGeometrySpan(span);
-    expectShown(form, {"kLiteMaterial=1", "WaterHeight=(N/A)"});
-    auto* vertices = child<TRowListView>(form, "VertexList");
-    expectShown(form, {"IndexList=1 - 2 - 3"});
-    EXPECT_EQ(vertices->Text(0, 9), "-");
-    EXPECT_EQ(vertices->Text(0, 8), "[ ]");
-    EXPECT_EQ(vertices->Text(0, 3), "00#000000") << "missing colours show zeros";
-    EXPECT_EQ(messages.texts, std::vector<QString>{"Got odd Index Count!"});
-}
-
 TEST(DrawableSpansViewer, BufferGroupIndexAndSpaceTreeWindows) {
     OpenedWindows windows;
     const Family& f = kFamilies[0];
@@ -227,39 +202,6 @@ TEST(DrawableSpansViewer, BufferGroupIndexAndSpaceTreeWindows) {
     EXPECT_EQ(tree->LeafList->SelectedRow(), 1);
     click(child<QLabel>(tree, "WorldBoundsLink"));
     EXPECT_EQ(child<QLineEdit>(windows.last<TfrmBounds3Ext>(), "maxX")->text(), "2");
-}
-
-TEST(DrawableSpansViewer, BoundsWithoutDISpansShowSphereType) {
-    OpenedWindows windows;
-    ByteWriter w(kVersionLive, kMajorVersionLive);
-    w.u32(0).u32(0).u32(0).keyRefs({}).u32(0).u32(0).u32(0);
-    w.u32(0).u32(0).u32(0).u32(0).u16(0x8000).keyRef(nullptr);
-    auto* form = openViewer(76, "Empty", w);
-    ASSERT_NE(form, nullptr);
-    expectShown(form, {"kOpaqueMajorLevel=1", "kOpaqueMinorLevel=1"});
-    EXPECT_FALSE(child<QLabel>(form, "SceneNodeLink")->isEnabled());
-    click(child<QLabel>(form, "OtherBoundsLink"));
-    auto* bounds = windows.last<TfrmBounds3Ext>();
-    ASSERT_NE(bounds, nullptr);
-    expectShown(bounds, {"kIsSphere=1", "maxX=0"});
-}
-
-TEST(GBufferGroupWindow, EmptyBuffersShowNotAvailableAndOddIndicesAreReported) {
-    OpenedWindows windows;
-    RecordedMessages messages;
-    TGBufferGroup group;
-    group.Format = 0xD2;
-    group.IndexBuffers = {{1, 2}};
-    TfrmTplGBufferGroup* form = OpenGBufferGroup(group);
-    auto* combo = child<QComboBox>(form, "ddVertBuffer");
-    expectShown(form, {"kEncoded=1", "kSkinIndices=1", "kSkinWeights=1"});
-    EXPECT_EQ(combo->currentText(), "N/A");
-    EXPECT_FALSE(combo->isEnabled());
-    EXPECT_FALSE(child<TRowListView>(form, "VertexList")->isEnabled());
-    EXPECT_FALSE(child<QComboBox>(form, "ddCellBuffer")->isEnabled());
-    ASSERT_EQ(messages.texts.size(), 1u);
-    EXPECT_EQ(messages.texts[0], "Got odd Index Count!");
-    EXPECT_EQ(child<TRowListView>(form, "IndexList")->RowCount(), 0);
 }
 
 TEST(SharedMeshViewer, SpansMorphLinkAndFlags) {

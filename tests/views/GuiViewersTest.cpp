@@ -104,35 +104,6 @@ TEST(GuiControlModViewer, ShowsEveryFieldOfThePart) {
     EXPECT_EQ(listTexts(mod->FlagsList), QStringList{"00000040"});
 }
 
-TEST(GuiControlModViewer, PickingAProcedureSwitchesTheCommandBox) {
-    OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    writeControl(w, richControl());
-    auto* form = openViewer(98, "Ctl", w);
-    auto* proc = child<QComboBox>(form, "ProcType");
-    auto* command = child<QLineEdit>(form, "Command");
-    emit proc->activated(1);
-    EXPECT_TRUE(command->isEnabled());
-    EXPECT_TRUE(child<QLabel>(form, "cmdLabel")->isEnabled());
-    emit proc->activated(2);
-    EXPECT_FALSE(command->isEnabled());
-    EXPECT_EQ(command->palette().color(QPalette::Base), form->palette().color(QPalette::Button));
-}
-
-TEST(GuiControlModViewer, SwatchEditsOnlyMarkTheWindow) {
-    OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    writeControl(w, richControl());
-    auto* form = dynamic_cast<TfrmTpfGUIControlMod*>(openViewer(98, "Ctl", w));
-    TColorSwatch::SetPicker(
-        [](const QColor&, QWidget*) -> std::optional<QColor> { return QColor(0, 0, 255); });
-    click(child<TColorSwatch>(form, "paintBack"));
-    TColorSwatch::SetPicker({});
-    expectShown(form, {"paintBack=FF0000"});
-    EXPECT_EQ(form->windowTitle(), "[0062] Ctl *");
-    EXPECT_EQ(form->Part.ColorScheme.Colors[1].G, 1.0f) << "the part is not changed";
-}
-
 TEST(GuiPartWindows, ControlAndValueWindowsFromLinksCarryTheirFamilyNumbers) {
     OpenedWindows windows;
     for (const Family& f : kFamilies) {
@@ -226,17 +197,6 @@ TEST(GuiButtonViewer, AnimationsWordsAndDraggable) {
         ASSERT_NE(control, nullptr);
         expectShown(control, {"TagID=5"});
     }
-}
-
-TEST(GuiButtonViewer, UnknownNotifyTypeSelectsNothingAndShowsItsNumber) {
-    OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    writeControl(w, plainControl());
-    w.keyRefs({}).safeStr("").keyRefs({}).safeStr("").u32(9).keyRef(nullptr);
-    auto* form = openViewer(282, "Btn", w);
-    auto* notify = child<QComboBox>(form, "NotifyType");
-    EXPECT_EQ(notify->currentIndex(), -1);
-    EXPECT_EQ(notify->placeholderText(), "9");
 }
 
 TEST(GuiControlViewers, CheckBoxDynDisplayKnobAndProgress) {

@@ -76,18 +76,6 @@ TEST(DetectorViewer, ReceiversLinksAndModifierWindow) {
     EXPECT_EQ(mod->FlagsList->item(1)->text(), "80000000");
 }
 
-TEST(DetectorViewer, AbsentUruReceiverAddsNoNode) {
-    OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    writeSynched(w, 0);
-    writeWords(w, {});
-    w.u32(2).keyRef(nullptr).keyRef(&kResp1).keyRef(&kRemote).keyRef(nullptr);
-    auto* form = openViewer(43, "Det", w);
-    ASSERT_NE(form, nullptr);
-    expectShown(form, {"RemoteModLink=Remote"});
-    EXPECT_EQ(keyNodeCount(child<TObjRefTreeView>(form, "Receivers")), 1);
-}
-
 TEST(CollisionDetectorViewer, TriggerBoxesAndDetectorWindow) {
     OpenedWindows windows;
     struct Case {

@@ -47,24 +47,6 @@ TEST(LayerViewer, FlagsColoursValuesAndLinks) {
     }
 }
 
-TEST(LayerViewer, PickingAColourMarksTheWindowModified) {
-    OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    writeSynched(w, 0);
-    auto* form = dynamic_cast<TfrmTplLayer*>(openViewer(6, "L", w));
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->windowTitle(), "[0006] L");
-    TColorSwatch::SetPicker([](const QColor&, QWidget*) -> std::optional<QColor> { return std::nullopt; });
-    click(form->Swatches[2]);
-    EXPECT_EQ(form->windowTitle(), "[0006] L") << "a cancelled dialog changes nothing";
-    TColorSwatch::SetPicker(
-        [](const QColor&, QWidget*) -> std::optional<QColor> { return QColor(0, 0, 255); });
-    click(form->Swatches[2]);
-    TColorSwatch::SetPicker({});
-    EXPECT_EQ(form->Swatches[2]->Color(), 0xFF0000u);
-    EXPECT_EQ(form->windowTitle(), "[0006] L *");
-}
-
 TEST(MaterialViewer, LoadFlagsCompositionAndLayerTrees) {
     OpenedWindows windows;
     const Family& f = kFamilies[0];

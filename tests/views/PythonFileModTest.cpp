@@ -160,21 +160,3 @@ TEST(PythonFileModViewer, ParameterLinesReceiversAndLinks) {
     click(child<QLabel>(form, "SynchedObjLink"));
     EXPECT_EQ(windows.last<TfrmTplSynchedObject>()->windowTitle(), "[0028] Synched Object");
 }
-
-TEST(PythonFileModViewer, EmptyListsAndAWtfTypeThatDesynchronises) {
-    OpenedWindows windows;
-    ByteWriter empty(kVersionUru);
-    writePythonMod(empty, "", {}, {});
-    auto* form = openViewer(162, "Empty", empty);
-    EXPECT_EQ(child<QListWidget>(form, "Params")->count(), 0);
-    EXPECT_EQ(child<TObjRefTreeView>(form, "PyReceivers")->topLevelItemCount(), 0);
-
-    // Type 23 in a Uru page stores a value of unknown width: the next parameter is read from its bytes.
-    ByteWriter wtf(kVersionUru);
-    writePythonMod(wtf, "p", {}, {{1, 23, u32Value(5)}, {1, 77, {}}});
-    auto* shifted = openViewer(162, "Wtf", wtf);
-    const QStringList lines = listTexts(child<QListWidget>(shifted, "Params"));
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[0], "Wtf(1) = 23");
-    EXPECT_EQ(lines[1], "Int(5) = 77") << "the next parameter is read from the value's bytes";
-}

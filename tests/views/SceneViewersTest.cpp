@@ -40,14 +40,6 @@ TEST(SceneNodeViewer, ObjectsUnderTheirRootAndThePoolGroupedByClass) {
     EXPECT_EQ(TObjRefTreeView::KeyOf(pool->child(0)->child(0))->Name, "Alpha");
 }
 
-TEST(SceneNodeViewer, NoSceneObjectsNodeWhenTheFirstCountIsZero) {
-    OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    w.keyRefs({}).keyRefs({makeKey(1, "Pooled")});
-    auto* form = openViewer(0, "Node", w);
-    EXPECT_EQ(topTexts(child<TObjRefTreeView>(form, "SceneObjects")), QStringList{"Extra Object Pool"});
-}
-
 TEST(SceneObjectViewer, LinksTreesAndTheSynchedPartWindow) {
     OpenedWindows windows;
     for (const Family& f : kFamilies) {
@@ -210,43 +202,6 @@ TEST(Bounds3ExtWindow, AxisAlignedShowsNotAvailable) {
     full.Dists[2] = {{1.25f, 2.5f}};
     TfrmBounds3Ext* second = OpenBounds3Ext(full);
     expectShown(second, {"cornerZ=9", "axisYY=0.5", "distZY=2.5", "kAxisTwoZero=1"});
-}
-
-TEST(PartWindows, ModifierCaptionsFollowTheMultiFlag) {
-    OpenedWindows windows;
-    TMSModifier mod;
-    mod.Flags = {0x40, 0xDEADBEEF};
-    mod.FlagWordCount = 2;
-    TfrmTplMSModifier* multi = OpenModifierPart(mod, true);
-    EXPECT_EQ(multi->windowTitle(), "[0027] Multi Modifier");
-    EXPECT_EQ(listTexts(multi->FlagsList), (QStringList{"00000040", "DEADBEEF"}));
-    EXPECT_EQ(OpenModifierPart(TMSModifier{}, false)->windowTitle(), "[001F] Single Modifier");
-}
-
-TEST(ViewerKitControls, ColourSwatchAndValueCombo) {
-    TColorSwatch swatch(QStringLiteral("paintTest"));
-    swatch.SetColor(0x123456);
-    EXPECT_EQ(TColorSwatch::ToQColor(0x123456), QColor(0x56, 0x34, 0x12));
-    QColor offered;
-    TColorSwatch::SetPicker([&](const QColor& initial, QWidget*) -> std::optional<QColor> {
-        offered = initial;
-        return QColor(255, 0, 1);
-    });
-    uint32_t reported = 0;
-    QObject::connect(&swatch, &TColorSwatch::colorPicked, [&](uint32_t c) { reported = c; });
-    click(&swatch);
-    TColorSwatch::SetPicker({});
-    EXPECT_EQ(offered, QColor(0x56, 0x34, 0x12));
-    EXPECT_EQ(swatch.Color(), 0x0100FFu);
-    EXPECT_EQ(reported, 0x0100FFu);
-
-    TValueCombo combo(QStringLiteral("Kind"));
-    combo.AddValue("Zero", 0);
-    combo.AddValue("Five", 5);
-    combo.SelectValue(5);
-    EXPECT_EQ(combo.currentText(), "Five");
-    combo.SelectValue(3);
-    EXPECT_EQ(combo.currentIndex(), -1);
 }
 
 // Alphabetical order ignores case: a lower-case name does not sort after every upper-case one.

@@ -39,18 +39,6 @@ TEST(SoundViewer, ValuesPropertiesFadesAndLinks) {
     EXPECT_FALSE(child<QLabel>(form, "LinkedSoftRegion")->isEnabled());
 }
 
-TEST(SoundViewer, UnknownSoundTypeLeavesTheComboEmpty) {
-    OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    SoundBytes bytes;
-    bytes.soundType = 7;
-    writeSound(w, bytes);
-    auto* form = openViewer(72, "Odd", w);
-    ASSERT_NE(form, nullptr);
-    expectShown(form, {"SoundType="});
-    EXPECT_EQ(child<QComboBox>(form, "SoundType")->currentIndex(), -1);
-}
-
 TEST(SoundViewer, EAXWindowGreyedWithDefaultsOrFilled) {
     OpenedWindows windows;
     for (bool enabled : {false, true}) {
