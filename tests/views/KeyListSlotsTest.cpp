@@ -189,6 +189,14 @@ TEST(KeyListSlots, ReaderKeepsEverySlotAndWhetherItHeldAKey) {
     }
 }
 
+TEST(KeyListSlots, KeysOfAFormatWithoutKeyLayoutAreCountedAgainstTheShortestKey) {
+    // Such keys read nothing: 120 bytes left hold ten of the shortest present key (12 bytes), not 120 keys.
+    ByteWriter w(3);
+    w.u32(0xFFFFFFFFu).raw(Bytes(120, 0));
+    TPlasmaStream s = streamOf(w);
+    EXPECT_EQ(ReadKeySlots(s).size(), 10u);
+}
+
 TEST(KeyListSlots, EveryStoredKeyIsANodeWhateverItsName) {
     OpenedWindows windows;
     for (const Family& f : kFamilies)
