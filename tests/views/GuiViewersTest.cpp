@@ -150,12 +150,12 @@ TEST(GuiDialogViewer, NameLinksControlsAndScheme) {
                        "RenderMod=RenderMod", "SceneNode=DlgNode"});
     EXPECT_EQ(form->windowTitle(), "[0098] Dlg");
     EXPECT_FALSE(child<QLabel>(form, "ProcReceiver")->isEnabled());
-    // Every slot is a node, the absent one with an empty name.
+    // An absent control (present byte 0 in Uru and Live) adds no node.
     auto* tree = child<TObjRefTreeView>(form, "ControlKeys");
     QStringList names = keyNames(tree);
     names.sort();
     expectShown(form, {"paintSelFore=FF00FE", "FontName=Sharper", "kFontShadowed=1"});
-    EXPECT_EQ(names, (QStringList{"", "Btn1", "Txt1"}));
+    EXPECT_EQ(names, (QStringList{"Btn1", "Txt1"}));
 
     click(child<QLabel>(form, "LinkedSingleMod"));
     ASSERT_NE(windows.last<TfrmTplMSModifier>(), nullptr);
