@@ -82,6 +82,9 @@ TEST(Behaviours, CollectionsTakeTheirOwnKindsOnly) {
     EXPECT_TRUE(object.HasEffects());
     auto* behaviour = static_cast<TestBehaviour*>(object.Behaviours()->Items(0));
     EXPECT_EQ(behaviour->OwnerBaseSceneObject(), &object);
+    object.SetName("Cube1");
+    EXPECT_EQ(behaviour->GetNamePath(), "Cube1.Behaviours[0]");
+    EXPECT_EQ(object.Effects()->GetNamePath(), "Cube1.Effects");
     object.DoProgress({0.25, 1.0});
     EXPECT_DOUBLE_EQ(behaviour->seen, 0.25);
     TPersistent notASceneObject;

@@ -101,6 +101,16 @@ TEST(VectorLists, LerpOfTwoListsOfTheSameClass) {
     TAffineVectorList affine;
     affine.Add(1, 1, 1);
     EXPECT_THROW(r.Lerp(a, affine, 0.5f), EAssertionFailed);
+    // The receiver may be one of the inputs: its items are read before they are overwritten.
+    TAffineVectorList c1, c2;
+    c1.Add(2, 4, 6);
+    c2.Add(4, 8, 10);
+    c2.Lerp(c1, c2, 0.5f);
+    ASSERT_EQ(c2.Count(), 1);
+    EXPECT_EQ(c2[0], (TAffineVector{3, 6, 8}));
+    b.Lerp(b, a, 0.5f);
+    ASSERT_EQ(b.Count(), 1);
+    EXPECT_EQ(b[0], (TVector{2, 4, -2, 1}));
 }
 
 TEST(VectorLists, AssignNeedsTheSameItemSize) {

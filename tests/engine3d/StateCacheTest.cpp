@@ -1,4 +1,6 @@
+#include "GL3DScene.h"
 #include "GLState.h"
+#include "GLTexture.h"
 
 #include <gtest/gtest.h>
 
@@ -122,6 +124,19 @@ TEST_F(StateCache, MaterialColoursCompareBitwise) {
     TVector negativeZero = {1, -0.0f, 0, 1};
     cache.SetGLMaterialColors(GL_BACK, negativeZero, red, redHalfAlpha, red, 10);
     EXPECT_EQ(calls.size(), 1u) << "-0 differs from +0 bit for bit";
+}
+
+TEST_F(StateCache, UnculledMaterialSendsItsOwnBackColours) {
+    cache.StateCacheEnable(stLighting);
+    TGLMaterial material;
+    material.FrontProperties()->Diffuse()->SetColor(red);
+    material.SetFaceCulling(fcNoCull);
+    TRenderContextInfo rci;
+    rci.StateCache = &cache;
+    material.Apply(rci);
+    calls.clear();
+    cache.SetGLMaterialColors(GL_BACK, black, {0.2f, 0.2f, 0.2f, 1}, {0.8f, 0.8f, 0.8f, 1}, black, 0);
+    EXPECT_TRUE(calls.empty()) << "the back face already has the default colours";
 }
 
 TEST_F(StateCache, MaterialAlpha) {
