@@ -173,6 +173,11 @@ QByteArray THexEditorEx::readDataObject(const QMimeData* data, const QString& fo
         }
         for (const QUrl& url : urls) {
             if (!url.isLocalFile()) continue;
+            // Only regular files are read: opening a pipe waits for a writer, a device never ends.
+            if (!QFileInfo(url.toLocalFile()).isFile()) {
+                ok = false;
+                return {};
+            }
             QFile file(url.toLocalFile());
             // A file that cannot fit beside the data is refused before anything is read.
             if (!file.open(QIODevice::ReadOnly) ||

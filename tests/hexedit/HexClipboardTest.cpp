@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QtEndian>
+#include <sys/stat.h>
 
 namespace {
 std::unique_ptr<THexEditorEx> editorWith(const QByteArray& bytes) {
@@ -269,6 +270,17 @@ TEST(HexDragDrop, DroppedFilesGiveTheFirstFileOrTheNames) {
     effect = Qt::LinkAction;
     ASSERT_TRUE(l->DropAt(&data, 0, effect));
     EXPECT_EQ(l->AllData(), QFile::encodeName(first) + '\0' + QFile::encodeName(second) + '\0');
+    // A pipe, a device or a folder is never read: the drop is refused instead of waiting or reading forever.
+    const QString fifo = dir.filePath("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, QString("/dev/zero"), dir.path()}) {
+        QMimeData other;
+        other.setUrls({QUrl::fromLocalFile(path)});
+        auto r = editorWith(QByteArray("kept"));
+        effect = Qt::CopyAction;
+        EXPECT_FALSE(r->DropAt(&other, 0, effect)) << path.toStdString();
+        EXPECT_EQ(r->AllData(), "kept");
+    }
 }
 
 TEST(HexSettings, DefaultTextOrderAndRoundTrip) {
