@@ -22,24 +22,6 @@
 using namespace testpages;
 using testpages::makeKey;
 
-TEST(SceneNodeViewer, ObjectsUnderTheirRootAndThePoolGroupedByClass) {
-    OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
-    w.keyRefs({makeKey(1, "Tree"), makeKey(1, "Rock")});
-    w.keyRefs({makeKey(0x4C, "Zed"), makeKey(0x4C, "Alpha")});
-    auto* form = dynamic_cast<TfrmTplSceneNode*>(openViewer(0, "MainNode", w));
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->windowTitle(), "[0000] MainNode");
-    auto* tree = child<TObjRefTreeView>(form, "SceneObjects");
-    ASSERT_EQ(topTexts(tree), (QStringList{"Extra Object Pool", "Scene Objects"})); // sorted
-    EXPECT_EQ(childTexts(tree->topLevelItem(1)), (QStringList{"Rock", "Tree"}));
-    const QTreeWidgetItem* pool = tree->topLevelItem(0);
-    ASSERT_EQ(pool->childCount(), 1) << "both pool keys share one class node";
-    EXPECT_EQ(childTexts(pool->child(0)), (QStringList{"Alpha", "Zed"}));
-    EXPECT_EQ(TObjRefTreeView::KeyOf(pool->child(0)->child(0))->Name, "Alpha");
-}
-
 TEST(SceneObjectViewer, LinksTreesAndTheSynchedPartWindow) {
     OpenedWindows windows;
     for (const Family& f : kFamilies) {
@@ -228,10 +210,11 @@ TEST(SceneNodeViewer, TreeIsSortedAlphabeticallyWhateverTheCase) {
             w.keyRefs(objects).keyRefs(pool);
             TCustomPRPObjectForm* form = openViewer(0, "Node", w);
             ASSERT_NE(form, nullptr);
+            EXPECT_EQ(form->windowTitle(), "[0000] Node");
             auto* tree = child<TObjRefTreeView>(form, "SceneObjects");
             ASSERT_EQ(topTexts(tree), (QStringList{"Extra Object Pool", "Scene Objects"}));
             EXPECT_EQ(childTexts(tree->topLevelItem(1)), row.shown);
-            // The pool's class node holds the same keys, sorted the same way, still opening their keys.
+            // The pool's one class node holds the same keys, sorted the same way, still opening their keys.
             const QTreeWidgetItem* classNode = tree->topLevelItem(0)->child(0);
             ASSERT_NE(classNode, nullptr);
             EXPECT_EQ(childTexts(classNode), row.shown);
