@@ -211,10 +211,12 @@ TEST(SharedMeshViewer, SpansMorphLinkAndFlags) {
     EXPECT_EQ(editText(windows.last<TfrmGeometrySpan>(), "BaseMat"), "7");
 }
 
-TEST(MorphDataSetViewer, CombosDeltasAndUVWs) {
+// Choosing an array without deltas, or a delta without spans, leaves nothing of the earlier choice on
+// show: the lists below it are empty.
+TEST(MorphDataSetViewer, CombosDeltasUVWsAndEmptyChoices) {
     OpenedWindows windows;
     ByteWriter w(kVersionMystV);
-    w.u32(1).u32(2);
+    w.u32(2).u32(2);
     w.f32(0.75f).u32(2);
     w.u32(2).u32(3);
     for (int i = 0; i < 2; ++i)
@@ -223,10 +225,11 @@ TEST(MorphDataSetViewer, CombosDeltasAndUVWs) {
         w.f32(float(i)).f32(0).f32(0.5f);
     w.u32(0).u32(0);
     w.f32(0.25f).u32(0);
+    w.u32(0); // array 1: no deltas
     auto* form = dynamic_cast<TfrmTplMorphDataSet*>(openViewer(226, "Morph", w));
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->windowTitle(), "[00E2] Morph");
-    EXPECT_EQ(form->ddMorphArray->count(), 1);
+    EXPECT_EQ(form->ddMorphArray->count(), 2);
     EXPECT_EQ(form->ddMorphDelta->count(), 2);
     EXPECT_EQ(form->ddSpan->count(), 2);
     EXPECT_EQ(form->Weight->text(), "0.75");
@@ -238,6 +241,24 @@ TEST(MorphDataSetViewer, CombosDeltasAndUVWs) {
     EXPECT_EQ(rowTexts(form->UVWList), (QStringList{"(3, 0, 0.5)", "(4, 0, 0.5)", "(5, 0, 0.5)"}));
     form->ddSpan->setCurrentIndex(1);
     EXPECT_EQ(form->DeltaList->RowCount(), 0);
+    EXPECT_EQ(form->UVWList->RowCount(), 0);
+
+    form->ddSpan->setCurrentIndex(0);
+    ASSERT_EQ(form->UVWList->RowCount(), 3);
+    form->ddMorphDelta->setCurrentIndex(1);
+    EXPECT_EQ(form->Weight->text(), "0.25");
+    EXPECT_EQ(form->ddSpan->count(), 0);
+    EXPECT_EQ(form->DeltaList->RowCount(), 0);
+    EXPECT_EQ(form->UVWList->RowCount(), 0);
+
+    form->ddMorphDelta->setCurrentIndex(0);
+    ASSERT_EQ(form->DeltaList->RowCount(), 2);
+    form->ddMorphArray->setCurrentIndex(1);
+    EXPECT_EQ(form->ddMorphDelta->count(), 0);
+    EXPECT_EQ(form->ddSpan->count(), 0);
+    EXPECT_EQ(form->Weight->text(), "");
+    EXPECT_EQ(form->DeltaList->RowCount(), 0);
+    EXPECT_EQ(form->UVWList->RowCount(), 0);
 }
 
 // A node link that names no line of the leaf list leaves no line selected; the details keep what they
@@ -279,41 +300,4 @@ TEST(SpaceTreeWindow, LinkToAMissingNodeSelectsNothing) {
         click(child<QLabel>(form, "WorldBoundsLink"));
         EXPECT_EQ(windows.forms.size(), before);
     }
-}
-
-// Choosing an array without deltas, or a delta without spans, leaves nothing of the earlier choice on
-// show: the lists below it are empty.
-TEST(MorphDataSetViewer, EmptyChoicesClearTheListsBelowThem) {
-    OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
-    w.u32(2);
-    // Array 0: delta 0 with one span of one delta and one UVW channel, delta 1 without spans.
-    w.u32(2).f32(0.5f).u32(1).u32(1).u32(1);
-    w.u16(4).u16(0).f32(1).f32(2).f32(3).f32(0).f32(1).f32(0);
-    w.f32(0.25f).f32(0.5f).f32(0.75f);
-    w.f32(0.125f).u32(0);
-    // Array 1: no deltas.
-    w.u32(0);
-    auto* form = dynamic_cast<TfrmTplMorphDataSet*>(
-        openViewer(f.version == kVersionUru || f.version == kVersionLive ? 271 : 226, "Morph", w));
-    ASSERT_NE(form, nullptr);
-    ASSERT_EQ(form->DeltaList->RowCount(), 1);
-    ASSERT_EQ(form->UVWList->RowCount(), 1);
-    EXPECT_EQ(form->Weight->text(), "0.5");
-
-    form->ddMorphDelta->setCurrentIndex(1);
-    EXPECT_EQ(form->Weight->text(), "0.125");
-    EXPECT_EQ(form->ddSpan->count(), 0);
-    EXPECT_EQ(form->DeltaList->RowCount(), 0);
-    EXPECT_EQ(form->UVWList->RowCount(), 0);
-
-    form->ddMorphDelta->setCurrentIndex(0);
-    ASSERT_EQ(form->DeltaList->RowCount(), 1);
-    form->ddMorphArray->setCurrentIndex(1);
-    EXPECT_EQ(form->ddMorphDelta->count(), 0);
-    EXPECT_EQ(form->ddSpan->count(), 0);
-    EXPECT_EQ(form->Weight->text(), "");
-    EXPECT_EQ(form->DeltaList->RowCount(), 0);
-    EXPECT_EQ(form->UVWList->RowCount(), 0);
 }
