@@ -48,14 +48,10 @@ TEST(DrawableSpansViewer, FlagsListsAndLinksInEveryFamily) {
                            "kCritCharacter=1", "kCritSortSpans=0"});
         EXPECT_EQ(form->windowTitle(), IsMystVFamily(f.version) ? "[0049] Spans" : "[004C] Spans");
         // Render level 0x10000002: major FB and minor Default only.
-        const char* levels[] = {"kOpaqueMajorLevel",    "kFBMajorLevel",       "kDefRendMajorLevel",
-                                "kBlendRendMajorLevel", "kLateRendMajorLevel", "kOpaqueMinorLevel",
-                                "kFBMinorLevel",        "kDefRendMinorLevel",  "kBlendRendMinorLevel",
-                                "kLateRendMinorLevel"};
-        for (const char* level : levels)
-            EXPECT_EQ(checked(form, level),
-                      QString(level) == "kFBMajorLevel" || QString(level) == "kDefRendMinorLevel")
-                << level;
+        expectShown(form, {"kOpaqueMajorLevel=0", "kFBMajorLevel=1", "kDefRendMajorLevel=0",
+                           "kBlendRendMajorLevel=0", "kLateRendMajorLevel=0", "kOpaqueMinorLevel=0",
+                           "kFBMinorLevel=0", "kDefRendMinorLevel=1", "kBlendRendMinorLevel=0",
+                           "kLateRendMinorLevel=0"});
 
         auto* materials = child<TObjRefTreeView>(form, "MaterialsList");
         ASSERT_EQ(materials->topLevelItemCount(), 1);
@@ -89,7 +85,9 @@ TEST(DrawableSpansViewer, FlagsListsAndLinksInEveryFamily) {
     }
 }
 
-TEST(DrawableSpansViewer, IcicleWindow) {
+// The icicle, geometry span, buffer group, span index, matrix and space tree windows the lists and links
+// of one drawable open.
+TEST(DrawableSpansViewer, SubViewWindows) {
     OpenedWindows windows;
     const Family& f = kFamilies[0];
     TfrmTplDrawableSpans* form = openDrawable(f);
@@ -121,12 +119,7 @@ TEST(DrawableSpansViewer, IcicleWindow) {
     TfrmSpans* plain = windows.last<TfrmSpans>();
     expectShown(plain, {"WaterHeight=(N/A)"});
     EXPECT_EQ(child<TRowListView>(plain, "TriangleList")->RowCount(), 0);
-}
 
-TEST(DrawableSpansViewer, GeometrySpanWindow) {
-    OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    TfrmTplDrawableSpans* form = openDrawable(f);
     form->GSpansList->SelectRow(0);
     form->GSpansListDblClick();
     TfrmGeometrySpan* span = windows.last<TfrmGeometrySpan>();
@@ -149,22 +142,14 @@ TEST(DrawableSpansViewer, GeometrySpanWindow) {
     EXPECT_EQ(child<QLineEdit>(windows.last<TfrmTransformMatrix>(), "tx13")->text(), "20");
     click(child<QLabel>(span, "BoundsLink"));
     EXPECT_TRUE(child<QCheckBox>(windows.last<TfrmBounds3Ext>(), "kAxisAligned")->isChecked());
-}
 
-TEST(DrawableSpansViewer, BufferGroupIndexAndSpaceTreeWindows) {
-    OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    TfrmTplDrawableSpans* form = openDrawable(f);
     form->GBufferGroupList->SelectRow(0);
     form->GBufferGroupListDblClick();
     TfrmTplGBufferGroup* group = windows.last<TfrmTplGBufferGroup>();
     ASSERT_NE(group, nullptr);
-    expectShown(group, {"kUVCount=1", "kSkinWeights=0", "kEncoded=0"});
+    expectShown(group, {"kUVCount=1", "kSkinWeights=0", "kEncoded=0", "ddVertBuffer=1"});
     EXPECT_EQ(group->windowTitle(), "Geometry Buffer Group");
-    auto* combo = child<QComboBox>(group, "ddVertBuffer");
-    EXPECT_EQ(combo->count(), 1);
-    EXPECT_EQ(combo->currentText(), "1");
-    auto* vertices = child<TRowListView>(group, "VertexList");
+    vertices = child<TRowListView>(group, "VertexList");
     ASSERT_EQ(vertices->RowCount(), 2);
     expectShown(group, {"IndexList=0 - 1 - 0"});
     EXPECT_EQ(vertices->Text(1, 1), "(1,2,3)");
@@ -226,10 +211,12 @@ TEST(SharedMeshViewer, SpansMorphLinkAndFlags) {
     EXPECT_EQ(editText(windows.last<TfrmGeometrySpan>(), "BaseMat"), "7");
 }
 
-TEST(MorphDataSetViewer, CombosDeltasAndUVWs) {
+// Choosing an array without deltas, or a delta without spans, leaves nothing of the earlier choice on
+// show: the lists below it are empty.
+TEST(MorphDataSetViewer, CombosDeltasUVWsAndEmptyChoices) {
     OpenedWindows windows;
     ByteWriter w(kVersionMystV);
-    w.u32(1).u32(2);
+    w.u32(2).u32(2);
     w.f32(0.75f).u32(2);
     w.u32(2).u32(3);
     for (int i = 0; i < 2; ++i)
@@ -238,10 +225,11 @@ TEST(MorphDataSetViewer, CombosDeltasAndUVWs) {
         w.f32(float(i)).f32(0).f32(0.5f);
     w.u32(0).u32(0);
     w.f32(0.25f).u32(0);
+    w.u32(0); // array 1: no deltas
     auto* form = dynamic_cast<TfrmTplMorphDataSet*>(openViewer(226, "Morph", w));
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->windowTitle(), "[00E2] Morph");
-    EXPECT_EQ(form->ddMorphArray->count(), 1);
+    EXPECT_EQ(form->ddMorphArray->count(), 2);
     EXPECT_EQ(form->ddMorphDelta->count(), 2);
     EXPECT_EQ(form->ddSpan->count(), 2);
     EXPECT_EQ(form->Weight->text(), "0.75");
@@ -254,9 +242,23 @@ TEST(MorphDataSetViewer, CombosDeltasAndUVWs) {
     form->ddSpan->setCurrentIndex(1);
     EXPECT_EQ(form->DeltaList->RowCount(), 0);
     EXPECT_EQ(form->UVWList->RowCount(), 0);
+
+    form->ddSpan->setCurrentIndex(0);
+    ASSERT_EQ(form->UVWList->RowCount(), 3);
     form->ddMorphDelta->setCurrentIndex(1);
     EXPECT_EQ(form->Weight->text(), "0.25");
     EXPECT_EQ(form->ddSpan->count(), 0);
+    EXPECT_EQ(form->DeltaList->RowCount(), 0);
+    EXPECT_EQ(form->UVWList->RowCount(), 0);
+
+    form->ddMorphDelta->setCurrentIndex(0);
+    ASSERT_EQ(form->DeltaList->RowCount(), 2);
+    form->ddMorphArray->setCurrentIndex(1);
+    EXPECT_EQ(form->ddMorphDelta->count(), 0);
+    EXPECT_EQ(form->ddSpan->count(), 0);
+    EXPECT_EQ(form->Weight->text(), "");
+    EXPECT_EQ(form->DeltaList->RowCount(), 0);
+    EXPECT_EQ(form->UVWList->RowCount(), 0);
 }
 
 // A node link that names no line of the leaf list leaves no line selected; the details keep what they
@@ -298,41 +300,4 @@ TEST(SpaceTreeWindow, LinkToAMissingNodeSelectsNothing) {
         click(child<QLabel>(form, "WorldBoundsLink"));
         EXPECT_EQ(windows.forms.size(), before);
     }
-}
-
-// Choosing an array without deltas, or a delta without spans, leaves nothing of the earlier choice on
-// show: the lists below it are empty.
-TEST(MorphDataSetViewer, EmptyChoicesClearTheListsBelowThem) {
-    OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
-    w.u32(2);
-    // Array 0: delta 0 with one span of one delta and one UVW channel, delta 1 without spans.
-    w.u32(2).f32(0.5f).u32(1).u32(1).u32(1);
-    w.u16(4).u16(0).f32(1).f32(2).f32(3).f32(0).f32(1).f32(0);
-    w.f32(0.25f).f32(0.5f).f32(0.75f);
-    w.f32(0.125f).u32(0);
-    // Array 1: no deltas.
-    w.u32(0);
-    auto* form = dynamic_cast<TfrmTplMorphDataSet*>(
-        openViewer(f.version == kVersionUru || f.version == kVersionLive ? 271 : 226, "Morph", w));
-    ASSERT_NE(form, nullptr);
-    ASSERT_EQ(form->DeltaList->RowCount(), 1);
-    ASSERT_EQ(form->UVWList->RowCount(), 1);
-    EXPECT_EQ(form->Weight->text(), "0.5");
-
-    form->ddMorphDelta->setCurrentIndex(1);
-    EXPECT_EQ(form->Weight->text(), "0.125");
-    EXPECT_EQ(form->ddSpan->count(), 0);
-    EXPECT_EQ(form->DeltaList->RowCount(), 0);
-    EXPECT_EQ(form->UVWList->RowCount(), 0);
-
-    form->ddMorphDelta->setCurrentIndex(0);
-    ASSERT_EQ(form->DeltaList->RowCount(), 1);
-    form->ddMorphArray->setCurrentIndex(1);
-    EXPECT_EQ(form->ddMorphDelta->count(), 0);
-    EXPECT_EQ(form->ddSpan->count(), 0);
-    EXPECT_EQ(form->Weight->text(), "");
-    EXPECT_EQ(form->DeltaList->RowCount(), 0);
-    EXPECT_EQ(form->UVWList->RowCount(), 0);
 }

@@ -28,14 +28,6 @@ template <class T> T* lastWindow(QMdiArea* area) {
     return nullptr;
 }
 
-const TPRPObjectDesc* firstKeyNode(TObjRefTreeView* tree, QTreeWidgetItem** node) {
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        for (int j = 0; j < tree->topLevelItem(i)->childCount(); ++j) {
-            *node = tree->topLevelItem(i)->child(j);
-            return TObjRefTreeView::KeyOf(*node);
-        }
-    return nullptr;
-}
 } // namespace
 
 TEST(LogicPage, CollisionDetectorLinksIntoThePage) {
@@ -77,9 +69,8 @@ TEST(LogicPage, CollisionDetectorLinksIntoThePage) {
         ASSERT_NE(detector, nullptr);
         EXPECT_EQ(detector->windowTitle(), "[0024] Detector Modifier");
 
-        QTreeWidgetItem* node = nullptr;
-        ASSERT_NE(firstKeyNode(detector->Receivers, &node), nullptr);
-        emit detector->Receivers->itemDoubleClicked(node, 0);
+        expectShown(detector, {"Receivers=Act"});
+        emit detector->Receivers->itemDoubleClicked(detector->Receivers->topLevelItem(0)->child(0), 0);
         auto* opened = lastWindow<TfrmTplActivatorConditionalObject>(main.MdiArea);
         ASSERT_NE(opened, nullptr);
         EXPECT_EQ(opened->windowTitle(), mystV ? "[0031] Act" : "[0032] Act");

@@ -112,9 +112,7 @@ TEST(PythonFileModReader, FamilyDecidesWhatTypes20To25Read) {
 TEST(PythonFileModViewer, ParameterLinesReceiversAndLinks) {
     OpenedWindows windows;
     const TPRPObjectDesc recv1 = makeKey(0x7E, "RecvA"), recv2 = makeKey(0x7E, "RecvB");
-    const Family& f = kFamilies[0];
-    const bool mystV = IsMystVFamily(f.version);
-    ByteWriter w(f.version, f.major);
+    ByteWriter w(kVersionUru);
     std::vector<Param> params = {
         {7, 1, u32Value(42)},
         {8, 1, u32Value(0xFFFFFFFF)},
@@ -126,32 +124,22 @@ TEST(PythonFileModViewer, ParameterLinesReceiversAndLinks) {
         {14, 4, strValue("Hi!")},
         {15, 17, keyValue(&kAct)},
         {16, 5, keyValue(nullptr)},
-        {17, 23, mystV ? strValue("Said.") : ValueWriter{}},
+        {17, 23, {}},
         {18, 0, {}},
     };
     writePythonMod(w, "xLinkingBookGUIPopup", {&recv1, nullptr, &recv2}, params);
-    auto* form = openViewer(mystV ? 136 : 162, "PyMod", w);
+    auto* form = openViewer(162, "PyMod", w);
     ASSERT_NE(form, nullptr);
     expectShown(form, {"PythonFileName=xLinkingBookGUIPopup"});
-    EXPECT_EQ(form->windowTitle(), mystV ? "[0088] PyMod" : "[00A2] PyMod");
+    EXPECT_EQ(form->windowTitle(), "[00A2] PyMod");
     EXPECT_EQ(listTexts(child<QListWidget>(form, "Params")),
               (QStringList{"Int(7) = 42", "Int(8) = 4294967295", "Float(9) = 0.5", "Boolean(10) = True",
                            "Boolean(11) = False", "String(12) = \"\"", "AnimationName(13) = \"\"",
-                           "String(14) = \"Hi\"", "GUISkin (15) = Activator01", "Sceneobject(16) = ",
-                           mystV ? "Subtitle(17) = \"Said\"" : "Wtf(17) = 23", "Wtf(18) = 0"}));
-    auto* tree = child<TObjRefTreeView>(form, "PyReceivers");
-    // Myst V and Hex Isle store no present byte: the empty key is a stored receiver and is listed.
-    ASSERT_EQ(tree->topLevelItemCount(), mystV ? 2 : 1) << "an absent receiver adds no node";
-    ASSERT_EQ(tree->topLevelItem(0)->childCount(), 2);
-    if (mystV) {
-        ASSERT_EQ(tree->topLevelItem(1)->childCount(), 1);
-        EXPECT_EQ(tree->topLevelItem(1)->child(0)->text(0), "");
-    }
-    EXPECT_EQ(tree->topLevelItem(0)->child(1)->text(0), "RecvB");
-    EXPECT_EQ(TObjRefTreeView::KeyOf(tree->topLevelItem(0)->child(0))->Name, "RecvA");
-    EXPECT_EQ(TObjRefTreeView::KeyOf(tree->topLevelItem(0)), nullptr);
-
-    expectShown(form, {"SynchedObjLink=Synched Object Info (0)"});
+                           "String(14) = \"Hi\"", "GUISkin (15) = Activator01",
+                           "Sceneobject(16) = ", "Wtf(17) = 23", "Wtf(18) = 0"}));
+    // An absent receiver adds no node.
+    expectShown(form, {"PyReceivers=RecvA|RecvB", "SynchedObjLink=Synched Object Info (0)"});
+    EXPECT_EQ(child<TObjRefTreeView>(form, "PyReceivers")->topLevelItemCount(), 1);
     click(child<QLabel>(form, "LinkedMultiMod"));
     auto* mod = windows.last<TfrmTplMSModifier>();
     ASSERT_NE(mod, nullptr);

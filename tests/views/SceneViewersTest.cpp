@@ -22,57 +22,32 @@
 using namespace testpages;
 using testpages::makeKey;
 
-TEST(SceneNodeViewer, ObjectsUnderTheirRootAndThePoolGroupedByClass) {
+TEST(SceneObjectViewer, LinksTreesAndTheSynchedPartWindow) {
     OpenedWindows windows;
     const Family& f = kFamilies[0];
     ByteWriter w(f.version, f.major);
-    w.keyRefs({makeKey(1, "Tree"), makeKey(1, "Rock")});
-    w.keyRefs({makeKey(0x4C, "Zed"), makeKey(0x4C, "Alpha")});
-    auto* form = dynamic_cast<TfrmTplSceneNode*>(openViewer(0, "MainNode", w));
+    writeSynched(w, 0x10 | 0x04, {"Excl"});
+    const TPRPObjectDesc di = makeKey(22, "RockDI"), ci = makeKey(21, "RockCI");
+    w.keyRef(&di).keyRef(nullptr).keyRef(&ci).keyRef(nullptr);
+    w.keyRefs({makeKey(0x4B, "IfA"), makeKey(0x4B, "IfB")}).keyRefs({makeKey(0x4C, "Mod")});
+    const TPRPObjectDesc node = makeKey(0, "Node");
+    w.keyRef(&node);
+    auto* form = openViewer(1, "Rock", w);
     ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->windowTitle(), "[0000] MainNode");
-    auto* tree = child<TObjRefTreeView>(form, "SceneObjects");
-    ASSERT_EQ(topTexts(tree), (QStringList{"Extra Object Pool", "Scene Objects"})); // sorted
-    EXPECT_EQ(childTexts(tree->topLevelItem(1)), (QStringList{"Rock", "Tree"}));
-    const QTreeWidgetItem* pool = tree->topLevelItem(0);
-    ASSERT_EQ(pool->childCount(), 1) << "both pool keys share one class node";
-    EXPECT_EQ(childTexts(pool->child(0)), (QStringList{"Alpha", "Zed"}));
-    EXPECT_EQ(TObjRefTreeView::KeyOf(pool->child(0)->child(0))->Name, "Alpha");
-}
+    expectShown(form, {"SynchedObjLink=Synched Object Info (1)", "LinkedDrawIf=DrawInterface",
+                       "LinkedAudioIf=AudioInterface", "ObjRefs1=IfA|IfB", "ObjRefs2=Mod"});
+    EXPECT_TRUE(child<QLabel>(form, "LinkedDrawIf")->isEnabled());
+    EXPECT_FALSE(child<QLabel>(form, "LinkedAudioIf")->isEnabled());
+    EXPECT_FALSE(child<QLabel>(form, "LinkedSimIf")->isEnabled());
+    EXPECT_EQ(child<TObjRefTreeView>(form, "ObjRefs1")->topLevelItemCount(), 1)
+        << "two interfaces of one class share a node";
 
-TEST(SceneObjectViewer, LinksTreesAndTheSynchedPartWindow) {
-    OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0x10 | 0x04 * IsUruFamily(f.version), {"Excl"});
-        const TPRPObjectDesc di = makeKey(22, "RockDI"), ci = makeKey(21, "RockCI");
-        w.keyRef(&di).keyRef(nullptr).keyRef(&ci).keyRef(nullptr);
-        w.keyRefs({makeKey(0x4B, "IfA"), makeKey(0x4B, "IfB")}).keyRefs({makeKey(0x4C, "Mod")});
-        const TPRPObjectDesc node = makeKey(0, "Node");
-        w.keyRef(&node);
-        auto* form = openViewer(1, "Rock", w);
-        ASSERT_NE(form, nullptr);
-        expectShown(form, {"SynchedObjLink=Synched Object Info (1)"});
-        auto* draw = child<QLabel>(form, "LinkedDrawIf");
-        EXPECT_EQ(draw->text(), "DrawInterface");
-        EXPECT_TRUE(draw->isEnabled());
-        auto* audio = child<QLabel>(form, "LinkedAudioIf");
-        EXPECT_EQ(audio->text(), "AudioInterface");
-        EXPECT_FALSE(audio->isEnabled());
-        EXPECT_FALSE(child<QLabel>(form, "LinkedSimIf")->isEnabled());
-        auto* interfaces = child<TObjRefTreeView>(form, "ObjRefs1");
-        ASSERT_EQ(interfaces->topLevelItemCount(), 1) << "two interfaces of one class share a node";
-        EXPECT_EQ(childTexts(interfaces->topLevelItem(0)), (QStringList{"IfA", "IfB"}));
-        EXPECT_EQ(child<TObjRefTreeView>(form, "ObjRefs2")->topLevelItemCount(), 1);
-
-        click(child<QLabel>(form, "SynchedObjLink"));
-        auto* part = windows.last<TfrmTplSynchedObject>();
-        ASSERT_NE(part, nullptr);
-        expectShown(part, {"kExcludePersistentState=1", "kDontDirty=0", "SDLLinks=Excl"});
-        EXPECT_EQ(part->windowTitle(), "[0028] Synched Object");
-        EXPECT_EQ(child<QCheckBox>(part, "kHasConstantNetGroup")->isChecked(), IsUruFamily(f.version));
-    }
+    click(child<QLabel>(form, "SynchedObjLink"));
+    auto* part = windows.last<TfrmTplSynchedObject>();
+    ASSERT_NE(part, nullptr);
+    expectShown(part,
+                {"kExcludePersistentState=1", "kDontDirty=0", "kHasConstantNetGroup=1", "SDLLinks=Excl"});
+    EXPECT_EQ(part->windowTitle(), "[0028] Synched Object");
 }
 
 TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
@@ -108,47 +83,37 @@ TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
 
 TEST(InterfaceViewers, DrawSimulationAndAudio) {
     OpenedWindows windows;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter d(f.version, f.major);
-        writeSynched(d, 0);
-        writeObjInterface(d, nullptr, {});
-        const TPRPObjectDesc spans = makeKey(0x4C, "Spans");
-        d.u32(2).u32(0xAB).keyRef(&spans).u32(3).keyRef(nullptr).keyRefs({});
-        auto* draw = openViewer(22, "RockDI", d);
-        expectShown(draw, {"DrawKeys=000000AB|00000003"});
-        // Myst V and Hex Isle store no present byte: the empty second key is a node of its own class.
-        EXPECT_EQ(child<TObjRefTreeView>(draw, "ObjRefs1")->topLevelItemCount(),
-                  IsMystVFamily(f.version) ? 2 : 1);
+    const Family& f = kFamilies[0];
+    ByteWriter d(f.version, f.major);
+    writeSynched(d, 0);
+    writeObjInterface(d, nullptr, {});
+    const TPRPObjectDesc spans = makeKey(0x4C, "Spans");
+    d.u32(2).u32(0xAB).keyRef(&spans).u32(3).keyRef(nullptr).keyRefs({});
+    auto* draw = openViewer(22, "RockDI", d);
+    // An absent key adds no node.
+    expectShown(draw, {"DrawKeys=000000AB|00000003", "ObjRefs1=Spans"});
 
-        ByteWriter s(f.version, f.major);
-        writeSynched(s, 0);
-        writeObjInterface(s, nullptr, {});
-        if (IsUruFamily(f.version)) {
-            writeWords(s, {4000000000u, 2});
-            s.u32(0);
-        }
-        const TPRPObjectDesc phys = makeKey(0x3F, "RockPhys");
-        s.keyRef(&phys);
-        auto* sim = openViewer(28, "RockSI", s);
-        const QStringList expected = IsUruFamily(f.version) ? QStringList{"4000000000", "2"} : QStringList{};
-        expectShown(sim, {"LinkedSimulation=RockPhys"});
-        EXPECT_EQ(listTexts(child<QListWidget>(sim, "FlagsList")), expected);
+    ByteWriter s(f.version, f.major);
+    writeSynched(s, 0);
+    writeObjInterface(s, nullptr, {});
+    writeWords(s, {4000000000u, 2});
+    s.u32(0);
+    const TPRPObjectDesc phys = makeKey(0x3F, "RockPhys");
+    s.keyRef(&phys);
+    auto* sim = openViewer(28, "RockSI", s);
+    expectShown(sim, {"LinkedSimulation=RockPhys", "FlagsList=4000000000|2"});
 
-        ByteWriter a(f.version, f.major);
-        writeSynched(a, 0);
-        writeObjInterface(a, nullptr, {});
-        a.keyRef(nullptr);
-        auto* audio = openViewer(17, "RockAI", a);
-        auto* sound = child<QLabel>(audio, "LinkedWinAudible");
-        if (IsUruFamily(f.version)) {
-            EXPECT_EQ(sound->text(), "(none)");
-            EXPECT_FALSE(sound->isEnabled());
-        }
-        click(child<QLabel>(audio, "LinkedObjIntf"));
-        auto* intf = windows.last<TfrmTplObjInterface>();
-        EXPECT_FALSE(child<QLabel>(intf, "LinkedSceneObject")->isEnabled());
-    }
+    ByteWriter a(f.version, f.major);
+    writeSynched(a, 0);
+    writeObjInterface(a, nullptr, {});
+    a.keyRef(nullptr);
+    auto* audio = openViewer(17, "RockAI", a);
+    auto* sound = child<QLabel>(audio, "LinkedWinAudible");
+    EXPECT_EQ(sound->text(), "(none)");
+    EXPECT_FALSE(sound->isEnabled());
+    click(child<QLabel>(audio, "LinkedObjIntf"));
+    auto* intf = windows.last<TfrmTplObjInterface>();
+    EXPECT_FALSE(child<QLabel>(intf, "LinkedSceneObject")->isEnabled());
 }
 
 TEST(TransformMatrixWindow, ActionsAccumulateOnTheShownMatrix) {
@@ -228,10 +193,11 @@ TEST(SceneNodeViewer, TreeIsSortedAlphabeticallyWhateverTheCase) {
             w.keyRefs(objects).keyRefs(pool);
             TCustomPRPObjectForm* form = openViewer(0, "Node", w);
             ASSERT_NE(form, nullptr);
+            EXPECT_EQ(form->windowTitle(), "[0000] Node");
             auto* tree = child<TObjRefTreeView>(form, "SceneObjects");
             ASSERT_EQ(topTexts(tree), (QStringList{"Extra Object Pool", "Scene Objects"}));
             EXPECT_EQ(childTexts(tree->topLevelItem(1)), row.shown);
-            // The pool's class node holds the same keys, sorted the same way, still opening their keys.
+            // The pool's one class node holds the same keys, sorted the same way, still opening their keys.
             const QTreeWidgetItem* classNode = tree->topLevelItem(0)->child(0);
             ASSERT_NE(classNode, nullptr);
             EXPECT_EQ(childTexts(classNode), row.shown);

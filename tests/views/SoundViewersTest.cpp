@@ -101,9 +101,8 @@ TEST(SoundBufferViewer, FlagsFileAndWaveHeader) {
     w.u32(0x12).u32(99).safeStr("Birds.ogg").u16(1).u16(2).u32(4000000000u).u32(176400).u16(4).u16(16);
     auto* form = openViewer(41, "Birds.ogg:L", w);
     ASSERT_NE(form, nullptr);
-    expectShown(form, {"kIsExternal=0", "kAlwaysExternal=1", "kStreamCompressed=1"});
-    expectShown(form, {"Filename=Birds.ogg", "FormatTag=PCM", "NumChannels=2", "SamplesPerSec=4000000000",
-                       "BitsPerSample=16"});
+    expectShown(form, {"kIsExternal=0", "kAlwaysExternal=1", "kStreamCompressed=1", "Filename=Birds.ogg",
+                       "FormatTag=PCM", "NumChannels=2", "SamplesPerSec=4000000000", "BitsPerSample=16"});
 }
 
 TEST(WinAudibleViewer, SoundsGroupedAndSceneNode) {
