@@ -44,9 +44,6 @@ TEST_P(PageTreeFamilies, PageListsClassGroupsObjectsAndSceneNodeCopies) {
     EXPECT_EQ(rock->Version, GetParam().version);
     EXPECT_EQ(rock->MajorVersion, form->LocalPages[0].Header.MajorVersion);
     EXPECT_EQ(QString::fromStdString(rock->FileName), file);
-    // Nodes point into the loaded page list.
-    const TPRPFolder& folderRecord = form->LocalPages[0].Folders[1];
-    EXPECT_TRUE(rock >= &folderRecord.Objects.front() && rock <= &folderRecord.Objects.back());
 
     // Icons: page 2, groups 0, objects their class icon (scene object 4).
     EXPECT_EQ(pageNode->icon(0).pixmap(16).toImage(), TreeImages().Pixmap(2).toImage());

@@ -275,11 +275,6 @@ TEST_F(PropertiesCommandTest, PropertiesOnAPageNodeShowsItsHeader) {
     page.minorVersion = 12;
     form->OpenPRPFile(pages.write("Garden_District_Meadow.prp", page));
 
-    // An object node has no Properties command.
-    form->PRPTree->setCurrentItem(findNode("Stone"));
-    form->prpMenuProperties->trigger();
-    EXPECT_TRUE(dialogs->order.isEmpty());
-
     Shown seen;
     dialogs->onProperties = [&](TPropertiesDlg& d) {
         seen = shown(d);
