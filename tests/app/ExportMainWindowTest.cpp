@@ -32,8 +32,7 @@ const Bytes kAlphaJpeg = {0xFF, 0xD8, 7, 0xFF, 0xD9};
 
 // What a dialog showed when the command ran it.
 struct ShownDialog {
-    QString objectName, title, fileName, defaultSuffix, label, text;
-    QStringList filters;
+    QString fileName, label, text;
 };
 
 class ExportFromMainWindow : public MainFormTest {
@@ -41,11 +40,9 @@ protected:
     void SetUp() override {
         MainFormTest::SetUp();
         SetExportDialogRunner([this](QDialog& dialog) {
-            ShownDialog shown{dialog.objectName(), dialog.windowTitle(), {}, {}, {}, {}, {}};
+            ShownDialog shown;
             if (auto* save = qobject_cast<QFileDialog*>(&dialog)) {
                 shown.fileName = QFileInfo(save->selectedFiles().value(0)).fileName();
-                shown.defaultSuffix = save->defaultSuffix();
-                shown.filters = save->nameFilters();
                 if (!answer.isEmpty()) save->selectFile(answer);
             } else if (auto* prompt = qobject_cast<QInputDialog*>(&dialog)) {
                 shown.label = prompt->labelText();
@@ -91,10 +88,7 @@ TEST_F(ExportFromMainWindow, ExportIsOfferedForTexturesAndWritesTheirImages) {
     answer = pages.path("clouds.dds");
     form->prpMenuExport->trigger();
     ASSERT_EQ(dialogs.size(), 1u);
-    EXPECT_EQ(dialogs[0].title, "Export Image");
     EXPECT_EQ(dialogs[0].fileName, "Sky_Clouds.dds"); // the offered name plus the default extension
-    EXPECT_EQ(dialogs[0].defaultSuffix, "dds");
-    EXPECT_EQ(dialogs[0].filters, (QStringList{"Image Files (*.dds *.jpg)", "All Files (*.*)"}));
     EXPECT_EQ(readFile(pages.path("clouds.jpg")), kColourJpeg);
     EXPECT_EQ(readFile(pages.path("clouds.alpha.jpg")), kAlphaJpeg);
     EXPECT_FALSE(QFile::exists(pages.path("clouds.dds")));
@@ -116,8 +110,6 @@ TEST_F(ExportFromMainWindow, ConvertAsksForThePageIdAndSaysWhereTheCopyWent) {
     qunsetenv("TMPDIR");
 
     ASSERT_EQ(dialogs.size(), 1u);
-    EXPECT_EQ(dialogs[0].objectName, "PageIdPrompt");
-    EXPECT_EQ(dialogs[0].title, "Set PageID");
     EXPECT_EQ(dialogs[0].label, "Current PageID is: 0x00100024.  New Value: (hex)");
     EXPECT_EQ(dialogs[0].text, "00100024");
     const QString output = temp.filePath("Temp.prp");
