@@ -73,10 +73,6 @@ TEST(GLContext, UnsupportedBuffersAreRefusedClearly) {
     context.SetAccumBits(32);
     EXPECT_THAT(messageOf<engine3d::EGLContext>([&] { context.CreateMemoryContext(nullptr, 4, 4, 1); }),
                 HasSubstr("Accumulation buffers are not supported"));
-    context.SetAccumBits(0);
-    context.SetAuxBuffers(1);
-    EXPECT_THAT(messageOf<engine3d::EGLContext>([&] { context.CreateMemoryContext(nullptr, 4, 4, 1); }),
-                HasSubstr("Auxiliary buffers are not supported"));
     EXPECT_FALSE(context.IsValid());
 }
 
@@ -135,10 +131,7 @@ TEST(GLContext, ActivationIsCountedAndBalanced) {
     REQUIRE_MEMORY_CONTEXT(context, 4, 4);
     context->ContextActivate();
     context->ContextActivate();
-    EXPECT_EQ(context->ActivationCount(), 2);
     EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { context->SetDepthBits(16); }),
-              "Cannot alter an active context");
-    EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { context->SetAntiAliasing(aa4x); }),
               "Cannot alter an active context");
     context->ContextDeactivate();
     EXPECT_EQ(CurrentGLContext(), context.get());
@@ -149,10 +142,6 @@ TEST(GLContext, ActivationIsCountedAndBalanced) {
               "Unbalanced context activations");
     context->SetDepthBits(16);
     EXPECT_EQ(context->DepthBits(), 16) << "stored while inactive";
-    context->SetActive(true);
-    EXPECT_TRUE(context->ContextIsActive());
-    context->SetActive(false);
-    EXPECT_FALSE(context->ContextIsActive());
 }
 
 TEST(GLContext, CheckGLErrorReportsOnceWithTheGluText) {
@@ -198,25 +187,6 @@ TEST(GLContext, HandlesLiveInTheirContextAndDieWithIt) {
     EXPECT_FALSE(context->IsValid());
 }
 
-TEST(GLContext, VirtualHandleCallsItsEvents) {
-    REQUIRE_MEMORY_CONTEXT(context, 4, 4);
-    context->ContextActivate();
-    int destroyed = 0;
-    {
-        TGLVirtualHandle handle;
-        handle.OnAllocate = [](TGLVirtualHandle*, GLuint& name) { name = 42; };
-        handle.OnDestroy = [&](TGLVirtualHandle*, GLuint& name) { destroyed = static_cast<int>(name); };
-        handle.AllocateHandle();
-        EXPECT_EQ(handle.Handle(), 42u);
-        TGLVirtualHandle none;
-        none.AllocateHandle();
-        EXPECT_EQ(none.Handle(), 0u);
-        EXPECT_EQ(none.RenderingContext(), nullptr);
-    }
-    EXPECT_EQ(destroyed, 42);
-    context->ContextDeactivate();
-}
-
 TEST(GLContext, SharedListsMoveHandlesToTheSurvivor) {
     REQUIRE_MEMORY_CONTEXT(first, 4, 4);
     TGLWin32Context second;
@@ -247,78 +217,4 @@ TEST(GLContext, SharedListsMoveHandlesToTheSurvivor) {
     texture.HandleDestroy(); // owner not current: activated for the deletion, then left
     EXPECT_EQ(CurrentGLContext(), nullptr);
     EXPECT_EQ(texture.Handle(), 0u);
-}
-
-TEST(GLContext, ListsAreSharedOnlyWhenAskedBeforeCreation) {
-    REQUIRE_MEMORY_CONTEXT(first, 4, 4);
-    REQUIRE_MEMORY_CONTEXT(second, 4, 4);
-    EXPECT_THAT(messageOf<engine3d::EGLContext>([&] { second->ShareLists(first.get()); }),
-                HasSubstr("shared only between"));
-    EXPECT_EQ(second->SharedContexts().size(), 1u);
-    EXPECT_THROW(second->RequestListSharing(first.get()), engine3d::EGLContext) << "already created";
-}
-
-TEST(GLContextManager, CountsLiveAndCreatedContexts) {
-    TGLContextManager* manager = GLContextManager();
-    int live = manager->ContextCount();
-    int created = manager->CreatedContextCount();
-    {
-        TGLWin32Context context;
-        EXPECT_EQ(manager->ContextCount(), live + 1);
-        EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { manager->RegisterContext(&context); }),
-                  "Invalid context registration");
-        try {
-            context.CreateMemoryContext(nullptr, 4, 4, 1);
-            EXPECT_EQ(manager->CreatedContextCount(), created + 1);
-            context.DestroyContext();
-        } catch (const std::exception&) {
-        }
-        EXPECT_EQ(manager->CreatedContextCount(), created);
-    }
-    EXPECT_EQ(manager->ContextCount(), live);
-    TObject stranger;
-    EXPECT_THROW(manager->UnregisterContext(reinterpret_cast<TGLContext*>(&stranger)), engine3d::EGLContext);
-}
-
-TEST(GLContextManager, RegisteredClassMakesPlatformContexts) {
-    std::unique_ptr<TGLContext> context(CreateRegisteredContext(GLContextManager()));
-    ASSERT_NE(context, nullptr);
-    EXPECT_EQ(context->ClassName(), "TGLWin32Context");
-    EXPECT_EQ(context->Manager(), GLContextManager());
-}
-
-TEST(GLContext, MemoryContextNeedsASize) {
-    TGLWin32Context context;
-    try {
-        context.CreateMemoryContext(nullptr, 0, 0, 1);
-        FAIL() << "a context without a size was made";
-    } catch (const engine3d::EGLContext& e) {
-        GTEST_SKIP() << "no OpenGL context: " << e.what();
-    } catch (const Exception& e) {
-        EXPECT_STREQ(e.what(), "Unabled to create pbuffer.");
-    }
-    EXPECT_FALSE(context.IsValid());
-}
-
-TEST(GLContext, DeeperDepthThanOfferedStillGivesAContext) {
-    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "window contexts are tested on an X server";
-    QWindow window;
-    window.resize(16, 16);
-    TGLWin32Context context;
-    context.SetDepthBits(32);
-    context.SetAntiAliasing(aaNone);
-    try {
-        context.CreateContext(&window);
-    } catch (const std::exception& e) {
-        GTEST_SKIP() << "no OpenGL context: " << e.what();
-    }
-    context.ContextActivate();
-    GLint depth = 0;
-    glGetIntegerv(GL_DEPTH_BITS, &depth);
-    EXPECT_GE(depth, 16);
-    EXPECT_LE(context.NativeContext()->format().samples(), 1);
-    context.ContextDeactivate();
-    context.DestroyContext();
-    EXPECT_FALSE(context.IsValid());
-    EXPECT_EQ(context.Acceleration(), chaUnknown);
 }

@@ -1,10 +1,9 @@
 // Objects that change how others are drawn: camera-invariant objects, direct-OpenGL objects, render points
-// and proxies; behaviour and effect collections; the memory viewer; the scene unit's class registrations.
+// and proxies; behaviour and effect collections; the memory viewer.
 #include "GL3DScene.h"
 #include "GLTestSupport.h"
 #include "GLTexture.h"
 #include "GLWin32Context.h"
-#include "GLWin32Viewer.h"
 #include "ShapeRenderSupport.h"
 
 #include <gtest/gtest.h>
@@ -72,22 +71,6 @@ void aimMemoryViewer(TGL3DScene& scene, TGLMemoryViewer& viewer, float cameraX) 
 
 } // namespace
 
-TEST(Behaviours, CollectionsTakeTheirOwnKindsOnly) {
-    TGLBaseSceneObject object;
-    TestBehaviour::Info().CreateItem(object.Behaviours());
-    EXPECT_EQ(object.Behaviours()->Count(), 1);
-    EXPECT_THROW(TestEffect::Info().CreateItem(object.Behaviours()), EAssertionFailed);
-    EXPECT_THROW(TestBehaviour::Info().CreateItem(object.Effects()), EAssertionFailed);
-    TestEffect::Info().CreateItem(object.Effects());
-    EXPECT_TRUE(object.HasEffects());
-    auto* behaviour = static_cast<TestBehaviour*>(object.Behaviours()->Items(0));
-    EXPECT_EQ(behaviour->OwnerBaseSceneObject(), &object);
-    object.DoProgress({0.25, 1.0});
-    EXPECT_DOUBLE_EQ(behaviour->seen, 0.25);
-    TPersistent notASceneObject;
-    EXPECT_THROW(TGLBehaviours{&notASceneObject}, EAssertionFailed);
-}
-
 TEST(Behaviours, StreamAsBinaryPropertiesWithVersionZero) {
     RegisterXCollectionItemClass(TestBehaviour::Info());
     TGLBaseSceneObject object;
@@ -111,19 +94,8 @@ TEST(Behaviours, StreamAsBinaryPropertiesWithVersionZero) {
     UnregisterXCollectionItemClass(TestBehaviour::Info());
 }
 
-TEST(InvariantAndProxyObjects, StylesAndSettings) {
-    TGLDirectOpenGL direct;
-    EXPECT_EQ(direct.ObjectStyleFlags(), ObjectStyle(osImmediateDraw) | ObjectStyle(osAltersRenderState));
-    direct.SetUseBuildList(true);
-    EXPECT_FALSE(direct.ObjectStyleFlags() & ObjectStyle(osImmediateDraw));
-    direct.ClearStructureChanged();
-    direct.SetBlend(true);
-    EXPECT_TRUE(direct.Blended());
-    EXPECT_TRUE(direct.Changes() & ObjectChange(ocStructure));
-
+TEST(InvariantAndProxyObjects, LinksToFreedObjectsAreDropped) {
     TGLProxyObject proxy;
-    EXPECT_EQ(proxy.ProxyOptions(), cDefaultProxyOptions);
-    EXPECT_EQ(proxy.ObjectStyleFlags(), ObjectStyle(osAltersRenderState));
     EXPECT_EQ(proxy.GenerateSilhouette({}), nullptr);
     {
         TGLBaseSceneObject master;
@@ -136,18 +108,6 @@ TEST(InvariantAndProxyObjects, StylesAndSettings) {
     }
     EXPECT_EQ(proxy.MasterObject(), nullptr); // the master's destruction cleared it
 
-    int freed = 0;
-    {
-        TGLRenderPoint point;
-        point.RegisterCallBack(nullptr, [&](TObject*) { ++freed; });
-        int token = point.RegisterCallBack(nullptr, [&](TObject*) { freed += 10; });
-        point.UnRegisterCallBack(token);
-        EXPECT_EQ(point.CallBackCount(), 1);
-    }
-    EXPECT_EQ(freed, 1);
-}
-
-TEST(InvariantAndProxyObjects, CameraTargetFreedIsDropped) {
     TGLCamera camera;
     {
         TGLBaseSceneObject target;
@@ -155,19 +115,15 @@ TEST(InvariantAndProxyObjects, CameraTargetFreedIsDropped) {
         EXPECT_EQ(camera.TargetObject(), &target);
     }
     EXPECT_EQ(camera.TargetObject(), nullptr);
-}
 
-TEST(InvariantAndProxyObjects, InitRegistersTheSceneClasses) {
-    InitGL3DScene();
-    InitGL3DScene();
-    for (const char* name : {"TGLLightSource", "TGLCamera", "TGLProxyObject", "TGL3DScene", "TGLDirectOpenGL",
-                             "TGLRenderPoint", "TGLMemoryViewer"})
-        EXPECT_NE(GetClass(name), nullptr) << name;
-    InitGLTexture();
-    EXPECT_NE(GetClass("TGLMaterialLibrary"), nullptr);
-    InitGLWin32Viewer();
-    ASSERT_NE(GetClass("TGL3DSceneViewer"), nullptr);
-    EXPECT_EQ(GetClass("TGL3DSceneViewer")->Create(), nullptr);
+    int freed = 0;
+    {
+        TGLRenderPoint point;
+        point.RegisterCallBack(nullptr, [&](TObject*) { ++freed; });
+        int token = point.RegisterCallBack(nullptr, [&](TObject*) { freed += 10; });
+        point.UnRegisterCallBack(token);
+    }
+    EXPECT_EQ(freed, 1);
 }
 
 TEST(InvariantAndProxyObjectsGL, DirectOpenGLAndProxyThroughAMemoryViewer) {

@@ -128,14 +128,6 @@ TEST(BinaryArchive, WideAndUtf8StringsAreRead) {
     EXPECT_EQ(reader.ReadString(), "h\xC3\xA9");
 }
 
-TEST(BinaryArchive, WrongTagRaisesReadTypeError) {
-    TStringStream stream(std::string("\x07\x01", 2));
-    TBinaryReader reader(stream);
-    EXPECT_EQ(messageOf<EReadError>([&] { reader.ReadInteger(); }), "TBinaryReader, read type error");
-    stream.SetPosition(0);
-    EXPECT_EQ(messageOf<EReadError>([&] { reader.ReadBoolean(); }), "TBinaryReader, read type error");
-}
-
 TEST(BinaryArchive, DamagedLengthsRaiseInsteadOfAllocating) {
     for (const std::string& damaged :
          {std::string("\x0C\xFF\xFF\xFF\x7F"
@@ -169,37 +161,6 @@ TEST(PersistentObject, SignatureIsCheckedBeforeAnyField) {
               "Invalid file signature");
     EXPECT_EQ(messageOf<EInvalidFileSignature>([&] { loaded.LoadFromString("KS"); }),
               "Invalid file signature");
-}
-
-TEST(PersistentObject, UnknownArchiveVersion) {
-    std::string bytes = "KST1" + bytesOf([](TVirtualWriter& w) {
-                            w.WriteInteger(3);
-                            w.WriteInteger(1);
-                        });
-    TSignedThing thing;
-    EXPECT_EQ(messageOf<EFilerException>([&] { thing.LoadFromString(bytes); }),
-              "TSignedThing : unknown archive version 3");
-}
-
-TEST(PersistentObject, AssignCopiesThroughAnArchive) {
-    TSignedThing a, b;
-    a.Value = 77;
-    b.Assign(&a);
-    EXPECT_EQ(b.Value, 77);
-    TPersistentObjectList notSameClass;
-    EXPECT_THROW(b.Assign(&notSameClass), EConvertError);
-}
-
-TEST(PersistentObject, FileRoundTrip) {
-    std::string path = ::testing::TempDir() + "/engine_signed_thing.bin";
-    TSignedThing a;
-    a.Value = -5;
-    a.SaveToFile(path);
-    TSignedThing b;
-    b.LoadFromFile(path);
-    EXPECT_EQ(b.Value, -5);
-    EXPECT_THAT(messageOf<Exception>([&] { b.LoadFromFile(path + ".missing"); }),
-                HasSubstr("File not found"));
 }
 
 TEST(PersistentObjectList, ClassNameWrittenOnceThenByIndex) {
@@ -279,33 +240,6 @@ TEST(PersistentObjectList, DamagedArchivesGiveClearErrors) {
     }
 }
 
-TEST(PersistentObjectList, GrowthInsertDeleteAndErrors) {
-    TPersistentObjectList list;
-    TObject a, b, c;
-    EXPECT_EQ(list.Capacity(), 0);
-    EXPECT_EQ(list.Add(&a), 0);
-    EXPECT_EQ(list.Capacity(), 16);
-    list.Add(&c);
-    list.Insert(1, &b);
-    EXPECT_EQ(list.IndexOf(&b), 1);
-    EXPECT_EQ(list.IndexOf(&c), 2);
-    EXPECT_EQ(list.Remove(&a), 0);
-    EXPECT_EQ(list.Count(), 2);
-    EXPECT_EQ(list[0], &b);
-    EXPECT_EQ(list.Pop(), &c);
-    EXPECT_EQ(list.Pop(), &b);
-    EXPECT_EQ(list.Pop(), nullptr);
-    EXPECT_EQ(messageOf<EListError>([&] { list.ObjectListItem(0); }), "Invalid list index");
-    EXPECT_THROW(list.Delete(0), EListError);
-    EXPECT_THROW(list.Insert(1, &a), EListError);
-    list.SetCount(3);
-    EXPECT_EQ(list[2], nullptr);
-    list.SetCapacity(1);
-    EXPECT_EQ(list.Count(), 1);
-    list.Clear();
-    EXPECT_EQ(list.Capacity(), 0);
-}
-
 // ---- Extensible collections -------------------------------------------------------------------------
 
 namespace {
@@ -345,19 +279,6 @@ public:
 };
 
 } // namespace
-
-TEST(XCollection, ItemsJoinTakeTheirFriendlyNameAndLeave) {
-    TXCollection collection;
-    TXCollectionItem* a = TPlainItem::Info().CreateItem(&collection);
-    TXCollectionItem* b = TPlainItem::Info().CreateItem(&collection);
-    EXPECT_EQ(collection.Count(), 2);
-    EXPECT_EQ(a->Name(), "Plain item");
-    EXPECT_EQ(b->Index(), 1);
-    EXPECT_EQ(b->GetNamePath(), "TXCollection[1]");
-    delete a;
-    EXPECT_EQ(collection.Count(), 1);
-    EXPECT_EQ(b->Index(), 0);
-}
 
 TEST(XCollection, UniqueItemsAndTheirDescendantsAreRejectedTwice) {
     TXCollection collection;
@@ -400,18 +321,6 @@ TEST(XCollection, StreamsClassesByNameOnceThenByIndex) {
     EXPECT_EQ(assigned.Items(2)->Name(), "third");
     UnregisterXCollectionItemClass(TPlainItem::Info());
     UnregisterXCollectionItemClass(TUniqueItem::Info());
-}
-
-TEST(XCollection, UnknownClassNameFailsWithTheUsesMessage) {
-    TStringStream stream;
-    TBinaryWriter writer(stream);
-    writer.WriteInteger(1);
-    writer.WriteString("TMissingItem");
-    stream.SetPosition(0);
-    TBinaryReader reader(stream);
-    TXCollection collection;
-    EXPECT_THAT(messageOf<EAssertionFailed>([&] { collection.ReadFromFiler(&reader); }),
-                HasSubstr("Class TMissingItem unknown. Add the relevant unit to your \"uses\"."));
 }
 
 TEST(XCollection, DamagedCountEndsInAReadError) {

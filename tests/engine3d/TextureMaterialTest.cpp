@@ -67,81 +67,6 @@ TEST(TextureImage, PersistentImageLoadsByExtension) {
     EXPECT_THAT(messageOf<EInvalidGraphic>([&] { image->LoadFromFile(unknown); }), HasSubstr(".xyz"));
 }
 
-TEST(TextureImage, TextureNeededRewritesTheName) {
-    QTemporaryDir dir;
-    std::string file = pathIn(dir, "real.bmp");
-    solidBitmap(4, 4, 1, 2, 3)->SaveToFile(file);
-    TGLTexture texture;
-    texture.OnTextureNeeded = [&](TObject*, std::string& name) {
-        if (name == "alias") name = file;
-    };
-    texture.Image()->LoadFromFile("alias");
-    EXPECT_EQ(texture.Image()->GetWidth(), 4);
-}
-
-TEST(TextureImage, CreateGraphicFromFileUsesOwnTableFirst) {
-    QTemporaryDir dir;
-    std::string file = pathIn(dir, "UPPER.BMP");
-    solidBitmap(4, 2, 0, 0, 0)->SaveToFile(file);
-    std::unique_ptr<TGraphic> graphic = CreateGraphicFromFile(file);
-    ASSERT_NE(graphic, nullptr);
-    EXPECT_EQ(graphic->Width(), 4);
-    EXPECT_EQ(CreateGraphicFromFile(pathIn(dir, "none.bmp")), nullptr);
-}
-
-TEST(TextureImage, PicFileImageTakesANameFromASmallTextFile) {
-    QTemporaryDir dir;
-    std::string picture = pathIn(dir, "face.bmp");
-    solidBitmap(4, 4, 200, 0, 0)->SaveToFile(picture);
-    std::string pointer = pathIn(dir, "face.txt");
-    SaveStringToFile(pointer, picture);
-    TGLTexture texture;
-    texture.SetImageClassName("TGLPicFileImage");
-    auto* image = dynamic_cast<TGLPicFileImage*>(texture.Image());
-    ASSERT_NE(image, nullptr);
-    image->LoadFromFile(pointer);
-    EXPECT_EQ(image->PictureFileName(), picture);
-    TGLBitmap32* bitmap = image->GetBitmap32(GL_TEXTURE_2D);
-    ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(bitmap->Width(), 4);
-    EXPECT_EQ(bitmap->Data()[0].r, 200);
-    // A large file is the picture itself.
-    std::string large = pathIn(dir, "large.bmp");
-    solidBitmap(16, 16, 0, 0, 0)->SaveToFile(large);
-    image->LoadFromFile(large);
-    EXPECT_EQ(image->PictureFileName(), large);
-    // A missing picture fails once per name.
-    image->SetPictureFileName(pathIn(dir, "gone.bmp"));
-    EXPECT_THROW(image->GetBitmap32(GL_TEXTURE_2D), EAssertionFailed);
-    image->Invalidate();
-    EXPECT_NO_THROW(image->GetBitmap32(GL_TEXTURE_2D));
-}
-
-TEST(TextureImage, BlankImageSizesAndFileForm) {
-    QTemporaryDir dir;
-    TGLTexture texture;
-    texture.SetImageClassName("TGLBlankImage");
-    auto* blank = dynamic_cast<TGLBlankImage*>(texture.Image());
-    ASSERT_NE(blank, nullptr);
-    EXPECT_EQ(blank->GetWidth(), 256);
-    blank->SetWidth(0);
-    EXPECT_EQ(blank->GetWidth(), 1);
-    blank->SetWidth(64);
-    blank->SetHeight(32);
-    EXPECT_EQ(blank->FriendlyDescription(), "Blank Image (64 x 32)");
-    std::string file = pathIn(dir, "blank.txt");
-    blank->SaveToFile(file);
-    EXPECT_EQ(LoadStringFromFile(file), "[BlankImage]\r\nWidth=64\r\nHeight=32");
-    TGLBlankImage other;
-    other.LoadFromFile(file);
-    EXPECT_EQ(other.GetWidth(), 64);
-    EXPECT_EQ(other.GetHeight(), 32);
-    EXPECT_THROW(other.LoadFromFile(pathIn(dir, "none.txt")), EAssertionFailed);
-    TGLFloatDataImage floatImage;
-    EXPECT_EQ(floatImage.NativeTextureTarget(), 34037u);
-    EXPECT_EQ(floatImage.FriendlyName(), "FloatData Image");
-}
-
 TEST(TextureImage, CubeMapFacesAndFile) {
     QTemporaryDir dir;
     TGLTexture texture;
@@ -168,32 +93,13 @@ TEST(TextureImage, CubeMapFacesAndFile) {
     EXPECT_THROW(loaded.LoadFromFile(file), EAssertionFailed);
 }
 
-TEST(TextureImage, ClassRegistry) {
-    EXPECT_EQ(FindTextureImageClass("TGLPersistentImage"), &TGLPersistentImage::StaticClass());
-    EXPECT_EQ(FindTextureImageClass("tglpersistentimage"), nullptr);
-    ASSERT_GE(GetGLTextureImageClassesList().size(), 5u);
-    EXPECT_EQ(GetGLTextureImageClassesList()[0], &TGLBlankImage::StaticClass());
-}
-
-TEST(Texture, UnknownImageClassAndAssign) {
+TEST(Texture, UnknownImageClassKeepsThePersistentImage) {
     TGLTexture texture;
     // A fresh texture must be uploaded before first use.
     EXPECT_TRUE(texture.ImageChanged());
     EXPECT_TRUE(texture.ParamsChanged());
     texture.SetImageClassName("NoSuchImage");
     EXPECT_EQ(texture.ImageClassName(), "TGLPersistentImage");
-
-    TGLTexture copy;
-    texture.SetTextureMode(tmModulate);
-    texture.SetDisabled(false);
-    texture.SetImageClassName("TGLBlankImage");
-    copy.Assign(&texture);
-    EXPECT_EQ(copy.TextureMode(), tmModulate);
-    EXPECT_TRUE(copy.Enabled());
-    EXPECT_EQ(copy.ImageClassName(), "TGLBlankImage");
-    copy.Assign(nullptr);
-    EXPECT_TRUE(copy.Disabled());
-    EXPECT_EQ(copy.ImageClassName(), "TGLPersistentImage");
 }
 
 TEST(Material, BlendedByModeAndShininessClamp) {
@@ -388,21 +294,4 @@ TEST(MaterialLibrary, ArchiveVersionsAndDamage) {
     cut.WriteBuffer(full.Memory(), full.Size() - 10);
     cut.SetPosition(0);
     EXPECT_THROW(library.LoadFromStream(cut), EReadError);
-}
-
-TEST(MaterialLibrary, AddMaterialsKeepsExistingEntries) {
-    TGLMaterialLibrary source;
-    auto picture = solidBitmap(4, 4, 1, 1, 1);
-    source.AddTextureMaterial("Shared", picture.get());
-    TMemoryStream stream;
-    source.SaveToStream(stream);
-    stream.SetPosition(0);
-    TGLMaterialLibrary target;
-    TGLLibMaterial* existing = target.Materials()->Add();
-    existing->SetName("Shared");
-    target.Materials()->Add()->SetName("Kept");
-    target.AddMaterialsFromStream(stream);
-    EXPECT_EQ(target.Materials()->Count(), 2);
-    EXPECT_EQ(target.LibMaterialByName("Shared"), existing);
-    EXPECT_EQ(existing->Material()->GetTexture()->Image()->GetWidth(), 4);
 }

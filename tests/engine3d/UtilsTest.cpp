@@ -1,6 +1,4 @@
 #include "ApplicationFileIO.h"
-#include "GLCrossPlatform.h"
-#include "GLStrings.h"
 #include "GLUtils.h"
 #include "PictureRegisteredFormats.h"
 #include "PlatformGraphics.h"
@@ -27,15 +25,6 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundUpToPowerOf2Test,
                                            PowerOf2Case{3, 4}, PowerOf2Case{513, 1024}, PowerOf2Case{-7, 1},
                                            PowerOf2Case{1 << 30, 1 << 30},
                                            PowerOf2Case{std::numeric_limits<int>::max(), 1 << 30}));
-
-TEST(GLUtils, SqrtByteTable) {
-    const uint8_t* table = SqrtByteTable();
-    EXPECT_EQ(table[0], 0);
-    EXPECT_EQ(table[255], 255);
-    EXPECT_EQ(table[64], 127);
-    for (int i = 1; i < 256; ++i)
-        EXPECT_GE(table[i], table[i - 1]);
-}
 
 TEST(GLUtils, WholeFileStrings) {
     std::string path = ::testing::TempDir() + "/engine_utils_text.txt";
@@ -113,28 +102,6 @@ TEST(PlatformGraphics, BitmapFileRoundTripAndDamagedFile) {
     delete loaded;
 }
 
-TEST(GLCrossPlatform, ColoursAndCounters) {
-    EXPECT_EQ(ResolveSystemColor(0x123456), 0x123456);
-    TColor window = ResolveSystemColor(clSystemColor | 5);
-    EXPECT_GE(window, 0);
-    EXPECT_EQ(GetRValue(0x123456), 0x56);
-    EXPECT_EQ(GetGValue(0x123456), 0x34);
-    EXPECT_EQ(GetBValue(0x123456), 0x12);
-    InitSystemColors();
-    for (const TVector& c : SystemColorVectors) {
-        EXPECT_EQ(c[3], 1.0f);
-        EXPECT_LE(c[0], 1.0f);
-    }
-    int64_t frequency = 0, a = 0, b = 0;
-    EXPECT_TRUE(QueryPerformanceFrequencyValue(frequency));
-    EXPECT_GT(frequency, 0);
-    QueryPerformanceCounterValue(a);
-    QueryPerformanceCounterValue(b);
-    EXPECT_GE(b, a);
-    errno = ENOENT;
-    EXPECT_THAT([] { RaiseLastOSError(); }, ::testing::ThrowsMessage<EOSError>(StartsWith("OS Error : ")));
-}
-
 TEST(EngineAssertion, MessagePathAndLine) {
     EXPECT_EQ(EngineSourcePath("/work/x/engine3d/Source/Base/VectorLists.cpp"),
               "engine3d\\Source\\Base\\VectorLists");
@@ -151,12 +118,6 @@ TEST(EngineAssertion, MessagePathAndLine) {
     } catch (const EAssertionFailed& e) {
         EXPECT_STREQ(e.what(), "Assertion failed (engine3d\\Source\\GLGraphics, line 7)");
     }
-}
-
-TEST(GLStrings, Messages) {
-    EXPECT_STREQ(glsOpenGLVersionTooLow, "Need at least OpenGL version 1.1");
-    EXPECT_EQ(FormatMessage(glsFailedOpenFile, {"a.dds"}), "Could not open file: a.dds");
-    EXPECT_STREQ(glsUnbalancedBeginEndUpdate, "Unbalanced Begin/EndUpdate");
 }
 
 TEST(BaseClasses, StreamsAndClassRegistry) {
