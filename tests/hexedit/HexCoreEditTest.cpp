@@ -7,17 +7,6 @@
 
 #include <sstream>
 
-TEST(HexCoreBuffer, EmptyBuffer) {
-    THexEditorCore e;
-    e.CreateEmptyFile("");
-    EXPECT_EQ(e.FileName(), "Untitled");
-    EXPECT_EQ(e.DataSize(), 0);
-    EXPECT_EQ(e.GetSelectionAsString(), "");
-    EXPECT_EQ(e.SelStart(), 0);
-    EXPECT_EQ(e.Seek(0, 0), -1);
-    EXPECT_EQ(e.RowCount(), 3);
-}
-
 TEST(HexCoreBuffer, RefusalMessages) {
     THexEditorCore e;
     load(e, sequence(8));
@@ -398,8 +387,6 @@ TEST(HexCoreTexts, OffsetsRulersAndTranslation) {
     t.SetTranslation(tkMac);
     EXPECT_EQ(t.TranslateFromData(4), u'\u00E9');
     EXPECT_EQ(t.TranslateToData(u'\u00E9'), 0x8E);
-    EXPECT_STREQ(hexTranslationName(tkBCD), "EBCDIC codepage 38");
-    EXPECT_STREQ(hexTranslationShortName(tkCustom), "Cust");
 }
 
 TEST(HexCoreFaults, SizesThatCannotFitAreRefusedBeforeAnyAllocation) {

@@ -6,15 +6,6 @@
 #include <QDir>
 #include <QImage>
 
-TEST(HexWidget, FindsItselfByObjectNameAndStartsUntitled) {
-    QWidget form;
-    auto* editor = new THexEditorEx(&form);
-    EXPECT_EQ(form.findChild<THexEditorEx*>("HexEditor"), editor);
-    EXPECT_EQ(editor->FileName(), "Untitled");
-    EXPECT_EQ(editor->DataSize(), 0);
-    EXPECT_EQ(editor->OffsetFormat(), "-!10:0x|");
-}
-
 TEST(HexWidget, ClickPlacesCaretWhereTheFormulasSay) {
     auto e = makeEditor(256);
     click(*e, cellCenter(*e, 37, false));
@@ -38,10 +29,7 @@ TEST(HexWidget, DragSelectsBackwardsWithAnchorAtStart) {
     click(*e, cellCenter(*e, 6, false));
     EXPECT_EQ(e->SelCount(), 0);
     EXPECT_EQ(e->CaretPosition(), 6);
-}
-
-TEST(HexWidget, DragAcrossRowsInCharField) {
-    auto e = makeEditor(256);
+    // Across rows in the character field.
     drag(*e, cellCenter(*e, 3, true), cellCenter(*e, 35, true));
     EXPECT_EQ(e->SelStart(), 3);
     EXPECT_EQ(e->SelEnd(), 35);
