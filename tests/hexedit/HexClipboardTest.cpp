@@ -325,14 +325,6 @@ TEST(HexFiles, BackupBeforeOverwrite) {
     EXPECT_TRUE(e.NoWritableFile());
 }
 
-TEST(HexFiles, TemporaryNames) {
-    const QString name = THexEditorEx::MakeTempFileName();
-    EXPECT_TRUE(name.startsWith(QDir::tempPath()));
-    EXPECT_TRUE(name.endsWith(".HXT"));
-    EXPECT_EQ(QFileInfo(name).fileName().size(), 12);
-    EXPECT_FALSE(QFile::exists(name));
-}
-
 TEST(HexDragDrop, FileTooLargeToFitIsRefusedUnread) {
     QTemporaryDir dir;
     const QString path = dir.filePath("huge.bin");

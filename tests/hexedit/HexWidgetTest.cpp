@@ -164,20 +164,6 @@ TEST(HexWidget, DrawCellHookAndBookmarkIcons) {
     EXPECT_EQ(QColor(shot.pixel(icon)), QColor(255, 0, 0));
 }
 
-TEST(HexWidget, PageKeysScrollTheView) {
-    auto e = makeEditor(16 * 200);
-    const int32_t visible = e->FullyVisibleRows();
-    key(*e, Qt::Key_PageDown);
-    EXPECT_EQ(e->TopRow(), 2 + visible - 1);
-    EXPECT_EQ(e->CaretRow(), 2 + visible - 1);
-    key(*e, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(e->CaretPosition(), 16 * 200 - 1);
-    EXPECT_GE(e->CaretRow(), e->TopRow());
-    EXPECT_LT(e->CaretRow(), e->TopRow() + visible);
-    key(*e, Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(e->TopRow(), 2);
-}
-
 TEST(HexWidget, GridLinesBlocksAndUnicodeLayout) {
     auto e = makeEditor(256);
     e->SetDrawGridLines(true);
