@@ -166,26 +166,6 @@ TEST(GLBitmap32, AlphaRules) {
     EXPECT_EQ(image.Data()[0].a, 0);
 }
 
-TEST(GLBitmap32, BrightnessAndGammaTables) {
-    TGLBitmap32 image = filled(4, 1, {100, 200, 128, 50});
-    image.BrightnessCorrection(2.0f);
-    EXPECT_EQ(image.Data()[0].r, 200);
-    EXPECT_EQ(image.Data()[0].g, 255);
-    EXPECT_EQ(image.Data()[0].a, 50) << "alpha untouched";
-    image = filled(4, 1, {128, 255, 0, 50});
-    image.GammaCorrection(0.5f); // exponent 2
-    EXPECT_EQ(image.Data()[0].r, 64);
-    EXPECT_EQ(image.Data()[0].g, 255);
-    image = filled(4, 1, {128, 255, 0, 50});
-    image.GammaCorrection(0.05f); // below 0.1 the exponent is 10
-    EXPECT_EQ(image.Data()[0].r, 0);
-    EXPECT_EQ(image.Data()[0].g, 255);
-    EXPECT_THROW(image.GammaCorrection(0), EAssertionFailed);
-    EXPECT_THROW(image.BrightnessCorrection(-1), EAssertionFailed);
-    TGLBitmap32 empty;
-    empty.GammaCorrection(0); // nothing without data
-}
-
 TEST(GLBitmap32, NormalMaps) {
     TGLBitmap32 flat = filled(4, 4, {9, 100, 9, 9});
     flat.GrayScaleToNormalMap(3.0f, true, true);

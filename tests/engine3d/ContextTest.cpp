@@ -9,6 +9,8 @@
 #include <QOpenGLContext>
 #include <QWindow>
 
+#include <array>
+
 using namespace engine3d;
 using ::testing::HasSubstr;
 
@@ -50,17 +52,14 @@ TEST(GLContext, FormatRelaxationFollowsTheFields) {
     context.SetAntiAliasing(aa2x);
     context.SetOptions(RCOption(rcoDoubleBuffered));
     std::vector<QSurfaceFormat> candidates = context.FormatCandidates();
+    // Samples, depth and red bits of each candidate: sample buffers go first, then depth, then colour.
+    const int expected[5][3] = {{2, 32, 8}, {-1, 24, 8}, {-1, 16, 8}, {-1, 16, 5}, {-1, 32, 8}};
     ASSERT_EQ(candidates.size(), 5u);
-    EXPECT_EQ(candidates[0].samples(), 2);
-    EXPECT_EQ(candidates[0].depthBufferSize(), 32);
-    EXPECT_EQ(candidates[1].depthBufferSize(), 24);
-    EXPECT_EQ(candidates[1].samples(), -1) << "sample buffers go first";
-    EXPECT_EQ(candidates[2].depthBufferSize(), 16);
-    EXPECT_EQ(candidates[3].redBufferSize(), 5);
-    EXPECT_EQ(candidates[3].depthBufferSize(), 16);
-    EXPECT_EQ(candidates[4].depthBufferSize(), 32);
-    EXPECT_EQ(candidates[4].redBufferSize(), 8);
-    for (const QSurfaceFormat& f : candidates) {
+    for (size_t i = 0; i < 5; ++i) {
+        const QSurfaceFormat& f = candidates[i];
+        EXPECT_EQ((std::array<int, 3>{f.samples(), f.depthBufferSize(), f.redBufferSize()}),
+                  (std::array<int, 3>{expected[i][0], expected[i][1], expected[i][2]}))
+            << "candidate " << i;
         EXPECT_EQ(f.swapBehavior(), QSurfaceFormat::DoubleBuffer);
         EXPECT_EQ(f.profile(), QSurfaceFormat::CompatibilityProfile);
     }

@@ -10,20 +10,6 @@
 using namespace engine3d;
 using namespace engine3d_test;
 
-TEST(DummyCube, BarycentreIsTheMeanOfTheChildren) {
-    TComponent owner;
-    TGLDummyCube cube(&owner);
-    cube.Position()->SetPoint(7, 0, 0);
-    EXPECT_FLOAT_EQ(cube.BarycenterAbsolutePosition()[0], 7);
-    auto* a = cube.AddNewChild<TGLDummyCube>();
-    auto* b = cube.AddNewChild<TGLDummyCube>();
-    a->Position()->SetPoint(1, 0, 0);
-    b->Position()->SetPoint(3, 2, 0);
-    TVector centre = cube.BarycenterAbsolutePosition();
-    EXPECT_FLOAT_EQ(centre[0], 9);
-    EXPECT_FLOAT_EQ(centre[1], 1);
-}
-
 TEST(Plane, ZeroTilesStillMakeOneFiniteStrip) {
     TGLPlaneShape shape;
     shape.Style = 0;

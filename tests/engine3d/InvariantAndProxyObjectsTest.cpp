@@ -22,36 +22,9 @@ public:
     }
     const TXCollectionItemClass& ItemClass() const override { return Info(); }
     const TMetaClass& ClassType() const override { return Info(); }
-    void DoProgress(const TProgressTimes& times) override { seen += times.DeltaTime; }
-    double seen = 0;
 };
 
-class TestEffect : public TGLObjectEffect {
-public:
-    static const TXCollectionItemClass& Info() {
-        static const TXCollectionItemClass info(
-            "TestEffect", &TGLObjectEffect::StaticClass(), [] { return new TestEffect(); }, "Test effect");
-        return info;
-    }
-    const TXCollectionItemClass& ItemClass() const override { return Info(); }
-    const TMetaClass& ClassType() const override { return Info(); }
-};
-
-class Quad : public TGL3DSceneObject {
-public:
-    using TGL3DSceneObject::TGL3DSceneObject;
-    void BuildList(TRenderContextInfo&) override {
-        ++builds;
-        glBegin(GL_QUADS);
-        glVertex3f(-0.5f, -0.5f, 0);
-        glVertex3f(0.5f, -0.5f, 0);
-        glVertex3f(0.5f, 0.5f, 0);
-        glVertex3f(-0.5f, 0.5f, 0);
-        glEnd();
-    }
-    int builds = 0;
-};
-
+using Quad = engine3d_test::TexturedQuad;
 using engine3d_test::readPixel;
 using engine3d_test::Rgba;
 

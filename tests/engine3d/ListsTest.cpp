@@ -1,6 +1,5 @@
 #include "GLSilhouette.h"
 #include "GeometryBB.h"
-#include "Spline.h"
 #include "VectorLists.h"
 
 #include <gmock/gmock.h>
@@ -111,26 +110,6 @@ TEST(SortByKeyList, MatchesAStableReferenceOnRandomKeys) {
         EXPECT_EQ(seen.size(), static_cast<size_t>(n));
     }
 }
-
-struct SplineCase {
-    std::vector<float> values;
-    float t, expected;
-};
-class CubicSplineTest : public ::testing::TestWithParam<SplineCase> {};
-TEST_P(CubicSplineTest, ValueAt) {
-    const SplineCase& c = GetParam();
-    TCubicSpline spline(c.values.data(), nullptr, nullptr, nullptr, static_cast<int>(c.values.size()));
-    EXPECT_NEAR(spline.SplineX(c.t), c.expected, 1e-5f);
-    EXPECT_EQ(spline.SplineY(c.t), 0.0f) << "an empty channel is 0";
-}
-INSTANTIATE_TEST_SUITE_P(Knots, CubicSplineTest,
-                         ::testing::Values(SplineCase{{0, 1, 0}, 0, 0}, SplineCase{{0, 1, 0}, 1, 1},
-                                           SplineCase{{0, 1, 0}, 2, 0}, SplineCase{{2, -1, 4, 3, 0}, 3, 3},
-                                           SplineCase{{2, -1, 4, 3, 0}, 1, -1},
-                                           SplineCase{{2, -1, 4, 3, 0}, 4, 0},
-                                           SplineCase{{0, 1, 2, 3}, 1.5f, 1.5f}, SplineCase{{5, 7}, 0.5f, 6},
-                                           SplineCase{{4}, 0, 4}, SplineCase{{4}, 3, 4},
-                                           SplineCase{{0, 1, 2, 3}, -1, -1}, SplineCase{{0, 1, 2, 3}, 4, 4}));
 
 // ---- Silhouettes and boxes --------------------------------------------------------------------------
 

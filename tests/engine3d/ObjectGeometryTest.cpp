@@ -91,20 +91,6 @@ TEST(SphereGeometry, CentreCapNormalsLeanOutward) {
     expectTex(fan.Vertices[2].TexCoord, 1, 0.5f, "rim texture at 90 degrees");
 }
 
-TEST(SphereGeometry, InsideFlipsEveryNormal) {
-    TGLSphereShape outside, inside;
-    inside.NormalDirection = ndInside;
-    outside.Top = inside.Top = 60;
-    outside.TopCap = inside.TopCap = ctFlat;
-    TGLPrimitiveList a = BuildSphereGeometry(outside), b = BuildSphereGeometry(inside);
-    ASSERT_EQ(a.size(), b.size());
-    for (size_t p = 0; p < a.size(); ++p)
-        for (size_t v = 0; v < a[p].Vertices.size(); ++v) {
-            const TAffineVector &n = a[p].Vertices[v].Normal, &m = b[p].Vertices[v].Normal;
-            expectVector(m, {-n[0], -n[1], -n[2]}, "flipped");
-        }
-}
-
 TEST(SphereGeometry, WedgeSpansTheWholeTextureAndSlicesAtLeastOne) {
     TGLSphereShape shape;
     shape.Stop = 90;

@@ -114,20 +114,6 @@ TEST(BinaryArchive, ExtendedLayoutOfOne) {
     EXPECT_EQ(ExtendedFromBytes(bytes), -2.5L);
 }
 
-TEST(BinaryArchive, WideAndUtf8StringsAreRead) {
-    // Tag 18: length in characters, two bytes each; tag 20: length in bytes of UTF-8.
-    std::string wide("\x12\x02\x00\x00\x00"
-                     "h\x00\xE9\x00",
-                     9);
-    std::string utf8("\x14\x03\x00\x00\x00"
-                     "h\xC3\xA9",
-                     8);
-    TStringStream stream(wide + utf8);
-    TBinaryReader reader(stream);
-    EXPECT_EQ(reader.ReadString(), "h\xC3\xA9");
-    EXPECT_EQ(reader.ReadString(), "h\xC3\xA9");
-}
-
 TEST(BinaryArchive, DamagedLengthsRaiseInsteadOfAllocating) {
     for (const std::string& damaged :
          {std::string("\x0C\xFF\xFF\xFF\x7F"

@@ -72,22 +72,6 @@ TEST(SceneObject, DirectionAndUpStayOrthonormal) {
     }
 }
 
-TEST(SceneObject, AnglesAreRelativeAndNormalised) {
-    TGLBaseSceneObject object;
-    object.SetTurnAngle(30);
-    object.SetTurnAngle(40);
-    EXPECT_FLOAT_EQ(object.TurnAngle(), 40);
-    // Turning by -40 degrees in total about up (0, 1, 0): the direction (0, 0, 1) rotates in the XZ plane.
-    float angle = 40 * cPIdiv180;
-    TVector d = object.Direction()->AsVector();
-    EXPECT_NEAR(std::fabs(d[0]), std::sin(angle), 1e-5f);
-    EXPECT_NEAR(d[2], std::cos(angle), 1e-5f);
-    object.SetTurnAngle(190);
-    EXPECT_FLOAT_EQ(object.TurnAngle(), -170);
-    object.SetPitchAngle(90);
-    EXPECT_NEAR(DotProduct3(object.Direction()->AsAffineVector(), object.Up()->AsAffineVector()), 0, 1e-5f);
-}
-
 TEST(SceneObject, SetMatrixSplitsIntoCoordinates) {
     TGLBaseSceneObject object;
     TMatrix m = {{{0, 0, -2, 0}, {0, 3, 0, 0}, {4, 0, 0, 0}, {5, 6, 7, 1}}};

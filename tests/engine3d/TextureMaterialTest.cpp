@@ -93,15 +93,6 @@ TEST(TextureImage, CubeMapFacesAndFile) {
     EXPECT_THROW(loaded.LoadFromFile(file), EAssertionFailed);
 }
 
-TEST(Texture, UnknownImageClassKeepsThePersistentImage) {
-    TGLTexture texture;
-    // A fresh texture must be uploaded before first use.
-    EXPECT_TRUE(texture.ImageChanged());
-    EXPECT_TRUE(texture.ParamsChanged());
-    texture.SetImageClassName("NoSuchImage");
-    EXPECT_EQ(texture.ImageClassName(), "TGLPersistentImage");
-}
-
 TEST(Material, BlendedByModeAndShininessClamp) {
     TGLMaterial material;
     TGLFaceProperties* front = material.FrontProperties();

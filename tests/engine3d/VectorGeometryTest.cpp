@@ -37,19 +37,6 @@ TEST(VectorGeometry, InverseTimesMatrixIsIdentity) {
     expectMatrixNear(product, IdentityHmgMatrix);
 }
 
-TEST(VectorGeometry, AdjointTimesMatrixIsDeterminantTimesIdentity) {
-    TMatrix m = sampleMatrix();
-    float det = MatrixDeterminant(m);
-    EXPECT_NEAR(det, 25.0f, 1e-4f);
-    TMatrix adjoint = m;
-    AdjointMatrix(adjoint);
-    TMatrix product;
-    MultiplyMatrices(m, adjoint, product);
-    TMatrix expected = IdentityHmgMatrix;
-    ScaleMatrix(expected, det);
-    expectMatrixNear(product, expected, 1e-4f);
-}
-
 TEST(VectorGeometry, AnglePreservingInverse) {
     TMatrix zeroRow = sampleMatrix();
     zeroRow[0] = {0, 0, 0, 0};
@@ -62,14 +49,6 @@ TEST(VectorGeometry, AnglePreservingInverse) {
     TMatrix general = m;
     InvertMatrix(general);
     expectMatrixNear(InvertAnglePreservingMatrix(m), general, 1e-5f);
-}
-
-TEST(VectorGeometry, TransformOfTheOriginGivesTheTranslation) {
-    TMatrix m = sampleMatrix();
-    TVector r = TransformVector4(NullHmgPoint, m);
-    EXPECT_TRUE(VectorEquals4(r, m[3]));
-    TAffineVector p = TransformVector3({0, 0, 0}, m);
-    EXPECT_EQ(p, (TAffineVector{5, -2, 7}));
 }
 
 TEST(VectorGeometry, MultiplyMatricesSafeMayWriteOverAnOperand) {
