@@ -97,8 +97,12 @@ void sortTopLevel(QTreeWidget* tree) {
 // Files of dir named age + "_" + anything + ".prp", matched case-insensitively, in name order.
 QStringList agePageFiles(const QString& dir, const QString& age) {
     QDir folder(dir);
-    const QStringList names = folder.entryList({QStringLiteral("*.prp")}, QDir::Files | QDir::Hidden,
-                                               QDir::Name | QDir::IgnoreCase);
+    // Folders, pipes and devices named like a page are listed too: loading them fails with a message
+    // that says what they are, rather than leaving them out without a word.
+    const QStringList names =
+        folder.entryList({QStringLiteral("*.prp")},
+                         QDir::Files | QDir::Dirs | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                         QDir::Name | QDir::IgnoreCase);
     const QString prefix = age + QChar('_');
     QStringList result;
     for (const QString& name : names)
@@ -157,11 +161,15 @@ void TMainForm::startUp(const QString& commandLineFile) {
         BaseCaption = windowTitle();
         QGuiApplication::setApplicationDisplayName(BaseCaption);
         if (!commandLineFile.isEmpty()) {
-            if (QFileInfo(commandLineFile).isFile()) {
+            const TFileKind kind = FileKindOf(localPath(commandLineFile));
+            if (kind == TFileKind::Regular) {
                 OpenPRPFile(commandLineFile);
-            } else {
+            } else if (kind == TFileKind::Missing) {
                 MessageDlg(QStringLiteral("ERROR: File \"") + commandLineFile +
                                QStringLiteral("\" not found!"),
+                           TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+            } else {
+                MessageDlg(QString::fromStdString(NotRegularFileMessage(commandLineFile.toStdString(), kind)),
                            TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
             }
         }
@@ -522,16 +530,50 @@ void TMainForm::clearPages() {
     GlobalPages.clear();
 }
 
+void TMainForm::notePageFailure(const std::exception& error) {
+    pageFailed_ = true;
+    const QString text = QString::fromStdString(error.what());
+    if (!pageProblems_.contains(text)) pageProblems_.append(text);
+}
+
+std::optional<TPRPFileHeader> TMainForm::tryReadHeader(const QString& path) {
+    try {
+        return readHeader(path);
+    } catch (const std::exception& error) {
+        notePageFailure(error);
+        return std::nullopt;
+    }
+}
+
+void TMainForm::tryLoadPage(const QString& path, QTreeWidgetItem* parent, std::vector<TPRPFile>& pages) {
+    try {
+        pages.push_back(LoadPage(path, parent));
+    } catch (const std::exception& error) {
+        notePageFailure(error);
+    }
+}
+
 void TMainForm::OpenPRPFile(const QString& path) {
     CurrentFile = path;
     clearPages();
+    pageProblems_.clear();
+    pageFailed_ = false;
     if (path.isEmpty()) return;
-    PRPTree->setUpdatesEnabled(false);
-    struct Restore {
-        QTreeWidget* tree;
-        ~Restore() { tree->setUpdatesEnabled(true); }
-    } restore{PRPTree};
+    {
+        PRPTree->setUpdatesEnabled(false);
+        struct Restore {
+            QTreeWidget* tree;
+            ~Restore() { tree->setUpdatesEnabled(true); }
+        } restore{PRPTree};
+        loadPages(path);
+    }
+    // Each page loads on its own: the ones that failed or were damaged are named together, once.
+    if (!pageProblems_.isEmpty())
+        MessageDlg(pageProblems_.join(QChar('\r')),
+                   pageFailed_ ? TMsgDlgType::mtError : TMsgDlgType::mtWarning, TMsgDlgButtons::mbOK);
+}
 
+void TMainForm::loadPages(const QString& path) {
     const QFileInfo info(path);
     const QString dir = info.absolutePath();
 
@@ -542,7 +584,8 @@ void TMainForm::OpenPRPFile(const QString& path) {
             const QString age = QFileInfo(ageFile).completeBaseName();
             const QStringList pages = agePageFiles(dir, age);
             if (pages.isEmpty()) continue;
-            if (readHeader(pages.constFirst()).LocationFlags != kReserved) continue;
+            const std::optional<TPRPFileHeader> first = tryReadHeader(pages.constFirst());
+            if (!first || first->LocationFlags != kReserved) continue;
             QTreeWidgetItem* ageNode = makeNode(TNodeKind::GlobalAge, age, TImageList::kGlobalAge);
             PRPTree->addTopLevelItem(ageNode);
             AgeDir = dir;
@@ -557,11 +600,13 @@ void TMainForm::OpenPRPFile(const QString& path) {
         AgeDir = dir;
         LoadAgePages(info.completeBaseName(), false, nullptr);
     } else if (!ShowAge->isChecked()) {
-        LocalPages.push_back(LoadPage(path, nullptr));
-        if (ShowLocals->isChecked()) {
+        tryLoadPage(path, nullptr, LocalPages);
+        if (ShowLocals->isChecked() && !LocalPages.empty()) {
             const QStringList pages = agePageFiles(dir, PageText(LocalPages.front().Header.AgeName));
-            for (const QString& page : pages)
-                if (readHeader(page).LocationFlags == kBuiltIn) LocalPages.push_back(LoadPage(page, nullptr));
+            for (const QString& page : pages) {
+                const std::optional<TPRPFileHeader> header = tryReadHeader(page);
+                if (header && header->LocationFlags == kBuiltIn) tryLoadPage(page, nullptr, LocalPages);
+            }
             if (!pages.isEmpty()) sortTopLevel(PRPTree);
         }
     } else {
@@ -570,16 +615,15 @@ void TMainForm::OpenPRPFile(const QString& path) {
 }
 
 void TMainForm::LoadAgePages(const QString& age, bool global, QTreeWidgetItem* parent) {
-    for (const QString& page : agePageFiles(AgeDir, age)) {
-        TPRPFile loaded = LoadPage(page, parent);
-        (global ? GlobalPages : LocalPages).push_back(std::move(loaded));
-    }
+    for (const QString& page : agePageFiles(AgeDir, age))
+        tryLoadPage(page, parent, global ? GlobalPages : LocalPages);
 }
 
 void TMainForm::LoadAgeOfPage(const QString& path) {
-    const TPRPFileHeader header = readHeader(path);
+    const std::optional<TPRPFileHeader> header = tryReadHeader(path);
+    if (!header) return;
     AgeDir = QFileInfo(path).absolutePath();
-    LoadAgePages(PageText(header.AgeName), false, nullptr);
+    LoadAgePages(PageText(header->AgeName), false, nullptr);
 }
 
 TPRPFile TMainForm::LoadPage(const QString& path, QTreeWidgetItem* parent) {
@@ -591,6 +635,10 @@ TPRPFile TMainForm::LoadPage(const QString& path, QTreeWidgetItem* parent) {
         stream.GetPageInfo(page);
     }
     page.FileName = localPath(path);
+    if (page.Damage.Any()) {
+        const QString text = path + QStringLiteral(": ") + QString::fromStdString(DescribePageDamage(page));
+        if (!pageProblems_.contains(text)) pageProblems_.append(text);
+    }
 
     QTreeWidgetItem* pageNode = makeNode(TNodeKind::Page, PageText(page.Header.PageName), TImageList::kPage);
     pageNode->setData(0, kDataRole, path);

@@ -3,6 +3,9 @@
 // look-up by key, the child-window area that holds every viewer.
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
+#include <exception>
+#include <optional>
 #include <vector>
 
 #include "PRPClasses.h"
@@ -149,8 +152,16 @@ private:
     void tileChildren(bool horizontal);
     void arrangeIcons();
     void setOption(QAction* action, QCheckBox* box, bool checked);
+    void loadPages(const QString& path);
+    // A page that cannot be read is left out and its failure noted; the others still load.
+    void tryLoadPage(const QString& path, QTreeWidgetItem* parent, std::vector<TPRPFile>& pages);
+    std::optional<TPRPFileHeader> tryReadHeader(const QString& path);
+    void notePageFailure(const std::exception& error);
 
     bool placementRestored_ = false;
+    // What went wrong while loading pages, one line per page, shown once when the load ends.
+    QStringList pageProblems_;
+    bool pageFailed_ = false;
 };
 
 // The one main window, or nullptr (viewers reach the tree images, dialogs and look-ups through it).

@@ -3,14 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unistd.h>
 
+#include "FuzzHarness.h"
 #include "PRPClasses.h"
 
 namespace {
 
-std::string scratchPath() {
-    static const std::string path = "/tmp/kestrum-fuzz-" + std::to_string(::getpid()) + ".prp";
+const std::string& scratchPath() {
+    static const std::string path = fuzzharness::scratchPath(".prp");
     return path;
 }
 
@@ -23,11 +23,21 @@ void readBody(TPlasmaStream& body) {
         TVector3 v;
         TColorRGBA c;
         switch (round % 6) {
-        case 0: (void)body.ReadKeyRefs(); break;
-        case 1: body.ReadKeyRef(key); break;
-        case 2: body.ReadSafeString(text); break;
-        case 3: body.ReadSafeWString(wide); break;
-        case 4: body.ReadString32(text); break;
+        case 0:
+            (void)body.ReadKeyRefs();
+            break;
+        case 1:
+            body.ReadKeyRef(key);
+            break;
+        case 2:
+            body.ReadSafeString(text);
+            break;
+        case 3:
+            body.ReadSafeWString(wide);
+            break;
+        case 4:
+            body.ReadString32(text);
+            break;
         case 5:
             ReadVector3(body, v);
             ReadColorRGBA(body, c);
@@ -39,10 +49,7 @@ void readBody(TPlasmaStream& body) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    {
-        TFileStream out(scratchPath(), TFileMode::fmCreate);
-        out.WriteBuffer(data, size);
-    }
+    fuzzharness::writeFile(scratchPath(), data, size);
     try {
         TPlasmaFileStream stream(scratchPath(), TFileMode::fmOpenRead);
         stream.ReadPageHeader();
@@ -52,8 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         int opened = 0;
         for (const TPRPFolder& folder : page.Folders)
             for (TPRPFileObject entry : folder.Objects) {
-                if (++opened > 64)
-                    return 0;
+                if (++opened > 64) return 0;
                 entry.FileName = scratchPath();
                 entry.Version = page.Header.Version;
                 entry.MajorVersion = page.Header.MajorVersion;

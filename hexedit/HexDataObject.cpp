@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QtEndian>
@@ -24,6 +25,12 @@ constexpr quint32 OwnVersion = 0x00010001;
 HexFormatChooser& chooserHook() {
     static HexFormatChooser hook;
     return hook;
+}
+
+// The private folder of this process that holds one folder per dump file; it goes when the program ends.
+const QTemporaryDir& dumpFolders() {
+    static const QTemporaryDir folder(QDir(QDir::tempPath()).filePath(QStringLiteral("hexedit-XXXXXX")));
+    return folder;
 }
 
 QString& lastChosenFormat() {
@@ -223,9 +230,8 @@ THexDataObject::THexDataObject(const QByteArray& data, const QString& editorFile
     m_name = QStringLiteral("Dump of %1.bin").arg(base).left(255);
 }
 
-THexDataObject::~THexDataObject() {
-    if (!m_tempFile.isEmpty()) QFile::remove(m_tempFile);
-}
+// The dump folder (and the file in it) goes with the object.
+THexDataObject::~THexDataObject() = default;
 
 QStringList THexDataObject::formats() const {
     return {hexmime::Own, hexmime::Text, hexmime::FileGroupDescriptor, hexmime::UriList};
@@ -237,15 +243,17 @@ bool THexDataObject::hasFormat(const QString& mime) const {
 
 QString THexDataObject::tempFilePath() const {
     if (m_tempFile.isEmpty()) {
+        if (!dumpFolders().isValid()) return {};
+        // Two objects of one editor share a visible name, so each keeps its file in a folder of its own.
+        auto folder =
+            std::make_unique<QTemporaryDir>(QDir(dumpFolders().path()).filePath(QStringLiteral("XXXXXX")));
+        if (!folder->isValid()) return {};
         QString name = m_name;
         name.replace(QLatin1Char('/'), QLatin1Char('_'));
-        const QString folder =
-            QDir(QDir::tempPath())
-                .filePath(QStringLiteral("hexedit-%1").arg(QCoreApplication::applicationPid()));
-        QDir().mkpath(folder);
-        const QString path = QDir(folder).filePath(name);
+        const QString path = QDir(folder->path()).filePath(name);
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(m_data) != m_data.size()) return {};
+        m_dumpFolder = std::move(folder);
         m_tempFile = path;
     }
     return m_tempFile;

@@ -6,7 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+class QTemporaryDir;
+
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -81,12 +84,14 @@ protected:
     QVariant retrieveData(const QString& mime, QMetaType type) const override;
 
 private:
+    // The dump file "Dump of <name>.bin", written on first request into a folder of this object's own.
     QString tempFilePath() const;
 
     QByteArray m_data;
     QString m_name;
     bool m_swapNibbles;
     bool m_hexText;
+    mutable std::unique_ptr<QTemporaryDir> m_dumpFolder;
     mutable QString m_tempFile;
     Qt::DropAction m_performedEffect = Qt::IgnoreAction;
     bool m_effectReported = false;

@@ -51,49 +51,87 @@ void showHexError(QWidget* parent, const QString& message) {
 
 // ---- colours --------------------------------------------------------------------------------------------
 
+namespace {
+// The theme colours in the order of their system colour numbers, each with the palette role it follows.
+const THexSystemColor systemColors[] = {
+    {"clScrollBar", QPalette::Active, QPalette::Button},
+    {"clBackground", QPalette::Active, QPalette::Window},
+    {"clActiveCaption", QPalette::Active, QPalette::Highlight},
+    {"clInactiveCaption", QPalette::Inactive, QPalette::Highlight},
+    {"clMenu", QPalette::Active, QPalette::Window},
+    {"clWindow", QPalette::Active, QPalette::Base},
+    {"clWindowFrame", QPalette::Active, QPalette::Shadow},
+    {"clMenuText", QPalette::Active, QPalette::WindowText},
+    {"clWindowText", QPalette::Active, QPalette::Text},
+    {"clCaptionText", QPalette::Active, QPalette::HighlightedText},
+    {"clActiveBorder", QPalette::Active, QPalette::Window},
+    {"clInactiveBorder", QPalette::Inactive, QPalette::Window},
+    {"clAppWorkSpace", QPalette::Active, QPalette::Dark},
+    {"clHighlight", QPalette::Active, QPalette::Highlight},
+    {"clHighlightText", QPalette::Active, QPalette::HighlightedText},
+    {"clBtnFace", QPalette::Active, QPalette::Button},
+    {"clBtnShadow", QPalette::Active, QPalette::Dark},
+    {"clGrayText", QPalette::Disabled, QPalette::Text},
+    {"clBtnText", QPalette::Active, QPalette::ButtonText},
+    {"clInactiveCaptionText", QPalette::Inactive, QPalette::HighlightedText},
+    {"clBtnHighlight", QPalette::Active, QPalette::Light},
+    {"cl3DDkShadow", QPalette::Active, QPalette::Shadow},
+    {"cl3DLight", QPalette::Active, QPalette::Midlight},
+    {"clInfoText", QPalette::Active, QPalette::ToolTipText},
+    {"clInfoBk", QPalette::Active, QPalette::ToolTipBase},
+    {"clHotLight", QPalette::Active, QPalette::Link},
+    {"clGradientActiveCaption", QPalette::Active, QPalette::Highlight},
+    {"clGradientInactiveCaption", QPalette::Inactive, QPalette::Highlight},
+    {"clMenuHighlight", QPalette::Active, QPalette::Highlight},
+    {"clMenuBar", QPalette::Active, QPalette::Window},
+};
+
+THexColor theme(const char* name) {
+    const THexSystemColor* color = findHexSystemColor(QLatin1String(name));
+    return {color->Current(), color};
+}
+} // namespace
+
+QColor THexSystemColor::Current() const {
+    return QApplication::palette().color(Group, Role);
+}
+
+const THexSystemColor* findHexSystemColor(const QString& name) {
+    for (const THexSystemColor& color : systemColors)
+        if (name.compare(QLatin1String(color.Name), Qt::CaseInsensitive) == 0) return &color;
+    return nullptr;
+}
+
 THexColors::THexColors(TCustomHexEditor* owner) : m_owner(nullptr) {
-    const QPalette palette = QApplication::palette();
-    m_Offset = Qt::black;
-    m_OddColumn = QColor(0, 0, 255);
-    m_EvenColumn = QColor(0, 0, 128);
-    m_CursorFrame = QColor(0, 0, 128);
-    m_NonFocusCursorFrame = QColor(0, 255, 255);
-    m_Background = palette.color(QPalette::Base);
-    m_ChangedText = QColor(128, 0, 0);
-    m_ChangedBackground = QColor(255, 255, 168);
-    m_CurrentOffsetBackground = palette.color(QPalette::Dark);
-    m_OffsetBackGround = palette.color(QPalette::Button);
-    m_ActiveFieldBackground = palette.color(QPalette::Base);
-    m_CurrentOffset = palette.color(QPalette::Light);
-    m_Grid = palette.color(QPalette::Button);
+    m_Offset = {Qt::black};
+    m_OddColumn = {QColor(0, 0, 255)};
+    m_EvenColumn = {QColor(0, 0, 128)};
+    m_CursorFrame = {QColor(0, 0, 128)};
+    m_NonFocusCursorFrame = {QColor(0, 255, 255)};
+    m_Background = theme("clWindow");
+    m_ChangedText = {QColor(128, 0, 0)};
+    m_ChangedBackground = {QColor(255, 255, 168)};
+    m_CurrentOffsetBackground = theme("clBtnShadow");
+    m_OffsetBackGround = theme("clBtnFace");
+    m_ActiveFieldBackground = theme("clWindow");
+    m_CurrentOffset = theme("clBtnHighlight");
+    m_Grid = theme("clBtnFace");
     m_owner = owner;
 }
 
 void THexColors::Assign(const THexColors& other) {
     TCustomHexEditor* owner = m_owner;
-    m_owner = nullptr;
-    SetOffset(other.Offset());
-    SetOddColumn(other.OddColumn());
-    SetEvenColumn(other.EvenColumn());
-    SetCursorFrame(other.CursorFrame());
-    SetNonFocusCursorFrame(other.NonFocusCursorFrame());
-    SetChangedText(other.ChangedText());
-    SetChangedBackground(other.ChangedBackground());
-    SetCurrentOffsetBackground(other.CurrentOffsetBackground());
-    SetOffsetBackGround(other.OffsetBackGround());
-    SetActiveFieldBackground(other.ActiveFieldBackground());
-    SetCurrentOffset(other.CurrentOffset());
-    SetGrid(other.Grid());
+    *this = other;
     m_owner = owner;
-    SetBackground(other.Background());
+    changed("Background");
 }
 
 void THexColors::changed(const char* name) {
     if (!m_owner) return;
     if (std::string(name) == "Background") {
         QPalette palette = m_owner->viewport()->palette();
-        palette.setColor(QPalette::Base, m_Background);
-        palette.setColor(QPalette::Window, m_Background);
+        palette.setColor(QPalette::Base, m_Background.Value);
+        palette.setColor(QPalette::Window, m_Background.Value);
         m_owner->viewport()->setPalette(palette);
     }
     m_owner->viewport()->update();
@@ -112,6 +150,15 @@ TCustomHexEditor::TCustomHexEditor(QWidget* parent) : QAbstractScrollArea(parent
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setMouseTracking(true);
     viewport()->setAutoFillBackground(false);
+    m_autoScrollTimer.setInterval(50);
+    connect(&m_autoScrollTimer, &QTimer::timeout, this, [this] {
+        guarded([this] {
+            if (LeftButtonDown && !m_clickInSelection)
+                extendMouseSelection(true);
+            else
+                m_autoScrollTimer.stop();
+        });
+    });
     verticalScrollBar()->setTracking(true);
     horizontalScrollBar()->setTracking(true);
     m_bookmarkBitmap = defaultBookmarkBitmap();
@@ -286,6 +333,12 @@ void TCustomHexEditor::UpdateScrollBars() {
         v->setValue(TopRow() - 2);
         m_syncingScroll = false;
     }
+}
+
+int TCustomHexEditor::leftColumn() const {
+    const int x = firstDataX() + horizontalScrollBar()->value();
+    return std::max(2,
+                    static_cast<int>(std::upper_bound(m_colX.begin(), m_colX.end(), x) - m_colX.begin()) - 1);
 }
 
 int TCustomHexEditor::dataColumnX(int col) const {
@@ -658,8 +711,13 @@ void TCustomHexEditor::resizeEvent(QResizeEvent* event) {
     });
 }
 
-void TCustomHexEditor::scrollContentsBy(int, int) {
+void TCustomHexEditor::scrollContentsBy(int dx, int) {
     guarded([&] {
+        // The vertical half reports through SetTopRow; a sideways scroll reports once it passes a column.
+        if (dx != 0 && leftColumn() != m_leftColumn) {
+            m_leftColumn = leftColumn();
+            emit topLeftChanged();
+        }
         if (!m_syncingScroll) {
             m_syncingScroll = true;
             SetTopRow(verticalScrollBar()->value() + 2);
@@ -831,25 +889,44 @@ void TCustomHexEditor::mouseMoveEvent(QMouseEvent* event) {
             return;
         }
         if (!LeftButtonDown) return;
-        QPoint clamped = point;
-        const int bottom = viewport()->height() - 1;
-        if (clamped.y() > bottom) {
-            SetTopRow(TopRow() + 1);
-            clamped.setY(bottom);
-        } else if (clamped.y() < m_rulerHeight) {
-            SetTopRow(TopRow() - 1);
-            clamped.setY(m_rulerHeight);
-        }
-        clamped.setX(std::clamp(clamped.x(), firstDataX(), viewport()->width() - 1));
-        if (!CellAt(clamped, col, row)) {
-            col = ColCount() - 1;
-            row = std::min(row, RowCount() - 1);
-        }
-        row = std::min(row, RowCount() - 1);
-        AdjustForInsertMode(clamped, col, row);
-        row = std::min(row, RowCount() - 1);
-        if (col >= 2 && row >= 2) SelectCell(col, row);
+        m_pointer = point;
+        // Outside the cells the timer scrolls toward the pointer for as long as the button is held.
+        const bool outside = point.y() < m_rulerHeight || point.y() >= viewport()->height() ||
+                             point.x() < firstDataX() || point.x() >= viewport()->width();
+        if (!outside)
+            m_autoScrollTimer.stop();
+        else if (!m_autoScrollTimer.isActive())
+            m_autoScrollTimer.start();
+        extendMouseSelection(false);
     });
+}
+
+void TCustomHexEditor::extendMouseSelection(bool scroll) {
+    QPoint clamped = m_pointer;
+    const int bottom = viewport()->height() - 1;
+    if (clamped.y() > bottom) {
+        if (scroll) SetTopRow(TopRow() + 1);
+        clamped.setY(bottom);
+    } else if (clamped.y() < m_rulerHeight) {
+        if (scroll) SetTopRow(TopRow() - 1);
+        clamped.setY(m_rulerHeight);
+    }
+    QScrollBar* h = horizontalScrollBar();
+    if (scroll && clamped.x() < firstDataX())
+        h->setValue(h->value() - m_charWidth);
+    else if (scroll && clamped.x() >= viewport()->width())
+        h->setValue(h->value() + m_charWidth);
+    clamped.setX(std::clamp(clamped.x(), firstDataX(), viewport()->width() - 1));
+    int col;
+    int32_t row;
+    if (!CellAt(clamped, col, row)) {
+        col = ColCount() - 1;
+        row = std::min(row, RowCount() - 1);
+    }
+    row = std::min(row, RowCount() - 1);
+    AdjustForInsertMode(clamped, col, row);
+    row = std::min(row, RowCount() - 1);
+    if (col >= 2 && row >= 2) SelectCell(col, row);
 }
 
 void TCustomHexEditor::mouseReleaseEvent(QMouseEvent* event) {
@@ -858,6 +935,7 @@ void TCustomHexEditor::mouseReleaseEvent(QMouseEvent* event) {
         // The mouse extension ends with the button; a held Shift keeps extending from the keyboard.
         if (LeftButtonDown && !(event->modifiers() & Qt::ShiftModifier)) SetSelecting(false);
         LeftButtonDown = false;
+        m_autoScrollTimer.stop();
         if (m_clickInSelection && !m_doubleClicked) {
             m_clickInSelection = false;
             ResetSelection(true);
@@ -889,12 +967,25 @@ void TCustomHexEditor::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void TCustomHexEditor::wheelEvent(QWheelEvent* event) {
     guarded([&] {
-        if (WheelZoom(event)) return;
-        if (event->modifiers() != Qt::NoModifier) return;
-        const int delta = event->angleDelta().y();
-        if (delta == 0) return;
-        const int32_t step = std::max(1, FullyVisibleRows() - 1);
-        SetTopRow(TopRow() + (delta < 0 ? step : -step));
+        const Qt::KeyboardModifiers mods =
+            event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        // Some platforms turn Shift+wheel into a horizontal delta.
+        const QPoint angle = event->angleDelta();
+        const int delta = angle.y() != 0 || mods == Qt::NoModifier ? angle.y() : angle.x();
+        if (mods != m_wheelModifiers) m_wheelRemainder = 0;
+        m_wheelModifiers = mods;
+        // Fine wheels and touchpads send parts of a notch of 120: act once per whole notch, keep the rest.
+        const int64_t total = int64_t{m_wheelRemainder} + delta;
+        m_wheelRemainder = static_cast<int>(total % 120);
+        const int direction = total < 0 ? -1 : 1;
+        // No real wheel sends more notches at once; the bound keeps a forged delta from stalling the control.
+        const int64_t steps = std::min<int64_t>(std::abs(total / 120), 256);
+        for (int64_t i = 0; i < steps; ++i) {
+            if (WheelZoom(mods, direction)) continue;
+            if (mods != Qt::NoModifier) return;
+            const int32_t page = std::max(1, FullyVisibleRows() - 1);
+            SetTopRow(TopRow() - direction * page);
+        }
     });
 }
 
@@ -907,6 +998,7 @@ void TCustomHexEditor::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
     SetSelecting(false);
     LeftButtonDown = false;
+    m_autoScrollTimer.stop();
     viewport()->update();
 }
 

@@ -6,13 +6,31 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QPixmap>
 #include <QPoint>
+#include <QTimer>
 
 #include <functional>
 #include <vector>
 
 class TCustomHexEditor;
+
+// A colour of the desktop theme by the name the settings text gives it (clBtnFace, clWindow, ...).
+struct THexSystemColor {
+    const char* Name;
+    QPalette::ColorGroup Group;
+    QPalette::ColorRole Role;
+    QColor Current() const;
+};
+// The theme colour of that name (case ignored), or nullptr.
+const THexSystemColor* findHexSystemColor(const QString& name);
+
+// A colour that is fixed or, set from a theme colour, remembers which one so that it is saved by name.
+struct THexColor {
+    QColor Value;
+    const THexSystemColor* Theme = nullptr;
+};
 
 // The thirteen colours of the control, in their published order.
 class THexColors {
@@ -22,10 +40,17 @@ public:
 
 #define HEX_COLOR(name)                                                                                      \
     QColor name() const {                                                                                    \
-        return m_##name;                                                                                     \
+        return m_##name.Value;                                                                               \
+    }                                                                                                        \
+    const THexSystemColor* name##Theme() const {                                                             \
+        return m_##name.Theme;                                                                               \
     }                                                                                                        \
     void Set##name(const QColor& value) {                                                                    \
-        m_##name = value;                                                                                    \
+        m_##name = {value, nullptr};                                                                         \
+        changed(#name);                                                                                      \
+    }                                                                                                        \
+    void Set##name(const THexSystemColor& theme) {                                                           \
+        m_##name = {theme.Current(), &theme};                                                                \
         changed(#name);                                                                                      \
     }
     HEX_COLOR(Offset)
@@ -46,7 +71,7 @@ public:
 private:
     void changed(const char* name);
     TCustomHexEditor* m_owner;
-    QColor m_Offset, m_OddColumn, m_EvenColumn, m_CursorFrame, m_NonFocusCursorFrame, m_Background,
+    THexColor m_Offset, m_OddColumn, m_EvenColumn, m_CursorFrame, m_NonFocusCursorFrame, m_Background,
         m_ChangedText, m_ChangedBackground, m_CurrentOffsetBackground, m_OffsetBackGround,
         m_ActiveFieldBackground, m_CurrentOffset, m_Grid;
 };
@@ -153,7 +178,8 @@ protected:
     virtual bool ExtraKeyDown(QKeyEvent*) { return false; }
     virtual bool MousePressedOnSelection(QMouseEvent*) { return false; }
     virtual bool DragMove(QMouseEvent*) { return false; }
-    virtual bool WheelZoom(QWheelEvent*) { return false; }
+    // One whole wheel step (direction -1 down, +1 up) with these modifiers; true when it zoomed.
+    virtual bool WheelZoom(Qt::KeyboardModifiers, int) { return false; }
     virtual bool UpdatesLocked() const { return false; }
     virtual void ContextOnOffsets(const QPoint&) {}
 
@@ -183,6 +209,10 @@ private:
                    const QColor& background, const QColor& filler, int col, int32_t row,
                    bool gutterText = false);
     int firstDataX() const { return m_colX[2]; }
+    int leftColumn() const;
+    // Extends a mouse selection to the cell at the last pointer position, scrolling toward it first when
+    // asked and the pointer is outside the cells.
+    void extendMouseSelection(bool scroll);
     int dataColumnX(int col) const;
     QPixmap defaultBookmarkBitmap() const;
 
@@ -209,4 +239,9 @@ private:
     int m_dropMarkCol = 0;
     int32_t m_dropMarkRow = 0;
     bool m_syncingScroll = false;
+    int m_leftColumn = 2;
+    int m_wheelRemainder = 0;
+    Qt::KeyboardModifiers m_wheelModifiers;
+    QTimer m_autoScrollTimer;
+    QPoint m_pointer;
 };

@@ -91,22 +91,17 @@ bool THexEditorEx::ExtraKeyDown(QKeyEvent* event) {
     }
 }
 
-bool THexEditorEx::WheelZoom(QWheelEvent* event) {
+bool THexEditorEx::WheelZoom(Qt::KeyboardModifiers mods, int direction) {
     if (!m_zoomOnWheel) return false;
-    // Some platforms turn Shift+wheel into a horizontal delta.
-    const int delta = event->angleDelta().y() ? event->angleDelta().y() : event->angleDelta().x();
-    if (delta == 0) return false;
-    const Qt::KeyboardModifiers mods =
-        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
     if (mods == Qt::ControlModifier) {
-        const int next = BytesPerRow() + (delta < 0 ? -1 : 1);
+        const int next = BytesPerRow() + direction;
         if (next >= 1 && next <= 256) SetBytesPerRow(next);
         return true;
     }
     if (mods == (Qt::ControlModifier | Qt::ShiftModifier)) {
         QFont f = font();
         const int size = f.pointSize() > 0 ? f.pointSize() : f.pixelSize();
-        const int next = std::max(2, size + (delta < 0 ? -1 : 1));
+        const int next = std::max(2, size + direction);
         if (f.pointSize() > 0)
             f.setPointSize(next);
         else
@@ -178,6 +173,11 @@ QByteArray THexEditorEx::readDataObject(const QMimeData* data, const QString& fo
         }
         for (const QUrl& url : urls) {
             if (!url.isLocalFile()) continue;
+            // Only regular files are read: opening a pipe waits for a writer, a device never ends.
+            if (!QFileInfo(url.toLocalFile()).isFile()) {
+                ok = false;
+                return {};
+            }
             QFile file(url.toLocalFile());
             // A file that cannot fit beside the data is refused before anything is read.
             if (!file.open(QIODevice::ReadOnly) ||

@@ -111,7 +111,7 @@ public:
 protected:
     bool UpdatesLocked() const override { return m_repaintLock > 0; }
     bool ExtraKeyDown(QKeyEvent* event) override;
-    bool WheelZoom(QWheelEvent* event) override;
+    bool WheelZoom(Qt::KeyboardModifiers mods, int direction) override;
     void ContextOnOffsets(const QPoint& globalPos) override;
     bool MousePressedOnSelection(QMouseEvent* event) override;
     bool DragMove(QMouseEvent* event) override;
@@ -150,6 +150,7 @@ private:
     bool m_noWritableFile = true;
     int m_fontCharset = 1;
     int m_printFontCharset = 1;
-    QColor m_printFontColor = Qt::black;
+    THexColor m_printFontColor{Qt::black};
+    const THexSystemColor* m_fontColorTheme = findHexSystemColor(QStringLiteral("clWindowText"));
     friend struct HexSettingsTable;
 };

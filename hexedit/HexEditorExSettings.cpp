@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 namespace {
@@ -14,10 +16,11 @@ const char* const fontStyleNames[] = {"fsBold", "fsItalic", "fsUnderline", "fsSt
 
 // Colour constants by name, as blue-green-red numbers.
 const std::pair<const char*, quint32> colorNames[] = {
-    {"clBlack", 0x000000},  {"clMaroon", 0x000080},  {"clGreen", 0x008000}, {"clOlive", 0x008080},
-    {"clNavy", 0x800000},   {"clPurple", 0x800080},  {"clTeal", 0x808000},  {"clGray", 0x808080},
-    {"clSilver", 0xC0C0C0}, {"clRed", 0x0000FF},     {"clLime", 0x00FF00},  {"clYellow", 0x00FFFF},
-    {"clBlue", 0xFF0000},   {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00},  {"clWhite", 0xFFFFFF}};
+    {"clBlack", 0x000000},      {"clMaroon", 0x000080},  {"clGreen", 0x008000}, {"clOlive", 0x008080},
+    {"clNavy", 0x800000},       {"clPurple", 0x800080},  {"clTeal", 0x808000},  {"clGray", 0x808080},
+    {"clSilver", 0xC0C0C0},     {"clRed", 0x0000FF},     {"clLime", 0x00FF00},  {"clYellow", 0x00FFFF},
+    {"clBlue", 0xFF0000},       {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00},  {"clWhite", 0xFFFFFF},
+    {"clMoneyGreen", 0xC0DCC0}, {"clSkyBlue", 0xF0CAA6}, {"clCream", 0xF0FBFF}, {"clMedGray", 0xA4A0A0}};
 
 QString boolText(bool value) {
     return value ? QStringLiteral("True") : QStringLiteral("False");
@@ -37,20 +40,41 @@ int parseInt(const QString& text) {
     return value;
 }
 
-QString colorText(const QColor& color) {
-    const quint32 bgr = static_cast<quint32>(color.blue()) << 16 | static_cast<quint32>(color.green()) << 8 |
-                        static_cast<quint32>(color.red());
+// A theme colour is written by its name, so that the text takes the theme it is read in.
+QString colorText(const THexColor& color) {
+    if (color.Theme) return QString::fromLatin1(color.Theme->Name);
+    const quint32 bgr = static_cast<quint32>(color.Value.blue()) << 16 |
+                        static_cast<quint32>(color.Value.green()) << 8 |
+                        static_cast<quint32>(color.Value.red());
     for (const auto& [name, value] : colorNames)
         if (value == bgr) return QString::fromLatin1(name);
     return QStringLiteral("$%1").arg(bgr, 8, 16, QLatin1Char('0')).toUpper();
 }
 
-QColor parseColor(const QString& text) {
+THexColor parseColor(const QString& text) {
+    if (const THexSystemColor* theme = findHexSystemColor(text.trimmed())) return {theme->Current(), theme};
     for (const auto& [name, value] : colorNames)
-        if (text.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
-            return QColor(value & 0xFF, value >> 8 & 0xFF, value >> 16 & 0xFF);
+        if (text.trimmed().compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return {QColor(value & 0xFF, value >> 8 & 0xFF, value >> 16 & 0xFF)};
     const quint32 bgr = static_cast<quint32>(parseInt(text));
-    return QColor(bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF);
+    return {QColor(bgr & 0xFF, bgr >> 8 & 0xFF, bgr >> 16 & 0xFF)};
+}
+
+// Point sizes are written as they are, fractions kept; pixel sizes as negative numbers, as a font height is.
+QString fontSizeText(const QFont& font) {
+    return font.pixelSize() > 0 ? QString::number(-font.pixelSize()) : QString::number(font.pointSizeF());
+}
+
+void setFontSize(QFont& font, const QString& text) {
+    bool ok = false;
+    double size = text.trimmed().toDouble(&ok);
+    if (!ok) size = parseInt(text);
+    if (!std::isfinite(size)) throw EHexEditor("Invalid property value");
+    // Bounded so that the size in pixels stays a number the layout can hold.
+    if (size < 0)
+        font.setPixelSize(static_cast<int>(std::clamp(-size, 1.0, 10000.0)));
+    else
+        font.setPointSizeF(std::clamp(size, 1.0, 10000.0));
 }
 
 template <size_t N> QString enumText(const char* const (&names)[N], int value) {
@@ -134,8 +158,17 @@ struct HexSettingsTable {
     }
 #define COLOR_PROP(Name)                                                                                     \
     Entry {                                                                                                  \
-        "Colors." #Name, [](const E& e) { return colorText(e.Colors().Name()); },                            \
-            [](E& e, const QString& v) { e.Colors().Set##Name(parseColor(v)); }                              \
+        "Colors." #Name,                                                                                     \
+            [](const E& e) {                                                                                 \
+                return colorText({e.Colors().Name(), e.Colors().Name##Theme()});                             \
+            },                                                                                               \
+            [](E& e, const QString& v) {                                                                     \
+                const THexColor color = parseColor(v);                                                       \
+                if (color.Theme)                                                                             \
+                    e.Colors().Set##Name(*color.Theme);                                                      \
+                else                                                                                         \
+                    e.Colors().Set##Name(color.Value);                                                       \
+            }                                                                                                \
     }
         static const std::vector<Entry> table = {
             BOOL_PROP(CreateBackup),
@@ -170,8 +203,8 @@ struct HexSettingsTable {
                   [](E& e, const QString& v) { e.m_printFontColor = parseColor(v); }},
             Entry{"PrintFont.Name", [](const E& e) { return e.m_printFont.family(); },
                   [](E& e, const QString& v) { e.m_printFont.setFamily(v); }},
-            Entry{"PrintFont.Size", [](const E& e) { return QString::number(e.m_printFont.pointSize()); },
-                  [](E& e, const QString& v) { e.m_printFont.setPointSize(std::max(1, parseInt(v))); }},
+            Entry{"PrintFont.Size", [](const E& e) { return fontSizeText(e.m_printFont); },
+                  [](E& e, const QString& v) { setFontSize(e.m_printFont, v); }},
             Entry{"PrintFont.Style",
                   [](const E& e) { return setText(fontStyleNames, fontStyle(e.m_printFont)); },
                   [](E& e, const QString& v) { setFontStyle(e.m_printFont, parseSet(fontStyleNames, v)); }},
@@ -179,11 +212,19 @@ struct HexSettingsTable {
             BOOL_PROP(ZoomOnWheel),
             Entry{"Font.Charset", [](const E& e) { return charsetText(e.m_fontCharset); },
                   [](E& e, const QString& v) { e.m_fontCharset = parseCharset(v); }},
-            Entry{"Font.Color", [](const E& e) { return colorText(e.palette().color(QPalette::Text)); },
+            Entry{"Font.Color",
+                  [](const E& e) {
+                      // The theme colour counts only while the text colour still is that colour.
+                      const QColor text = e.palette().color(QPalette::Text);
+                      const THexSystemColor* theme = e.m_fontColorTheme;
+                      return colorText({text, theme && theme->Current() == text ? theme : nullptr});
+                  },
                   [](E& e, const QString& v) {
+                      const THexColor color = parseColor(v);
                       QPalette p = e.palette();
-                      p.setColor(QPalette::Text, parseColor(v));
+                      p.setColor(QPalette::Text, color.Value);
                       e.setPalette(p);
+                      e.m_fontColorTheme = color.Theme;
                   }},
             Entry{"Font.Name", [](const E& e) { return e.font().family(); },
                   [](E& e, const QString& v) {
@@ -191,10 +232,10 @@ struct HexSettingsTable {
                       f.setFamily(v);
                       e.setFont(f);
                   }},
-            Entry{"Font.Size", [](const E& e) { return QString::number(e.font().pointSize()); },
+            Entry{"Font.Size", [](const E& e) { return fontSizeText(e.font()); },
                   [](E& e, const QString& v) {
                       QFont f = e.font();
-                      f.setPointSize(std::max(1, parseInt(v)));
+                      setFontSize(f, v);
                       e.setFont(f);
                   }},
             Entry{"Font.Style", [](const E& e) { return setText(fontStyleNames, fontStyle(e.font())); },

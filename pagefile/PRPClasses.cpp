@@ -1,6 +1,7 @@
 #include "PRPClasses.h"
 
 #include <algorithm>
+#include <type_traits>
 
 std::string FamilyName(uint16_t version) {
     switch (version) {
@@ -41,6 +42,9 @@ template <class S> std::string readBytes(S& stream, size_t length) {
         static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(length), stream.Remaining()));
     std::string bytes(available, '\0');
     if (available > 0) stream.Read(bytes.data(), available);
+    if constexpr (std::is_base_of_v<TFileStream, S>) {
+        if (available < length) stream.SetReadPastEnd(true);
+    }
     return bytes;
 }
 
@@ -103,9 +107,16 @@ constexpr size_t kMinUruKey = 1 + 4 + 2 + 2 + 2;       // flags, location, locat
 constexpr size_t kMinMystVKey = 1 + 4 + 1 + 2 + 4 + 2; // flags, location, flags byte, class, id, empty name
 constexpr size_t kEntryTail = 8;                       // offset and size
 
+// Every key of a group carries the group's class and the page's location, and its bytes lie in the file.
+bool belongsToGroup(TPlasmaFileStream& stream, const TPRPFolder& folder, const TPRPFileObject& entry) {
+    return entry.Desc.ClassType == folder.ClassType && entry.Desc.PageNumber == stream.Header.PageNumber &&
+           entry.Desc.SeqPrefix == stream.Header.SeqPrefix &&
+           static_cast<int64_t>(entry.Offset) + entry.Size <= stream.Size();
+}
+
 // One class group: u16 class, the Live / Myst V extras, u32 count, then the entries. The count is
 // trusted only as far as the data goes: the loop stops at the end and nothing is reserved beyond it.
-template <class S> void readKeyGroup(S& stream, TPRPFolder& folder, bool mystV, bool live) {
+void readKeyGroup(TPlasmaFileStream& stream, TPRPFolder& folder, bool mystV, bool live) {
     stream.ReadValue(folder.ClassType);
     if (mystV || live) {
         stream.ReadValue(folder.DataLength);
@@ -114,17 +125,35 @@ template <class S> void readKeyGroup(S& stream, TPRPFolder& folder, bool mystV, 
     stream.ReadValue(folder.Count);
     const size_t minEntry = (mystV ? kMinMystVKey : kMinUruKey + (live ? 4 : 0)) + kEntryTail;
     const uint64_t fits = static_cast<uint64_t>(stream.Remaining()) / minEntry;
+    // A count the bytes left cannot hold is false, or the file is cut. Such a group ends at its first
+    // entry that is not one of its keys: there the next group's header begins, and the later groups keep
+    // their own keys.
+    const bool doubtful = folder.Count > fits;
+    bool miscounted = false;
     folder.Objects.clear();
     folder.Objects.reserve(static_cast<size_t>(std::min<uint64_t>(folder.Count, fits)));
     for (uint32_t i = 0; i < folder.Count && !stream.AtEnd(); ++i) {
-        TPRPFileObject& entry = folder.Objects.emplace_back();
+        const int64_t start = stream.Position();
+        const bool pastEnd = stream.ReadPastEnd();
+        TPRPFileObject entry;
         if (mystV)
             readKeyMystVLayout(stream, entry.Desc);
         else
             readKeyUruLayout(stream, live, entry.Desc);
         stream.ReadValue(entry.Offset);
         stream.ReadValue(entry.Size);
+        if (doubtful && !belongsToGroup(stream, folder, entry)) {
+            stream.SetPosition(start);
+            stream.SetReadPastEnd(pastEnd);
+            miscounted = true;
+            break;
+        }
+        folder.Objects.push_back(std::move(entry));
     }
+    TPageDamage& damage = stream.Damage;
+    damage.KeysStored += miscounted ? folder.Objects.size() : folder.Count;
+    damage.KeysLoaded += folder.Objects.size();
+    if (miscounted) damage.MiscountedGroups.push_back(folder.ClassType);
     folder.Count = static_cast<uint32_t>(folder.Objects.size());
 }
 
@@ -178,6 +207,7 @@ uint8_t HexPairToByte(const std::string& s) {
 // ---- TPlasmaFileStream
 
 void TPlasmaFileStream::ReadPageHeader() {
+    SetReadPastEnd(false);
     Header.Version = 0;
     uint16_t second = 0;
     ReadValue(Header.Version);
@@ -220,16 +250,28 @@ void TPlasmaFileStream::ReadPageHeader() {
     ReadValue(h.Checksum);
     ReadValue(h.DataStart);
     ReadValue(h.IndexStart);
+    // An empty file is what "New PRP File" writes: a page without anything in it, not a damaged one.
+    Damage.HeaderCut = ReadPastEnd() && Size() > 0;
+    headerEnd_ = Position();
 }
 
 void TPlasmaFileStream::ReadKeyIndex() {
+    const bool headerCut = Damage.HeaderCut;
+    Damage = TPageDamage();
+    Damage.HeaderCut = headerCut;
+    Folders.clear();
+    if (Header.IndexStart >= Size()) {
+        Damage.IndexStartPastEnd = Size() > 0;
+        return;
+    }
+    Damage.IndexStartInHeader = !headerCut && Header.IndexStart < headerEnd_;
     SetPosition(Header.IndexStart);
+    SetReadPastEnd(false);
     uint32_t groupCount = 0;
     ReadValue(groupCount);
     const bool mystV = IsMystVFamily(Header.Version);
     const bool live = Header.MajorVersion == kMajorVersionLive;
     const size_t minGroup = (mystV || live) ? 11 : 6;
-    Folders.clear();
     Folders.reserve(
         static_cast<size_t>(std::min<uint64_t>(groupCount, static_cast<uint64_t>(Remaining()) / minGroup)));
     for (uint32_t i = 0; i < groupCount && !AtEnd(); ++i) {
@@ -238,6 +280,9 @@ void TPlasmaFileStream::ReadKeyIndex() {
         else
             ReadKeyGroupUru(Folders.emplace_back());
     }
+    Damage.GroupsStored = groupCount;
+    Damage.GroupsLoaded = static_cast<uint32_t>(Folders.size());
+    Damage.IndexCut = ReadPastEnd();
 }
 
 void TPlasmaFileStream::ReadKeyGroupUru(TPRPFolder& folder) {
@@ -277,6 +322,35 @@ void TPlasmaFileStream::GetPageInfo(TPRPFile& page) {
     page.FolderCount = static_cast<int32_t>(Folders.size());
     page.Folders = std::move(Folders);
     Folders.clear();
+    page.Damage = Damage;
+}
+
+std::string DescribePageDamage(const TPRPFile& page) {
+    const TPageDamage& damage = page.Damage;
+    std::vector<std::string> parts;
+    if (damage.HeaderCut) parts.push_back("the page header is cut short");
+    if (damage.IndexStartPastEnd) parts.push_back("the key index starts past the end of the file");
+    if (damage.IndexStartInHeader) parts.push_back("the key index starts inside the page header");
+    for (uint16_t classType : damage.MiscountedGroups) {
+        TPRPObjectDesc key;
+        key.ClassType = classType;
+        parts.push_back("the key count of the " + GetClassLabel(key, page.Header.Version) +
+                        " group is damaged");
+    }
+    const bool groupsCut = damage.GroupsLoaded < damage.GroupsStored;
+    if (groupsCut || damage.KeysLoaded < damage.KeysStored || damage.IndexCut) {
+        std::string text = "the key index is damaged; ";
+        if (groupsCut)
+            text += std::to_string(damage.GroupsLoaded) + " of " + std::to_string(damage.GroupsStored) +
+                    " class groups and ";
+        text +=
+            std::to_string(damage.KeysLoaded) + " of " + std::to_string(damage.KeysStored) + " keys loaded";
+        parts.push_back(text);
+    }
+    std::string description;
+    for (const std::string& part : parts)
+        description += (description.empty() ? "" : "; ") + part;
+    return description;
 }
 
 void TPlasmaFileStream::SetVersionByIndex(int index) {

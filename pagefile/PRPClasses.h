@@ -87,12 +87,34 @@ struct TPRPFolder {
     uint8_t GroupFlags = 0;
 };
 
+// What the page reader could not read completely. A page read whole has none of it.
+struct TPageDamage {
+    bool HeaderCut = false;          // the header runs past the end of the file
+    bool IndexStartPastEnd = false;  // nothing of the key index lies in the file
+    bool IndexStartInHeader = false; // the key index would begin inside the header
+    bool IndexCut = false;           // the key index runs past the end of the file
+    uint32_t GroupsStored = 0;
+    uint32_t GroupsLoaded = 0;
+    uint64_t KeysStored = 0; // a group whose count could not be true adds the keys it holds
+    uint64_t KeysLoaded = 0;
+    std::vector<uint16_t> MiscountedGroups; // the class of each group whose key count could not be true
+
+    bool Any() const {
+        return HeaderCut || IndexStartPastEnd || IndexStartInHeader || IndexCut ||
+               GroupsLoaded < GroupsStored || KeysLoaded < KeysStored || !MiscountedGroups.empty();
+    }
+};
+
 struct TPRPFile {
     std::string FileName;
     TPRPFileHeader Header;
     int32_t FolderCount = 0;
     std::vector<TPRPFolder> Folders;
+    TPageDamage Damage;
 };
+
+// What was cut, in words ("the key index is damaged; 12 of 30 keys loaded"); empty for a page read whole.
+std::string DescribePageDamage(const TPRPFile& page);
 
 struct TPRPDef {
     uint16_t ClassId = 0;
@@ -127,6 +149,7 @@ public:
 
     TPRPFileHeader Header;
     std::vector<TPRPFolder> Folders;
+    TPageDamage Damage;
 
     void ReadPageHeader();
     void ReadKeyIndex();
@@ -145,6 +168,9 @@ public:
     void WriteSafeStringMystV(const std::string& s);
     // Takes the template's path; a new page is created empty, so nothing is read or written.
     void ApplyTemplate(const std::string& templatePath);
+
+private:
+    int64_t headerEnd_ = 0;
 };
 
 // ---- Object stream

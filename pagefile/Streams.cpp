@@ -87,13 +87,29 @@ void TMemoryStream::Clear() {
 
 // ---- TFileStream
 
+TFileKind FileKindOf(const std::string& fileName) {
+    struct stat info {};
+    if (::stat(fileName.c_str(), &info) != 0) return TFileKind::Missing;
+    if (S_ISREG(info.st_mode)) return TFileKind::Regular;
+    return S_ISDIR(info.st_mode) ? TFileKind::Folder : TFileKind::Other;
+}
+
+std::string NotRegularFileMessage(const std::string& fileName, TFileKind kind) {
+    return "\"" + fileName + (kind == TFileKind::Folder ? "\" is a folder" : "\" is not a regular file");
+}
+
 TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName_(fileName) {
+    // A pipe would block the open until a writer comes, a device might never end: both are refused before
+    // the open, and the open itself does not wait, for a path that changes kind in between.
+    const TFileKind kind = FileKindOf(fileName);
+    if (kind == TFileKind::Folder || kind == TFileKind::Other)
+        throw EFOpenError(NotRegularFileMessage(fileName, kind));
     int flags = O_RDONLY;
     if (mode == TFileMode::fmOpenReadWrite)
         flags = O_RDWR;
     else if (mode == TFileMode::fmCreate)
         flags = O_RDWR | O_CREAT | O_TRUNC;
-    handle_ = ::open(fileName.c_str(), flags | O_CLOEXEC, 0644);
+    handle_ = ::open(fileName.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
     if (handle_ < 0) {
         const int error = errno;
         if (mode == TFileMode::fmCreate)
@@ -101,14 +117,13 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
         throw EFOpenError("Cannot open file \"" + fileName + "\". " + systemMessage(error));
     }
     struct stat info {};
-    if (::fstat(handle_, &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
-            ::close(handle_);
-            handle_ = -1;
-            throw EFOpenError("Cannot open file \"" + fileName + "\". " + systemMessage(EISDIR));
-        }
-        fileSize_ = info.st_size;
+    if (::fstat(handle_, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(handle_);
+        handle_ = -1;
+        throw EFOpenError(
+            NotRegularFileMessage(fileName, S_ISDIR(info.st_mode) ? TFileKind::Folder : TFileKind::Other));
     }
+    fileSize_ = info.st_size;
 }
 
 TFileStream::~TFileStream() {
@@ -171,6 +186,7 @@ size_t TFileStream::Read(void* buffer, size_t count) {
         done += n;
         position_ += static_cast<int64_t>(n);
     }
+    if (done < count) readPastEnd_ = true;
     return done;
 }
 

@@ -123,7 +123,15 @@ private:
 
 enum class TFileMode { fmOpenRead, fmOpenReadWrite, fmCreate };
 
-// A file opened by name, read and written through a buffer of its own.
+enum class TFileKind { Missing, Regular, Folder, Other };
+// What a path names, following links.
+TFileKind FileKindOf(const std::string& fileName);
+// The message for a path that names something other than a regular file: "\"<path>\" is a folder" or
+// "\"<path>\" is not a regular file".
+std::string NotRegularFileMessage(const std::string& fileName, TFileKind kind);
+
+// A file opened by name, read and written through a buffer of its own. Only regular files are opened: a
+// folder, a pipe or a device raises EFOpenError with NotRegularFileMessage, and the open never waits.
 class TFileStream : public TWindowedStream<TFileStream> {
 public:
     TFileStream(const std::string& fileName, TFileMode mode);
@@ -137,6 +145,9 @@ public:
     int64_t Size() final { return fileSize_; }
 
     const std::string& FileName() const { return fileName_; }
+    // Set when a read asked for bytes past the end of the file, until cleared.
+    bool ReadPastEnd() const { return readPastEnd_; }
+    void SetReadPastEnd(bool value) { readPastEnd_ = value; }
 
 private:
     void flushWrites();
@@ -155,4 +166,5 @@ private:
     size_t readBufferLength_ = 0;
     std::vector<uint8_t> writeBuffer_;
     int64_t writeBufferStart_ = 0;
+    bool readPastEnd_ = false;
 };

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite:
-#   1. the fuzz targets over their seed corpora, then for a minute and half a minute (clang, ASan+UBSan);
+#   1. every fuzz target over its seeds and regression cases, then for 15 s each (clang, ASan+UBSan);
 #   2. every test under ASan+UBSan;
 #   3. every test in the normal build (its summary closes the run).
 # Widget tests use Qt's offscreen platform; OpenGL tests need the X server that xvfb-run provides.
@@ -9,25 +9,32 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 bash scripts/install-deps.sh
 jobs="$(nproc)"
-fuzz_seconds="${KESTRUM_FUZZ_SECONDS:-60}"
+fuzz_seconds="${KESTRUM_FUZZ_SECONDS:-15}"
 
 echo "== fuzz build"
 bash scripts/build.sh build-fuzz -DKESTRUM_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo
-rm -rf build-fuzz/seeds build-fuzz/corpus && mkdir -p build-fuzz/seeds build-fuzz/corpus
-build-fuzz/fuzz_make_seeds build-fuzz/seeds
-echo "== fuzz: replaying the seeds and the regression cases"
-build-fuzz/fuzz_pagefile -runs=0 build-fuzz/seeds fuzz/regressions
-echo "== fuzz: ${fuzz_seconds} s run"
-build-fuzz/fuzz_pagefile -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
-    build-fuzz/corpus build-fuzz/seeds 2>&1 | tail -n 3
-rm -rf build-fuzz/parts-seeds build-fuzz/parts-corpus && mkdir -p build-fuzz/parts-seeds build-fuzz/parts-corpus
-build-fuzz/fuzz_objparts_seeds build-fuzz/parts-seeds
-echo "== fuzz: part readers, replaying the seeds and the regression cases"
-build-fuzz/fuzz_objparts -runs=0 build-fuzz/parts-seeds fuzz/regressions-objparts
-echo "== fuzz: part readers, 30 s run"
-build-fuzz/fuzz_objparts -max_total_time=30 -timeout=10 -rss_limit_mb=2048 \
-    build-fuzz/parts-corpus build-fuzz/parts-seeds 2>&1 | tail -n 3
+# Each target: its seeds from the test writers, a replay of the seeds and of fuzz/regressions-<name>,
+# then a short run; any crash, sanitizer report or timeout stops the run with the target's output.
+fuzz_targets=(pagefile objparts texture dds dxtc jpeg hexclip hexsettings classtable)
+fuzz_log="build-fuzz/fuzz.log"
+fuzz_step() {
+    if ! "$@" >"$fuzz_log" 2>&1; then
+        cat "$fuzz_log"
+        exit 1
+    fi
+    grep -E '^#[0-9]+[[:space:]]+DONE' "$fuzz_log" | tail -n 1 || true
+}
+for name in "${fuzz_targets[@]}"; do
+    seeds="build-fuzz/seeds/$name"
+    corpus="build-fuzz/corpus/$name"
+    rm -rf "$seeds" "$corpus" && mkdir -p "$seeds" "$corpus"
+    "build-fuzz/fuzz_${name}_seeds" "$seeds"
+    echo "== fuzz_$name: seeds and regression cases, then ${fuzz_seconds} s"
+    fuzz_step "build-fuzz/fuzz_$name" -runs=0 -artifact_prefix=build-fuzz/ "$seeds" "fuzz/regressions-$name"
+    fuzz_step "build-fuzz/fuzz_$name" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+        -artifact_prefix=build-fuzz/ "$corpus" "$seeds"
+done
 
 echo "== sanitizer build"
 bash scripts/build.sh build-asan -DKESTRUM_SANITIZE=ON -DKESTRUM_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug

@@ -30,15 +30,16 @@ TfrmTUnknown::TfrmTUnknown(QWidget* parent) : TCustomPRPObjectForm(parent) {
     terminal.setPixelSize(12);
     HexEditor->SetFont(terminal);
     THexColors& colors = HexEditor->Colors();
-    colors.SetBackground(palette().color(QPalette::Base));
+    // Theme colours by name, so that they follow the theme and the settings text names them.
+    colors.SetBackground(*findHexSystemColor(QStringLiteral("clWindow")));
     colors.SetChangedText(QColor(128, 0, 0));
     colors.SetChangedBackground(QColor(255, 255, 168));
     colors.SetOddColumn(QColor(0, 0, 255));
     colors.SetEvenColumn(QColor(0, 0, 128));
     colors.SetOffset(Qt::black);
-    colors.SetOffsetBackGround(palette().color(QPalette::Button));
-    colors.SetCurrentOffset(palette().color(QPalette::Highlight));
-    colors.SetCurrentOffsetBackground(palette().color(QPalette::Dark));
+    colors.SetOffsetBackGround(*findHexSystemColor(QStringLiteral("clBtnFace")));
+    colors.SetCurrentOffset(*findHexSystemColor(QStringLiteral("clHighlight")));
+    colors.SetCurrentOffsetBackground(*findHexSystemColor(QStringLiteral("clBtnShadow")));
     colors.SetCursorFrame(QColor(0, 0, 128));
     colors.SetNonFocusCursorFrame(QColor(0, 255, 255));
 

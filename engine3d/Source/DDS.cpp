@@ -184,8 +184,10 @@ void TDDSImage::LoadFromStream(TStream& stream) {
     SetPixelFormat(pf32bit);
     SetSize(surface.width, surface.height);
     size_t rowBytes = size_t(surface.width) * 4;
-    for (int y = 0; y < surface.height; ++y)
-        std::memcpy(ScanLine(y), surface.pixels.data() + size_t(y) * rowBytes, rowBytes);
+    // A surface without columns has rows of no bytes and no storage to copy from or to.
+    if (rowBytes > 0)
+        for (int y = 0; y < surface.height; ++y)
+            std::memcpy(ScanLine(y), surface.pixels.data() + size_t(y) * rowBytes, rowBytes);
     transparent_ = surface.transparent;
 }
 

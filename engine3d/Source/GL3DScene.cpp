@@ -59,6 +59,10 @@ bool TGLBehaviours::CanAdd(const TXCollectionItemClass& itemClass) const {
     return !itemClass.InheritsFrom(&TGLObjectEffect::StaticClass()) && TXCollection::CanAdd(itemClass);
 }
 
+std::string TGLBehaviours::GetNamePath() const {
+    return namePathUnderOwner(".Behaviours");
+}
+
 void TGLBehaviours::DoProgress(const TProgressTimes& times) {
     for (int i = 0; i < Count(); ++i)
         if (auto* behaviour = dynamic_cast<TGLBaseBehaviour*>(Items(i))) behaviour->DoProgress(times);
@@ -77,6 +81,10 @@ const TMetaClass& TGLObjectEffects::ItemBaseClass() const {
 
 bool TGLObjectEffects::CanAdd(const TXCollectionItemClass& itemClass) const {
     return itemClass.InheritsFrom(&TGLObjectEffect::StaticClass()) && TXCollection::CanAdd(itemClass);
+}
+
+std::string TGLObjectEffects::GetNamePath() const {
+    return namePathUnderOwner(".Effects");
 }
 
 void TGLObjectEffects::DoProgress(const TProgressTimes& times) {

@@ -114,6 +114,7 @@ public:
     const TMetaClass& ItemBaseClass() const override;
     // Any behaviour class but the effects.
     bool CanAdd(const TXCollectionItemClass& itemClass) const override;
+    std::string GetNamePath() const override;
     void DoProgress(const TProgressTimes& times);
 };
 
@@ -131,6 +132,7 @@ public:
     explicit TGLObjectEffects(TPersistent* owner = nullptr);
     const TMetaClass& ItemBaseClass() const override;
     bool CanAdd(const TXCollectionItemClass& itemClass) const override;
+    std::string GetNamePath() const override;
     void DoProgress(const TProgressTimes& times);
     void RenderPreEffects(TGLBaseSceneObject* sceneObject, TRenderContextInfo& rci);
     void RenderPostEffects(TGL3DSceneBuffer* buffer, TRenderContextInfo& rci);

@@ -1,5 +1,6 @@
 #include "GLBitmapFont.h"
 
+#include "GLState.h"
 #include "GLUtils.h"
 
 #include <algorithm>
@@ -269,7 +270,9 @@ void TGLCustomBitmapFont::PrepareImage(TGLBitmap32& image) const {
     switch (glyphsAlpha_) {
     case tiaDefault:
     case tiaTopLeftPointColorTransparent:
-        image.SetAlphaTransparentForPixel(image.Data()[0]);
+        // The key is the sheet's top-left pixel: the image's row 0 is the bottom line, below which the
+        // padding to a power of two may lie.
+        image.SetAlphaTransparentForPixel(image.ScanLine(image.Height() - 1)[0]);
         break;
     case tiaAlphaFromIntensity:
     case tiaLuminance:
@@ -291,10 +294,20 @@ void TGLCustomBitmapFont::PrepareImage(TGLBitmap32& image) const {
     }
 }
 
-void TGLCustomBitmapFont::uploadTexture() {
+namespace {
+// Binds through the frame's state cache so that its record of the bound texture stays true.
+void bindOnUnitZero(TRenderContextInfo& rci, GLuint handle) {
+    if (rci.StateCache)
+        rci.StateCache->StateCacheBindTexture(0, GL_TEXTURE_2D, handle);
+    else
+        glBindTexture(GL_TEXTURE_2D, handle);
+}
+} // namespace
+
+void TGLCustomBitmapFont::uploadTexture(TRenderContextInfo& rci) {
     if (textureHandle_ == 0) glGenTextures(1, &textureHandle_);
     GLAssert(textureHandle_ != 0, "Could not create the bitmap font texture");
-    glBindTexture(GL_TEXTURE_2D, textureHandle_);
+    bindOnUnitZero(rci, textureHandle_);
     if (glyphs_.Width() > 0) {
         TGLBitmap32 image;
         PrepareImage(image);
@@ -319,21 +332,24 @@ void TGLCustomBitmapFont::uploadTexture() {
     textureInvalid_ = false;
 }
 
-void TGLCustomBitmapFont::RenderString(const std::string& text, TAlignment alignment, TGLTextLayout layout,
-                                       const TVector& color, const TVector* position, bool reverseY) {
+void TGLCustomBitmapFont::RenderString(TRenderContextInfo& rci, const std::string& text, TAlignment alignment,
+                                       TGLTextLayout layout, const TVector& color, const TVector* position,
+                                       bool reverseY) {
     if (glyphs_.Width() <= 0 || text.empty()) return;
-    if (textureInvalid_ || textureHandle_ == 0) uploadTexture();
+    if (textureInvalid_ || textureHandle_ == 0) uploadTexture(rci);
     TGLPrimitive quads = BuildStringQuads(text, alignment, layout, position, reverseY);
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT | GL_TEXTURE_BIT);
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBindTexture(GL_TEXTURE_2D, textureHandle_);
+    bindOnUnitZero(rci, textureHandle_);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glColor4fv(color.data());
     RenderPrimitive(quads, false);
     glPopAttrib();
+    // The restored attributes bring back bindings the cache did not see.
+    if (rci.StateCache) rci.StateCache->ResetGLCurrentTexture();
 }
 
 void TGLCustomBitmapFont::DestroyHandle() {
@@ -429,7 +445,7 @@ void TGLFlatText::DoRender(TRenderContextInfo& rci, bool, bool) {
             glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         }
         if (options_ & FlatTextOption(ftoTwoSided)) glDisable(GL_CULL_FACE);
-        bitmapFont_->RenderString(text_, alignment_, layout_, modulateColor_->Color(), nullptr, false);
+        bitmapFont_->RenderString(rci, text_, alignment_, layout_, modulateColor_->Color(), nullptr, false);
         glPopAttrib();
     }
     if (SceneObjectChildCount() > 0) RenderChildren(0, SceneObjectChildCount() - 1, rci);

@@ -115,8 +115,9 @@ public:
 
     // Draws the text in the current GL context with the given colour, uploading the glyph texture on
     // first use. Nothing is drawn for an empty sheet or text.
-    void RenderString(const std::string& text, TAlignment alignment, TGLTextLayout layout,
-                      const TVector& color, const TVector* position = nullptr, bool reverseY = false);
+    void RenderString(TRenderContextInfo& rci, const std::string& text, TAlignment alignment,
+                      TGLTextLayout layout, const TVector& color, const TVector* position = nullptr,
+                      bool reverseY = false);
     // The glyph sheet as the uploaded image: power-of-two size, alpha by GlyphsAlpha.
     void PrepareImage(TGLBitmap32& image) const;
     // Forgets the texture; the next RenderString uploads again. Call with the owning context current.
@@ -125,7 +126,7 @@ public:
 
 private:
     void buildGlyphRects() const;
-    void uploadTexture();
+    void uploadTexture(TRenderContextInfo& rci);
 
     TBitmap glyphs_;
     int glyphsIntervalX_ = 0;

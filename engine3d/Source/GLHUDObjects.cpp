@@ -194,7 +194,7 @@ void TGLHUDText::DoRender(TRenderContextInfo& rci, bool, bool) {
         glMatrixMode(GL_PROJECTION);
         glPushAttrib(GL_ENABLE_BIT);
         glDisable(GL_DEPTH_TEST);
-        bitmapFont_->RenderString(text_, alignment_, layout_, modulateColor_->Color(), nullptr, false);
+        bitmapFont_->RenderString(rci, text_, alignment_, layout_, modulateColor_->Color(), nullptr, false);
         glPopAttrib();
         PopHUDMatrices();
     }

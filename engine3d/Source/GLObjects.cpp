@@ -1362,7 +1362,7 @@ void TGLLines::drawBezier() {
     glMap1f(GL_MAP1_VERTEX_3, 0, 1, 3, count, positions.data());
     glMap1f(GL_MAP1_COLOR_4, 0, 1, 4, count, colors.data());
     glEnable(GL_MAP1_VERTEX_3);
-    if (Options() & LinesOption(loUseNodeColorForLines)) glEnable(GL_MAP1_COLOR_4);
+    glEnable(GL_MAP1_COLOR_4);
     glBegin(GL_LINE_STRIP);
     for (int i = 0; i <= division_; ++i)
         glEvalCoord1f(float(i) / float(division_));

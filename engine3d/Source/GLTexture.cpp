@@ -622,6 +622,8 @@ void TGLTexture::SetImageClassName(const std::string& name) {
 }
 
 void TGLTexture::NotifyChange(TObject* sender) {
+    // The environment colour reports its changes here; it is sent with the texture parameters.
+    if (envColor_ && sender == envColor_.get()) changes_ |= 2;
     if (auto* item = dynamic_cast<TGLTextureExItem*>(Owner())) item->NotifyChange(this);
     TGLUpdateAbleObject::NotifyChange(sender);
 }
@@ -1508,7 +1510,7 @@ void TGLMaterial::Apply(TRenderContextInfo& rci) {
     } else {
         cache.StateCacheDisable(stCullFace);
         // Without lighting a colour for the back would replace the front's, so only its mode is set.
-        TGLFaceProperties* back = backProperties_ ? backProperties_.get() : frontProperties_.get();
+        TGLFaceProperties* back = BackProperties();
         if (lighting)
             back->Apply(rci, GL_BACK);
         else

@@ -9,6 +9,9 @@
 #include <QPointer>
 #include <QTreeWidget>
 
+#include <QFile>
+#include <sys/stat.h>
+
 #include "AppTestSupport.h"
 #include "ObjectDispatch.h"
 #include "PRPForms.h"
@@ -179,6 +182,18 @@ TEST_F(DispatchTest, EditSwallowsErrorsAndHexViewShowsThem) {
     ASSERT_EQ(messages->messages.size(), 1u);
     EXPECT_EQ(messages->messages[0].text, "Object data is empty!");
     EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
+
+    // A page that has become a pipe since it was listed: neither command waits for a writer.
+    form->LocalPages[0].Folders[0].Objects[0].Size = 8;
+    const QString page = folder.path("A_B.prp");
+    ASSERT_TRUE(QFile::remove(page));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(page).constData(), 0600), 0);
+    messages->messages.clear();
+    EXPECT_EQ(run(form->prpMenuEdit, "obj"), nullptr);
+    EXPECT_TRUE(messages->messages.empty());
+    EXPECT_EQ(run(form->prpMenuHexView, "obj"), nullptr);
+    ASSERT_EQ(messages->messages.size(), 1u);
+    EXPECT_EQ(messages->messages[0].text, "\"" + page + "\" is not a regular file");
 }
 
 TEST_F(DispatchTest, EditAndHexViewIgnoreNodesWithoutAnObject) {

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QCheckBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QMenu>
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QTreeWidget>
+#include <sys/stat.h>
 
 #include "AppTestSupport.h"
 #include "PRP_VCL.h"
@@ -35,15 +37,25 @@ TEST_F(MainFormTest, ClassTablesAreReadAtStartUpAndEmptiedWithTheWindow) {
     EXPECT_EQ(UruTypes.size(), rows);
 }
 
-TEST(MainFormStartUp, MissingCommandLineFileShowsTheMessageAndOpensNothing) {
+TEST(MainFormStartUp, CommandLineFileThatIsNoFileShowsWhatItIsAndOpensNothing) {
     IsolatedSettings settings;
-    CapturingMessages messages;
-    TMainForm form(QStringLiteral("/no/such/folder/Garden.age"));
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text, "ERROR: File \"/no/such/folder/Garden.age\" not found!");
-    EXPECT_EQ(messages.messages[0].type, TMsgDlgType::mtError);
-    EXPECT_EQ(form.PRPTree->topLevelItemCount(), 0);
-    EXPECT_TRUE(form.CurrentFile.isEmpty());
+    PageFolder folder;
+    const QString pipe = folder.path("Pipe.prp");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const std::pair<QString, QString> rows[] = {
+        {"/no/such/folder/Garden.age", "ERROR: File \"/no/such/folder/Garden.age\" not found!"},
+        {folder.folder(), "\"" + folder.folder() + "\" is a folder"},
+        {pipe, "\"" + pipe + "\" is not a regular file"},
+        {"/dev/null", "\"/dev/null\" is not a regular file"}};
+    for (const auto& [file, text] : rows) {
+        CapturingMessages messages;
+        TMainForm form(file);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.messages[0].text, text);
+        EXPECT_EQ(messages.messages[0].type, TMsgDlgType::mtError);
+        EXPECT_EQ(form.PRPTree->topLevelItemCount(), 0);
+        EXPECT_TRUE(form.CurrentFile.isEmpty());
+    }
 }
 
 TEST(MainFormStartUp, CommandLineFileIsOpened) {

@@ -1,7 +1,10 @@
 // Opening pages and ages, the three load options, and the tree a page produces.
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QTreeWidget>
+#include <sys/stat.h>
 
 #include "AppTestSupport.h"
 #include "PRP_VCL.h"
@@ -50,6 +53,7 @@ TEST_P(PageTreeFamilies, PageListsClassGroupsObjectsAndSceneNodeCopies) {
     EXPECT_EQ(objects->icon(0).pixmap(16).toImage(), TreeImages().Pixmap(0).toImage());
     EXPECT_EQ(objects->child(0)->icon(0).pixmap(16).toImage(), TreeImages().Pixmap(4).toImage());
     EXPECT_EQ(pageNode->child(1)->icon(0).pixmap(16).toImage(), TreeImages().Pixmap(3).toImage());
+    EXPECT_TRUE(messages->messages.empty()) << "a whole page, empty group and all, is not reported";
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFamilies, PageTreeFamilies,
@@ -197,7 +201,69 @@ TEST_F(MainFormTest, EmptyPathClearsTheTree) {
     EXPECT_TRUE(form->LocalPages.empty());
 }
 
-TEST_F(MainFormTest, MissingPageRaisesTheFileOpenError) {
-    EXPECT_THROW(form->OpenPRPFile("/no/such/page.prp"), EStreamError);
+TEST_F(MainFormTest, MissingPageShowsTheFileOpenError) {
+    form->OpenPRPFile("/no/such/page.prp");
     EXPECT_EQ(form->PRPTree->topLevelItemCount(), 0);
+    ASSERT_EQ(messages->messages.size(), 1u);
+    EXPECT_EQ(messages->messages[0].text,
+              "Cannot open file \"/no/such/page.prp\". No such file or directory");
+    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
+}
+
+// Pages that cannot be opened, and things named like pages that are none, are left out; the others load
+// and one message names them all.
+TEST_F(AgeFolderTest, PagesThatFailAreLeftOutAndNamedInOneMessage) {
+    const QString broken = folder.path("Garden_District_Broken.prp"),
+                  dir = folder.path("Garden_District_Dir.prp"),
+                  pipe = folder.path("Garden_District_Pipe.prp");
+    ASSERT_TRUE(QFile::link(folder.path("nowhere"), broken));
+    ASSERT_TRUE(QDir().mkdir(dir));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    form->OpenPRPFile(folder.path("Garden.age"));
+    EXPECT_EQ(topLevelTexts(), QStringList({"Meadow", "Sounds", "Textures"}));
+    ASSERT_EQ(messages->messages.size(), 1u);
+    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
+    EXPECT_EQ(messages->messages[0].text,
+              QStringList({"Cannot open file \"" + broken + "\". No such file or directory",
+                           "\"" + dir + "\" is a folder", "\"" + pipe + "\" is not a regular file"})
+                  .join('\r'));
+
+    // An unreadable first page of another age in the folder leaves only that age out.
+    QFile::remove(broken);
+    QDir().rmdir(dir);
+    QFile::remove(pipe);
+    folder.writeAge("Broken.age");
+    ASSERT_TRUE(QFile::link(folder.path("nowhere"), folder.path("Broken_District_A.prp")));
+    form->ShowGlobalsCheck->click();
+    messages->messages.clear();
+    form->OpenPRPFile(meadow);
+    EXPECT_EQ(topLevelTexts(), QStringList({"GlobalClothing", "Meadow", "Sounds", "Textures"}));
+    ASSERT_EQ(messages->messages.size(), 1u);
+    EXPECT_TRUE(
+        messages->messages[0].text.startsWith("Cannot open file \"" + folder.path("Broken_District_A.prp")));
+}
+
+// A damaged page loads what it holds and says what was cut, in one warning for the whole load.
+TEST_F(AgeFolderTest, DamagedPagesLoadAndSayWhatWasCut) {
+    PageLayout layout;
+    Bytes bytes =
+        buildPage(makePage(kVersionUru, "Garden", "Cut", 4, 0, {{1, {"A", "B"}}, {4, {"C"}}}), &layout);
+    bytes.resize(layout.groupCountOffsets[1] + 4);
+    const QString cut = folder.path("Garden_District_Cut.prp");
+    writeFile(QFile::encodeName(cut).toStdString(), bytes);
+    ByteWriter w;
+    w.bytes = buildPage(makePage(kVersionUru, "Garden", "Miscounted", 5, 0, {{1, {"A", "B"}}, {4, {"C"}}}),
+                        &layout);
+    w.patchU32(layout.groupCountOffsets[0], 0xFFFFFFFFu);
+    const QString miscounted = folder.path("Garden_District_Miscounted.prp");
+    writeFile(QFile::encodeName(miscounted).toStdString(), w.bytes);
+
+    form->OpenPRPFile(folder.path("Garden.age"));
+    EXPECT_EQ(topLevelTexts(), QStringList({"Cut", "Meadow", "Miscounted", "Sounds", "Textures"}));
+    EXPECT_EQ(childTexts(findNode("Miscounted")->child(0)), QStringList({"plMipmap", "plSceneObject"}));
+    ASSERT_EQ(messages->messages.size(), 1u);
+    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtWarning);
+    EXPECT_EQ(messages->messages[0].text, cut + ": the key index is damaged; 2 of 3 keys loaded\r" +
+                                              miscounted +
+                                              ": the key count of the plSceneObject group is damaged");
 }

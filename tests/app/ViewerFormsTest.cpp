@@ -179,6 +179,14 @@ TEST_F(RawViewTest, EmptyBodyReadsNotAvailable) {
     EXPECT_EQ(readout(view), QStringList({"N/A", "N/A", "N/A", "N/A"}));
 }
 
+TEST_F(RawViewTest, SettingsTextNamesTheThemeColoursAndKeepsThePixelFont) {
+    const QStringList lines = open({})->HexEditor->GetSettingsText().split('\n');
+    for (const char* line :
+         {"Colors.Background=clWindow", "Colors.OffsetBackGround=clBtnFace",
+          "Colors.CurrentOffset=clHighlight", "Colors.CurrentOffsetBackground=clBtnShadow", "Font.Size=-12"})
+        EXPECT_TRUE(lines.contains(line)) << line;
+}
+
 TEST_F(RawViewTest, InvertTwiceRestoresTheBytesAndKeepsTheMark) {
     TfrmTUnknown* view = open({1, 2, 3, 4, 5});
     EXPECT_FALSE(view->bInvert->isHidden());

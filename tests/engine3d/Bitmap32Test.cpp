@@ -8,6 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cstdio>
+#include <fstream>
+
+#include <jpeglib.h>
 
 using namespace engine3d;
 using ::testing::HasSubstr;
@@ -286,6 +290,46 @@ std::string jpegBytes(int width, int height) {
     return stream.DataString();
 }
 
+// A progressive picture: its decoder keeps the coefficients of the whole frame.
+std::string progressiveJpegBytes(int width, int height) {
+    std::vector<unsigned char> rgb(size_t(width) * height * 3, 128);
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long outSize = 0;
+    jpeg_mem_dest(&info, &out, &outSize);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = rgb.data() + size_t(info.next_scanline) * width * 3;
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::string bytes(reinterpret_cast<char*>(out), outSize);
+    std::free(out);
+    return bytes;
+}
+
+// Peak resident memory of the process in kB, restarted from the present when the kernel allows it.
+void restartPeakMemory() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+int64_t peakMemoryKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stoll(line.substr(6));
+    return 0;
+}
+
 } // namespace
 
 TEST(JPEGPicture, LoadsByExtensionAndStretchesOddWidths) {
@@ -332,4 +376,18 @@ TEST(JPEGPicture, DamagedFilesRaiseAClearError) {
     TStringStream stream(huge);
     EXPECT_THAT([&] { jpeg.LoadFromStream(stream); },
                 ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("too large")));
+
+    // A progressive frame of 20000 x 20000 in a few hundred bytes: refused before its coefficient
+    // buffers (2.4 GB) exist.
+    std::string progressive = progressiveJpegBytes(16, 16);
+    sof = progressive.find("\xFF\xC2");
+    ASSERT_NE(sof, std::string::npos);
+    progressive[sof + 5] = progressive[sof + 7] = static_cast<char>(20000 >> 8);
+    progressive[sof + 6] = progressive[sof + 8] = static_cast<char>(20000 & 0xFF);
+    restartPeakMemory();
+    const int64_t before = peakMemoryKb();
+    TStringStream progressiveStream(progressive);
+    EXPECT_THAT([&] { jpeg.LoadFromStream(progressiveStream); },
+                ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("too large")));
+    EXPECT_LT(peakMemoryKb() - before, 100 * 1024);
 }

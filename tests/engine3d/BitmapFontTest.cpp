@@ -1,6 +1,7 @@
 // Bitmap fonts: ranges, cell geometry, glyph rectangles, line measures, string quads, users, and a
 // drawn string read back from the frame.
 #include "GLBitmapFont.h"
+#include "GLState.h"
 #include "GLWin32Context.h"
 
 #include <gtest/gtest.h>
@@ -147,14 +148,14 @@ TEST(BitmapFont, DrawnGlyphsShowTheirCells) {
     }
     context->ContextActivate();
     {
-        // Cell 0 black (the top-left colour, so transparent), cell 1 white.
+        // Cell 0 white (the top-left colour, so transparent), cell 1 black; 12 rows, so the texture holds
+        // black padding below the sheet.
         TGLBitmapFont font;
         TBitmap sheet;
         sheet.SetPixelFormat(pf24bit);
-        sheet.SetSize(32, 16);
-        for (int y = 0; y < 16; ++y)
-            for (int x = 16; x < 32; ++x)
-                std::fill_n(sheet.ScanLine(y) + 3 * x, 3, 255);
+        sheet.SetSize(32, 12);
+        for (int y = 0; y < 12; ++y)
+            std::fill_n(sheet.ScanLine(y), 3 * 16, 255);
         font.SetGlyphs(&sheet);
         addRange(font, 'A', 'B', 0);
 
@@ -168,14 +169,26 @@ TEST(BitmapFont, DrawnGlyphsShowTheirCells) {
         glLoadIdentity();
         TVector white = {1, 1, 1, 1};
         TVector atB = {8, 40, 0, 1}, atA = {40, 40, 0, 1};
-        font.RenderString("B", taLeftJustify, tlTop, white, &atB);
-        font.RenderString("A", taLeftJustify, tlTop, white, &atA);
+        // A texture the state cache has bound before the text must be bound again when asked for after it.
+        GLuint other = 0;
+        glGenTextures(1, &other);
+        TGLStateCache cache;
+        TRenderContextInfo rci;
+        rci.StateCache = &cache;
+        cache.StateCacheBindTexture(0, GL_TEXTURE_2D, other);
+        font.RenderString(rci, "B", taLeftJustify, tlTop, white, &atB);
+        font.RenderString(rci, "A", taLeftJustify, tlTop, white, &atA);
+        cache.StateCacheBindTexture(0, GL_TEXTURE_2D, other);
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(GLuint(bound), other);
+        glDeleteTextures(1, &other);
         glFinish();
         std::vector<uint8_t> frame(64 * 64 * 4);
         glReadPixels(0, 0, 64, 64, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
         auto pixel = [&](int x, int y) { return &frame[(size_t(y) * 64 + x) * 4]; };
-        EXPECT_GT(pixel(16, 32)[0], 200) << "white glyph B";
-        EXPECT_GT(pixel(16, 32)[2], 200);
+        EXPECT_LT(pixel(16, 32)[0], 50) << "black glyph B";
+        EXPECT_LT(pixel(16, 32)[2], 50);
         EXPECT_LT(pixel(48, 32)[0], 50) << "glyph A is transparent: the background shows";
         EXPECT_GT(pixel(48, 32)[2], 200);
         EXPECT_LT(pixel(16, 10)[0], 50) << "below the glyph";

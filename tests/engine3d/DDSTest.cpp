@@ -7,9 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cstring>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -332,6 +335,24 @@ TEST(DDSImage, LoadsFromAFileByItsExtension) {
     EXPECT_TRUE(static_cast<TDDSImage*>(graphic)->Transparent());
 }
 
+TEST(DDSImage, SurfacesWithoutColumnsOrRowsLoadEmptyAndSaveBack) {
+    for (const auto& [width, height] : {std::pair{0u, 3u}, std::pair{3u, 0u}, std::pair{0u, 0u}}) {
+        for (const DDSHeader& header :
+             {maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, true), dxtHeader("DXT1", width, height)}) {
+            DDSHeader sized = header;
+            sized.width = width;
+            sized.height = height;
+            TDDSImage image;
+            load(image, ddsFile(sized, {}));
+            EXPECT_EQ(image.Width(), int(width));
+            EXPECT_EQ(image.Height(), int(height));
+            TMemoryStream saved;
+            image.SaveToStream(saved);
+            EXPECT_EQ(saved.Size(), 128);
+        }
+    }
+}
+
 TEST(DDSImage, DamagedFilesFailCleanly) {
     // Every truncation and many field mutations of valid files must load or raise EDDSException.
     std::vector<std::vector<uint8_t>> seeds = {
@@ -358,4 +379,129 @@ TEST(DDSImage, DamagedFilesFailCleanly) {
     }
     EXPECT_GT(loaded, 0);
     EXPECT_GT(refused, 0);
+}
+
+// ---- Cross-check against an independent decoder ----------------------------------------------------
+
+namespace {
+
+// Decodes a DDS file with ImageMagick's converter: its first image as R, G, B, A bytes, top row first.
+std::vector<uint8_t> independentDecode(const QString& converter, const QString& path) {
+    QProcess process;
+    process.start(converter, {path + "[0]", "-depth", "8", "RGBA:-"});
+    if (!process.waitForFinished(60000)) return {};
+    QByteArray out = process.readAllStandardOutput();
+    return std::vector<uint8_t>(out.begin(), out.end());
+}
+
+std::vector<uint8_t> randomBytes(std::mt19937& random, size_t count) {
+    std::vector<uint8_t> bytes(count);
+    for (uint8_t& byte : bytes)
+        byte = uint8_t(random());
+    return bytes;
+}
+
+// Orders the two colours of every DXT1 block so that c0 > c1 (four colours) or c0 <= c1 (three colours).
+void orderColors(std::vector<uint8_t>& data, bool fourColor) {
+    for (size_t at = 0; at + 8 <= data.size(); at += 8) {
+        uint16_t c0 = uint16_t(data[at] | data[at + 1] << 8), c1 = uint16_t(data[at + 2] | data[at + 3] << 8);
+        uint16_t high = std::max(c0, c1), low = std::min(c0, c1);
+        if (fourColor && high == low) high == 0 ? ++high : --low;
+        if (!fourColor) std::swap(high, low);
+        data[at] = uint8_t(high), data[at + 1] = uint8_t(high >> 8);
+        data[at + 2] = uint8_t(low), data[at + 3] = uint8_t(low >> 8);
+    }
+}
+
+} // namespace
+
+// Our decoder widens 5- and 6-bit channels by shifts alone (31 gives 248) where the independent one
+// replicates the top bits (31 gives 255): colours may differ by at most 7 per channel. A three-colour
+// DXT1 texel of index 3 keeps its colour with alpha 0 here and turns black there: only its alpha is
+// compared. DXT5 interpolated alphas round here and truncate there: at most 1 apart.
+TEST(DDSImage, MatchesAnIndependentDecoder) {
+    QString converter = QStandardPaths::findExecutable("convert-im6.q16");
+    ASSERT_FALSE(converter.isEmpty())
+        << "convert-im6.q16 is missing: scripts/install-deps.sh installs imagemagick";
+    std::mt19937 random(2024);
+    struct Row {
+        const char* name;
+        const char* fourCC; // null for masked data
+        int width, height, mipLevels;
+        std::function<void(std::vector<uint8_t>&)> shape;
+        DDSHeader masked;
+        int colorTolerance, alphaTolerance;
+        bool compareAlpha;
+    };
+    auto dxt1 = [](bool fourColor) {
+        return [fourColor](std::vector<uint8_t>& data) { orderColors(data, fourColor); };
+    };
+    auto dxt5Alphas = [](bool eightValues) {
+        return [eightValues](std::vector<uint8_t>& data) {
+            for (size_t at = 0; at + 16 <= data.size(); at += 16)
+                if ((data[at] > data[at + 1]) != eightValues) std::swap(data[at], data[at + 1]);
+        };
+    };
+    auto none = [](std::vector<uint8_t>&) {};
+    const Row rows[] = {
+        {"DXT1 four colours", "DXT1", 13, 7, 3, dxt1(true), {}, 7, 0, true},
+        {"DXT1 three colours", "DXT1", 16, 16, 1, dxt1(false), {}, 7, 0, true},
+        {"DXT3", "DXT3", 10, 9, 2, none, {}, 7, 0, true},
+        {"DXT5 eight alphas", "DXT5", 17, 5, 1, dxt5Alphas(true), {}, 7, 1, true},
+        {"DXT5 six alphas", "DXT5", 8, 12, 3, dxt5Alphas(false), {}, 7, 1, true},
+        {"32-bit with alpha", nullptr, 7, 5, 2, none,
+         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, true), 0, 0, true},
+        {"32-bit without alpha", nullptr, 5, 3, 1, none, maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0, false),
+         0, 0, false},
+        {"24-bit", nullptr, 9, 4, 1, none, maskedHeader(24, 0xFF0000, 0xFF00, 0xFF, 0, false), 0, 0, false},
+        {"16-bit 5:6:5", nullptr, 6, 6, 2, none, maskedHeader(16, 0xF800, 0x7E0, 0x1F, 0, false), 7, 0,
+         false},
+    };
+    QTemporaryDir dir;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        DDSHeader h = row.fourCC ? dxtHeader(row.fourCC, row.width, row.height) : row.masked;
+        h.width = row.width;
+        h.height = row.height;
+        int blockBytes = row.fourCC ? (std::string(row.fourCC) == "DXT1" ? 8 : 16) : 0;
+        // Every mip level follows the first; only the first is read and compared.
+        std::vector<uint8_t> data;
+        for (int level = 0, w = row.width, h2 = row.height; level < row.mipLevels;
+             ++level, w = std::max(1, w / 2), h2 = std::max(1, h2 / 2)) {
+            size_t size = blockBytes ? DXTDataSize(w, h2, blockBytes) : size_t(w) * h2 * (h.bitCount / 8);
+            if (level == 0) h.linearSize = uint32_t(blockBytes ? size : size_t(w) * (h.bitCount / 8));
+            std::vector<uint8_t> levelData = randomBytes(random, size);
+            row.shape(levelData);
+            data.insert(data.end(), levelData.begin(), levelData.end());
+        }
+        std::vector<uint8_t> bytes = ddsFile(h, data);
+        put32(bytes, 8, 0x100F | (row.mipLevels > 1 ? 0x20000 : 0));
+        put32(bytes, 28, uint32_t(row.mipLevels));
+        if (row.mipLevels > 1) put32(bytes, 108, 0x401008);
+        QString path = dir.filePath(QString("%1.dds").arg(&row - rows));
+        {
+            TFileStream file(path.toStdString(), fmCreate);
+            file.WriteBuffer(bytes.data(), int64_t(bytes.size()));
+        }
+        TDDSImage ours;
+        load(ours, bytes);
+        std::vector<uint8_t> theirs = independentDecode(converter, path);
+        ASSERT_EQ(theirs.size(), size_t(row.width) * row.height * 4);
+        int colorDiff = 0, alphaDiff = 0, keyed = 0;
+        for (int y = 0; y < row.height; ++y)
+            for (int x = 0; x < row.width; ++x) {
+                std::array<int, 4> mine = bgra(ours, x, y);
+                const uint8_t* other = &theirs[(size_t(y) * row.width + x) * 4];
+                if (row.compareAlpha) alphaDiff = std::max(alphaDiff, std::abs(mine[3] - other[3]));
+                if (row.compareAlpha && mine[3] == 0 && row.fourCC && row.fourCC[3] == '1') {
+                    ++keyed;
+                    continue;
+                }
+                for (int c = 0; c < 3; ++c)
+                    colorDiff = std::max(colorDiff, std::abs(mine[2 - c] - other[c]));
+            }
+        EXPECT_LE(colorDiff, row.colorTolerance);
+        EXPECT_LE(alphaDiff, row.alphaTolerance);
+        EXPECT_EQ(keyed > 0, std::string(row.name) == "DXT1 three colours");
+    }
 }

@@ -44,6 +44,14 @@ void aimMemoryViewer(TGL3DScene& scene, TGLMemoryViewer& viewer, float cameraX) 
 
 } // namespace
 
+TEST(Behaviours, NamePathsFollowTheOwner) {
+    TGLBaseSceneObject object;
+    TXCollectionItem* behaviour = TestBehaviour::Info().CreateItem(object.Behaviours());
+    object.SetName("Cube1");
+    EXPECT_EQ(behaviour->GetNamePath(), "Cube1.Behaviours[0]");
+    EXPECT_EQ(object.Effects()->GetNamePath(), "Cube1.Effects");
+}
+
 TEST(Behaviours, StreamAsBinaryPropertiesWithVersionZero) {
     RegisterXCollectionItemClass(TestBehaviour::Info());
     TGLBaseSceneObject object;

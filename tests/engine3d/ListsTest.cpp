@@ -60,6 +60,27 @@ TEST(VectorLists, WholeListOperations) {
     EXPECT_GT(min[0], max[0]) << "an empty list has inverted extents";
 }
 
+TEST(VectorLists, LerpIntoOneOfItsInputs) {
+    TVectorList a, b, r;
+    a.Add(TVector{0, 0, 0, 0});
+    b.Add(TVector{4, 8, -4, 2});
+    r.Lerp(a, b, 0.25f);
+    EXPECT_EQ(r[0], (TVector{1, 2, -1, 0.5f}));
+    TAffineVectorList affine;
+    affine.Add(1, 1, 1);
+    EXPECT_THROW(r.Lerp(a, affine, 0.5f), EAssertionFailed);
+    // The receiver may be one of the inputs: its items are read before they are overwritten.
+    TAffineVectorList c1, c2;
+    c1.Add(2, 4, 6);
+    c2.Add(4, 8, 10);
+    c2.Lerp(c1, c2, 0.5f);
+    ASSERT_EQ(c2.Count(), 1);
+    EXPECT_EQ(c2[0], (TAffineVector{3, 6, 8}));
+    b.Lerp(b, a, 0.5f);
+    ASSERT_EQ(b.Count(), 1);
+    EXPECT_EQ(b[0], (TVector{2, 4, -2, 1}));
+}
+
 TEST(VectorLists, ArchiveRoundTripAndVersionCheck) {
     TVectorList list;
     list.Add(TVector{1, 2, 3, 4});

@@ -148,6 +148,13 @@ TEST_F(XOpenGLTest, UpdatesDeferTheSelection) {
     XGLEndUpdate();
     EXPECT_EQ(vMapTexCoordMode, mtcmArbitrary);
     EXPECT_EQ(GetBitWiseMapping(), 6u);
+    // The last selection wins, even when it names the mode already in force.
+    MapTexCoordToNull();
+    XGLBeginUpdate();
+    MapTexCoordToMain();
+    MapTexCoordToNull();
+    XGLEndUpdate();
+    EXPECT_EQ(vMapTexCoordMode, mtcmNull);
     GLExtensions.ARB_multitexture = false;
     EXPECT_THROW(MapTexCoordToDual(), EAssertionFailed) << "multitexture modes need the extension";
 }

@@ -96,6 +96,12 @@ TEST(LinesRender, StripAndNoMarkerForOneNode) {
     s.render();
     expectColour(s.pixel(32, 32), 255, 255, 255, "on the line");
     expectColour(s.pixel(32, 44), 0, 0, 0, "off the line");
+    // A Bezier curve takes its colours from the nodes even without loUseNodeColorForLines.
+    for (int i = 0; i < 2; ++i)
+        lines->Nodes()->Items(i)->Color()->SetColor(0, 1, 0, 1);
+    lines->SetSplineMode(lsmBezierSpline);
+    s.render();
+    expectColour(s.pixel(32, 32), 0, 255, 0, "Bezier in the node colour");
 
     // More nodes than the evaluator takes fall back to the straight strip.
     GLint maxOrder = 0;

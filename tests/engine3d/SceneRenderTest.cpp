@@ -170,6 +170,9 @@ TEST(SceneRender, TextureChangesUploadAgain) {
     EXPECT_FALSE(texture->ImageChanged());
     f.buffer.Render(nullptr);
     EXPECT_FALSE(texture->ParamsChanged());
+    texture->EnvColor()->SetColor(1, 0, 0, 1);
+    EXPECT_TRUE(texture->ParamsChanged());
+    EXPECT_FALSE(texture->ImageChanged());
     // A disabled texture binds nothing and leaves 2D texturing off.
     texture->SetDisabled(true);
     f.quad->Material()->FrontProperties()->Diffuse()->SetColor(0, 1, 1, 1);

@@ -1,4 +1,6 @@
+#include "GL3DScene.h"
 #include "GLState.h"
+#include "GLTexture.h"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +114,19 @@ TEST_F(StateCache, MaterialColoursCompareBitwise) {
     cache.StateCacheSetMaterialAlpha(GL_BACK, 0.25f);
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].b, static_cast<GLenum>(GL_DIFFUSE));
+}
+
+TEST_F(StateCache, UnculledMaterialSendsItsOwnBackColours) {
+    cache.StateCacheEnable(stLighting);
+    TGLMaterial material;
+    material.FrontProperties()->Diffuse()->SetColor(red);
+    material.SetFaceCulling(fcNoCull);
+    TRenderContextInfo rci;
+    rci.StateCache = &cache;
+    material.Apply(rci);
+    calls.clear();
+    cache.SetGLMaterialColors(GL_BACK, black, {0.2f, 0.2f, 0.2f, 1}, {0.8f, 0.8f, 0.8f, 1}, black, 0);
+    EXPECT_TRUE(calls.empty()) << "the back face already has the default colours";
 }
 
 TEST_F(StateCache, ResetMaterialSetsDefaultsAndForgetsColours) {

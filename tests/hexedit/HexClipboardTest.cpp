@@ -7,12 +7,14 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <QtEndian>
+#include <sys/stat.h>
 
 namespace {
 std::unique_ptr<THexEditorEx> editorWith(const QByteArray& bytes) {
@@ -63,6 +65,24 @@ TEST(HexClipboard, CopyOffersOwnBlockTextAndFile) {
     e->SetClipboardAsHexText(true);
     e->CopyToClipboard();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "410042");
+}
+
+TEST(HexClipboard, EachDataObjectHasItsOwnDumpFile) {
+    auto first = std::make_unique<THexDataObject>("one", "Untitled", false, false);
+    const THexDataObject second("two!", "Untitled", false, false);
+    const QString one = first->urls().value(0).toLocalFile(), two = second.urls().value(0).toLocalFile();
+    ASSERT_NE(one, two);
+    for (const auto& [path, bytes] :
+         {std::pair{one, QByteArray("one")}, std::pair{two, QByteArray("two!")}}) {
+        EXPECT_EQ(QFileInfo(path).fileName(), "Dump of Untitled.bin");
+        EXPECT_EQ(QFile::permissions(QFileInfo(path).path()) & (QFile::ReadOther | QFile::ReadGroup), 0);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), bytes);
+    }
+    first.reset();
+    EXPECT_FALSE(QFileInfo::exists(QFileInfo(one).path()));
+    EXPECT_TRUE(QFileInfo::exists(two));
 }
 
 TEST(HexClipboard, PasteOwnBlockInWholeUnits) {
@@ -250,6 +270,17 @@ TEST(HexDragDrop, DroppedFilesGiveTheFirstFileOrTheNames) {
     effect = Qt::LinkAction;
     ASSERT_TRUE(l->DropAt(&data, 0, effect));
     EXPECT_EQ(l->AllData(), QFile::encodeName(first) + '\0' + QFile::encodeName(second) + '\0');
+    // A pipe, a device or a folder is never read: the drop is refused instead of waiting or reading forever.
+    const QString fifo = dir.filePath("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, QString("/dev/zero"), dir.path()}) {
+        QMimeData other;
+        other.setUrls({QUrl::fromLocalFile(path)});
+        auto r = editorWith(QByteArray("kept"));
+        effect = Qt::CopyAction;
+        EXPECT_FALSE(r->DropAt(&other, 0, effect)) << path.toStdString();
+        EXPECT_EQ(r->AllData(), "kept");
+    }
 }
 
 TEST(HexSettings, DefaultTextOrderAndRoundTrip) {
@@ -278,6 +309,40 @@ TEST(HexSettings, DefaultTextOrderAndRoundTrip) {
     EXPECT_EQ(g.GetSettingsText(), f.GetSettingsText());
 }
 
+TEST(HexSettings, ThemeColourNamesAndFontSizesRoundTrip) {
+    THexEditorEx e;
+    for (const char* line : {"Colors.Background=clWindow", "Colors.CurrentOffsetBackground=clBtnShadow",
+                             "Colors.OffsetBackGround=clBtnFace", "Colors.CurrentOffset=clBtnHighlight",
+                             "Colors.Grid=clBtnFace", "Font.Color=clWindowText", "Font.Size=11"})
+        EXPECT_TRUE(e.GetSettingsText().split('\n').contains(line)) << line;
+    const QPalette theme = QApplication::palette();
+    QFont pixels = e.font();
+    pixels.setPixelSize(12); // the raw view's font
+    e.setFont(pixels);
+    e.SetSettingsText(
+        "Colors.Grid=clBtnFace\nBytesPerRow=8\nColors.Offset=CLINFOBK\nColors.OddColumn=clGrayText\n"
+        "Colors.EvenColumn=clHighlightText\nColors.ChangedText=clBtnText\nFont.Color=clHighlight\n"
+        "PrintFont.Size=7.5\nColors.CursorFrame=clMoneyGreen");
+    EXPECT_EQ(e.BytesPerRow(), 8);
+    EXPECT_EQ(e.Colors().Grid(), theme.color(QPalette::Button));
+    EXPECT_EQ(e.Colors().Offset(), theme.color(QPalette::ToolTipBase));
+    EXPECT_EQ(e.Colors().OddColumn(), theme.color(QPalette::Disabled, QPalette::Text));
+    EXPECT_EQ(e.Colors().EvenColumn(), theme.color(QPalette::HighlightedText));
+    EXPECT_EQ(e.Colors().ChangedText(), theme.color(QPalette::ButtonText));
+    EXPECT_EQ(e.palette().color(QPalette::Text), theme.color(QPalette::Highlight));
+    EXPECT_EQ(e.Colors().CursorFrame(), QColor(0xC0, 0xDC, 0xC0));
+    THexEditorEx g;
+    g.SetSettingsText(e.GetSettingsText());
+    EXPECT_EQ(g.font().pixelSize(), 12);
+    EXPECT_EQ(g.PrintFont().pointSizeF(), 7.5);
+    EXPECT_EQ(g.GetSettingsText(), e.GetSettingsText());
+    for (const char* line : {"Font.Size=-12", "Colors.Offset=clInfoBk", "Font.Color=clHighlight",
+                             "Colors.CursorFrame=clMoneyGreen"})
+        EXPECT_TRUE(g.GetSettingsText().split('\n').contains(line)) << line;
+    e.Colors().SetGrid(theme.color(QPalette::Button)); // a fixed colour stays fixed
+    EXPECT_FALSE(e.GetSettingsText().split('\n').contains("Colors.Grid=clBtnFace"));
+}
+
 TEST(HexSettings, VetoAndFailingSetter) {
     THexEditorEx e;
     e.OnQueryPublicProperty = [](const QString& name, bool& isPublic) {
@@ -295,6 +360,10 @@ TEST(HexSettings, VetoAndFailingSetter) {
     EXPECT_EQ(e.BytesPerColumn(), 4);
     EXPECT_EQ(e.BytesPerUnit(), 1);
     EXPECT_EQ(e.UpdateCount(), 0);
+    EXPECT_EQ(
+        expectThrowMessage([&] { e.SetSettingsText("BytesPerRow=4\nColors.Grid=clNoSuch\nBytesPerRow=8"); }),
+        "Invalid property value");
+    EXPECT_EQ(e.BytesPerRow(), 4);
 }
 
 TEST(HexFiles, BackupBeforeOverwrite) {

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QScrollBar>
 
 TEST(HexWidget, ClickPlacesCaretWhereTheFormulasSay) {
     auto e = makeEditor(256);
@@ -69,19 +71,69 @@ TEST(HexWidget, KeysMoveAndTypedHexEdits) {
     EXPECT_EQ(e->Bookmark(3).Position, e->CaretPosition());
 }
 
-TEST(HexWidget, WheelScrollsAndZooms) {
+TEST(HexWidget, WheelActsOncePerWholeStep) {
+    struct Row {
+        Qt::KeyboardModifiers mods;
+        bool unicode, zoom;
+        int delta, events;
+        int pagesDown, bytesPerRow, fontStep, messages;
+    };
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier,
+                                ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    const Row rows[] = {
+        {Qt::NoModifier, false, true, -120, 1, 1, 16, 0, 0},
+        {Qt::NoModifier, false, true, -15, 8, 1, 16, 0, 0}, // one notch of a fine wheel
+        {Qt::NoModifier, false, true, -15, 7, 0, 16, 0, 0}, // short of a notch
+        {Qt::NoModifier, false, true, -50, 5, 2, 16, 0, 0}, // two steps, the rest kept
+        {Qt::NoModifier, false, true, 60, 4, 0, 16, 0, 0},  // not above the first row
+        {ctrl, false, true, -15, 8, 0, 15, 0, 0},
+        {ctrl, false, true, 40, 6, 0, 18, 0, 0},
+        {ctrl, true, true, -15, 8, 0, 16, 0, 1}, // the odd width is refused once
+        {ctrl, false, false, -120, 1, 0, 16, 0, 0},
+        {ctrlShift, false, true, 15, 8, 0, 16, 1, 0},
+        {ctrlShift, false, true, -30, 8, 0, 16, -2, 0},
+    };
+    int messages = 0;
+    setHexErrorHandler([&](QWidget*, const QString& message) {
+        EXPECT_EQ(message, "Invalid bytes per line argument");
+        ++messages;
+    });
+    for (const Row& row : rows) {
+        auto e = makeEditor(4096, 700, 300);
+        e->SetUnicodeChars(row.unicode);
+        e->SetZoomOnWheel(row.zoom);
+        const int32_t page = e->FullyVisibleRows() - 1;
+        const int pointSize = e->font().pointSize();
+        messages = 0;
+        for (int i = 0; i < row.events; ++i)
+            wheel(*e, row.delta, row.mods);
+        SCOPED_TRACE(testing::Message() << row.delta << " x " << row.events << " mods " << row.mods);
+        EXPECT_EQ(e->TopRow(), 2 + row.pagesDown * page);
+        EXPECT_EQ(e->BytesPerRow(), row.bytesPerRow);
+        EXPECT_EQ(e->font().pointSize(), pointSize + row.fontStep);
+        EXPECT_EQ(messages, row.messages);
+    }
+    setHexErrorHandler(nullptr);
+}
+
+TEST(HexWidget, HeldDragOutsideKeepsScrollingAndSelecting) {
     auto e = makeEditor(4096);
-    const int32_t visible = e->FullyVisibleRows();
-    wheel(*e, -120, Qt::NoModifier);
-    EXPECT_EQ(e->TopRow(), 2 + visible - 1);
-    wheel(*e, -120, Qt::ControlModifier);
-    EXPECT_EQ(e->BytesPerRow(), 15);
-    const QFont before = e->font();
-    wheel(*e, 120, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(e->font().pointSize(), before.pointSize() + 1);
-    e->SetZoomOnWheel(false);
-    wheel(*e, -120, Qt::ControlModifier);
-    EXPECT_EQ(e->BytesPerRow(), 15);
+    mouse(*e, QEvent::MouseButtonPress, cellCenter(*e, 0, false), Qt::LeftButton);
+    mouse(*e, QEvent::MouseMove, QPoint(cellCenter(*e, 0, false).x(), e->viewport()->height() + 20),
+          Qt::LeftButton);
+    const int32_t top = e->TopRow(), selected = e->SelCount();
+    QElapsedTimer clock;
+    clock.start();
+    while (e->TopRow() < top + 3 && clock.elapsed() < 3000)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_GE(e->TopRow(), top + 3);
+    EXPECT_GT(e->SelCount(), selected);
+    EXPECT_EQ(e->SelEnd() / 16 + 2, e->TopRow() + e->FullyVisibleRows() - 1);
+    mouse(*e, QEvent::MouseButtonRelease, QPoint(10, e->viewport()->height() + 20), Qt::NoButton);
+    const int32_t stopped = e->TopRow();
+    for (clock.restart(); clock.elapsed() < 200;)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(e->TopRow(), stopped);
 }
 
 TEST(HexWidget, OneSelectionSignalPerBurstAfterEndUpdate) {
@@ -162,6 +214,15 @@ TEST(HexWidget, DrawCellHookAndBookmarkIcons) {
     const QPoint icon =
         e->viewport()->mapTo(e.get(), QPoint(3 + 5, gutter.top() + (gutter.height() - 10) / 2 + 5));
     EXPECT_EQ(QColor(shot.pixel(icon)), QColor(255, 0, 0));
+}
+
+TEST(HexWidget, ScrollingSidewaysMovesTheTopLeftCell) {
+    auto e = makeEditor(16 * 200);
+    e->SetBytesPerRow(64);
+    int topLeftChanges = 0;
+    QObject::connect(e.get(), &TCustomHexEditor::topLeftChanged, [&] { ++topLeftChanges; });
+    e->horizontalScrollBar()->setValue(e->CharWidth() * 4);
+    EXPECT_EQ(topLeftChanges, 1);
 }
 
 TEST(HexWidget, GridLinesBlocksAndUnicodeLayout) {

@@ -1,6 +1,8 @@
 // Damaged pages: truncated at every byte, and impossible counts. Each loads what it holds or fails
 // with a page-file error; nothing crashes, hangs or allocates beyond the file.
 #include <chrono>
+#include <filesystem>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 #include "TestFiles.h"
@@ -102,3 +104,90 @@ INSTANTIATE_TEST_SUITE_P(AllFamilies, DamagedPages,
                          ::testing::Values(kVersionUru, kVersionMystV, kVersionLive, kVersionHexIsle,
                                            uint16_t(3)),
                          [](const auto& info) { return "Version" + std::to_string(info.param); });
+
+// What the reader says it could not read: nothing for whole pages (an empty group and a new, empty file
+// included), the cut for damaged ones.
+TEST_P(DamagedPages, DamageIsNamedAndWholePagesAreNot) {
+    TestPage sample = samplePage(GetParam());
+    sample.groups.push_back(TestGroup(7));
+    PageLayout layout;
+    const Bytes full = buildPage(sample, &layout);
+    auto patched = [&](size_t offset, uint32_t value) {
+        ByteWriter w;
+        w.bytes = full;
+        w.patchU32(offset, value);
+        return w.bytes;
+    };
+    const struct Row {
+        const char* what;
+        Bytes bytes;
+        std::string damage; // what the description begins with
+    } rows[] = {
+        {"whole", full, ""},
+        {"empty page", buildPage(emptyPage(GetParam(), "A", "B", 1)), ""},
+        {"new empty file", Bytes{}, ""},
+        {"cut at half", Bytes(full.begin(), full.begin() + ptrdiff_t(full.size() / 2)),
+         "the key index starts past the end of the file"},
+        {"index start past the end", patched(layout.dataStart - 4, 0xFFFFFFF0u),
+         "the key index starts past the end of the file"},
+        {"cut after a group's count",
+         Bytes(full.begin(), full.begin() + ptrdiff_t(layout.groupCountOffsets[1] + 4)),
+         "the key index is damaged; 2 of 4 class groups and 1 of 3 keys loaded"},
+        {"last key cut short", Bytes(full.begin(), full.end() - 12), "the key index is damaged; "},
+        {"header cut short", Bytes(full.begin(), full.begin() + 6), "the page header is cut short"},
+        {"zeros", Bytes(4096, 0), "the key index starts inside the page header"},
+        {"impossible key count", patched(layout.groupCountOffsets[0], 0xFFFFFFFFu), "the key count of the "},
+    };
+    for (const Row& row : rows) {
+        const TPRPFile page = loadPage(folder.write("d.prp", row.bytes));
+        const std::string damage = DescribePageDamage(page);
+        EXPECT_EQ(damage.substr(0, row.damage.size()), row.damage) << row.what << ": " << damage;
+        EXPECT_EQ(page.Damage.Any(), !row.damage.empty()) << row.what;
+        EXPECT_EQ(damage.empty(), row.damage.empty()) << row.what;
+    }
+}
+
+// A key count no file could hold ends its group at the first entry that is not one of its keys: the later
+// groups keep their keys and their class.
+TEST_P(DamagedPages, ImpossibleKeyCountLeavesLaterGroupsIntact) {
+    PageLayout layout;
+    const Bytes full = buildPage(samplePage(GetParam()), &layout);
+    const TPRPFile whole = loadPage(folder.write("w.prp", full));
+    for (size_t group = 0; group + 1 < layout.groupCountOffsets.size(); ++group)
+        for (uint32_t count : {0xFFFFFFFFu, 0x7FFFFFFFu}) {
+            ByteWriter w;
+            w.bytes = full;
+            w.patchU32(layout.groupCountOffsets[group], count);
+            const TPRPFile page = loadPage(folder.write("k.prp", w.bytes));
+            ASSERT_EQ(page.Folders.size(), whole.Folders.size()) << "group " << group;
+            for (size_t g = 0; g < page.Folders.size(); ++g) {
+                EXPECT_EQ(page.Folders[g].ClassType, whole.Folders[g].ClassType);
+                ASSERT_EQ(page.Folders[g].Objects.size(), whole.Folders[g].Objects.size());
+                for (size_t i = 0; i < page.Folders[g].Objects.size(); ++i)
+                    EXPECT_EQ(page.Folders[g].Objects[i].Desc.Name, whole.Folders[g].Objects[i].Desc.Name);
+            }
+            EXPECT_EQ(page.Damage.MiscountedGroups, std::vector<uint16_t>{whole.Folders[group].ClassType});
+        }
+}
+
+// Only regular files are opened, and the open of a pipe does not wait for a writer.
+TEST(PageFiles, OnlyRegularFilesOpen) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder.file("dir.prp"));
+    ASSERT_EQ(::mkfifo(folder.file("pipe.prp").c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        std::string message;
+    } rows[] = {{folder.file("dir.prp"), "\"" + folder.file("dir.prp") + "\" is a folder"},
+                {folder.file("pipe.prp"), "\"" + folder.file("pipe.prp") + "\" is not a regular file"},
+                {"/dev/null", "\"/dev/null\" is not a regular file"}};
+    for (const auto& row : rows)
+        for (TFileMode mode : {TFileMode::fmOpenRead, TFileMode::fmCreate}) {
+            try {
+                TPlasmaFileStream stream(row.path, mode);
+                ADD_FAILURE() << row.path << " opened";
+            } catch (const EFOpenError& error) {
+                EXPECT_EQ(error.what(), row.message);
+            }
+        }
+}

@@ -504,7 +504,8 @@ float PowerSingle(float base, float exponent) {
     if (exponent == 0.0f) return 1.0f;
     if (base == 0.0f && exponent > 0.0f) return 0.0f;
     float rounded = std::nearbyint(exponent);
-    if (rounded == exponent && std::fabs(rounded) <= 2147483647.0f)
+    // 2^31 is exact as a float; 2147483647.0f would round up to it and let the int conversion overflow.
+    if (rounded == exponent && rounded >= -2147483648.0f && rounded < 2147483648.0f)
         return IntegerPower(base, static_cast<int>(rounded));
     return static_cast<float>(std::exp(double(exponent) * std::log(double(base))));
 }

@@ -251,7 +251,7 @@ void TAffineVectorList::Lerp(const TBaseVectorList& list1, const TBaseVectorList
     auto* a = dynamic_cast<const TAffineVectorList*>(&list1);
     auto* b = dynamic_cast<const TAffineVectorList*>(&list2);
     GLAssert(a && b && a->Count() == b->Count(), "");
-    count_ = 0;
+    // The receiver may be a or b: with the count unchanged its items stay in place until each is written.
     SetCount(a->Count());
     LerpVectorArray3(a->List(), b->List(), List(), count_, lerpFactor);
 }
@@ -277,7 +277,7 @@ void TVectorList::Lerp(const TBaseVectorList& list1, const TBaseVectorList& list
     auto* a = dynamic_cast<const TVectorList*>(&list1);
     auto* b = dynamic_cast<const TVectorList*>(&list2);
     GLAssert(a && b && a->Count() == b->Count(), "");
-    count_ = 0;
+    // The receiver may be a or b: with the count unchanged its items stay in place until each is written.
     SetCount(a->Count());
     LerpVectorArray4(a->List(), b->List(), List(), count_, lerpFactor);
 }

@@ -138,9 +138,13 @@ void TXCollection::Loaded() {
         item->Loaded();
 }
 
-std::string TXCollection::GetNamePath() const {
+std::string TXCollection::namePathUnderOwner(const char* suffix) const {
     std::string ownerPath = owner_ ? owner_->GetNamePath() : std::string();
-    return ownerPath.empty() ? ClassName() : ownerPath + ".XCollection";
+    return ownerPath.empty() ? ClassName() : ownerPath + suffix;
+}
+
+std::string TXCollection::GetNamePath() const {
+    return namePathUnderOwner(".XCollection");
 }
 
 void TXCollection::WriteToFiler(TVirtualWriter* writer) const {

@@ -83,6 +83,10 @@ public:
     void WriteToFiler(TVirtualWriter* writer) const;
     void ReadFromFiler(TVirtualReader* reader);
 
+protected:
+    // The class name, or the owner's name path followed by the suffix when that path is not empty.
+    std::string namePathUnderOwner(const char* suffix) const;
+
 private:
     friend class TXCollectionItem;
     friend class TXCollectionItemClass;

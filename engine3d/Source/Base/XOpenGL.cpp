@@ -136,12 +136,13 @@ void applyMode(TMapTexCoordMode mode, const std::vector<GLenum>& units) {
     std::vector<GLenum> list = units;
     if (mode == mtcmArbitrary && ForbidSecondTextureUnit)
         list.erase(std::remove(list.begin(), list.end(), static_cast<GLenum>(GL_TEXTURE1_ARB)), list.end());
-    if (mode == vMapTexCoordMode && (mode != mtcmArbitrary || list == vArbitraryUnits)) return;
+    // Inside an update every selection replaces the pending one, even one naming the mode in force.
     if (vUpdCount > 0) {
         vUpdNewMode = mode;
         vUpdNewUnits = list;
         return;
     }
+    if (mode == vMapTexCoordMode && (mode != mtcmArbitrary || list == vArbitraryUnits)) return;
     switch (mode) {
     case mtcmNull:
         xgl = nullEntryPoints;

@@ -44,10 +44,16 @@ bool decode(const unsigned char* data, unsigned long size, std::vector<unsigned 
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data, size);
     jpeg_read_header(&info, TRUE);
+    // The size is checked on the header alone: starting the decompression of a progressive picture
+    // already allocates its coefficients for the whole frame.
+    if (int64_t(info.image_width) * info.image_height > TJPEGImage::MaxPixels) {
+        std::snprintf(error.message, sizeof(error.message), "JPEG image too large or of an unknown layout");
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
-    if (int64_t(info.output_width) * info.output_height > TJPEGImage::MaxPixels ||
-        info.output_components != 3) {
+    if (info.output_components != 3) {
         std::snprintf(error.message, sizeof(error.message), "JPEG image too large or of an unknown layout");
         jpeg_destroy_decompress(&info);
         return false;

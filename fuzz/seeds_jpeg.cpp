@@ -1,0 +1,34 @@
+// Seeds of fuzz_jpeg: pictures of several sizes and qualities written by the JPEG picture, and one cut
+// short.
+#include <cstring>
+
+#include "FuzzHarness.h"
+#include "PlatformJPEG.h"
+
+using namespace engine3d;
+
+int main(int argc, char** argv) {
+    return fuzzharness::seedMain(argc, argv, [](fuzzharness::SeedFolder& seeds) {
+        const struct {
+            int width, height, quality;
+        } sizes[] = {{1, 1, 90}, {8, 8, 50}, {17, 9, 100}, {40, 24, 10}};
+        for (const auto& size : sizes) {
+            TBitmap bitmap;
+            bitmap.SetPixelFormat(pf24bit);
+            bitmap.SetSize(size.width, size.height);
+            for (int y = 0; y < size.height; ++y)
+                for (int x = 0; x < size.width * 3; ++x)
+                    bitmap.ScanLine(y)[x] = uint8_t(x * 29 + y * 71);
+            TJPEGImage jpeg;
+            jpeg.Assign(&bitmap);
+            jpeg.SetCompressionQuality(size.quality);
+            TMemoryStream file;
+            jpeg.SaveToStream(file);
+            const std::string name = "q" + std::to_string(size.quality) + "_" + std::to_string(size.width);
+            seeds.add(name, file.Bytes());
+            if (size.width == 17)
+                seeds.add(name + "_cut",
+                          fuzzharness::Bytes(file.Bytes().begin(), file.Bytes().begin() + file.Size() / 2));
+        }
+    });
+}
