@@ -170,25 +170,6 @@ TEST(GLBitmap32, AlphaRules) {
     EXPECT_EQ(image.Data()[0].a, 0);
 }
 
-TEST(GLBitmap32, NormalMaps) {
-    TGLBitmap32 flat = filled(4, 4, {9, 100, 9, 9});
-    flat.GrayScaleToNormalMap(3.0f, true, true);
-    for (int i = 0; i < 16; ++i) {
-        TGLPixel32 p = flat.Data()[i];
-        ASSERT_EQ(p.r, 128);
-        ASSERT_EQ(p.g, 128);
-        ASSERT_EQ(p.b, 255);
-    }
-    // A ramp rising to the right tilts every normal to the left.
-    TGLBitmap32 ramp = filled(8, 4, {0, 0, 0, 0});
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 8; ++x)
-            ramp.ScanLine(y)[x].g = static_cast<uint8_t>(x * 10);
-    ramp.GrayScaleToNormalMap(0.05f, false, false);
-    EXPECT_LT(ramp.ScanLine(1)[3].r, 128);
-    EXPECT_EQ(ramp.ScanLine(1)[3].g, 128);
-}
-
 // ---- Upload ------------------------------------------------------------------------------------------
 
 TEST(GLBitmap32Upload, PowerOfTwoSizes) {

@@ -52,29 +52,6 @@ TEST(Behaviours, NamePathsFollowTheOwner) {
     EXPECT_EQ(object.Effects()->GetNamePath(), "Cube1.Effects");
 }
 
-TEST(Behaviours, StreamAsBinaryPropertiesWithVersionZero) {
-    RegisterXCollectionItemClass(TestBehaviour::Info());
-    TGLBaseSceneObject object;
-    TMemoryStream empty;
-    object.WriteBehavioursData(empty);
-    EXPECT_EQ(empty.Size(), 0); // nothing to store
-    TestBehaviour::Info().CreateItem(object.Behaviours());
-    TMemoryStream stream;
-    object.WriteBehavioursData(stream);
-    stream.SetPosition(0);
-    TGLBaseSceneObject copy;
-    copy.ReadBehavioursData(stream);
-    ASSERT_EQ(copy.Behaviours()->Count(), 1);
-    EXPECT_EQ(copy.Behaviours()->Items(0)->ClassName(), "TestBehaviour");
-    // A behaviour of another version is refused.
-    std::vector<uint8_t>& bytes = stream.Bytes();
-    bytes.back() = 1; // the behaviour's own version, a one-byte integer at the very end
-    stream.SetPosition(0);
-    TGLBaseSceneObject damaged;
-    EXPECT_THROW(damaged.ReadBehavioursData(stream), EAssertionFailed);
-    UnregisterXCollectionItemClass(TestBehaviour::Info());
-}
-
 TEST(InvariantAndProxyObjects, LinksToFreedObjectsAreDropped) {
     TGLProxyObject proxy;
     EXPECT_EQ(proxy.GenerateSilhouette({}), nullptr);

@@ -10,7 +10,6 @@
 #include <set>
 
 using namespace engine3d;
-using ::testing::HasSubstr;
 
 TEST(VectorLists, GrowthZeroFillAndIndexChecks) {
     TAffineVectorList list;
@@ -28,36 +27,6 @@ TEST(VectorLists, GrowthZeroFillAndIndexChecks) {
     EXPECT_EQ(integers.Capacity(), 32) << "grows by sixteen items";
     integers.Delete(0);
     EXPECT_EQ(integers[0], 1);
-}
-
-TEST(VectorLists, FindOrAddUsesBitwiseEquality) {
-    TAffineVectorList list;
-    EXPECT_EQ(list.FindOrAdd({1, 2, 3}), 0);
-    EXPECT_EQ(list.FindOrAdd({0, 0, 0}), 1);
-    EXPECT_EQ(list.FindOrAdd({1, 2, 3}), 0);
-    EXPECT_EQ(list.FindOrAdd({-0.0f, 0, 0}), 2);
-    EXPECT_EQ(list.IndexOf({5, 5, 5}), -1);
-}
-
-TEST(VectorLists, WholeListOperations) {
-    TAffineVectorList a, b;
-    a.Add(1, -2, 3);
-    a.Add(-4, 5, 0);
-    b.Add(0, 0, 1);
-    b.Add(1, 1, 1);
-    TAffineVector min, max;
-    a.GetExtents(min, max);
-    EXPECT_EQ(min, (TAffineVector{-4, -2, 0}));
-    EXPECT_EQ(max, (TAffineVector{1, 5, 3}));
-    EXPECT_FLOAT_EQ(a.MaxSpacing(b), 5 + 4 + 1);
-    a.Combine(b, 2);
-    EXPECT_EQ(a[1], (TAffineVector{-2, 7, 2}));
-    b.Add(0, 0, 0);
-    EXPECT_THAT([&] { a.MaxSpacing(b); }, ::testing::ThrowsMessage<EAssertionFailed>(
-                                              HasSubstr("engine3d\\Source\\Base\\VectorLists, line ")));
-    TVectorList empty;
-    empty.GetExtents(min, max);
-    EXPECT_GT(min[0], max[0]) << "an empty list has inverted extents";
 }
 
 TEST(VectorLists, LerpIntoOneOfItsInputs) {

@@ -7,24 +7,6 @@
 using namespace engine3d;
 using ::testing::HasSubstr;
 
-namespace {
-
-class TCountingComponent : public TGLCoordinatesUpdateAbleComponent {
-public:
-    int plainNotices = 0;
-    std::vector<TGLCoordinates*> changed;
-    void NotifyChange(TObject*) override { ++plainNotices; }
-    void CoordinateChanged(TGLCoordinates* sender) override { changed.push_back(sender); }
-};
-
-class TCountingUpdateAble : public TGLUpdateAbleComponent {
-public:
-    int notices = 0;
-    void NotifyChange(TObject*) override { ++notices; }
-};
-
-} // namespace
-
 TEST(GLCoordinates, NoNoticeInsideAnUpdateUntilTheNextChange) {
     int ownerNotices = 0;
     TGLUpdateAbleObject root; // gives the owner an owner so that its own notices fire
@@ -46,23 +28,6 @@ TEST(GLCoordinates, NoNoticeInsideAnUpdateUntilTheNextChange) {
     orphan.OnNotifyChange = [&](TObject*) { ++orphanEvents; };
     orphan.SetCoordinate(2, 1);
     EXPECT_EQ(orphanEvents, 0) << "without an owner nothing is sent";
-}
-
-TEST(GLCoordinates, CoordinatesAwareOwnerGetsCoordinateChangedInstead) {
-    TCountingComponent component;
-    TGLCoordinates coordinates(&component);
-    int events = 0;
-    coordinates.OnNotifyChange = [&](TObject*) { ++events; };
-    coordinates.SetPoint(1, 2, 3);
-    ASSERT_EQ(component.changed.size(), 1u);
-    EXPECT_EQ(component.changed[0], &coordinates);
-    EXPECT_EQ(component.plainNotices, 0);
-    EXPECT_EQ(events, 1);
-
-    TCountingUpdateAble plain;
-    TGLCoordinates other(&plain);
-    other.SetVector(1, 0, 0);
-    EXPECT_EQ(plain.notices, 1);
 }
 
 TEST(GLCoordinates, StylesGuardTheSetters) {

@@ -72,17 +72,6 @@ TEST(SceneObject, DirectionAndUpStayOrthonormal) {
     }
 }
 
-TEST(SceneObject, SetMatrixSplitsIntoCoordinates) {
-    TGLBaseSceneObject object;
-    TMatrix m = {{{0, 0, -2, 0}, {0, 3, 0, 0}, {4, 0, 0, 0}, {5, 6, 7, 1}}};
-    object.SetMatrix(m);
-    expectVector(object.Direction()->AsVector(), {1, 0, 0, 0});
-    expectVector(object.Up()->AsVector(), {0, 1, 0, 0});
-    expectVector(object.Scale()->AsVector(), {2, 3, 4, 0});
-    expectVector(object.Position()->AsVector(), {5, 6, 7, 1});
-    expectMatrix(object.Matrix(), m);
-}
-
 TEST(SceneObject, AbsoluteMatrixChainsParentsAndInverts) {
     TGLBaseSceneObject parent, *child = new TGLBaseSceneObject();
     parent.AddChild(child);
@@ -149,16 +138,6 @@ TEST(SceneObject, ChangesNotifyTheSceneBuffersUnlessUpdating) {
     EXPECT_THROW(counter.scene.EndUpdate(), EAssertionFailed);
 }
 
-TEST(SceneObject, MaterialColourChangeMarksStructure) {
-    TGLCustomSceneObject object;
-    object.ClearStructureChanged();
-    object.Material()->FrontProperties()->Diffuse()->SetColor(1, 0, 0, 1);
-    EXPECT_FALSE(object.Changes() & ObjectChange(ocStructure));
-    // The colour's owner is the face properties, not the object; texture mapping changes mark it.
-    object.Material()->GetTexture()->SetDisabled(false);
-    EXPECT_TRUE(object.Changes() & ObjectChange(ocStructure));
-}
-
 TEST(SceneTree, IndexClampsAndRemovalCanKeepTheChildren) {
     TGLBaseSceneObject parent;
     auto* a = parent.AddNewChild<TGLBaseSceneObject>();
@@ -178,26 +157,6 @@ TEST(SceneTree, IndexClampsAndRemovalCanKeepTheChildren) {
     EXPECT_EQ(grandChild->Parent(), &parent);
     EXPECT_EQ(a->SceneObjectChildCount(), 0);
     delete a;
-}
-
-TEST(SceneTree, LightTableHasEightSlots) {
-    TGL3DScene scene;
-    TGLLightSource* lights[9];
-    for (auto*& light : lights)
-        light = scene.Objects()->AddNewChild<TGLLightSource>();
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(scene.Light(i), lights[i]);
-        EXPECT_EQ(lights[i]->LightID(), static_cast<GLenum>(GL_LIGHT0 + i));
-    }
-    EXPECT_EQ(lights[8]->LightID(), 0u);
-    // Removing an earlier light frees its slot for the next registration.
-    scene.Objects()->Remove(lights[2], false);
-    EXPECT_EQ(scene.Light(2), nullptr);
-    auto* extra = new TGLLightSource(&scene);
-    scene.Objects()->AddChild(extra);
-    EXPECT_EQ(scene.Light(2), extra);
-    EXPECT_EQ(extra->LightID(), static_cast<GLenum>(GL_LIGHT0 + 2));
-    delete lights[2];
 }
 
 TEST(SceneTree, RayCastFindsNearestVisible) {

@@ -155,15 +155,6 @@ TEST(SceneViewer, CameraFreedLeavesTheViewerWithoutCamera) {
     expectPixel(image, 128, 128, Qt::green, "centre without camera");
 }
 
-TEST(SceneViewer, HiddenFormGetsItsContextAfterLoading) {
-    REQUIRE_OPENGL();
-    ViewerFixture f;
-    EXPECT_FALSE(f.viewer->RCInstantiated());
-    f.viewer->Loaded();
-    EXPECT_TRUE(f.viewer->RCInstantiated());
-    EXPECT_FALSE(f.form.isVisible());
-}
-
 TEST(SceneViewer, ZeroSizedViewerPaintsNothing) {
     REQUIRE_OPENGL();
     ViewerFixture f;

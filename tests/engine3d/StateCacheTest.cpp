@@ -142,20 +142,6 @@ TEST_F(StateCache, ResetMaterialSetsDefaultsAndForgetsColours) {
     EXPECT_EQ(count("Materialfv"), 4);
 }
 
-TEST_F(StateCache, PolygonModePerFaceAndBoth) {
-    cache.SetGLPolygonMode(GL_FRONT, GL_LINE);
-    cache.SetGLPolygonMode(GL_FRONT, GL_LINE);
-    EXPECT_EQ(count("PolygonMode"), 1);
-    cache.SetGLPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    EXPECT_EQ(count("PolygonMode"), 2) << "the back face was not known yet";
-    cache.SetGLPolygonMode(GL_BACK, GL_LINE);
-    cache.SetGLPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    EXPECT_EQ(count("PolygonMode"), 2);
-    cache.ResetGLPolygonMode();
-    cache.SetGLPolygonMode(GL_BACK, GL_LINE);
-    EXPECT_EQ(count("PolygonMode"), 3);
-}
-
 TEST_F(StateCache, FrontFaceAndTextureMatrix) {
     cache.InvertGLFrontFace();
     cache.InvertGLFrontFace();

@@ -119,17 +119,3 @@ TEST(EngineAssertion, MessagePathAndLine) {
         EXPECT_STREQ(e.what(), "Assertion failed (engine3d\\Source\\GLGraphics, line 7)");
     }
 }
-
-TEST(BaseClasses, StreamsAndClassRegistry) {
-    TMemoryStream stream;
-    stream.WriteBuffer("abcdef", 6);
-    stream.SetPosition(4);
-    EXPECT_EQ(stream.Remaining(), 2);
-    char buffer[4] = {};
-    EXPECT_THROW(stream.ReadBuffer(buffer, 3), EReadError);
-    EXPECT_EQ(FindClass("TPersistentObjectList").ClassName(), "TPersistentObjectList");
-    EXPECT_THROW(FindClass("TNotRegistered"), EClassNotFound);
-    TPersistent a, b;
-    EXPECT_THAT([&] { a.Assign(&b); }, ::testing::ThrowsMessage<EConvertError>(
-                                           HasSubstr("Cannot assign a TPersistent to a TPersistent")));
-}

@@ -68,40 +68,12 @@ TEST(VectorGeometry, RotationFollowsRowVectorConvention) {
     EXPECT_NEAR(r[2], 0, 1e-6);
 }
 
-TEST(VectorGeometry, NormalizeMatrixOrthonormalisesAndDropsTranslation) {
-    TMatrix m = {{{2, 0.1f, 0, 5}, {0.2f, 3, 0, 1}, {9, 9, 9, 9}, {1, 2, 3, 1}}};
-    NormalizeMatrix(m);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_NEAR(VectorLength(m[i]), 1.0f, 1e-6);
-        for (int j = i + 1; j < 3; ++j)
-            EXPECT_NEAR(DotProduct4(m[i], m[j]), 0.0f, 1e-6);
-    }
-    EXPECT_TRUE(VectorEquals4(m[3], NullHmgPoint));
-}
-
 TEST(VectorGeometry, BitwiseEqualityAndNullTest) {
     EXPECT_FALSE(VectorEquals4({0, 0, 0, 0}, {-0.0f, 0, 0, 0}));
     EXPECT_TRUE(VectorEquals4({1, 2, 3, 4}, {1, 2, 3, 4}));
     EXPECT_FALSE(VectorEquals3({0, 0, 0}, {0, -0.0f, 0}));
     EXPECT_TRUE(VectorIsNull3({-0.0f, 0, 0}));
     EXPECT_FALSE(VectorIsNull3({0, 1e-30f, 0}));
-}
-
-TEST(VectorGeometry, VectorProductsAndDistances) {
-    EXPECT_EQ(CrossProduct3(XVector, YVector), ZVector);
-    EXPECT_EQ(CrossProduct4(XHmgVector, YHmgVector), ZHmgVector);
-    EXPECT_FLOAT_EQ(DotProduct3({1, 2, 3}, {4, 5, 6}), 32.0f);
-    EXPECT_FLOAT_EQ(VectorLength(TAffineVector{3, 4, 12}), 13.0f);
-    EXPECT_FLOAT_EQ(VectorDistance3({1, 1, 1}, {4, 5, 1}), 5.0f);
-    EXPECT_FLOAT_EQ(VectorDistanceSquared3({1, 1, 1}, {4, 5, 1}), 25.0f);
-    EXPECT_FLOAT_EQ(ManhattanDistance3({1, 1, 1}, {4, -5, 2}), 10.0f);
-    EXPECT_FLOAT_EQ(PointPlaneDistance3({0, 0, 5}, {0, 0, 1}, ZVector), 4.0f);
-    EXPECT_EQ(RemoveNormalComponent3({1, 2, 3}, ZVector), (TAffineVector{1, 2, 0}));
-    EXPECT_FLOAT_EQ(Length2D(3, 4), 5.0f);
-    TVector n = NormalizedVector4({0, 3, 4, 7});
-    EXPECT_FLOAT_EQ(n[1], 0.6f);
-    EXPECT_FLOAT_EQ(n[3], 0.0f);
-    EXPECT_EQ(NormalizedVector3({0, 0, 0}), (TAffineVector{0, 0, 0})) << "a zero vector stays zero";
 }
 
 struct AngleCase {
