@@ -453,7 +453,12 @@ void TPlasmaStream::ReadKeyRef(TPRPObjectDesc& key) {
 }
 
 size_t TPlasmaStream::MinKeyRefSize() const {
-    return IsMystVFamily(Header.Version) ? kMinMystVKey : 1;
+    if (IsMystVFamily(Header.Version)) return kMinMystVKey;
+    if (IsUruFamily(Header.Version)) return 1; // an absent key: its present byte
+    // Formats without a key layout read nothing for a key, so the bytes bound nothing: a count is held to
+    // the keys the bytes left could hold in the shortest present key of any layout (present byte and the
+    // shortest Uru key), not to one key per byte.
+    return 1 + kMinUruKey;
 }
 
 uint32_t TPlasmaStream::CapCount(uint32_t count, size_t minItemSize) {

@@ -198,7 +198,8 @@ public:
     // `keys(n)`: u32 count, then that many `key`s, each read into a cleared record. The count is capped at
     // what the bytes left could hold and the loop stops at the end of the data.
     std::vector<TPRPObjectDesc> ReadKeyRefs();
-    // The smallest number of bytes one stored `key` takes in this stream's format (at least 1).
+    // The smallest number of bytes one stored `key` takes in this stream's format (at least 1); in a format
+    // without a key layout, the shortest present key of any layout.
     size_t MinKeyRefSize() const;
     // A stored count capped at the number of items of at least minItemSize bytes the bytes left could hold.
     uint32_t CapCount(uint32_t count, size_t minItemSize);

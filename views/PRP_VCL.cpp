@@ -4,6 +4,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTreeWidgetItemIterator>
+#include <QVarLengthArray>
+#include <algorithm>
 #include <cmath>
 
 #include "AppMessages.h"
@@ -285,40 +288,137 @@ TObjRefTreeView::TObjRefTreeView(QWidget* parent) : QTreeWidget(parent) {
     setExpandsOnDoubleClick(true);
     connect(this, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* node, int) { nodeDoubleClicked(node); });
+    QAbstractItemModel* nodes = model();
+    connect(nodes, &QAbstractItemModel::rowsInserted, this, &TObjRefTreeView::nodesInserted);
+    connect(nodes, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { forgetIndex(); });
+    connect(nodes, &QAbstractItemModel::rowsAboutToBeMoved, this, [this] { forgetIndex(); });
+    connect(nodes, &QAbstractItemModel::modelAboutToBeReset, this, [this] { forgetIndex(); });
+    connect(nodes, &QAbstractItemModel::layoutAboutToBeChanged, this, [this] { forgetIndex(); });
+    connect(nodes, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (roles.isEmpty() || roles.contains(Qt::DisplayRole) || roles.contains(Qt::EditRole))
+                    forgetIndex();
+            });
 }
 
-QTreeWidgetItem* TObjRefTreeView::AddLabelNode(const QString& text, QTreeWidgetItem* parent) {
-    auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-    node->setText(0, text);
+TObjRefTreeView::~TObjRefTreeView() {
+    // The base class empties the model after this part is gone: its notices must not reach the index.
+    disconnect(model(), nullptr, this, nullptr);
+}
+
+void TObjRefTreeView::clear() {
+    QTreeWidget::clear();
+    classLooks_.clear();
+}
+
+const TObjRefTreeView::ClassLook& TObjRefTreeView::classLook(const TPRPObjectDesc& key) {
+    if (classLooksVersion_ != Version) {
+        classLooks_.clear();
+        classLooksVersion_ = Version;
+    }
+    auto found = classLooks_.find(key.ClassType);
+    if (found == classLooks_.end())
+        found = classLooks_.insert(key.ClassType, {PageText(GetClassLabel(key, Version)),
+                                                   TreeImages().Icon(GetClassImageIndex(key, Version))});
+    return *found;
+}
+
+void TObjRefTreeView::insertNode(QTreeWidgetItem* node, QTreeWidgetItem* parent, bool first) {
+    // Text, icon and data are set before the node joins the tree: each change of a shown node is a notice
+    // to the view.
+    if (!parent)
+        insertTopLevelItem(first ? 0 : topLevelItemCount(), node);
+    else if (first)
+        parent->insertChild(0, node);
+    else
+        parent->addChild(node);
+}
+
+QTreeWidgetItem* TObjRefTreeView::AddLabelNode(const QString& text, QTreeWidgetItem* parent, bool first) {
+    auto* node = new QTreeWidgetItem(QStringList{text});
     node->setIcon(0, TreeImages().Icon(TImageList::kFolder));
+    insertNode(node, parent, first);
     return node;
 }
 
 QTreeWidgetItem* TObjRefTreeView::AddKeyNode(const TPRPObjectDesc& key, QTreeWidgetItem* parent) {
-    const QString label = PageText(GetClassLabel(key, Version));
-    QTreeWidgetItem* group = nullptr;
-    if (parent) {
-        for (int i = 0; i < parent->childCount(); ++i)
-            if (parent->child(i)->text(0) == label) group = parent->child(i);
-    } else {
-        // Any level, last match in tree order.
-        for (QTreeWidgetItemIterator it(this); *it; ++it)
-            if ((*it)->text(0) == label) group = *it;
-    }
-    if (!group) {
-        group = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-        group->setText(0, label);
-    }
-    group->setIcon(0, TreeImages().Icon(TImageList::kFolder));
+    const QString& label = classLook(key).Label;
+    if (indexStale_) rebuildIndex();
+    QTreeWidgetItem* group =
+        parent ? lastChildByText_.value({parent, label}, nullptr) : lastByText_.value(label, nullptr);
+    if (!group) return AddKeyToGroup(key, AddLabelNode(label, parent));
+    const QIcon& folder = TreeImages().Icon(TImageList::kFolder);
+    if (group->icon(0).cacheKey() != folder.cacheKey()) group->setIcon(0, folder);
     return AddKeyToGroup(key, group);
 }
 
 QTreeWidgetItem* TObjRefTreeView::AddKeyToGroup(const TPRPObjectDesc& key, QTreeWidgetItem* group) {
-    auto* node = group ? new QTreeWidgetItem(group) : new QTreeWidgetItem(this);
-    node->setText(0, PageText(key.Name));
-    node->setIcon(0, TreeImages().Icon(GetClassImageIndex(key, Version)));
+    auto* node = new QTreeWidgetItem(QStringList{PageText(key.Name)});
+    node->setIcon(0, classLook(key).Icon);
     node->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(&key)));
+    insertNode(node, group);
     return node;
+}
+
+void TObjRefTreeView::nodesInserted(const QModelIndex& parent, int first, int last) {
+    if (indexStale_) return;
+    QTreeWidgetItem* holder = parent.isValid() ? itemFromIndex(parent) : invisibleRootItem();
+    for (int row = first; row <= last; ++row) {
+        // A node may come with children of its own: note the whole branch, in tree order.
+        std::vector<QTreeWidgetItem*> pending{holder->child(row)};
+        while (!pending.empty()) {
+            QTreeWidgetItem* node = pending.back();
+            pending.pop_back();
+            noteNode(node);
+            for (int i = node->childCount() - 1; i >= 0; --i)
+                pending.push_back(node->child(i));
+        }
+    }
+}
+
+void TObjRefTreeView::noteNode(QTreeWidgetItem* node) {
+    const QString text = node->text(0);
+    QTreeWidgetItem*& lastChild = lastChildByText_[{node->parent(), text}];
+    if (!lastChild || rowOf(node) > rowOf(lastChild)) lastChild = node;
+    QTreeWidgetItem*& lastNode = lastByText_[text];
+    if (!lastNode || comesAfter(node, lastNode)) lastNode = node;
+}
+
+void TObjRefTreeView::forgetIndex() {
+    // Nodes may be on their way out: drop every pointer now, rebuild when next asked.
+    lastByText_.clear();
+    lastChildByText_.clear();
+    indexStale_ = true;
+}
+
+void TObjRefTreeView::rebuildIndex() {
+    lastByText_.clear();
+    lastChildByText_.clear();
+    // Tree order: each later node of a text replaces the one noted before.
+    for (QTreeWidgetItemIterator it(this); *it; ++it) {
+        const QString text = (*it)->text(0);
+        lastByText_[text] = *it;
+        lastChildByText_[{(*it)->parent(), text}] = *it;
+    }
+    indexStale_ = false;
+}
+
+int TObjRefTreeView::rowOf(const QTreeWidgetItem* node) const {
+    // The model remembers each node's row: no scan of the siblings.
+    return indexFromItem(node).row();
+}
+
+bool TObjRefTreeView::comesAfter(const QTreeWidgetItem* a, const QTreeWidgetItem* b) const {
+    auto pathOf = [this](const QTreeWidgetItem* node) {
+        QVarLengthArray<int, 8> path;
+        for (; node; node = node->parent())
+            path.append(rowOf(node));
+        std::reverse(path.begin(), path.end());
+        return path;
+    };
+    const auto pathA = pathOf(a), pathB = pathOf(b);
+    // An ancestor comes before its descendants.
+    return std::lexicographical_compare(pathB.begin(), pathB.end(), pathA.begin(), pathA.end());
 }
 
 const TPRPObjectDesc* TObjRefTreeView::KeyOf(const QTreeWidgetItem* node) {

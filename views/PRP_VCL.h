@@ -2,8 +2,10 @@
 // Controls shared by the viewers: the tree icons, the tree that lists object keys grouped by class, and
 // the label that links to one referenced object.
 #include <QIcon>
+#include <QHash>
 #include <QLabel>
 #include <QTreeWidget>
+#include <utility>
 #include <vector>
 
 #include "PRPClasses.h"
@@ -40,21 +42,52 @@ class TObjRefTreeView : public QTreeWidget {
     Q_OBJECT
 public:
     explicit TObjRefTreeView(QWidget* parent = nullptr);
+    ~TObjRefTreeView() override;
 
     uint16_t Version = 0; // labels and icons are taken from this format's class table
 
-    // Groups the key under a class-label node (made when missing) and adds it there.
+    // Groups the key under a class-label node and adds it there. With a parent, the group is the parent's
+    // last direct child of that text; without one, the last node of that text anywhere in the tree, in tree
+    // order, key nodes included. A missing group is made as the parent's last child (or at the top).
     QTreeWidgetItem* AddKeyNode(const TPRPObjectDesc& key, QTreeWidgetItem* parent = nullptr);
     // Adds the key as the last child of group (top level without one).
     QTreeWidgetItem* AddKeyToGroup(const TPRPObjectDesc& key, QTreeWidgetItem* group);
-    // A labelled node without data, for viewers that group keys themselves.
-    QTreeWidgetItem* AddLabelNode(const QString& text, QTreeWidgetItem* parent = nullptr);
+    // A labelled node without data, for viewers that group keys themselves: the parent's last child, or its
+    // first one with `first`.
+    QTreeWidgetItem* AddLabelNode(const QString& text, QTreeWidgetItem* parent = nullptr, bool first = false);
+    // Removes every node.
+    void clear();
 
     // The key a node points at, or nullptr for label nodes.
     static const TPRPObjectDesc* KeyOf(const QTreeWidgetItem* node);
 
 private:
     void nodeDoubleClicked(QTreeWidgetItem* node);
+    void insertNode(QTreeWidgetItem* node, QTreeWidgetItem* parent, bool first = false);
+
+    // The group look-ups of AddKeyNode without walking the tree, which made filling a long list take time
+    // growing with the square of its length. Per text, the last node in tree order; per parent and text,
+    // the parent's last child. It follows the model's notices, so nodes added by any means are seen; what
+    // it cannot follow cheaply (removal, renaming, reordering) leaves it stale until the next look-up
+    // rebuilds it in one walk.
+    void nodesInserted(const QModelIndex& parent, int first, int last);
+    void noteNode(QTreeWidgetItem* node);
+    void forgetIndex();
+    void rebuildIndex();
+    bool comesAfter(const QTreeWidgetItem* a, const QTreeWidgetItem* b) const;
+    int rowOf(const QTreeWidgetItem* node) const;
+    QHash<QString, QTreeWidgetItem*> lastByText_;
+    QHash<std::pair<const QTreeWidgetItem*, QString>, QTreeWidgetItem*> lastChildByText_;
+    bool indexStale_ = true;
+
+    // Labels and icons by class index for the current Version: a class-table look-up scans the whole table.
+    struct ClassLook {
+        QString Label;
+        QIcon Icon;
+    };
+    const ClassLook& classLook(const TPRPObjectDesc& key);
+    QHash<uint16_t, ClassLook> classLooks_;
+    uint16_t classLooksVersion_ = 0;
 };
 
 // A label that links to a referenced object: "(none)" and disabled for a key without a name, else the key's

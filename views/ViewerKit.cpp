@@ -184,11 +184,6 @@ QLabel* MakeCaption(const QString& text, QWidget* parent) {
     return new QLabel(text, parent);
 }
 
-void AddKeysGrouped(TObjRefTreeView* tree, const std::vector<TPRPObjectDesc>& keys) {
-    for (const TPRPObjectDesc& key : keys)
-        if (!key.Name.empty()) tree->AddKeyNode(key);
-}
-
 void AddPresentKeys(TObjRefTreeView* tree, const TKeySlots& keys) {
     for (size_t i = 0; i < keys.size(); ++i)
         if (i < keys.Present.size() && keys.Present[i]) tree->AddKeyNode(keys[i]);

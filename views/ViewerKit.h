@@ -117,9 +117,6 @@ QLineEdit* MakeReadOnlyEdit(const QString& name, QWidget* parent);
 // A plain caption label.
 QLabel* MakeCaption(const QString& text, QWidget* parent);
 
-// Every key with a name goes into the tree grouped under its class label; the tree lists keys in the
-// viewer's own array, which must stay unchanged while the tree shows it.
-void AddKeysGrouped(TObjRefTreeView* tree, const std::vector<TPRPObjectDesc>& keys);
 // Every slot that held a stored key goes into the tree grouped under its class label, a key without a name
 // included; absent keys add nothing. The tree lists keys in the viewer's own slots.
 void AddPresentKeys(TObjRefTreeView* tree, const TKeySlots& keys);

@@ -68,7 +68,5 @@ void ShowDialogMod(TfrmTpfGUIDialogMod* form) {
     form->ProcReceiver->SetKey(dialog.ProcReceiver);
     form->SceneNode->SetKey(dialog.SceneNode);
     form->ColorScheme->ShowColorScheme(dialog.ColorScheme);
-    // Every slot is listed, an absent key as an empty name under the label of class 0.
-    for (const TPRPObjectDesc& key : dialog.ControlKeys)
-        form->ControlKeys->AddKeyNode(key);
+    AddPresentKeys(form->ControlKeys, dialog.ControlKeys);
 }

@@ -42,7 +42,7 @@ void ShowDetectorModifierPart(TfrmTplDetectorModifier* form, const TDetectorModi
     form->Receivers->Version = part.SynchedObject.Version;
     form->Part = part;
     form->SynchedObjLink->setText(SynchedObjLinkCaption(form->Part.SynchedObject));
-    AddKeysGrouped(form->Receivers, form->Part.Receivers);
+    AddPresentKeys(form->Receivers, form->Part.Receivers);
     form->RemoteModLink->SetKey(form->Part.RemoteMod);
     form->ProxyLink->SetKey(form->Part.Proxy);
     form->LoadObject(PartWindowEntry(kDetectorModifierPartName, kDetectorModifierPartClass), nullptr);

@@ -44,7 +44,7 @@ void TfrmTplDrawInterface::LoadObject(const TPRPFileObject& entry, TPlasmaStream
             DrawKeys->addItem(HexToText(drawable.DrawIndex));
             if (drawable.Present) ObjRefs1->AddKeyNode(drawable.Key);
         }
-        AddKeysGrouped(ObjRefs2, Record.Objects);
+        AddPresentKeys(ObjRefs2, Record.Objects);
     }
     SetObjectInfo(entry);
 }

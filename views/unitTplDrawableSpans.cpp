@@ -187,14 +187,11 @@ void TfrmTplDrawableSpans::fillSpanList() {
         QTreeWidgetItem* spanNode = SpanList->AddLabelNode(QStringLiteral("Span #%1").arg(info.Index));
         if (!info.Key.Name.empty()) SpanList->AddKeyNode(info.Key, spanNode);
         // Each perma list goes in as the span node's first child, so projectors stand above lights.
-        auto addPermaList = [&](const QString& caption, const std::vector<TPRPObjectDesc>& keys) {
+        auto addPermaList = [&](const QString& caption, const TKeySlots& keys) {
             if (keys.empty()) return;
-            auto* listNode = new QTreeWidgetItem;
-            listNode->setText(0, caption);
-            listNode->setIcon(0, TreeImages().Icon(TImageList::kFolder));
-            spanNode->insertChild(0, listNode);
-            for (const TPRPObjectDesc& key : keys)
-                if (!key.Name.empty()) SpanList->AddKeyNode(key, listNode);
+            QTreeWidgetItem* listNode = SpanList->AddLabelNode(caption, spanNode, true);
+            for (size_t i = 0; i < keys.size(); ++i)
+                if (keys.Present[i]) SpanList->AddKeyNode(keys[i], listNode);
         };
         addPermaList(QStringLiteral("Perma Lights"), info.PermaLights);
         addPermaList(QStringLiteral("Perma Projs"), info.PermaProjs);

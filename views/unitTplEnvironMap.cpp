@@ -93,15 +93,16 @@ void TfrmTplEnvironMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* s
     ShowAsChild();
     if (!stream) return;
     FormClose();
-    const TCubeMapFiles cube = WriteCubeMapFiles(*stream, tempDir_.path().toStdString());
-    Header = cube.Header;
-    for (size_t i = 0; i < 6; ++i) {
-        FaceHeaders[i] = cube.Faces[i].Header;
-        Textures[i] = cube.Faces[i].Texture;
-        ColorFileNames[i] = cube.Faces[i].ColorFile;
-        AlphaFileNames[i] = cube.Faces[i].AlphaFile;
-    }
+    // A body that cannot be read is reported like pictures that cannot be loaded.
     try {
+        const TCubeMapFiles cube = WriteCubeMapFiles(*stream, tempDir_.path().toStdString());
+        Header = cube.Header;
+        for (size_t i = 0; i < 6; ++i) {
+            FaceHeaders[i] = cube.Faces[i].Header;
+            Textures[i] = cube.Faces[i].Texture;
+            ColorFileNames[i] = cube.Faces[i].ColorFile;
+            AlphaFileNames[i] = cube.Faces[i].AlphaFile;
+        }
         // Only the colour of each face is shown.
         for (int i = 0; i < 6; ++i)
             GLMaterialLibrary->Materials()->GetItem(i)->Material()->GetTexture()->Image()->LoadFromFile(

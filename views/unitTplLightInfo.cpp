@@ -82,7 +82,7 @@ void ShowLightInfoPart(TfrmTplLightInfo* form, const TLightInfo& light) {
     form->LayerLink->SetKey(light.ProjectionLayer);
     form->VolumeLink->SetKey(light.SoftVolume);
     form->SceneNodeLink->SetKey(light.SceneNode);
-    AddKeysGrouped(form->VisRegionRefs, form->Light.VisRegions);
+    AddPresentKeys(form->VisRegionRefs, form->Light.VisRegions);
     form->SetObjectInfo(PartWindowEntry(kLightInfoPartName, LightInfoPartClass(light)));
 }
 

@@ -126,15 +126,16 @@ void TfrmTplMipMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* strea
     // The files of a texture shown before are removed first, so that a texture without alpha does not
     // show the previous one's alpha image.
     FormClose();
-    const TMipmapFiles files = WriteMipmapFiles(*stream, tempDir_.path().toStdString());
-    ColorFileName = files.ColorFile;
-    AlphaFileName = files.AlphaFile;
-    Header = files.Header;
-    Texture = files.Texture;
-
     TGLTextureImage* image = ImageSprite->Material()->GetTexture()->Image();
     TGLTexture* alphaTexture = AlphaSprite->Material()->GetTexture();
+    // A body that cannot be read is reported like a picture that cannot be loaded: a window without a
+    // picture is no use to anyone.
     try {
+        const TMipmapFiles files = WriteMipmapFiles(*stream, tempDir_.path().toStdString());
+        ColorFileName = files.ColorFile;
+        AlphaFileName = files.AlphaFile;
+        Header = files.Header;
+        Texture = files.Texture;
         image->LoadFromFile(ColorFileName);
         // Without an alpha image the alpha mode shows the bare sprite, not the last texture's alpha.
         const bool hasAlpha = std::filesystem::exists(AlphaFileName);

@@ -79,8 +79,8 @@ void TfrmTplSceneObject::LoadObject(const TPRPFileObject& entry, TPlasmaStream* 
         LinkedSimIf->SetKey(Record.SimulationInterface);
         LinkedCoordIf->SetKey(Record.CoordinateInterface);
         LinkedAudioIf->SetKey(Record.AudioInterface);
-        AddKeysGrouped(ObjRefs1, Record.Interfaces);
-        AddKeysGrouped(ObjRefs2, Record.Modifiers);
+        AddPresentKeys(ObjRefs1, Record.Interfaces);
+        AddPresentKeys(ObjRefs2, Record.Modifiers);
         LinkImgs->update();
     }
     SetObjectInfo(entry);

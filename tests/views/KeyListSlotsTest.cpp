@@ -2,7 +2,9 @@
 // node, a key without a name included; only an absent key (present byte 0 in Uru and Live) adds nothing.
 #include <gtest/gtest.h>
 
+#include <QTreeWidgetItemIterator>
 #include <functional>
+#include <random>
 
 #include "GuiWriters.h"
 #include "ObjectParts.h"
@@ -47,6 +49,27 @@ const Row kRows[] = {
          writeObjInterface(w, nullptr, {});
          for (int i = 0; i < 4; ++i)
              writeIdentityMatrix(w);
+         writeList(w);
+     }},
+    {"scene object interfaces", 1, 1, "ObjRefs1",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         w.keyRef(nullptr).keyRef(nullptr).keyRef(nullptr).keyRef(nullptr);
+         writeList(w);
+         w.u32(0).keyRef(nullptr);
+     }},
+    {"scene object modifiers", 1, 1, "ObjRefs2",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         w.keyRef(nullptr).keyRef(nullptr).keyRef(nullptr).keyRef(nullptr).u32(0);
+         writeList(w);
+         w.keyRef(nullptr);
+     }},
+    {"draw interface objects", 22, 22, "ObjRefs2",
+     [](ByteWriter& w) {
+         writeSynched(w, 0);
+         writeObjInterface(w, nullptr, {});
+         w.u32(0);
          writeList(w);
      }},
     {"drawables", 22, 22, "ObjRefs1",
@@ -166,6 +189,14 @@ TEST(KeyListSlots, ReaderKeepsEverySlotAndWhetherItHeldAKey) {
     }
 }
 
+TEST(KeyListSlots, KeysOfAFormatWithoutKeyLayoutAreCountedAgainstTheShortestKey) {
+    // Such keys read nothing: 120 bytes left hold ten of the shortest present key (12 bytes), not 120 keys.
+    ByteWriter w(3);
+    w.u32(0xFFFFFFFFu).raw(Bytes(120, 0));
+    TPlasmaStream s = streamOf(w);
+    EXPECT_EQ(ReadKeySlots(s).size(), 10u);
+}
+
 TEST(KeyListSlots, EveryStoredKeyIsANodeWhateverItsName) {
     OpenedWindows windows;
     for (const Family& f : kFamilies)
@@ -184,4 +215,70 @@ TEST(KeyListSlots, EveryStoredKeyIsANodeWhateverItsName) {
                       mystV ? (QStringList{"Alpha", "", ""}) : (QStringList{"Alpha", ""}));
             EXPECT_EQ(tree->topLevelItemCount(), mystV ? 2 : 1);
         }
+}
+
+// The group look-up against the rule walked out node by node: with a parent, its last direct child of the
+// label's text; without one, the last node of that text anywhere in tree order, key nodes included.
+TEST(KeyListSlots, GroupsFoundAsAWalkOfTheTreeWouldFindThem) {
+    const std::vector<TPRPObjectDesc> keys = {makeKey(0x6D, "Alpha"), makeKey(0x01, "plSceneObject"),
+                                              makeKey(0x01, "Beta"), makeKey(0x6D, ""),
+                                              makeKey(0x4C, "Gamma")};
+    TObjRefTreeView tree;
+    tree.Version = kVersionUru;
+    QTreeWidget reference;
+    std::vector<QTreeWidgetItem*> nodes, referenceNodes;
+    auto add = [](QTreeWidget& t, QTreeWidgetItem* parent, const QString& text, bool first) {
+        auto* node = new QTreeWidgetItem(QStringList{text});
+        if (parent)
+            parent->insertChild(first ? 0 : parent->childCount(), node);
+        else
+            t.insertTopLevelItem(first ? 0 : t.topLevelItemCount(), node);
+        return node;
+    };
+    std::mt19937 random(7);
+    for (int step = 0; step < 400; ++step) {
+        const TPRPObjectDesc& key = keys[random() % keys.size()];
+        const size_t pick = nodes.empty() || random() % 3 == 0 ? nodes.size() : random() % nodes.size();
+        QTreeWidgetItem* parent = pick < nodes.size() ? nodes[pick] : nullptr;
+        QTreeWidgetItem* referenceParent = pick < nodes.size() ? referenceNodes[pick] : nullptr;
+        if (random() % 5 == 0) {
+            const bool first = random() % 2;
+            nodes.push_back(tree.AddLabelNode(QStringLiteral("Span"), parent, first));
+            referenceNodes.push_back(add(reference, referenceParent, QStringLiteral("Span"), first));
+            continue;
+        }
+        const QString label = PageText(GetClassLabel(key, kVersionUru));
+        QTreeWidgetItem* group = nullptr;
+        if (referenceParent) {
+            for (int i = 0; i < referenceParent->childCount(); ++i)
+                if (referenceParent->child(i)->text(0) == label) group = referenceParent->child(i);
+        } else {
+            for (QTreeWidgetItemIterator it(&reference); *it; ++it)
+                if ((*it)->text(0) == label) group = *it;
+        }
+        if (!group) group = add(reference, referenceParent, label, false);
+        QTreeWidgetItem* node = tree.AddKeyNode(key, parent);
+        nodes.push_back(node->parent());
+        referenceNodes.push_back(group);
+        nodes.push_back(node);
+        referenceNodes.push_back(add(reference, group, PageText(key.Name), false));
+        if (step == 200) {
+            // Emptied and filled again, the index starts afresh.
+            tree.clear();
+            reference.clear();
+            nodes.clear();
+            referenceNodes.clear();
+        }
+    }
+    auto shape = [](QTreeWidget& t) {
+        QStringList lines;
+        for (QTreeWidgetItemIterator it(&t); *it; ++it) {
+            int depth = 0;
+            for (QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent())
+                ++depth;
+            lines << QString(depth, QLatin1Char(' ')) + (*it)->text(0);
+        }
+        return lines;
+    };
+    EXPECT_EQ(shape(tree), shape(reference));
 }

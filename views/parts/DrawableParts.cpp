@@ -58,8 +58,8 @@ void readSpanInfos(TPlasmaStream& stream, TDrawableSpansRecord& record) {
         if (stream.AtEnd()) break;
         // A span that names no icicle has no perma lists.
         const uint32_t props = info.Index < record.Icicles.size() ? record.Icicles[info.Index].Props : 0;
-        if (props & kIciclePermaLights) info.PermaLights = stream.ReadKeyRefs();
-        if (props & kIciclePermaProjs) info.PermaProjs = stream.ReadKeyRefs();
+        if (props & kIciclePermaLights) info.PermaLights = ReadKeySlots(stream);
+        if (props & kIciclePermaProjs) info.PermaProjs = ReadKeySlots(stream);
     }
 }
 

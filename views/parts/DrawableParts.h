@@ -10,8 +10,8 @@
 struct TSpanInfo {
     uint32_t Index = 0;
     TPRPObjectDesc Key;
-    std::vector<TPRPObjectDesc> PermaLights;
-    std::vector<TPRPObjectDesc> PermaProjs;
+    TKeySlots PermaLights;
+    TKeySlots PermaProjs;
 };
 
 // Local to world, world to local, local to bone, bone to local.

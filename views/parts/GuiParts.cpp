@@ -86,7 +86,7 @@ TDialogMod ReadDialogMod(TPlasmaStream& stream) {
     stream.ReadKeyRef(dialog.RenderMod);
     dialog.Name.assign(static_cast<size_t>(std::min<int64_t>(kDialogNameSize, stream.Remaining())), '\0');
     if (!dialog.Name.empty()) stream.Read(dialog.Name.data(), dialog.Name.size());
-    dialog.ControlKeys = ReadKeyRefList(stream, ReadU32(stream));
+    dialog.ControlKeys = ReadKeySlots(stream);
     stream.ReadValue(dialog.TagID);
     stream.ReadKeyRef(dialog.ProcReceiver);
     stream.ReadValue(dialog.Version);

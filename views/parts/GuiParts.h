@@ -49,7 +49,7 @@ struct TDialogMod {
     TMSModifier Modifier;
     TPRPObjectDesc RenderMod;
     std::string Name; // the stored 128 bytes (fewer when the data ends inside them)
-    std::vector<TPRPObjectDesc> ControlKeys;
+    TKeySlots ControlKeys;
     uint32_t TagID = 0;
     TPRPObjectDesc ProcReceiver;
     uint32_t Version = 0;

@@ -21,7 +21,7 @@ TLightInfo ReadLightInfoPart(TPlasmaStream& stream) {
     light.ProjectionLayer = ReadKeyRefField(stream);
     light.SoftVolume = ReadKeyRefField(stream);
     light.SceneNode = ReadKeyRefField(stream);
-    light.VisRegions = stream.ReadKeyRefs();
+    light.VisRegions = ReadKeySlots(stream);
     return light;
 }
 

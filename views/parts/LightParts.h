@@ -18,7 +18,7 @@ struct TLightInfo {
     TPRPObjectDesc ProjectionLayer;
     TPRPObjectDesc SoftVolume;
     TPRPObjectDesc SceneNode;
-    std::vector<TPRPObjectDesc> VisRegions; // an absent key leaves an empty entry
+    TKeySlots VisRegions; // an absent key leaves an empty slot
 };
 
 struct TplOmniLightInfo {

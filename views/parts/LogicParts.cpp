@@ -39,7 +39,7 @@ TDetectorModifier ReadDetectorModifierPart(TPlasmaStream& stream) {
     TDetectorModifier part;
     part.SynchedObject = ReadSynchedObjectPart(stream);
     part.Modifier = ReadModifierPart(stream);
-    part.Receivers = stream.ReadKeyRefs();
+    part.Receivers = ReadKeySlots(stream);
     stream.ReadKeyRef(part.RemoteMod);
     stream.ReadKeyRef(part.Proxy);
     return part;

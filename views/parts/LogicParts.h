@@ -10,7 +10,7 @@
 struct TDetectorModifier {
     TSynchedObject SynchedObject;
     TMSModifier Modifier;
-    std::vector<TPRPObjectDesc> Receivers; // an absent key leaves an empty slot
+    TKeySlots Receivers; // an absent key leaves an empty slot
     TPRPObjectDesc RemoteMod;
     TPRPObjectDesc Proxy;
 };

@@ -79,18 +79,6 @@ TObjInterface ReadObjInterfacePart(TPlasmaStream& stream) {
     return part;
 }
 
-std::vector<TPRPObjectDesc> ReadKeyRefList(TPlasmaStream& stream, uint32_t count) {
-    count = stream.CapCount(count, stream.MinKeyRefSize());
-    const bool consumesBytes = IsUruFamily(stream.Header.Version) || IsMystVFamily(stream.Header.Version);
-    std::vector<TPRPObjectDesc> keys;
-    keys.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        if (consumesBytes && stream.AtEnd()) break;
-        keys.push_back(ReadKeyRefField(stream));
-    }
-    return keys;
-}
-
 TKeySlots ReadKeySlots(TPlasmaStream& stream) {
     return ReadKeySlots(stream, ReadU32(stream));
 }

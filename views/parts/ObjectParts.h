@@ -50,9 +50,6 @@ TSynchedObject ReadSynchedObjectPart(TPlasmaStream& stream);
 TMSModifier ReadModifierPart(TPlasmaStream& stream);
 TObjInterface ReadObjInterfacePart(TPlasmaStream& stream);
 
-// `count` stored `key` fields (the count read by the caller), each into a cleared record. The count is
-// capped by the bytes left and the loop ends at the end of the data.
-std::vector<TPRPObjectDesc> ReadKeyRefList(TPlasmaStream& stream, uint32_t count);
 // A u32 count and that many u32 words, the count capped by the bytes left.
 std::vector<uint32_t> ReadWordList(TPlasmaStream& stream);
 // A stored `keys(n)` list slot by slot: one slot per stored key (an absent key leaves its slot empty) and,

@@ -14,8 +14,8 @@ TSceneObjectRecord ReadSceneObject(TPlasmaStream& stream) {
     record.SimulationInterface = ReadKeyRefField(stream);
     record.CoordinateInterface = ReadKeyRefField(stream);
     record.AudioInterface = ReadKeyRefField(stream);
-    record.Interfaces = stream.ReadKeyRefs();
-    record.Modifiers = stream.ReadKeyRefs();
+    record.Interfaces = ReadKeySlots(stream);
+    record.Modifiers = ReadKeySlots(stream);
     record.SceneNode = ReadKeyRefField(stream);
     return record;
 }
@@ -43,7 +43,7 @@ TDrawInterfaceRecord ReadDrawInterface(TPlasmaStream& stream) {
         if (drawable.Present) stream.ReadKey(drawable.Key);
         record.Drawables.push_back(std::move(drawable));
     }
-    record.Objects = stream.ReadKeyRefs();
+    record.Objects = ReadKeySlots(stream);
     return record;
 }
 

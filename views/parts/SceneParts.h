@@ -24,8 +24,8 @@ struct TSceneObjectRecord {
     TPRPObjectDesc SimulationInterface;
     TPRPObjectDesc CoordinateInterface;
     TPRPObjectDesc AudioInterface;
-    std::vector<TPRPObjectDesc> Interfaces;
-    std::vector<TPRPObjectDesc> Modifiers;
+    TKeySlots Interfaces;
+    TKeySlots Modifiers;
     TPRPObjectDesc SceneNode;
 };
 
@@ -47,7 +47,7 @@ struct TDrawInterfaceRecord {
     TSynchedObject SynchedObject;
     TObjInterface ObjInterface;
     std::vector<TDrawableRef> Drawables;
-    std::vector<TPRPObjectDesc> Objects;
+    TKeySlots Objects;
 };
 
 struct TSimulationInterfaceRecord {
