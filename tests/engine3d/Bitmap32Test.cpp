@@ -146,30 +146,6 @@ TEST(GLBitmap32, WrongSourcesAndSizesAreRefused) {
     EXPECT_EQ(image.Width(), 8);
 }
 
-TEST(GLBitmap32, AlphaRules) {
-    TGLBitmap32 image = filled(4, 1, {30, 60, 90, 1});
-    image.Data()[1] = {0, 0, 0, 9};
-    image.Data()[2] = {255, 255, 255, 9};
-    image.SetAlphaFromIntensity();
-    EXPECT_EQ(image.Data()[0].a, 60);
-    EXPECT_EQ(image.Data()[2].a, 255);
-    image.SqrtAlphaFromIntensity();
-    EXPECT_EQ(image.Data()[0].a, SqrtByteTable()[60]);
-    image.InvertAlpha();
-    EXPECT_EQ(image.Data()[1].a, 255);
-    image.SetAlphaToValue(77);
-    EXPECT_EQ(image.Data()[3].a, 77);
-    image.SetAlphaTransparentForColor(0); // black
-    EXPECT_EQ(image.Data()[1].a, 0);
-    EXPECT_EQ(image.Data()[0].a, 255);
-    image.SetAlphaTransparentForRGB({30, 60, 90, 200});
-    EXPECT_EQ(image.Data()[0].a, 0) << "the key's alpha is not compared";
-    EXPECT_EQ(image.Data()[3].a, 0) << "nor the pixels' alpha";
-    EXPECT_EQ(image.Data()[1].a, 255);
-    image.SetAlphaTransparentForColor(0x5A3C1E); // R 0x1E = 30, G 0x3C = 60, B 0x5A = 90
-    EXPECT_EQ(image.Data()[0].a, 0);
-}
-
 // ---- Upload ------------------------------------------------------------------------------------------
 
 TEST(GLBitmap32Upload, PowerOfTwoSizes) {

@@ -5,11 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QOpenGLContext>
-#include <QWindow>
-
-#include <array>
 
 using namespace engine3d;
 using ::testing::HasSubstr;
@@ -46,35 +42,6 @@ TEST(GLContext, UncreatedContextRefusesUse) {
               "Unbalanced context activations");
 }
 
-TEST(GLContext, FormatRelaxationFollowsTheFields) {
-    TGLWin32Context context;
-    context.SetDepthBits(32);
-    context.SetAntiAliasing(aa2x);
-    context.SetOptions(RCOption(rcoDoubleBuffered));
-    std::vector<QSurfaceFormat> candidates = context.FormatCandidates();
-    // Samples, depth and red bits of each candidate: sample buffers go first, then depth, then colour.
-    const int expected[5][3] = {{2, 32, 8}, {-1, 24, 8}, {-1, 16, 8}, {-1, 16, 5}, {-1, 32, 8}};
-    ASSERT_EQ(candidates.size(), 5u);
-    for (size_t i = 0; i < 5; ++i) {
-        const QSurfaceFormat& f = candidates[i];
-        EXPECT_EQ((std::array<int, 3>{f.samples(), f.depthBufferSize(), f.redBufferSize()}),
-                  (std::array<int, 3>{expected[i][0], expected[i][1], expected[i][2]}))
-            << "candidate " << i;
-        EXPECT_EQ(f.swapBehavior(), QSurfaceFormat::DoubleBuffer);
-        EXPECT_EQ(f.profile(), QSurfaceFormat::CompatibilityProfile);
-    }
-    context.SetAntiAliasing(aaNone);
-    EXPECT_EQ(context.RequestedFormat().samples(), 0);
-}
-
-TEST(GLContext, UnsupportedBuffersAreRefusedClearly) {
-    TGLWin32Context context;
-    context.SetAccumBits(32);
-    EXPECT_THAT(messageOf<engine3d::EGLContext>([&] { context.CreateMemoryContext(nullptr, 4, 4, 1); }),
-                HasSubstr("Accumulation buffers are not supported"));
-    EXPECT_FALSE(context.IsValid());
-}
-
 TEST(GLContext, ClearColourReadsBackFromAMemoryContext) {
     REQUIRE_MEMORY_CONTEXT(context, 32, 32);
     EXPECT_NE(context->Acceleration(), chaUnknown);
@@ -91,39 +58,6 @@ TEST(GLContext, ClearColourReadsBackFromAMemoryContext) {
     EXPECT_EQ(CurrentGLContext(), nullptr);
     EXPECT_THAT(messageOf<Exception>([&] { context->CreateMemoryContext(nullptr, 4, 4, 1); }),
                 HasSubstr("Context already created"));
-}
-
-TEST(GLContext, WindowContextClearsAndSwaps) {
-    if (QGuiApplication::platformName() != "xcb")
-        GTEST_SKIP() << "window contexts are tested on an X server (platform "
-                     << QGuiApplication::platformName().toStdString() << ")";
-    QWindow window;
-    window.resize(64, 48);
-    TGLWin32Context context;
-    context.SetOptions(RCOption(rcoDoubleBuffered));
-    context.SetDepthBits(24);
-    try {
-        context.CreateContext(&window);
-    } catch (const std::exception& e) {
-        GTEST_SKIP() << "no OpenGL context: " << e.what();
-    }
-    window.show();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(context.RenderOutputDevice(), &window);
-    context.ContextActivate();
-    glViewport(0, 0, 64, 48);
-    glClearColor(1.0f, 0.5f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glFinish();
-    glReadBuffer(GL_BACK);
-    expectColour(readPixel(32, 24), 1.0f, 0.5f, 0.0f);
-    context.SwapBuffers();
-    CheckGLError();
-    context.ContextDeactivate();
-
-    // The window losing its surface takes the context with it first.
-    window.destroy();
-    EXPECT_FALSE(context.IsValid());
 }
 
 TEST(GLContext, ActivationIsCountedAndBalanced) {

@@ -1,5 +1,4 @@
-// Dummy cubes, planes and cubes: geometry, ray casts, the "CubeSize" stored property, amalgamation and
-// what they draw.
+// Planes and cubes as geometry, and what dummy cubes, planes and cubes draw.
 #include "GLObjects.h"
 #include "ShapeRenderSupport.h"
 
@@ -50,27 +49,6 @@ TEST(Plane, GeometryByStyle) {
     }
 }
 
-TEST(Plane, RayCastAndSilhouette) {
-    TGLPlane plane;
-    plane.SetWidth(2);
-    plane.Position()->SetPoint(0, 0, -1);
-    TVector point{}, normal{};
-    ASSERT_TRUE(plane.RayCastIntersect({0.5f, 0.5f, 5, 1}, {0, 0, -1, 0}, &point, &normal));
-    EXPECT_NEAR(point[2], -1, 1e-5);
-    EXPECT_NEAR(normal[2], 1, 1e-5);
-    ASSERT_TRUE(plane.RayCastIntersect({0, 0, -5, 1}, {0, 0, 1, 0}, &point, &normal));
-    EXPECT_NEAR(normal[2], -1, 1e-5);
-    EXPECT_FALSE(plane.RayCastIntersect({0, 0.6f, 5, 1}, {0, 0, -1, 0}));
-    EXPECT_FALSE(plane.RayCastIntersect({0, 0, 5, 1}, {0, 0, 1, 0})); // running away
-
-    TGLSilhouetteParameters params;
-    params.CappingRequired = true;
-    std::unique_ptr<TGLSilhouette> silhouette(plane.GenerateSilhouette(params));
-    EXPECT_EQ(silhouette->Vertices().Count(), 4);
-    EXPECT_EQ(silhouette->Indices().Count(), 8);
-    EXPECT_EQ(silhouette->CapIndices().Count(), 6);
-}
-
 TEST(Cube, PartsAndNormals) {
     TGLPrimitive all = BuildCubeGeometry(1, 1, 1, cAllCubeParts, ndOutside);
     EXPECT_EQ(all.Vertices.size(), 24u);
@@ -91,28 +69,6 @@ TEST(Cube, PartsAndNormals) {
                                                 all.Vertices[i + 2].Position);
         EXPECT_GT(DotProduct3(n, all.Vertices[i].Normal), 0.9f) << i / 4;
     }
-}
-
-TEST(Cube, CubeSizeIsStoredAsThreeFloats) {
-    TGLCube cube;
-    EXPECT_FALSE(cube.StoreCubeSize());
-    cube.SetCubeWidth(2);
-    cube.SetCubeDepth(0.5f);
-    EXPECT_TRUE(cube.StoreCubeSize());
-    EXPECT_EQ(cube.AxisAlignedDimensionsUnscaled(), (TVector{1, 0.5f, 0.25f, 0}));
-    TMemoryStream stream;
-    cube.WriteCubeSize(stream);
-    ASSERT_EQ(stream.Size(), 12);
-    float sizes[3];
-    std::memcpy(sizes, stream.Memory(), 12);
-    EXPECT_EQ(sizes[0], 2);
-    EXPECT_EQ(sizes[1], 1);
-    EXPECT_EQ(sizes[2], 0.5f);
-    TGLCube read;
-    stream.SetPosition(0);
-    read.ReadCubeSize(stream);
-    EXPECT_EQ(read.CubeWidth(), 2);
-    EXPECT_EQ(read.CubeDepth(), 0.5f);
 }
 
 // ---- Drawn --------------------------------------------------------------------------------------------

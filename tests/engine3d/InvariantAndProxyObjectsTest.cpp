@@ -1,5 +1,5 @@
 // Objects that change how others are drawn: camera-invariant objects, direct-OpenGL objects, render points
-// and proxies; behaviour and effect collections; the memory viewer.
+// and proxies; behaviour name paths; the memory viewer.
 #include "GL3DScene.h"
 #include "GLTestSupport.h"
 #include "GLTexture.h"

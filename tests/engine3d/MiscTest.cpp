@@ -7,29 +7,6 @@
 using namespace engine3d;
 using ::testing::HasSubstr;
 
-TEST(GLCoordinates, NoNoticeInsideAnUpdateUntilTheNextChange) {
-    int ownerNotices = 0;
-    TGLUpdateAbleObject root; // gives the owner an owner so that its own notices fire
-    TGLUpdateAbleObject ownerWithOwner(&root);
-    ownerWithOwner.OnNotifyChange = [&](TObject*) { ++ownerNotices; };
-    TGLCoordinates coordinates(&ownerWithOwner);
-    coordinates.BeginUpdate();
-    coordinates.SetCoordinate(0, 5);
-    EXPECT_EQ(ownerNotices, 0);
-    coordinates.EndUpdate();
-    EXPECT_EQ(ownerNotices, 0) << "ending the update sends nothing by itself";
-    coordinates.SetCoordinate(1, 6);
-    EXPECT_EQ(ownerNotices, 1);
-    EXPECT_EQ(coordinates.X(), 5);
-    EXPECT_EQ(coordinates.Y(), 6);
-
-    TGLCoordinates orphan;
-    int orphanEvents = 0;
-    orphan.OnNotifyChange = [&](TObject*) { ++orphanEvents; };
-    orphan.SetCoordinate(2, 1);
-    EXPECT_EQ(orphanEvents, 0) << "without an owner nothing is sent";
-}
-
 TEST(GLCoordinates, StylesGuardTheSetters) {
     std::unique_ptr<TGLCoordinates> point(TGLCoordinates::CreateWithVector(nullptr, {0, 0, 0, 1}, csPoint));
     EXPECT_THAT([&] { point->SetVector(1, 2, 3); },

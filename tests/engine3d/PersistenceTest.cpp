@@ -124,35 +124,6 @@ TEST(PersistentObject, SignatureIsCheckedBeforeAnyField) {
               "Invalid file signature");
 }
 
-TEST(PersistentObjectList, ClassNameWrittenOnceThenByIndex) {
-    TPersistentObjectList list;
-    auto* first = new TAffineVectorList();
-    first->Add(1, 2, 3);
-    auto* second = new TAffineVectorList();
-    second->Add(4, 5, 6);
-    second->Add(7, 8, 9);
-    list.Add(first);
-    list.Add(nullptr);
-    list.Add(second);
-    std::string saved = list.SaveToString();
-    size_t at = saved.find("TAffineVectorList");
-    ASSERT_NE(at, std::string::npos);
-    EXPECT_EQ(saved.find("TAffineVectorList", at + 1), std::string::npos);
-
-    TPersistentObjectList loaded;
-    loaded.LoadFromString(saved);
-    ASSERT_EQ(loaded.Count(), 3);
-    EXPECT_EQ(loaded[1], nullptr);
-    auto* a = dynamic_cast<TAffineVectorList*>(loaded[0]);
-    auto* b = dynamic_cast<TAffineVectorList*>(loaded[2]);
-    ASSERT_TRUE(a && b);
-    EXPECT_EQ((*a)[0], (TAffineVector{1, 2, 3}));
-    ASSERT_EQ(b->Count(), 2);
-    EXPECT_EQ((*b)[1], (TAffineVector{7, 8, 9}));
-    loaded.Clean();
-    list.Clean();
-}
-
 TEST(PersistentObjectList, DamagedArchivesGiveClearErrors) {
     auto archive = [](const std::function<void(TVirtualWriter&)>& items) {
         return bytesOf([&](TVirtualWriter& w) {
@@ -213,50 +184,7 @@ public:
     const TMetaClass& ClassType() const override { return Info(); }
 };
 
-class TUniqueItem : public TXCollectionItem {
-public:
-    static const TXCollectionItemClass& Info() {
-        static const TXCollectionItemClass info(
-            "TUniqueItem", &TXCollectionItem::StaticClass(), [] { return new TUniqueItem(); }, "Unique item",
-            true);
-        return info;
-    }
-    const TXCollectionItemClass& ItemClass() const override { return Info(); }
-    const TMetaClass& ClassType() const override { return Info(); }
-};
-
 } // namespace
-
-TEST(XCollection, StreamsClassesByNameOnceThenByIndex) {
-    RegisterXCollectionItemClass(TPlainItem::Info());
-    RegisterXCollectionItemClass(TUniqueItem::Info());
-    TXCollection collection;
-    TPlainItem::Info().CreateItem(&collection)->SetName("first");
-    TUniqueItem::Info().CreateItem(&collection);
-    TPlainItem::Info().CreateItem(&collection)->SetName("third");
-    TStringStream stream;
-    TBinaryWriter writer(stream);
-    collection.WriteToFiler(&writer);
-    std::string data = stream.DataString();
-    size_t at = data.find("TPlainItem");
-    EXPECT_EQ(data.find("TPlainItem", at + 1), std::string::npos);
-
-    TXCollection copy;
-    stream.SetPosition(0);
-    TBinaryReader reader(stream);
-    copy.ReadFromFiler(&reader);
-    ASSERT_EQ(copy.Count(), 3);
-    EXPECT_EQ(copy.Items(0)->Name(), "first");
-    EXPECT_EQ(&copy.Items(1)->ItemClass(), &TUniqueItem::Info());
-    EXPECT_EQ(copy.Items(2)->Name(), "third");
-
-    TXCollection assigned;
-    assigned.Assign(&copy);
-    EXPECT_EQ(assigned.Count(), 3);
-    EXPECT_EQ(assigned.Items(2)->Name(), "third");
-    UnregisterXCollectionItemClass(TPlainItem::Info());
-    UnregisterXCollectionItemClass(TUniqueItem::Info());
-}
 
 TEST(XCollection, DamagedCountEndsInAReadError) {
     RegisterXCollectionItemClass(TPlainItem::Info());

@@ -1,4 +1,4 @@
-// Points and lines: draw counts, node colours, spline sampling and what is drawn.
+// Points and lines: draw counts, spline sampling and what is drawn.
 #include "GLObjects.h"
 #include "ShapeRenderSupport.h"
 
@@ -14,28 +14,6 @@ TEST(Points, DrawCountNeverPassesTheShorterList) {
     for (Row row : {Row{0, 0, 1}, Row{0, 5, 1}, Row{10, 0, 10}, Row{10, 1, 10}, Row{10, 4, 4}, Row{3, 8, 3}})
         EXPECT_EQ(PointsDrawCount(row.positions, row.colors), row.drawn)
             << row.positions << " " << row.colors;
-}
-
-TEST(Lines, BoundsAndNodeColours) {
-    TGLLines lines;
-    lines.SetDivision(-3);
-    EXPECT_EQ(lines.Division(), 1);
-    lines.AddNode(1, -4, 2);
-    lines.AddNode(-3, 1, 0);
-    EXPECT_EQ(lines.AxisAlignedDimensionsUnscaled(), (TVector{3, 4, 2, 0}));
-    lines.ClearStructureChanged();
-    lines.Nodes()->Items(0)->SetX(2);
-    EXPECT_TRUE(lines.Changes() & ObjectChange(ocStructure));
-
-    // The node colour reaches only the nodes whose colour was never changed, and every new node.
-    EXPECT_EQ(lines.Nodes()->Items(0)->Color()->Color(), (TVector{0, 0, 1, 1}));
-    lines.Nodes()->Items(1)->Color()->SetColor(0, 1, 0, 1);
-    TGLColor red(nullptr, TVector{1, 0, 0, 1});
-    lines.SetNodeColor(&red);
-    EXPECT_EQ(lines.Nodes()->Items(0)->Color()->Color(), (TVector{1, 0, 0, 1}));
-    EXPECT_EQ(lines.Nodes()->Items(1)->Color()->Color(), (TVector{0, 1, 0, 1}));
-    lines.AddNode(2, 0, 0);
-    EXPECT_EQ(lines.Nodes()->Items(2)->Color()->Color(), (TVector{1, 0, 0, 1}));
 }
 
 TEST(Lines, StripSamplesByMode) {

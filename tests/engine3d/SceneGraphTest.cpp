@@ -1,5 +1,5 @@
-// Scene graph without OpenGL: orientation rules, lazy matrices, change flags and notification, tree
-// operations, light registration and the camera's projection figures.
+// Scene graph without OpenGL: orientation rules, lazy matrices, change flags and notification, and the
+// camera's projection figures.
 #include "GL3DScene.h"
 #include "GLTexture.h"
 
@@ -138,42 +138,6 @@ TEST(SceneObject, ChangesNotifyTheSceneBuffersUnlessUpdating) {
     EXPECT_THROW(counter.scene.EndUpdate(), EAssertionFailed);
 }
 
-TEST(SceneTree, IndexClampsAndRemovalCanKeepTheChildren) {
-    TGLBaseSceneObject parent;
-    auto* a = parent.AddNewChild<TGLBaseSceneObject>();
-    auto* b = parent.AddNewChild<TGLBaseSceneObject>();
-    auto* c = new TGLBaseSceneObject();
-    parent.Insert(0, c);
-    EXPECT_EQ(a->Index(), 1);
-    EXPECT_THROW(parent.SceneObjectChild(3), EListError);
-    b->SetIndex(-5);
-    EXPECT_EQ(parent.SceneObjectChild(0), b);
-    b->SetIndex(99);
-    EXPECT_EQ(parent.SceneObjectChild(2), b);
-    // keepChildren moves the removed node's children up.
-    auto* grandChild = a->AddNewChild<TGLBaseSceneObject>();
-    parent.Remove(a, true);
-    EXPECT_EQ(a->Parent(), nullptr);
-    EXPECT_EQ(grandChild->Parent(), &parent);
-    EXPECT_EQ(a->SceneObjectChildCount(), 0);
-    delete a;
-}
-
-TEST(SceneTree, RayCastFindsNearestVisible) {
-    TGL3DScene scene;
-    auto* near = scene.Objects()->AddNewChild<TGLBaseSceneObject>();
-    auto* far = scene.Objects()->AddNewChild<TGLBaseSceneObject>();
-    near->Position()->SetPoint(0, 0, -5);
-    far->Position()->SetPoint(0, 0, -10);
-    TVector point, normal;
-    EXPECT_EQ(scene.RayCastIntersect({0, 0, 0, 1}, {0, 0, -1, 0}, &point, &normal), near);
-    EXPECT_NEAR(point[2], -5 + near->SceneObjectBoundingSphereRadius(), 1e-4f);
-    expectVector(normal, {0, 0, 1, 0}, 1e-4f);
-    near->SetVisible(false);
-    EXPECT_EQ(scene.RayCastIntersect({0, 0, 0, 1}, {0, 0, -1, 0}), far);
-    EXPECT_EQ(scene.RayCastIntersect({0, 0, 0, 1}, {0, 1, 0, 0}), nullptr);
-}
-
 TEST(Camera, FieldOfViewSetsTheFocalLength) {
     TGLCamera camera;
     camera.SetFieldOfView(90, 200);
@@ -207,21 +171,6 @@ TEST(Camera, FrustumBoundsByStyle) {
     camera.ComputeFrustumBounds(viewport, 200, 100, 96, l, r, b, t, n, f);
     EXPECT_FLOAT_EQ(r - l, perspectiveWidth);
     EXPECT_NEAR(n, near100 / 2, 1e-5f);
-}
-
-TEST(SceneBuffer, ChangeKinds) {
-    TGL3DSceneBuffer buffer;
-    EXPECT_NO_THROW(buffer.Render(nullptr)); // no context: nothing
-    int structural = 0, changes = 0;
-    buffer.OnStructuralChange = [&](TObject*) { ++structural; };
-    buffer.OnChange = [&](TObject*) { ++changes; };
-    buffer.SetAntiAliasing(aa4x);
-    buffer.SetContextOptions(ContextOption(roDoubleBuffer));
-    buffer.SetBackgroundColor(0xFF);
-    buffer.SetDepthTest(false);
-    buffer.SetDepthTest(false);
-    EXPECT_EQ(structural, 2);
-    EXPECT_EQ(changes, 2);
 }
 
 TEST(SceneBuffer, CameraFreedLeavesBufferWithout) {

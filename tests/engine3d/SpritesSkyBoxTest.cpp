@@ -50,22 +50,6 @@ TEST(Sprite, SizeAndAlphaClampAndNoticeOnlyOnChange) {
     EXPECT_EQ(sprite.notices, before + 2);
 }
 
-TEST(HUDSprite, PlacementComesFromPositionAndViewport) {
-    TGLHUDSprite sprite;
-    sprite.Position()->SetPoint(10, 20, 0);
-    sprite.SetRotation(90);
-    TRenderContextInfo rci;
-    rci.ViewportWidth = 320;
-    rci.ViewportHeight = 200;
-    rci.RenderDPI = 120;
-    const TGLHUDPlacement placement = sprite.Placement(rci);
-    EXPECT_EQ(placement.X, 10);
-    EXPECT_EQ(placement.Y, 20);
-    EXPECT_EQ(placement.Rotation, 90);
-    EXPECT_EQ(placement.ViewportWidth, 320);
-    EXPECT_EQ(placement.RenderDPI, 120);
-}
-
 TEST(HUDTextAndSkyBox, LinksToFontsAndLibrariesDieWithThem) {
     auto* font = new TGLBitmapFont();
     {
@@ -123,24 +107,6 @@ TEST(Sphere, StartStaysBelowStopAndAssignLeavesTheCaps) {
     copy.Assign(&narrow);
     EXPECT_EQ(copy.Start(), 0);
     EXPECT_EQ(copy.Stop(), 20);
-}
-
-TEST(Sphere, RayCastAndSilhouette) {
-    TGLSphere sphere;
-    sphere.SetRadius(1);
-    sphere.Position()->SetPoint(0, 0, -5);
-    TVector point{}, normal{};
-    ASSERT_TRUE(sphere.RayCastIntersect({0, 0, 5, 1}, {0, 0, -1, 0}, &point, &normal));
-    EXPECT_NEAR(point[2], -4, 1e-5);
-    EXPECT_NEAR(normal[2], 1, 1e-5);
-    EXPECT_FALSE(sphere.RayCastIntersect({3, 0, 5, 1}, {0, 0, -1, 0}));
-
-    TGLSilhouetteParameters params;
-    params.SeenFrom = {0, 0, 1};
-    params.CappingRequired = true;
-    std::unique_ptr<TGLSilhouette> silhouette(sphere.GenerateSilhouette(params));
-    EXPECT_EQ(silhouette->Vertices().Count(), 17);
-    EXPECT_EQ(silhouette->Indices().Count(), 32);
 }
 
 // ---- Drawn --------------------------------------------------------------------------------------------

@@ -129,19 +129,6 @@ TEST_F(StateCache, UnculledMaterialSendsItsOwnBackColours) {
     EXPECT_TRUE(calls.empty()) << "the back face already has the default colours";
 }
 
-TEST_F(StateCache, ResetMaterialSetsDefaultsAndForgetsColours) {
-    cache.SetGLMaterialColors(GL_FRONT, black, black, red, black, 0);
-    calls.clear();
-    cache.ResetGLMaterialColors();
-    EXPECT_EQ(count("Materialfv"), 4);
-    EXPECT_EQ(count("Materiali"), 1);
-    EXPECT_EQ(calls[0].a, static_cast<GLenum>(GL_FRONT_AND_BACK));
-    calls.clear();
-    cache.SetGLMaterialColors(GL_FRONT, black, black, red, black, 0);
-    EXPECT_EQ(count("Materiali"), 0) << "shininess 0 is known after the reset";
-    EXPECT_EQ(count("Materialfv"), 4);
-}
-
 TEST_F(StateCache, FrontFaceAndTextureMatrix) {
     cache.InvertGLFrontFace();
     cache.InvertGLFrontFace();
@@ -160,19 +147,4 @@ TEST_F(StateCache, FrontFaceAndTextureMatrix) {
     cache.ResetGLTextureMatrix();
     cache.ResetGLTextureMatrix();
     EXPECT_EQ(count("LoadIdentity"), 1);
-}
-
-TEST_F(StateCache, ResetAllKeepsEnabledStatesAndTextureMatrix) {
-    cache.StateCacheEnable(stBlend);
-    cache.SetGLTextureMatrix(IdentityHmgMatrix);
-    cache.StateCacheBindTexture(0, GL_TEXTURE_2D, 3);
-    calls.clear();
-    cache.ResetAll();
-    EXPECT_EQ(count("FrontFace"), 1);
-    EXPECT_EQ(count("Enable") + count("Disable") + count("LoadIdentity"), 0);
-    EXPECT_TRUE(cache.StateIsEnabled(stBlend));
-    EXPECT_FALSE(cache.TextureMatrixIsIdentity());
-    calls.clear();
-    cache.StateCacheBindTexture(0, GL_TEXTURE_2D, 3);
-    EXPECT_EQ(count("BindTexture"), 1);
 }

@@ -1,5 +1,5 @@
-// Texture images loaded by extension, texture defaults and change flags, materials and the material
-// library (names, hash, links, users, texture paths, archive) without OpenGL.
+// Texture images loaded by extension, materials and the material library (links, users, cycles, archive
+// versions) without OpenGL.
 #include "GL3DScene.h"
 #include "GLTestSupport.h"
 #include "GLTexture.h"
@@ -117,26 +117,6 @@ TEST(Material, BlendedByModeAndShininessClamp) {
     EXPECT_EQ(ColorToVector(0x0080FF), (TVector{1, 128 / 255.0f, 0, 1}));
 }
 
-TEST(MaterialLibrary, NamesHashAndUniqueness) {
-    EXPECT_EQ(ComputeNameHashKey(""), 0u);
-    EXPECT_EQ(ComputeNameHashKey("A"), 2u * 1 + 65);
-    EXPECT_EQ(ComputeNameHashKey("AB"), 2u * (2u * 2 + 65) + 66);
-    TGLMaterialLibrary library;
-    TGLLibMaterial* first = library.Materials()->Add();
-    TGLLibMaterial* second = library.Materials()->Add();
-    EXPECT_EQ(first->Name(), "LibMaterial");
-    EXPECT_EQ(second->Name(), "LibMaterial1");
-    second->SetName("LibMaterial");
-    EXPECT_EQ(second->Name(), "LibMaterial1");
-    first->SetName("Face");
-    second->SetName("Face");
-    EXPECT_EQ(second->Name(), "Face1");
-    EXPECT_EQ(library.LibMaterialByName("Face"), first);
-    EXPECT_EQ(library.LibMaterialByName("face"), nullptr);
-    EXPECT_EQ(LibMaterialByName(nullptr, "Face"), nullptr);
-    EXPECT_EQ(first->NameHashKey(), ComputeNameHashKey("Face"));
-}
-
 TEST(MaterialLibrary, LinksUsersAndUnlinkOnFree) {
     TGLMaterialLibrary library;
     TGLLibMaterial* entry = library.Materials()->Add();
@@ -181,37 +161,6 @@ TEST(MaterialLibrary, LongChainsCountAsCycles) {
     // A true cycle ends too.
     entries[15]->Material()->SetMaterialLibrary(&library);
     EXPECT_THROW(entries[15]->Material()->SetLibMaterialName("M14"), EAssertionFailed);
-}
-
-TEST(MaterialLibrary, ArchiveRoundTrip) {
-    TGLMaterialLibrary library;
-    auto picture = solidBitmap(4, 2, 50, 60, 70);
-    TGLLibMaterial* textured = library.AddTextureMaterial("LeftFace", picture.get());
-    EXPECT_EQ(textured->Material()->GetTexture()->TextureMode(), tmModulate);
-    EXPECT_TRUE(textured->Material()->GetTexture()->Enabled());
-    textured->Material()->FrontProperties()->Diffuse()->SetColor(0.1f, 0.2f, 0.3f, 0.4f);
-    textured->Material()->FrontProperties()->SetShininess(12);
-    textured->Material()->SetBlendingMode(bmAlphaTest50);
-    textured->Material()->SetMaterialOptions(MaterialOption(moNoLighting));
-    textured->TextureScale()->SetVector(2, 2, 1);
-    library.Materials()->Add()->SetTexture2Name("LeftFace");
-
-    TMemoryStream stream;
-    library.SaveToStream(stream);
-    stream.SetPosition(0);
-    TGLMaterialLibrary loaded;
-    loaded.Materials()->Add()->SetName("Dropped");
-    loaded.LoadFromStream(stream);
-    ASSERT_EQ(loaded.Materials()->Count(), 2);
-    TGLLibMaterial* face = loaded.LibMaterialByName("LeftFace");
-    ASSERT_NE(face, nullptr);
-    EXPECT_EQ(face->Material()->GetTexture()->Image()->GetWidth(), 4);
-    EXPECT_EQ(face->Material()->FrontProperties()->Diffuse()->Color(), (TVector{0.1f, 0.2f, 0.3f, 0.4f}));
-    EXPECT_EQ(face->Material()->FrontProperties()->Shininess(), 12);
-    EXPECT_EQ(face->Material()->BlendingMode(), bmAlphaTest50);
-    EXPECT_EQ(face->Material()->MaterialOptions(), MaterialOption(moNoLighting));
-    EXPECT_FALSE(face->TextureMatrixIsIdentity());
-    EXPECT_EQ(loaded.Materials()->GetItem(1)->Texture2Name(), "LeftFace");
 }
 
 TEST(MaterialLibrary, ArchiveVersionsAndDamage) {

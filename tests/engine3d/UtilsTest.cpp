@@ -51,18 +51,6 @@ TEST(ApplicationFileIO, MissingFileNamesTheFileInQuotes) {
     EXPECT_FALSE(FileStreamExists(::testing::TempDir())) << "a folder is not a file";
 }
 
-TEST(ApplicationFileIO, HooksServeFilesWhenInstalled) {
-    EXPECT_FALSE(ApplicationFileIODefined());
-    TApplicationFileIO io;
-    io.OnFileStreamExists = [](const std::string& name) { return name == "virtual.txt"; };
-    io.OnFileStream = [](const std::string&, uint16_t) -> std::unique_ptr<TStream> {
-        return std::make_unique<TStringStream>("served");
-    };
-    EXPECT_TRUE(ApplicationFileIODefined());
-    EXPECT_TRUE(FileStreamExists("virtual.txt"));
-    EXPECT_EQ(LoadStringFromFile("virtual.txt"), "served");
-}
-
 TEST(PictureRegisteredFormats, FindsClassesByExtensionIgnoringDotAndCase) {
     EXPECT_EQ(GraphicClassForExtension(".bmp"), &TBitmap::StaticClass());
     EXPECT_EQ(GraphicClassForExtension("bmp"), GraphicClassForExtension(".bmp"));

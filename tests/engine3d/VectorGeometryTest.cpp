@@ -68,6 +68,18 @@ TEST(VectorGeometry, RotationFollowsRowVectorConvention) {
     EXPECT_NEAR(r[2], 0, 1e-6);
 }
 
+// Rows 0 and 1 need not be perpendicular: the third row must be normalised too.
+TEST(VectorGeometry, NormalizeMatrixOrthonormalisesAndDropsTranslation) {
+    TMatrix m = {{{2, 0.1f, 0, 5}, {0.2f, 3, 0, 1}, {9, 9, 9, 9}, {1, 2, 3, 1}}};
+    NormalizeMatrix(m);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(VectorLength(m[i]), 1.0f, 1e-6);
+        for (int j = i + 1; j < 3; ++j)
+            EXPECT_NEAR(DotProduct4(m[i], m[j]), 0.0f, 1e-6);
+    }
+    EXPECT_TRUE(VectorEquals4(m[3], NullHmgPoint));
+}
+
 TEST(VectorGeometry, BitwiseEqualityAndNullTest) {
     EXPECT_FALSE(VectorEquals4({0, 0, 0, 0}, {-0.0f, 0, 0, 0}));
     EXPECT_TRUE(VectorEquals4({1, 2, 3, 4}, {1, 2, 3, 4}));
