@@ -1,6 +1,6 @@
 #include "KestrumApplication.h"
 
-#include "AppMessages.h"
+#include "MessageService.h"
 
 TKestrumApplication::TKestrumApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

@@ -25,8 +25,8 @@
 #include <algorithm>
 #include <numeric>
 
-#include "AppMessages.h"
 #include "HexEditor.h"
+#include "MessageService.h"
 #include "ObjectDispatch.h"
 #include "PRPForms.h"
 #include "PRP_VCL.h"
@@ -128,6 +128,7 @@ TPRPFileHeader readHeader(const QString& path) {
 TMainForm::TMainForm(const QString& commandLineFile, QWidget* parent)
     : QMainWindow(parent), PRPTreeImages(TreeImages()) {
     MainForm = this;
+    SetViewerHost(this);
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Kestrum"));
     resize(1024, 720);
@@ -149,6 +150,7 @@ TMainForm::~TMainForm() {
     PRPTree->clear();
     TCustomPRPObjectForm::SetChildHost({});
     ClearClassTables();
+    if (ViewerHost() == this) SetViewerHost(nullptr);
     if (MainForm == this) MainForm = nullptr;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "PRPClasses.h"
+#include "ViewerHost.h"
 
 class QAction;
 class QCheckBox;
@@ -33,7 +34,7 @@ enum class TNodeKind {
     SceneNodeCopy, // a scene node listed again under its page; no data
 };
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public TViewerHost {
     Q_OBJECT
 public:
     // Runs the start-up: class tables from the program's folder, the application title, then the file
@@ -104,7 +105,7 @@ public:
     // Opens an object in its own viewer (or the raw view when it has none, or hexOnly); returns the window,
     // or nullptr when nothing was opened.
     TCustomPRPObjectForm* ShowObject(const TPRPFileObject& entry, bool hexOnly);
-    TCustomPRPObjectForm* ShowObjectByKey(const TPRPObjectDesc& key, bool hexOnly);
+    TCustomPRPObjectForm* ShowObjectByKey(const TPRPObjectDesc& key, bool hexOnly) override;
     TPRPFileObject FindObjectByKey(const TPRPObjectDesc& key) const;
 
     // ---- The tree
@@ -118,6 +119,10 @@ public:
     void PreparePopup(QTreeWidgetItem* node);
     // Puts a viewer into the child-window area.
     QMdiSubWindow* AddChildForm(TCustomPRPObjectForm* form);
+
+    // ---- What the viewers ask of the program
+    QColorDialog* SharedColorDialog() const override { return ColorDialog; }
+    const std::vector<TPRPFile>& LoadedLocalPages() const override { return LocalPages; }
 
 public slots:
     void FileOpenPRPExecute();
@@ -164,5 +169,5 @@ private:
     bool pageFailed_ = false;
 };
 
-// The one main window, or nullptr (viewers reach the tree images, dialogs and look-ups through it).
+// The one main window, or nullptr.
 extern TMainForm* MainForm;

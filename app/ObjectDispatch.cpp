@@ -1,7 +1,5 @@
 #include "ObjectDispatch.h"
 
-#include <map>
-
 #include "PRPClasses.h"
 
 namespace {
@@ -74,11 +72,6 @@ std::vector<TViewerRow> buildTable() {
     return rows;
 }
 
-std::map<std::string, TViewerFactory>& factories() {
-    static std::map<std::string, TViewerFactory> map;
-    return map;
-}
-
 } // namespace
 
 const std::vector<TViewerRow>& ViewerTable() {
@@ -93,17 +86,4 @@ const char* FindViewerClass(uint16_t classIndex, uint16_t version) {
         if (row.ClassIndex == classIndex && (row.Family == F::Both || row.Family == family))
             return row.Viewer;
     return nullptr;
-}
-
-void RegisterViewer(const std::string& viewerClass, TViewerFactory factory) {
-    factories()[viewerClass] = std::move(factory);
-}
-
-TViewerFactory ViewerFactory(const std::string& viewerClass) {
-    auto it = factories().find(viewerClass);
-    return it == factories().end() ? TViewerFactory() : it->second;
-}
-
-bool IsViewerRegistered(const std::string& viewerClass) {
-    return bool(ViewerFactory(viewerClass));
 }

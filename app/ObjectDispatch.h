@@ -1,16 +1,10 @@
 #pragma once
-// Which viewer opens an object: one table of (class index, format family, viewer class name), and the
-// viewer classes that exist, registered by name from their own units:
-//
-//     static const TViewerRegistrar registrar("TfrmTplLayer", [] { return new TfrmTplLayer; });
-//
-// A row whose viewer class is not registered opens the raw view.
+// Which viewer opens an object: one table of (class index, format family, viewer class name). A row whose
+// viewer class is not registered opens the raw view.
 #include <cstdint>
-#include <functional>
-#include <string>
 #include <vector>
 
-class TCustomPRPObjectForm;
+#include "ViewerRegistry.h"
 
 enum class TViewerFamily {
     Both,    // every format code
@@ -33,17 +27,3 @@ const std::vector<TViewerRow>& ViewerTable();
 
 // The viewer class for a class index in a format's family, or nullptr when the table has no row.
 const char* FindViewerClass(uint16_t classIndex, uint16_t version);
-
-using TViewerFactory = std::function<TCustomPRPObjectForm*()>;
-
-// Registers (or replaces) the factory of a viewer class.
-void RegisterViewer(const std::string& viewerClass, TViewerFactory factory);
-// The factory of a registered viewer class, or an empty function.
-TViewerFactory ViewerFactory(const std::string& viewerClass);
-bool IsViewerRegistered(const std::string& viewerClass);
-
-struct TViewerRegistrar {
-    TViewerRegistrar(const char* viewerClass, TViewerFactory factory) {
-        RegisterViewer(viewerClass, std::move(factory));
-    }
-};

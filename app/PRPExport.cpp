@@ -4,7 +4,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 
-#include "AppMessages.h"
+#include "MessageService.h"
 #include <algorithm>
 #include <cstdio>
 #include <vector>

@@ -14,8 +14,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "AppMessages.h"
 #include "MainUnit.h"
+#include "MessageService.h"
 #include "PRPExport.h"
 #include "PRPForms.h"
 

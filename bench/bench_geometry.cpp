@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
-#include "AppMessages.h"
 #include "DrawableParts.h"
-#include "PageWriter.h"
+#include "MessageService.h"
 #include "PRPForms.h"
+#include "PageWriter.h"
 #include "RowListView.h"
 #include "unitTplDrawableSpans.h"
 #include "unitTplGBufferGroup.h"

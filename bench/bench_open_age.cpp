@@ -7,8 +7,8 @@
 #include <QTreeWidget>
 #include <benchmark/benchmark.h>
 
-#include "AppMessages.h"
 #include "MainUnit.h"
+#include "MessageService.h"
 #include "PageWriter.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "AppMessages.h"
-#include "MainUnit.h"
+#include "MessageService.h"
 #include "PRPForms.h"
+#include "ViewerHost.h"
 
 namespace {
 
@@ -274,8 +274,9 @@ TImageList& TreeImages() {
 }
 
 void ShowObjectByKey(const TPRPObjectDesc& key) {
-    if (!MainForm) return;
-    Guarded([&] { MainForm->ShowObjectByKey(key, false); });
+    TViewerHost* host = ViewerHost();
+    if (!host) return;
+    Guarded([&] { host->ShowObjectByKey(key, false); });
 }
 
 // ---- TObjRefTreeView

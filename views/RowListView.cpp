@@ -2,7 +2,7 @@
 
 #include <QHeaderView>
 
-#include "AppMessages.h"
+#include "MessageService.h"
 
 TRowTextModel::TRowTextModel(QStringList columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {}

@@ -7,11 +7,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "AppMessages.h"
-#include "MainUnit.h"
+#include "MessageService.h"
 #include "NumberText.h"
 #include "PRPForms.h"
 #include "PRP_VCL.h"
+#include "ViewerHost.h"
 #include "unitBounds3Ext.h"
 #include "unitTplMSModifier.h"
 #include "unitTplObjInterface.h"
@@ -102,7 +102,7 @@ TColorSwatch::Picker& swatchPicker() {
 }
 
 std::optional<QColor> pickWithMainDialog(const QColor& initial, QWidget* parent) {
-    QColorDialog* dialog = MainForm ? MainForm->ColorDialog : nullptr;
+    QColorDialog* dialog = ViewerHost() ? ViewerHost()->SharedColorDialog() : nullptr;
     if (!dialog) {
         const QColor chosen = QColorDialog::getColor(initial, parent);
         return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;

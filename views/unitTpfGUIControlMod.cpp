@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "NumberText.h"
-#include "ObjectDispatch.h"
+#include "ViewerRegistry.h"
 #include "PRP_VCL.h"
 #include "ViewerKit.h"
 #include "unitTplSynchedObject.h"

@@ -2,7 +2,7 @@
 
 #include <QVBoxLayout>
 
-#include "ObjectDispatch.h"
+#include "ViewerRegistry.h"
 #include "PRP_VCL.h"
 #include "ViewerKit.h"
 #include "unitTpfGUIControlMod.h"

@@ -4,7 +4,7 @@
 #include <QFormLayout>
 #include <QVBoxLayout>
 
-#include "ObjectDispatch.h"
+#include "ViewerRegistry.h"
 #include "PRP_VCL.h"
 #include "ViewerKit.h"
 #include "unitTpfGUIControlMod.h"

@@ -5,7 +5,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "ObjectDispatch.h"
+#include "ViewerRegistry.h"
 #include "ViewerKit.h"
 #include "unitTpfGUIControlMod.h"
 

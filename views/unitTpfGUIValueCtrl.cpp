@@ -3,7 +3,7 @@
 #include <QFormLayout>
 #include <QVBoxLayout>
 
-#include "ObjectDispatch.h"
+#include "ViewerRegistry.h"
 #include "ViewerKit.h"
 #include "unitTpfGUIControlMod.h"
 #include "unitTplSynchedObject.h"

@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "ObjectDispatch.h"
+#include "ViewerRegistry.h"
 #include "PRP_VCL.h"
 #include "ShownControls.h"
 

@@ -10,7 +10,7 @@
 #include "GLSkyBox.h"
 #include "GLTexture.h"
 #include "GLWin32Viewer.h"
-#include "ObjectDispatch.h"
+#include "ViewerRegistry.h"
 
 using namespace engine3d;
 

@@ -16,8 +16,8 @@
 #include "GLEngineInit.h"
 #include "GLHUDObjects.h"
 #include "GLWin32Viewer.h"
-#include "MainUnit.h"
-#include "ObjectDispatch.h"
+#include "ViewerHost.h"
+#include "ViewerRegistry.h"
 
 using namespace engine3d;
 
@@ -166,8 +166,8 @@ void TfrmTplMipMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* strea
     Content->resize(std::max(w, ScrollBox->viewport()->width()), kViewerTop + h);
     ToolStrip->resize(std::max(Content->width(), ToolStrip->sizeHint().width()), kViewerTop);
 
-    if (Folder.Count == 0 && MainForm) {
-        for (const TPRPFile& page : MainForm->LocalPages) {
+    if (Folder.Count == 0 && ViewerHost()) {
+        for (const TPRPFile& page : ViewerHost()->LoadedLocalPages()) {
             if (page.FileName != entry.FileName) continue;
             for (const TPRPFolder& folder : page.Folders)
                 if (folder.ClassType == kMipMapClass) Folder = folder;

@@ -3,7 +3,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "ObjectDispatch.h"
+#include "ViewerRegistry.h"
 #include "PRP_VCL.h"
 
 namespace {

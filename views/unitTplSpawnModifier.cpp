@@ -2,7 +2,7 @@
 
 #include <QVBoxLayout>
 
-#include "ObjectDispatch.h"
+#include "ViewerRegistry.h"
 #include "ViewerKit.h"
 
 namespace {

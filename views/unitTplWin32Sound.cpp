@@ -3,7 +3,7 @@
 #include <QFormLayout>
 #include <QVBoxLayout>
 
-#include "ObjectDispatch.h"
+#include "ViewerRegistry.h"
 #include "ShownControls.h"
 #include "unitTplSound.h"
 #include "unitTplSynchedObject.h"

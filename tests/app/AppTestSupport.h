@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "AppMessages.h"
 #include "MainUnit.h"
+#include "MessageService.h"
 #include "PageWriter.h"
 
 struct CapturedMessage {

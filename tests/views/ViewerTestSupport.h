@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "AppMessages.h"
+#include "MessageService.h"
 #include "ObjectDispatch.h"
 #include "PRPForms.h"
 #include "PartWriters.h"

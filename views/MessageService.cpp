@@ -1,4 +1,4 @@
-#include "AppMessages.h"
+#include "MessageService.h"
 
 #include <QApplication>
 #include <QMessageBox>

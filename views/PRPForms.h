@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "AppMessages.h"
+#include "MessageService.h"
 #include "PRPClasses.h"
 
 class QMdiSubWindow;

@@ -1,0 +1,13 @@
+#include "ViewerHost.h"
+
+namespace {
+TViewerHost* currentHost = nullptr;
+}
+
+TViewerHost* ViewerHost() {
+    return currentHost;
+}
+
+void SetViewerHost(TViewerHost* host) {
+    currentHost = host;
+}
