@@ -9,37 +9,33 @@
 
 using testpages::ByteWriter;
 using testpages::makeKey;
-using namespace testparts;
+using namespace testpages;
 
 namespace {
 
 void synched(ByteWriter& w) {
-    w.u32(0x50);
-    if (IsMystVFamily(w.version())) {
-        w.u16(1).u16(3).raw(std::string("abc"));
-        return;
-    }
-    w.u16(1).u16(3).raw(std::string("abc")).u16(1).u16(1).raw(std::string("v"));
+    writeSynched(w, 0x50, {"abc"}, {"v"});
 }
 
 void objInterface(ByteWriter& w) {
     const TPRPObjectDesc owner = makeKey(1, "Owner");
-    w.keyRef(&owner).u32(1).u32(0x8);
+    writeObjInterface(w, &owner, {0x8});
 }
 
 void matrix(ByteWriter& w) {
-    if (w.live() || w.version() == kVersionHexIsle) w.u8(1);
+    float values[16];
     for (int i = 0; i < 16; ++i)
-        w.f32(i % 5 == 0 ? 1.0f : 0.5f);
+        values[i] = i % 5 == 0 ? 1.0f : 0.5f;
+    writeMatrix(w, values);
 }
 
 ByteWriter body(int reader, uint16_t version, uint16_t major, int variant) {
     using namespace objpartsfuzz;
     ByteWriter w(version, major);
-    const testparts::Family family{version, major, ""};
+    const testpages::Family family{version, major, ""};
     const TPRPObjectDesc a = makeKey(1, "ObjA"), b = makeKey(22, "DrawB");
-    const auto control = [&w] { testgui::writeControl(w, testgui::fullControl()); };
-    const auto value = [&w] { testgui::writeValueCtrl(w, testgui::fullControl(), 1, 2, 3); };
+    const auto control = [&w] { testpages::writeControl(w, testpages::fullControl()); };
+    const auto value = [&w] { testpages::writeValueCtrl(w, testpages::fullControl(), 1, 2, 3); };
     switch (reader) {
     case SynchedObject:
         synched(w);
@@ -138,12 +134,12 @@ ByteWriter body(int reader, uint16_t version, uint16_t major, int variant) {
         w.f32(1).f32(2).f32(3).f32(4);
         break;
     case ClothingItem:
-        return testparts::clothingBody(family, variant == 0);
+        return testpages::clothingBody(family, variant == 0);
     case DrawableSpans:
-        return geomparts::drawableBody(family, variant == 0);
+        return testpages::drawableBody(family, variant == 0);
     case SharedMesh:
         w.u32(1);
-        geomparts::writeGeometrySpan(w, geomparts::twoVertexSpan());
+        testpages::writeGeometrySpan(w, testpages::twoVertexSpan());
         w.keyRef(&a).u8(1);
         break;
     case MorphDataSet:
@@ -158,31 +154,31 @@ ByteWriter body(int reader, uint16_t version, uint16_t major, int variant) {
             w.f32(0.5f);
         break;
     case GBufferGroup:
-        geomparts::writeSmallPlainGroup(w);
+        testpages::writeSmallPlainGroup(w);
         break;
     case GeometrySpanList: {
-        geomparts::SpanSpec span = geomparts::twoVertexSpan();
+        testpages::SpanSpec span = testpages::twoVertexSpan();
         if (variant == 1) span.format = 0x01;
         w.u32(1);
-        geomparts::writeGeometrySpan(w, span);
+        testpages::writeGeometrySpan(w, span);
         break;
     }
     case IcicleList: {
-        geomparts::IcicleSpec icicle;
+        testpages::IcicleSpec icicle;
         if (variant == 1) {
             icicle.props = 0x4;
             icicle.faces = {TTriFace{}, TTriFace{}};
         }
         w.u32(2);
-        geomparts::writeIcicle(w, icicle);
-        geomparts::writeIcicle(w, icicle);
+        testpages::writeIcicle(w, icicle);
+        testpages::writeIcicle(w, icicle);
         break;
     }
     case SpaceTree:
-        geomparts::writeSpaceTree(w, 2, 2, {{0x1, 2, -1, -1}, {0x1, 2, -1, -1}, {0x0, -1, 0, 1}});
+        testpages::writeSpaceTree(w, 2, 2, {{0x1, 2, -1, -1}, {0x1, 2, -1, -1}, {0x0, -1, 0, 1}});
         break;
     case DISpanIndex:
-        geomparts::writeDISpanIndex(w, variant == 0 ? 0 : 0x1, {1, 2, 3});
+        testpages::writeDISpanIndex(w, variant == 0 ? 0 : 0x1, {1, 2, 3});
         break;
     case GUIControl:
         control();
@@ -191,7 +187,7 @@ ByteWriter body(int reader, uint16_t version, uint16_t major, int variant) {
         value();
         break;
     case DialogMod:
-        testgui::writeDialog(w, testgui::dialogName("Dlg"), {&a, nullptr}, testgui::sampleScheme());
+        testpages::writeDialog(w, testpages::dialogName("Dlg"), {&a, nullptr}, testpages::sampleScheme());
         break;
     case GUIButton:
         control();

@@ -44,42 +44,6 @@ const char* kFakeViewers[] = {"TfrmTplDetectorModifier", "TfrmTplCollisionDetect
 
 } // namespace
 
-TEST(ViewerTable, ClassIndexAndFamilyChooseTheViewer) {
-    struct Row {
-        uint16_t classIndex;
-        uint16_t version;
-        const char* viewer; // nullptr: raw view
-    };
-    // clang-format off
-    const Row rows[] = {
-        {43, kVersionUru, "TfrmTplDetectorModifier"}, {43, kVersionLive, "TfrmTplDetectorModifier"},
-        {43, kVersionMystV, "TfrmTplCollisionDetector"}, {43, kVersionHexIsle, "TfrmTplCollisionDetector"},
-        {44, kVersionUru, "TfrmTplCollisionDetector"}, {44, kVersionLive, "TfrmTplCollisionDetector"},
-        {44, kVersionMystV, nullptr}, {44, kVersionHexIsle, nullptr},
-        {44, 3, "TfrmTplCollisionDetector"}, // any other code takes the 5/7 column
-        {0, kVersionMystV, "TfrmTplSceneNode"}, {6, kVersionUru, "TfrmTplLayer"}, {68, kVersionUru, "TfrmTplLayer"},
-        {68, kVersionMystV, nullptr}, {65, kVersionHexIsle, "TfrmTplLayer"},
-        {18, kVersionUru, kEmptyViewer}, {19, kVersionMystV, kEmptyViewer}, {244, kVersionHexIsle, kEmptyViewer},
-        {75, kVersionUru, kEmptyViewer}, {75, kVersionMystV, nullptr}, {72, kVersionMystV, kEmptyViewer},
-        {72, kVersionLive, "TfrmTplSound"}, {296, kVersionUru, kEmptyViewer}, {296, kVersionMystV, nullptr},
-        {83, kVersionUru, "TfrmTplWinAudible"}, {83, kVersionMystV, nullptr},
-        {181, kVersionLive, "TfrmTplClothingItem"}, {141, kVersionUru, "TfrmTplWin32Sound"},
-        {141, kVersionMystV, "TfrmTplActivatorConditionalObject"}, {290, kVersionUru, "TfrmTplImageLibMod"},
-        {297, kVersionUru, nullptr}, {0x0456, kVersionUru, nullptr}, {2, kVersionUru, nullptr},
-    };
-    // clang-format on
-    for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.classIndex << " in format " << row.version);
-        const char* viewer = FindViewerClass(row.classIndex, row.version);
-        if (row.viewer) {
-            ASSERT_NE(viewer, nullptr);
-            EXPECT_STREQ(viewer, row.viewer);
-        } else {
-            EXPECT_EQ(viewer, nullptr);
-        }
-    }
-}
-
 class DispatchTest : public MainFormTest {
 protected:
     void SetUp() override {
@@ -164,14 +128,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DispatchRow{kVersionHexIsle, "HexIsle", "TfrmTplCollisionDetector", "frmTUnknown"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DispatchTest, RowWithoutARegisteredViewerFallsBackToTheRawView) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"obj"}}})));
-    EXPECT_NE(dynamic_cast<RecordingViewer*>(run(form->prpMenuEdit, "obj")), nullptr);
-    RegisterViewer("TfrmTplSceneObject", {});
-    EXPECT_NE(dynamic_cast<TfrmTUnknown*>(run(form->prpMenuEdit, "obj")), nullptr);
-}
-
 TEST_F(DispatchTest, EditSwallowsErrorsAndHexViewShowsThem) {
     PageFolder folder;
     form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"obj"}}})));
@@ -194,28 +150,6 @@ TEST_F(DispatchTest, EditSwallowsErrorsAndHexViewShowsThem) {
     EXPECT_EQ(run(form->prpMenuHexView, "obj"), nullptr);
     ASSERT_EQ(messages->messages.size(), 1u);
     EXPECT_EQ(messages->messages[0].text, "\"" + page + "\" is not a regular file");
-}
-
-TEST_F(DispatchTest, EditAndHexViewIgnoreNodesWithoutAnObject) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{0, {"B"}}})));
-    for (QTreeWidgetItemIterator it(form->PRPTree); *it; ++it) {
-        if (TMainForm::NodeObject(*it)) continue;
-        form->PRPTree->setCurrentItem(*it);
-        form->prpMenuEdit->trigger();
-        form->prpMenuHexView->trigger();
-    }
-    EXPECT_TRUE(form->MdiArea->subWindowList().isEmpty());
-}
-
-TEST_F(DispatchTest, DoubleClickOnAnObjectRunsEdit) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"obj"}}})));
-    QTreeWidgetItem* node = findNode("plSceneObject")->child(0);
-    form->PRPTree->setCurrentItem(node);
-    emit form->PRPTree->itemDoubleClicked(node, 0);
-    ASSERT_EQ(form->MdiArea->subWindowList().size(), 1);
-    EXPECT_EQ(form->MdiArea->subWindowList()[0]->widget()->windowTitle(), "[0001] obj");
 }
 
 // ---- Look-up by key

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "PRPExport.h"
-#include "PageWriter.h"
+#include "TextureWriters.h"
 #include "TestFiles.h"
 
 using namespace testpages;
@@ -25,25 +25,11 @@ Bytes objectBody(const TPRPFileObject& entry) {
     return body.Bytes();
 }
 
-// Texture object bodies.
-Bytes dxt1Texture() {
-    ByteWriter b;
-    b.u8(1).u8(2).u8(3).u16(0).u8(1).u8(0).u8(1).u32(0).u32(0); // bitmap header: DXT, DXT1
-    b.u32(4).u32(4).u32(0).u32(8).u8(1);
-    b.raw(Bytes{1, 2, 3, 4, 5, 6, 7, 8});
-    return b.bytes;
-}
-
 const Bytes kJpegColour = {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 0xFF, 0xD9};
 const Bytes kJpegAlpha = {0xFF, 0xD8, 0xFF, 0xE0, 9, 8, 0xFF, 0xD9};
 
-Bytes jpegTexture(const Bytes& alpha) {
-    ByteWriter b;
-    b.u8(1).u8(2).u8(3).u16(0).u8(2).u8(0).u32(0).u32(0); // bitmap header: JPEG
-    b.u32(8).u32(8).u32(0).u32(0).u8(1).u8(0);
-    b.u32(static_cast<uint32_t>(kJpegColour.size())).raw(kJpegColour);
-    b.u32(static_cast<uint32_t>(alpha.size())).raw(alpha);
-    return b.bytes;
+Bytes dxt1Texture() {
+    return mipmapObject(Kind::DXT1, 4, 4, 1, solid({200, 100, 50, 255}));
 }
 
 Bytes unknownDXTTexture() {
@@ -59,11 +45,11 @@ TestPage texturePage(uint16_t version) {
         if (g.classType == 4) {
             TPRPObjectDesc key = g.objects[0].key;
             g.objects.clear();
-            for (const auto& [name, body] :
-                 std::vector<std::pair<std::string, Bytes>>{{"Stone/Wall:1", dxt1Texture()},
-                                                            {"Leaves", jpegTexture(kJpegAlpha)},
-                                                            {"Bark", jpegTexture({})},
-                                                            {"Odd", unknownDXTTexture()}}) {
+            for (const auto& [name, body] : std::vector<std::pair<std::string, Bytes>>{
+                     {"Stone/Wall:1", dxt1Texture()},
+                     {"Leaves", jpegObject(8, 8, kJpegColour, kJpegAlpha)},
+                     {"Bark", jpegObject(8, 8, kJpegColour)},
+                     {"Odd", unknownDXTTexture()}}) {
                 key.Name = name;
                 g.objects.push_back({key, body});
             }
@@ -130,21 +116,6 @@ TEST(SafeFileName, ReplacesEveryUnsafeCharacter) {
     EXPECT_EQ(SafeFileName("plain name"), "plain name");
     EXPECT_EQ(SafeFileName("::"), "__");
     EXPECT_EQ(SafeFileName(""), "");
-}
-
-TEST(DialogFilter, PipeFormToQtForm) {
-    EXPECT_EQ(DialogFilter("Plasma Object File|*.po|All Files|*.*"),
-              "Plasma Object File (*.po);;All Files (*.*)");
-    EXPECT_EQ(DialogFilter("Image Files|*.dds;*.jpg|All Files|*.*"),
-              "Image Files (*.dds *.jpg);;All Files (*.*)");
-    EXPECT_EQ(DialogFilter(""), "");
-}
-
-TEST(ImageExportBase, CutsAfterTheExtensionDot) {
-    EXPECT_EQ(ImageExportBase("/a/Grass.dds"), "/a/Grass.");
-    EXPECT_EQ(ImageExportBase("/a/Grass.tex.jpg"), "/a/Grass.tex.");
-    EXPECT_EQ(ImageExportBase("/a.b/Grass"), "/a.b/Grass.");
-    EXPECT_EQ(ImageExportBase("Grass"), "Grass.");
 }
 
 TEST(PageId, PromptAndAnswer) {
@@ -356,14 +327,6 @@ TEST(ConvertKeys, ContentsFlagsMatchTheWrittenKey) {
     EXPECT_EQ(plain.Desc.ContentsFlags, 0);
     EXPECT_EQ(objectBody(plain), (Bytes{7}));
     EXPECT_EQ(plain.Size, 2u + 1 + 4 + 2 + 2 + 2 + 4 + 1);
-}
-
-TEST(ConvertPage, MissingSourceRaisesAFileError) {
-    QTemporaryDir dir;
-    ScriptedUi ui;
-    ui.promptAnswer = "00000021";
-    EXPECT_THROW(ConvertPage(dir.filePath("missing.prp").toStdString(), ui.ui()), EFOpenError);
-    EXPECT_TRUE(ui.prompts.empty());
 }
 
 TEST(ConvertPage, WritesTempPrpInTheTemporaryFolderAndSaysWhere) {

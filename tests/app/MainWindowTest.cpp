@@ -1,19 +1,14 @@
-// Start-up, actions, menus, the tree popup and window placement.
+// Start-up, the tree popup per node kind, window placement, shortcuts and viewer sizes.
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
-#include <QCheckBox>
-#include <QFile>
-#include <QFileDialog>
-#include <QGroupBox>
-#include <QMenu>
-#include <QScrollBar>
-#include <QMenuBar>
-#include <QSettings>
 #include <QTreeWidget>
 #include <sys/stat.h>
 
@@ -22,20 +17,6 @@
 #include "unitTUnknown.h"
 
 using namespace testpages;
-
-TEST_F(MainFormTest, ClassTablesAreReadAtStartUpAndEmptiedWithTheWindow) {
-    EXPECT_EQ(form->windowTitle(), "Kestrum");
-    EXPECT_EQ(GetClassLabel(makeKey(0x2C, "x"), kVersionUru), "plCollisionDetector");
-    EXPECT_FALSE(M5Types.empty());
-    EXPECT_FALSE(LiveTypes.empty());
-    EXPECT_FALSE(HITypes.empty());
-    EXPECT_TRUE(messages->messages.empty());
-    const size_t rows = UruTypes.size();
-    form.reset();
-    EXPECT_TRUE(UruTypes.empty());
-    form = std::make_unique<TMainForm>();
-    EXPECT_EQ(UruTypes.size(), rows);
-}
 
 TEST(MainFormStartUp, CommandLineFileThatIsNoFileShowsWhatItIsAndOpensNothing) {
     IsolatedSettings settings;
@@ -67,136 +48,49 @@ TEST(MainFormStartUp, CommandLineFileIsOpened) {
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(form.CurrentFile, page);
     ASSERT_EQ(form.PRPTree->topLevelItemCount(), 1);
-    EXPECT_EQ(form.PRPTree->topLevelItem(0)->text(0), "Meadow");
 }
-
-TEST_F(MainFormTest, ActionsCarryTheirShortcutsAndStates) {
-    const std::pair<const char*, const char*> shortcuts[] = {{"FileOpenPRP", "Ctrl+O"},
-                                                             {"ToolsStringConv", "Ctrl+S"},
-                                                             {"WindowClose", "Ctrl+W"},
-                                                             {"FileOpenAge", ""}};
-    for (const auto& [name, shortcut] : shortcuts)
-        EXPECT_EQ(form->findChild<QAction*>(name)->shortcut().toString(), shortcut) << name;
-    for (const char* name :
-         {"FileClose", "FileExit", "prpMenuSaveAll", "prpMenuInsert", "prpMenuReplace", "prpMenuExportAll",
-          "prpMenuImport", "prpMenuDelete", "prpMenuDeleteAll", "prpMenuRename"})
-        EXPECT_FALSE(form->findChild<QAction*>(name)->isEnabled()) << name;
-    for (const char* name : {"FileNewPRP", "FileOpenPRP", "ToolsExtractPRP", "ToolsConvert", "prpMenuEdit",
-                             "prpMenuExport", "prpMenuProperties", "WindowCascade"})
-        EXPECT_TRUE(form->findChild<QAction*>(name)->isEnabled()) << name;
-    EXPECT_EQ(form->findChild<QAction*>("ToolsConvert")->text(), "Export to &UU format");
-}
-
-QStringList menuTexts(const QMenu* menu) {
-    QStringList texts;
-    for (QAction* action : menu->actions())
-        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-    return texts;
-}
-
-TEST_F(MainFormTest, MenusAndPopupListTheirEntriesInOrder) {
-    const QList<QAction*> top = form->menuBar()->actions();
-    ASSERT_EQ(top.size(), 3);
-    EXPECT_EQ(top[0]->text(), "&File");
-    EXPECT_EQ(menuTexts(top[0]->menu()),
-              QStringList({"&New PRP File...", "&Open PRP File", "Open &Age...", "&Close", "-", "E&xit"}));
-    EXPECT_EQ(menuTexts(top[1]->menu()), QStringList({"&Extract PRP...", "&String Converter"}));
-    EXPECT_EQ(menuTexts(top[2]->menu()), QStringList({"C&lose", "-", "Tile &Horizontally", "&Tile Vertically",
-                                                      "&Cascade", "-", "&Arrange", "&Minimize All"}));
-    auto* popup = form->findChild<QMenu*>("PRPPopup");
-    ASSERT_NE(popup, nullptr);
-    EXPECT_EQ(menuTexts(popup),
-              QStringList({"&Edit", "&HexView", "-", "&Save...", "Sa&ve All...", "Inser&t...", "&Replace...",
-                           "-", "E&xport...", "Export &All...", "&Import...", "-", "&Delete",
-                           "De&lete All...", "Re&name", "-", "&Properties..."}));
-    EXPECT_EQ(popup->defaultAction()->objectName(), "prpMenuEdit");
-
-    auto* group = form->findChild<QGroupBox*>();
-    ASSERT_NE(group, nullptr);
-    EXPECT_EQ(group->title(), "Also Load");
-    QStringList boxes;
-    for (QCheckBox* box : group->findChildren<QCheckBox*>())
-        boxes << box->text() + (box->isChecked() ? "+" : "");
-    EXPECT_EQ(boxes, QStringList({"Local Shared PRPs", "All Age PRPs", "Global PRPs"}));
-    // Saving over an existing file asks first.
-    EXPECT_FALSE(form->SaveExportDialog->testOption(QFileDialog::DontConfirmOverwrite));
-}
-
-// ---- Popup per node kind
-
-struct PopupRow {
-    const char* node;
-    std::vector<const char*> shown;
-    std::vector<const char*> enabled;
-};
 
 TEST_F(MainFormTest, PopupEntriesFollowTheNodeKind) {
     PageFolder folder;
-    TestPage page = samplePage(kVersionUru);
-    form->OpenPRPFile(folder.write("Garden_District_Meadow.prp", page));
-    const char* all[] = {"prpMenuEdit",      "prpMenuHexView", "prpMenuSave",      "prpMenuSaveAll",
-                         "prpMenuInsert",    "prpMenuReplace", "prpMenuExport",    "prpMenuExportAll",
-                         "prpMenuImport",    "prpMenuDelete",  "prpMenuDeleteAll", "prpMenuRename",
-                         "prpMenuProperties"};
-    const std::vector<const char*> groupShown = {"prpMenuSaveAll", "prpMenuInsert", "prpMenuExportAll",
-                                                 "prpMenuImport", "prpMenuDeleteAll"};
-    const std::vector<const char*> objectShown = {"prpMenuEdit",    "prpMenuHexView", "prpMenuSave",
-                                                  "prpMenuSaveAll", "prpMenuInsert",  "prpMenuReplace",
-                                                  "prpMenuImport",  "prpMenuDelete",  "prpMenuDeleteAll",
-                                                  "prpMenuRename",  "prpMenuExport",  "prpMenuExportAll"};
-    const PopupRow rows[] = {
-        {"All Objects", groupShown, {}},
-        {"plSceneObject", groupShown, {}},
-        {"Rock", objectShown, {"prpMenuEdit", "prpMenuHexView", "prpMenuSave"}},
-        {"Grass*1#0.hsm", objectShown, {"prpMenuEdit", "prpMenuHexView", "prpMenuSave", "prpMenuExport"}},
-        {"Meadow",
-         {"prpMenuSaveAll", "prpMenuInsert", "prpMenuExportAll", "prpMenuImport", "prpMenuProperties"},
-         {"prpMenuProperties"}},
+    form->OpenPRPFile(folder.write("Garden_District_Meadow.prp", samplePage(kVersionUru)));
+    struct Row {
+        QTreeWidgetItem* node;
+        const char* shown;   // one letter per entry of `all`: shown or not
+        const char* enabled; // of the shown entries
     };
-    for (const PopupRow& row : rows) {
-        SCOPED_TRACE(row.node);
-        QTreeWidgetItem* node = findNode(row.node);
-        ASSERT_NE(node, nullptr);
-        form->PreparePopup(node);
-        EXPECT_EQ(form->PRPTree->currentItem(), node);
-        for (const char* name : all) {
-            SCOPED_TRACE(name);
-            auto* action = form->findChild<QAction*>(name);
-            const bool shown = std::find_if(row.shown.begin(), row.shown.end(), [&](const char* s) {
-                                   return std::string(s) == name;
-                               }) != row.shown.end();
-            const bool enabled = std::find_if(row.enabled.begin(), row.enabled.end(), [&](const char* s) {
-                                     return std::string(s) == name;
-                                 }) != row.enabled.end();
-            EXPECT_EQ(action->isVisible(), shown);
-            if (shown) {
-                EXPECT_EQ(action->isEnabled(), enabled);
+    QAction* all[] = {form->prpMenuEdit,      form->prpMenuHexView,   form->prpMenuSave,
+                      form->prpMenuExport,    form->prpMenuDeleteAll, form->prpMenuRename,
+                      form->prpMenuProperties};
+    QTreeWidgetItem* page = form->PRPTree->topLevelItem(0);
+    const Row rows[] = {
+        {findNode("All Objects"), "0000100", "0000000"},
+        {findNode("Rock"), "1111110", "1110000"},
+        {findNode("Grass*1#0.hsm"), "1111110", "1111000"},
+        {page, "0000001", "0000001"},
+        {page->child(1), "0000100", "0000000"}, // the scene node copy acts as a group node
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.node->text(0).toStdString());
+        form->PreparePopup(row.node);
+        EXPECT_EQ(form->PRPTree->currentItem(), row.node);
+        for (size_t i = 0; i < std::size(all); ++i) {
+            SCOPED_TRACE(all[i]->objectName().toStdString());
+            EXPECT_EQ(all[i]->isVisible(), row.shown[i] == '1');
+            if (all[i]->isVisible()) {
+                EXPECT_EQ(all[i]->isEnabled(), row.enabled[i] == '1');
             }
         }
     }
 }
-
-TEST_F(MainFormTest, SceneNodeCopyBehavesAsAGroupNode) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("Garden_District_Meadow.prp", samplePage(kVersionUru)));
-    QTreeWidgetItem* page = form->PRPTree->topLevelItem(0);
-    QTreeWidgetItem* copy = page->child(1);
-    ASSERT_EQ(copy->text(0), "Meadow");
-    EXPECT_EQ(TMainForm::NodeKind(copy), TNodeKind::SceneNodeCopy);
-    form->PreparePopup(copy);
-    EXPECT_FALSE(form->prpMenuEdit->isVisible());
-    EXPECT_TRUE(form->prpMenuDeleteAll->isVisible());
-    EXPECT_FALSE(form->prpMenuProperties->isVisible());
-}
-
-// ---- Window placement
 
 TEST(MainFormPlacement, ClosingStoresAndShowingRestores) {
     IsolatedSettings settings;
     CapturingMessages messages;
     {
         TMainForm form;
+        const QSize designed = form.size();
         form.show();
+        EXPECT_EQ(form.size(), designed) << "nothing stored keeps the designed size";
         form.move(40, 50);
         form.resize(700, 500);
         form.close();
@@ -211,32 +105,20 @@ TEST(MainFormPlacement, ClosingStoresAndShowingRestores) {
     ini.setValue("Software/Kestrum/Width", 610);
     ini.remove("Software/Kestrum/Height");
     ini.sync();
-    TMainForm again;
-    const int designedHeight = again.height();
-    again.show();
-    EXPECT_EQ(again.width(), 610);
-    EXPECT_EQ(again.height(), designedHeight);
-    EXPECT_EQ(again.pos(), QPoint(40, 50));
-}
-
-TEST(MainFormPlacement, NothingStoredKeepsTheDesignedSizeAndMaximizedIsRestored) {
-    IsolatedSettings settings;
-    CapturingMessages messages;
     {
-        TMainForm form;
-        const QSize designed = form.size();
-        form.show();
-        EXPECT_EQ(form.size(), designed);
-        EXPECT_FALSE(form.isMaximized());
+        TMainForm again;
+        const int designedHeight = again.height();
+        again.show();
+        EXPECT_EQ(again.width(), 610);
+        EXPECT_EQ(again.height(), designedHeight);
+        EXPECT_EQ(again.pos(), QPoint(40, 50));
     }
-    QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Kestrum", "Kestrum");
     ini.setValue("Software/Kestrum/Maximized", true);
     ini.sync();
-    TMainForm form;
-    form.show();
-    EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
+    TMainForm maximized;
+    maximized.show();
+    EXPECT_TRUE(maximized.windowState() & Qt::WindowMaximized);
 }
-
 TEST_F(MainFormTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
     PageFolder folder;
     form->OpenPRPFile(folder.write("Age_District_Page.prp",

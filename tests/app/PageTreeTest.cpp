@@ -62,14 +62,6 @@ INSTANTIATE_TEST_SUITE_P(AllFamilies, PageTreeFamilies,
                                            FamilyRow{kVersionHexIsle, "HexIsle"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(MainFormTest, UnknownClassIsLabelledByItsIndexWithoutIcon) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{0x0456, {"odd"}}})));
-    QTreeWidgetItem* group = findNode("??? [0456]");
-    ASSERT_NE(group, nullptr);
-    EXPECT_TRUE(group->child(0)->icon(0).isNull());
-}
-
 TEST_F(MainFormTest, ObjectsSortByLocaleAwareTextOrder) {
     PageFolder folder;
     form->OpenPRPFile(folder.write(
@@ -123,19 +115,6 @@ TEST_F(AgeFolderTest, OpeningAnAgeLoadsAllItsPagesCaseInsensitivelyInNameOrder) 
     EXPECT_TRUE(messages->messages.empty());
 }
 
-TEST_F(AgeFolderTest, AgeWithoutPagesLoadsNothingSilently) {
-    form->OpenPRPFile(folder.path("Empty.age"));
-    EXPECT_EQ(form->PRPTree->topLevelItemCount(), 0);
-    EXPECT_TRUE(messages->messages.empty());
-}
-
-TEST_F(AgeFolderTest, SinglePageLeavesAgeDirAsItWas) {
-    form->AgeDir = "/elsewhere";
-    form->OpenPRPFile(meadow);
-    EXPECT_EQ(topLevelTexts(), QStringList({"Meadow"}));
-    EXPECT_EQ(form->AgeDir, "/elsewhere");
-}
-
 TEST_F(AgeFolderTest, LocalSharedPagesAreThoseWithFlagsExactlyEight) {
     form->ShowLocalsCheck->click();
     EXPECT_TRUE(form->ShowLocals->isChecked());
@@ -185,20 +164,6 @@ TEST_F(AgeFolderTest, GlobalAgesComeFirstWithTheirPagesBeneath) {
     EXPECT_EQ(childTexts(age), QStringList({"Pants", "Shirts"}));
     EXPECT_EQ(form->GlobalPages.size(), 2u);
     EXPECT_EQ(form->LocalPages.size(), 1u);
-}
-
-TEST_F(AgeFolderTest, EveryOptionTogether) {
-    form->ShowGlobalsCheck->click();
-    form->OpenPRPFile(folder.path("Garden.age"));
-    EXPECT_EQ(topLevelTexts(), QStringList({"GlobalClothing", "Meadow", "Sounds", "Textures"}));
-}
-
-TEST_F(MainFormTest, EmptyPathClearsTheTree) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"x"}}})));
-    form->OpenPRPFile(QString());
-    EXPECT_EQ(form->PRPTree->topLevelItemCount(), 0);
-    EXPECT_TRUE(form->LocalPages.empty());
 }
 
 TEST_F(MainFormTest, MissingPageShowsTheFileOpenError) {

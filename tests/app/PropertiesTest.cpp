@@ -104,22 +104,6 @@ protected:
     TPropertiesDlg dlg;
 };
 
-TEST_F(PropertiesDialogTest, VersionListAndRanges) {
-    QStringList items;
-    for (int i = 0; i < dlg.PRPVersion->count(); ++i)
-        items << dlg.PRPVersion->itemText(i);
-    EXPECT_EQ(items, QStringList({"Uru [05]", "Myst V [06]", "Live [06]", "Hex Isle [09]"}));
-    EXPECT_FALSE(dlg.PRPVersion->isEnabled());
-    EXPECT_FALSE(dlg.GameRevision->isEnabled());
-    // Values set are clamped into each edit's range.
-    dlg.PageID->SetValue(1000);
-    EXPECT_EQ(dlg.PageID->Value(), 255);
-    dlg.PageID->SetValue(-1000);
-    EXPECT_EQ(dlg.PageID->Value(), -256);
-    dlg.ReleaseVer->SetValue(-5);
-    EXPECT_EQ(dlg.ReleaseVer->Value(), 0);
-}
-
 TEST_F(PropertiesDialogTest, ShowsTheHeaderOfEachFamily) {
     // clang-format off
     const FamilyRow rows[] = {
@@ -228,32 +212,6 @@ TEST_F(PropertiesDialogTest, SaveToHeaderBuildsTheNewPageHeader) {
     }
 }
 
-TEST_F(PropertiesDialogTest, ClearFieldsKeepsFlagsAndReleaseVersion) {
-    TestPage page = makePage(kVersionMystV, "Garden", "Meadow", 0x0203, kBuiltIn, {});
-    dlg.LoadFromPage(folder.write("page.prp", page));
-    dlg.ReleaseVer->SetValue(12);
-    dlg.ClearFields();
-    const Shown s = shown(dlg);
-    EXPECT_EQ(s.version, "Uru [05]");
-    EXPECT_EQ(s.revision, "Prime (63.11)");
-    EXPECT_EQ(s.seqId, 0);
-    EXPECT_EQ(s.pageId, 0);
-    EXPECT_EQ(s.age, "");
-    EXPECT_EQ(s.page, "");
-    EXPECT_EQ(s.ticked, QStringList{"kBuiltIn"});
-    EXPECT_EQ(s.release, 12);
-}
-
-TEST_F(PropertiesDialogTest, HidingDisablesTheVersionListAgain) {
-    dlg.PRPVersion->setEnabled(true);
-    dlg.show();
-    EXPECT_TRUE(dlg.PRPVersion->isEnabled());
-    dlg.hide();
-    EXPECT_FALSE(dlg.PRPVersion->isEnabled());
-    EXPECT_EQ(dlg.PRPVersion->palette().color(QPalette::Base),
-              dlg.PRPVersion->palette().color(QPalette::Button));
-}
-
 TEST(NewPageNames, FileNameAndTemplateByFamily) {
     struct Row {
         uint16_t version;
@@ -353,19 +311,6 @@ TEST_F(PropertiesCommandTest, NewPageCreatesTheEmptyFileNamedFromTheDialog) {
     EXPECT_EQ(form->SaveExportDialog->nameFilters(), QStringList({"PRP Files (*.prp)", "All Files (*)"}));
 }
 
-TEST_F(PropertiesCommandTest, NewPageStopsOnEitherCancel) {
-    answerNewPage("MyAge", "MyPage");
-    dialogs->onFile = [](QFileDialog&) { return int(QDialog::Rejected); };
-    form->FileNewPRP->trigger();
-    EXPECT_EQ(dialogs->order, QStringList{"file"});
-
-    answerNewPage("MyAge", "MyPage");
-    dialogs->onProperties = [](TPropertiesDlg&) { return int(QDialog::Rejected); };
-    form->FileNewPRP->trigger();
-    EXPECT_TRUE(targetFiles().isEmpty());
-    EXPECT_TRUE(messages->messages.empty());
-}
-
 TEST_F(PropertiesCommandTest, NewPageWithoutTemplateShowsTheErrorAndCreatesNothing) {
     PageFolder emptyProgramDir;
     form->ProgramDir = emptyProgramDir.folder() + "/";
@@ -404,29 +349,4 @@ TEST_F(PropertiesCommandTest, AnExistingFileIsReplacedOnlyWhenTheUserAgrees) {
     form->FileNewPRP->trigger();
     EXPECT_EQ(messages->messages.size(), 2u);
     EXPECT_EQ(readAll(existing), "");
-}
-
-TEST_F(PropertiesCommandTest, UnsafeNamesStayInsideTheChosenFolder) {
-    answerNewPage("../../Escape", "sub/Page");
-    form->FileNewPRP->trigger();
-    EXPECT_EQ(targetFiles(), QStringList{".._.._Escape_District_sub_Page.prp"});
-    QDir parent(target.folder());
-    parent.cdUp();
-    EXPECT_FALSE(QFileInfo::exists(parent.filePath("Escape_District_sub")));
-    EXPECT_TRUE(messages->messages.empty());
-}
-
-TEST_F(PropertiesCommandTest, FileErrorsAreShown) {
-    dialogs->onFile = [](QFileDialog& d) {
-        d.selectFile("/no/such/folder/x.prp");
-        return int(QDialog::Accepted);
-    };
-    dialogs->onProperties = [](TPropertiesDlg& d) {
-        d.AgeName->setText("A");
-        return int(QDialog::Accepted);
-    };
-    form->FileNewPRP->trigger();
-    ASSERT_EQ(messages->messages.size(), 1u);
-    EXPECT_TRUE(messages->messages[0].text.startsWith("Cannot create file"))
-        << messages->messages[0].text.toStdString();
 }

@@ -21,11 +21,10 @@
 #include "GuiWriters.h"
 #include "LogicWriters.h"
 #include "PartWriters.h"
-#include "TexturePreviewWriters.h"
+#include "TextureWriters.h"
 #include "ViewerKit.h"
 
 using namespace testpages;
-using namespace testparts;
 
 // ---- Allocation watch: the largest single allocation since the last reset. Anything above the refusal
 // limit is refused so that a runaway count fails the test instead of the machine.
@@ -92,26 +91,6 @@ constexpr auto kOpenLimit = std::chrono::seconds(5);
 
 // ---- Well-formed bodies for the viewers that exist, in the writer's family.
 
-// A GUI control part with every optional piece present.
-testgui::ControlSpec fullControl() {
-    testgui::ControlSpec c;
-    c.synchFlags = 0x10;
-    c.synchStrings = {"Sdl"};
-    c.modFlags = {0x40};
-    c.tagID = 7;
-    c.visible = 1;
-    c.procType = 1;
-    c.command = "Go";
-    c.hasDynText = true;
-    c.dynLayer = makeKey(6, "DynLayer");
-    c.dynMap = makeKey(0xAD, "DynMap");
-    c.scheme = testgui::sampleScheme();
-    c.sounds = {1, 2, 3};
-    c.proxy = makeKey(1, "Proxy");
-    c.skin = makeKey(0x4C, "Skin");
-    return c;
-}
-
 const std::map<std::string, std::function<void(ByteWriter&)>>& validBodies() {
     static const std::map<std::string, std::function<void(ByteWriter&)>> bodies = {
         {"TfrmTplSceneNode",
@@ -176,11 +155,11 @@ const std::map<std::string, std::function<void(ByteWriter&)>>& validBodies() {
         {"TfrmTplDrawableSpans",
          [](ByteWriter& w) {
              const Family family{w.version(), uint16_t(w.live() ? kMajorVersionLive : 0), ""};
-             w.raw(geomparts::drawableBody(family).bytes);
+             w.raw(testpages::drawableBody(family).bytes);
          }},
-        {"TfrmTpfGUIControlMod", [](ByteWriter& w) { testgui::writeControl(w, fullControl()); }},
+        {"TfrmTpfGUIControlMod", [](ByteWriter& w) { testpages::writeControl(w, fullControl()); }},
         {"TfrmTpfGUIValueCtrl",
-         [](ByteWriter& w) { testgui::writeValueCtrl(w, fullControl(), -1, 1, 0.5f); }},
+         [](ByteWriter& w) { testpages::writeValueCtrl(w, fullControl(), -1, 1, 0.5f); }},
         {"TfrmTplDetectorModifier",
          [](ByteWriter& w) {
              const TPRPObjectDesc remote = makeKey(0x4C, "Remote"), proxy = makeKey(1, "Proxy");
@@ -198,13 +177,13 @@ const std::map<std::string, std::function<void(ByteWriter&)>>& validBodies() {
          }},
         {"TfrmTplMipMap",
          [](ByteWriter& w) {
-             w.raw(texturewriters::mipmapObject(texturewriters::Kind::DXT1, 8, 8, 2,
-                                                texturewriters::solid({200, 100, 50, 255})));
+             w.raw(testpages::mipmapObject(testpages::Kind::DXT1, 8, 8, 2,
+                                           testpages::solid({200, 100, 50, 255})));
          }},
         {"TfrmTplEnvironMap",
          [](ByteWriter& w) {
-             w.raw(texturewriters::cubeMapObject(
-                 texturewriters::Kind::Pixels, 2,
+             w.raw(testpages::cubeMapObject(
+                 testpages::Kind::Pixels, 2,
                  {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}, {1, 2, 3}, {7, 7, 7}}));
          }},
         {"TfrmTplOmniLightInfo",

@@ -61,28 +61,6 @@ TEST(CleanHexText, KeepsDigitsLettersAToFAndBlanks) {
         EXPECT_EQ(CleanHexText(r.in), r.out) << r.in.toStdString();
 }
 
-TEST(DecodeHexPairs, ReadsCompletePairsAfterRemovingBlanks) {
-    EXPECT_EQ(DecodeHexPairs("9E 9D 9C"), "\x9E\x9D\x9C");
-    EXPECT_EQ(DecodeHexPairs("9 E9"), "\x9E"); // blanks go first, then pairs
-    EXPECT_EQ(DecodeHexPairs("414"), "A");     // odd last digit dropped
-    EXPECT_EQ(DecodeHexPairs("00 FF"), std::string("\x00\xFF", 2));
-    EXPECT_EQ(DecodeHexPairs(""), "");
-    EXPECT_EQ(DecodeHexPairs("4"), "");
-}
-
-TEST(HexPairs, UpperCaseDigitsSeparatedByOneBlank) {
-    EXPECT_EQ(HexPairs("\x9E\x0D\x01"), "9E 0D 01");
-    EXPECT_EQ(HexPairs(std::string("\x00\xFF", 2)), "00 FF");
-    EXPECT_EQ(HexPairs(""), "");
-}
-
-TEST_F(StringConvTest, ClearingThePlainBoxClearsBothEncodings) {
-    typeInto(conv->PlainStr, "abc");
-    conv->PlainStr->clear();
-    EXPECT_EQ(conv->UruStr->text(), "");
-    EXPECT_EQ(conv->QuorbelStr->text(), "");
-}
-
 TEST_F(StringConvTest, EachBoxDrivesTheOtherTwo) {
     struct Row {
         QLineEdit* TStringConv::*source;
@@ -123,33 +101,4 @@ TEST_F(StringConvTest, RejectedCharactersVanishAndTheCaretStays) {
     EXPECT_EQ(conv->UruStr->text(), "9E 9D");
     EXPECT_EQ(conv->UruStr->cursorPosition(), 3);
     EXPECT_EQ(conv->PlainStr->text(), "ab");
-}
-
-TEST_F(StringConvTest, HandlersDoNothingWhileUpdating) {
-    conv->Updating = 1;
-    conv->PlainStr->setText("abc");
-    EXPECT_EQ(conv->UruStr->text(), "");
-    EXPECT_EQ(conv->QuorbelStr->text(), "");
-    conv->UruStr->setText("zz");
-    EXPECT_EQ(conv->UruStr->text(), "zz"); // not cleaned either
-    EXPECT_EQ(conv->Updating, 1);
-}
-
-TEST_F(MainFormTest, StringConverterCommandOpensIndependentWindows) {
-    form->ToolsStringConv->trigger();
-    form->ToolsStringConv->trigger();
-    QList<TStringConv*> convs;
-    for (QMdiSubWindow* window : form->MdiArea->subWindowList())
-        if (auto* conv = qobject_cast<TStringConv*>(window->widget())) convs.append(conv);
-    ASSERT_EQ(convs.size(), 2);
-    EXPECT_EQ(convs[0]->windowTitle(), "String Converter");
-    EXPECT_EQ(convs[1]->SubWindow()->windowTitle(), "String Converter");
-    typeInto(convs[0]->PlainStr, "abc");
-    EXPECT_EQ(convs[0]->UruStr->text(), "9E 9D 9C");
-    EXPECT_EQ(convs[1]->PlainStr->text(), "");
-    EXPECT_EQ(convs[1]->UruStr->text(), "");
-    convs[1]->SubWindow()->close();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
-    EXPECT_TRUE(messages->messages.empty());
 }

@@ -7,7 +7,7 @@
 #include "GeometryParts.h"
 #include "GeometryWriters.h"
 
-using namespace testparts;
+using namespace testpages;
 
 namespace {
 // Writes coded values in a family's layout: Live stores an all-same byte in every float run header and
@@ -240,7 +240,7 @@ TEST(GBufferGroup, PlainGroupInEveryFamily) {
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         ByteWriter w(f.version, f.major);
-        geomparts::writeSmallPlainGroup(w);
+        testpages::writeSmallPlainGroup(w);
         TPlasmaStream s = streamFor(w);
         TGBufferGroup g;
         ReadGBufferGroup(s, g);

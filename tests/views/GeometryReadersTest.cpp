@@ -5,8 +5,7 @@
 #include "DrawableParts.h"
 #include "GeometryWriters.h"
 
-using namespace testparts;
-using namespace geomparts;
+using namespace testpages;
 using testpages::makeKey;
 
 TEST(GeometrySpanReader, EveryFieldInEveryFamily) {
@@ -302,27 +301,4 @@ TEST(MorphDataSetReader, ArraysDeltasSpansAndUVWRuns) {
     EXPECT_TRUE(delta.Spans[1].Deltas.empty());
     EXPECT_EQ(delta.Spans[1].NumUVWChans, 4u);
     EXPECT_EQ(arrays[0][1].Weight, 0.25f);
-}
-
-TEST(GeometryDamage, SharedMeshAndMorphWithHugeCounts) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter mesh(f.version, f.major);
-        mesh.u32(1);
-        writeGeometrySpan(mesh, twoVertexSpan());
-        mesh.keyRef(nullptr).u32(0);
-        for (size_t offset = 0; offset + 4 <= mesh.bytes.size(); ++offset) {
-            ByteWriter damaged = mesh;
-            damaged.patchU32(offset, 0xFFFFFFFF);
-            TPlasmaStream s = streamOf(damaged);
-            const TSharedMeshRecord r = ReadSharedMesh(s);
-            // A span takes at least 81 bytes (four one-byte matrices in Live and Hex Isle).
-            ASSERT_LE(r.GeometrySpans.size(), damaged.bytes.size() / 81);
-        }
-        ByteWriter morph(f.version, f.major);
-        morph.u32(0xFFFFFFFF).u32(0xFFFFFFFF).f32(1).u32(0xFFFFFFFF).u32(0xFFFFFFFF).u32(0xFFFFFFFF);
-        TPlasmaStream s = streamOf(morph);
-        const std::vector<TMorphArray> arrays = ReadMorphDataSet(s);
-        EXPECT_LE(arrays.size(), 1u);
-    }
 }

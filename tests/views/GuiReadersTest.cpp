@@ -5,8 +5,7 @@
 #include "GuiControlParts.h"
 #include "GuiWriters.h"
 
-using namespace testparts;
-using namespace testgui;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {
@@ -363,42 +362,3 @@ TEST(GuiControlReaders, UpDownPairKeysAndItsOwnRange) {
 }
 
 // ---- Damaged bodies
-
-TEST(GuiDamagedBodies, HugeCountsAndLengthsAreCappedNotAllocated) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        // Command length, then (in a second body) a sound count of 255 with four bytes left.
-        ByteWriter cmd(f.version, f.major);
-        writeSynched(cmd, 0);
-        writeWords(cmd, {});
-        cmd.u32(1).u8(1).u32(1).u32(0xFFFFFFFF).raw(std::string("abc"));
-        TPlasmaStream s1 = streamOf(cmd);
-        EXPECT_EQ(ReadGUIControlPart(s1).Command, "abc");
-
-        ByteWriter sounds(f.version, f.major);
-        writeSynched(sounds, 0);
-        writeWords(sounds, {});
-        sounds.u32(1).u8(1).u32(0).u8(0).u8(0).u8(255).u32(9);
-        TPlasmaStream s2 = streamOf(sounds);
-        EXPECT_EQ(ReadGUIControlPart(s2).SoundIndices, std::vector<uint32_t>{9});
-
-        ByteWriter dlg(f.version, f.major);
-        writeSynched(dlg, 0);
-        writeWords(dlg, {0xFFFFFFFFu}); // one word
-        dlg.keyRef(nullptr).raw(dialogName("D")).u32(0xFFFFFFFF).u32(1);
-        TPlasmaStream s3 = streamOf(dlg);
-        EXPECT_LE(ReadDialogMod(s3).ControlKeys.size(), 4u);
-
-        ByteWriter text(f.version, f.major);
-        writeControl(text, plainControl());
-        text.u32(0xFFFFFFFF).raw(std::string("xy"));
-        TPlasmaStream s4 = streamOf(text);
-        EXPECT_EQ(ReadGUITextBox(s4).Text, "xy");
-
-        ByteWriter modCount(f.version, f.major);
-        writeSynched(modCount, 0);
-        modCount.u32(0xFFFFFFFF).u32(0x40);
-        TPlasmaStream s5 = streamOf(modCount);
-        EXPECT_LE(ReadGUIControlPart(s5).Modifier.Flags.size(), 1u);
-    }
-}

@@ -11,8 +11,7 @@
 #include "PRP_VCL.h"
 #include "ViewerTestSupport.h"
 
-using namespace testparts;
-using namespace testgui;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {
@@ -215,6 +214,30 @@ TEST(KeyListSlots, EveryStoredKeyIsANodeWhateverItsName) {
                       mystV ? (QStringList{"Alpha", "", ""}) : (QStringList{"Alpha", ""}));
             EXPECT_EQ(tree->topLevelItemCount(), mystV ? 2 : 1);
         }
+}
+
+// The scene node groups its objects under a root of their own; clothing items exist in Uru and Live only.
+TEST(KeyListSlots, SceneNodeAndClothingListPresentKeys) {
+    OpenedWindows windows;
+    for (const Family& f : kFamilies) {
+        SCOPED_TRACE(f.name);
+        const bool mystV = IsMystVFamily(f.version);
+        ByteWriter w(f.version, f.major);
+        writeList(w);
+        w.u32(0);
+        const QStringList names =
+            keyNodeNames(child<TObjRefTreeView>(openViewer(0, "Node", w), "SceneObjects"));
+        EXPECT_EQ(names.size(), mystV ? 3 : 2);
+        EXPECT_TRUE(names.contains("Alpha"));
+        if (mystV) continue;
+        ByteWriter c(f.version, f.major);
+        c.safeStr("Shirt").u8(0).u8(1).u8(0).u8(0).safeStr("").safeStr("").u8(0);
+        c.u32(1).safeStr("Torso").u8(3);
+        c.u8(0).keyRef(&kNamed).u8(1).keyRef(&kNameless).u8(2).keyRef(nullptr);
+        c.u8(0).u8(0).u8(0).keyRef(nullptr).u8(0).u8(0).u8(0).u8(0).u8(0).u8(0);
+        EXPECT_EQ(keyNodeNames(child<TObjRefTreeView>(openViewer(181, "Shirt", c), "ObjRefs")),
+                  (QStringList{"Alpha", ""}));
+    }
 }
 
 // The group look-up against the rule walked out node by node: with a parent, its last direct child of the

@@ -17,7 +17,7 @@
 #include "unitTplCollisionDetector.h"
 #include "unitTplDetectorModifier.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {
@@ -69,8 +69,8 @@ TEST(LogicPage, CollisionDetectorLinksIntoThePage) {
         TPRPObjectDesc regionKey = makeKey(collisionClass, "Region", 3);
         auto* region = dynamic_cast<TfrmTplCollisionDetector*>(main.ShowObjectByKey(regionKey, false));
         ASSERT_NE(region, nullptr);
+        expectShown(region, {"kTypeEnter=1"});
         EXPECT_EQ(region->windowTitle(), mystV ? "[002B] Region" : "[002C] Region");
-        EXPECT_TRUE(child<QCheckBox>(region, "kTypeEnter")->isChecked());
 
         click(region->LinkedDetectorModifier);
         auto* detector = lastWindow<TfrmTplDetectorModifier>(main.MdiArea);

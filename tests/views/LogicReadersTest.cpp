@@ -5,7 +5,7 @@
 #include "LogicParts.h"
 #include "LogicWriters.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {
@@ -113,8 +113,7 @@ TEST(AnimStageReader, ThirtyOneBytesAfterTheNameAndSignedValues) {
         EXPECT_EQ(stage.RegressType, 0u);
         EXPECT_EQ(stage.Loops, -1);
         EXPECT_FALSE(stage.DoAdvanceTo);
-        EXPECT_EQ(stage.AdvanceTo, 7); // stored even when unused
-        EXPECT_TRUE(stage.DoRegressTo);
+        EXPECT_EQ(stage.AdvanceTo, 7); // stored even when unused EXPECT_TRUE(stage.DoRegressTo);
         EXPECT_EQ(stage.RegressTo, -2);
         EXPECT_EQ(stage.Version, f.version);
         EXPECT_TRUE(s.AtEnd());
@@ -157,28 +156,6 @@ TEST(MultiStageReader, FlagsStagesAndReceivers) {
         ASSERT_EQ(beh.Receivers.size(), 1u);
         EXPECT_EQ(beh.Receivers[0].Name, "Resp1");
         EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-// Counts of 0xFFFFFFFF stop at the end of the data: what follows them still reads in step.
-TEST(LogicReaders, HugeCountsStopAtTheEnd) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter hugeStages(f.version, f.major);
-        writeSynched(hugeStages, 0);
-        writeWords(hugeStages, {});
-        hugeStages.u8(0).u8(0).u8(0).u32(0xFFFFFFFF);
-        writeStage(hugeStages, {"A"});
-        hugeStages.u32(0xFFFFFFFF);
-        TPlasmaStream s2 = streamOf(hugeStages);
-        const TMultiStageBehModRecord r2 = ReadMultiStageBehMod(s2);
-        EXPECT_EQ(r2.Stages.size(), 1u);
-        EXPECT_TRUE(r2.Receivers.empty());
-        EXPECT_TRUE(s2.AtEnd());
-        ByteWriter hugeConditions(f.version, f.major);
-        hugeConditions.u8(0).u8(0).u32(0xFFFFFFFF).keyRef(&kRecv1);
-        TPlasmaStream s3 = streamOf(hugeConditions);
-        EXPECT_LE(ReadActivatorConditionalObject(s3).Conditions.size(), 1u);
     }
 }
 

@@ -7,7 +7,7 @@
 #include "PartWriters.h"
 #include "ShadowParts.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {
@@ -69,17 +69,6 @@ TEST(MaterialReader, BothCountsComeFirst) {
         EXPECT_EQ(mat.PiggyBacks[0].Name, "PB");
         EXPECT_TRUE(s.AtEnd());
     }
-}
-
-TEST(MaterialReader, ImpossibleCountsStopAtTheEnd) {
-    const TPRPObjectDesc l1 = makeKey(6, "L1");
-    ByteWriter w(kVersionMystV);
-    writeSynched(w, 0);
-    w.u32(0).u32(0).u32(0xFFFFFFFF).u32(0xFFFFFFFF).keyRef(&l1);
-    TPlasmaStream s = streamOf(w);
-    const TMaterialRecord mat = ReadMaterial(s);
-    EXPECT_EQ(mat.Layers.size(), 1u);
-    EXPECT_TRUE(mat.PiggyBacks.empty());
 }
 
 namespace {

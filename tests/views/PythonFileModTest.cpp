@@ -12,7 +12,7 @@
 #include "unitTplPythonFileMod.h"
 #include "unitTplSynchedObject.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {
@@ -53,43 +53,6 @@ ValueWriter keyValue(const TPRPObjectDesc* key) {
 }
 
 } // namespace
-
-TEST(PythonParamTypes, TablesOfBothFamilies) {
-    struct Row {
-        uint32_t type;
-        const char* uruName;
-        TPythonValueKind uruKind;
-        const char* mystVName;
-        TPythonValueKind mystVKind;
-    };
-    using K = TPythonValueKind;
-    const Row rows[] = {
-        {0, "Wtf", K::None, "Wtf", K::None},
-        {1, "Int", K::Int, "Int", K::Int},
-        {2, "Float", K::Float, "Float", K::Float},
-        {3, "Boolean", K::Boolean, "Boolean", K::Boolean},
-        {4, "String", K::String, "String", K::String},
-        {5, "Sceneobject", K::Key, "Sceneobject", K::Key},
-        {13, "AnimationName", K::String, "AnimationName", K::String},
-        {17, "GUISkin ", K::Key, "GUISkin ", K::Key},
-        {19, "SwimCurrentInterface", K::Key, "SwimCurrentInterface", K::Key},
-        {20, "Cluster", K::Key, "GlobalSDLVar", K::String},
-        {21, "MaterialAnimation", K::Key, "MaterialAnimation", K::Key},
-        {22, "GrassShader", K::Key, "Cluster", K::Key},
-        {23, "Wtf", K::None, "Subtitle", K::String},
-        {24, "Wtf", K::None, "Blower", K::Key},
-        {25, "Wtf", K::None, "GrassShader", K::Key},
-        {26, "Wtf", K::None, "Wtf", K::None},
-        {0xFFFFFFFF, "Wtf", K::None, "Wtf", K::None},
-    };
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows) {
-            SCOPED_TRACE(testing::Message() << f.name << " type " << row.type);
-            const bool mystV = IsMystVFamily(f.version);
-            EXPECT_STREQ(PythonParamTypeName(row.type, f.version), mystV ? row.mystVName : row.uruName);
-            EXPECT_EQ(PythonParamKind(row.type, f.version), mystV ? row.mystVKind : row.uruKind);
-        }
-}
 
 TEST(PythonFileModReader, EveryFieldInEveryFamily) {
     const TPRPObjectDesc recv = makeKey(0x7E, "Recv");
@@ -146,95 +109,54 @@ TEST(PythonFileModReader, FamilyDecidesWhatTypes20To25Read) {
     }
 }
 
-TEST(PythonFileModReader, DamagedBodiesAreBounded) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        // Counts of 0xFFFFFFFF: the receivers and the parameters stop at the end of the data.
-        ByteWriter huge(f.version, f.major);
-        writeSynched(huge, 0);
-        writeWords(huge, {});
-        huge.safeStr("p").u32(0xFFFFFFFF);
-        TPlasmaStream h1 = streamOf(huge);
-        EXPECT_TRUE(ReadPythonFileMod(h1).Receivers.empty());
-        ByteWriter params(f.version, f.major);
-        writeSynched(params, 0);
-        writeWords(params, {});
-        params.safeStr("p").u32(0).u32(0xFFFFFFFF).u32(1).u32(4).u32(0xFFFFFFFF).raw(std::string("ab"));
-        TPlasmaStream h2 = streamOf(params);
-        const TPythonFileModRecord mod = ReadPythonFileMod(h2);
-        ASSERT_EQ(mod.Params.size(), 1u);
-        EXPECT_EQ(mod.Params[0].StrValue, "a");
-    }
-}
-
 TEST(PythonFileModViewer, ParameterLinesReceiversAndLinks) {
     OpenedWindows windows;
     const TPRPObjectDesc recv1 = makeKey(0x7E, "RecvA"), recv2 = makeKey(0x7E, "RecvB");
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        const bool mystV = IsMystVFamily(f.version);
-        ByteWriter w(f.version, f.major);
-        std::vector<Param> params = {
-            {7, 1, u32Value(42)},
-            {8, 1, u32Value(0xFFFFFFFF)},
-            {9, 2, [](ByteWriter& b) { b.f32(0.5f); }},
-            {10, 3, u32Value(2)},
-            {11, 3, u32Value(0)},
-            {12, 4, strValue("")},
-            {13, 13, strValue("x")},
-            {14, 4, strValue("Hi!")},
-            {15, 17, keyValue(&kAct)},
-            {16, 5, keyValue(nullptr)},
-            {17, 23, mystV ? strValue("Said.") : ValueWriter{}},
-            {18, 0, {}},
-        };
-        writePythonMod(w, "xLinkingBookGUIPopup", {&recv1, nullptr, &recv2}, params);
-        auto* form = openViewer(mystV ? 136 : 162, "PyMod", w);
-        ASSERT_NE(form, nullptr);
-        EXPECT_EQ(form->windowTitle(), mystV ? "[0088] PyMod" : "[00A2] PyMod");
-        EXPECT_EQ(child<QLineEdit>(form, "PythonFileName")->text(), "xLinkingBookGUIPopup");
-        EXPECT_EQ(listTexts(child<QListWidget>(form, "Params")),
-                  (QStringList{"Int(7) = 42", "Int(8) = 4294967295", "Float(9) = 0.5", "Boolean(10) = True",
-                               "Boolean(11) = False", "String(12) = \"\"", "AnimationName(13) = \"\"",
-                               "String(14) = \"Hi\"", "GUISkin (15) = Activator01", "Sceneobject(16) = ",
-                               mystV ? "Subtitle(17) = \"Said\"" : "Wtf(17) = 23", "Wtf(18) = 0"}));
-        auto* tree = child<TObjRefTreeView>(form, "PyReceivers");
-        // Myst V and Hex Isle store no present byte: the empty key is a stored receiver and is listed.
-        ASSERT_EQ(tree->topLevelItemCount(), mystV ? 2 : 1) << "an absent receiver adds no node";
-        ASSERT_EQ(tree->topLevelItem(0)->childCount(), 2);
-        if (mystV) {
-            ASSERT_EQ(tree->topLevelItem(1)->childCount(), 1);
-            EXPECT_EQ(tree->topLevelItem(1)->child(0)->text(0), "");
-        }
-        EXPECT_EQ(tree->topLevelItem(0)->child(1)->text(0), "RecvB");
-        EXPECT_EQ(TObjRefTreeView::KeyOf(tree->topLevelItem(0)->child(0))->Name, "RecvA");
-        EXPECT_EQ(TObjRefTreeView::KeyOf(tree->topLevelItem(0)), nullptr);
-
-        EXPECT_EQ(child<QLabel>(form, "SynchedObjLink")->text(), "Synched Object Info (0)");
-        click(child<QLabel>(form, "LinkedMultiMod"));
-        auto* mod = windows.last<TfrmTplMSModifier>();
-        ASSERT_NE(mod, nullptr);
-        EXPECT_EQ(mod->windowTitle(), "[0027] Multi Modifier");
-        EXPECT_EQ(listTexts(mod->FlagsList), (QStringList{"00000001", "00000002"}));
-        click(child<QLabel>(form, "SynchedObjLink"));
-        EXPECT_EQ(windows.last<TfrmTplSynchedObject>()->windowTitle(), "[0028] Synched Object");
+    const Family& f = kFamilies[0];
+    const bool mystV = IsMystVFamily(f.version);
+    ByteWriter w(f.version, f.major);
+    std::vector<Param> params = {
+        {7, 1, u32Value(42)},
+        {8, 1, u32Value(0xFFFFFFFF)},
+        {9, 2, [](ByteWriter& b) { b.f32(0.5f); }},
+        {10, 3, u32Value(2)},
+        {11, 3, u32Value(0)},
+        {12, 4, strValue("")},
+        {13, 13, strValue("x")},
+        {14, 4, strValue("Hi!")},
+        {15, 17, keyValue(&kAct)},
+        {16, 5, keyValue(nullptr)},
+        {17, 23, mystV ? strValue("Said.") : ValueWriter{}},
+        {18, 0, {}},
+    };
+    writePythonMod(w, "xLinkingBookGUIPopup", {&recv1, nullptr, &recv2}, params);
+    auto* form = openViewer(mystV ? 136 : 162, "PyMod", w);
+    ASSERT_NE(form, nullptr);
+    expectShown(form, {"PythonFileName=xLinkingBookGUIPopup"});
+    EXPECT_EQ(form->windowTitle(), mystV ? "[0088] PyMod" : "[00A2] PyMod");
+    EXPECT_EQ(listTexts(child<QListWidget>(form, "Params")),
+              (QStringList{"Int(7) = 42", "Int(8) = 4294967295", "Float(9) = 0.5", "Boolean(10) = True",
+                           "Boolean(11) = False", "String(12) = \"\"", "AnimationName(13) = \"\"",
+                           "String(14) = \"Hi\"", "GUISkin (15) = Activator01", "Sceneobject(16) = ",
+                           mystV ? "Subtitle(17) = \"Said\"" : "Wtf(17) = 23", "Wtf(18) = 0"}));
+    auto* tree = child<TObjRefTreeView>(form, "PyReceivers");
+    // Myst V and Hex Isle store no present byte: the empty key is a stored receiver and is listed.
+    ASSERT_EQ(tree->topLevelItemCount(), mystV ? 2 : 1) << "an absent receiver adds no node";
+    ASSERT_EQ(tree->topLevelItem(0)->childCount(), 2);
+    if (mystV) {
+        ASSERT_EQ(tree->topLevelItem(1)->childCount(), 1);
+        EXPECT_EQ(tree->topLevelItem(1)->child(0)->text(0), "");
     }
-}
+    EXPECT_EQ(tree->topLevelItem(0)->child(1)->text(0), "RecvB");
+    EXPECT_EQ(TObjRefTreeView::KeyOf(tree->topLevelItem(0)->child(0))->Name, "RecvA");
+    EXPECT_EQ(TObjRefTreeView::KeyOf(tree->topLevelItem(0)), nullptr);
 
-TEST(PythonFileModViewer, EmptyListsAndAWtfTypeThatDesynchronises) {
-    OpenedWindows windows;
-    ByteWriter empty(kVersionUru);
-    writePythonMod(empty, "", {}, {});
-    auto* form = openViewer(162, "Empty", empty);
-    EXPECT_EQ(child<QListWidget>(form, "Params")->count(), 0);
-    EXPECT_EQ(child<TObjRefTreeView>(form, "PyReceivers")->topLevelItemCount(), 0);
-
-    // Type 23 in a Uru page stores a value of unknown width: the next parameter is read from its bytes.
-    ByteWriter wtf(kVersionUru);
-    writePythonMod(wtf, "p", {}, {{1, 23, u32Value(5)}, {1, 77, {}}});
-    auto* shifted = openViewer(162, "Wtf", wtf);
-    const QStringList lines = listTexts(child<QListWidget>(shifted, "Params"));
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[0], "Wtf(1) = 23");
-    EXPECT_EQ(lines[1], "Int(5) = 77") << "the next parameter is read from the value's bytes";
+    expectShown(form, {"SynchedObjLink=Synched Object Info (0)"});
+    click(child<QLabel>(form, "LinkedMultiMod"));
+    auto* mod = windows.last<TfrmTplMSModifier>();
+    ASSERT_NE(mod, nullptr);
+    EXPECT_EQ(mod->windowTitle(), "[0027] Multi Modifier");
+    EXPECT_EQ(listTexts(mod->FlagsList), (QStringList{"00000001", "00000002"}));
+    click(child<QLabel>(form, "SynchedObjLink"));
+    EXPECT_EQ(windows.last<TfrmTplSynchedObject>()->windowTitle(), "[0028] Synched Object");
 }

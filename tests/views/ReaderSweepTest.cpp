@@ -11,12 +11,14 @@
 #include "GuiControlParts.h"
 #include "GuiWriters.h"
 #include "LogicParts.h"
+#include "LayerParts.h"
 #include "LogicWriters.h"
+#include "ObjectParts.h"
 #include "PythonParts.h"
+#include "SceneParts.h"
 #include "SoundParts.h"
 
-using namespace testparts;
-using namespace testgui;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {
@@ -126,7 +128,7 @@ std::vector<Reader> allReaders() {
              w.keyRef(&kA).keyRef(&kB).f32(1).f32(2).f32(3);
          },
          [](TPlasmaStream& s) { return ReadGUIUpDownPair(s).Value.Control.SoundIndices.size(); }},
-        {"drawable spans", [](ByteWriter& w) { w = geomparts::drawableBody(familyOf(w)); },
+        {"drawable spans", [](ByteWriter& w) { w = testpages::drawableBody(familyOf(w)); },
          [](TPlasmaStream& s) {
              const TDrawableSpansRecord r = ReadDrawableSpans(s);
              size_t n = r.Icicles.size() + r.SpanInfos.size() + geometry(r.GeometrySpans) +
@@ -134,6 +136,62 @@ std::vector<Reader> allReaders() {
              for (const TGBufferGroup& g : r.BufferGroups)
                  for (const TVertexBuffer& b : g.VertexBuffers)
                      n += b.size();
+             return n;
+         }},
+        {"synched",
+         [](ByteWriter& w) {
+             writeSynched(w, 0x50, {"abc", "de"}, {"v"});
+         },
+         [](TPlasmaStream& s) {
+             size_t n = 0;
+             for (const std::string& text : ReadSynchedObjectPart(s).Strings)
+                 n += 1 + text.size();
+             return n;
+         }},
+        {"scene node",
+         [](ByteWriter& w) {
+             w.keyRefs({kA, kB}).keyRefs({kB});
+         },
+         [](TPlasmaStream& s) {
+             const TSceneNodeRecord r = ReadSceneNode(s);
+             return r.SceneObjects.size() + r.PoolObjects.size();
+         }},
+        {"draw interface",
+         [](ByteWriter& w) {
+             writeSynched(w, 0);
+             writeObjInterface(w, nullptr, {1});
+             w.u32(2).u32(1).keyRef(&kA).u32(2).keyRef(&kB).keyRefs({kA});
+         },
+         [](TPlasmaStream& s) { return ReadDrawInterface(s).Drawables.size(); }},
+        {"material",
+         [](ByteWriter& w) {
+             writeSynched(w, 0);
+             w.u32(0).u32(0).u32(2).u32(1).keyRef(&kA).keyRef(&kB).keyRef(&kA);
+         },
+         [](TPlasmaStream& s) {
+             const TMaterialRecord r = ReadMaterial(s);
+             return r.Layers.size() + r.PiggyBacks.size();
+         }},
+        {"shared mesh",
+         [](ByteWriter& w) {
+             w.u32(1);
+             writeGeometrySpan(w, twoVertexSpan());
+             w.keyRef(&kA).u32(0);
+         },
+         [](TPlasmaStream& s) { return geometry(ReadSharedMesh(s).GeometrySpans); }},
+        {"morph data set",
+         [](ByteWriter& w) {
+             w.u32(1).u32(1).f32(0.5f).u32(1).u32(1).u32(1);
+             w.u16(4).u16(0).f32(1).f32(2).f32(3).f32(0).f32(1).f32(0).f32(0.25f).f32(0.5f).f32(0.75f);
+         },
+         [](TPlasmaStream& s) {
+             size_t n = 0;
+             for (const TMorphArray& array : ReadMorphDataSet(s))
+                 for (const TMorphDelta& delta : array) {
+                     n += 1 + delta.Spans.size();
+                     for (const TMorphSpan& span : delta.Spans)
+                         n += span.Deltas.size() + span.UVWs.size();
+                 }
              return n;
          }},
         {"panic link region",

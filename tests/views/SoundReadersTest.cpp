@@ -4,7 +4,7 @@
 #include "LogicWriters.h"
 #include "SoundParts.h"
 
-using namespace testparts;
+using namespace testpages;
 using testpages::makeKey;
 
 namespace {
@@ -140,16 +140,39 @@ TEST(WinAudibleReader, SoundsAndSceneNode) {
     }
 }
 
-TEST(SoundReaders, HugeCountsAndLengthsStopAtTheEnd) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter a(f.version, f.major);
-        a.u32(0xFFFFFFFF).keyRef(&kRegion).keyRef(&kRegion);
-        TPlasmaStream sa = streamOf(a);
-        EXPECT_LE(ReadWinAudible(sa).Sounds.size(), 2u);
-        ByteWriter b(f.version, f.major);
-        b.u32(0).u32(0xFFFFFFFF).u16(0xFFFF).raw(std::string(3, 'x'));
-        TPlasmaStream sb = streamOf(b);
-        EXPECT_LE(ReadSoundBuffer(sb).Filename.size(), 3u);
-    }
+// Enabled EAX settings store every field: a field cut off by the end of the data reads as zero, never as
+// the value disabled settings take.
+TEST(SoundReader, EnabledEAXCutOffReadsZeroNotTheDisabledDefaults) {
+    struct Row {
+        size_t keep; // bytes of the enabled settings left
+        int16_t room, roomHF;
+        bool roomAuto;
+        float airAbsorption, lfRatio;
+    };
+    // Stored: u8 1, i16 -1000, i16 -200, u8 0, u8 2, i16 -3, four f32 from 0.5, then the soft sets.
+    const Row rows[] = {
+        {1, 0, 0, false, 0, 0},
+        {3, -1000, 0, false, 0, 0},
+        {7, -1000, -200, false, 0, 0},
+        {14, -1000, -200, false, 0.5f, 0},
+    };
+    for (const Family& f : kFamilies)
+        for (const Row& row : rows) {
+            SCOPED_TRACE(testing::Message() << f.name << " " << row.keep);
+            ByteWriter w(f.version, f.major);
+            w.u8(1).u16(uint16_t(-1000)).u16(uint16_t(-200)).u8(0).u8(2).u16(uint16_t(-3));
+            w.f32(0.5f).f32(1.25f).f32(2).f32(3).u16(10).f32(0.1f).f32(0.2f).f32(0.3f);
+            TPlasmaStream s =
+                streamOf(Bytes(w.bytes.begin(), w.bytes.begin() + row.keep), f.version, f.major);
+            const TEAXSourceSettings e = ReadEAXSourceSettingsPart(s);
+            EXPECT_TRUE(e.Enabled);
+            EXPECT_EQ(e.Room, row.room);
+            EXPECT_EQ(e.RoomHF, row.roomHF);
+            EXPECT_EQ(e.RoomAuto, row.roomAuto);
+            EXPECT_FALSE(e.RoomHFAuto && row.keep < 7);
+            EXPECT_EQ(e.AirAbsorptionFactor, row.airAbsorption);
+            EXPECT_EQ(e.SoftStarts.OcclusionLFRatio, row.lfRatio);
+            EXPECT_EQ(e.SoftEnds.OcclusionRoomRatio, 0.0f);
+            EXPECT_EQ(e.SoftEnds.OcclusionDirectRatio, 0.0f);
+        }
 }

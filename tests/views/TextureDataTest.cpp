@@ -123,49 +123,25 @@ std::vector<uint32_t> expectedHeader(const DDSRow& row) {
     return h;
 }
 
+constexpr uint32_t kDXT1 = fourCC("DXT1"), kDXT5 = fourCC("DXT5");
+
+// clang-format off
 const DDSRow kDDSRows[] = {
-    // flags, height, width, pitch/linear size, depth, mip count | pf size, pf flags, fourCC, bits, masks x4,
-    // caps
-    {"DXT1_256",
-     1,
-     1,
-     256,
-     256,
-     9,
-     {0xA1007, 256, 256, 32768, 0, 9, 32, 4, fourCC("DXT1"), 0, 0, 0, 0, 0, 0x401008}},
-    {"DXT5_256",
-     1,
-     5,
-     256,
-     256,
-     9,
-     {0xA1007, 256, 256, 65536, 0, 8, 32, 4, fourCC("DXT5"), 0, 0, 0, 0, 0, 0x401008}},
-    {"DXT1_1x1", 1, 1, 1, 1, 1, {0xA1007, 1, 1, 8, 0, 1, 32, 4, fourCC("DXT1"), 0, 0, 0, 0, 0, 0x401008}},
-    {"DXT1_2x2", 1, 1, 2, 2, 2, {0xA1007, 2, 2, 8, 0, 2, 32, 4, fourCC("DXT1"), 0, 0, 0, 0, 0, 0x401008}},
-    {"DXT5_6x6", 1, 5, 6, 6, 3, {0xA1007, 6, 6, 64, 0, 2, 32, 4, fourCC("DXT5"), 0, 0, 0, 0, 0, 0x401008}},
-    {"DXT1_6x10", 1, 1, 6, 10, 1, {0xA1007, 10, 6, 48, 0, 1, 32, 4, fourCC("DXT1"), 0, 0, 0, 0, 0, 0x401008}},
-    {"DXT5_NoLevels",
-     1,
-     5,
-     8,
-     8,
-     0,
-     {0xA1007, 8, 8, 64, 0, 0, 32, 4, fourCC("DXT5"), 0, 0, 0, 0, 0, 0x401008}},
-    {"Pixels_256x4",
-     0,
-     0,
-     256,
-     4,
-     9,
+    // name, compression, sub type, width, height, levels | flags, height, width, pitch/linear size, depth,
+    // mip count | pf size, pf flags, fourCC, bits, masks x4, caps
+    {"DXT1_256", 1, 1, 256, 256, 9, {0xA1007, 256, 256, 32768, 0, 9, 32, 4, kDXT1, 0, 0, 0, 0, 0, 0x401008}},
+    {"DXT5_256", 1, 5, 256, 256, 9, {0xA1007, 256, 256, 65536, 0, 8, 32, 4, kDXT5, 0, 0, 0, 0, 0, 0x401008}},
+    {"DXT1_1x1", 1, 1, 1, 1, 1, {0xA1007, 1, 1, 8, 0, 1, 32, 4, kDXT1, 0, 0, 0, 0, 0, 0x401008}},
+    {"DXT1_2x2", 1, 1, 2, 2, 2, {0xA1007, 2, 2, 8, 0, 2, 32, 4, kDXT1, 0, 0, 0, 0, 0, 0x401008}},
+    {"DXT5_6x6", 1, 5, 6, 6, 3, {0xA1007, 6, 6, 64, 0, 2, 32, 4, kDXT5, 0, 0, 0, 0, 0, 0x401008}},
+    {"DXT1_6x10", 1, 1, 6, 10, 1, {0xA1007, 10, 6, 48, 0, 1, 32, 4, kDXT1, 0, 0, 0, 0, 0, 0x401008}},
+    {"DXT5_NoLevels", 1, 5, 8, 8, 0, {0xA1007, 8, 8, 64, 0, 0, 32, 4, kDXT5, 0, 0, 0, 0, 0, 0x401008}},
+    {"Pixels_256x4", 0, 0, 256, 4, 9,
      {0x100F, 4, 256, 1024, 0, 9, 32, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, 0x1000}},
-    {"Pixels_SubType5",
-     0,
-     5,
-     3,
-     2,
-     2,
+    {"Pixels_SubType5", 0, 5, 3, 2, 2,
      {0x100F, 2, 3, 12, 0, 1, 32, 0x41, 0, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, 0x1000}},
 };
+// clang-format on
 
 class DDSHeaders : public TextureFiles, public ::testing::WithParamInterface<DDSRow> {};
 

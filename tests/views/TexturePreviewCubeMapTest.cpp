@@ -15,11 +15,11 @@
 #include "GL3DScene.h"
 #include "GLWin32Viewer.h"
 #include "MainUnit.h"
-#include "TexturePreviewWriters.h"
+#include "TexturePreviewSupport.h"
 #include "ViewerTestSupport.h"
 #include "unitTplEnvironMap.h"
 
-using namespace texturewriters;
+using namespace testpages;
 
 namespace {
 

@@ -20,11 +20,11 @@
 #include "GLHUDObjects.h"
 #include "GLWin32Viewer.h"
 #include "MainUnit.h"
-#include "TexturePreviewWriters.h"
+#include "TexturePreviewSupport.h"
 #include "ViewerTestSupport.h"
 #include "unitTplMipMap.h"
 
-using namespace texturewriters;
+using namespace testpages;
 
 namespace {
 
@@ -169,7 +169,8 @@ TEST_F(MipMapPreview, JpegTextureShowsColourAndAlphaFiles) {
     // Quadrants of 16 x 16 pixels: each a whole JPEG block of its own, so the colours stay clean.
     const PixelFn colours = quadrants(32, 32, kRed, kGreen, kBlue, kWhite);
     const PixelFn alpha = quadrants(32, 32, kGrey, kWhite, kBlack, kGrey);
-    openPage(kVersionLive, {{"Photo", jpegObject(32, 32, colours, alpha)}});
+    openPage(kVersionLive,
+             {{"Photo", jpegObject(32, 32, jpegFile(32, 32, colours), jpegFile(32, 32, alpha))}});
     TfrmTplMipMap* form = open("Photo");
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(messages->texts.empty());

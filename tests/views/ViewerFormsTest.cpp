@@ -58,16 +58,6 @@ TEST_F(MainFormTest, CaptionIconAndModifiedMark) {
     EXPECT_EQ(starred->windowTitle(), "[0456] Star*");
 }
 
-TEST_F(MainFormTest, ClosingAViewerFreesIt) {
-    QPointer<TCustomPRPObjectForm> viewer = new TCustomPRPObjectForm;
-    viewer->SetObjectInfo(entryOf(1, "Foo"));
-    QPointer<QMdiSubWindow> frame = viewer->SubWindow();
-    frame->close();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(viewer.isNull());
-    EXPECT_TRUE(frame.isNull());
-}
-
 TEST(ObjRefTreeView, KeysGroupUnderClassLabels) {
     IsolatedSettings settings;
     CapturingMessages messages;
@@ -101,18 +91,6 @@ TEST(ObjRefTreeView, KeysGroupUnderClassLabels) {
     mystV.Version = kVersionMystV;
     mystV.AddKeyNode(makeKey(0x2B, "x"));
     EXPECT_EQ(mystV.topLevelItem(0)->text(0), "plCollisionDetector");
-}
-
-TEST(KeyLinkLabel, EmptyNameShowsNoneAndCannotBeClicked) {
-    TKeyLinkLabel link;
-    EXPECT_EQ(link.text(), "(none)");
-    EXPECT_FALSE(link.isEnabled());
-    link.SetKey(makeKey(1, "Rock"));
-    EXPECT_EQ(link.text(), "Rock");
-    EXPECT_TRUE(link.isEnabled());
-    link.SetKey(makeKey(1, ""));
-    EXPECT_EQ(link.text(), "(none)");
-    EXPECT_FALSE(link.isEnabled());
 }
 
 TEST(FloatText, FifteenDigitsAndScientificOutsideTheFixedRange) {
@@ -171,12 +149,6 @@ TEST_F(RawViewTest, ReadoutAtTheCaret) {
         EXPECT_EQ(view->HexEditor->SelEnd(), row.caret);
         EXPECT_EQ(readout(view).mid(0, int(row.values.size())), row.values);
     }
-}
-
-TEST_F(RawViewTest, EmptyBodyReadsNotAvailable) {
-    TfrmTUnknown* view = open({});
-    view->HexEditorSelectionChanged();
-    EXPECT_EQ(readout(view), QStringList({"N/A", "N/A", "N/A", "N/A"}));
 }
 
 TEST_F(RawViewTest, SettingsTextNamesTheThemeColoursAndKeepsThePixelFont) {
@@ -241,15 +213,4 @@ TEST_F(RawViewTest, ClosingAsksOnlyWhenMarked) {
     ASSERT_EQ(messages->messages.size(), 3u);
     EXPECT_EQ(messages->messages[2].text, "Not Implemented");
     EXPECT_EQ(messages->messages[2].type, TMsgDlgType::mtInformation);
-}
-
-TEST_F(RawViewTest, ClosingTheProgramAsksEveryMarkedViewer) {
-    TfrmTUnknown* view = open({1});
-    view->MarkModified();
-    messages->answer = TModalResult::mrCancel;
-    form->show();
-    EXPECT_FALSE(form->close());
-    EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
-    messages->answer = TModalResult::mrNo;
-    EXPECT_TRUE(form->close());
 }

@@ -2,10 +2,12 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTreeWidgetItemIterator>
 #include <gtest/gtest.h>
 
 #include "PRP_VCL.h"
+#include "ViewerKit.h"
 
 OpenedWindows::OpenedWindows() {
     TCustomPRPObjectForm::SetChildHost([this](TCustomPRPObjectForm* form) -> QMdiSubWindow* {
@@ -31,7 +33,7 @@ void click(QWidget* widget) {
 }
 
 TCustomPRPObjectForm* openViewer(uint16_t classIndex, const std::string& name,
-                                 const testparts::ByteWriter& body) {
+                                 const testpages::ByteWriter& body) {
     const char* viewerClass = FindViewerClass(classIndex, body.version());
     if (!viewerClass) return nullptr;
     const TViewerFactory factory = ViewerFactory(viewerClass);
@@ -41,7 +43,7 @@ TCustomPRPObjectForm* openViewer(uint16_t classIndex, const std::string& name,
     entry.Desc = testpages::makeKey(classIndex, name);
     entry.Version = body.version();
     entry.MajorVersion = body.live() ? kMajorVersionLive : 0;
-    TPlasmaStream stream = testparts::streamOf(body);
+    TPlasmaStream stream = testpages::streamOf(body);
     form->LoadObject(entry, &stream);
     return form;
 }
@@ -98,4 +100,41 @@ QStringList keyNodeNames(const QTreeWidget* tree) {
     for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it)
         if (TObjRefTreeView::KeyOf(*it)) names << (*it)->text(0);
     return names;
+}
+
+QString shown(QWidget* form, const char* name) {
+    QWidget* control = child<QWidget>(form, name);
+    if (!control) return QStringLiteral("(no control %1)").arg(name);
+    QString text;
+    if (auto* box = qobject_cast<QCheckBox*>(control))
+        text = box->isChecked() ? "1" : "0";
+    else if (auto* edit = qobject_cast<QLineEdit*>(control))
+        text = edit->text();
+    else if (auto* label = qobject_cast<QLabel*>(control))
+        text = label->text();
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(control))
+        text = plain->toPlainText();
+    else if (auto* combo = qobject_cast<QComboBox*>(control))
+        text = combo->currentText();
+    else if (auto* list = qobject_cast<QListWidget*>(control))
+        text = listTexts(list).join('|');
+    else if (auto* rows = qobject_cast<TRowListView*>(control))
+        text = rowTexts(rows).join('|');
+    else if (auto* tree = qobject_cast<QTreeWidget*>(control))
+        text = keyNodeNames(tree).join('|');
+    else if (auto* swatch = qobject_cast<TColorSwatch*>(control))
+        text = QStringLiteral("%1").arg(swatch->Color(), 6, 16, QLatin1Char('0')).toUpper();
+    else
+        return QStringLiteral("(unread control %1)").arg(name);
+    return text;
+}
+
+void expectShown(QWidget* form, std::initializer_list<const char*> rows) {
+    ASSERT_NE(form, nullptr);
+    for (const char* row : rows) {
+        const std::string text(row);
+        const size_t split = text.find('=');
+        const std::string name = text.substr(0, split);
+        EXPECT_EQ(shown(form, name.c_str()), QString::fromStdString(text.substr(split + 1))) << name;
+    }
 }

@@ -46,7 +46,7 @@ void click(QWidget* widget);
 
 // Creates the viewer the dispatch table names for the class in this format and loads it from the body.
 TCustomPRPObjectForm* openViewer(uint16_t classIndex, const std::string& name,
-                                 const testparts::ByteWriter& body);
+                                 const testpages::ByteWriter& body);
 
 template <class T> T* child(QWidget* form, const char* name) {
     return form->findChild<T*>(QString::fromLatin1(name));
@@ -62,3 +62,10 @@ QStringList topTexts(const QTreeWidget* tree);
 QStringList childTexts(const QTreeWidgetItem* node);
 // Texts of every node of a tree that stands for a key, in tree order.
 QStringList keyNodeNames(const QTreeWidget* tree);
+
+// What the user reads in a named control: the text of a line edit, label, text box or combo box ("" when
+// nothing is chosen); "1" or "0" for a check box; a swatch's colour as six hex digits; the items of a list,
+// the first column of a row list or the key names of a tree joined by "|".
+QString shown(QWidget* form, const char* name);
+// Checks each control of the table, written "name=text", against its text.
+void expectShown(QWidget* form, std::initializer_list<const char*> rows);

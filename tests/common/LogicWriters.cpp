@@ -1,6 +1,6 @@
 #include "LogicWriters.h"
 
-namespace testparts {
+namespace testpages {
 
 void writeDetector(ByteWriter& w, const std::vector<uint32_t>& words,
                    const std::vector<TPRPObjectDesc>& receivers, const TPRPObjectDesc* remoteMod,
@@ -64,4 +64,4 @@ ByteWriter clothingBody(const Family& f, bool icon) {
     return w;
 }
 
-} // namespace testparts
+} // namespace testpages

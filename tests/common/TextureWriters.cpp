@@ -1,15 +1,8 @@
-#include "TexturePreviewWriters.h"
+#include "TextureWriters.h"
 
-#include <QApplication>
-#include <QSettings>
+#include <algorithm>
 
-#include <QBuffer>
-#include <QDir>
-#include <QImage>
-#include <QFile>
-#include <QOpenGLContext>
-
-namespace texturewriters {
+namespace testpages {
 
 PixelFn solid(Rgba colour) {
     return [colour](uint32_t, uint32_t) { return colour; };
@@ -21,11 +14,6 @@ PixelFn quadrants(uint32_t width, uint32_t height, Rgba topLeft, Rgba topRight, 
         const bool left = x < width / 2, top = y < height / 2;
         return left ? (top ? topLeft : bottomLeft) : (top ? topRight : bottomRight);
     };
-}
-
-bool openGLHere() {
-    QOpenGLContext probe;
-    return probe.create();
 }
 
 namespace {
@@ -123,29 +111,11 @@ Bytes mipmapObject(Kind kind, uint32_t width, uint32_t height, uint8_t levels, c
     return w.bytes;
 }
 
-namespace {
-Bytes jpegFile(uint32_t width, uint32_t height, const PixelFn& colour) {
-    QImage image(int(width), int(height), QImage::Format_RGB32);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x) {
-            const Rgba c = colour(x, y);
-            image.setPixel(int(x), int(y), qRgb(c.r, c.g, c.b));
-        }
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", 100);
-    const QByteArray& data = buffer.data();
-    return Bytes(data.begin(), data.end());
-}
-} // namespace
-
-Bytes jpegObject(uint32_t width, uint32_t height, const PixelFn& colour, const PixelFn& alpha) {
+Bytes jpegObject(uint32_t width, uint32_t height, const Bytes& colourFile, const Bytes& alphaFile) {
     ByteWriter w;
     writeBitmapHeader(w, Kind::RunCoded);
     w.u32(width).u32(height).u32(0).u32(0).u8(1).u8(0);
-    const Bytes colourFile = jpegFile(width, height, colour);
     w.u32(uint32_t(colourFile.size())).raw(colourFile);
-    const Bytes alphaFile = alpha ? jpegFile(width, height, alpha) : Bytes();
     w.u32(uint32_t(alphaFile.size())).raw(alphaFile);
     return w.bytes;
 }
@@ -160,38 +130,4 @@ Bytes cubeMapObject(Kind kind, uint32_t size, const std::vector<Rgba>& faceColou
     return w.bytes;
 }
 
-QString writeTexturePage(const QString& folder, const QString& fileName, uint16_t version,
-                         const std::vector<NamedBody>& textures, const std::vector<NamedBody>& cubeMaps) {
-    testpages::TestPage page;
-    page.version = version;
-    page.majorVersion = version == kVersionLive ? kMajorVersionLive : 63;
-    page.pageNumber = 7;
-    auto group = [&](uint16_t classIndex, const std::vector<NamedBody>& bodies) {
-        std::vector<testpages::TestObject> objects;
-        for (const NamedBody& b : bodies)
-            objects.emplace_back(testpages::makeKey(classIndex, b.name, page.pageNumber), b.body);
-        page.groups.emplace_back(classIndex, std::move(objects));
-    };
-    if (!textures.empty()) group(4, textures);
-    if (!cubeMaps.empty()) group(5, cubeMaps);
-    const QString path = QDir(folder).filePath(fileName);
-    testpages::writeFile(QFile::encodeName(path).toStdString(), testpages::buildPage(page));
-    return path;
-}
-
-void PreviewFixture::SetUp() {
-    if (!openGLHere()) GTEST_SKIP() << "no OpenGL context here";
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-    messages = std::make_unique<RecordedMessages>();
-    main = std::make_unique<TMainForm>();
-    main->resize(1200, 900);
-    main->show();
-    QApplication::processEvents();
-}
-
-void PreviewFixture::TearDown() {
-    main.reset();
-    messages.reset();
-}
-
-} // namespace texturewriters
+} // namespace testpages

@@ -1,9 +1,9 @@
 #include "GeometryWriters.h"
 
 using testpages::makeKey;
-using namespace testparts;
+using namespace testpages;
 
-namespace geomparts {
+namespace testpages {
 
 void writeAxisAlignedBounds(ByteWriter& w, uint32_t boundsType, float lo, float hi) {
     w.u32(0x1).u32(boundsType).f32(lo).f32(lo).f32(lo).f32(hi).f32(hi).f32(hi);
@@ -18,11 +18,11 @@ void writeFullBounds(ByteWriter& w, float c) {
 
 void writeGeometrySpan(ByteWriter& w, const SpanSpec& s) {
     const float l2w[16] = {1, 0, 0, 10, 0, 1, 0, 20, 0, 0, 1, 30, 0, 0, 0, 1};
-    testparts::writeMatrix(w, l2w);
-    testparts::writeIdentityMatrix(w);
+    testpages::writeMatrix(w, l2w);
+    testpages::writeIdentityMatrix(w);
     writeAxisAlignedBounds(w, 1, -1, 1);
-    testparts::writeIdentityMatrix(w);
-    testparts::writeIdentityMatrix(w);
+    testpages::writeIdentityMatrix(w);
+    testpages::writeIdentityMatrix(w);
     w.u32(s.baseMatrix).u8(s.numMatrices).u16(s.uvwChans).u16(s.maxBone).u16(s.penBone);
     w.f32(s.minDist).f32(s.maxDist).u8(s.format).u32(s.props);
     w.u32(s.storedNumVerts.value_or(uint32_t(s.vertices.size()))).u32(uint32_t(s.indices.size()));
@@ -39,8 +39,8 @@ void writeGeometrySpan(ByteWriter& w, const SpanSpec& s) {
             if (s.format & 0x40) w.u32(v.skin);
         }
         for (const SpanVertex& v : s.vertices) {
-            testparts::writeColor(w, v.mult[0], v.mult[1], v.mult[2], v.mult[3]);
-            testparts::writeColor(w, v.add[0], v.add[1], v.add[2], v.add[3]);
+            testpages::writeColor(w, v.mult[0], v.mult[1], v.mult[2], v.mult[3]);
+            testpages::writeColor(w, v.add[0], v.add[1], v.add[2], v.add[3]);
         }
         for (const SpanVertex& v : s.vertices)
             w.u32(v.diffuse);
@@ -56,8 +56,8 @@ void writeGeometrySpan(ByteWriter& w, const SpanSpec& s) {
 void writeIcicle(ByteWriter& w, const IcicleSpec& s) {
     w.u32(s.subType).u32(s.material);
     const float l2w[16] = {2, 0, 0, 1, 0, 2, 0, 2, 0, 0, 2, 3, 0, 0, 0, 1};
-    testparts::writeMatrix(w, l2w);
-    testparts::writeIdentityMatrix(w);
+    testpages::writeMatrix(w, l2w);
+    testpages::writeIdentityMatrix(w);
     w.u32(s.props);
     writeAxisAlignedBounds(w, 0, -2, 2);
     writeFullBounds(w, 5);
@@ -119,7 +119,7 @@ SpanSpec twoVertexSpan() {
 
 // A drawable-spans body: two materials (one absent), two icicles, two DI spans with perma lists, one
 // geometry span, a matrix group, a span index, a buffer group, a space tree and the scene node.
-ByteWriter drawableBody(const testparts::Family& f, bool withSpaceTree) {
+ByteWriter drawableBody(const testpages::Family& f, bool withSpaceTree) {
     ByteWriter w(f.version, f.major);
     w.u32(0x81).u32(0x11).u32(0x10000002);
     const TPRPObjectDesc mat = makeKey(7, "Stone"), light = makeKey(0x55, "Sun"),
@@ -170,4 +170,4 @@ ByteWriter drawableBody(const testparts::Family& f, bool withSpaceTree) {
     return w;
 }
 
-} // namespace geomparts
+} // namespace testpages

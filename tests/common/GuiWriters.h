@@ -7,9 +7,7 @@
 
 #include "PartWriters.h"
 
-namespace testgui {
-
-using testparts::ByteWriter;
+namespace testpages {
 
 struct SchemeSpec {
     // Foreground, background, selected foreground, selected background; r, g, b, a each.
@@ -55,4 +53,4 @@ void writeDialog(ByteWriter& w, const std::string& name128,
 // `key` of an optional key: absent when unset.
 void writeOptKey(ByteWriter& w, const std::optional<TPRPObjectDesc>& key);
 
-} // namespace testgui
+} // namespace testpages

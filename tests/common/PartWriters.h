@@ -5,10 +5,7 @@
 
 #include "PageWriter.h"
 
-namespace testparts {
-
-using testpages::Bytes;
-using testpages::ByteWriter;
+namespace testpages {
 
 struct Family {
     uint16_t version;
@@ -40,4 +37,4 @@ void writeSampleLightInfo(ByteWriter& w);
 // Uru and Live) and an identity bump transform.
 void writeSampleLayer(ByteWriter& w);
 
-} // namespace testparts
+} // namespace testpages

@@ -8,9 +8,7 @@
 #include "GeometryParts.h"
 #include "PartWriters.h"
 
-namespace geomparts {
-
-using testparts::ByteWriter;
+namespace testpages {
 
 // An axis-aligned extended bounds record (32 bytes) with the given bounds type and min/max.
 void writeAxisAlignedBounds(ByteWriter& w, uint32_t boundsType, float lo, float hi);
@@ -71,6 +69,6 @@ SpanSpec twoVertexSpan();
 // A drawable-spans body: materials "Stone" and (absent in Uru and Live) a second key, two icicles, two DI
 // spans with perma lists, one geometry span, a matrix group, a span index of three, one plain buffer
 // group, a space tree of three nodes (or the no-tree marker) and the scene node "Node".
-ByteWriter drawableBody(const testparts::Family& f, bool withSpaceTree = true);
+ByteWriter drawableBody(const testpages::Family& f, bool withSpaceTree = true);
 
-} // namespace geomparts
+} // namespace testpages

@@ -6,7 +6,7 @@
 
 #include "PartWriters.h"
 
-namespace testparts {
+namespace testpages {
 
 // Synched part without lists, a modifier part of the given words, receivers, remote mod and proxy.
 void writeDetector(ByteWriter& w, const std::vector<uint32_t>& words,
@@ -61,4 +61,4 @@ void writeSound(ByteWriter& w, const SoundBytes& sound);
 // 001020.
 ByteWriter clothingBody(const Family& f, bool icon);
 
-} // namespace testparts
+} // namespace testpages

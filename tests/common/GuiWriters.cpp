@@ -2,7 +2,7 @@
 
 #include "GuiControlParts.h"
 
-namespace testgui {
+namespace testpages {
 
 SchemeSpec sampleScheme() {
     SchemeSpec s;
@@ -19,7 +19,7 @@ SchemeSpec sampleScheme() {
 
 void writeColorScheme(ByteWriter& w, const SchemeSpec& s) {
     for (const auto& colour : s.colors)
-        testparts::writeColor(w, colour[0], colour[1], colour[2], colour[3]);
+        testpages::writeColor(w, colour[0], colour[1], colour[2], colour[3]);
     w.u32(s.transparency).safeStr(s.font).u8(s.size).u8(s.flags);
 }
 
@@ -50,8 +50,8 @@ std::string dialogName(const std::string& text) {
 
 void writeDialog(ByteWriter& w, const std::string& name128,
                  const std::vector<const TPRPObjectDesc*>& controls, const SchemeSpec& scheme) {
-    testparts::writeSynched(w, 0);
-    testparts::writeWords(w, {0x1});
+    testpages::writeSynched(w, 0);
+    testpages::writeWords(w, {0x1});
     const TPRPObjectDesc render = testpages::makeKey(0x4C, "RenderMod");
     w.keyRef(&render).raw(name128);
     w.u32(static_cast<uint32_t>(controls.size()));
@@ -69,8 +69,8 @@ void writeOptKey(ByteWriter& w, const std::optional<TPRPObjectDesc>& key) {
 }
 
 void writeControl(ByteWriter& w, const ControlSpec& c) {
-    testparts::writeSynched(w, c.synchFlags, c.synchStrings);
-    testparts::writeWords(w, c.modFlags);
+    testpages::writeSynched(w, c.synchFlags, c.synchStrings);
+    testpages::writeWords(w, c.modFlags);
     w.u32(c.tagID).u8(c.visible).u32(c.procType);
     if (c.procType == 1) w.string32(c.command);
     w.u8(c.hasDynText ? 1 : 0);
@@ -92,4 +92,4 @@ void writeValueCtrl(ByteWriter& w, const ControlSpec& c, float min, float max, f
     w.f32(min).f32(max).f32(step);
 }
 
-} // namespace testgui
+} // namespace testpages

@@ -1,6 +1,6 @@
 #include "PartWriters.h"
 
-namespace testparts {
+namespace testpages {
 
 const Family kFamilies[4] = {
     {kVersionUru, 0, "Uru"},
@@ -99,4 +99,4 @@ void writeSampleLayer(ByteWriter& w) {
     writeIdentityMatrix(w);
 }
 
-} // namespace testparts
+} // namespace testpages
