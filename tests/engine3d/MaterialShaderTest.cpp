@@ -24,11 +24,8 @@ protected:
 
 } // namespace
 
-TEST(MaterialShader, DefaultsAndBalance) {
+TEST(MaterialShader, ApplicationsAreBalanced) {
     CountingShader shader;
-    EXPECT_TRUE(shader.Enabled());
-    EXPECT_EQ(shader.ShaderStyle(), ssLowLevel);
-    EXPECT_FALSE(shader.Active());
     TRenderContextInfo rci;
     EXPECT_THROW(shader.UnApply(rci), EAssertionFailed);
     shader.Apply(rci, nullptr);

@@ -91,20 +91,6 @@ TEST(SphereGeometry, CentreCapNormalsLeanOutward) {
     expectTex(fan.Vertices[2].TexCoord, 1, 0.5f, "rim texture at 90 degrees");
 }
 
-TEST(SphereGeometry, InsideFlipsEveryNormal) {
-    TGLSphereShape outside, inside;
-    inside.NormalDirection = ndInside;
-    outside.Top = inside.Top = 60;
-    outside.TopCap = inside.TopCap = ctFlat;
-    TGLPrimitiveList a = BuildSphereGeometry(outside), b = BuildSphereGeometry(inside);
-    ASSERT_EQ(a.size(), b.size());
-    for (size_t p = 0; p < a.size(); ++p)
-        for (size_t v = 0; v < a[p].Vertices.size(); ++v) {
-            const TAffineVector &n = a[p].Vertices[v].Normal, &m = b[p].Vertices[v].Normal;
-            expectVector(m, {-n[0], -n[1], -n[2]}, "flipped");
-        }
-}
-
 TEST(SphereGeometry, WedgeSpansTheWholeTextureAndSlicesAtLeastOne) {
     TGLSphereShape shape;
     shape.Stop = 90;
@@ -118,34 +104,6 @@ TEST(SphereGeometry, WedgeSpansTheWholeTextureAndSlicesAtLeastOne) {
     list = BuildSphereGeometry(shape);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].Vertices.size(), 4u);
-}
-
-TEST(SphereSilhouette, CircleAcrossTheViewAndCapFan) {
-    TGLSilhouetteParameters parameters;
-    parameters.SeenFrom = {0, 0, 5};
-    parameters.CappingRequired = true;
-    std::unique_ptr<TGLSilhouette> outline(BuildSphereSilhouette(parameters, 2, 8, 12));
-    ASSERT_EQ(outline->Vertices().Count(), 13);
-    ASSERT_EQ(outline->Indices().Count(), 24);
-    ASSERT_EQ(outline->CapIndices().Count(), 36);
-    for (int i = 0; i < 12; ++i) {
-        TVector v = outline->Vertices()[i];
-        EXPECT_NEAR(v[2], 0, 1e-5f) << "in the plane across the view";
-        EXPECT_NEAR(std::hypot(v[0], v[1]), 2, 1e-5f);
-        EXPECT_EQ(v[3], 1);
-    }
-    EXPECT_EQ(outline->Indices()[23], 0);
-    EXPECT_EQ(outline->CapIndices()[33], 12);
-    EXPECT_EQ(outline->Vertices()[12], (TVector{0, 0, 0, 1}));
-
-    // Seen along x: the first cross product vanishes and the second axis is used.
-    parameters.SeenFrom = {3, 0, 0};
-    parameters.CappingRequired = false;
-    outline.reset(BuildSphereSilhouette(parameters, 1, 4, 4));
-    ASSERT_EQ(outline->Vertices().Count(), 4);
-    EXPECT_TRUE(outline->CapIndices().Count() == 0);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_NEAR(outline->Vertices()[i][0], 0, 1e-5f);
 }
 
 TEST(SpriteQuad, FacesTheCameraAndMirrors) {

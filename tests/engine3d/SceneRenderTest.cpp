@@ -93,23 +93,6 @@ TEST(SceneRender, TexturedQuadThroughOrthogonalCamera) {
     EXPECT_EQ(f.quad->Material()->GetTexture()->TexWidth(), 4);
 }
 
-TEST(SceneRender, FocalLengthScalesTheOrthogonalView) {
-    REQUIRE_FIXTURE(f, 64);
-    f.quad->Material()->FrontProperties()->Diffuse()->SetColor(1, 1, 0, 1);
-    f.camera->SetFocalLength(100); // view spans -0.5..0.5: the quad fills the buffer
-    f.buffer.Render(nullptr);
-    expectColour(f.pixel(1, 1), 255, 255, 0, "corner", kTexelTolerance);
-    expectColour(f.pixel(62, 62), 255, 255, 0, "far corner", kTexelTolerance);
-}
-
-TEST(SceneRender, WithoutCameraOnlyClears) {
-    REQUIRE_FIXTURE(f, 32);
-    f.buffer.SetCamera(nullptr);
-    f.buffer.SetBackgroundColor(0x0000FF); // red in the window colour layout
-    f.buffer.Render(nullptr);
-    expectColour(f.pixel(16, 16), 255, 0, 0, "centre", kTexelTolerance);
-}
-
 TEST(SceneRender, InvisibleObjectsAndMovedCamera) {
     REQUIRE_FIXTURE(f, 64);
     f.quad->Material()->FrontProperties()->Diffuse()->SetColor(0, 1, 0, 1);

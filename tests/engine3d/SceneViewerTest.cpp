@@ -143,19 +143,6 @@ TEST(SceneViewer, ResizeKeepsTheViewportAndChangesRepaint) {
     expectPixel(image, 64, 32, Qt::green, "quad moved away");
 }
 
-TEST(SceneViewer, FieldOfViewNeedsACamera) {
-    REQUIRE_OPENGL();
-    ViewerFixture f;
-    f.viewer->resize(200, 100);
-    f.viewer->SetFieldOfView(90);
-    EXPECT_NEAR(f.camera->FocalLength(), 50, 1e-3);
-    EXPECT_NEAR(f.viewer->FieldOfView(), 90, 1e-3);
-    f.viewer->SetCamera(nullptr);
-    EXPECT_FLOAT_EQ(f.viewer->FieldOfView(), 0);
-    f.viewer->SetFieldOfView(10); // nothing to set
-    EXPECT_NEAR(f.camera->FocalLength(), 50, 1e-3);
-}
-
 TEST(SceneViewer, CameraFreedLeavesTheViewerWithoutCamera) {
     REQUIRE_OPENGL();
     ViewerFixture f;
@@ -166,15 +153,6 @@ TEST(SceneViewer, CameraFreedLeavesTheViewerWithoutCamera) {
     // Without a camera the window is cleared to the background and nothing is drawn.
     QImage image = f.viewer->grabFramebuffer();
     expectPixel(image, 128, 128, Qt::green, "centre without camera");
-}
-
-TEST(SceneViewer, HiddenFormGetsItsContextAfterLoading) {
-    REQUIRE_OPENGL();
-    ViewerFixture f;
-    EXPECT_FALSE(f.viewer->RCInstantiated());
-    f.viewer->Loaded();
-    EXPECT_TRUE(f.viewer->RCInstantiated());
-    EXPECT_FALSE(f.form.isVisible());
 }
 
 TEST(SceneViewer, ZeroSizedViewerPaintsNothing) {

@@ -1,6 +1,4 @@
 #include "ApplicationFileIO.h"
-#include "GLCrossPlatform.h"
-#include "GLStrings.h"
 #include "GLUtils.h"
 #include "PictureRegisteredFormats.h"
 #include "PlatformGraphics.h"
@@ -28,15 +26,6 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundUpToPowerOf2Test,
                                            PowerOf2Case{1 << 30, 1 << 30},
                                            PowerOf2Case{std::numeric_limits<int>::max(), 1 << 30}));
 
-TEST(GLUtils, SqrtByteTable) {
-    const uint8_t* table = SqrtByteTable();
-    EXPECT_EQ(table[0], 0);
-    EXPECT_EQ(table[255], 255);
-    EXPECT_EQ(table[64], 127);
-    for (int i = 1; i < 256; ++i)
-        EXPECT_GE(table[i], table[i - 1]);
-}
-
 TEST(GLUtils, WholeFileStrings) {
     std::string path = ::testing::TempDir() + "/engine_utils_text.txt";
     std::string text("line one\r\nzero \0 inside", 23);
@@ -60,18 +49,6 @@ TEST(ApplicationFileIO, MissingFileNamesTheFileInQuotes) {
     }
     EXPECT_FALSE(FileStreamExists(name));
     EXPECT_FALSE(FileStreamExists(::testing::TempDir())) << "a folder is not a file";
-}
-
-TEST(ApplicationFileIO, HooksServeFilesWhenInstalled) {
-    EXPECT_FALSE(ApplicationFileIODefined());
-    TApplicationFileIO io;
-    io.OnFileStreamExists = [](const std::string& name) { return name == "virtual.txt"; };
-    io.OnFileStream = [](const std::string&, uint16_t) -> std::unique_ptr<TStream> {
-        return std::make_unique<TStringStream>("served");
-    };
-    EXPECT_TRUE(ApplicationFileIODefined());
-    EXPECT_TRUE(FileStreamExists("virtual.txt"));
-    EXPECT_EQ(LoadStringFromFile("virtual.txt"), "served");
 }
 
 TEST(PictureRegisteredFormats, FindsClassesByExtensionIgnoringDotAndCase) {
@@ -113,28 +90,6 @@ TEST(PlatformGraphics, BitmapFileRoundTripAndDamagedFile) {
     delete loaded;
 }
 
-TEST(GLCrossPlatform, ColoursAndCounters) {
-    EXPECT_EQ(ResolveSystemColor(0x123456), 0x123456);
-    TColor window = ResolveSystemColor(clSystemColor | 5);
-    EXPECT_GE(window, 0);
-    EXPECT_EQ(GetRValue(0x123456), 0x56);
-    EXPECT_EQ(GetGValue(0x123456), 0x34);
-    EXPECT_EQ(GetBValue(0x123456), 0x12);
-    InitSystemColors();
-    for (const TVector& c : SystemColorVectors) {
-        EXPECT_EQ(c[3], 1.0f);
-        EXPECT_LE(c[0], 1.0f);
-    }
-    int64_t frequency = 0, a = 0, b = 0;
-    EXPECT_TRUE(QueryPerformanceFrequencyValue(frequency));
-    EXPECT_GT(frequency, 0);
-    QueryPerformanceCounterValue(a);
-    QueryPerformanceCounterValue(b);
-    EXPECT_GE(b, a);
-    errno = ENOENT;
-    EXPECT_THAT([] { RaiseLastOSError(); }, ::testing::ThrowsMessage<EOSError>(StartsWith("OS Error : ")));
-}
-
 TEST(EngineAssertion, MessagePathAndLine) {
     EXPECT_EQ(EngineSourcePath("/work/x/engine3d/Source/Base/VectorLists.cpp"),
               "engine3d\\Source\\Base\\VectorLists");
@@ -151,24 +106,4 @@ TEST(EngineAssertion, MessagePathAndLine) {
     } catch (const EAssertionFailed& e) {
         EXPECT_STREQ(e.what(), "Assertion failed (engine3d\\Source\\GLGraphics, line 7)");
     }
-}
-
-TEST(GLStrings, Messages) {
-    EXPECT_STREQ(glsOpenGLVersionTooLow, "Need at least OpenGL version 1.1");
-    EXPECT_EQ(FormatMessage(glsFailedOpenFile, {"a.dds"}), "Could not open file: a.dds");
-    EXPECT_STREQ(glsUnbalancedBeginEndUpdate, "Unbalanced Begin/EndUpdate");
-}
-
-TEST(BaseClasses, StreamsAndClassRegistry) {
-    TMemoryStream stream;
-    stream.WriteBuffer("abcdef", 6);
-    stream.SetPosition(4);
-    EXPECT_EQ(stream.Remaining(), 2);
-    char buffer[4] = {};
-    EXPECT_THROW(stream.ReadBuffer(buffer, 3), EReadError);
-    EXPECT_EQ(FindClass("TPersistentObjectList").ClassName(), "TPersistentObjectList");
-    EXPECT_THROW(FindClass("TNotRegistered"), EClassNotFound);
-    TPersistent a, b;
-    EXPECT_THAT([&] { a.Assign(&b); }, ::testing::ThrowsMessage<EConvertError>(
-                                           HasSubstr("Cannot assign a TPersistent to a TPersistent")));
 }

@@ -279,7 +279,7 @@ TEST(KeyIndex, EmptyIndexAndEmptyGroups) {
     EXPECT_TRUE(read.Folders[0].Objects.empty());
 }
 
-TEST(ObjectExtraction, EmptySizeShortFileAndMissingFile) {
+TEST(ObjectExtraction, EmptySizeShortFileAndMissingFiles) {
     TempFolder folder;
     const std::string path = folder.write("p.prp", buildPage(samplePage(kVersionUru)));
     TPRPFile page = loadPage(path);
@@ -306,6 +306,7 @@ TEST(ObjectExtraction, EmptySizeShortFileAndMissingFile) {
     } catch (const EFOpenError& e) {
         EXPECT_NE(std::string(e.what()).find("missing.prp"), std::string::npos);
     }
+    EXPECT_THROW(TPlasmaFileStream(folder.file("no/such/dir.prp"), TFileMode::fmCreate), EFCreateError);
 }
 
 TEST(ObjectExtraction, ObjectEndingAfterItsKeyHasAnEmptyBody) {
@@ -317,29 +318,4 @@ TEST(ObjectExtraction, ObjectEndingAfterItsKeyHasAnEmptyBody) {
     EXPECT_EQ(body.Size(), 0);
     EXPECT_EQ(key.Name, "Tree");
     EXPECT_EQ(key.NewLoadMask, 0x5A);
-}
-
-TEST(PageFileStream, VersionSelectorPositions) {
-    TempFolder folder;
-    TPlasmaFileStream s(folder.file("n.prp"), TFileMode::fmCreate);
-    const int expected[] = {5, 5, 6, 6, 6, 9, 7};
-    for (int i = 0; i < 7; ++i) {
-        s.SetVersionByIndex(i);
-        EXPECT_EQ(s.Header.Version, expected[i]);
-    }
-    s.SetVersionByIndex(7);
-    EXPECT_EQ(s.Header.Version, 7);
-    s.SetVersionByIndex(-1);
-    EXPECT_EQ(s.Header.Version, 0);
-}
-
-TEST(PageFileStream, OpenAndCreateFailuresCarryTheFileName) {
-    TempFolder folder;
-    try {
-        TPlasmaFileStream s(folder.file("nope.prp"), TFileMode::fmOpenRead);
-        FAIL();
-    } catch (const EFOpenError& e) {
-        EXPECT_NE(std::string(e.what()).find("nope.prp"), std::string::npos);
-    }
-    EXPECT_THROW(TPlasmaFileStream(folder.file("no/such/dir.prp"), TFileMode::fmCreate), EFCreateError);
 }
