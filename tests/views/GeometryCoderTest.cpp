@@ -1,5 +1,6 @@
 // The quantised vertex coder and geometry buffer groups: hand-computed values in every vertex format,
-// runs carried across vertices and buffers, plain vertex sizes and whole groups in every family.
+// runs carried across vertices and buffers, plain vertex sizes (the drawable-spans reader test reads a
+// plain group in every family).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -192,29 +193,6 @@ TEST(GBufferGroup, PlainVertexSizes) {
     const Row rows[] = {{0x00, 32}, {0x01, 44}, {0x12, 60}, {0x40, 32}, {0x50, 40}, {0x7F, 228}};
     for (const Row& row : rows)
         EXPECT_EQ(PlainVertexSize(row.format), row.size) << int(row.format);
-}
-
-TEST(GBufferGroup, PlainGroupInEveryFamily) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        testpages::writeSmallPlainGroup(w);
-        TPlasmaStream s = streamFor(w);
-        TGBufferGroup g;
-        ReadGBufferGroup(s, g);
-        EXPECT_TRUE(s.AtEnd());
-        EXPECT_EQ(g.Format, 0x01);
-        ASSERT_EQ(g.VertexBuffers.size(), 1u);
-        ASSERT_EQ(g.VertexBuffers[0].size(), 2u);
-        EXPECT_EQ(g.VertexBuffers[0][1].Position.X, 1.0f);
-        EXPECT_EQ(g.VertexBuffers[0][1].Color, 0xFF102031u);
-        EXPECT_EQ(g.VertexBuffers[0][1].UVWs[0].Y, 0.25f);
-        ASSERT_EQ(g.IndexBuffers.size(), 1u);
-        EXPECT_EQ(g.IndexBuffers[0], (std::vector<uint16_t>{0, 1, 0}));
-        ASSERT_EQ(g.CellBuffers.size(), 1u);
-        ASSERT_EQ(g.CellBuffers[0].size(), 1u);
-        EXPECT_EQ(g.CellBuffers[0][0].Length, 2u);
-    }
 }
 
 TEST(GBufferGroup, PlainSizeOfTwoVerticesOfFormat0x12AndTooSmallSize) {

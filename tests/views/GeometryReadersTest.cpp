@@ -1,5 +1,6 @@
-// Geometry spans, icicles, DI span indices, space trees and whole drawable-spans, shared-mesh and
-// morph-data-set bodies in every family: bytes in, record out, and damaged bodies that must not crash.
+// Whole drawable-spans bodies in every family, with a geometry span, icicles, a DI span index, a buffer
+// group and a space tree inside; the optional parts of those records; shared-mesh and morph-data-set
+// bodies: bytes in, record out.
 #include <gtest/gtest.h>
 
 #include "DrawableParts.h"
@@ -7,41 +8,6 @@
 
 using namespace testpages;
 using testpages::makeKey;
-
-TEST(GeometrySpanReader, EveryFieldInEveryFamily) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeGeometrySpan(w, twoVertexSpan());
-        TPlasmaStream s = streamOf(w);
-        TGeometrySpan span;
-        ReadGeometrySpan(s, span);
-        EXPECT_TRUE(s.AtEnd());
-        EXPECT_EQ(span.LocalToWorld[1][3], 20.0f);
-        EXPECT_EQ(span.WorldToLocal, IdentityMatrix44());
-        EXPECT_EQ(span.LocalBounds.Flags, 1u);
-        EXPECT_EQ(span.BaseMatrix, 7u);
-        EXPECT_EQ(span.NumMatrices, 2);
-        EXPECT_EQ(span.PenBone, 4);
-        EXPECT_EQ(span.MaxDist, 100.0f);
-        EXPECT_EQ(span.Format, 0x52);
-        EXPECT_EQ(span.DecalLevel, 9u);
-        EXPECT_EQ(span.WaterHeight, 12.5f);
-        ASSERT_EQ(span.Vertices.size(), 2u);
-        EXPECT_EQ(span.Vertices[1].Position.Z, 6.0f);
-        EXPECT_EQ(span.Vertices[0].UVWs[0].Y, 0.25f);
-        EXPECT_EQ(span.Vertices[1].UVWs[1].X, 2.0f);
-        EXPECT_EQ(span.Vertices[0].Weights[0], 0.75f);
-        EXPECT_EQ(span.Vertices[1].SkinIndex, 9u);
-        EXPECT_EQ(span.MultColors[1].R, 0.5f);
-        EXPECT_EQ(span.AddColors[1].A, 1.0f);
-        EXPECT_EQ(span.DiffuseColors[0], 0xFF102030u);
-        EXPECT_EQ(span.SpecularColors[0], 0x80000000u);
-        EXPECT_EQ(span.Indices.size(), 6u);
-        EXPECT_EQ(span.InstanceGroup, 3u);
-        EXPECT_EQ(span.NumInstanceRefs, 5u);
-    }
-}
 
 TEST(GeometrySpanReader, OptionalPartsAndSkinWithoutWeights) {
     struct Row {
@@ -109,46 +75,11 @@ TEST(GeometrySpanReader, ListReadsEachSpanIntoAClearedRecord) {
     EXPECT_TRUE(s.AtEnd());
 }
 
-TEST(IcicleReader, SpanVertexSpanAndSortData) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        IcicleSpec written;
-        written.props = 0x4 | 0x10;
-        written.waterHeight = 4.5f;
-        written.iLength = 7; // two faces
-        written.faces = {{1, 2, 3, 9, {1, 2, 3}}, {4, 5, 6, 8, {4, 5, 6}}};
-        ByteWriter w(f.version, f.major);
-        w.u32(2);
-        writeIcicle(w, written);
-        writeIcicle(w, IcicleSpec{});
-        TPlasmaStream s = streamOf(w);
-        const std::vector<TIcicle> icicles = ReadIcicleList(s);
-        EXPECT_TRUE(s.AtEnd());
-        ASSERT_EQ(icicles.size(), 2u);
-        const TIcicle& i = icicles[0];
-        EXPECT_EQ(i.SubType, 1u);
-        EXPECT_EQ(i.LocalToWorld[2][3], 3.0f);
-        EXPECT_EQ(i.WorldBounds.Dists[2][1], 12.0f);
-        EXPECT_EQ(i.NumMatrices, 0x11u);
-        EXPECT_EQ(i.PenBoneIdx, 0x55);
-        EXPECT_EQ(i.WaterHeight, 4.5f);
-        EXPECT_EQ(i.VLength, 0x106u);
-        EXPECT_EQ(i.IStartIdx, 0x202u);
-        ASSERT_EQ(i.SortData.size(), 2u);
-        EXPECT_EQ(i.SortData[1].Idx3, 6);
-        EXPECT_EQ(i.SortData[1].Span, 8);
-        EXPECT_EQ(i.SortData[1].Center.Y, 5.0f);
-        EXPECT_TRUE(icicles[1].SortData.empty());
-        EXPECT_EQ(icicles[1].WaterHeight, 0.0f);
-    }
-}
-
-TEST(SmallRecords, DISpanIndexAndSpaceTree) {
+TEST(SmallRecords, EmptyDISpanIndexAndSpaceTree) {
     ByteWriter w(kVersionUru);
     writeDISpanIndex(w, 3, {});
     writeDISpanIndex(w, 0x10, {1, 0xFFFFFFFF});
     writeSpaceTree(w, 0, 0, {});
-    writeSpaceTree(w, 2, 2, {{1, 2, -1, -1}, {1, 2, -1, -1}, {0, -1, 0, 1}});
     TPlasmaStream s = streamOf(w);
     TDISpanIndex empty, two;
     ReadDISpanIndex(s, empty);
@@ -157,19 +88,14 @@ TEST(SmallRecords, DISpanIndexAndSpaceTree) {
     EXPECT_EQ(empty.Flags, 3u);
     EXPECT_TRUE(empty.Indices.empty());
     EXPECT_EQ(two.Indices, (std::vector<uint32_t>{1, 0xFFFFFFFF}));
-    TSpaceTree none, tree;
+    TSpaceTree none;
     const int64_t before = s.Position();
     ReadSpaceTree(s, none);
     EXPECT_EQ(s.Position() - before, 10);
-    ReadSpaceTree(s, tree);
     EXPECT_TRUE(s.AtEnd());
-    EXPECT_EQ(tree.Root, 2);
-    ASSERT_EQ(tree.Nodes.size(), 3u);
-    EXPECT_EQ(tree.Nodes[2].LeftChild, 0);
-    EXPECT_EQ(tree.Nodes[2].Parent, -1);
-    EXPECT_EQ(tree.Nodes[1].WorldBounds.Bounds.Max.X, 2.0f);
 }
 
+// The body holds one record of each geometry kind: their layouts in every family are read through it.
 TEST(DrawableSpansReader, WholeBodyInEveryFamily) {
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
@@ -181,8 +107,6 @@ TEST(DrawableSpansReader, WholeBodyInEveryFamily) {
         EXPECT_EQ(r.RenderLevel, 0x10000002u);
         ASSERT_EQ(r.Materials.size(), 2u);
         EXPECT_EQ(r.Materials[0].Name, "Stone");
-        ASSERT_EQ(r.Icicles.size(), 2u);
-        EXPECT_EQ(r.Icicles[1].SortData.size(), 2u);
         ASSERT_EQ(r.SpanInfos.size(), 2u);
         EXPECT_EQ(r.SpanInfos[1].Index, 1u);
         EXPECT_EQ(r.SpanInfos[0].Key.Name, "SpanKey");
@@ -192,18 +116,79 @@ TEST(DrawableSpansReader, WholeBodyInEveryFamily) {
         EXPECT_TRUE(r.SpanInfos[1].PermaProjs.empty());
         EXPECT_EQ(r.WorldBounds.Corner.Z, 2.0f);
         EXPECT_EQ(r.MaxWorldBounds.Bounds.BoundsType, 3u);
-        ASSERT_EQ(r.GeometrySpans.size(), 1u);
-        EXPECT_EQ(r.GeometrySpans[0].Vertices.size(), 2u);
         ASSERT_EQ(r.MatrixGroups.size(), 1u);
         EXPECT_EQ(r.MatrixGroups[0][3][3][0], 13.0f);
         EXPECT_EQ(r.MatrixGroups[0][1], IdentityMatrix44());
         ASSERT_EQ(r.SpanIndices.size(), 1u);
-        EXPECT_EQ(r.SpanIndices[0].Indices.size(), 3u);
-        ASSERT_EQ(r.BufferGroups.size(), 1u);
-        EXPECT_EQ(r.BufferGroups[0].VertexBuffers[0].size(), 2u);
+        EXPECT_EQ(r.SpanIndices[0].Indices, (std::vector<uint32_t>{5, 6, 7}));
         EXPECT_TRUE(r.HasSpaceTree);
-        EXPECT_EQ(r.SpaceTree.Nodes.size(), 3u);
         EXPECT_EQ(r.SceneNode.Name, "Node");
+
+        // The icicles: the first without water height and sort data, the second with both.
+        ASSERT_EQ(r.Icicles.size(), 2u);
+        EXPECT_TRUE(r.Icicles[0].SortData.empty());
+        EXPECT_EQ(r.Icicles[0].WaterHeight, 0.0f);
+        const TIcicle& i = r.Icicles[1];
+        EXPECT_EQ(i.SubType, 1u);
+        EXPECT_EQ(i.LocalToWorld[2][3], 3.0f);
+        EXPECT_EQ(i.WorldBounds.Dists[2][1], 12.0f);
+        EXPECT_EQ(i.NumMatrices, 0x11u);
+        EXPECT_EQ(i.PenBoneIdx, 0x55);
+        EXPECT_EQ(i.WaterHeight, -3.5f);
+        EXPECT_EQ(i.VLength, 0x106u);
+        EXPECT_EQ(i.IStartIdx, 0x202u);
+        ASSERT_EQ(i.SortData.size(), 2u);
+        EXPECT_EQ(i.SortData[1].Idx3, 6);
+        EXPECT_EQ(i.SortData[1].Span, 1);
+        EXPECT_EQ(i.SortData[1].Center.Y, 4.0f);
+
+        // The geometry span.
+        ASSERT_EQ(r.GeometrySpans.size(), 1u);
+        const TGeometrySpan& span = r.GeometrySpans[0];
+        EXPECT_EQ(span.LocalToWorld[1][3], 20.0f);
+        EXPECT_EQ(span.WorldToLocal, IdentityMatrix44());
+        EXPECT_EQ(span.LocalBounds.Flags, 1u);
+        EXPECT_EQ(span.BaseMatrix, 7u);
+        EXPECT_EQ(span.NumMatrices, 2);
+        EXPECT_EQ(span.PenBone, 4);
+        EXPECT_EQ(span.MaxDist, 100.0f);
+        EXPECT_EQ(span.Format, 0x52);
+        EXPECT_EQ(span.DecalLevel, 9u);
+        EXPECT_EQ(span.WaterHeight, 12.5f);
+        ASSERT_EQ(span.Vertices.size(), 2u);
+        EXPECT_EQ(span.Vertices[1].Position.Z, 6.0f);
+        EXPECT_EQ(span.Vertices[0].UVWs[0].Y, 0.25f);
+        EXPECT_EQ(span.Vertices[1].UVWs[1].X, 2.0f);
+        EXPECT_EQ(span.Vertices[0].Weights[0], 0.75f);
+        EXPECT_EQ(span.Vertices[1].SkinIndex, 9u);
+        EXPECT_EQ(span.MultColors[1].R, 0.5f);
+        EXPECT_EQ(span.AddColors[1].A, 1.0f);
+        EXPECT_EQ(span.DiffuseColors[0], 0xFF102030u);
+        EXPECT_EQ(span.SpecularColors[0], 0x80000000u);
+        EXPECT_EQ(span.Indices.size(), 6u);
+        EXPECT_EQ(span.InstanceGroup, 3u);
+        EXPECT_EQ(span.NumInstanceRefs, 5u);
+
+        // The plain buffer group: two vertices of format 0x01, one index buffer and one cell.
+        ASSERT_EQ(r.BufferGroups.size(), 1u);
+        const TGBufferGroup& g = r.BufferGroups[0];
+        EXPECT_EQ(g.Format, 0x01);
+        ASSERT_EQ(g.VertexBuffers.size(), 1u);
+        ASSERT_EQ(g.VertexBuffers[0].size(), 2u);
+        EXPECT_EQ(g.VertexBuffers[0][1].Position.X, 1.0f);
+        EXPECT_EQ(g.VertexBuffers[0][1].Color, 0xFF102031u);
+        EXPECT_EQ(g.VertexBuffers[0][1].UVWs[0].Y, 0.25f);
+        EXPECT_EQ(g.IndexBuffers, (std::vector<std::vector<uint16_t>>{{0, 1, 0}}));
+        ASSERT_EQ(g.CellBuffers.size(), 1u);
+        ASSERT_EQ(g.CellBuffers[0].size(), 1u);
+        EXPECT_EQ(g.CellBuffers[0][0].Length, 2u);
+
+        // The space tree: root 2 over two leaves.
+        EXPECT_EQ(r.SpaceTree.Root, 2);
+        ASSERT_EQ(r.SpaceTree.Nodes.size(), 3u);
+        EXPECT_EQ(r.SpaceTree.Nodes[2].LeftChild, 0);
+        EXPECT_EQ(r.SpaceTree.Nodes[2].Parent, -1);
+        EXPECT_EQ(r.SpaceTree.Nodes[1].WorldBounds.Bounds.Max.X, 2.0f);
     }
 }
 
