@@ -70,17 +70,30 @@ void writeRuns(ByteWriter& w, uint32_t width, uint32_t height, const PixelFn& co
 
 } // namespace
 
+void writeBitmapHeader(ByteWriter& w, uint8_t compression, uint8_t subType) {
+    w.u8(0x11).u8(0x22).u8(0x33).u16(0x4455).u8(compression);
+    if (compression == 1) w.u8(0x66);
+    w.u8(subType).u32(0x77777777).u32(0x88888888);
+}
+
 void writeBitmapHeader(ByteWriter& w, Kind kind) {
-    const uint8_t compression = kind == Kind::Pixels ? 0 : kind == Kind::RunCoded ? 2 : 1;
-    w.u8(1).u8(2).u8(3).u16(0).u8(compression);
-    if (compression == 1) w.u8(0);
-    w.u8(kind == Kind::DXT1 ? 1 : kind == Kind::DXT5 ? 5 : 0).u32(0).u32(0);
+    writeBitmapHeader(w,
+                      kind == Kind::Pixels     ? 0
+                      : kind == Kind::RunCoded ? 2
+                                               : 1,
+                      kind == Kind::DXT1   ? 1
+                      : kind == Kind::DXT5 ? 5
+                                           : 0);
+}
+
+void writeMipmapStart(ByteWriter& w, uint32_t width, uint32_t height, uint32_t totalSize, uint8_t levels) {
+    w.u32(width).u32(height).u32(0xABCDEF01).u32(totalSize).u8(levels);
 }
 
 void writeMipmapBody(ByteWriter& w, Kind kind, uint32_t width, uint32_t height, uint8_t levels,
                      const PixelFn& colour, const PixelFn& alpha) {
     if (kind == Kind::RunCoded) {
-        w.u32(width).u32(height).u32(0).u32(0).u8(1);
+        writeMipmapStart(w, width, height, 0, 1);
         w.u8(alpha ? 0x3 : 0x1);
         writeRuns(w, width, height, colour);
         if (alpha)
@@ -99,7 +112,7 @@ void writeMipmapBody(ByteWriter& w, Kind kind, uint32_t width, uint32_t height, 
         lh = std::max(1u, lh / 2);
         scale *= 2;
     }
-    w.u32(width).u32(height).u32(0).u32(static_cast<uint32_t>(data.size())).u8(levels);
+    writeMipmapStart(w, width, height, static_cast<uint32_t>(data.size()), levels);
     w.raw(data);
 }
 
@@ -114,8 +127,8 @@ Bytes mipmapObject(Kind kind, uint32_t width, uint32_t height, uint8_t levels, c
 Bytes jpegObject(uint32_t width, uint32_t height, const Bytes& colourFile, const Bytes& alphaFile) {
     ByteWriter w;
     writeBitmapHeader(w, Kind::RunCoded);
-    w.u32(width).u32(height).u32(0).u32(0).u8(1).u8(0);
-    w.u32(uint32_t(colourFile.size())).raw(colourFile);
+    writeMipmapStart(w, width, height, 0, 1);
+    w.u8(0).u32(uint32_t(colourFile.size())).raw(colourFile);
     w.u32(uint32_t(alphaFile.size())).raw(alphaFile);
     return w.bytes;
 }

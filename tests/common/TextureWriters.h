@@ -22,7 +22,11 @@ PixelFn quadrants(uint32_t width, uint32_t height, Rgba topLeft, Rgba topRight, 
 
 enum class Kind { DXT1, DXT5, Pixels, RunCoded };
 
+// A bitmap header: the extra byte only for DXT (compression 1), every unused field distinct.
+void writeBitmapHeader(ByteWriter& w, uint8_t compression, uint8_t subType);
 void writeBitmapHeader(ByteWriter& w, Kind kind);
+// The start of a mip-map body: width, height, an unused word, the stated data size and the level count.
+void writeMipmapStart(ByteWriter& w, uint32_t width, uint32_t height, uint32_t totalSize, uint8_t levels);
 // The mip-map body: every level halves the previous one (at least one pixel; DXT levels at least one
 // block). DXT blocks take the colour of their top-left pixel; a run-coded body has one level and, with
 // an alpha function, a run-coded alpha part.

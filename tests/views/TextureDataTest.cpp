@@ -9,6 +9,7 @@
 #include "PRPTexture.h"
 #include "PageWriter.h"
 #include "TestFiles.h"
+#include "TextureWriters.h"
 
 using namespace testpages;
 
@@ -28,16 +29,6 @@ constexpr uint32_t fourCC(const char* s) {
            static_cast<uint32_t>(s[2]) << 16 | static_cast<uint32_t>(s[3]) << 24;
 }
 
-void bitmapHeader(ByteWriter& w, uint8_t compression, uint8_t subType) {
-    w.u8(0x11).u8(0x22).u8(0x33).u16(0x4455).u8(compression);
-    if (compression == 1) w.u8(0x66);
-    w.u8(subType).u32(0x77777777).u32(0x88888888);
-}
-
-void bodyStart(ByteWriter& w, uint32_t width, uint32_t height, uint32_t totalSize, uint8_t levels) {
-    w.u32(width).u32(height).u32(0xABCDEF01).u32(totalSize).u8(levels);
-}
-
 Bytes pattern(size_t n, uint8_t seed) {
     Bytes b(n);
     for (size_t i = 0; i < n; ++i)
@@ -55,16 +46,16 @@ Bytes jpegBlob(uint8_t seed) {
 // Mip-map object bodies of each kind.
 Bytes dxtTexture(uint8_t subType, uint32_t w, uint32_t h, uint8_t levels, const Bytes& data) {
     ByteWriter b;
-    bitmapHeader(b, 1, subType);
-    bodyStart(b, w, h, static_cast<uint32_t>(data.size()), levels);
+    writeBitmapHeader(b, 1, subType);
+    writeMipmapStart(b, w, h, static_cast<uint32_t>(data.size()), levels);
     b.raw(data);
     return b.bytes;
 }
 
 Bytes pixelTexture(uint32_t w, uint32_t h, uint8_t levels, const Bytes& data) {
     ByteWriter b;
-    bitmapHeader(b, 0, 0);
-    bodyStart(b, w, h, static_cast<uint32_t>(data.size()), levels);
+    writeBitmapHeader(b, 0, 0);
+    writeMipmapStart(b, w, h, static_cast<uint32_t>(data.size()), levels);
     b.raw(data);
     return b.bytes;
 }
@@ -151,7 +142,7 @@ TEST(BitmapHeader, ReadsTheExtraByteOnlyForDXT) {
     };
     for (const Row row : {Row{0, 0, 15, 0}, Row{1, 5, 16, 0x66}, Row{2, 1, 15, 0}}) {
         ByteWriter w;
-        bitmapHeader(w, row.compression, row.subType);
+        writeBitmapHeader(w, row.compression, row.subType);
         w.u8(0xCC); // the body that follows
         TMemoryStream stream(w.bytes);
         const TBitmapHeader h = ReadBitmapHeader(stream);
@@ -193,8 +184,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, DDSHeaders, ::testing::ValuesIn(kDDSRows),
 TEST_F(TextureFiles, JpegFilesAreCopiedUnchangedAndAnEmptyAlphaIsNotWritten) {
     for (const bool withAlpha : {false, true}) {
         ByteWriter b;
-        bitmapHeader(b, 2, 1);
-        bodyStart(b, 16, 8, 0, 1);
+        writeBitmapHeader(b, 2, 1);
+        writeMipmapStart(b, 16, 8, 0, 1);
         b.u8(0);
         jpegPart(b, jpegBlob(1));
         jpegPart(b, withAlpha ? jpegBlob(2) : Bytes{});
@@ -216,8 +207,8 @@ TEST_F(TextureFiles, RunCodedPartsBecome32BitDDSFiles) {
     for (const uint8_t flags : {kRunCodedAlpha, uint8_t(kRunCodedColor | kRunCodedAlpha)}) {
         const bool colourRuns = flags & kRunCodedColor;
         ByteWriter b;
-        bitmapHeader(b, 2, 1);
-        bodyStart(b, 3, 2, 0, 1);
+        writeBitmapHeader(b, 2, 1);
+        writeMipmapStart(b, 3, 2, 0, 1);
         b.u8(flags);
         if (colourRuns)
             runPart(b, {{6, 0xFF0000FF}});
@@ -262,8 +253,8 @@ TEST_F(TextureFiles, RunListsThatStartAtZeroOverflowOrBreakOff) {
     };
     for (const Row& row : rows) {
         ByteWriter b;
-        bitmapHeader(b, 2, 1);
-        bodyStart(b, 2, 2, 0, 1);
+        writeBitmapHeader(b, 2, 1);
+        writeMipmapStart(b, 2, 2, 0, 1);
         b.u8(kRunCodedColor);
         runPart(b, row.colourRuns, row.terminated);
         if (row.alphaFollows) jpegPart(b, jpegBlob(4));
@@ -281,27 +272,12 @@ TEST_F(TextureFiles, RunListsThatStartAtZeroOverflowOrBreakOff) {
     }
 }
 
-TEST_F(TextureFiles, ReadMipmapBodyAppendsExtensionsToTheGivenNames) {
-    ByteWriter b;
-    bodyStart(b, 1, 1, 4, 1);
-    b.u32(0x80402010);
-    TBitmapHeader header;
-    header.Compression = 0;
-    TMemoryStream stream(b.bytes);
-    std::string colour = path("Picture."), alpha = path("Picture.alpha.");
-    TPRPTexture texture;
-    ReadMipmapBody(stream, header, colour, texture, alpha);
-    EXPECT_EQ(colour, path("Picture.dds"));
-    EXPECT_EQ(alpha, path("Picture.alpha.dds"));
-    EXPECT_EQ(wordAt(readFile(colour), 32), 0x80402010u);
-}
-
 TEST_F(TextureFiles, CubeMapFacesFollowTheCubeMapsHeader) {
     ByteWriter b;
-    bitmapHeader(b, 1, 1); // the cube map's own header: DXT1
+    writeBitmapHeader(b, 1, 1); // the cube map's own header: DXT1
     for (int face = 0; face < 6; ++face) {
-        bitmapHeader(b, 2, 0); // a face header that would say JPEG: not used for reading
-        bodyStart(b, 4, 4, 8, 1);
+        writeBitmapHeader(b, 2, 0); // a face header that would say JPEG: not used for reading
+        writeMipmapStart(b, 4, 4, 8, 1);
         b.raw(Bytes(8, static_cast<uint8_t>(face)));
     }
     TMemoryStream stream(b.bytes);
@@ -327,47 +303,30 @@ TEST_F(TextureFiles, CubeMapFacesFollowTheCubeMapsHeader) {
 TEST_F(TextureFiles, DamagedBodiesFailCleanly) {
     struct Row {
         const char* name;
-        Bytes body;
+        uint8_t compression;
+        uint32_t width, height, totalSize;
+        Bytes rest;        // after the level count
         bool textureError; // ETextureError, else EReadError
     };
-    auto jpeg = [](uint8_t runFlags, auto fill) {
-        ByteWriter b;
-        bitmapHeader(b, 2, 1);
-        fill(b, runFlags);
-        return b.bytes;
-    };
+    ByteWriter alphaPastTheEnd, runsTooLarge;
+    alphaPastTheEnd.u8(0);
+    jpegPart(alphaPastTheEnd, jpegBlob(1));
+    alphaPastTheEnd.u32(1000).raw(pattern(10, 1));
+    runsTooLarge.u8(kRunCodedColor);
+    runPart(runsTooLarge, {{1, 2}});
     const Row rows[] = {
-        {"absurd total size",
-         [] {
-             ByteWriter b;
-             bitmapHeader(b, 0, 0);
-             bodyStart(b, 65536, 65536, 0xFFFFFFFF, 17);
-             b.raw(pattern(64, 1));
-             return b.bytes;
-         }(),
-         false},
-        {"absurd alpha length",
-         jpeg(0,
-              [](ByteWriter& b, uint8_t f) {
-                  bodyStart(b, 16, 16, 0, 1);
-                  b.u8(f);
-                  jpegPart(b, jpegBlob(1));
-                  b.u32(1000).raw(pattern(10, 1));
-              }),
-         false},
-        {"absurd run-coded size",
-         jpeg(kRunCodedColor,
-              [](ByteWriter& b, uint8_t f) {
-                  bodyStart(b, 0xFFFFFFFF, 0xFFFFFFFF, 0, 1);
-                  b.u8(f);
-                  runPart(b, {{1, 2}});
-              }),
-         true},
-        {"unknown DXT format", dxtTexture(3, 4, 4, 1, pattern(8, 1)), true},
+        {"absurd total size", 0, 65536, 65536, 0xFFFFFFFF, pattern(64, 1), false},
+        {"absurd alpha length", 2, 16, 16, 0, alphaPastTheEnd.bytes, false},
+        {"absurd run-coded size", 2, 0xFFFFFFFF, 0xFFFFFFFF, 0, runsTooLarge.bytes, true},
+        {"unknown DXT format", 1, 4, 4, 8, pattern(8, 1), true},
     };
     for (const Row& row : rows) {
+        ByteWriter body;
+        writeBitmapHeader(body, row.compression, row.compression == 1 ? 3 : 1);
+        writeMipmapStart(body, row.width, row.height, row.totalSize, 1);
+        body.raw(row.rest);
         const auto start = std::chrono::steady_clock::now();
-        TMemoryStream stream(row.body);
+        TMemoryStream stream(body.bytes);
         try {
             WriteMipmapFiles(stream, folder());
             ADD_FAILURE() << row.name << ": no error";

@@ -1,6 +1,6 @@
-// The mip-map preview opened from a page through the main window: the texture drawn through OpenGL and
-// read back, the colour/alpha switch, stepping through the page's textures with the wheel, the window's
-// size rules and damaged textures.
+// The mip-map preview opened from a page through the main window: each kind of texture drawn through
+// OpenGL and read back while stepping through the page with the wheel, the colour/alpha switch, a JPEG
+// texture, the window's size rules, its files and damaged textures.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -79,34 +79,6 @@ struct ColourCase {
 
 } // namespace
 
-TEST_F(MipMapPreview, DrawsEachKindOfTextureInItsColours) {
-    const ColourCase cases[] = {{"DXT1", Kind::DXT1, 3},
-                                {"DXT5", Kind::DXT5, 3},
-                                {"Pixels", Kind::Pixels, 5},
-                                {"RunCoded", Kind::RunCoded, 1}};
-    const PixelFn colours = quadrants(16, 16, kRed, kGreen, kBlue, kWhite);
-    std::vector<NamedBody> textures;
-    for (const ColourCase& c : cases)
-        textures.push_back({c.name, mipmapObject(c.kind, 16, 16, c.levels, colours)});
-    openPage(kVersionUru, textures);
-    for (const ColourCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        TfrmTplMipMap* form = open(c.name);
-        ASSERT_NE(form, nullptr);
-        EXPECT_EQ(form->MipLvl->text(), QStringLiteral("1/%1").arg(c.levels));
-        EXPECT_TRUE(messages->texts.empty());
-        const QImage image = grab(form);
-        ASSERT_EQ(image.size(), QSize(16, 16));
-        // The picture stands upright: its first row at the top.
-        expectColour(image, 3, 3, kRed, "top left");
-        expectColour(image, 12, 3, kGreen, "top right");
-        expectColour(image, 3, 12, kBlue, "bottom left");
-        expectColour(image, 12, 12, kWhite, "bottom right");
-        form->SubWindow()->close();
-        QApplication::processEvents();
-    }
-}
-
 TEST_F(MipMapPreview, SpaceSwitchesBetweenColourAndAlpha) {
     const PixelFn colours = quadrants(16, 16, kRed, kGreen, kBlue, kWhite);
     const PixelFn alpha = quadrants(16, 16, kGrey, kYellow, kWhite, kRed);
@@ -159,29 +131,35 @@ TEST_F(MipMapPreview, JpegTextureShowsColourAndAlphaFiles) {
     expectColour(image, 8, 24, kBlack, "alpha bottom left");
 }
 
+// Each kind of texture drawn upright in its colours as the wheel steps through the page, in the same window,
+// round from the last to the first and back.
 TEST_F(MipMapPreview, WheelStepsThroughThePageAndWraps) {
-    openPage(kVersionUru, {{"First", mipmapObject(Kind::Pixels, 16, 16, 1, solid(kRed))},
-                           {"Second", mipmapObject(Kind::DXT1, 16, 16, 1, solid(kGreen))},
-                           {"Third", mipmapObject(Kind::DXT5, 16, 16, 1, solid(kBlue))}});
-    TfrmTplMipMap* form = open("Second");
+    const ColourCase cases[] = {{"DXT1", Kind::DXT1, 3},
+                                {"DXT5", Kind::DXT5, 3},
+                                {"Pixels", Kind::Pixels, 5},
+                                {"RunCoded", Kind::RunCoded, 1}};
+    const PixelFn colours = quadrants(16, 16, kRed, kGreen, kBlue, kWhite);
+    std::vector<NamedBody> textures;
+    for (const ColourCase& c : cases)
+        textures.push_back({c.name, mipmapObject(c.kind, 16, 16, c.levels, colours)});
+    openPage(kVersionUru, textures);
+    TfrmTplMipMap* form = open("DXT5");
     ASSERT_NE(form, nullptr);
     const int windows = windowCount();
-
-    struct Step {
-        bool down;
-        const char* caption;
-        Rgba colour;
-    };
-    const Step steps[] = {{true, "[0004] Third", kBlue},
-                          {true, "[0004] First", kRed},
-                          {false, "[0004] Third", kBlue},
-                          {false, "[0004] Second", kGreen}};
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.caption);
-        turnWheel(form->GL3DSceneViewer, step.down);
-        EXPECT_EQ(form->windowTitle(), step.caption);
-        expectColour(grab(form), 8, 8, step.colour, "centre");
+    const std::pair<bool, int> steps[] = {{true, 2},  {true, 3},  {true, 0},
+                                          {false, 3}, {false, 2}, {false, 1}};
+    for (const auto& [down, index] : steps) {
+        const ColourCase& c = cases[index];
+        SCOPED_TRACE(c.name);
+        turnWheel(form->GL3DSceneViewer, down);
+        EXPECT_EQ(form->windowTitle(), QStringLiteral("[0004] ") + c.name);
+        EXPECT_EQ(form->MipLvl->text(), QStringLiteral("1/%1").arg(c.levels));
         EXPECT_EQ(windowCount(), windows) << "reloaded in the same window";
+        const QImage image = grab(form);
+        expectColour(image, 3, 3, kRed, "top left");
+        expectColour(image, 12, 3, kGreen, "top right");
+        expectColour(image, 3, 12, kBlue, "bottom left");
+        expectColour(image, 12, 12, kWhite, "bottom right");
     }
     // Only the shown texture's files are kept in the window's folder.
     EXPECT_EQ(QDir(form->TempFolder()).entryList(QDir::Files), QStringList{"Temp.dds"});
@@ -191,7 +169,7 @@ TEST_F(MipMapPreview, WheelStepsThroughThePageAndWraps) {
         QWheelEvent half(at, form->mapToGlobal(at), QPoint(), QPoint(0, -60), Qt::NoButton, Qt::NoModifier,
                          Qt::NoScrollPhase, false);
         QApplication::sendEvent(form->ScrollBox->viewport(), &half);
-        EXPECT_EQ(form->windowTitle(), i == 0 ? "[0004] Second" : "[0004] Third");
+        EXPECT_EQ(form->windowTitle(), i == 0 ? "[0004] DXT5" : "[0004] Pixels");
     }
     EXPECT_TRUE(messages->texts.empty());
 }
@@ -209,7 +187,7 @@ TEST_F(MipMapPreview, TextureOfAGlobalPageDoesNotStep) {
 }
 
 // At most 512 x 512 of client area with a scroll bar beyond, the tool strip above the picture, at least
-// 64 x 64.
+// 64 x 64; a maximised window keeps its size.
 TEST_F(MipMapPreview, WindowSizeFollowsTheTexture) {
     struct SizeCase {
         const char* name;
@@ -244,22 +222,16 @@ TEST_F(MipMapPreview, WindowSizeFollowsTheTexture) {
         form->SubWindow()->close();
         QApplication::processEvents();
     }
-}
-
-TEST_F(MipMapPreview, MaximisedWindowKeepsItsSize) {
-    openPage(kVersionUru, {{"Small", mipmapObject(Kind::Pixels, 16, 16, 1, solid(kRed))},
-                           {"Large", mipmapObject(Kind::Pixels, 256, 256, 1, solid(kBlue))}});
-    TfrmTplMipMap* form = open("Small");
+    // A maximised window keeps its size whatever the next texture's.
+    TfrmTplMipMap* form = open("Tiny");
     ASSERT_NE(form, nullptr);
-    turnWheel(form, true);
-    EXPECT_EQ(form->size(), QSize(256, 280)) << "a loaded texture sizes the window";
     form->SubWindow()->showMaximized();
     QApplication::processEvents();
     const QSize maximised = form->size();
-    turnWheel(form, true);
-    EXPECT_EQ(form->windowTitle(), "[0004] Small");
+    turnWheel(form, false);
+    EXPECT_EQ(form->windowTitle(), "[0004] Middle");
     EXPECT_EQ(form->size(), maximised);
-    EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(16, 16));
+    EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(256, 256));
 }
 
 TEST_F(MipMapPreview, ClosingRemovesTheFiles) {

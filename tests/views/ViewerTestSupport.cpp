@@ -48,18 +48,6 @@ TCustomPRPObjectForm* openViewer(uint16_t classIndex, const std::string& name,
     return form;
 }
 
-QString editText(QWidget* form, const char* name) {
-    auto* edit = child<QLineEdit>(form, name);
-    EXPECT_NE(edit, nullptr) << name;
-    return edit ? edit->text() : QString();
-}
-
-bool checked(QWidget* form, const char* name) {
-    auto* box = child<QCheckBox>(form, name);
-    EXPECT_NE(box, nullptr) << name;
-    return box && box->isChecked();
-}
-
 QStringList listTexts(const QListWidget* list) {
     QStringList texts;
     for (int i = 0; i < list->count(); ++i)

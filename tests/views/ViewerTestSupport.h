@@ -52,9 +52,7 @@ template <class T> T* child(QWidget* form, const char* name) {
     return form->findChild<T*>(QString::fromLatin1(name));
 }
 
-// What the user reads in a form's controls, found by object name; a missing control fails the test.
-QString editText(QWidget* form, const char* name); // a line edit
-bool checked(QWidget* form, const char* name);     // a check box
+// The texts of a list's items, a combo box's items, a row list's column, a tree's top or child nodes.
 QStringList listTexts(const QListWidget* list);
 QStringList comboTexts(const QComboBox* combo);
 QStringList rowTexts(const TRowListView* list, int column = 0);
