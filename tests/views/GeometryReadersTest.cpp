@@ -219,23 +219,17 @@ TEST(DrawableSpansReader, NoDISpansStoresNoBoundsAndMarkerEndsTheTree) {
         EXPECT_TRUE(rc.SpanInfos.empty());
         for (const TBounds3Ext* b : {&rc.LocalBounds, &rc.WorldBounds, &rc.MaxWorldBounds})
             EXPECT_EQ(b->Bounds.BoundsType, 0u);
-    }
-}
 
-TEST(DrawableSpansReader, ASpanThatNamesNoIcicleHasNoPermaLists) {
-    ByteWriter w(kVersionUru);
-    const TPRPObjectDesc node = makeKey(0, "Node");
-    w.u32(0).u32(0).u32(0).keyRefs({}).u32(0).u32(0);
-    w.u32(1).u32(5).keyRef(nullptr);
-    writeAxisAlignedBounds(w, 0, 0, 0);
-    writeAxisAlignedBounds(w, 0, 0, 0);
-    writeAxisAlignedBounds(w, 0, 0, 0);
-    w.u32(0).u32(0).u32(0).u32(0).u16(0x8000).keyRef(&node);
-    TPlasmaStream s = streamOf(w);
-    const TDrawableSpansRecord r = ReadDrawableSpans(s);
-    EXPECT_TRUE(s.AtEnd());
-    ASSERT_EQ(r.SpanInfos.size(), 1u);
-    EXPECT_EQ(r.SceneNode.Name, "Node");
+        // A DI span that names no icicle (there is none) has no perma lists.
+        ByteWriter one(f.version, f.major);
+        one.u32(0).u32(0).u32(0).keyRefs({}).u32(0).u32(0).u32(1).u32(5).keyRef(nullptr);
+        for (int i = 0; i < 3; ++i)
+            writeAxisAlignedBounds(one, 0, 0, 0);
+        one.u32(0).u32(0).u32(0).u32(0).u16(0x8000).keyRef(&node);
+        TPlasmaStream o = streamOf(one);
+        EXPECT_EQ(ReadDrawableSpans(o).SpanInfos.size(), 1u);
+        EXPECT_TRUE(o.AtEnd());
+    }
 }
 
 TEST(SharedMeshReader, SpansMorphSetAndFlags) {
