@@ -42,10 +42,6 @@ struct Coded {
         return *this;
     }
 };
-
-TPlasmaStream streamFor(const ByteWriter& w) {
-    return streamOf(w);
-}
 } // namespace
 
 TEST(VertexCoder, DecodeFloatQuantaPerChannel) {
@@ -66,7 +62,7 @@ TEST(VertexCoder, DecodeFloatQuantaPerChannel) {
             SCOPED_TRACE(testing::Message() << f.name << " channel " << row.channel << " q " << row.q);
             ByteWriter w(f.version, f.major);
             Coded{w, f.major == kMajorVersionLive}.single(row.offset, row.q);
-            TPlasmaStream s = streamFor(w);
+            TPlasmaStream s = streamOf(w);
             TVertexCoder coder;
             EXPECT_EQ(coder.DecodeFloat(s, row.channel, 1), row.expected);
             EXPECT_TRUE(s.AtEnd());
@@ -79,7 +75,7 @@ TEST(VertexCoder, SumIsRoundedToTheNearestFloat) {
     // so 1/1024 rounds down to 65536 and 5/1024 up to 65536 + 1/128.
     ByteWriter w(kVersionUru);
     Coded{w, false}.run(0.1f, 1).q(3).run(65536.0f, 2).q(1).q(5);
-    TPlasmaStream s = streamFor(w);
+    TPlasmaStream s = streamOf(w);
     TVertexCoder coder;
     const float first = coder.DecodeFloat(s, 0, 0);
     uint32_t bits;
@@ -95,7 +91,7 @@ TEST(VertexCoder, RunsCarryOnAndLiveAllSameReadsNothingPerValue) {
     Coded c{w, true};
     c.run(7.25f, 0, true); // 65536 values of 7.25, no u16 each
     c.run(1.0f, 2).q(1024).q(2048);
-    TPlasmaStream s = streamFor(w);
+    TPlasmaStream s = streamOf(w);
     TVertexCoder coder;
     for (int i = 0; i < 65536; ++i)
         ASSERT_EQ(coder.DecodeFloat(s, 2, 0), 7.25f) << i;
@@ -108,7 +104,7 @@ TEST(VertexCoder, AllSameByteExistsOnlyInLive) {
     // Outside Live the byte after the offset is the low byte of the count.
     ByteWriter w(kVersionUru);
     w.f32(4.0f).u16(2).u16(0).u16(512);
-    TPlasmaStream s = streamFor(w);
+    TPlasmaStream s = streamOf(w);
     TVertexCoder coder;
     EXPECT_EQ(coder.DecodeFloat(s, 0, 2), 4.0f);
     EXPECT_FALSE(coder.Floats[2][0].AllSame);
@@ -120,7 +116,7 @@ TEST(VertexCoder, ColorRuns) {
     ByteWriter w(kVersionUru);
     w.u16(0x8003).u8(0x7F); // three vertices of 0x7F, no byte each
     w.u16(0x0002).u8(0x10).u8(0x20);
-    TPlasmaStream s = streamFor(w);
+    TPlasmaStream s = streamOf(w);
     TVertexCoder coder;
     const uint8_t expected[5] = {0x7F, 0x7F, 0x7F, 0x10, 0x20};
     for (uint8_t e : expected)
@@ -129,7 +125,7 @@ TEST(VertexCoder, ColorRuns) {
 
     ByteWriter four(kVersionUru);
     four.u16(1).u8(0x11).u16(1).u8(0x22).u16(0x8001).u8(0x33).u16(1).u8(0x44);
-    TPlasmaStream fs = streamFor(four);
+    TPlasmaStream fs = streamOf(four);
     TVertexCoder colorCoder;
     EXPECT_EQ(colorCoder.DecodeColor(fs), 0x44332211u);
     EXPECT_EQ(FormatColorU32(0x44332211u), "44#112233");
@@ -160,7 +156,7 @@ TEST(VertexCoder, CodedVertexEveryFormat) {
             c.color(0x44332211);
             for (int u = 0; u < row.uvws; ++u)
                 c.single(float(u), 32768).single(1.0f, 16384).single(-1.0f, 65535);
-            TPlasmaStream s = streamFor(w);
+            TPlasmaStream s = streamOf(w);
             TVertexCoder coder;
             TGBufferVertex v;
             coder.DecodeVertex(s, row.format, v);
@@ -208,7 +204,7 @@ TEST(GBufferGroup, PlainSizeOfTwoVerticesOfFormat0x12AndTooSmallSize) {
     w.u32(10).u32(0); // smaller than one vertex: none, the trailing word still read
     w.u32(0);         // no index buffers
     w.u32(0).u32(0);  // two empty cell buffers
-    TPlasmaStream s = streamFor(w);
+    TPlasmaStream s = streamOf(w);
     TGBufferGroup g;
     ReadGBufferGroup(s, g);
     EXPECT_TRUE(s.AtEnd());
@@ -241,7 +237,7 @@ TEST(GBufferGroup, CodedRunsContinueIntoTheNextBuffer) {
                 .normal(0, 0, 32767, 128, 128, 255);
         w.u32(0);        // no index buffers
         w.u32(0).u32(0); // the two cell buffers
-        TPlasmaStream s = streamFor(w);
+        TPlasmaStream s = streamOf(w);
         TGBufferGroup g;
         ReadGBufferGroup(s, g);
         EXPECT_TRUE(s.AtEnd());
