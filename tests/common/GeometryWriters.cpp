@@ -170,4 +170,27 @@ ByteWriter drawableBody(const testpages::Family& f, bool withSpaceTree) {
     return w;
 }
 
+ByteWriter sharedMeshBody(const testpages::Family& f, const TPRPObjectDesc* morphSet, uint32_t flags) {
+    ByteWriter w(f.version, f.major);
+    w.u32(2);
+    writeGeometrySpan(w, twoVertexSpan());
+    writeGeometrySpan(w, SpanSpec{});
+    w.keyRef(morphSet).u32(flags);
+    return w;
+}
+
+ByteWriter morphBody(const testpages::Family& f) {
+    ByteWriter w(f.version, f.major);
+    w.u32(2).u32(2).f32(0.75f).u32(2);
+    w.u32(2).u32(3); // two vertex deltas, three UVW channels
+    for (int i = 0; i < 2; ++i)
+        w.u16(uint16_t(10 + i)).u16(0xFFFF).f32(1).f32(2.5f).f32(3).f32(0).f32(0).f32(-1);
+    for (int i = 0; i < 6; ++i)
+        w.f32(float(i)).f32(0).f32(0.5f);
+    w.u32(0).u32(4); // no vertex deltas: the two counts only
+    w.f32(0.25f).u32(0);
+    w.u32(0);
+    return w;
+}
+
 } // namespace testpages

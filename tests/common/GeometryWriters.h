@@ -71,4 +71,12 @@ SpanSpec twoVertexSpan();
 // group, a space tree of three nodes (or the no-tree marker) and the scene node "Node".
 ByteWriter drawableBody(const testpages::Family& f, bool withSpaceTree = true);
 
+// A shared-mesh body: the two-vertex span and an empty one, the morph set key (or none) and the flags.
+ByteWriter sharedMeshBody(const testpages::Family& f, const TPRPObjectDesc* morphSet, uint32_t flags);
+
+// A morph-data-set body of two arrays, the second without deltas. The first holds a delta of weight 0.75
+// over two spans (two vertex deltas with three UVW channels; none with four channels) and one of weight
+// 0.25 without spans.
+ByteWriter morphBody(const testpages::Family& f);
+
 } // namespace testpages

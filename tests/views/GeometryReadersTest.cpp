@@ -235,13 +235,8 @@ TEST(DrawableSpansReader, NoDISpansStoresNoBoundsAndMarkerEndsTheTree) {
 TEST(SharedMeshReader, SpansMorphSetAndFlags) {
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
         const TPRPObjectDesc morph = makeKey(0x10F, "Morph");
-        w.u32(2);
-        writeGeometrySpan(w, twoVertexSpan());
-        writeGeometrySpan(w, SpanSpec{});
-        w.keyRef(&morph).u32(3);
-        TPlasmaStream s = streamOf(w);
+        TPlasmaStream s = streamOf(sharedMeshBody(f, &morph, 3));
         const TSharedMeshRecord r = ReadSharedMesh(s);
         EXPECT_TRUE(s.AtEnd());
         ASSERT_EQ(r.GeometrySpans.size(), 2u);
@@ -252,21 +247,11 @@ TEST(SharedMeshReader, SpansMorphSetAndFlags) {
 }
 
 TEST(MorphDataSetReader, ArraysDeltasSpansAndUVWRuns) {
-    ByteWriter w(kVersionUru);
-    w.u32(1); // one array
-    w.u32(2); // two deltas
-    w.f32(0.75f).u32(2);
-    w.u32(2).u32(3); // d = 2, three UVW channels
-    for (int i = 0; i < 2; ++i)
-        w.u16(uint16_t(10 + i)).u16(0xFFFF).f32(1).f32(2).f32(3).f32(-1).f32(-2).f32(-3);
-    for (int i = 0; i < 6; ++i)
-        w.f32(float(i)).f32(0).f32(0);
-    w.u32(0).u32(4); // d = 0: the two counts only
-    w.f32(0.25f).u32(0);
-    TPlasmaStream s = streamOf(w);
+    TPlasmaStream s = streamOf(morphBody(kFamilies[0]));
     const std::vector<TMorphArray> arrays = ReadMorphDataSet(s);
     EXPECT_TRUE(s.AtEnd());
-    ASSERT_EQ(arrays.size(), 1u);
+    ASSERT_EQ(arrays.size(), 2u);
+    EXPECT_TRUE(arrays[1].empty());
     ASSERT_EQ(arrays[0].size(), 2u);
     const TMorphDelta& delta = arrays[0][0];
     EXPECT_EQ(delta.Weight, 0.75f);
@@ -274,10 +259,13 @@ TEST(MorphDataSetReader, ArraysDeltasSpansAndUVWRuns) {
     ASSERT_EQ(delta.Spans[0].Deltas.size(), 2u);
     EXPECT_EQ(delta.Spans[0].Deltas[1].Index, 11);
     EXPECT_EQ(delta.Spans[0].Deltas[1].Padding, 0xFFFF);
-    EXPECT_EQ(delta.Spans[0].Deltas[1].NormDelta.Z, -3.0f);
+    EXPECT_EQ(delta.Spans[0].Deltas[1].PosDelta.Y, 2.5f);
+    EXPECT_EQ(delta.Spans[0].Deltas[1].NormDelta.Z, -1.0f);
     ASSERT_EQ(delta.Spans[0].UVWs.size(), 6u);
     EXPECT_EQ(delta.Spans[0].UVWs[5].X, 5.0f);
+    EXPECT_EQ(delta.Spans[0].UVWs[5].Z, 0.5f);
     EXPECT_TRUE(delta.Spans[1].Deltas.empty());
     EXPECT_EQ(delta.Spans[1].NumUVWChans, 4u);
     EXPECT_EQ(arrays[0][1].Weight, 0.25f);
+    EXPECT_TRUE(arrays[0][1].Spans.empty());
 }

@@ -145,12 +145,8 @@ TEST(DrawableSpansViewer, SubViewWindows) {
 
 TEST(SharedMeshViewer, SpansMorphLinkAndFlags) {
     OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    w.u32(2);
-    writeGeometrySpan(w, twoVertexSpan());
-    writeGeometrySpan(w, SpanSpec{});
-    w.keyRef(nullptr).u32(2);
-    auto* form = dynamic_cast<TfrmTplSharedMesh*>(openViewer(204, "Mesh", w));
+    auto* form =
+        dynamic_cast<TfrmTplSharedMesh*>(openViewer(204, "Mesh", sharedMeshBody(kFamilies[0], nullptr, 2)));
     ASSERT_NE(form, nullptr);
     expectShown(form, {"GSpansList=Geometry Span #0 (2)|Geometry Span #1 (0)", "kDontSaveMorphState=0",
                        "kLayer0GLobalToMod=1", "MorphSetLink=(none)"});
@@ -164,18 +160,8 @@ TEST(SharedMeshViewer, SpansMorphLinkAndFlags) {
 // show: the lists below it are empty.
 TEST(MorphDataSetViewer, CombosDeltasUVWsAndEmptyChoices) {
     OpenedWindows windows;
-    ByteWriter w(kVersionMystV);
-    w.u32(2).u32(2);
-    w.f32(0.75f).u32(2);
-    w.u32(2).u32(3);
-    for (int i = 0; i < 2; ++i)
-        w.u16(uint16_t(10 + i)).u16(0).f32(1).f32(2.5f).f32(3).f32(0).f32(0).f32(-1);
-    for (int i = 0; i < 6; ++i)
-        w.f32(float(i)).f32(0).f32(0.5f);
-    w.u32(0).u32(0);
-    w.f32(0.25f).u32(0);
-    w.u32(0); // array 1: no deltas
-    auto* form = dynamic_cast<TfrmTplMorphDataSet*>(openViewer(226, "Morph", w));
+    auto* form =
+        dynamic_cast<TfrmTplMorphDataSet*>(openViewer(226, "Morph", morphBody({kVersionMystV, 0, ""})));
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->ddMorphArray->count(), 2);
     EXPECT_EQ(form->ddMorphDelta->count(), 2);

@@ -159,18 +159,9 @@ std::vector<Reader> allReaders() {
              const TMaterialRecord r = ReadMaterial(s);
              return r.Layers.size() + r.PiggyBacks.size();
          }},
-        {"shared mesh",
-         [](ByteWriter& w) {
-             w.u32(1);
-             writeGeometrySpan(w, twoVertexSpan());
-             w.keyRef(&kA).u32(0);
-         },
+        {"shared mesh", [](ByteWriter& w) { w = sharedMeshBody(familyOf(w), &kA, 0); },
          [](TPlasmaStream& s) { return geometry(ReadSharedMesh(s).GeometrySpans); }},
-        {"morph data set",
-         [](ByteWriter& w) {
-             w.u32(1).u32(1).f32(0.5f).u32(1).u32(1).u32(1);
-             w.u16(4).u16(0).f32(1).f32(2).f32(3).f32(0).f32(1).f32(0).f32(0.25f).f32(0.5f).f32(0.75f);
-         },
+        {"morph data set", [](ByteWriter& w) { w = morphBody(familyOf(w)); },
          [](TPlasmaStream& s) {
              size_t n = 0;
              for (const TMorphArray& array : ReadMorphDataSet(s))
