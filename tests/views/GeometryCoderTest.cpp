@@ -44,32 +44,6 @@ struct Coded {
 };
 } // namespace
 
-TEST(VertexCoder, DecodeFloatQuantaPerChannel) {
-    struct Row {
-        int channel;
-        float offset;
-        uint16_t q;
-        float expected;
-    };
-    // Position quantum 1024, weights 32768, every UVW channel 65536.
-    const Row rows[] = {
-        {0, 1.5f, 512, 2.0f},        {0, -2.0f, 1024, -1.0f},           {0, 0.0f, 65535, 63.9990234375f},
-        {1, 0.0f, 16384, 0.5f},      {1, 0.25f, 1, 0.250030517578125f}, {2, -1.0f, 65535, -1.0f / 65536},
-        {16, 0.0f, 1, 1.0f / 65536},
-    };
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows) {
-            SCOPED_TRACE(testing::Message() << f.name << " channel " << row.channel << " q " << row.q);
-            ByteWriter w(f.version, f.major);
-            Coded{w, f.major == kMajorVersionLive}.single(row.offset, row.q);
-            TPlasmaStream s = streamOf(w);
-            TVertexCoder coder;
-            EXPECT_EQ(coder.DecodeFloat(s, row.channel, 1), row.expected);
-            EXPECT_TRUE(s.AtEnd());
-            EXPECT_EQ(coder.Floats[1][row.channel].Count, 0);
-        }
-}
-
 TEST(VertexCoder, SumIsRoundedToTheNearestFloat) {
     // The exact sums: 0.1f + 3/1024 is representable (0xD2CCCD x 2^-27); at 65536 a float step is 1/128,
     // so 1/1024 rounds down to 65536 and 5/1024 up to 65536 + 1/128.
@@ -131,7 +105,8 @@ TEST(VertexCoder, ColorRuns) {
     EXPECT_EQ(FormatColorU32(0x44332211u), "44#112233");
 }
 
-// One coded vertex in each shape of format, every run fresh, in every family.
+// One coded vertex in each shape of format, every run fresh, in every family: the quanta of positions
+// (1024), weights (32768) and UVW channels (65536) exactly.
 TEST(VertexCoder, CodedVertexEveryFormat) {
     struct Row {
         uint8_t format;

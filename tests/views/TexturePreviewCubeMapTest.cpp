@@ -51,59 +51,57 @@ protected:
 
 } // namespace
 
-// A cube map of pixels, and one whose face headers all claim pixels while its own header says DXT1: its
-// own header decides. Closing the window removes its files.
+// The face headers all claim pixels while the cube map's own header says DXT1: its own header decides.
+// Closing the window removes its files.
 TEST_F(CubeMapPreview, ShowsSixFacesAroundTheSphere) {
-    ByteWriter ownHeader;
-    writeBitmapHeader(ownHeader, Kind::DXT1);
+    ByteWriter body;
+    writeBitmapHeader(body, Kind::DXT1);
     for (const Rgba& colour : kFaceColours) {
-        writeBitmapHeader(ownHeader, Kind::Pixels);
-        writeMipmapBody(ownHeader, Kind::DXT1, 8, 8, 1, solid(colour));
+        writeBitmapHeader(body, Kind::Pixels);
+        writeMipmapBody(body, Kind::DXT1, 8, 8, 1, solid(colour));
     }
-    for (const Bytes& body : {cubeMapObject(Kind::Pixels, 8, kFaceColours), ownHeader.bytes}) {
-        TfrmTplEnvironMap* form = open(kVersionUru, body);
-        ASSERT_NE(form, nullptr);
-        EXPECT_TRUE(messages->texts.empty());
-        EXPECT_EQ(form->windowTitle(), "") << "the caption is left as it was";
-        form->SubWindow()->resize(320, 300);
-        QApplication::processEvents();
-        EXPECT_EQ(form->GL3DSceneViewer->size(), form->size()) << "the drawing fills the window";
+    TfrmTplEnvironMap* form = open(kVersionUru, body.bytes);
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(messages->texts.empty());
+    EXPECT_EQ(form->windowTitle(), "") << "the caption is left as it was";
+    form->SubWindow()->resize(320, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(form->GL3DSceneViewer->size(), form->size()) << "the drawing fills the window";
 
-        QImage image = form->GL3DSceneViewer->grabFramebuffer();
-        EXPECT_TRUE(form->GL3DSceneViewer->LastError().isEmpty())
-            << form->GL3DSceneViewer->LastError().toStdString();
-        const int cx = image.width() / 2, cy = image.height() / 2;
-        // Straight ahead the lit sphere in front of the back face.
-        EXPECT_EQ(faceAt(image, cx, cy), -1);
-        const QColor sphere = image.pixelColor(cx, cy);
-        EXPECT_GT(sphere.red() + sphere.green() + sphere.blue(), 150) << "the sphere is lit";
-        EXPECT_EQ(faceAt(image, 4, 4), 3);
-        EXPECT_EQ(faceAt(image, image.width() - 4, image.height() - 4), 3);
-        // Turned round to each side, the camera sees one face each.
-        std::set<int> seen = {3};
-        const float turns[][6] = {{0, 0, -1, 0, 1, 0},
-                                  {1, 0, 0, 0, 1, 0},
-                                  {-1, 0, 0, 0, 1, 0},
-                                  {0, 1, 0, 0, 0, 1},
-                                  {0, -1, 0, 0, 0, 1}};
-        for (const auto& t : turns) {
-            form->GLCamera->Up()->SetVector(t[3], t[4], t[5]);
-            form->GLCamera->Direction()->SetVector(t[0], t[1], t[2]);
-            image = form->GL3DSceneViewer->grabFramebuffer();
-            const int face = faceAt(image, cx, cy);
-            EXPECT_EQ(faceAt(image, 4, 4), face) << "one face fills the view";
-            seen.insert(face);
-        }
-        EXPECT_EQ(seen, (std::set<int>{0, 1, 2, 3, 4, 5})) << "six distinct faces";
-        // Straight down (-y) is the bottom face, straight back (-z) the front face.
-        EXPECT_EQ(faceAt(image, cx, cy), 5);
-
-        const std::string folder = form->TempFolder().toStdString();
-        EXPECT_EQ(QDir(form->TempFolder()).entryList(QDir::Files).size(), 6);
-        form->SubWindow()->close();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_FALSE(std::filesystem::exists(folder));
+    QImage image = form->GL3DSceneViewer->grabFramebuffer();
+    EXPECT_TRUE(form->GL3DSceneViewer->LastError().isEmpty())
+        << form->GL3DSceneViewer->LastError().toStdString();
+    const int cx = image.width() / 2, cy = image.height() / 2;
+    // Straight ahead the lit sphere in front of the back face.
+    EXPECT_EQ(faceAt(image, cx, cy), -1);
+    const QColor sphere = image.pixelColor(cx, cy);
+    EXPECT_GT(sphere.red() + sphere.green() + sphere.blue(), 150) << "the sphere is lit";
+    EXPECT_EQ(faceAt(image, 4, 4), 3);
+    EXPECT_EQ(faceAt(image, image.width() - 4, image.height() - 4), 3);
+    // Turned round to each side, the camera sees one face each.
+    std::set<int> seen = {3};
+    const float turns[][6] = {{0, 0, -1, 0, 1, 0},
+                              {1, 0, 0, 0, 1, 0},
+                              {-1, 0, 0, 0, 1, 0},
+                              {0, 1, 0, 0, 0, 1},
+                              {0, -1, 0, 0, 0, 1}};
+    for (const auto& t : turns) {
+        form->GLCamera->Up()->SetVector(t[3], t[4], t[5]);
+        form->GLCamera->Direction()->SetVector(t[0], t[1], t[2]);
+        image = form->GL3DSceneViewer->grabFramebuffer();
+        const int face = faceAt(image, cx, cy);
+        EXPECT_EQ(faceAt(image, 4, 4), face) << "one face fills the view";
+        seen.insert(face);
     }
+    EXPECT_EQ(seen, (std::set<int>{0, 1, 2, 3, 4, 5})) << "six distinct faces";
+    // Straight down (-y) is the bottom face, straight back (-z) the front face.
+    EXPECT_EQ(faceAt(image, cx, cy), 5);
+
+    const std::string folder = form->TempFolder().toStdString();
+    EXPECT_EQ(QDir(form->TempFolder()).entryList(QDir::Files).size(), 6);
+    form->SubWindow()->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
 TEST_F(CubeMapPreview, DamagedCubeMapsFailCleanly) {
