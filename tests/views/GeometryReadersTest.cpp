@@ -9,6 +9,7 @@
 using namespace testpages;
 using testpages::makeKey;
 
+// Spans of a list, each read into a cleared record: what one span stores does not carry into the next.
 TEST(GeometrySpanReader, OptionalPartsAndSkinWithoutWeights) {
     struct Row {
         const char* name;
@@ -16,18 +17,22 @@ TEST(GeometrySpanReader, OptionalPartsAndSkinWithoutWeights) {
         uint32_t props;
         int vertices;
         int indices;
-        uint32_t instanceGroup;
+        uint32_t instanceGroup, instanceRefs;
     };
-    const Row rows[] = {{"no water height", 0x01, 0, 1, 3, 0},
-                        {"no vertices, no indices", 0x01, 0x800, 0, 0, 1},
-                        {"skin index with no weights", 0x40, 0, 2, 0, 0},
-                        {"more than eight UVW channels", 0x0C, 0, 1, 3, 2}};
+    const Row rows[] = {
+        {"water height and instance references, no vertices, no indices", 0x01, 0x800, 0, 0, 1, 5},
+        {"no water height", 0x01, 0, 1, 3, 0, 0},
+        {"skin index with no weights", 0x40, 0, 2, 0, 0, 0},
+        {"more than eight UVW channels", 0x0C, 0, 1, 3, 2, 0}};
+    ByteWriter w(kVersionMystV);
+    w.u32(std::size(rows));
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
         SpanSpec written;
         written.format = row.format;
         written.props = row.props;
+        written.waterHeight = 2;
         written.instanceGroup = row.instanceGroup;
+        written.instanceRefs = row.instanceRefs;
         for (int i = 0; i < row.vertices; ++i) {
             SpanVertex v{{float(i), 0, 0}, {0, 0, 1}, {}, {}, uint32_t(100 + i)};
             for (int u = 0; u < FormatUVWCount(row.format); ++u)
@@ -35,17 +40,22 @@ TEST(GeometrySpanReader, OptionalPartsAndSkinWithoutWeights) {
             written.vertices.push_back(v);
         }
         written.indices.assign(size_t(row.indices), 1);
-        ByteWriter w(kVersionUru);
         writeGeometrySpan(w, written);
-        w.u32(0x5A5A5A5A); // whatever follows
-        TPlasmaStream s = streamOf(w);
-        TGeometrySpan span;
-        ReadGeometrySpan(s, span);
-        EXPECT_EQ(s.ReadAs<uint32_t>(), 0x5A5A5A5Au);
+    }
+    w.u32(0x5A5A5A5A); // whatever follows
+    TPlasmaStream s = streamOf(w);
+    const std::vector<TGeometrySpan> spans = ReadGeometrySpanList(s);
+    EXPECT_EQ(s.ReadAs<uint32_t>(), 0x5A5A5A5Au);
+    ASSERT_EQ(spans.size(), std::size(rows));
+    for (size_t i = 0; i < spans.size(); ++i) {
+        const Row& row = rows[i];
+        const TGeometrySpan& span = spans[i];
+        SCOPED_TRACE(row.name);
         EXPECT_EQ(span.Vertices.size(), size_t(row.vertices));
         EXPECT_EQ(span.DiffuseColors.size(), size_t(row.vertices));
         EXPECT_EQ(span.Indices.size(), size_t(row.indices));
-        EXPECT_EQ(span.WaterHeight, 0.0f);
+        EXPECT_EQ(span.WaterHeight, row.props & 0x800 ? 2.0f : 0.0f);
+        EXPECT_EQ(span.NumInstanceRefs, row.instanceRefs);
         if (row.format == 0x40) {
             EXPECT_EQ(span.Vertices[1].SkinIndex, 101u);
         }
@@ -53,26 +63,6 @@ TEST(GeometrySpanReader, OptionalPartsAndSkinWithoutWeights) {
             EXPECT_EQ(span.Vertices[0].UVWs[11].X, 11.0f);
         }
     }
-}
-
-TEST(GeometrySpanReader, ListReadsEachSpanIntoAClearedRecord) {
-    ByteWriter w(kVersionMystV);
-    SpanSpec first;
-    first.instanceGroup = 1;
-    first.instanceRefs = 5;
-    first.props = 0x800;
-    first.waterHeight = 2;
-    SpanSpec second;
-    w.u32(2);
-    writeGeometrySpan(w, first);
-    writeGeometrySpan(w, second);
-    TPlasmaStream s = streamOf(w);
-    const std::vector<TGeometrySpan> spans = ReadGeometrySpanList(s);
-    ASSERT_EQ(spans.size(), 2u);
-    EXPECT_EQ(spans[0].NumInstanceRefs, 5u);
-    EXPECT_EQ(spans[1].NumInstanceRefs, 0u);
-    EXPECT_EQ(spans[1].WaterHeight, 0.0f);
-    EXPECT_TRUE(s.AtEnd());
 }
 
 TEST(SmallRecords, EmptyDISpanIndexAndSpaceTree) {

@@ -159,8 +159,6 @@ std::vector<Reader> allReaders() {
              const TMaterialRecord r = ReadMaterial(s);
              return r.Layers.size() + r.PiggyBacks.size();
          }},
-        {"shared mesh", [](ByteWriter& w) { w = sharedMeshBody(familyOf(w), &kA, 0); },
-         [](TPlasmaStream& s) { return geometry(ReadSharedMesh(s).GeometrySpans); }},
         {"morph data set", [](ByteWriter& w) { w = morphBody(familyOf(w)); },
          [](TPlasmaStream& s) {
              size_t n = 0;
