@@ -63,6 +63,8 @@ std::vector<Reader> allReaders() {
                c.SoundIndices.size() + c.ColorScheme.FontName.size();
     };
     return {
+        // The part alone: a part read short leaves its body unread only when nothing follows it.
+        {"control", control, [=](TPlasmaStream& s) { return controlSize(ReadGUIControlPart(s)); }},
         {"dialog",
          [](ByteWriter& w) {
              writeDialog(w, dialogName("Dlg"), {&kA, nullptr}, sampleScheme());
