@@ -48,46 +48,44 @@ TEST(SoundReader, EveryFieldAndTheFamilyBranches) {
     }
 }
 
+// The settings have no family branch: one family.
 TEST(SoundReader, DisabledEAXTakesTheDefaultsAndEnabledReadsEveryField) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter off(f.version, f.major);
-        writeEAX(off, false);
-        EXPECT_EQ(off.size(), 1u);
-        TPlasmaStream so = streamOf(off);
-        const TEAXSourceSettings d = ReadEAXSourceSettingsPart(so);
-        EXPECT_FALSE(d.Enabled);
-        EXPECT_EQ(d.Room, -1);
-        EXPECT_EQ(d.RoomHF, -1);
-        EXPECT_TRUE(d.RoomAuto);
-        EXPECT_TRUE(d.RoomHFAuto);
-        EXPECT_EQ(d.OutsideVolHF, 0);
-        EXPECT_EQ(d.AirAbsorptionFactor, 1.0f);
-        EXPECT_EQ(d.RolloffFactor, 0.0f);
-        for (const TEAXSoftParams& soft : {d.SoftStarts, d.SoftEnds}) {
-            EXPECT_EQ(soft.Occlusion, 0);
-            EXPECT_EQ(soft.OcclusionLFRatio, 0.25f);
-            EXPECT_EQ(soft.OcclusionRoomRatio, 1.5f);
-            EXPECT_EQ(soft.OcclusionDirectRatio, 1.0f);
-        }
-        EXPECT_EQ(d.OcclusionSoftValue, 0.0f);
-
-        ByteWriter on(f.version, f.major);
-        writeEAX(on, true);
-        TPlasmaStream s = streamOf(on);
-        const TEAXSourceSettings e = ReadEAXSourceSettingsPart(s);
-        EXPECT_TRUE(e.Enabled);
-        EXPECT_EQ(e.Room, -1000);
-        EXPECT_EQ(e.RoomHF, -200);
-        EXPECT_FALSE(e.RoomAuto);
-        EXPECT_TRUE(e.RoomHFAuto);
-        EXPECT_EQ(e.OutsideVolHF, -3);
-        EXPECT_EQ(e.RoomRolloffFactor, 1.25f);
-        EXPECT_EQ(e.SoftStarts.Occlusion, 10);
-        EXPECT_EQ(e.SoftEnds.OcclusionDirectRatio, 0.6f);
-        EXPECT_EQ(e.OcclusionSoftValue, 0.75f);
-        EXPECT_TRUE(s.AtEnd());
+    ByteWriter off(kVersionUru);
+    writeEAX(off, false);
+    EXPECT_EQ(off.size(), 1u);
+    TPlasmaStream so = streamOf(off);
+    const TEAXSourceSettings d = ReadEAXSourceSettingsPart(so);
+    EXPECT_FALSE(d.Enabled);
+    EXPECT_EQ(d.Room, -1);
+    EXPECT_EQ(d.RoomHF, -1);
+    EXPECT_TRUE(d.RoomAuto);
+    EXPECT_TRUE(d.RoomHFAuto);
+    EXPECT_EQ(d.OutsideVolHF, 0);
+    EXPECT_EQ(d.AirAbsorptionFactor, 1.0f);
+    EXPECT_EQ(d.RolloffFactor, 0.0f);
+    for (const TEAXSoftParams& soft : {d.SoftStarts, d.SoftEnds}) {
+        EXPECT_EQ(soft.Occlusion, 0);
+        EXPECT_EQ(soft.OcclusionLFRatio, 0.25f);
+        EXPECT_EQ(soft.OcclusionRoomRatio, 1.5f);
+        EXPECT_EQ(soft.OcclusionDirectRatio, 1.0f);
     }
+    EXPECT_EQ(d.OcclusionSoftValue, 0.0f);
+
+    ByteWriter on(kVersionUru);
+    writeEAX(on, true);
+    TPlasmaStream s = streamOf(on);
+    const TEAXSourceSettings e = ReadEAXSourceSettingsPart(s);
+    EXPECT_TRUE(e.Enabled);
+    EXPECT_EQ(e.Room, -1000);
+    EXPECT_EQ(e.RoomHF, -200);
+    EXPECT_FALSE(e.RoomAuto);
+    EXPECT_TRUE(e.RoomHFAuto);
+    EXPECT_EQ(e.OutsideVolHF, -3);
+    EXPECT_EQ(e.RoomRolloffFactor, 1.25f);
+    EXPECT_EQ(e.SoftStarts.Occlusion, 10);
+    EXPECT_EQ(e.SoftEnds.OcclusionDirectRatio, 0.6f);
+    EXPECT_EQ(e.OcclusionSoftValue, 0.75f);
+    EXPECT_TRUE(s.AtEnd());
 }
 
 TEST(SoundReader, UruSoundWithoutEAXIsFollowedByTheOcclusionKey) {
@@ -156,23 +154,21 @@ TEST(SoundReader, EnabledEAXCutOffReadsZeroNotTheDisabledDefaults) {
         {7, -1000, -200, false, 0, 0},
         {14, -1000, -200, false, 0.5f, 0},
     };
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows) {
-            SCOPED_TRACE(testing::Message() << f.name << " " << row.keep);
-            ByteWriter w(f.version, f.major);
-            w.u8(1).u16(uint16_t(-1000)).u16(uint16_t(-200)).u8(0).u8(2).u16(uint16_t(-3));
-            w.f32(0.5f).f32(1.25f).f32(2).f32(3).u16(10).f32(0.1f).f32(0.2f).f32(0.3f);
-            TPlasmaStream s =
-                streamOf(Bytes(w.bytes.begin(), w.bytes.begin() + row.keep), f.version, f.major);
-            const TEAXSourceSettings e = ReadEAXSourceSettingsPart(s);
-            EXPECT_TRUE(e.Enabled);
-            EXPECT_EQ(e.Room, row.room);
-            EXPECT_EQ(e.RoomHF, row.roomHF);
-            EXPECT_EQ(e.RoomAuto, row.roomAuto);
-            EXPECT_FALSE(e.RoomHFAuto && row.keep < 7);
-            EXPECT_EQ(e.AirAbsorptionFactor, row.airAbsorption);
-            EXPECT_EQ(e.SoftStarts.OcclusionLFRatio, row.lfRatio);
-            EXPECT_EQ(e.SoftEnds.OcclusionRoomRatio, 0.0f);
-            EXPECT_EQ(e.SoftEnds.OcclusionDirectRatio, 0.0f);
-        }
+    ByteWriter w(kVersionUru);
+    w.u8(1).u16(uint16_t(-1000)).u16(uint16_t(-200)).u8(0).u8(2).u16(uint16_t(-3));
+    w.f32(0.5f).f32(1.25f).f32(2).f32(3).u16(10).f32(0.1f).f32(0.2f).f32(0.3f);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.keep);
+        TPlasmaStream s = streamOf(Bytes(w.bytes.begin(), w.bytes.begin() + row.keep), kVersionUru);
+        const TEAXSourceSettings e = ReadEAXSourceSettingsPart(s);
+        EXPECT_TRUE(e.Enabled);
+        EXPECT_EQ(e.Room, row.room);
+        EXPECT_EQ(e.RoomHF, row.roomHF);
+        EXPECT_EQ(e.RoomAuto, row.roomAuto);
+        EXPECT_FALSE(e.RoomHFAuto && row.keep < 7);
+        EXPECT_EQ(e.AirAbsorptionFactor, row.airAbsorption);
+        EXPECT_EQ(e.SoftStarts.OcclusionLFRatio, row.lfRatio);
+        EXPECT_EQ(e.SoftEnds.OcclusionRoomRatio, 0.0f);
+        EXPECT_EQ(e.SoftEnds.OcclusionDirectRatio, 0.0f);
+    }
 }
