@@ -201,80 +201,64 @@ TEST(GuiControlReaders, ButtonWordsDependOnTheFamily) {
     }
 }
 
-TEST(GuiControlReaders, CheckBoxDynDisplayKnobProgress) {
+// Each control body after its control (or value) part, one after the other in one stream.
+TEST(GuiControlReaders, ControlBodiesAfterTheirParts) {
+    const TPRPObjectDesc scroll = makeKey(0xAF, "Scroller"), up = makeKey(0xA1, "Up"),
+                         r1 = makeKey(0xBA, "Radio1"), r3 = makeKey(0xBA, "Radio3");
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
-        ByteWriter cb(f.version, f.major);
-        writeControl(cb, plainControl());
-        cb.keyRefs({kAnimA}).safeStr("Tick").u8(3);
-        TPlasmaStream s1 = streamOf(cb);
-        const TGUICheckBoxRecord box = ReadGUICheckBox(s1);
+        ByteWriter w(f.version, f.major);
+        writeControl(w, plainControl());
+        w.keyRefs({kAnimA}).safeStr("Tick").u8(3);
+        writeControl(w, plainControl());
+        w.keyRefs({kMap}).keyRefs({kLayer, kLayer}).keyRefs({});
+        writeValueCtrl(w, plainControl(), 0, 1, 0.1f);
+        w.keyRefs({kAnimA}).safeStr("Turn").f32(1).f32(2).f32(3).f32(4).f32(5).f32(6);
+        writeValueCtrl(w, plainControl(), 0, 100, 1);
+        w.keyRefs({kAnimA, kAnimB}).safeStr("Fill");
+        for (uint8_t flag : {0, 1}) { // the multi-line box's scroll key follows only its flag
+            writeControl(w, plainControl());
+            w.u8(flag);
+            if (flag) w.keyRef(&scroll);
+        }
+        writeValueCtrl(w, plainControl(), 1, 2, 3);
+        w.keyRef(&up).keyRef(nullptr).f32(-10).f32(10).f32(0.5f);
+        writeControl(w, plainControl());
+        w.u32(3).keyRef(&r1).keyRef(nullptr).keyRef(&r3).u32(0xFFFFFFFF);
+        TPlasmaStream s = streamOf(w);
+
+        const TGUICheckBoxRecord box = ReadGUICheckBox(s);
         EXPECT_EQ(box.AnimName, "Tick");
         EXPECT_TRUE(box.Checked);
-        EXPECT_TRUE(s1.AtEnd());
-
-        ByteWriter dd(f.version, f.major);
-        writeControl(dd, plainControl());
-        dd.keyRefs({kMap}).keyRefs({kLayer, kLayer}).keyRefs({});
-        TPlasmaStream s2 = streamOf(dd);
-        const TGUIDynDisplayRecord disp = ReadGUIDynDisplay(s2);
+        const TGUIDynDisplayRecord disp = ReadGUIDynDisplay(s);
         EXPECT_EQ(disp.TextMapKeys.size(), 1u);
         EXPECT_EQ(disp.LayerKeys.size(), 2u);
         EXPECT_TRUE(disp.MaterialKeys.empty());
-        EXPECT_TRUE(s2.AtEnd());
-
-        ByteWriter kn(f.version, f.major);
-        writeValueCtrl(kn, plainControl(), 0, 1, 0.1f);
-        kn.keyRefs({kAnimA}).safeStr("Turn").f32(1).f32(2).f32(3).f32(4).f32(5).f32(6);
-        TPlasmaStream s3 = streamOf(kn);
-        const TGUIKnobRecord knob = ReadGUIKnob(s3);
+        const TGUIKnobRecord knob = ReadGUIKnob(s);
         EXPECT_EQ(knob.Value.Max, 1.0f);
         EXPECT_EQ(knob.AnimName, "Turn");
         EXPECT_EQ(knob.Start.X, 1.0f);
         EXPECT_EQ(knob.Start.Z, 3.0f);
         EXPECT_EQ(knob.End.X, 4.0f);
         EXPECT_EQ(knob.End.Z, 6.0f);
-        EXPECT_TRUE(s3.AtEnd());
-
-        ByteWriter pr(f.version, f.major);
-        writeValueCtrl(pr, plainControl(), 0, 100, 1);
-        pr.keyRefs({kAnimA, kAnimB}).safeStr("Fill");
-        TPlasmaStream s4 = streamOf(pr);
-        const TGUIProgressRecord progress = ReadGUIProgress(s4);
+        const TGUIProgressRecord progress = ReadGUIProgress(s);
         EXPECT_EQ(progress.Value.Max, 100.0f);
         EXPECT_EQ(progress.AnimKeys.size(), 2u);
         EXPECT_EQ(progress.AnimName, "Fill");
-        EXPECT_TRUE(s4.AtEnd());
-    }
-}
-
-TEST(GuiControlReaders, MultiLineScrollKeyBehindItsFlag) {
-    const TPRPObjectDesc scroll = makeKey(0xAF, "Scroller");
-    for (const Family& f : kFamilies)
-        for (uint8_t flag : {0, 1}) {
-            SCOPED_TRACE(testing::Message() << f.name << " flag " << int(flag));
-            ByteWriter w(f.version, f.major);
-            writeControl(w, plainControl());
-            w.u8(flag);
-            if (flag) w.keyRef(&scroll);
-            TPlasmaStream s = streamOf(w);
-            const TGUIMultiLineRecord box = ReadGUIMultiLine(s);
-            EXPECT_EQ(box.HasScrollControl, flag != 0);
-            EXPECT_EQ(box.ScrollControl.Name, flag ? "Scroller" : "");
-            EXPECT_TRUE(s.AtEnd());
+        for (bool flag : {false, true}) {
+            const TGUIMultiLineRecord multi = ReadGUIMultiLine(s);
+            EXPECT_EQ(multi.HasScrollControl, flag);
+            EXPECT_EQ(multi.ScrollControl.Name, flag ? "Scroller" : "");
         }
-}
-
-TEST(GuiControlReaders, RadioGroupKeepsAbsentSlots) {
-    const TPRPObjectDesc r1 = makeKey(0xBA, "Radio1"), r3 = makeKey(0xBA, "Radio3");
-    for (const uint16_t version : {kVersionUru, kVersionLive}) {
-        ByteWriter w(version, version == kVersionLive ? kMajorVersionLive : 0);
-        writeControl(w, plainControl());
-        w.u32(3).keyRef(&r1).keyRef(nullptr).keyRef(&r3).u32(0xFFFFFFFF);
-        TPlasmaStream s = streamOf(w);
+        const TGUIUpDownPairRecord pair = ReadGUIUpDownPair(s);
+        EXPECT_EQ(pair.Value.Step, 3.0f);
+        EXPECT_EQ(pair.UpControl.Name, "Up");
+        EXPECT_EQ(pair.DownControl.Name, "");
+        EXPECT_EQ(pair.Min, -10.0f);
+        EXPECT_EQ(pair.Max, 10.0f);
+        EXPECT_EQ(pair.Step, 0.5f);
         const TGUIRadioGroupRecord group = ReadGUIRadioGroup(s);
-        ASSERT_EQ(group.Controls.size(), 3u);
-        EXPECT_EQ(group.Controls[1].Name, "");
+        ASSERT_EQ(group.Controls.size(), 3u) << "an absent key keeps its slot";
         EXPECT_EQ(group.Controls[2].Name, "Radio3");
         EXPECT_EQ(group.Default, 0xFFFFFFFFu);
         EXPECT_TRUE(s.AtEnd());
@@ -313,24 +297,5 @@ TEST(GuiControlReaders, TextBoxLocalizationOnlyInMajorVersion70) {
             EXPECT_EQ(box.LocalizationPath, row.useLoc ? u"Loc/Path" : u"");
             EXPECT_TRUE(s.AtEnd());
         }
-    }
-}
-
-TEST(GuiControlReaders, UpDownPairKeysAndItsOwnRange) {
-    const TPRPObjectDesc up = makeKey(0xA1, "Up"), down = makeKey(0xA1, "Down");
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeValueCtrl(w, plainControl(), 1, 2, 3);
-        w.keyRef(&up).keyRef(&down).f32(-10).f32(10).f32(0.5f);
-        TPlasmaStream s = streamOf(w);
-        const TGUIUpDownPairRecord pair = ReadGUIUpDownPair(s);
-        EXPECT_EQ(pair.Value.Step, 3.0f);
-        EXPECT_EQ(pair.UpControl.Name, "Up");
-        EXPECT_EQ(pair.DownControl.Name, "Down");
-        EXPECT_EQ(pair.Min, -10.0f);
-        EXPECT_EQ(pair.Max, 10.0f);
-        EXPECT_EQ(pair.Step, 0.5f);
-        EXPECT_TRUE(s.AtEnd());
     }
 }

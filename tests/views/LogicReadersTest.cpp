@@ -10,7 +10,7 @@ using testpages::makeKey;
 
 namespace {
 const TPRPObjectDesc kRecv1 = makeKey(0x2D, "Resp1"), kRecv2 = makeKey(0x2D, "Resp2");
-const TPRPObjectDesc kRemote = makeKey(0x2D, "Remote"), kProxy = makeKey(1, "ProxyObj");
+const TPRPObjectDesc kRemote = makeKey(0x2D, "Remote");
 } // namespace
 
 TEST(DetectorReaders, DetectorCollisionAndPanicLinkInEveryFamily) {
@@ -32,25 +32,6 @@ TEST(DetectorReaders, DetectorCollisionAndPanicLinkInEveryFamily) {
         EXPECT_TRUE(panic.PlayLinkOutAnim);
         EXPECT_TRUE(s.AtEnd());
         EXPECT_EQ(CollisionDetectorPartClass(panic.CollisionDetector), f.version == kVersionMystV ? 43 : 44);
-    }
-}
-
-TEST(DetectorReaders, AbsentUruReceiverIsOneByteAndAnEmptySlot) {
-    for (uint16_t version : {kVersionUru, kVersionLive}) {
-        ByteWriter w(version, version == kVersionLive ? kMajorVersionLive : 0);
-        writeSynched(w, 0);
-        writeWords(w, {});
-        w.u32(3).keyRef(&kRecv1).keyRef(nullptr).keyRef(&kRecv2);
-        w.keyRef(nullptr).keyRef(&kProxy);
-        TPlasmaStream s = streamOf(w);
-        const TDetectorModifier det = ReadDetectorModifierPart(s);
-        ASSERT_EQ(det.Receivers.size(), 3u);
-        EXPECT_EQ(det.Receivers[0].Name, "Resp1");
-        EXPECT_EQ(det.Receivers[1].Name, "");
-        EXPECT_EQ(det.Receivers[2].Name, "Resp2");
-        EXPECT_EQ(det.RemoteMod.Name, "");
-        EXPECT_EQ(det.Proxy.Name, "ProxyObj");
-        EXPECT_TRUE(s.AtEnd());
     }
 }
 
@@ -77,13 +58,26 @@ TEST(ConditionalReaders, PartIsTwoBytesAndConditionsFollow) {
         }
 }
 
-TEST(AnimStageReader, ThirtyOneBytesAfterTheNameAndSignedValues) {
+// The first stage holds every field: 31 bytes after its name, signed loops and targets.
+TEST(MultiStageReader, FlagsStagesAndReceivers) {
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         ByteWriter w(f.version, f.major);
+        writeSynched(w, 0);
+        writeWords(w, {1, 2});
+        w.u8(1).u8(0).u8(9);
+        w.u32(2);
         writeStage(w, {"Walk", 0x5, 1, 2, 3, 0, 0xFFFFFFFF, 0, 7, 1, 0xFFFFFFFE});
+        writeStage(w, {"", 0, 0, 0, 0, 0, 3});
+        w.keyRefs({kRecv1});
         TPlasmaStream s = streamOf(w);
-        const TplAnimStage stage = ReadAnimStage(s);
+        const TMultiStageBehModRecord beh = ReadMultiStageBehMod(s);
+        EXPECT_EQ(beh.Modifier.FlagWordCount, 2u);
+        EXPECT_TRUE(beh.FreezePhysics);
+        EXPECT_FALSE(beh.SmartSeek);
+        EXPECT_TRUE(beh.ReverseFBControlsOnRelease);
+        ASSERT_EQ(beh.Stages.size(), 2u);
+        const TplAnimStage& stage = beh.Stages[0];
         EXPECT_EQ(stage.AnimName, "Walk");
         EXPECT_EQ(stage.NotifyFlags, 0x5);
         EXPECT_EQ(stage.ForwardType, 1u);
@@ -95,42 +89,9 @@ TEST(AnimStageReader, ThirtyOneBytesAfterTheNameAndSignedValues) {
         EXPECT_EQ(stage.AdvanceTo, 7); // stored even when unused
         EXPECT_TRUE(stage.DoRegressTo);
         EXPECT_EQ(stage.RegressTo, -2);
-        EXPECT_EQ(stage.Version, f.version);
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(AnimStageReader, PartClassPerFormat) {
-    struct Case {
-        uint16_t version;
-        uint16_t expected;
-    };
-    for (const Case& c : {Case{5, 876}, Case{6, 709}, Case{7, 881}, Case{9, 709}, Case{3, 876}}) {
-        TplAnimStage stage;
-        stage.Version = c.version;
-        EXPECT_EQ(AnimStagePartClass(stage), c.expected) << c.version;
-    }
-}
-
-TEST(MultiStageReader, FlagsStagesAndReceivers) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0);
-        writeWords(w, {1, 2});
-        w.u8(1).u8(0).u8(9);
-        w.u32(2);
-        writeStage(w, {"Enter", 1});
-        writeStage(w, {"", 0, 0, 0, 0, 0, 3});
-        w.keyRefs({kRecv1});
-        TPlasmaStream s = streamOf(w);
-        const TMultiStageBehModRecord beh = ReadMultiStageBehMod(s);
-        EXPECT_EQ(beh.Modifier.FlagWordCount, 2u);
-        EXPECT_TRUE(beh.FreezePhysics);
-        EXPECT_FALSE(beh.SmartSeek);
-        EXPECT_TRUE(beh.ReverseFBControlsOnRelease);
-        ASSERT_EQ(beh.Stages.size(), 2u);
-        EXPECT_EQ(beh.Stages[0].AnimName, "Enter");
+        EXPECT_EQ(AnimStagePartClass(stage), IsMystVFamily(f.version)    ? 709
+                                             : f.version == kVersionLive ? 881
+                                                                         : 876);
         EXPECT_EQ(beh.Stages[1].AnimName, "");
         EXPECT_EQ(beh.Stages[1].Loops, 3);
         ASSERT_EQ(beh.Receivers.size(), 1u);

@@ -14,8 +14,11 @@ namespace {
 const float kTranslate[16] = {1, 0, 0, 10, 0, 1, 0, 20, 0, 0, 1, 30, 0, 0, 0, 1};
 }
 
+// A layer, then a material whose two counts come before its keys.
 TEST(LayerReader, EveryFieldInStoredOrder) {
     const TPRPObjectDesc under = makeKey(6, "Under"), tex = makeKey(4, "Tex.dds");
+    const TPRPObjectDesc l1 = makeKey(6, "L1"), l2 = makeKey(6, "L2"), l3 = makeKey(0x43, "L3");
+    const TPRPObjectDesc pb = makeKey(6, "PB");
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         ByteWriter w(f.version, f.major);
@@ -30,6 +33,9 @@ TEST(LayerReader, EveryFieldInStoredOrder) {
         w.u32(4000000000u).f32(0.75f).f32(-1).f32(8);
         w.keyRef(&tex).keyRef(nullptr).keyRef(nullptr);
         writeIdentityMatrix(w);
+        writeSynched(w, 0);
+        w.u32(0xABCD).u32(0x1001).u32(3).u32(1);
+        w.keyRef(&l1).keyRef(&l2).keyRef(&l3).keyRef(&pb);
         TPlasmaStream s = streamOf(w);
         const TLayerRecord layer = ReadLayer(s);
         EXPECT_EQ(layer.LayerInterface.Underlay.Name, "Under");
@@ -46,20 +52,6 @@ TEST(LayerReader, EveryFieldInStoredOrder) {
         EXPECT_EQ(layer.Texture.Name, "Tex.dds");
         EXPECT_EQ(layer.VertexShader.Name, "");
         EXPECT_EQ(layer.BumpEnvTransform, IdentityMatrix44());
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(MaterialReader, BothCountsComeFirst) {
-    const TPRPObjectDesc l1 = makeKey(6, "L1"), l2 = makeKey(6, "L2"), l3 = makeKey(0x43, "L3");
-    const TPRPObjectDesc pb = makeKey(6, "PB");
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0);
-        w.u32(0xABCD).u32(0x1001).u32(3).u32(1);
-        w.keyRef(&l1).keyRef(&l2).keyRef(&l3).keyRef(&pb);
-        TPlasmaStream s = streamOf(w);
         const TMaterialRecord mat = ReadMaterial(s);
         EXPECT_EQ(mat.LoadFlags, 0xABCDu);
         EXPECT_EQ(mat.CompFlags, 0x1001u);

@@ -21,9 +21,12 @@ TEST(SoundReader, EveryFieldAndTheFamilyBranches) {
         bytes.softRegion = &kRegion;
         bytes.dataBuffer = &kBuffer;
         bytes.softOcclusion = &kOcclusion;
-        writeSound(w, bytes);
+        writeSound(w, bytes); // without EAX settings: the occlusion key follows the flag byte
+        w.u8(1);              // the Win32 channel
         TPlasmaStream s = streamOf(w);
-        const TplSound sound = ReadSoundPart(s);
+        const TWin32Sound win = ReadWin32SoundPart(s);
+        const TplSound& sound = win.Sound;
+        EXPECT_FALSE(sound.EAXSettings.Enabled);
         EXPECT_TRUE(sound.Playing);
         EXPECT_EQ(sound.Time, 2.5);
         EXPECT_EQ(sound.MaxFalloff, 100);
@@ -44,6 +47,8 @@ TEST(SoundReader, EveryFieldAndTheFamilyBranches) {
         EXPECT_EQ(sound.SoftOcclusionRegion.Name, mystV ? "" : "Occl");
         EXPECT_EQ(sound.Version, f.version);
         EXPECT_EQ(SoundPartClass(sound), f.version == kVersionMystV ? 69 : 72);
+        EXPECT_EQ(win.Channel, 1);
+        EXPECT_EQ(Win32SoundPartClass(win), f.version == kVersionMystV ? 70 : 73);
         EXPECT_TRUE(s.AtEnd());
     }
 }
@@ -88,26 +93,14 @@ TEST(SoundReader, DisabledEAXTakesTheDefaultsAndEnabledReadsEveryField) {
     EXPECT_TRUE(s.AtEnd());
 }
 
-TEST(SoundReader, UruSoundWithoutEAXIsFollowedByTheOcclusionKey) {
-    ByteWriter w(kVersionUru);
-    SoundBytes bytes;
-    bytes.softOcclusion = &kOcclusion;
-    writeSound(w, bytes);
-    w.u8(1); // the Win32 channel
-    TPlasmaStream s = streamOf(w);
-    const TWin32Sound win = ReadWin32SoundPart(s);
-    EXPECT_FALSE(win.Sound.EAXSettings.Enabled);
-    EXPECT_EQ(win.Sound.SoftOcclusionRegion.Name, "Occl");
-    EXPECT_EQ(win.Channel, 1);
-    EXPECT_EQ(Win32SoundPartClass(win), 73);
-    EXPECT_TRUE(s.AtEnd());
-}
-
-TEST(SoundBufferReader, HeaderFieldsInOrder) {
+TEST(SoundBufferReader, HeaderFieldsAndTheWinAudibleAfterIt) {
+    const TPRPObjectDesc s1 = makeKey(0x49, "Snd1"), node = makeKey(0, "Node");
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
+        const bool mystV = IsMystVFamily(f.version);
         ByteWriter w(f.version, f.major);
         w.u32(0x11).u32(123456).safeStr("Birds.ogg").u16(1).u16(2).u32(44100).u32(176400).u16(4).u16(16);
+        w.u32(2).keyRef(&s1).keyRef(mystV ? &s1 : nullptr).keyRef(&node);
         TPlasmaStream s = streamOf(w);
         const TSoundBufferRecord b = ReadSoundBuffer(s);
         EXPECT_EQ(b.Flags, 0x11u);
@@ -119,20 +112,9 @@ TEST(SoundBufferReader, HeaderFieldsInOrder) {
         EXPECT_EQ(b.AvgBytesPerSec, 176400u);
         EXPECT_EQ(b.BlockAlign, 4);
         EXPECT_EQ(b.BitsPerSample, 16);
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(WinAudibleReader, SoundsAndSceneNode) {
-    const TPRPObjectDesc s1 = makeKey(0x49, "Snd1"), node = makeKey(0, "Node");
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        w.u32(2).keyRef(&s1).keyRef(IsMystVFamily(f.version) ? &s1 : nullptr).keyRef(&node);
-        TPlasmaStream s = streamOf(w);
         const TWinAudibleRecord a = ReadWinAudible(s);
         ASSERT_EQ(a.Sounds.size(), 2u);
-        EXPECT_EQ(a.Sounds[1].Name, IsMystVFamily(f.version) ? "Snd1" : "");
+        EXPECT_EQ(a.Sounds[1].Name, mystV ? "Snd1" : "");
         EXPECT_EQ(a.SceneNode.Name, "Node");
         EXPECT_TRUE(s.AtEnd());
     }
