@@ -14,43 +14,34 @@ namespace {
 const float kTranslate[16] = {1, 0, 0, 10, 0, 1, 0, 20, 0, 0, 1, 30, 0, 0, 0, 1};
 }
 
-// A layer, then a material whose two counts come before its keys.
+// The sample layer the viewer tests show, then a material whose two counts come before its keys.
 TEST(LayerReader, EveryFieldInStoredOrder) {
-    const TPRPObjectDesc under = makeKey(6, "Under"), tex = makeKey(4, "Tex.dds");
     const TPRPObjectDesc l1 = makeKey(6, "L1"), l2 = makeKey(6, "L2"), l3 = makeKey(0x43, "L3");
     const TPRPObjectDesc pb = makeKey(6, "PB");
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         ByteWriter w(f.version, f.major);
-        writeSynched(w, 0);
-        w.keyRef(&under);
-        w.u32(0x3).u32(0x2).u32(0x80).u32(0x10).u32(0x800);
-        writeMatrix(w, kTranslate);
-        writeColor(w, 1, 0.5f, 0, 0.25f);
-        writeColor(w, 0, 0, 0, 1);
-        writeColor(w, 1.5f, 0, 0, 0);
-        writeColor(w, -1.5f, 0, 0, 0.5f);
-        w.u32(4000000000u).f32(0.75f).f32(-1).f32(8);
-        w.keyRef(&tex).keyRef(nullptr).keyRef(nullptr);
-        writeIdentityMatrix(w);
+        writeSampleLayer(w);
         writeSynched(w, 0);
         w.u32(0xABCD).u32(0x1001).u32(3).u32(1);
         w.keyRef(&l1).keyRef(&l2).keyRef(&l3).keyRef(&pb);
         TPlasmaStream s = streamOf(w);
         const TLayerRecord layer = ReadLayer(s);
-        EXPECT_EQ(layer.LayerInterface.Underlay.Name, "Under");
-        EXPECT_EQ(layer.State, (TLayerState{0x3, 0x2, 0x80, 0x10, 0x800}));
-        EXPECT_EQ(layer.UVWTransform[2][3], 30.0f);
+        EXPECT_EQ(layer.LayerInterface.Underlay.Name, "");
+        EXPECT_EQ(layer.State, (TLayerState{0x4000002, 0x1, 0, 0x10, 0x800}));
+        EXPECT_EQ(layer.UVWTransform[2][2], 2.0f);
         EXPECT_EQ(PackDisplayColor(layer.Colors[0]), 0x007FFFu);
         EXPECT_EQ(layer.Colors[0].A, 0.25f);
-        EXPECT_EQ(PackDisplayColor(layer.Colors[2]), 126u);
-        EXPECT_EQ(PackDisplayColor(layer.Colors[3]), 130u);
+        EXPECT_EQ(PackDisplayColor(layer.Colors[1]), 126u);
+        EXPECT_EQ(PackDisplayColor(layer.Colors[3]), 0xFF0000u);
+        EXPECT_EQ(layer.Colors[3].A, 0.1f);
         EXPECT_EQ(layer.UVWSource, 4000000000u);
         EXPECT_EQ(layer.Opacity, 0.75f);
-        EXPECT_EQ(layer.LODBias, -1.0f);
-        EXPECT_EQ(layer.SpecularPower, 8.0f);
-        EXPECT_EQ(layer.Texture.Name, "Tex.dds");
-        EXPECT_EQ(layer.VertexShader.Name, "");
+        EXPECT_EQ(layer.LODBias, -0.00001f);
+        EXPECT_EQ(layer.SpecularPower, 1e16f);
+        EXPECT_EQ(layer.Texture.Name, IsUruFamily(f.version) ? "" : "Stone.dds");
+        EXPECT_EQ(layer.VertexShader.Name, "Stone.dds");
+        EXPECT_EQ(layer.PixelShader.Name, "");
         EXPECT_EQ(layer.BumpEnvTransform, IdentityMatrix44());
         const TMaterialRecord mat = ReadMaterial(s);
         EXPECT_EQ(mat.LoadFlags, 0xABCDu);

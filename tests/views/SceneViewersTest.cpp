@@ -105,33 +105,6 @@ TEST(InterfaceViewers, DrawSimulationAndAudio) {
     expectShown(audio, {"LinkedWinAudible=(none)"});
 }
 
-TEST(TransformMatrixWindow, ActionsAccumulateOnTheShownMatrix) {
-    OpenedWindows windows;
-    TfrmTransformMatrix* form = OpenTransformMatrix(IdentityMatrix44());
-    child<QLineEdit>(form, "XVal")->setText("1");
-    child<QLineEdit>(form, "YVal")->setText("2");
-    child<QLineEdit>(form, "ZVal")->setText("3");
-    click(form->DoTranslate);
-    expectShown(form, {"tx03=1", "tx23=3"});
-    click(form->DoTranslate);
-    expectShown(form, {"tx03=2", "tx13=4", "tx23=6"});
-    child<QLineEdit>(form, "XVal")->setText("2");
-    child<QLineEdit>(form, "YVal")->setText("1");
-    child<QLineEdit>(form, "ZVal")->setText("1");
-    click(form->DoScale);
-    expectShown(form, {"tx00=2"});
-    EXPECT_EQ(child<QLineEdit>(form, "tx03")->text(), "2") << "scale multiplies on the right";
-    click(form->DoRotate);
-    expectShown(form, {"tx00=2"});
-
-    RecordedMessages messages;
-    child<QLineEdit>(form, "YVal")->setText("abc");
-    click(form->DoTranslate);
-    ASSERT_EQ(messages.texts.size(), 1u);
-    expectShown(form, {"tx03=2"});
-    EXPECT_EQ(messages.texts[0], "'abc' is not a valid floating point value");
-}
-
 TEST(Bounds3ExtWindow, AxisAlignedShowsNotAvailable) {
     OpenedWindows windows;
     TBounds3Ext aligned;
@@ -186,16 +159,13 @@ TEST(SceneNodeViewer, TreeIsSortedAlphabeticallyWhateverTheCase) {
     }
 }
 
-// The transform window sits in a frame without minimise and maximise boxes and cannot be resized.
-TEST(TransformMatrixWindow, ChildFrameIsFixedWithoutMinimiseOrMaximise) {
+// The transform window sits in a frame without minimise and maximise boxes and cannot be resized; its
+// actions multiply on the right of the shown matrix.
+TEST(TransformMatrixWindow, FixedFrameAndActionsAccumulateOnTheShownMatrix) {
     QMdiArea area;
     area.resize(1200, 900);
     area.show();
-    std::vector<TCustomPRPObjectForm*> forms;
-    TCustomPRPObjectForm::SetChildHost([&](TCustomPRPObjectForm* form) {
-        forms.push_back(form);
-        return area.addSubWindow(form);
-    });
+    TCustomPRPObjectForm::SetChildHost([&](TCustomPRPObjectForm* form) { return area.addSubWindow(form); });
     TfrmTransformMatrix* form = OpenTransformMatrix(IdentityMatrix44());
     TCustomPRPObjectForm::SetChildHost({});
     QMdiSubWindow* frame = form->SubWindow();
@@ -207,6 +177,28 @@ TEST(TransformMatrixWindow, ChildFrameIsFixedWithoutMinimiseOrMaximise) {
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     EXPECT_TRUE(flags & Qt::WindowTitleHint);
     EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
+
+    child<QLineEdit>(form, "XVal")->setText("1");
+    child<QLineEdit>(form, "YVal")->setText("2");
+    child<QLineEdit>(form, "ZVal")->setText("3");
+    click(form->DoTranslate);
+    expectShown(form, {"tx03=1", "tx23=3"});
+    click(form->DoTranslate);
+    expectShown(form, {"tx03=2", "tx13=4", "tx23=6"});
+    child<QLineEdit>(form, "XVal")->setText("2");
+    child<QLineEdit>(form, "YVal")->setText("1");
+    child<QLineEdit>(form, "ZVal")->setText("1");
+    click(form->DoScale);
+    expectShown(form, {"tx00=2", "tx03=2"}); // scale multiplies on the right
+    click(form->DoRotate);
+    expectShown(form, {"tx00=2"});
+
+    RecordedMessages messages;
+    child<QLineEdit>(form, "YVal")->setText("abc");
+    click(form->DoTranslate);
+    ASSERT_EQ(messages.texts.size(), 1u);
+    expectShown(form, {"tx03=2"});
+    EXPECT_EQ(messages.texts[0], "'abc' is not a valid floating point value");
     frame->close();
     QApplication::processEvents();
 }

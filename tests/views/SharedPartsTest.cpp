@@ -122,35 +122,33 @@ TEST(Matrix44, PastTheEndKeepsTheRecord) {
     EXPECT_EQ(m[1][2], 5.0f);
 }
 
+// Bounds have no family branch: one family.
 TEST(Bounds, StoredSizes) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        w.u32(0x1).u32(0x3).f32(-1).f32(-2).f32(-3).f32(1).f32(2).f32(3); // axis aligned
-        w.u32(0x4).u32(0x1).f32(0).f32(0).f32(0).f32(4).f32(5).f32(6);
-        w.f32(7).f32(8).f32(9); // corner
-        for (int i = 0; i < 3; ++i)
-            w.f32(10.0f + i).f32(0).f32(0).f32(20.0f + i).f32(30.0f + i);
-        TPlasmaStream s = streamOf(w);
-        TBounds3Ext aligned;
-        ReadBounds3Ext(s, aligned);
-        EXPECT_EQ(s.Position(), 32);
-        EXPECT_EQ(aligned.Bounds.BoundsType, 3u);
-        EXPECT_EQ(aligned.Bounds.Min.Y, -2.0f);
-        EXPECT_EQ(aligned.Corner.X, 0.0f);
-        TBounds3Ext full;
-        ReadBounds3Ext(s, full);
-        EXPECT_EQ(s.Position(), 32 + 104);
-        EXPECT_EQ(full.Bounds.Max.Z, 6.0f);
-        EXPECT_EQ(full.Corner.Z, 9.0f);
-        EXPECT_EQ(full.Axes[2].X, 12.0f);
-        EXPECT_EQ(full.Dists[1][0], 21.0f);
-        EXPECT_EQ(full.Dists[1][1], 31.0f);
-        TPlasmaStream b3 = streamOf(Bytes(28, 0), f.version, f.major);
-        TBounds3 plain;
-        ReadBounds3(b3, plain);
-        EXPECT_TRUE(b3.AtEnd());
-    }
+    ByteWriter w(kVersionUru);
+    w.u32(0x1).u32(0x3).f32(-1).f32(-2).f32(-3).f32(1).f32(2).f32(3); // axis aligned
+    w.u32(0x4).u32(0x1).f32(0).f32(0).f32(0).f32(4).f32(5).f32(6);
+    w.f32(7).f32(8).f32(9); // corner
+    for (int i = 0; i < 3; ++i)
+        w.f32(10.0f + i).f32(0).f32(0).f32(20.0f + i).f32(30.0f + i);
+    w.raw(Bytes(28, 0)); // plain bounds
+    TPlasmaStream s = streamOf(w);
+    TBounds3Ext aligned;
+    ReadBounds3Ext(s, aligned);
+    EXPECT_EQ(s.Position(), 32);
+    EXPECT_EQ(aligned.Bounds.BoundsType, 3u);
+    EXPECT_EQ(aligned.Bounds.Min.Y, -2.0f);
+    EXPECT_EQ(aligned.Corner.X, 0.0f);
+    TBounds3Ext full;
+    ReadBounds3Ext(s, full);
+    EXPECT_EQ(s.Position(), 32 + 104);
+    EXPECT_EQ(full.Bounds.Max.Z, 6.0f);
+    EXPECT_EQ(full.Corner.Z, 9.0f);
+    EXPECT_EQ(full.Axes[2].X, 12.0f);
+    EXPECT_EQ(full.Dists[1][0], 21.0f);
+    EXPECT_EQ(full.Dists[1][1], 31.0f);
+    TBounds3 plain;
+    ReadBounds3(s, plain);
+    EXPECT_TRUE(s.AtEnd());
 }
 
 TEST(NumberText, FloatsInTheGeneralFormat) {

@@ -65,16 +65,12 @@ TEST(SoundReader, DisabledEAXTakesTheDefaultsAndEnabledReadsEveryField) {
     EXPECT_EQ(d.RoomHF, -1);
     EXPECT_TRUE(d.RoomAuto);
     EXPECT_TRUE(d.RoomHFAuto);
-    EXPECT_EQ(d.OutsideVolHF, 0);
     EXPECT_EQ(d.AirAbsorptionFactor, 1.0f);
-    EXPECT_EQ(d.RolloffFactor, 0.0f);
     for (const TEAXSoftParams& soft : {d.SoftStarts, d.SoftEnds}) {
-        EXPECT_EQ(soft.Occlusion, 0);
         EXPECT_EQ(soft.OcclusionLFRatio, 0.25f);
         EXPECT_EQ(soft.OcclusionRoomRatio, 1.5f);
         EXPECT_EQ(soft.OcclusionDirectRatio, 1.0f);
     }
-    EXPECT_EQ(d.OcclusionSoftValue, 0.0f);
 
     ByteWriter on(kVersionUru);
     writeEAX(on, true);
