@@ -99,7 +99,6 @@ TEST(GuiControlPartReader, FlagBytesDecideWhatFollows) {
         EXPECT_FALSE(part.HasDynText);
         EXPECT_EQ(part.DynTextLayer.Name, "");
         EXPECT_FALSE(part.HasColorScheme);
-        expectScheme(part.ColorScheme, SchemeSpec{});
         EXPECT_EQ(part.SoundIndices, std::vector<uint32_t>{0xDEADBEEF});
         EXPECT_EQ(part.Skin.Name, "Skin01");
         EXPECT_TRUE(s.AtEnd());

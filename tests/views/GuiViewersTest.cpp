@@ -14,7 +14,6 @@
 #include "ViewerTestSupport.h"
 #include "unitTpfGUIButtonMod.h"
 #include "unitTpfGUIControlMod.h"
-#include "unitTpfGUIDialogMod.h"
 #include "unitTpfGUIValueCtrl.h"
 #include "unitTplMSModifier.h"
 
@@ -62,37 +61,19 @@ struct Classes {
 
 TEST(GuiControlModViewer, ShowsEveryFieldOfThePart) {
     OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
+    ByteWriter w(kVersionUru);
     writeControl(w, richControl());
-    const uint16_t cls = Classes{98, 87}.of(f.version);
-    auto* form = dynamic_cast<TfrmTpfGUIControlMod*>(openViewer(cls, "Ctl", w));
+    auto* form = openViewer(98, "Ctl", w);
     ASSERT_NE(form, nullptr);
-    // paintSelFore: a channel of 0.999 truncates to 254.
-    expectShown(form, {"TagID=4000000000",
-                       "Visible=1",
-                       "SynchedObjLink=Synched Object Info (1)",
-                       "ProcType=Console Command",
-                       "Command=Avatar.Spawn 3",
-                       "DynTextLayer=TextLayer",
-                       "DynTextMap=(none)",
-                       "paintFore=007FFF",
-                       "paintBack=00FF00",
-                       "paintSelFore=FF00FE",
-                       "paintSelBack=996633",
-                       "eAlphaFore=0.25",
-                       "eAlphaBack=1",
-                       "eAlphaSelFore=0.5",
-                       "eAlphaSelBack=0.75",
-                       "Transparent=3000000000",
-                       "FontName=Sharper",
-                       "FontSize=12",
-                       "kFontBold=1",
-                       "kFontItalic=0",
-                       "kFontShadowed=1",
-                       "SoundIndices=00000001|00000002|00ABCDEF",
-                       "Proxy=ProxyObj",
+    expectShown(form, {"TagID=4000000000", "Visible=1", "SynchedObjLink=Synched Object Info (1)",
+                       "ProcType=Console Command", "Command=Avatar.Spawn 3", "DynTextLayer=TextLayer",
+                       "DynTextMap=(none)", "SoundIndices=00000001|00000002|00ABCDEF", "Proxy=ProxyObj",
                        "Skin=Skin01"});
+    // paintSelFore: a channel of 0.999 truncates to 254.
+    expectShown(form, {"paintFore=007FFF", "paintBack=00FF00", "paintSelFore=FF00FE", "paintSelBack=996633",
+                       "eAlphaFore=0.25", "eAlphaBack=1", "eAlphaSelFore=0.5", "eAlphaSelBack=0.75",
+                       "Transparent=3000000000", "FontName=Sharper", "FontSize=12", "kFontBold=1",
+                       "kFontItalic=0", "kFontShadowed=1"});
     EXPECT_FALSE(child<QLineEdit>(form, "Command")->isEnabled()) << "until the user picks a procedure";
 
     click(child<QLabel>(form, "LinkedSingleMod"));
@@ -128,27 +109,18 @@ TEST(GuiPartWindows, ControlAndValueWindowsFromLinksCarryTheirFamilyNumbers) {
 
 TEST(GuiDialogViewer, NameLinksControlsAndScheme) {
     OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
-    writeSynched(w, 0);
-    writeWords(w, {0x8});
-    const TPRPObjectDesc render = makeKey(0x4C, "RenderMod"), b1 = makeKey(0xA1, "Btn1"),
-                         t1 = makeKey(0xAB, "Txt1"), node = makeKey(0, "DlgNode");
-    std::string name = "KIMini";
-    name.resize(128, '\0');
+    ByteWriter w(kVersionUru);
+    const TPRPObjectDesc b1 = makeKey(0xA1, "Btn1"), t1 = makeKey(0xAB, "Txt1");
+    std::string name = dialogName("KIMini");
     name[100] = 'X'; // after the first zero: not shown
-    w.keyRef(&render).raw(name);
-    w.u32(3).keyRef(&b1).keyRef(nullptr).keyRef(&t1);
-    w.u32(42).keyRef(nullptr).u32(3);
-    writeColorScheme(w, sampleScheme());
-    w.keyRef(&node);
-    auto* form = dynamic_cast<TfrmTpfGUIDialogMod*>(openViewer(Classes{152, 128}.of(f.version), "Dlg", w));
+    writeDialog(w, name, {&b1, nullptr, &t1}, sampleScheme());
+    auto* form = openViewer(152, "Dlg", w);
     ASSERT_NE(form, nullptr);
     // An absent control (present byte 0 in Uru and Live) adds no node.
     expectShown(form,
-                {"DlgName=KIMini", "TagID=42", "Version=3", "SynchedObjLink=Synched Object Info (0)",
-                 "RenderMod=RenderMod", "SceneNode=DlgNode", "ProcReceiver=(none)", "ControlKeys=Btn1|Txt1",
-                 "paintSelFore=FF00FE", "FontName=Sharper", "kFontShadowed=1"});
+                {"DlgName=KIMini", "TagID=77", "Version=2", "SynchedObjLink=Synched Object Info (0)",
+                 "RenderMod=RenderMod", "SceneNode=DlgNode", "ProcReceiver=DlgPython",
+                 "ControlKeys=Btn1|Txt1", "paintSelFore=FF00FE", "FontName=Sharper", "kFontShadowed=1"});
     click(child<QLabel>(form, "LinkedSingleMod"));
     ASSERT_NE(windows.last<TfrmTplMSModifier>(), nullptr);
 }

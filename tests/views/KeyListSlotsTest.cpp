@@ -1,12 +1,11 @@
-// Key lists of the scene, material, sound, GUI, python and logic viewers: every key the list stores is a tree
-// node, a key without a name included; only an absent key (present byte 0 in Uru and Live) adds nothing.
+// Key lists of the viewers: every key the list stores is a tree node, a key without a name included; only an
+// absent key (present byte 0 in Uru and Live) adds nothing.
 #include <gtest/gtest.h>
 
 #include <QTreeWidgetItemIterator>
 #include <functional>
 #include <random>
 
-#include "GuiWriters.h"
 #include "ObjectParts.h"
 #include "PRP_VCL.h"
 #include "ViewerTestSupport.h"
@@ -34,8 +33,8 @@ struct Row {
     BodyWriter body;
 };
 
-// Most viewers fill their trees through the kit (one row of each part layout); the drawables keep their own
-// loop.
+// Most viewers fill their trees through the kit: one row with shared parts before the list, one without; the
+// drawables keep their own loop.
 const Row kRows[] = {
     {"coordinate children", 21, 21, "ObjRefs",
      [](ByteWriter& w) {
@@ -56,12 +55,6 @@ const Row kRows[] = {
      [](ByteWriter& w) {
          writeList(w);
          w.keyRef(nullptr);
-     }},
-    {"check box", 186, 156, "AnimKeys",
-     [](ByteWriter& w) {
-         writeControl(w, ControlSpec{});
-         writeList(w);
-         w.safeStr("").u8(1);
      }},
 };
 

@@ -56,53 +56,39 @@ TEST(PythonFileModReader, EveryFieldInEveryFamily) {
     const TPRPObjectDesc recv = makeKey(0x7E, "Recv");
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
+        const bool mystV = IsMystVFamily(f.version);
         ByteWriter w(f.version, f.major);
+        // Type 20: a string in Myst V / Hex Isle, a key elsewhere; 22 a key in both; 23 a string or nothing.
         writePythonMod(w, "xKIBlah", {&recv},
                        {{7, 1, u32Value(42)},
                         {8, 2, [](ByteWriter& b) { b.f32(1.5f); }},
                         {9, 4, strValue("Hello!")},
                         {10, 7, keyValue(&kAct)},
-                        {11, 0, {}}});
+                        {11, 20, mystV ? strValue(std::string("Var1", 5)) : keyValue(&kAct)},
+                        {12, 22, keyValue(&kAct)},
+                        {13, 23, mystV ? strValue("Sub.") : ValueWriter{}},
+                        {14, 0, {}}});
         TPlasmaStream s = streamOf(w);
         const TPythonFileModRecord mod = ReadPythonFileMod(s);
         EXPECT_EQ(mod.Modifier.Flags, (std::vector<uint32_t>{1, 2}));
         EXPECT_EQ(mod.FileName, "xKIBlah");
         ASSERT_EQ(mod.Receivers.size(), 1u);
         EXPECT_EQ(mod.Receivers[0].Name, "Recv");
-        ASSERT_EQ(mod.Params.size(), 5u);
+        ASSERT_EQ(mod.Params.size(), 8u);
         EXPECT_EQ(mod.Params[0].ID, 7u);
         EXPECT_EQ(mod.Params[0].IntValue, 42u);
         EXPECT_EQ(mod.Params[1].FloatValue, 1.5f);
         EXPECT_EQ(mod.Params[1].IntValue, 0u) << "only the field of the type is filled";
         EXPECT_EQ(mod.Params[2].StrValue, "Hello") << "the last stored character is dropped";
         EXPECT_EQ(mod.Params[3].KeyValue.Name, "Activator01");
-        EXPECT_EQ(mod.Params[4].ValueType, 0u);
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(PythonFileModReader, FamilyDecidesWhatTypes20To25Read) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        const bool mystV = IsMystVFamily(f.version);
-        ByteWriter w(f.version, f.major);
-        // Type 20: a string in Myst V / Hex Isle, a key elsewhere; 22 a key in both; 23 a string or nothing.
-        std::vector<Param> params = {{1, 20, mystV ? strValue(std::string("Var1", 5)) : keyValue(&kAct)},
-                                     {2, 22, keyValue(&kAct)},
-                                     {3, 23, mystV ? strValue("Sub.") : ValueWriter{}},
-                                     {4, 1, u32Value(0xFFFFFFFF)}};
-        writePythonMod(w, "py", {}, params);
-        TPlasmaStream s = streamOf(w);
-        const TPythonFileModRecord mod = ReadPythonFileMod(s);
-        ASSERT_EQ(mod.Params.size(), 4u);
         if (mystV) {
-            EXPECT_EQ(mod.Params[0].StrValue, "Var1");
-            EXPECT_EQ(mod.Params[2].StrValue, "Sub");
+            EXPECT_EQ(mod.Params[4].StrValue, "Var1");
+            EXPECT_EQ(mod.Params[6].StrValue, "Sub");
         } else {
-            EXPECT_EQ(mod.Params[0].KeyValue.Name, "Activator01");
+            EXPECT_EQ(mod.Params[4].KeyValue.Name, "Activator01");
         }
-        EXPECT_EQ(mod.Params[1].KeyValue.Name, "Activator01");
-        EXPECT_EQ(mod.Params[3].IntValue, 0xFFFFFFFFu);
+        EXPECT_EQ(mod.Params[5].KeyValue.Name, "Activator01");
+        EXPECT_EQ(mod.Params[7].ValueType, 0u);
         EXPECT_TRUE(s.AtEnd());
     }
 }

@@ -29,28 +29,12 @@ TEST(SoundViewer, ValuesPropertiesFadesAndLinks) {
     writeSound(w, bytes);
     auto* form = openViewer(72, "Birds", w);
     ASSERT_NE(form, nullptr);
-    expectShown(form, {"Playing=1",
-                       "Time=2.5",
-                       "MaxFalloff=100",
-                       "MinFalloff=-5",
-                       "CurrVolume=0.5",
-                       "InnerCone=360",
-                       "FadedVolume=0.25",
-                       "Priority=7",
-                       "SoundType=Background Music",
-                       "kPropIs3DSound=1",
-                       "kPropDisableLOD=0",
-                       "kPropLooping=1",
-                       "kPropIncidental=1",
-                       "FILength=1.5",
-                       "FIType=Logarithmic",
-                       "FICurrTime=0.75",
-                       "FIStopWhenDone=1",
-                       "FOType=Exponential",
-                       "FOFadeSoftVol=4000000000",
-                       "LinkedDataBuffer=Birds.ogg:L",
-                       "LinkedSoftOcclusionRegion=(none)",
-                       "LinkedSoftRegion=(none)"});
+    expectShown(form, {"Playing=1", "Time=2.5", "MaxFalloff=100", "MinFalloff=-5", "CurrVolume=0.5",
+                       "InnerCone=360", "FadedVolume=0.25", "Priority=7", "SoundType=Background Music",
+                       "kPropIs3DSound=1", "kPropDisableLOD=0", "kPropLooping=1", "kPropIncidental=1"});
+    expectShown(form, {"FILength=1.5", "FIType=Logarithmic", "FICurrTime=0.75", "FIStopWhenDone=1",
+                       "FOType=Exponential", "FOFadeSoftVol=4000000000", "LinkedDataBuffer=Birds.ogg:L",
+                       "LinkedSoftOcclusionRegion=(none)", "LinkedSoftRegion=(none)"});
 }
 
 TEST(SoundViewer, EAXWindowGreyedWithDefaultsOrFilled) {
