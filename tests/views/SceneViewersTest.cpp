@@ -42,7 +42,6 @@ TEST(SceneObjectViewer, LinksTreesAndTheSynchedPartWindow) {
     ASSERT_NE(part, nullptr);
     expectShown(part,
                 {"kExcludePersistentState=1", "kDontDirty=0", "kHasConstantNetGroup=1", "SDLLinks=Excl"});
-    EXPECT_EQ(part->windowTitle(), "[0028] Synched Object");
 }
 
 TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
@@ -60,8 +59,7 @@ TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
     w.keyRefs({makeKey(1, "Child")});
     auto* form = openViewer(21, "RockCI", w);
     ASSERT_NE(form, nullptr);
-    expectShown(form, {"Mat2=Parent to Local"});
-    EXPECT_EQ(childTexts(child<TObjRefTreeView>(form, "ObjRefs")->topLevelItem(0)), QStringList{"Child"});
+    expectShown(form, {"Mat2=Parent to Local", "ObjRefs=Child"});
 
     click(child<QLabel>(form, "Mat2"));
     auto* matrix = windows.last<TfrmTransformMatrix>();
@@ -72,7 +70,6 @@ TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
     auto* intf = windows.last<TfrmTplObjInterface>();
     ASSERT_NE(intf, nullptr);
     expectShown(intf, {"LinkedSceneObject=Rock", "FlagsList=00000040"});
-    EXPECT_EQ(intf->windowTitle(), "[0010] Object Interface");
 }
 
 TEST(InterfaceViewers, DrawSimulationAndAudio) {
@@ -113,7 +110,6 @@ TEST(Bounds3ExtWindow, AxisAlignedShowsNotAvailable) {
     aligned.Bounds.Min = {-1, -2, -3};
     TfrmBounds3Ext* form = OpenBounds3Ext(aligned);
     expectShown(form, {"minY=-2", "kAxisAligned=1", "kIsSphere=1", "kCenterValid=0"});
-    EXPECT_EQ(form->windowTitle(), "Bounds 3 Ext");
     int notAvailable = 0;
     for (auto* edit : form->findChildren<QLineEdit*>())
         if (edit->text() == "(N/A)") ++notAvailable;
