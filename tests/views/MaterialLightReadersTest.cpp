@@ -81,6 +81,8 @@ TEST(LightReaders, LightInfoOmniSpotAndLimitedDirectional) {
         writeLightInfo(w, &proj, {region});
         w.f32(1).f32(2).f32(3).f32(4); // omni
         w.f32(5).f32(0.25f).f32(0.5f); // spot
+        writeLightInfo(w, nullptr, {});
+        w.f32(7).f32(8).f32(9); // limited directional
         TPlasmaStream s = streamOf(w);
         const TSpotLightRecord spot = ReadSpotLight(s);
         const TLightInfo& light = spot.OmniLightInfo.LightInfo;
@@ -99,18 +101,12 @@ TEST(LightReaders, LightInfoOmniSpotAndLimitedDirectional) {
         EXPECT_EQ(spot.OmniLightInfo.AttenCutoff, 4.0f);
         EXPECT_EQ(spot.Falloff, 5.0f);
         EXPECT_EQ(spot.SpotOuter, 0.5f);
-        EXPECT_TRUE(s.AtEnd());
         EXPECT_EQ(LightInfoPartClass(light), f.version == kVersionMystV ? 79 : 84);
-
-        ByteWriter d(f.version, f.major);
-        writeLightInfo(d, nullptr, {});
-        d.f32(7).f32(8).f32(9);
-        TPlasmaStream ds = streamOf(d);
-        const TLimitedDirLightRecord dir = ReadLimitedDirLight(ds);
+        const TLimitedDirLightRecord dir = ReadLimitedDirLight(s);
         EXPECT_EQ(dir.LightInfo.ProjectionLayer.Name, "");
         EXPECT_EQ(dir.Width, 7.0f);
         EXPECT_EQ(dir.Depth, 9.0f);
-        EXPECT_TRUE(ds.AtEnd());
+        EXPECT_TRUE(s.AtEnd());
     }
 }
 

@@ -17,31 +17,22 @@ struct Keys {
 };
 } // namespace
 
-TEST(SceneNodeReader, BothListsInEveryFamily) {
+// A scene node's two lists, then a scene object.
+TEST(SceneNodeAndObjectReaders, ListsInterfacesModifiersAndNodeInEveryFamily) {
     Keys k;
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         ByteWriter w(f.version, f.major);
         w.keyRefs({k.rock, k.tree}).keyRefs({k.mod1});
+        writeSynched(w, 0x10, {"Excl"});
+        w.keyRef(&k.draw).keyRef(&k.sim).keyRef(&k.coord).keyRef(nullptr); // no audio interface
+        w.keyRefs({k.mod1, k.mod2}).keyRefs({k.mod2}).keyRef(&k.node);
         TPlasmaStream s = streamOf(w);
         const TSceneNodeRecord node = ReadSceneNode(s);
         ASSERT_EQ(node.SceneObjects.size(), 2u);
         EXPECT_EQ(node.SceneObjects[1].Name, "Tree");
         ASSERT_EQ(node.PoolObjects.size(), 1u);
         EXPECT_EQ(node.PoolObjects[0].ClassType, 0x4C);
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(SceneObjectReader, InterfacesModifiersAndNodeInEveryFamily) {
-    Keys k;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0x10, {"Excl"});
-        w.keyRef(&k.draw).keyRef(&k.sim).keyRef(&k.coord).keyRef(nullptr); // no audio interface
-        w.keyRefs({k.mod1, k.mod2}).keyRefs({k.mod2}).keyRef(&k.node);
-        TPlasmaStream s = streamOf(w);
         const TSceneObjectRecord obj = ReadSceneObject(s);
         EXPECT_EQ(obj.SynchedObject.SynchFlags, 0x10u);
         EXPECT_EQ(obj.DrawInterface.Name, "RockDI");
