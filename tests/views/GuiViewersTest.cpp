@@ -156,48 +156,41 @@ TEST(GuiButtonViewer, AnimationsWordsAndDraggable) {
 
 TEST(GuiControlViewers, ControlBodiesAndTheirLinks) {
     OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter cb(f.version, f.major);
+    ByteWriter cb(kVersionUru);
     writeControl(cb, plainControl());
     cb.keyRefs({kAnimA}).safeStr("Tick").u8(1);
-    auto* box = openViewer(Classes{186, 156}.of(f.version), "Box", cb);
-    ASSERT_NE(box, nullptr);
-    expectShown(box, {"Checked=1", "AnimName=Tick", "AnimKeys=AnimA"});
+    expectShown(openViewer(186, "Box", cb), {"Checked=1", "AnimName=Tick", "AnimKeys=AnimA"});
 
-    ByteWriter dd(f.version, f.major);
+    ByteWriter dd(kVersionUru);
     writeControl(dd, plainControl());
     dd.keyRefs({makeKey(0x64, "Map")})
         .keyRefs({makeKey(6, "L1"), makeKey(6, "L2")})
         .keyRefs({makeKey(7, "M")});
-    auto* disp = openViewer(Classes{189, 158}.of(f.version), "Disp", dd);
-    ASSERT_NE(disp, nullptr);
-    expectShown(disp, {"TextMapKeys=Map", "LayerKeys=L1|L2", "MaterialKeys=M"});
+    expectShown(openViewer(189, "Disp", dd), {"TextMapKeys=Map", "LayerKeys=L1|L2", "MaterialKeys=M"});
 
-    ByteWriter kn(f.version, f.major);
+    ByteWriter kn(kVersionUru);
     writeValueCtrl(kn, plainControl(), 0, 1, 0.5f);
     kn.keyRefs({kAnimA}).safeStr("Turn").f32(1).f32(2).f32(3).f32(-4).f32(-5).f32(-6);
-    auto* knob = openViewer(Classes{177, 151}.of(f.version), "Knob", kn);
-    ASSERT_NE(knob, nullptr);
-    expectShown(knob, {"StartX=1", "StartY=2", "StartZ=3", "EndX=-4", "EndY=-5", "EndZ=-6"});
+    expectShown(openViewer(177, "Knob", kn),
+                {"StartX=1", "StartY=2", "StartZ=3", "EndX=-4", "EndY=-5", "EndZ=-6"});
 
-    ByteWriter pr(f.version, f.major);
+    ByteWriter pr(kVersionUru);
     writeValueCtrl(pr, plainControl(), 0, 100, 1);
     pr.keyRefs({kAnimB}).safeStr("Fill");
-    auto* progress = openViewer(Classes{268, 224}.of(f.version), "Bar", pr);
-    ASSERT_NE(progress, nullptr);
-    expectShown(progress, {"AnimName=Fill", "AnimKeys=AnimB", "LinkedValueCtrl=Value Control"});
+    expectShown(openViewer(268, "Bar", pr),
+                {"AnimName=Fill", "AnimKeys=AnimB", "LinkedValueCtrl=Value Control"});
 
-    ByteWriter ml(f.version, f.major);
+    ByteWriter ml(kVersionUru);
     writeControl(ml, plainControl());
     const TPRPObjectDesc scroll = makeKey(0xAF, "Scroller");
     ml.u8(1).keyRef(&scroll);
-    expectShown(openViewer(Classes{238, 202}.of(f.version), "Multi", ml), {"LinkedScrollControl=Scroller"});
+    expectShown(openViewer(238, "Multi", ml), {"LinkedScrollControl=Scroller"});
 
-    ByteWriter ud(f.version, f.major);
+    ByteWriter ud(kVersionUru);
     writeValueCtrl(ud, plainControl(), 100, 200, 300);
     const TPRPObjectDesc up = makeKey(0xA1, "UpBtn");
     ud.keyRef(&up).keyRef(nullptr).f32(-2.5f).f32(2.5f).f32(0.5f);
-    auto* pair = openViewer(Classes{175, 149}.of(f.version), "Pair", ud);
+    auto* pair = openViewer(175, "Pair", ud);
     ASSERT_NE(pair, nullptr);
     expectShown(pair, {"UpCtrlLink=UpBtn", "DnCtrlLink=(none)", "Min=-2.5", "Max=2.5", "Step=0.5"});
     click(child<QLabel>(pair, "LinkedValueCtrl"));

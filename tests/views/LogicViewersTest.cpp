@@ -47,8 +47,7 @@ ByteWriter collisionBody(const Family& f, uint8_t type) {
 
 TEST(DetectorViewer, ReceiversLinksAndModifierWindow) {
     OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
+    ByteWriter w(kVersionUru);
     writeDetector(w, {0x1, 0x80000000u}, {kResp1, kResp2}, &kRemote, nullptr);
     auto* form = openViewer(36, "ClickDet", w);
     ASSERT_NE(form, nullptr);
@@ -106,8 +105,7 @@ TEST(PanicLinkRegionViewer, FlagAndCollisionWindow) {
 TEST(ActivatorViewer, ConditionsAndConditionalObjectWindow) {
     OpenedWindows windows;
     const TPRPObjectDesc c1 = makeKey(0x35, "Click"), c2 = makeKey(0x36, "Facing");
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
+    ByteWriter w(kVersionUru);
     w.u8(0).u8(3).keyRefs({c1, c2});
     auto* form = openViewer(134, "Act", w);
     ASSERT_NE(form, nullptr);
@@ -122,8 +120,7 @@ TEST(ActivatorViewer, ConditionsAndConditionalObjectWindow) {
 
 TEST(MultiStageViewer, StageLinesFlagsAndStageWindow) {
     OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
+    ByteWriter w(kVersionUru);
     writeSynched(w, 0);
     writeWords(w, {});
     w.u8(0).u8(1).u8(1);

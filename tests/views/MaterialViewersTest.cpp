@@ -49,8 +49,7 @@ TEST(LayerViewer, FlagsColoursValuesAndLinks) {
 
 TEST(MaterialViewer, LoadFlagsCompositionAndLayerTrees) {
     OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
+    ByteWriter w(kVersionUru);
     writeSynched(w, 0);
     w.u32(0xABC).u32(0x1 | 0x2000).u32(3).u32(0);
     const TPRPObjectDesc a = makeKey(6, "LayerB"), b = makeKey(6, "LayerA"), c = makeKey(0x43, "Anim");

@@ -19,8 +19,7 @@ using testpages::makeKey;
 
 TEST(ShadowViewers, CasterAndMasterValuesAndPartWindows) {
     OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
+    ByteWriter w(kVersionUru);
     writeSynched(w, 0);
     writeWords(w, {0x40});
     w.u8(0x06).f32(1.5f).f32(0.0001f).f32(3);
@@ -35,21 +34,19 @@ TEST(ShadowViewers, CasterAndMasterValuesAndPartWindows) {
 
     // The master's sizes are unsigned.
     const TPRPObjectDesc owner = makeKey(1, "Sun");
-    ByteWriter m(f.version, f.major);
+    ByteWriter m(kVersionUru);
     writeSynched(m, 0);
     writeObjInterface(m, &owner, {});
     m.f32(10).f32(20).f32(5).u32(4294967295u).u32(16).f32(0.5f);
-    auto* master = openViewer(213, "Master", m);
-    ASSERT_NE(master, nullptr);
-    expectShown(master, {"AttenDist=10", "MaxDist=20", "MinDist=5", "MaxSize=4294967295", "MinSize=16",
-                         "Power=0.5", "LinkedObjIntf=Object Interface"});
+    expectShown(openViewer(213, "Master", m),
+                {"AttenDist=10", "MaxDist=20", "MinDist=5", "MaxSize=4294967295", "MinSize=16", "Power=0.5",
+                 "LinkedObjIntf=Object Interface"});
 }
 
 TEST(SpawnAndImageLibViewers, LinksAndStoredImages) {
     OpenedWindows windows;
     const TPRPObjectDesc img1 = makeKey(4, "Img1"), img2 = makeKey(4, "Img2");
-    const Family& f = kFamilies[0];
-    ByteWriter sw(f.version, f.major);
+    ByteWriter sw(kVersionUru);
     writeSynched(sw, 0x10, {"Spawned"});
     writeWords(sw, {});
     auto* spawn = openViewer(61, "Start", sw);
@@ -59,7 +56,7 @@ TEST(SpawnAndImageLibViewers, LinksAndStoredImages) {
     ASSERT_NE(windows.last<TfrmTplMSModifier>(), nullptr);
     EXPECT_EQ(windows.last<TfrmTplMSModifier>()->windowTitle(), "[0027] Multi Modifier");
 
-    ByteWriter iw(f.version, f.major);
+    ByteWriter iw(kVersionUru);
     writeSynched(iw, 0);
     writeWords(iw, {});
     iw.keyRefs({img1, img2});

@@ -24,8 +24,7 @@ using testpages::makeKey;
 
 TEST(SceneObjectViewer, LinksTreesAndTheSynchedPartWindow) {
     OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
+    ByteWriter w(kVersionUru);
     writeSynched(w, 0x10 | 0x04, {"Excl"});
     const TPRPObjectDesc di = makeKey(22, "RockDI"), ci = makeKey(21, "RockCI");
     w.keyRef(&di).keyRef(nullptr).keyRef(&ci).keyRef(nullptr);
@@ -47,8 +46,7 @@ TEST(SceneObjectViewer, LinksTreesAndTheSynchedPartWindow) {
 TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
     OpenedWindows windows;
     const float values[16] = {1, 0, 0, 0.5f, 0, 1, 0, 0.0001f, 0, 0, 1, 1e20f, 0, 0, 0, 1};
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
+    ByteWriter w(kVersionUru);
     writeSynched(w, 0);
     const TPRPObjectDesc owner = makeKey(1, "Rock");
     writeObjInterface(w, &owner, {0x40});
@@ -74,8 +72,7 @@ TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
 
 TEST(InterfaceViewers, DrawSimulationAndAudio) {
     OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter d(f.version, f.major);
+    ByteWriter d(kVersionUru);
     writeSynched(d, 0);
     writeObjInterface(d, nullptr, {});
     const TPRPObjectDesc spans = makeKey(0x4C, "Spans");
@@ -84,22 +81,20 @@ TEST(InterfaceViewers, DrawSimulationAndAudio) {
     // An absent key adds no node.
     expectShown(draw, {"DrawKeys=000000AB|00000003", "ObjRefs1=Spans"});
 
-    ByteWriter s(f.version, f.major);
+    ByteWriter s(kVersionUru);
     writeSynched(s, 0);
     writeObjInterface(s, nullptr, {});
     writeWords(s, {4000000000u, 2});
     s.u32(0);
     const TPRPObjectDesc phys = makeKey(0x3F, "RockPhys");
     s.keyRef(&phys);
-    auto* sim = openViewer(28, "RockSI", s);
-    expectShown(sim, {"LinkedSimulation=RockPhys", "FlagsList=4000000000|2"});
+    expectShown(openViewer(28, "RockSI", s), {"LinkedSimulation=RockPhys", "FlagsList=4000000000|2"});
 
-    ByteWriter a(f.version, f.major);
+    ByteWriter a(kVersionUru);
     writeSynched(a, 0);
     writeObjInterface(a, nullptr, {});
     a.keyRef(nullptr);
-    auto* audio = openViewer(17, "RockAI", a);
-    expectShown(audio, {"LinkedWinAudible=(none)"});
+    expectShown(openViewer(17, "RockAI", a), {"LinkedWinAudible=(none)"});
 }
 
 TEST(Bounds3ExtWindow, AxisAlignedShowsNotAvailable) {

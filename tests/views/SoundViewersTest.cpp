@@ -22,8 +22,7 @@ const TPRPObjectDesc kBuffer = makeKey(41, "Birds.ogg:L");
 
 TEST(SoundViewer, ValuesPropertiesFadesAndLinks) {
     OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
+    ByteWriter w(kVersionUru);
     SoundBytes bytes;
     bytes.dataBuffer = &kBuffer;
     writeSound(w, bytes);
@@ -82,22 +81,17 @@ TEST(Win32SoundViewer, ChannelAndSoundPartWindow) {
 
 TEST(SoundBufferViewer, FlagsFileAndWaveHeader) {
     OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
+    ByteWriter w(kVersionUru);
     w.u32(0x12).u32(99).safeStr("Birds.ogg").u16(1).u16(2).u32(4000000000u).u32(176400).u16(4).u16(16);
-    auto* form = openViewer(41, "Birds.ogg:L", w);
-    ASSERT_NE(form, nullptr);
-    expectShown(form, {"kIsExternal=0", "kAlwaysExternal=1", "kStreamCompressed=1", "Filename=Birds.ogg",
-                       "FormatTag=PCM", "NumChannels=2", "SamplesPerSec=4000000000", "BitsPerSample=16"});
+    expectShown(openViewer(41, "Birds.ogg:L", w),
+                {"kIsExternal=0", "kAlwaysExternal=1", "kStreamCompressed=1", "Filename=Birds.ogg",
+                 "FormatTag=PCM", "NumChannels=2", "SamplesPerSec=4000000000", "BitsPerSample=16"});
 }
 
 TEST(WinAudibleViewer, SoundsGroupedAndSceneNode) {
     OpenedWindows windows;
     const TPRPObjectDesc s1 = makeKey(0x49, "Snd1"), s2 = makeKey(0x49, "Snd2");
-    const Family& f = kFamilies[0];
-    ByteWriter w(f.version, f.major);
+    ByteWriter w(kVersionUru);
     w.keyRefs({s1, s2}).keyRef(nullptr);
-    auto* form = openViewer(20, "Aud", w);
-    ASSERT_NE(form, nullptr);
-    expectShown(form, {"SoundRefs=Snd1|Snd2", "SceneNodeLink=(none)"});
+    expectShown(openViewer(20, "Aud", w), {"SoundRefs=Snd1|Snd2", "SceneNodeLink=(none)"});
 }
