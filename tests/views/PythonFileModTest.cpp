@@ -109,7 +109,6 @@ TEST(PythonFileModViewer, ParameterLinesReceiversAndLinks) {
         {15, 17, keyValue(&kAct)},
         {16, 5, keyValue(nullptr)},
         {17, 23, {}},
-        {18, 0, {}},
     };
     writePythonMod(w, "xLinkingBookGUIPopup", {&recv1, nullptr, &recv2}, params);
     auto* form = openViewer(162, "PyMod", w);
@@ -119,7 +118,7 @@ TEST(PythonFileModViewer, ParameterLinesReceiversAndLinks) {
               (QStringList{"Int(7) = 42", "Int(8) = 4294967295", "Float(9) = 0.5", "Boolean(10) = True",
                            "Boolean(11) = False", "String(12) = \"\"", "AnimationName(13) = \"\"",
                            "String(14) = \"Hi\"", "GUISkin (15) = Activator01",
-                           "Sceneobject(16) = ", "Wtf(17) = 23", "Wtf(18) = 0"}));
+                           "Sceneobject(16) = ", "Wtf(17) = 23"}));
     // An absent receiver adds no node.
     expectShown(form, {"PyReceivers=RecvA|RecvB", "SynchedObjLink=Synched Object Info (0)"});
     click(child<QLabel>(form, "LinkedMultiMod"));
