@@ -37,6 +37,12 @@ std::vector<bool> boxStates(QWidget* form, std::initializer_list<const char*> na
 const std::initializer_list<const char*> kTriggerBoxes = {"kTypeEnter",   "kTypeExit",   "kTypeAny",
                                                           "kTypeUnEnter", "kTypeUnExit", "kTypeBump"};
 
+// The part window a link of the form opens.
+template <class T> T* follow(const OpenedWindows& windows, QWidget* form, const char* link) {
+    click(child<QLabel>(form, link));
+    return windows.last<T>();
+}
+
 ByteWriter collisionBody(const Family& f, uint8_t type) {
     ByteWriter w(f.version, f.major);
     writeDetector(w, {0x10}, {kResp1, kResp2}, &kRemote, nullptr);
@@ -54,8 +60,7 @@ TEST(DetectorViewer, ReceiversLinksAndModifierWindow) {
     expectShown(form, {"Receivers=Resp1|Resp2", "RemoteModLink=Remote", "ProxyLink=(none)",
                        "SynchedObjLink=Synched Object Info (0)"});
 
-    click(child<QLabel>(form, "LinkedSingleMod"));
-    auto* mod = windows.last<TfrmTplMSModifier>();
+    auto* mod = follow<TfrmTplMSModifier>(windows, form, "LinkedSingleMod");
     ASSERT_NE(mod, nullptr);
     EXPECT_EQ(mod->windowTitle(), "[0027] Multi Modifier");
     ASSERT_EQ(mod->FlagsList->count(), 2);
@@ -77,8 +82,7 @@ TEST(CollisionDetectorViewer, TriggerBoxesAndDetectorWindow) {
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(boxStates(form, kTriggerBoxes), c.boxes);
         // The detector window from the link differs from one opened from the tree only by its caption.
-        click(child<QLabel>(form, "LinkedDetectorModifier"));
-        auto* det = windows.last<TfrmTplDetectorModifier>();
+        auto* det = follow<TfrmTplDetectorModifier>(windows, form, "LinkedDetectorModifier");
         ASSERT_NE(det, nullptr);
         EXPECT_EQ(det->windowTitle(), "[0024] Detector Modifier");
         expectShown(det, {"Receivers=Resp1|Resp2", "RemoteModLink=Remote"});
@@ -94,8 +98,7 @@ TEST(PanicLinkRegionViewer, FlagAndCollisionWindow) {
     auto* form = openViewer(213, "Panic", w);
     ASSERT_NE(form, nullptr);
     expectShown(form, {"PlayLinkOutAnim=1"});
-    click(child<QLabel>(form, "LinkedDetectorModifier"));
-    auto* collision = windows.last<TfrmTplCollisionDetector>();
+    auto* collision = follow<TfrmTplCollisionDetector>(windows, form, "LinkedDetectorModifier");
     ASSERT_NE(collision, nullptr);
     EXPECT_EQ(collision->windowTitle(), "[002B] Collision Detector");
     EXPECT_EQ(boxStates(collision, kTriggerBoxes),
@@ -111,8 +114,7 @@ TEST(ActivatorViewer, ConditionsAndConditionalObjectWindow) {
     ASSERT_NE(form, nullptr);
     expectShown(form, {"ConditionObjects=Click|Facing"});
 
-    click(child<QLabel>(form, "ParentCondObj"));
-    auto* part = windows.last<TfrmTplConditionalObject>();
+    auto* part = follow<TfrmTplConditionalObject>(windows, form, "ParentCondObj");
     ASSERT_NE(part, nullptr);
     expectShown(part, {"Satisfied=0", "Toggle=1"});
     EXPECT_EQ(part->windowTitle(), "[002E] Conditional Object");

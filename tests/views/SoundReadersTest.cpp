@@ -55,11 +55,12 @@ TEST(SoundReader, EveryFieldAndTheFamilyBranches) {
 
 // The settings have no family branch: one family.
 TEST(SoundReader, DisabledEAXTakesTheDefaultsAndEnabledReadsEveryField) {
-    ByteWriter off(kVersionUru);
-    writeEAX(off, false);
-    EXPECT_EQ(off.size(), 1u);
-    TPlasmaStream so = streamOf(off);
-    const TEAXSourceSettings d = ReadEAXSourceSettingsPart(so);
+    ByteWriter w(kVersionUru);
+    writeEAX(w, false);
+    writeEAX(w, true);
+    TPlasmaStream s = streamOf(w);
+    const TEAXSourceSettings d = ReadEAXSourceSettingsPart(s);
+    EXPECT_EQ(s.Position(), 1) << "disabled settings store only their flag";
     EXPECT_FALSE(d.Enabled);
     EXPECT_EQ(d.Room, -1);
     EXPECT_EQ(d.RoomHF, -1);
@@ -71,10 +72,6 @@ TEST(SoundReader, DisabledEAXTakesTheDefaultsAndEnabledReadsEveryField) {
         EXPECT_EQ(soft.OcclusionRoomRatio, 1.5f);
         EXPECT_EQ(soft.OcclusionDirectRatio, 1.0f);
     }
-
-    ByteWriter on(kVersionUru);
-    writeEAX(on, true);
-    TPlasmaStream s = streamOf(on);
     const TEAXSourceSettings e = ReadEAXSourceSettingsPart(s);
     EXPECT_TRUE(e.Enabled);
     EXPECT_EQ(e.Room, -1000);
