@@ -62,21 +62,30 @@ TEST(GuiControlPartReader, EveryFieldInEveryFamily) {
     }
 }
 
-// No dynamic text: the next byte is the scheme flag; no scheme: the sound count follows.
-TEST(GuiControlPartReader, CommandTextOnlyForConsoleCommands) {
+// The command text only for a console command (procedure 1); the proxy key only with bit 0x40 in the first
+// flag word. No dynamic text: the next byte is the scheme flag; no scheme: the sound count follows.
+TEST(GuiControlPartReader, ProcedureFlagBytesAndProxyDecideWhatFollows) {
     struct Row {
         uint32_t procType;
         std::string command;
+        std::vector<uint32_t> words;
+        bool proxy;
     };
-    const Row rows[] = {{0, ""}, {1, "say hi"}, {1, ""}, {7, ""}};
+    const Row rows[] = {{0, "", {}, false},
+                        {1, "say hi", {0x00}, false},
+                        {1, "", {0x3F, 0x40}, false},
+                        {7, "", {0x40}, true},
+                        {0, "", {0xFFC1, 0}, true}};
     for (const Family& f : kFamilies)
         for (const Row& row : rows) {
-            SCOPED_TRACE(testing::Message()
-                         << f.name << " type " << row.procType << " '" << row.command << "'");
+            SCOPED_TRACE(testing::Message() << f.name << " type " << row.procType << " '" << row.command
+                                            << "' words " << row.words.size());
             ByteWriter w(f.version, f.major);
             ControlSpec c = plainControl();
             c.procType = row.procType;
             c.command = row.command;
+            c.modFlags = row.words;
+            c.proxy = kProxy;
             c.sounds = {0xDEADBEEF};
             writeControl(w, c);
             TPlasmaStream s = streamOf(w);
@@ -86,30 +95,8 @@ TEST(GuiControlPartReader, CommandTextOnlyForConsoleCommands) {
             EXPECT_FALSE(part.HasDynText);
             EXPECT_FALSE(part.HasColorScheme);
             EXPECT_EQ(part.SoundIndices, std::vector<uint32_t>{0xDEADBEEF});
-            EXPECT_EQ(part.Skin.Name, "Skin01") << "the fields after the procedure stay in step";
-            EXPECT_TRUE(s.AtEnd());
-        }
-}
-
-TEST(GuiControlPartReader, ProxyOnlyWithBit40InTheFirstFlagWord) {
-    struct Row {
-        std::vector<uint32_t> words;
-        bool proxy;
-    };
-    const Row rows[] = {
-        {{}, false}, {{0x00}, false}, {{0x3F, 0x40}, false}, {{0x40}, true}, {{0xFFC1, 0}, true}};
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows) {
-            SCOPED_TRACE(testing::Message() << f.name << " words " << row.words.size());
-            ByteWriter w(f.version, f.major);
-            ControlSpec c = plainControl();
-            c.modFlags = row.words;
-            c.proxy = kProxy;
-            writeControl(w, c);
-            TPlasmaStream s = streamOf(w);
-            const TControlMod part = ReadGUIControlPart(s);
             EXPECT_EQ(part.Proxy.Name, row.proxy ? "ProxyObj" : "");
-            EXPECT_EQ(part.Skin.Name, "Skin01");
+            EXPECT_EQ(part.Skin.Name, "Skin01") << "the fields after the procedure stay in step";
             EXPECT_TRUE(s.AtEnd());
         }
 }
@@ -147,46 +134,22 @@ TEST(DialogReader, EveryFieldInEveryFamily) {
 
 // ---- Control bodies
 
-TEST(GuiControlReaders, ButtonWordsDependOnTheFamily) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeControl(w, plainControl());
-        w.keyRefs({kAnimA, kAnimB}).safeStr("Press");
-        w.keyRefs({kAnimB}).safeStr("Hover");
-        const bool mystV = IsMystVFamily(f.version);
-        if (mystV)
-            w.u32(7).u32(8).u32(4294967295u);
-        else
-            w.u32(2);
-        const TPRPObjectDesc drag = makeKey(0xA1, "DragMe");
-        w.keyRef(&drag);
-        TPlasmaStream s = streamOf(w);
-        const TGUIButtonRecord b = ReadGUIButton(s);
-        ASSERT_EQ(b.AnimKeys.size(), 2u);
-        EXPECT_EQ(b.AnimKeys[1].Name, "AnimB");
-        EXPECT_EQ(b.AnimName, "Press");
-        ASSERT_EQ(b.MouseOverAnimKeys.size(), 1u);
-        EXPECT_EQ(b.MouseOverAnimName, "Hover");
-        if (mystV) {
-            EXPECT_EQ(b.EOA, (std::array<uint32_t, 3>{7, 8, 4294967295u}));
-            EXPECT_EQ(b.NotifyType, 0u);
-        } else {
-            EXPECT_EQ(b.EOA, (std::array<uint32_t, 3>{}));
-            EXPECT_EQ(b.NotifyType, 2u);
-        }
-        EXPECT_EQ(b.Draggable.Name, "DragMe");
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-// Each control body after its control (or value) part, one after the other in one stream.
+// Each control body after its control (or value) part, one after the other in one stream; a button's words
+// after its animations depend on the family.
 TEST(GuiControlReaders, ControlBodiesAfterTheirParts) {
     const TPRPObjectDesc scroll = makeKey(0xAF, "Scroller"), up = makeKey(0xA1, "Up"),
                          r1 = makeKey(0xBA, "Radio1"), r3 = makeKey(0xBA, "Radio3");
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
+        const bool mystV = IsMystVFamily(f.version);
         ByteWriter w(f.version, f.major);
+        writeControl(w, plainControl());
+        w.keyRefs({kAnimA, kAnimB}).safeStr("Press").keyRefs({kAnimB}).safeStr("Hover");
+        if (mystV)
+            w.u32(7).u32(8).u32(4294967295u);
+        else
+            w.u32(2);
+        w.keyRef(&scroll);
         writeControl(w, plainControl());
         w.keyRefs({kAnimA}).safeStr("Tick").u8(3);
         writeControl(w, plainControl());
@@ -206,6 +169,15 @@ TEST(GuiControlReaders, ControlBodiesAfterTheirParts) {
         w.u32(3).keyRef(&r1).keyRef(nullptr).keyRef(&r3).u32(0xFFFFFFFF);
         TPlasmaStream s = streamOf(w);
 
+        const TGUIButtonRecord b = ReadGUIButton(s);
+        ASSERT_EQ(b.AnimKeys.size(), 2u);
+        EXPECT_EQ(b.AnimKeys[1].Name, "AnimB");
+        EXPECT_EQ(b.AnimName, "Press");
+        ASSERT_EQ(b.MouseOverAnimKeys.size(), 1u);
+        EXPECT_EQ(b.MouseOverAnimName, "Hover");
+        EXPECT_EQ(b.EOA, mystV ? (std::array<uint32_t, 3>{7, 8, 4294967295u}) : (std::array<uint32_t, 3>{}));
+        EXPECT_EQ(b.NotifyType, mystV ? 0u : 2u);
+        EXPECT_EQ(b.Draggable.Name, "Scroller");
         const TGUICheckBoxRecord box = ReadGUICheckBox(s);
         EXPECT_EQ(box.AnimName, "Tick");
         EXPECT_TRUE(box.Checked);

@@ -94,21 +94,20 @@ TEST(ClothingReader, EveryFieldInStoredOrder) {
 
 TEST(ClothingViewer, CombosTexturesMeshesAndTints) {
     OpenedWindows windows;
-    const Family& f = kFamilies[0];
-    for (bool icon : {false, true}) {
-        auto* form = openViewer(181, "Shirt01", clothingBody(f, icon));
-        ASSERT_NE(form, nullptr);
-        expectShown(form, {"ClothingName=Shirt01", "clGroup=Female", "clType=Shirt", "ClosetType=Torso",
-                           "SortOrder=12", "FriendlyName=Blue Shirt"});
-        EXPECT_EQ(child<QPlainTextEdit>(form, "AttributeList")->toPlainText(), "a=1\nb=2");
-        auto* iconRef = child<QLabel>(form, "ClosetIconRef");
-        EXPECT_EQ(iconRef->text(), icon ? "Icon.dds" : "(N/A)");
-        EXPECT_EQ(iconRef->isEnabled(), icon);
-        EXPECT_EQ(iconRef->font().underline(), icon);
+    auto* form = openViewer(181, "Shirt01", clothingBody(kFamilies[0], true));
+    ASSERT_NE(form, nullptr);
+    expectShown(form,
+                {"ClothingName=Shirt01", "clGroup=Female", "clType=Shirt", "ClosetType=Torso", "SortOrder=12",
+                 "FriendlyName=Blue Shirt", "AttributeList=a=1\nb=2", "ClosetIconRef=Icon.dds"});
+    // The elements are the tree's top nodes; the absent third texture adds no node.
+    EXPECT_EQ(topTexts(child<TObjRefTreeView>(form, "ObjRefs")), (QStringList{"Torso", "Arms"}));
+    expectShown(form, {"ObjRefs=Shirt.dds|Bump.dds", "HQMesh=ShirtHQ", "MQMesh=(none)", "ClothingLink=Vest",
+                       "Tint1=FF8000", "Tint2=001020"});
 
-        // The elements are the tree's top nodes; the absent third texture adds no node.
-        EXPECT_EQ(topTexts(child<TObjRefTreeView>(form, "ObjRefs")), (QStringList{"Torso", "Arms"}));
-        expectShown(form, {"ObjRefs=Shirt.dds|Bump.dds", "HQMesh=ShirtHQ", "MQMesh=(none)",
-                           "ClothingLink=Vest", "Tint1=FF8000", "Tint2=001020"});
-    }
+    // Without an icon the link is no link.
+    auto* iconRef =
+        child<QLabel>(openViewer(181, "Shirt01", clothingBody(kFamilies[0], false)), "ClosetIconRef");
+    EXPECT_EQ(iconRef->text(), "(N/A)");
+    EXPECT_FALSE(iconRef->isEnabled());
+    EXPECT_FALSE(iconRef->font().underline());
 }
