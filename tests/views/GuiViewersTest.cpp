@@ -12,7 +12,6 @@
 #include "PRP_VCL.h"
 #include "ViewerKit.h"
 #include "ViewerTestSupport.h"
-#include "unitTpfGUIButtonMod.h"
 #include "unitTpfGUIControlMod.h"
 #include "unitTpfGUIValueCtrl.h"
 #include "unitTplMSModifier.h"

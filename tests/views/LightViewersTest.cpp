@@ -1,7 +1,6 @@
 // The light viewers: the light part window's caption, colours, links and the omni window.
 #include <gtest/gtest.h>
 
-
 #include "PRP_VCL.h"
 #include "ViewerKit.h"
 #include "ViewerTestSupport.h"

@@ -41,8 +41,7 @@ TEST(ConditionalReaders, PartIsTwoBytesAndConditionsFollow) {
         uint8_t satisfied, toggle;
         bool expectSatisfied, expectToggle;
     };
-    const Case cases[] = {
-        {0, 0, false, false}, {1, 0, true, false}, {0, 0x80, false, true}, {0xFF, 2, true, true}};
+    const Case cases[] = {{1, 0, true, false}, {0, 0x80, false, true}, {0xFF, 2, true, true}};
     for (const Family& f : kFamilies)
         for (const Case& c : cases) {
             SCOPED_TRACE(testing::Message() << f.name << " " << int(c.satisfied) << "/" << int(c.toggle));

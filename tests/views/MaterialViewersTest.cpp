@@ -34,10 +34,8 @@ TEST(LayerViewer, FlagsColoursValuesAndLinks) {
             EXPECT_FALSE(child<QWidget>(form, "NullObj")->isEnabled());
             EXPECT_EQ(form->Swatches[0]->Color(), 0x007FFFu);
             EXPECT_EQ(form->Swatches[1]->Color(), 126u);
-            auto* texture = child<QLabel>(form, "TextureLink1");
-            expectShown(form, {"TextureLink2=Stone.dds"});
-            EXPECT_EQ(texture->text(), IsUruFamily(f.version) ? "(none)" : "Stone.dds");
-            EXPECT_EQ(texture->isEnabled(), !IsUruFamily(f.version));
+            expectShown(form, {IsUruFamily(f.version) ? "TextureLink1=(none)" : "TextureLink1=Stone.dds",
+                               "TextureLink2=Stone.dds"});
 
             click(child<QLabel>(form, "UVWTransformLink"));
             auto* matrix = windows.last<TfrmTransformMatrix>();
@@ -59,5 +57,4 @@ TEST(MaterialViewer, LoadFlagsCompositionAndLayerTrees) {
     // The stored order is kept inside each class node.
     expectShown(form, {"LoadFlags=00000ABC", "kCompShaded=1", "kCompNeedsBlendChannel=1", "kCompDecal=0",
                        "LayerRefs=LayerB|LayerA|Anim", "PiggyBackRefs="});
-    EXPECT_EQ(topTexts(child<TObjRefTreeView>(form, "LayerRefs")).size(), 2);
 }

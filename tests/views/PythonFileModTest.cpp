@@ -7,8 +7,6 @@
 #include "PRP_VCL.h"
 #include "PythonParts.h"
 #include "ViewerTestSupport.h"
-#include "unitTplMSModifier.h"
-#include "unitTplPythonFileMod.h"
 
 using namespace testpages;
 using testpages::makeKey;
@@ -121,8 +119,4 @@ TEST(PythonFileModViewer, ParameterLinesReceiversAndLinks) {
                            "Sceneobject(16) = ", "Wtf(17) = 23"}));
     // An absent receiver adds no node.
     expectShown(form, {"PyReceivers=RecvA|RecvB", "SynchedObjLink=Synched Object Info (0)"});
-    click(child<QLabel>(form, "LinkedMultiMod"));
-    auto* mod = windows.last<TfrmTplMSModifier>();
-    ASSERT_NE(mod, nullptr);
-    EXPECT_EQ(listTexts(mod->FlagsList), (QStringList{"00000001", "00000002"}));
 }

@@ -12,10 +12,7 @@
 #include "ViewerKit.h"
 #include "ViewerTestSupport.h"
 #include "unitBounds3Ext.h"
-#include "unitTplMSModifier.h"
 #include "unitTplObjInterface.h"
-#include "unitTplSceneNode.h"
-#include "unitTplSceneObject.h"
 #include "unitTplSynchedObject.h"
 #include "unitTransformMatrix.h"
 

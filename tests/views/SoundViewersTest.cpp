@@ -10,7 +10,6 @@
 #include "ViewerTestSupport.h"
 #include "unitTplEAXSourceSettings.h"
 #include "unitTplSound.h"
-#include "unitTplWin32Sound.h"
 
 using namespace testpages;
 using testpages::makeKey;
@@ -49,13 +48,12 @@ TEST(SoundViewer, EAXWindowGreyedWithDefaultsOrFilled) {
         click(child<QLabel>(form, "LinkedEAXSettings"));
         auto* eax = windows.last<TfrmTplEAXSourceSettings>();
         ASSERT_NE(eax, nullptr);
-        EXPECT_EQ(eax->Enabled->isChecked(), enabled);
         EXPECT_EQ(eax->Room->isEnabled(), enabled);
         EXPECT_EQ(child<QLineEdit>(eax, "EndOcclusionDirectRatio")->isEnabled(), enabled);
         if (!enabled)
-            expectShown(eax, {"Room=-1", "RoomHFAuto=1"});
+            expectShown(eax, {"Enabled=0", "Room=-1", "RoomHFAuto=1"});
         else
-            expectShown(eax, {"Room=-1000", "RoomAuto=0", "OutsideVolHF=-3", "StartOcclusion=10",
+            expectShown(eax, {"Enabled=1", "Room=-1000", "RoomAuto=0", "OutsideVolHF=-3", "StartOcclusion=10",
                               "EndOcclusion=20", "OcclusionSoftValue=0.75"});
         // The user's click on Enabled greys or frees the other fields.
         eax->Enabled->click();
