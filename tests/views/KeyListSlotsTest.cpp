@@ -1,12 +1,11 @@
-// Key lists of the scene, material, sound, GUI, python and logic viewers: every key the list stores is a tree
-// node, a key without a name included; only an absent key (present byte 0 in Uru and Live) adds nothing.
+// Key lists of the viewers: every key the list stores is a tree node, a key without a name included; only an
+// absent key (present byte 0 in Uru and Live) adds nothing.
 #include <gtest/gtest.h>
 
 #include <QTreeWidgetItemIterator>
 #include <functional>
 #include <random>
 
-#include "GuiWriters.h"
 #include "ObjectParts.h"
 #include "PRP_VCL.h"
 #include "ViewerTestSupport.h"
@@ -34,13 +33,8 @@ struct Row {
     BodyWriter body;
 };
 
-void emptyControl(ByteWriter& w) {
-    writeControl(w, ControlSpec{});
-}
-void emptyValueCtrl(ByteWriter& w) {
-    writeValueCtrl(w, ControlSpec{}, 0, 1, 0.5f);
-}
-
+// Most viewers fill their trees through the kit: one row with shared parts before the list, one without; the
+// drawables keep their own loop.
 const Row kRows[] = {
     {"coordinate children", 21, 21, "ObjRefs",
      [](ByteWriter& w) {
@@ -50,27 +44,6 @@ const Row kRows[] = {
              writeIdentityMatrix(w);
          writeList(w);
      }},
-    {"scene object interfaces", 1, 1, "ObjRefs1",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         w.keyRef(nullptr).keyRef(nullptr).keyRef(nullptr).keyRef(nullptr);
-         writeList(w);
-         w.u32(0).keyRef(nullptr);
-     }},
-    {"scene object modifiers", 1, 1, "ObjRefs2",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         w.keyRef(nullptr).keyRef(nullptr).keyRef(nullptr).keyRef(nullptr).u32(0);
-         writeList(w);
-         w.keyRef(nullptr);
-     }},
-    {"draw interface objects", 22, 22, "ObjRefs2",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         writeObjInterface(w, nullptr, {});
-         w.u32(0);
-         writeList(w);
-     }},
     {"drawables", 22, 22, "ObjRefs1",
      [](ByteWriter& w) {
          writeSynched(w, 0);
@@ -78,93 +51,10 @@ const Row kRows[] = {
          w.u32(3).u32(1).keyRef(&kNamed).u32(2).keyRef(&kNameless).u32(3).keyRef(nullptr);
          w.u32(0);
      }},
-    {"material layers", 7, 7, "LayerRefs",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         w.u32(0).u32(0).u32(3).u32(0).keyRef(&kNamed).keyRef(&kNameless).keyRef(nullptr);
-     }},
     {"win-audible sounds", 20, 20, "SoundRefs",
      [](ByteWriter& w) {
          writeList(w);
          w.keyRef(nullptr);
-     }},
-    {"image library", 290, 241, "ImageRefs",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         writeWords(w, {});
-         writeList(w);
-     }},
-    {"button animations", 161, 135, "AnimKeys",
-     [](ByteWriter& w) {
-         emptyControl(w);
-         writeList(w);
-         w.safeStr("").u32(0).safeStr("");
-         for (int i = 0; i < (IsMystVFamily(w.version()) ? 3 : 1); ++i)
-             w.u32(0);
-         w.keyRef(nullptr);
-     }},
-    {"button mouse-over animations", 282, 237, "MouseOverAnimKeys",
-     [](ByteWriter& w) {
-         emptyControl(w);
-         w.u32(0).safeStr("");
-         writeList(w);
-         w.safeStr("");
-         for (int i = 0; i < (IsMystVFamily(w.version()) ? 3 : 1); ++i)
-             w.u32(0);
-         w.keyRef(nullptr);
-     }},
-    {"check box", 186, 156, "AnimKeys",
-     [](ByteWriter& w) {
-         emptyControl(w);
-         writeList(w);
-         w.safeStr("").u8(1);
-     }},
-    {"dynamic display layers", 189, 158, "LayerKeys",
-     [](ByteWriter& w) {
-         emptyControl(w);
-         w.u32(0);
-         writeList(w);
-         w.u32(0);
-     }},
-    {"knob", 177, 151, "AnimKeys",
-     [](ByteWriter& w) {
-         emptyValueCtrl(w);
-         writeList(w);
-         w.safeStr("");
-         for (int i = 0; i < 6; ++i)
-             w.f32(float(i));
-     }},
-    {"progress bar", 268, 224, "AnimKeys",
-     [](ByteWriter& w) {
-         emptyValueCtrl(w);
-         writeList(w);
-         w.safeStr("");
-     }},
-    {"radio group", 187, 157, "Controls",
-     [](ByteWriter& w) {
-         emptyControl(w);
-         writeList(w);
-         w.u32(0);
-     }},
-    {"python receivers", 162, 136, "PyReceivers",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         writeWords(w, {});
-         w.safeStr("xScript");
-         writeList(w);
-         w.u32(0);
-     }},
-    {"activator conditions", 50, 49, "ConditionObjects",
-     [](ByteWriter& w) {
-         w.u8(1).u8(0);
-         writeList(w);
-     }},
-    {"multi-stage receivers", 193, 162, "ReceiverRefs",
-     [](ByteWriter& w) {
-         writeSynched(w, 0);
-         writeWords(w, {});
-         w.u8(0).u8(0).u8(0).u32(0);
-         writeList(w);
      }},
 };
 

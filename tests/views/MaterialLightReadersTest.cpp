@@ -14,52 +14,35 @@ namespace {
 const float kTranslate[16] = {1, 0, 0, 10, 0, 1, 0, 20, 0, 0, 1, 30, 0, 0, 0, 1};
 }
 
+// The sample layer the viewer tests show, then a material whose two counts come before its keys.
 TEST(LayerReader, EveryFieldInStoredOrder) {
-    const TPRPObjectDesc under = makeKey(6, "Under"), tex = makeKey(4, "Tex.dds");
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0);
-        w.keyRef(&under);
-        w.u32(0x3).u32(0x2).u32(0x80).u32(0x10).u32(0x800);
-        writeMatrix(w, kTranslate);
-        writeColor(w, 1, 0.5f, 0, 0.25f);
-        writeColor(w, 0, 0, 0, 1);
-        writeColor(w, 1.5f, 0, 0, 0);
-        writeColor(w, -1.5f, 0, 0, 0.5f);
-        w.u32(4000000000u).f32(0.75f).f32(-1).f32(8);
-        w.keyRef(&tex).keyRef(nullptr).keyRef(nullptr);
-        writeIdentityMatrix(w);
-        TPlasmaStream s = streamOf(w);
-        const TLayerRecord layer = ReadLayer(s);
-        EXPECT_EQ(layer.LayerInterface.Underlay.Name, "Under");
-        EXPECT_EQ(layer.State, (TLayerState{0x3, 0x2, 0x80, 0x10, 0x800}));
-        EXPECT_EQ(layer.UVWTransform[2][3], 30.0f);
-        EXPECT_EQ(PackDisplayColor(layer.Colors[0]), 0x007FFFu);
-        EXPECT_EQ(layer.Colors[0].A, 0.25f);
-        EXPECT_EQ(PackDisplayColor(layer.Colors[2]), 126u);
-        EXPECT_EQ(PackDisplayColor(layer.Colors[3]), 130u);
-        EXPECT_EQ(layer.UVWSource, 4000000000u);
-        EXPECT_EQ(layer.Opacity, 0.75f);
-        EXPECT_EQ(layer.LODBias, -1.0f);
-        EXPECT_EQ(layer.SpecularPower, 8.0f);
-        EXPECT_EQ(layer.Texture.Name, "Tex.dds");
-        EXPECT_EQ(layer.VertexShader.Name, "");
-        EXPECT_EQ(layer.BumpEnvTransform, IdentityMatrix44());
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(MaterialReader, BothCountsComeFirst) {
     const TPRPObjectDesc l1 = makeKey(6, "L1"), l2 = makeKey(6, "L2"), l3 = makeKey(0x43, "L3");
     const TPRPObjectDesc pb = makeKey(6, "PB");
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         ByteWriter w(f.version, f.major);
+        writeSampleLayer(w);
         writeSynched(w, 0);
         w.u32(0xABCD).u32(0x1001).u32(3).u32(1);
         w.keyRef(&l1).keyRef(&l2).keyRef(&l3).keyRef(&pb);
         TPlasmaStream s = streamOf(w);
+        const TLayerRecord layer = ReadLayer(s);
+        EXPECT_EQ(layer.LayerInterface.Underlay.Name, "");
+        EXPECT_EQ(layer.State, (TLayerState{0x4000002, 0x1, 0, 0x10, 0x800}));
+        EXPECT_EQ(layer.UVWTransform[2][2], 2.0f);
+        EXPECT_EQ(PackDisplayColor(layer.Colors[0]), 0x007FFFu);
+        EXPECT_EQ(layer.Colors[0].A, 0.25f);
+        EXPECT_EQ(PackDisplayColor(layer.Colors[1]), 126u);
+        EXPECT_EQ(PackDisplayColor(layer.Colors[3]), 0xFF0000u);
+        EXPECT_EQ(layer.Colors[3].A, 0.1f);
+        EXPECT_EQ(layer.UVWSource, 4000000000u);
+        EXPECT_EQ(layer.Opacity, 0.75f);
+        EXPECT_EQ(layer.LODBias, -0.00001f);
+        EXPECT_EQ(layer.SpecularPower, 1e16f);
+        EXPECT_EQ(layer.Texture.Name, IsUruFamily(f.version) ? "" : "Stone.dds");
+        EXPECT_EQ(layer.VertexShader.Name, "Stone.dds");
+        EXPECT_EQ(layer.PixelShader.Name, "");
+        EXPECT_EQ(layer.BumpEnvTransform, IdentityMatrix44());
         const TMaterialRecord mat = ReadMaterial(s);
         EXPECT_EQ(mat.LoadFlags, 0xABCDu);
         EXPECT_EQ(mat.CompFlags, 0x1001u);
@@ -98,6 +81,8 @@ TEST(LightReaders, LightInfoOmniSpotAndLimitedDirectional) {
         writeLightInfo(w, &proj, {region});
         w.f32(1).f32(2).f32(3).f32(4); // omni
         w.f32(5).f32(0.25f).f32(0.5f); // spot
+        writeLightInfo(w, nullptr, {});
+        w.f32(7).f32(8).f32(9); // limited directional
         TPlasmaStream s = streamOf(w);
         const TSpotLightRecord spot = ReadSpotLight(s);
         const TLightInfo& light = spot.OmniLightInfo.LightInfo;
@@ -116,18 +101,12 @@ TEST(LightReaders, LightInfoOmniSpotAndLimitedDirectional) {
         EXPECT_EQ(spot.OmniLightInfo.AttenCutoff, 4.0f);
         EXPECT_EQ(spot.Falloff, 5.0f);
         EXPECT_EQ(spot.SpotOuter, 0.5f);
-        EXPECT_TRUE(s.AtEnd());
         EXPECT_EQ(LightInfoPartClass(light), f.version == kVersionMystV ? 79 : 84);
-
-        ByteWriter d(f.version, f.major);
-        writeLightInfo(d, nullptr, {});
-        d.f32(7).f32(8).f32(9);
-        TPlasmaStream ds = streamOf(d);
-        const TLimitedDirLightRecord dir = ReadLimitedDirLight(ds);
+        const TLimitedDirLightRecord dir = ReadLimitedDirLight(s);
         EXPECT_EQ(dir.LightInfo.ProjectionLayer.Name, "");
         EXPECT_EQ(dir.Width, 7.0f);
         EXPECT_EQ(dir.Depth, 9.0f);
-        EXPECT_TRUE(ds.AtEnd());
+        EXPECT_TRUE(s.AtEnd());
     }
 }
 

@@ -17,43 +17,22 @@ struct Keys {
 };
 } // namespace
 
-TEST(SceneNodeReader, BothListsInEveryFamily) {
+// A scene node's two lists, then a scene object.
+TEST(SceneNodeAndObjectReaders, ListsInterfacesModifiersAndNodeInEveryFamily) {
     Keys k;
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         ByteWriter w(f.version, f.major);
         w.keyRefs({k.rock, k.tree}).keyRefs({k.mod1});
+        writeSynched(w, 0x10, {"Excl"});
+        w.keyRef(&k.draw).keyRef(&k.sim).keyRef(&k.coord).keyRef(nullptr); // no audio interface
+        w.keyRefs({k.mod1, k.mod2}).keyRefs({k.mod2}).keyRef(&k.node);
         TPlasmaStream s = streamOf(w);
         const TSceneNodeRecord node = ReadSceneNode(s);
         ASSERT_EQ(node.SceneObjects.size(), 2u);
         EXPECT_EQ(node.SceneObjects[1].Name, "Tree");
         ASSERT_EQ(node.PoolObjects.size(), 1u);
         EXPECT_EQ(node.PoolObjects[0].ClassType, 0x4C);
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(SceneNodeReader, AbsentKeysLeaveEmptyEntries) {
-    Keys k;
-    ByteWriter w(kVersionUru);
-    w.u32(3).keyRef(&k.rock).keyRef(nullptr).keyRef(&k.tree).u32(0);
-    TPlasmaStream s = streamOf(w);
-    const TSceneNodeRecord node = ReadSceneNode(s);
-    ASSERT_EQ(node.SceneObjects.size(), 3u);
-    EXPECT_EQ(node.SceneObjects[1].Name, "");
-    EXPECT_EQ(node.SceneObjects[2].Name, "Tree");
-    EXPECT_TRUE(node.PoolObjects.empty());
-}
-
-TEST(SceneObjectReader, InterfacesModifiersAndNodeInEveryFamily) {
-    Keys k;
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0x10, {"Excl"});
-        w.keyRef(&k.draw).keyRef(&k.sim).keyRef(&k.coord).keyRef(nullptr); // no audio interface
-        w.keyRefs({k.mod1, k.mod2}).keyRefs({k.mod2}).keyRef(&k.node);
-        TPlasmaStream s = streamOf(w);
         const TSceneObjectRecord obj = ReadSceneObject(s);
         EXPECT_EQ(obj.SynchedObject.SynchFlags, 0x10u);
         EXPECT_EQ(obj.DrawInterface.Name, "RockDI");
@@ -68,11 +47,15 @@ TEST(SceneObjectReader, InterfacesModifiersAndNodeInEveryFamily) {
     }
 }
 
-TEST(InterfaceReaders, CoordinateInterfaceMatricesAndChildren) {
+// The four interface bodies one after the other: each starts with the synched and object-interface parts.
+TEST(InterfaceReaders, CoordinateDrawSimulationAndAudioInEveryFamily) {
     const float values[16] = {1, 0, 0, 5, 0, 1, 0, 6, 0, 0, 1, 7, 0, 0, 0, 1};
+    const TPRPObjectDesc spans = makeKey(0x4C, "Spans"), phys = makeKey(0x3F, "RockPhys"),
+                         sound = makeKey(20, "Birds");
     Keys k;
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
+        const bool uru = IsUruFamily(f.version);
         ByteWriter w(f.version, f.major);
         writeSynched(w, 0);
         writeObjInterface(w, &k.rock, {});
@@ -81,7 +64,22 @@ TEST(InterfaceReaders, CoordinateInterfaceMatricesAndChildren) {
         writeMatrix(w, values);
         writeIdentityMatrix(w);
         w.keyRefs({k.tree});
+        writeSynched(w, 0);
+        writeObjInterface(w, &k.rock, {1});
+        w.u32(2).u32(0xAB).keyRef(&spans).u32(0xFFFFFFFF).keyRef(nullptr);
+        w.keyRefs({k.mod1});
+        writeSynched(w, 0);
+        writeObjInterface(w, nullptr, {});
+        if (uru) { // the properties are stored only in Uru and Live
+            writeWords(w, {3, 4000000000u});
+            w.u32(0x55);
+        }
+        w.keyRef(&phys);
+        writeSynched(w, 0x40, {}, {"Vol"});
+        writeObjInterface(w, nullptr, {});
+        w.keyRef(&sound);
         TPlasmaStream s = streamOf(w);
+
         const TCoordinateInterfaceRecord ci = ReadCoordinateInterface(s);
         EXPECT_EQ(ci.ObjInterface.Owner.Name, "Rock");
         EXPECT_EQ(ci.Matrices[0][1][3], 6.0f);
@@ -90,67 +88,21 @@ TEST(InterfaceReaders, CoordinateInterfaceMatricesAndChildren) {
         EXPECT_EQ(ci.Matrices[3], IdentityMatrix44());
         ASSERT_EQ(ci.Children.size(), 1u);
         EXPECT_EQ(ci.Children[0].Name, "Tree");
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
 
-TEST(InterfaceReaders, DrawInterfacePairsAndObjects) {
-    Keys k;
-    const TPRPObjectDesc spans = makeKey(0x4C, "Spans");
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0);
-        writeObjInterface(w, &k.rock, {1});
-        w.u32(2).u32(0xAB).keyRef(&spans).u32(0xFFFFFFFF).keyRef(nullptr);
-        w.keyRefs({k.mod1});
-        TPlasmaStream s = streamOf(w);
         const TDrawInterfaceRecord di = ReadDrawInterface(s);
         ASSERT_EQ(di.Drawables.size(), 2u);
         EXPECT_EQ(di.Drawables[0].DrawIndex, 0xABu);
         EXPECT_EQ(di.Drawables[0].Key.Name, "Spans");
-        EXPECT_EQ(di.Drawables[1].DrawIndex,
-                  0xFFFFFFFFu); // listed even without a key EXPECT_EQ(di.Drawables[1].Key.Name, "");
-        ASSERT_EQ(di.Objects.size(), 1u);
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
+        EXPECT_EQ(di.Drawables[1].DrawIndex, 0xFFFFFFFFu) << "listed even without a key";
+        EXPECT_EQ(di.Drawables[1].Key.Name, "");
+        EXPECT_EQ(di.Objects.size(), 1u);
 
-TEST(InterfaceReaders, SimulationPropertiesOnlyInUruAndLive) {
-    const TPRPObjectDesc phys = makeKey(0x3F, "RockPhys");
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0);
-        writeObjInterface(w, nullptr, {});
-        const bool uru = IsUruFamily(f.version);
-        if (uru) {
-            writeWords(w, {3, 4000000000u});
-            w.u32(0x55);
-        }
-        w.keyRef(&phys);
-        TPlasmaStream s = streamOf(w);
         const TSimulationInterfaceRecord si = ReadSimulationInterface(s);
-        const std::vector<uint32_t> expected =
-            uru ? std::vector<uint32_t>{3, 4000000000u} : std::vector<uint32_t>{};
-        EXPECT_EQ(si.Properties, expected);
+        EXPECT_EQ(si.Properties, uru ? (std::vector<uint32_t>{3, 4000000000u}) : std::vector<uint32_t>{});
         EXPECT_EQ(si.TrailingWord, uru ? 0x55u : 0u);
         EXPECT_EQ(si.Physical.Name, "RockPhys");
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
 
-TEST(InterfaceReaders, AudioInterfaceSound) {
-    const TPRPObjectDesc sound = makeKey(20, "Birds");
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        writeSynched(w, 0x40, {}, {"Vol"});
-        writeObjInterface(w, nullptr, {});
-        w.keyRef(&sound);
-        TPlasmaStream s = streamOf(w);
-        const TAudioInterfaceRecord ai = ReadAudioInterface(s);
-        EXPECT_EQ(ai.Sound.Name, "Birds");
+        EXPECT_EQ(ReadAudioInterface(s).Sound.Name, "Birds");
         EXPECT_TRUE(s.AtEnd());
     }
 }

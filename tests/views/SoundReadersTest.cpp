@@ -21,9 +21,12 @@ TEST(SoundReader, EveryFieldAndTheFamilyBranches) {
         bytes.softRegion = &kRegion;
         bytes.dataBuffer = &kBuffer;
         bytes.softOcclusion = &kOcclusion;
-        writeSound(w, bytes);
+        writeSound(w, bytes); // without EAX settings: the occlusion key follows the flag byte
+        w.u8(1);              // the Win32 channel
         TPlasmaStream s = streamOf(w);
-        const TplSound sound = ReadSoundPart(s);
+        const TWin32Sound win = ReadWin32SoundPart(s);
+        const TplSound& sound = win.Sound;
+        EXPECT_FALSE(sound.EAXSettings.Enabled);
         EXPECT_TRUE(sound.Playing);
         EXPECT_EQ(sound.Time, 2.5);
         EXPECT_EQ(sound.MaxFalloff, 100);
@@ -44,72 +47,53 @@ TEST(SoundReader, EveryFieldAndTheFamilyBranches) {
         EXPECT_EQ(sound.SoftOcclusionRegion.Name, mystV ? "" : "Occl");
         EXPECT_EQ(sound.Version, f.version);
         EXPECT_EQ(SoundPartClass(sound), f.version == kVersionMystV ? 69 : 72);
+        EXPECT_EQ(win.Channel, 1);
+        EXPECT_EQ(Win32SoundPartClass(win), f.version == kVersionMystV ? 70 : 73);
         EXPECT_TRUE(s.AtEnd());
     }
 }
 
+// The settings have no family branch: one family.
 TEST(SoundReader, DisabledEAXTakesTheDefaultsAndEnabledReadsEveryField) {
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter off(f.version, f.major);
-        writeEAX(off, false);
-        EXPECT_EQ(off.size(), 1u);
-        TPlasmaStream so = streamOf(off);
-        const TEAXSourceSettings d = ReadEAXSourceSettingsPart(so);
-        EXPECT_FALSE(d.Enabled);
-        EXPECT_EQ(d.Room, -1);
-        EXPECT_EQ(d.RoomHF, -1);
-        EXPECT_TRUE(d.RoomAuto);
-        EXPECT_TRUE(d.RoomHFAuto);
-        EXPECT_EQ(d.OutsideVolHF, 0);
-        EXPECT_EQ(d.AirAbsorptionFactor, 1.0f);
-        EXPECT_EQ(d.RolloffFactor, 0.0f);
-        for (const TEAXSoftParams& soft : {d.SoftStarts, d.SoftEnds}) {
-            EXPECT_EQ(soft.Occlusion, 0);
-            EXPECT_EQ(soft.OcclusionLFRatio, 0.25f);
-            EXPECT_EQ(soft.OcclusionRoomRatio, 1.5f);
-            EXPECT_EQ(soft.OcclusionDirectRatio, 1.0f);
-        }
-        EXPECT_EQ(d.OcclusionSoftValue, 0.0f);
-
-        ByteWriter on(f.version, f.major);
-        writeEAX(on, true);
-        TPlasmaStream s = streamOf(on);
-        const TEAXSourceSettings e = ReadEAXSourceSettingsPart(s);
-        EXPECT_TRUE(e.Enabled);
-        EXPECT_EQ(e.Room, -1000);
-        EXPECT_EQ(e.RoomHF, -200);
-        EXPECT_FALSE(e.RoomAuto);
-        EXPECT_TRUE(e.RoomHFAuto);
-        EXPECT_EQ(e.OutsideVolHF, -3);
-        EXPECT_EQ(e.RoomRolloffFactor, 1.25f);
-        EXPECT_EQ(e.SoftStarts.Occlusion, 10);
-        EXPECT_EQ(e.SoftEnds.OcclusionDirectRatio, 0.6f);
-        EXPECT_EQ(e.OcclusionSoftValue, 0.75f);
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(SoundReader, UruSoundWithoutEAXIsFollowedByTheOcclusionKey) {
     ByteWriter w(kVersionUru);
-    SoundBytes bytes;
-    bytes.softOcclusion = &kOcclusion;
-    writeSound(w, bytes);
-    w.u8(1); // the Win32 channel
+    writeEAX(w, false);
+    writeEAX(w, true);
     TPlasmaStream s = streamOf(w);
-    const TWin32Sound win = ReadWin32SoundPart(s);
-    EXPECT_FALSE(win.Sound.EAXSettings.Enabled);
-    EXPECT_EQ(win.Sound.SoftOcclusionRegion.Name, "Occl");
-    EXPECT_EQ(win.Channel, 1);
-    EXPECT_EQ(Win32SoundPartClass(win), 73);
+    const TEAXSourceSettings d = ReadEAXSourceSettingsPart(s);
+    EXPECT_EQ(s.Position(), 1) << "disabled settings store only their flag";
+    EXPECT_FALSE(d.Enabled);
+    EXPECT_EQ(d.Room, -1);
+    EXPECT_EQ(d.RoomHF, -1);
+    EXPECT_TRUE(d.RoomAuto);
+    EXPECT_TRUE(d.RoomHFAuto);
+    EXPECT_EQ(d.AirAbsorptionFactor, 1.0f);
+    for (const TEAXSoftParams& soft : {d.SoftStarts, d.SoftEnds}) {
+        EXPECT_EQ(soft.OcclusionLFRatio, 0.25f);
+        EXPECT_EQ(soft.OcclusionRoomRatio, 1.5f);
+        EXPECT_EQ(soft.OcclusionDirectRatio, 1.0f);
+    }
+    const TEAXSourceSettings e = ReadEAXSourceSettingsPart(s);
+    EXPECT_TRUE(e.Enabled);
+    EXPECT_EQ(e.Room, -1000);
+    EXPECT_EQ(e.RoomHF, -200);
+    EXPECT_FALSE(e.RoomAuto);
+    EXPECT_TRUE(e.RoomHFAuto);
+    EXPECT_EQ(e.OutsideVolHF, -3);
+    EXPECT_EQ(e.RoomRolloffFactor, 1.25f);
+    EXPECT_EQ(e.SoftStarts.Occlusion, 10);
+    EXPECT_EQ(e.SoftEnds.OcclusionDirectRatio, 0.6f);
+    EXPECT_EQ(e.OcclusionSoftValue, 0.75f);
     EXPECT_TRUE(s.AtEnd());
 }
 
-TEST(SoundBufferReader, HeaderFieldsInOrder) {
+TEST(SoundBufferReader, HeaderFieldsAndTheWinAudibleAfterIt) {
+    const TPRPObjectDesc s1 = makeKey(0x49, "Snd1"), node = makeKey(0, "Node");
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
+        const bool mystV = IsMystVFamily(f.version);
         ByteWriter w(f.version, f.major);
         w.u32(0x11).u32(123456).safeStr("Birds.ogg").u16(1).u16(2).u32(44100).u32(176400).u16(4).u16(16);
+        w.u32(2).keyRef(&s1).keyRef(mystV ? &s1 : nullptr).keyRef(&node);
         TPlasmaStream s = streamOf(w);
         const TSoundBufferRecord b = ReadSoundBuffer(s);
         EXPECT_EQ(b.Flags, 0x11u);
@@ -121,20 +105,9 @@ TEST(SoundBufferReader, HeaderFieldsInOrder) {
         EXPECT_EQ(b.AvgBytesPerSec, 176400u);
         EXPECT_EQ(b.BlockAlign, 4);
         EXPECT_EQ(b.BitsPerSample, 16);
-        EXPECT_TRUE(s.AtEnd());
-    }
-}
-
-TEST(WinAudibleReader, SoundsAndSceneNode) {
-    const TPRPObjectDesc s1 = makeKey(0x49, "Snd1"), node = makeKey(0, "Node");
-    for (const Family& f : kFamilies) {
-        SCOPED_TRACE(f.name);
-        ByteWriter w(f.version, f.major);
-        w.u32(2).keyRef(&s1).keyRef(IsMystVFamily(f.version) ? &s1 : nullptr).keyRef(&node);
-        TPlasmaStream s = streamOf(w);
         const TWinAudibleRecord a = ReadWinAudible(s);
         ASSERT_EQ(a.Sounds.size(), 2u);
-        EXPECT_EQ(a.Sounds[1].Name, IsMystVFamily(f.version) ? "Snd1" : "");
+        EXPECT_EQ(a.Sounds[1].Name, mystV ? "Snd1" : "");
         EXPECT_EQ(a.SceneNode.Name, "Node");
         EXPECT_TRUE(s.AtEnd());
     }
@@ -156,23 +129,21 @@ TEST(SoundReader, EnabledEAXCutOffReadsZeroNotTheDisabledDefaults) {
         {7, -1000, -200, false, 0, 0},
         {14, -1000, -200, false, 0.5f, 0},
     };
-    for (const Family& f : kFamilies)
-        for (const Row& row : rows) {
-            SCOPED_TRACE(testing::Message() << f.name << " " << row.keep);
-            ByteWriter w(f.version, f.major);
-            w.u8(1).u16(uint16_t(-1000)).u16(uint16_t(-200)).u8(0).u8(2).u16(uint16_t(-3));
-            w.f32(0.5f).f32(1.25f).f32(2).f32(3).u16(10).f32(0.1f).f32(0.2f).f32(0.3f);
-            TPlasmaStream s =
-                streamOf(Bytes(w.bytes.begin(), w.bytes.begin() + row.keep), f.version, f.major);
-            const TEAXSourceSettings e = ReadEAXSourceSettingsPart(s);
-            EXPECT_TRUE(e.Enabled);
-            EXPECT_EQ(e.Room, row.room);
-            EXPECT_EQ(e.RoomHF, row.roomHF);
-            EXPECT_EQ(e.RoomAuto, row.roomAuto);
-            EXPECT_FALSE(e.RoomHFAuto && row.keep < 7);
-            EXPECT_EQ(e.AirAbsorptionFactor, row.airAbsorption);
-            EXPECT_EQ(e.SoftStarts.OcclusionLFRatio, row.lfRatio);
-            EXPECT_EQ(e.SoftEnds.OcclusionRoomRatio, 0.0f);
-            EXPECT_EQ(e.SoftEnds.OcclusionDirectRatio, 0.0f);
-        }
+    ByteWriter w(kVersionUru);
+    w.u8(1).u16(uint16_t(-1000)).u16(uint16_t(-200)).u8(0).u8(2).u16(uint16_t(-3));
+    w.f32(0.5f).f32(1.25f).f32(2).f32(3).u16(10).f32(0.1f).f32(0.2f).f32(0.3f);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.keep);
+        TPlasmaStream s = streamOf(Bytes(w.bytes.begin(), w.bytes.begin() + row.keep), kVersionUru);
+        const TEAXSourceSettings e = ReadEAXSourceSettingsPart(s);
+        EXPECT_TRUE(e.Enabled);
+        EXPECT_EQ(e.Room, row.room);
+        EXPECT_EQ(e.RoomHF, row.roomHF);
+        EXPECT_EQ(e.RoomAuto, row.roomAuto);
+        EXPECT_FALSE(e.RoomHFAuto && row.keep < 7);
+        EXPECT_EQ(e.AirAbsorptionFactor, row.airAbsorption);
+        EXPECT_EQ(e.SoftStarts.OcclusionLFRatio, row.lfRatio);
+        EXPECT_EQ(e.SoftEnds.OcclusionRoomRatio, 0.0f);
+        EXPECT_EQ(e.SoftEnds.OcclusionDirectRatio, 0.0f);
+    }
 }

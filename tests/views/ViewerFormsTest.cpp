@@ -1,4 +1,4 @@
-// The base viewer form, the object-key tree, the key link, the raw object view and number text.
+// The base viewer form, the object-key tree, the raw object view and the form's number text.
 #include <QApplication>
 #include <QLabel>
 #include <QLocale>
@@ -38,17 +38,9 @@ TEST_F(MainFormTest, CaptionIconAndModifiedMark) {
     EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
     EXPECT_EQ(viewer->windowIcon().pixmap(16).toImage(), TreeImages().Pixmap(4).toImage());
     EXPECT_FALSE(viewer->IsModified());
-    EXPECT_EQ(viewer->QuerySaveObject(), TModalResult::mrNo);
-    EXPECT_TRUE(messages->messages.empty());
-
     viewer->MarkModified();
     viewer->MarkModified();
     EXPECT_EQ(viewer->windowTitle(), "[0001] Foo *");
-    messages->answer = TModalResult::mrCancel;
-    EXPECT_EQ(viewer->QuerySaveObject(), TModalResult::mrCancel);
-    ASSERT_EQ(messages->messages.size(), 1u);
-    EXPECT_EQ(messages->messages[0].text, "Would you like to save object Foo before closing it?");
-    EXPECT_EQ(messages->messages[0].buttons, TMsgDlgButtons::mbYesNoCancel);
 
     // A name ending in "*" already counts as modified.
     auto* starred = new TCustomPRPObjectForm;
@@ -58,57 +50,28 @@ TEST_F(MainFormTest, CaptionIconAndModifiedMark) {
     EXPECT_EQ(starred->windowTitle(), "[0456] Star*");
 }
 
-TEST(ObjRefTreeView, KeysGroupUnderClassLabels) {
-    IsolatedSettings settings;
-    CapturingMessages messages;
-    TMainForm form;
+// Labels come from the tree's own format (the main window loads the tables); a class without a name gets no
+// icon.
+TEST_F(MainFormTest, KeyTreeGroupsUnderTheClassLabelsOfItsFormat) {
     TObjRefTreeView tree;
-    tree.Version = kVersionUru;
-    const std::vector<TPRPObjectDesc> keys = {makeKey(1, "A"), makeKey(4, "T"), makeKey(1, "B"),
-                                              makeKey(0x0456, "odd")};
+    tree.Version = kVersionMystV;
+    const std::vector<TPRPObjectDesc> keys = {makeKey(0x2B, "A"), makeKey(0x0456, "odd"), makeKey(0x2B, "B")};
     for (const TPRPObjectDesc& key : keys)
         tree.AddKeyNode(key);
-    ASSERT_EQ(tree.topLevelItemCount(), 3);
-    EXPECT_EQ(tree.topLevelItem(0)->text(0), "plSceneObject");
-    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 2);
-    EXPECT_EQ(tree.topLevelItem(2)->text(0), "??? [0456]");
-    EXPECT_TRUE(tree.topLevelItem(2)->child(0)->icon(0).isNull());
+    ASSERT_EQ(tree.topLevelItemCount(), 2);
+    EXPECT_EQ(tree.topLevelItem(0)->text(0), "plCollisionDetector");
+    EXPECT_EQ(tree.topLevelItem(1)->text(0), "??? [0456]");
+    EXPECT_TRUE(tree.topLevelItem(1)->child(0)->icon(0).isNull());
     EXPECT_EQ(TObjRefTreeView::KeyOf(tree.topLevelItem(0)->child(1)), &keys[2]);
     EXPECT_EQ(TObjRefTreeView::KeyOf(tree.topLevelItem(0)), nullptr);
-
-    // With a parent: only that parent's children are searched.
-    QTreeWidgetItem* own = tree.AddLabelNode("Targets");
-    tree.AddKeyNode(keys[0], own);
-    EXPECT_EQ(own->childCount(), 1);
-    EXPECT_EQ(own->child(0)->text(0), "plSceneObject");
-    // Without a parent, the last matching label at any level is used.
-    tree.AddKeyNode(keys[2]);
-    EXPECT_EQ(own->child(0)->childCount(), 2);
-    EXPECT_EQ(tree.topLevelItem(0)->childCount(), 2);
-
-    // Labels come from the tree's own format.
-    TObjRefTreeView mystV;
-    mystV.Version = kVersionMystV;
-    mystV.AddKeyNode(makeKey(0x2B, "x"));
-    EXPECT_EQ(mystV.topLevelItem(0)->text(0), "plCollisionDetector");
 }
 
-TEST(FloatText, FifteenDigitsAndScientificOutsideTheFixedRange) {
+// The number texts themselves are NumberText's; the form's version writes the locale's decimal point.
+TEST(FloatText, TakesTheDecimalPointOfTheLocale) {
+    QLocale::setDefault(QLocale(QLocale::German));
+    EXPECT_EQ(FloatToText(-2.5e-7), "-2,5E-7");
     QLocale::setDefault(QLocale::c());
-    const std::pair<double, const char*> rows[] = {
-        {1.0, "1"},
-        {-2.5, "-2.5"},
-        {0.1f, "0.100000001490116"},
-        {0.0001, "0.0001"},
-        {0.00005, "5E-5"},
-        {123456789012345.0, "123456789012345"},
-        {1e15, "1E15"},
-        {1.5e20, "1.5E20"},
-        {0.0, "0"},
-        {1.0 / 3.0, "0.333333333333333"},
-    };
-    for (const auto& [value, text] : rows)
-        EXPECT_EQ(FloatToText(value), text) << value;
+    EXPECT_EQ(FloatToText(0.1f), "0.100000001490116");
 }
 
 // ---- Raw object view
@@ -130,8 +93,6 @@ protected:
 
 TEST_F(RawViewTest, ReadoutAtTheCaret) {
     TfrmTUnknown* view = open({0x00, 0x00, 0x80, 0x3F, 0x12, 0x34, 0x56});
-    EXPECT_EQ(view->windowTitle(), "[0456] Blob");
-    EXPECT_EQ(view->Label1->text(), "0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F  ");
     struct Row {
         int caret;
         QStringList values; // byte, word, dword, float
@@ -171,7 +132,6 @@ TEST_F(RawViewTest, InvertTwiceRestoresTheBytesAndKeepsTheMark) {
     view->bInvert->click();
     settle();
     EXPECT_EQ(view->HexEditor->AllData(), QByteArray("\x01\xFD\xFC\xFB\x05", 5));
-    EXPECT_EQ(view->windowTitle(), "[0456] Blob *");
     view->HexEditor->SetSelection(1, 3);
     view->bInvert->click();
     settle();
@@ -204,7 +164,9 @@ TEST_F(RawViewTest, ClosingAsksOnlyWhenMarked) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_FALSE(kept.isNull());
     EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
-    EXPECT_EQ(messages->messages.size(), 1u);
+    ASSERT_EQ(messages->messages.size(), 1u);
+    EXPECT_EQ(messages->messages[0].text, "Would you like to save object Blob before closing it?");
+    EXPECT_EQ(messages->messages[0].buttons, TMsgDlgButtons::mbYesNoCancel);
 
     messages->answer = TModalResult::mrYes;
     kept->SubWindow()->close();
