@@ -172,14 +172,3 @@ TEST(Camera, FrustumBoundsByStyle) {
     EXPECT_FLOAT_EQ(r - l, perspectiveWidth);
     EXPECT_NEAR(n, near100 / 2, 1e-5f);
 }
-
-TEST(SceneBuffer, CameraFreedLeavesBufferWithout) {
-    TGL3DScene scene;
-    TGL3DSceneBuffer buffer;
-    auto* camera = scene.Cameras()->AddNewChild<TGLCamera>();
-    buffer.SetCamera(camera);
-    EXPECT_EQ(scene.BufferCount(), 1);
-    delete camera;
-    EXPECT_EQ(buffer.Camera(), nullptr);
-    EXPECT_EQ(scene.BufferCount(), 0);
-}

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QOpenGLFramebufferObject>
-
 using namespace engine3d;
 
 namespace {
@@ -21,23 +19,9 @@ using TestQuad = engine3d_test::TexturedQuad;
 
 // 4 x 4 picture in four 2 x 2 blocks: red top-left, green top-right, blue bottom-left, white bottom-right.
 std::unique_ptr<TBitmap> quadrantPicture() {
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetPixelFormat(pf24bit);
-    bitmap->SetSize(4, 4);
-    for (int y = 0; y < 4; ++y) {
-        uint8_t* row = bitmap->ScanLine(y);
-        for (int x = 0; x < 4; ++x) {
-            uint8_t r = 0, g = 0, b = 0;
-            if (y < 2 && x < 2) r = 255;
-            if (y < 2 && x >= 2) g = 255;
-            if (y >= 2 && x < 2) b = 255;
-            if (y >= 2 && x >= 2) r = g = b = 255;
-            row[x * 3] = b;
-            row[x * 3 + 1] = g;
-            row[x * 3 + 2] = r;
-        }
-    }
-    return bitmap;
+    const Rgba blocks[2][2] = {{{255, 0, 0, 255}, {0, 255, 0, 255}},
+                               {{0, 0, 255, 255}, {255, 255, 255, 255}}};
+    return engine3d_test::pictureOf(4, 4, [&](int x, int y) { return blocks[y / 2][x / 2]; });
 }
 
 // The shape scene with the test quad in it.
@@ -54,16 +38,6 @@ struct RenderFixture : engine3d_test::ShapeScene {
 // Texel centres are sampled: a tighter tolerance than the shapes need.
 constexpr int kTexelTolerance = 3;
 
-void useQuadrantTexture(TGLMaterial* material) {
-    TGLTexture* texture = material->GetTexture();
-    auto picture = quadrantPicture();
-    texture->Image()->Assign(picture.get());
-    texture->SetMinFilter(miNearest);
-    texture->SetMagFilter(maNearest);
-    texture->SetTextureMode(tmReplace);
-    texture->SetDisabled(false);
-}
-
 } // namespace
 
 #define REQUIRE_FIXTURE(f, size)                                                                             \
@@ -72,7 +46,7 @@ void useQuadrantTexture(TGLMaterial* material) {
 
 TEST(SceneRender, TexturedQuadThroughOrthogonalCamera) {
     REQUIRE_FIXTURE(f, 64);
-    useQuadrantTexture(f.quad->Material());
+    engine3d_test::useNearestTexture(f.quad->Material(), *quadrantPicture());
     f.buffer.Render(nullptr);
     EXPECT_EQ(f.buffer.FrameCount(), 1);
     // The orthogonal view spans -1..1 for focal length 50, so the unit quad covers pixels 16..47.
@@ -93,7 +67,7 @@ TEST(SceneRender, TexturedQuadThroughOrthogonalCamera) {
     EXPECT_EQ(f.quad->Material()->GetTexture()->TexWidth(), 4);
 }
 
-TEST(SceneRender, InvisibleObjectsAndMovedCamera) {
+TEST(SceneRender, InvisibleObjectsMovedAndFreedCamera) {
     REQUIRE_FIXTURE(f, 64);
     f.quad->Material()->FrontProperties()->Diffuse()->SetColor(0, 1, 0, 1);
     f.quad->SetVisible(false);
@@ -104,6 +78,12 @@ TEST(SceneRender, InvisibleObjectsAndMovedCamera) {
     f.buffer.Render(nullptr);
     expectColour(f.pixel(4, 32), 0, 255, 0, "left edge now covered", kTexelTolerance);
     expectColour(f.pixel(40, 32), 0, 0, 0, "right part now empty", kTexelTolerance);
+    // A freed camera leaves the buffer, which then only clears.
+    delete f.camera;
+    EXPECT_EQ(f.buffer.Camera(), nullptr);
+    EXPECT_EQ(f.scene.BufferCount(), 0);
+    f.buffer.Render(nullptr);
+    expectColour(f.pixel(4, 32), 0, 0, 0, "nothing drawn without a camera", kTexelTolerance);
 }
 
 TEST(SceneRender, LightingUsesTheRegisteredLight) {
@@ -158,7 +138,7 @@ TEST(SceneRender, LibraryMaterialTextureByName) {
 TEST(SceneRender, TextureChangesUploadAgain) {
     REQUIRE_FIXTURE(f, 16);
     TGLTexture* texture = f.quad->Material()->GetTexture();
-    useQuadrantTexture(f.quad->Material());
+    engine3d_test::useNearestTexture(f.quad->Material(), *quadrantPicture());
     EXPECT_TRUE(texture->ImageChanged());
     f.buffer.Render(nullptr);
     EXPECT_FALSE(texture->ImageChanged());

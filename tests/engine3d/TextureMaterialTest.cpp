@@ -2,6 +2,7 @@
 // versions) without OpenGL.
 #include "GL3DScene.h"
 #include "GLTestSupport.h"
+#include "ShapeRenderSupport.h"
 #include "GLTexture.h"
 #include "GLUtils.h"
 #include "PictureRegisteredFormats.h"
@@ -18,17 +19,9 @@ using ::testing::HasSubstr;
 namespace {
 
 std::unique_ptr<TBitmap> solidBitmap(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetSize(width, height);
-    for (int y = 0; y < height; ++y) {
-        uint8_t* row = bitmap->ScanLine(y);
-        for (int x = 0; x < width; ++x) {
-            row[x * 3] = b;
-            row[x * 3 + 1] = g;
-            row[x * 3 + 2] = r;
-        }
-    }
-    return bitmap;
+    return engine3d_test::pictureOf(width, height, [=](int, int) {
+        return engine3d_test::Rgba{r, g, b, 255};
+    });
 }
 
 std::string pathIn(const QTemporaryDir& dir, const char* name) {
