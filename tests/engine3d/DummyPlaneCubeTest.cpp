@@ -9,19 +9,6 @@
 using namespace engine3d;
 using namespace engine3d_test;
 
-TEST(Plane, ZeroTilesStillMakeOneFiniteStrip) {
-    TGLPlaneShape shape;
-    shape.Style = 0;
-    shape.XTiles = 0;
-    shape.YTiles = 0;
-    TGLPrimitiveList strips = BuildPlaneGeometry(shape);
-    ASSERT_EQ(strips.size(), 1u);
-    for (const TGLVertex& v : strips[0].Vertices) {
-        EXPECT_TRUE(std::isfinite(v.Position[0]));
-        EXPECT_TRUE(std::isfinite(v.TexCoord[0]));
-    }
-}
-
 TEST(Plane, GeometryByStyle) {
     struct Row {
         TPlaneStyles style;
@@ -34,6 +21,7 @@ TEST(Plane, GeometryByStyle) {
         {PlaneStyle(psTileTexture), 2, 2, 6, 2},
         {0, 1, 1, 4, 1},
         {0, 3, 3, 8, 1},
+        {0, 0, 1, 4, 1}, // no tiles still make one finite strip
     };
     for (const Row& row : rows) {
         TGLPlaneShape shape;
@@ -43,8 +31,10 @@ TEST(Plane, GeometryByStyle) {
         ASSERT_EQ(primitives.size(), row.primitives) << int(row.style) << " " << row.tiles;
         EXPECT_EQ(primitives[0].Vertices.size(), row.verticesEach);
         float sMax = 0;
-        for (const TGLVertex& v : primitives[0].Vertices)
+        for (const TGLVertex& v : primitives[0].Vertices) {
+            EXPECT_TRUE(std::isfinite(v.Position[0]));
             sMax = std::max(sMax, v.TexCoord[0]);
+        }
         EXPECT_FLOAT_EQ(sMax, row.sLast);
     }
 }

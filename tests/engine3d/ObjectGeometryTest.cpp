@@ -165,31 +165,19 @@ TEST(SkyBoxGeometry, ClampedSidesReachDownAndCloudsPlane) {
     expectVector(clouds.Vertices[2].Position, {16, 0.2f, -16}, "opposite corner");
 }
 
-TEST(HUDSpriteGeometry, CoversItsPixels) {
-    struct Row {
-        float size;
-        int dpi;
-        float left, top, right, bottom;
-    } rows[] = {
-        {256, 96, 0, 0, 256, 256},
-        {128, 96, 64, 64, 192, 192},
-        {128, 120, 80, 80, 240, 240}, // 1.25 times as large, centre at (160, 160)
-    };
-    for (const Row& row : rows) {
-        TGLHUDPlacement placement;
-        placement.X = placement.Y = 128;
-        placement.ViewportWidth = placement.ViewportHeight = 256;
-        placement.RenderDPI = row.dpi;
-        TGLHUDTransform transform = HUDTransform(placement);
-        TGLPrimitive quad = BuildHUDSpriteQuad(row.size, row.size, transform.DPIFactor, 1, 1);
-        TTexPoint lowerLeft = HUDWindowPixel(placement, quad.Vertices[0].Position);
-        TTexPoint upperRight = HUDWindowPixel(placement, quad.Vertices[2].Position);
-        EXPECT_NEAR(lowerLeft[0], row.left, 1e-3f) << row.size << " at " << row.dpi;
-        EXPECT_NEAR(lowerLeft[1], row.bottom, 1e-3f) << row.size << " at " << row.dpi;
-        EXPECT_NEAR(upperRight[0], row.right, 1e-3f) << row.size << " at " << row.dpi;
-        EXPECT_NEAR(upperRight[1], row.top, 1e-3f) << row.size << " at " << row.dpi;
-        expectTex(quad.Vertices[0].TexCoord, 0, 0, "t = 0 at the lower edge");
-    }
-    TGLPrimitive tiled = BuildHUDSpriteQuad(16, 16, 1, 3, 2);
-    expectTex(tiled.Vertices[2].TexCoord, 3, 2, "tiles");
+TEST(HUDSpriteGeometry, DPIScalesPlacementAndSizeAndTilesRepeat) {
+    // At 120 dpi a 128-pixel sprite placed at (128, 128) is 1.25 times as large, centred at (160, 160).
+    TGLHUDPlacement placement;
+    placement.X = placement.Y = 128;
+    placement.ViewportWidth = placement.ViewportHeight = 256;
+    placement.RenderDPI = 120;
+    TGLPrimitive quad = BuildHUDSpriteQuad(128, 128, HUDTransform(placement).DPIFactor, 1, 1);
+    TTexPoint lowerLeft = HUDWindowPixel(placement, quad.Vertices[0].Position);
+    TTexPoint upperRight = HUDWindowPixel(placement, quad.Vertices[2].Position);
+    EXPECT_NEAR(lowerLeft[0], 80, 1e-3f);
+    EXPECT_NEAR(lowerLeft[1], 240, 1e-3f);
+    EXPECT_NEAR(upperRight[0], 240, 1e-3f);
+    EXPECT_NEAR(upperRight[1], 80, 1e-3f);
+    expectTex(quad.Vertices[0].TexCoord, 0, 0, "t = 0 at the lower edge");
+    expectTex(BuildHUDSpriteQuad(16, 16, 1, 3, 2).Vertices[2].TexCoord, 3, 2, "tiles");
 }
