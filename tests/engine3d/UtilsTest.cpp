@@ -33,8 +33,6 @@ TEST(GLUtils, WholeFileStrings) {
     EXPECT_EQ(SizeOfFile(path), 23);
     EXPECT_EQ(LoadStringFromFile(path + ".missing"), "");
     EXPECT_EQ(SizeOfFile(path + ".missing"), 0);
-    SaveStringToFile(path, "");
-    EXPECT_EQ(SizeOfFile(path), 0);
 }
 
 TEST(ApplicationFileIO, MissingFileNamesTheFileInQuotes) {
