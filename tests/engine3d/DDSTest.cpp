@@ -38,19 +38,13 @@ void put32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
 std::vector<uint8_t> ddsFile(const DDSHeader& h, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> bytes(128 + data.size(), 0);
     std::memcpy(bytes.data(), h.magic, 4);
-    put32(bytes, 4, 124);
-    put32(bytes, 12, h.height);
-    put32(bytes, 16, h.width);
-    put32(bytes, 20, h.linearSize);
-    put32(bytes, 76, 32);
-    put32(bytes, 80, h.formatFlags);
     std::memcpy(bytes.data() + 84, h.fourCC, 4);
-    put32(bytes, 88, h.bitCount);
-    put32(bytes, 92, h.redMask);
-    put32(bytes, 96, h.greenMask);
-    put32(bytes, 100, h.blueMask);
-    put32(bytes, 104, h.alphaMask);
-    put32(bytes, 108, h.caps1);
+    const std::pair<size_t, uint32_t> words[] = {{4, 124},           {12, h.height},     {16, h.width},
+                                                 {20, h.linearSize}, {76, 32},           {80, h.formatFlags},
+                                                 {88, h.bitCount},   {92, h.redMask},    {96, h.greenMask},
+                                                 {100, h.blueMask},  {104, h.alphaMask}, {108, h.caps1}};
+    for (auto [offset, value] : words)
+        put32(bytes, offset, value);
     if (!data.empty()) std::memcpy(bytes.data() + 128, data.data(), data.size());
     return bytes;
 }
