@@ -106,20 +106,11 @@ TEST(GLBitmap32, ThirtyTwoBitSourceKeepsAlpha) {
 }
 
 TEST(GLBitmap32, WidthsNotAMultipleOfFourAreStretched) {
-    QImage wide(130, 2, QImage::Format_RGB32);
-    wide.fill(QColor(10, 20, 30));
-    TTestPicture picture(wide);
-    TGLBitmap32 image;
-    image.Assign(&picture);
-    EXPECT_EQ(image.Width(), 132);
-    EXPECT_EQ(image.Height(), 2);
-    EXPECT_EQ(image.ScanLine(1)[131].g, 20);
-    EXPECT_EQ(image.ScanLine(1)[131].a, 255);
-
     QImage exact(128, 1, QImage::Format_RGB32);
     for (int x = 0; x < 128; ++x)
         exact.setPixel(x, 0, qRgb(x, 255 - x, 0));
     TTestPicture exactPicture(exact);
+    TGLBitmap32 image;
     image.Assign(&exactPicture);
     EXPECT_EQ(image.Width(), 128);
     for (int x = 0; x < 128; ++x)
@@ -128,6 +119,8 @@ TEST(GLBitmap32, WidthsNotAMultipleOfFourAreStretched) {
     TBitmap narrowBitmap = gradientBitmap(6, 1, pf24bit, false);
     image.Assign(&narrowBitmap);
     EXPECT_EQ(image.Width(), 8);
+    EXPECT_EQ(image.ScanLine(0)[7].b, 7);
+    EXPECT_EQ(image.ScanLine(0)[7].a, 255);
 }
 
 TEST(GLBitmap32, WrongSourcesAndSizesAreRefused) {
