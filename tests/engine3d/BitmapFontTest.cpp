@@ -2,7 +2,6 @@
 // from the frame.
 #include "GLBitmapFont.h"
 #include "GLState.h"
-#include "GLTestSupport.h"
 #include "ShapeRenderSupport.h"
 #include "GLWin32Context.h"
 

@@ -212,10 +212,6 @@ TEST(DDSImage, MaskedChannelsAreStretchedWithoutOverflow) {
          maskedHeader(16, 0x7C00, 0x3E0, 0x1F, 0x8000, true),
          {0x00, 0x80},
          {0, 0, 0, 255}},
-        {"8:8:8:8 alpha kept",
-         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, true),
-         {1, 2, 3, 4},
-         {1, 2, 3, 4}},
         {"8:8:8:8 without alpha flag",
          maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, false),
          {1, 2, 3, 4},
@@ -228,7 +224,6 @@ TEST(DDSImage, MaskedChannelsAreStretchedWithoutOverflow) {
          maskedHeader(32, 0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000, true),
          {0xFF, 0x03, 0x00, 0xC0},
          {255, 0, 0, 255}},
-        {"24-bit", maskedHeader(24, 0xFF0000, 0xFF00, 0xFF, 0, false), {10, 20, 30}, {10, 20, 30, 255}},
         {"8-bit grey", maskedHeader(8, 0xFF, 0xFF, 0xFF, 0, false), {77}, {77, 77, 77, 255}},
         {"empty masks", maskedHeader(32, 0, 0, 0, 0, false), {1, 2, 3, 4}, {0, 0, 0, 255}},
     };

@@ -1,7 +1,6 @@
 // Objects that change how others are drawn: camera-invariant objects, direct-OpenGL objects, render points
 // and proxies; behaviour name paths; the memory viewer.
 #include "GL3DScene.h"
-#include "GLTestSupport.h"
 #include "GLTexture.h"
 #include "GLWin32Context.h"
 #include "ShapeRenderSupport.h"

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "GL3DScene.h"
+#include "GLTestSupport.h"
 #include "GLTexture.h"
-#include "GLWin32Context.h"
 
 #include <gtest/gtest.h>
 
