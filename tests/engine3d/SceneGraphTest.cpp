@@ -22,32 +22,7 @@ void expectMatrix(const TMatrix& actual, const TMatrix& expected, float toleranc
             EXPECT_NEAR(actual[r][c], expected[r][c], tolerance) << "row " << r << " column " << c;
 }
 
-// Counts the change notices that reach the buffers of a scene.
-struct NoticeCounter {
-    TGL3DScene scene;
-    TGL3DSceneBuffer buffer;
-    TGLCamera* camera;
-    int notices = 0;
-    NoticeCounter() {
-        camera = new TGLCamera(&scene);
-        scene.Cameras()->AddChild(camera);
-        buffer.SetCamera(camera);
-        buffer.OnChange = [this](TObject*) { ++notices; };
-        notices = 0;
-    }
-};
-
 } // namespace
-
-TEST(SceneObject, LocalMatrixFromCoordinates) {
-    TGLBaseSceneObject object;
-    object.Position()->SetPoint(1, 2, 3);
-    object.Scale()->SetVector(2, 3, 4);
-    TMatrix m = object.Matrix();
-    // right = up x direction = (1, 0, 0) scaled by 2; up by 3; direction by 4; translation in row 3.
-    expectMatrix(m, {{{2, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 4, 0}, {1, 2, 3, 1}}});
-    EXPECT_FALSE(object.Changes() & ObjectChange(ocLocalMatrix));
-}
 
 TEST(SceneObject, DirectionAndUpStayOrthonormal) {
     struct Row {
@@ -72,9 +47,16 @@ TEST(SceneObject, DirectionAndUpStayOrthonormal) {
     }
 }
 
-TEST(SceneObject, AbsoluteMatrixChainsParentsAndInverts) {
+TEST(SceneObject, LocalAndAbsoluteMatricesChainParentsAndInvert) {
     TGLBaseSceneObject parent, *child = new TGLBaseSceneObject();
     parent.AddChild(child);
+    child->Position()->SetPoint(1, 2, 3);
+    child->Scale()->SetVector(2, 3, 4);
+    // right = up x direction = (1, 0, 0) scaled by 2; up by 3; direction by 4; translation in row 3.
+    expectMatrix(child->Matrix(), {{{2, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 4, 0}, {1, 2, 3, 1}}});
+    EXPECT_FALSE(child->Changes() & ObjectChange(ocLocalMatrix));
+    child->Scale()->SetVector(1, 1, 1);
+
     parent.Position()->SetPoint(10, 0, 0);
     parent.SetTurnAngle(-90);
     child->Position()->SetPoint(0, 0, 1);
@@ -109,33 +91,36 @@ TEST(SceneObject, TransformationChangeMarksDescendantsOnce) {
 }
 
 TEST(SceneObject, ChangesNotifyTheSceneBuffersUnlessUpdating) {
-    NoticeCounter counter;
-    auto* object = new TGLBaseSceneObject(&counter.scene);
-    counter.scene.Objects()->AddChild(object);
-    counter.notices = 0;
+    TGL3DScene scene;
+    TGL3DSceneBuffer buffer;
+    buffer.SetCamera(scene.Cameras()->AddNewChild<TGLCamera>());
+    int notices = 0;
+    buffer.OnChange = [&](TObject*) { ++notices; };
+    auto* object = scene.Objects()->AddNewChild<TGLBaseSceneObject>();
+    notices = 0;
     object->Matrix();
     object->Position()->SetPoint(1, 1, 1);
-    EXPECT_EQ(counter.notices, 1);
+    EXPECT_EQ(notices, 1);
     // The local matrix is still dirty: a second move is not reported again.
     object->Position()->SetPoint(2, 2, 2);
-    EXPECT_EQ(counter.notices, 1);
+    EXPECT_EQ(notices, 1);
 
-    counter.notices = 0;
+    notices = 0;
     object->BeginUpdate();
     object->SetVisible(false);
-    EXPECT_EQ(counter.notices, 0);
+    EXPECT_EQ(notices, 0);
     object->EndUpdate();
-    EXPECT_EQ(counter.notices, 1);
+    EXPECT_EQ(notices, 1);
     EXPECT_THROW(object->EndUpdate(), EAssertionFailed);
 
-    counter.notices = 0;
-    counter.scene.BeginUpdate();
+    notices = 0;
+    scene.BeginUpdate();
     object->SetVisible(true);
     object->SetShowAxes(true);
-    EXPECT_EQ(counter.notices, 0);
-    counter.scene.EndUpdate();
-    EXPECT_EQ(counter.notices, 1);
-    EXPECT_THROW(counter.scene.EndUpdate(), EAssertionFailed);
+    EXPECT_EQ(notices, 0);
+    scene.EndUpdate();
+    EXPECT_EQ(notices, 1);
+    EXPECT_THROW(scene.EndUpdate(), EAssertionFailed);
 }
 
 TEST(Camera, FieldOfViewSetsTheFocalLength) {
