@@ -350,10 +350,10 @@ TEST(DDSImage, MatchesAnIndependentDecoder) {
         const char* name;
         const char* fourCC; // null for masked data
         int width, height;
-        std::function<void(std::vector<uint8_t>&)> shape;
-        DDSHeader masked;
         int colorTolerance, alphaTolerance;
         bool compareAlpha;
+        DDSHeader masked = {};
+        std::function<void(std::vector<uint8_t>&)> shape = {};
     };
     auto dxt1 = [](bool fourColor) {
         return [fourColor](std::vector<uint8_t>& data) { orderColors(data, fourColor); };
@@ -365,31 +365,17 @@ TEST(DDSImage, MatchesAnIndependentDecoder) {
         };
     };
     const Row rows[] = {
-        {"DXT1 four colours", "DXT1", 13, 7, dxt1(true), {}, 7, 0, true},
-        {"DXT1 three colours", "DXT1", 16, 16, dxt1(false), {}, 7, 0, true},
-        {"DXT3", "DXT3", 10, 9, {}, {}, 7, 0, true},
-        {"DXT5 eight alphas", "DXT5", 17, 5, dxt5Alphas(true), {}, 7, 1, true},
-        {"DXT5 six alphas", "DXT5", 8, 12, dxt5Alphas(false), {}, 7, 1, true},
-        {"32-bit with alpha",
-         nullptr,
-         7,
-         5,
-         {},
-         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, true),
-         0,
-         0,
-         true},
-        {"32-bit without alpha",
-         nullptr,
-         5,
-         3,
-         {},
-         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0, false),
-         0,
-         0,
-         false},
-        {"24-bit", nullptr, 9, 4, {}, maskedHeader(24, 0xFF0000, 0xFF00, 0xFF, 0, false), 0, 0, false},
-        {"16-bit 5:6:5", nullptr, 6, 6, {}, maskedHeader(16, 0xF800, 0x7E0, 0x1F, 0, false), 7, 0, false},
+        {"DXT1 four colours", "DXT1", 13, 7, 7, 0, true, {}, dxt1(true)},
+        {"DXT1 three colours", "DXT1", 16, 16, 7, 0, true, {}, dxt1(false)},
+        {"DXT3", "DXT3", 10, 9, 7, 0, true},
+        {"DXT5 eight alphas", "DXT5", 17, 5, 7, 1, true, {}, dxt5Alphas(true)},
+        {"DXT5 six alphas", "DXT5", 8, 12, 7, 1, true, {}, dxt5Alphas(false)},
+        {"32-bit with alpha", nullptr, 7, 5, 0, 0, true,
+         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, true)},
+        {"32-bit without alpha", nullptr, 5, 3, 0, 0, false,
+         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0, false)},
+        {"24-bit", nullptr, 9, 4, 0, 0, false, maskedHeader(24, 0xFF0000, 0xFF00, 0xFF, 0, false)},
+        {"16-bit 5:6:5", nullptr, 6, 6, 7, 0, false, maskedHeader(16, 0xF800, 0x7E0, 0x1F, 0, false)},
     };
     QTemporaryDir dir;
     for (const Row& row : rows) {
