@@ -43,31 +43,27 @@ TEST(DXTDataSize, OneBlockPerStartedTile) {
     EXPECT_EQ(DXTDataSize(65536, 65536, 16), 4294967296u); // no 32-bit wrap
 }
 
-TEST(DecodeDXT1, FourColorModeInterpolatesThirds) {
-    auto block = colorBlock(cRed, cBlue, {cIndices0123, cIndices0123, cIndices0123, cIndices0123});
-    std::vector<uint8_t> out(4 * 4 * 4);
-    bool threeColor = true;
-    DecodeDXT1(block.data(), out.data(), 4, 4, threeColor);
-    EXPECT_FALSE(threeColor);
-    for (int y = 0; y < 4; ++y) {
-        EXPECT_EQ(pixelAt(out, 4, 0, y), (Pixel{0, 0, 248, 255}));
-        EXPECT_EQ(pixelAt(out, 4, 1, y), (Pixel{248, 0, 0, 255}));
-        EXPECT_EQ(pixelAt(out, 4, 2, y), (Pixel{83, 0, 165, 255})); // (2 * e0 + e1 + 1) / 3
-        EXPECT_EQ(pixelAt(out, 4, 3, y), (Pixel{165, 0, 83, 255})); // (e0 + 2 * e1 + 1) / 3
+TEST(DecodeDXT1, FourColorsWhenC0AboveC1ElseThreeAndATransparentEntry) {
+    struct Row {
+        uint16_t c0, c1;
+        bool threeColor;
+        Pixel entries[4];
+    } rows[] = {
+        // Entries 2 and 3: (2 * e0 + e1 + 1) / 3 and (e0 + 2 * e1 + 1) / 3.
+        {cRed, cBlue, false, {{0, 0, 248, 255}, {248, 0, 0, 255}, {83, 0, 165, 255}, {165, 0, 83, 255}}},
+        // The average, and a transparent entry that keeps its interpolated colour.
+        {cBlue, cRed, true, {{248, 0, 0, 255}, {0, 0, 248, 255}, {124, 0, 124, 255}, {83, 0, 165, 0}}},
+    };
+    for (const Row& row : rows) {
+        auto block = colorBlock(row.c0, row.c1, {cIndices0123, cIndices0123, cIndices0123, cIndices0123});
+        std::vector<uint8_t> out(4 * 4 * 4);
+        bool threeColor = !row.threeColor;
+        DecodeDXT1(block.data(), out.data(), 4, 4, threeColor);
+        EXPECT_EQ(threeColor, row.threeColor);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+                EXPECT_EQ(pixelAt(out, 4, x, y), row.entries[x]) << x << "," << y;
     }
-}
-
-TEST(DecodeDXT1, ThreeColorModeHasAverageAndTransparentEntry) {
-    auto block = colorBlock(cBlue, cRed, {cIndices0123, cIndices0123, cIndices0123, cIndices0123});
-    std::vector<uint8_t> out(4 * 4 * 4);
-    bool threeColor = false;
-    DecodeDXT1(block.data(), out.data(), 4, 4, threeColor);
-    EXPECT_TRUE(threeColor);
-    EXPECT_EQ(pixelAt(out, 4, 0, 0), (Pixel{248, 0, 0, 255}));
-    EXPECT_EQ(pixelAt(out, 4, 1, 0), (Pixel{0, 0, 248, 255}));
-    EXPECT_EQ(pixelAt(out, 4, 2, 0), (Pixel{124, 0, 124, 255}));
-    // The transparent entry keeps its interpolated colour.
-    EXPECT_EQ(pixelAt(out, 4, 3, 0), (Pixel{83, 0, 165, 0}));
 }
 
 TEST(DecodeDXT, NullPointersWriteNothing) {
