@@ -13,7 +13,6 @@
 #include <QOpenGLContext>
 #include <QElapsedTimer>
 #include <QWindow>
-#include <QVBoxLayout>
 
 using namespace engine3d;
 

@@ -42,10 +42,7 @@ class StateCache : public ::testing::Test {
 protected:
     void SetUp() override { calls.clear(); }
     int count(const std::string& name) const {
-        int n = 0;
-        for (const Call& c : calls)
-            n += c.name == name;
-        return n;
+        return int(std::count_if(calls.begin(), calls.end(), [&](const Call& c) { return c.name == name; }));
     }
     TGLStateCache cache{countingFunctions};
 };
