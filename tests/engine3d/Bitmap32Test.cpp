@@ -68,40 +68,32 @@ TGLBitmap32 filled(int width, int height, TGLPixel32 pixel) {
 
 } // namespace
 
-TEST(GLBitmap32, RowsAreBottomUpByDefaultWhateverTheSourceOrder) {
-    TBitmap topDown = gradientBitmap(4, 3, pf24bit, true);
-    TBitmap bottomUp = gradientBitmap(4, 3, pf24bit, false);
-    TGLBitmap32 a, b;
-    a.Assign(&topDown);
-    b.Assign(&bottomUp);
-    EXPECT_TRUE(samePixels(a, b));
-    ASSERT_EQ(a.DataSize(), 4 * 3 * 4);
-    // Buffer row 0 is the source's bottom line (y = 2).
-    TGLPixel32 p = a.ScanLine(0)[3];
-    EXPECT_EQ(p.r, 3);
-    EXPECT_EQ(p.g, 2);
-    EXPECT_EQ(p.b, 7);
-    EXPECT_EQ(p.a, 255);
+TEST(GLBitmap32, BGRSourcesAreBottomUpByDefaultWhateverTheirRowOrder) {
+    for (TPixelFormat format : {pf24bit, pf32bit}) {
+        SCOPED_TRACE(format == pf24bit ? "24-bit" : "32-bit");
+        TBitmap topDown = gradientBitmap(4, 3, format, true);
+        TBitmap bottomUp = gradientBitmap(4, 3, format, false);
+        TGLBitmap32 a, b;
+        a.Assign(&topDown);
+        b.Assign(&bottomUp);
+        EXPECT_TRUE(samePixels(a, b));
+        ASSERT_EQ(a.DataSize(), 4 * 3 * 4);
+        // Buffer row 0 is the source's bottom line (y = 2); 24-bit pixels are opaque.
+        TGLPixel32 p = a.ScanLine(0)[3];
+        EXPECT_EQ(p.r, 3);
+        EXPECT_EQ(p.g, 2);
+        EXPECT_EQ(p.b, 7);
+        EXPECT_EQ(p.a, format == pf32bit ? 103 : 255);
 
-    TGLBitmap32 kept;
-    kept.SetKeepSourceRowOrder(true);
-    kept.Assign(&topDown);
-    EXPECT_EQ(kept.ScanLine(0)[3].g, 0);
-}
-
-TEST(GLBitmap32, ThirtyTwoBitSourceKeepsAlpha) {
+        TGLBitmap32 kept;
+        kept.SetKeepSourceRowOrder(true);
+        kept.Assign(&topDown);
+        EXPECT_EQ(kept.ScanLine(0)[3].g, 0);
+    }
     TBitmap source = gradientBitmap(8, 2, pf32bit, false);
-    TGLBitmap32 image;
+    TGLBitmap32 image, again;
     image.Assign(&source);
-    TGLPixel32 p = image.ScanLine(1)[5];
-    EXPECT_EQ(p.r, 5);
-    EXPECT_EQ(p.g, 0);
-    EXPECT_EQ(p.b, 7);
-    EXPECT_EQ(p.a, 105);
-
-    auto back = image.Create32BitsBitmap();
-    TGLBitmap32 again;
-    again.AssignFrom32BitsBitmap(*back);
+    again.AssignFrom32BitsBitmap(*image.Create32BitsBitmap());
     EXPECT_TRUE(samePixels(image, again));
 }
 
