@@ -7,11 +7,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QImage>
-#include <cstdio>
-#include <fstream>
+#include <QImageWriter>
 
-#include <jpeglib.h>
+#include <fstream>
 
 using namespace engine3d;
 using ::testing::HasSubstr;
@@ -190,32 +190,16 @@ std::string jpegBytes(int width, int height) {
     return stream.DataString();
 }
 
-// A progressive picture: its decoder keeps the coefficients of the whole frame.
+// A grey progressive picture: its decoder keeps the coefficients of the whole frame.
 std::string progressiveJpegBytes(int width, int height) {
-    std::vector<unsigned char> rgb(size_t(width) * height * 3, 128);
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long outSize = 0;
-    jpeg_mem_dest(&info, &out, &outSize);
-    info.image_width = JDIMENSION(width);
-    info.image_height = JDIMENSION(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_simple_progression(&info);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = rgb.data() + size_t(info.next_scanline) * width * 3;
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::string bytes(reinterpret_cast<char*>(out), outSize);
-    std::free(out);
-    return bytes;
+    QImage grey(width, height, QImage::Format_RGB888);
+    grey.fill(Qt::gray);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(grey);
+    return buffer.data().toStdString();
 }
 
 // Peak resident memory of the process in kB, restarted from the present when the kernel allows it.
