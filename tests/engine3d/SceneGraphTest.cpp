@@ -1,6 +1,7 @@
 // Scene graph without OpenGL: orientation rules, lazy matrices, change flags and notification, and the
 // camera's projection figures.
 #include "GL3DScene.h"
+#include "GLTestSupport.h"
 #include "GLTexture.h"
 
 #include <gtest/gtest.h>
@@ -8,21 +9,7 @@
 #include <cmath>
 
 using namespace engine3d;
-
-namespace {
-
-void expectVector(const TVector& actual, const TVector& expected, float tolerance = 1e-5f) {
-    for (size_t i = 0; i < 4; ++i)
-        EXPECT_NEAR(actual[i], expected[i], tolerance) << "component " << i;
-}
-
-void expectMatrix(const TMatrix& actual, const TMatrix& expected, float tolerance = 1e-5f) {
-    for (size_t r = 0; r < 4; ++r)
-        for (size_t c = 0; c < 4; ++c)
-            EXPECT_NEAR(actual[r][c], expected[r][c], tolerance) << "row " << r << " column " << c;
-}
-
-} // namespace
+using engine3d_test::expectNear;
 
 TEST(SceneObject, DirectionAndUpStayOrthonormal) {
     struct Row {
@@ -40,8 +27,8 @@ TEST(SceneObject, DirectionAndUpStayOrthonormal) {
         TGLBaseSceneObject object;
         object.Direction()->SetVector(row.direction);
         object.Direction()->NotifyChange(object.Direction());
-        expectVector(object.Direction()->AsVector(), row.expectDirection);
-        expectVector(object.Up()->AsVector(), row.expectUp);
+        expectNear(object.Direction()->AsVector(), row.expectDirection);
+        expectNear(object.Up()->AsVector(), row.expectUp);
         EXPECT_NEAR(DotProduct3(object.Direction()->AsAffineVector(), object.Up()->AsAffineVector()), 0,
                     1e-5f);
     }
@@ -53,7 +40,7 @@ TEST(SceneObject, LocalAndAbsoluteMatricesChainParentsAndInvert) {
     child->Position()->SetPoint(1, 2, 3);
     child->Scale()->SetVector(2, 3, 4);
     // right = up x direction = (1, 0, 0) scaled by 2; up by 3; direction by 4; translation in row 3.
-    expectMatrix(child->Matrix(), {{{2, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 4, 0}, {1, 2, 3, 1}}});
+    expectNear(child->Matrix(), {{{2, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 4, 0}, {1, 2, 3, 1}}});
     EXPECT_FALSE(child->Changes() & ObjectChange(ocLocalMatrix));
     child->Scale()->SetVector(1, 1, 1);
 
@@ -62,7 +49,7 @@ TEST(SceneObject, LocalAndAbsoluteMatricesChainParentsAndInvert) {
     child->Position()->SetPoint(0, 0, 1);
     TVector absolute = child->SceneObjectAbsolutePosition();
     TVector back = child->SceneObjectAbsoluteToLocal(absolute);
-    expectVector(back, {0, 0, 0, 1});
+    expectNear(back, {0, 0, 0, 1});
     // Child's origin is one unit along the parent's turned direction from (10, 0, 0).
     EXPECT_NEAR(VectorLength(SubtractVectors4(absolute, {10, 0, 0, 1})), 1, 1e-5f);
 
@@ -70,9 +57,9 @@ TEST(SceneObject, LocalAndAbsoluteMatricesChainParentsAndInvert) {
     parent.Scale()->SetVector(2, 2, 2);
     TMatrix product;
     MultiplyMatrices(child->SceneObjectAbsoluteMatrix(), child->SceneObjectInvAbsoluteMatrix(), product);
-    expectMatrix(product, IdentityHmgMatrix, 1e-4f);
+    expectNear(product, IdentityHmgMatrix, "", 1e-4f);
     TVector p = child->SceneObjectLocalToAbsolute({1, 2, 3, 1});
-    expectVector(child->SceneObjectAbsoluteToLocal(p), {1, 2, 3, 1}, 1e-4f);
+    expectNear(child->SceneObjectAbsoluteToLocal(p), {1, 2, 3, 1}, "", 1e-4f);
 }
 
 TEST(SceneObject, TransformationChangeMarksDescendantsOnce) {
@@ -87,7 +74,7 @@ TEST(SceneObject, TransformationChangeMarksDescendantsOnce) {
     EXPECT_TRUE(grandChild->Changes() & ObjectChange(ocAbsoluteMatrix));
     EXPECT_TRUE(grandChild->Changes() & ObjectChange(ocInverseMatrix));
     EXPECT_FALSE(grandChild->Changes() & ObjectChange(ocLocalMatrix));
-    expectVector(grandChild->SceneObjectAbsolutePosition(), {1, 0, 0, 1});
+    expectNear(grandChild->SceneObjectAbsolutePosition(), {1, 0, 0, 1});
 }
 
 TEST(SceneObject, ChangesNotifyTheSceneBuffersUnlessUpdating) {

@@ -1,3 +1,4 @@
+#include "GLTestSupport.h"
 #include "VectorGeometry.h"
 
 #include <gtest/gtest.h>
@@ -6,14 +7,9 @@
 #include <limits>
 
 using namespace engine3d;
+using engine3d_test::expectNear;
 
 namespace {
-
-void expectMatrixNear(const TMatrix& a, const TMatrix& b, float tolerance = 1e-5f) {
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j)
-            EXPECT_NEAR(a[i][j], b[i][j], tolerance) << "entry [" << i << "][" << j << "]";
-}
 
 TMatrix sampleMatrix() {
     return {{{2, 0, 1, 0}, {1, 3, 0, 0}, {0, 1, 4, 0}, {5, -2, 7, 1}}};
@@ -27,15 +23,15 @@ TEST(VectorGeometry, GeneralSingularAndAnglePreservingInverses) {
     InvertMatrix(inverse);
     TMatrix product;
     MultiplyMatrices(m, inverse, product);
-    expectMatrixNear(product, IdentityHmgMatrix);
+    expectNear(product, IdentityHmgMatrix);
 
     TMatrix singular = {{{1, 2, 3, 4}, {2, 4, 6, 8}, {0, 1, 0, 0}, {0, 0, 1, 0}}};
     ASSERT_EQ(MatrixDeterminant(singular), 0.0f);
     InvertMatrix(singular);
-    expectMatrixNear(singular, IdentityHmgMatrix, 0);
+    expectNear(singular, IdentityHmgMatrix, "", 0);
     TMatrix zeroRow = sampleMatrix();
     zeroRow[0] = {0, 0, 0, 0};
-    expectMatrixNear(InvertAnglePreservingMatrix(zeroRow), IdentityHmgMatrix, 0);
+    expectNear(InvertAnglePreservingMatrix(zeroRow), IdentityHmgMatrix, "", 0);
 
     // Rotation, uniform scale 2 and a translation: the fast inverse agrees with the general one.
     m = CreateRotationMatrix(TAffineVector{1, 2, 3}, 0.7f);
@@ -43,7 +39,7 @@ TEST(VectorGeometry, GeneralSingularAndAnglePreservingInverses) {
     m[3] = {4, -5, 6, 1};
     inverse = m;
     InvertMatrix(inverse);
-    expectMatrixNear(InvertAnglePreservingMatrix(m), inverse, 1e-5f);
+    expectNear(InvertAnglePreservingMatrix(m), inverse, "", 1e-5f);
 }
 
 TEST(VectorGeometry, MultiplyMatricesSafeMayWriteOverAnOperand) {
@@ -52,7 +48,7 @@ TEST(VectorGeometry, MultiplyMatricesSafeMayWriteOverAnOperand) {
     TMatrix expected;
     MultiplyMatrices(a, b, expected);
     MultiplyMatricesSafe(a, b, a);
-    expectMatrixNear(a, expected, 0);
+    expectNear(a, expected, "", 0);
 }
 
 TEST(VectorGeometry, RotationFollowsRowVectorConvention) {
