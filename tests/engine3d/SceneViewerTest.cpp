@@ -1,5 +1,5 @@
 // The scene viewer control on screen: its buffer renders the scene into the widget, the framebuffer is
-// grabbed and checked pixel by pixel, and size, camera and mouse notices behave as a user expects.
+// grabbed and checked pixel by pixel, and size, scene changes and mouse notices behave as a user expects.
 #include "GL3DScene.h"
 #include "GLTexture.h"
 #include "GLWin32Viewer.h"
