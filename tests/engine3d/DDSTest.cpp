@@ -1,12 +1,10 @@
-// The DDS picture: header checks with their messages, compressed and masked surfaces, the writer, and
-// damaged files that must fail cleanly.
+// The DDS picture: header checks with their messages, compressed and masked surfaces, the writer, and a
+// cross-check against an independent decoder. Truncated and mutated files are fuzz_dds's.
 #include "DDS.h"
 #include "DXTC.h"
-#include "PictureRegisteredFormats.h"
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -40,19 +38,13 @@ void put32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
 std::vector<uint8_t> ddsFile(const DDSHeader& h, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> bytes(128 + data.size(), 0);
     std::memcpy(bytes.data(), h.magic, 4);
-    put32(bytes, 4, 124);
-    put32(bytes, 12, h.height);
-    put32(bytes, 16, h.width);
-    put32(bytes, 20, h.linearSize);
-    put32(bytes, 76, 32);
-    put32(bytes, 80, h.formatFlags);
     std::memcpy(bytes.data() + 84, h.fourCC, 4);
-    put32(bytes, 88, h.bitCount);
-    put32(bytes, 92, h.redMask);
-    put32(bytes, 96, h.greenMask);
-    put32(bytes, 100, h.blueMask);
-    put32(bytes, 104, h.alphaMask);
-    put32(bytes, 108, h.caps1);
+    const std::pair<size_t, uint32_t> words[] = {{4, 124},           {12, h.height},     {16, h.width},
+                                                 {20, h.linearSize}, {76, 32},           {80, h.formatFlags},
+                                                 {88, h.bitCount},   {92, h.redMask},    {96, h.greenMask},
+                                                 {100, h.blueMask},  {104, h.alphaMask}, {108, h.caps1}};
+    for (auto [offset, value] : words)
+        put32(bytes, offset, value);
     if (!data.empty()) std::memcpy(bytes.data() + 128, data.data(), data.size());
     return bytes;
 }
@@ -206,17 +198,6 @@ TEST(DDSImage, TransparencyFollowsTheDecodedBlocks) {
     EXPECT_FALSE(image.Transparent());
 }
 
-TEST(DDSImage, DXT5RowsGoTopToBottom) {
-    // 4 x 8: top block opaque white, bottom block alpha 0 (a0 = a1 = 0, index 0).
-    std::vector<uint8_t> top = {255, 255, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0};
-    std::vector<uint8_t> bottom = {0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0};
-    top.insert(top.end(), bottom.begin(), bottom.end());
-    TDDSImage image;
-    load(image, ddsFile(dxtHeader("DXT5", 4, 8), top));
-    EXPECT_EQ(bgra(image, 0, 0), (std::array<int, 4>{248, 252, 248, 255}));
-    EXPECT_EQ(bgra(image, 3, 7), (std::array<int, 4>{248, 252, 248, 0}));
-}
-
 TEST(DDSImage, MaskedChannelsAreStretchedWithoutOverflow) {
     struct Row {
         const char* name;
@@ -231,10 +212,6 @@ TEST(DDSImage, MaskedChannelsAreStretchedWithoutOverflow) {
          maskedHeader(16, 0x7C00, 0x3E0, 0x1F, 0x8000, true),
          {0x00, 0x80},
          {0, 0, 0, 255}},
-        {"8:8:8:8 alpha kept",
-         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, true),
-         {1, 2, 3, 4},
-         {1, 2, 3, 4}},
         {"8:8:8:8 without alpha flag",
          maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, false),
          {1, 2, 3, 4},
@@ -247,7 +224,6 @@ TEST(DDSImage, MaskedChannelsAreStretchedWithoutOverflow) {
          maskedHeader(32, 0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000, true),
          {0xFF, 0x03, 0x00, 0xC0},
          {255, 0, 0, 255}},
-        {"24-bit", maskedHeader(24, 0xFF0000, 0xFF00, 0xFF, 0, false), {10, 20, 30}, {10, 20, 30, 255}},
         {"8-bit grey", maskedHeader(8, 0xFF, 0xFF, 0xFF, 0, false), {77}, {77, 77, 77, 255}},
         {"empty masks", maskedHeader(32, 0, 0, 0, 0, false), {1, 2, 3, 4}, {0, 0, 0, 255}},
     };
@@ -258,81 +234,55 @@ TEST(DDSImage, MaskedChannelsAreStretchedWithoutOverflow) {
     }
 }
 
-TEST(DDSImage, SaveWritesUncompressedRowsAndLoadsBack) {
-    TDDSImage image;
-    image.SetPixelFormat(pf32bit);
-    image.SetSize(3, 2);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x) {
-            uint8_t* p = image.ScanLine(y) + 4 * x;
-            p[0] = uint8_t(x * 40);
-            p[1] = uint8_t(y * 90);
-            p[2] = 200;
-            p[3] = uint8_t(10 + x + 3 * y);
-        }
-    image.SetTransparent(true);
-    TMemoryStream stream;
-    image.SaveToStream(stream);
-    ASSERT_EQ(stream.Size(), 128 + 3 * 2 * 4);
-    const uint8_t* bytes = stream.Memory();
-    EXPECT_EQ(std::memcmp(bytes, "DDS ", 4), 0);
-    auto u32 = [&](int offset) {
-        return uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 |
-               uint32_t(bytes[offset + 2]) << 16 | uint32_t(bytes[offset + 3]) << 24;
+TEST(DDSImage, SavingWritesUncompressedRowsThatLoadBack) {
+    struct Row {
+        TPixelFormat format;
+        bool transparent;
+        uint32_t rowBytes, formatFlags, bitCount, alphaMask;
     };
-    EXPECT_EQ(u32(4), 124u);
-    EXPECT_EQ(u32(8), 0x100Fu);
-    EXPECT_EQ(u32(12), 2u);
-    EXPECT_EQ(u32(16), 3u);
-    EXPECT_EQ(u32(20), 12u);
-    EXPECT_EQ(u32(80), 0x41u);
-    EXPECT_EQ(u32(104), 0xFF000000u);
-    EXPECT_EQ(u32(108), 0x1000u);
+    for (Row row : {Row{pf32bit, true, 12, 0x41, 32, 0xFF000000}, Row{pf24bit, false, 9, 0x40, 24, 0}}) {
+        SCOPED_TRACE(row.bitCount);
+        TDDSImage image;
+        image.SetPixelFormat(row.format);
+        image.SetSize(3, 2);
+        for (int y = 0; y < 2; ++y)
+            for (uint32_t x = 0; x < row.rowBytes; ++x)
+                image.ScanLine(y)[x] = uint8_t(10 + 7 * x + 90 * y);
+        image.SetTransparent(row.transparent);
+        TMemoryStream stream;
+        image.SaveToStream(stream);
+        ASSERT_EQ(stream.Size(), 128 + 2 * row.rowBytes);
+        const uint8_t* bytes = stream.Memory();
+        EXPECT_EQ(std::memcmp(bytes, "DDS ", 4), 0);
+        auto u32 = [&](int offset) {
+            return uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 |
+                   uint32_t(bytes[offset + 2]) << 16 | uint32_t(bytes[offset + 3]) << 24;
+        };
+        EXPECT_EQ(u32(4), 124u);
+        EXPECT_EQ(u32(8), 0x100Fu);
+        EXPECT_EQ(u32(12), 2u);
+        EXPECT_EQ(u32(16), 3u);
+        EXPECT_EQ(u32(20), row.rowBytes);
+        EXPECT_EQ(u32(80), row.formatFlags);
+        EXPECT_EQ(u32(88), row.bitCount);
+        EXPECT_EQ(u32(104), row.alphaMask);
+        EXPECT_EQ(u32(108), 0x1000u);
+        // Rows top first, without padding.
+        EXPECT_EQ(std::memcmp(bytes + 128 + row.rowBytes, image.ScanLine(1), row.rowBytes), 0);
 
-    stream.SetPosition(0);
-    TDDSImage copy;
-    copy.LoadFromStream(stream);
-    EXPECT_TRUE(copy.Transparent());
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x)
-            EXPECT_EQ(bgra(copy, x, y), bgra(image, x, y)) << x << "," << y;
-}
-
-TEST(DDSImage, SavingAnOpaqueBitmap) {
-    TDDSImage image;
-    image.SetPixelFormat(pf24bit);
-    image.SetSize(3, 2);
-    image.ScanLine(1)[6] = 0x55;
-    TMemoryStream stream;
-    image.SaveToStream(stream);
-    ASSERT_EQ(stream.Size(), 128 + 9 * 2);
-    const uint8_t* bytes = stream.Memory();
-    EXPECT_EQ(bytes[20], 9);
-    EXPECT_EQ(bytes[80], 0x40);
-    EXPECT_EQ(bytes[88], 24);
-    EXPECT_EQ(bytes[128 + 9 + 6], 0x55);
-
-    stream.SetPosition(0);
-    TDDSImage copy;
-    copy.LoadFromStream(stream);
-    EXPECT_EQ(copy.PixelFormat(), pf32bit);
-    EXPECT_EQ(bgra(copy, 2, 1), (std::array<int, 4>{0x55, 0, 0, 255}));
-}
-
-TEST(DDSImage, LoadsFromAFileByItsExtension) {
-    QTemporaryDir dir;
-    std::string name = QDir(dir.path()).filePath("Temp.dds").toStdString();
-    std::vector<uint8_t> bytes = ddsFile(dxtHeader("DXT1", 4, 4), solidDXT1(0x001F, 0xF800, 1));
-    {
-        TFileStream file(name, fmCreate);
-        file.WriteBuffer(bytes.data(), int64_t(bytes.size()));
+        stream.SetPosition(0);
+        TDDSImage copy;
+        copy.LoadFromStream(stream);
+        EXPECT_EQ(copy.PixelFormat(), pf32bit);
+        EXPECT_EQ(copy.Transparent(), row.transparent);
+        int size = row.bitCount / 8;
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 3; ++x) {
+                const uint8_t* p = image.ScanLine(y) + size * x;
+                EXPECT_EQ(bgra(copy, x, y), (std::array<int, 4>{p[0], p[1], p[2], size == 4 ? p[3] : 255}))
+                    << x << "," << y;
+            }
     }
-    std::unique_ptr<TObject> object(GraphicClassForExtension("dds")->Create());
-    auto* graphic = dynamic_cast<TGraphic*>(object.get());
-    ASSERT_NE(graphic, nullptr);
-    graphic->LoadFromFile(name);
-    EXPECT_EQ(graphic->Width(), 4);
-    EXPECT_TRUE(static_cast<TDDSImage*>(graphic)->Transparent());
 }
 
 TEST(DDSImage, SurfacesWithoutColumnsOrRowsLoadEmptyAndSaveBack) {
@@ -351,34 +301,6 @@ TEST(DDSImage, SurfacesWithoutColumnsOrRowsLoadEmptyAndSaveBack) {
             EXPECT_EQ(saved.Size(), 128);
         }
     }
-}
-
-TEST(DDSImage, DamagedFilesFailCleanly) {
-    // Every truncation and many field mutations of valid files must load or raise EDDSException.
-    std::vector<std::vector<uint8_t>> seeds = {
-        ddsFile(dxtHeader("DXT1", 7, 5), solidDXT1(0x1234, 0x4321, 4)),
-        ddsFile(dxtHeader("DXT3", 5, 4), std::vector<uint8_t>(32, 0x5A)),
-        ddsFile(dxtHeader("DXT5", 4, 6), std::vector<uint8_t>(32, 0xA5)),
-        ddsFile(maskedHeader(16, 0xF800, 0x7E0, 0x1F, 0, false), std::vector<uint8_t>(32, 0x11)),
-        ddsFile(maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, true), std::vector<uint8_t>(64, 0x22)),
-    };
-    std::mt19937 random(12345);
-    int loaded = 0, refused = 0;
-    for (const auto& seed : seeds) {
-        for (size_t length = 0; length < seed.size(); ++length) {
-            std::vector<uint8_t> cut(seed.begin(), seed.begin() + long(length));
-            (loadError(cut) == "(loaded)" ? loaded : refused)++;
-        }
-        const size_t fields[] = {12, 16, 80, 84, 88, 92, 96, 100, 104};
-        for (int round = 0; round < 400; ++round) {
-            std::vector<uint8_t> bytes = seed;
-            size_t at = fields[random() % std::size(fields)] + random() % 4;
-            bytes[at] = uint8_t(random());
-            (loadError(bytes) == "(loaded)" ? loaded : refused)++;
-        }
-    }
-    EXPECT_GT(loaded, 0);
-    EXPECT_GT(refused, 0);
 }
 
 // ---- Cross-check against an independent decoder ----------------------------------------------------
@@ -427,11 +349,11 @@ TEST(DDSImage, MatchesAnIndependentDecoder) {
     struct Row {
         const char* name;
         const char* fourCC; // null for masked data
-        int width, height, mipLevels;
-        std::function<void(std::vector<uint8_t>&)> shape;
-        DDSHeader masked;
+        int width, height;
         int colorTolerance, alphaTolerance;
         bool compareAlpha;
+        DDSHeader masked = {};
+        std::function<void(std::vector<uint8_t>&)> shape = {};
     };
     auto dxt1 = [](bool fourColor) {
         return [fourColor](std::vector<uint8_t>& data) { orderColors(data, fourColor); };
@@ -442,20 +364,18 @@ TEST(DDSImage, MatchesAnIndependentDecoder) {
                 if ((data[at] > data[at + 1]) != eightValues) std::swap(data[at], data[at + 1]);
         };
     };
-    auto none = [](std::vector<uint8_t>&) {};
     const Row rows[] = {
-        {"DXT1 four colours", "DXT1", 13, 7, 3, dxt1(true), {}, 7, 0, true},
-        {"DXT1 three colours", "DXT1", 16, 16, 1, dxt1(false), {}, 7, 0, true},
-        {"DXT3", "DXT3", 10, 9, 2, none, {}, 7, 0, true},
-        {"DXT5 eight alphas", "DXT5", 17, 5, 1, dxt5Alphas(true), {}, 7, 1, true},
-        {"DXT5 six alphas", "DXT5", 8, 12, 3, dxt5Alphas(false), {}, 7, 1, true},
-        {"32-bit with alpha", nullptr, 7, 5, 2, none,
-         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, true), 0, 0, true},
-        {"32-bit without alpha", nullptr, 5, 3, 1, none, maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0, false),
-         0, 0, false},
-        {"24-bit", nullptr, 9, 4, 1, none, maskedHeader(24, 0xFF0000, 0xFF00, 0xFF, 0, false), 0, 0, false},
-        {"16-bit 5:6:5", nullptr, 6, 6, 2, none, maskedHeader(16, 0xF800, 0x7E0, 0x1F, 0, false), 7, 0,
-         false},
+        {"DXT1 four colours", "DXT1", 13, 7, 7, 0, true, {}, dxt1(true)},
+        {"DXT1 three colours", "DXT1", 16, 16, 7, 0, true, {}, dxt1(false)},
+        {"DXT3", "DXT3", 10, 9, 7, 0, true},
+        {"DXT5 eight alphas", "DXT5", 17, 5, 7, 1, true, {}, dxt5Alphas(true)},
+        {"DXT5 six alphas", "DXT5", 8, 12, 7, 1, true, {}, dxt5Alphas(false)},
+        {"32-bit with alpha", nullptr, 7, 5, 0, 0, true,
+         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, true)},
+        {"32-bit without alpha", nullptr, 5, 3, 0, 0, false,
+         maskedHeader(32, 0xFF0000, 0xFF00, 0xFF, 0, false)},
+        {"24-bit", nullptr, 9, 4, 0, 0, false, maskedHeader(24, 0xFF0000, 0xFF00, 0xFF, 0, false)},
+        {"16-bit 5:6:5", nullptr, 6, 6, 7, 0, false, maskedHeader(16, 0xF800, 0x7E0, 0x1F, 0, false)},
     };
     QTemporaryDir dir;
     for (const Row& row : rows) {
@@ -464,20 +384,13 @@ TEST(DDSImage, MatchesAnIndependentDecoder) {
         h.width = row.width;
         h.height = row.height;
         int blockBytes = row.fourCC ? (std::string(row.fourCC) == "DXT1" ? 8 : 16) : 0;
-        // Every mip level follows the first; only the first is read and compared.
-        std::vector<uint8_t> data;
-        for (int level = 0, w = row.width, h2 = row.height; level < row.mipLevels;
-             ++level, w = std::max(1, w / 2), h2 = std::max(1, h2 / 2)) {
-            size_t size = blockBytes ? DXTDataSize(w, h2, blockBytes) : size_t(w) * h2 * (h.bitCount / 8);
-            if (level == 0) h.linearSize = uint32_t(blockBytes ? size : size_t(w) * (h.bitCount / 8));
-            std::vector<uint8_t> levelData = randomBytes(random, size);
-            row.shape(levelData);
-            data.insert(data.end(), levelData.begin(), levelData.end());
-        }
+        size_t size = blockBytes ? DXTDataSize(row.width, row.height, blockBytes)
+                                 : size_t(row.width) * row.height * (h.bitCount / 8);
+        h.linearSize = uint32_t(blockBytes ? size : size_t(row.width) * (h.bitCount / 8));
+        std::vector<uint8_t> data = randomBytes(random, size);
+        if (row.shape) row.shape(data);
         std::vector<uint8_t> bytes = ddsFile(h, data);
-        put32(bytes, 8, 0x100F | (row.mipLevels > 1 ? 0x20000 : 0));
-        put32(bytes, 28, uint32_t(row.mipLevels));
-        if (row.mipLevels > 1) put32(bytes, 108, 0x401008);
+        put32(bytes, 8, 0x100F);
         QString path = dir.filePath(QString("%1.dds").arg(&row - rows));
         {
             TFileStream file(path.toStdString(), fmCreate);

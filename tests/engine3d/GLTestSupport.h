@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 namespace engine3d_test {
 
@@ -20,6 +22,18 @@ template <class E> std::string messageOf(const std::function<void()>& action) {
         return e.what();
     }
     return "(nothing raised)";
+}
+
+// Every component of seen within tolerance of want: vectors, texture points and matrices alike.
+template <class T, size_t N>
+void expectNear(const std::array<T, N>& seen, const std::array<T, N>& want, const std::string& where = "",
+                float tolerance = 1e-5f) {
+    for (size_t i = 0; i < N; ++i) {
+        if constexpr (std::is_arithmetic_v<T>)
+            EXPECT_NEAR(seen[i], want[i], tolerance) << where << " [" << i << "]";
+        else
+            expectNear(seen[i], want[i], where + " [" + std::to_string(i) + "]", tolerance);
+    }
 }
 
 // nullptr (and the reason in why) when no OpenGL context can be had here.

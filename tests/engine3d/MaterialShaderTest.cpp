@@ -1,8 +1,10 @@
 // Material shaders: balanced application, disabled shaders, the Enabled guard, passes, and the links
 // between a shader and the library entries that use it.
 #include "GL3DScene.h"
+#include "GLTestSupport.h"
 #include "GLTexture.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using namespace engine3d;
@@ -24,31 +26,25 @@ protected:
 
 } // namespace
 
-TEST(MaterialShader, ApplicationsAreBalanced) {
+TEST(MaterialShader, BalancedApplicationsPassesAndDisabledShaders) {
     CountingShader shader;
     TRenderContextInfo rci;
     EXPECT_THROW(shader.UnApply(rci), EAssertionFailed);
     shader.Apply(rci, nullptr);
     EXPECT_TRUE(shader.Active());
     EXPECT_TRUE(shader.Initialized());
-    try {
-        shader.Apply(rci, nullptr);
-        FAIL() << "a second Apply must fail";
-    } catch (const EAssertionFailed& e) {
-        EXPECT_NE(std::string(e.what()).find("Unbalanced shader application."), std::string::npos);
-    }
+    EXPECT_THAT(engine3d_test::messageOf<EAssertionFailed>([&] { shader.Apply(rci, nullptr); }),
+                ::testing::HasSubstr("Unbalanced shader application."));
     EXPECT_THROW(shader.SetEnabled(false), EAssertionFailed);
     EXPECT_TRUE(shader.Enabled());
     EXPECT_FALSE(shader.UnApply(rci));
     EXPECT_FALSE(shader.Active());
     EXPECT_EQ(shader.applies, 1);
     EXPECT_EQ(shader.initializations, 1);
-}
 
-TEST(MaterialShader, PassesAndDisabledShaders) {
-    CountingShader shader;
+    // Three passes: the first two unapplications ask for another.
     shader.passes = 3;
-    TRenderContextInfo rci;
+    shader.unapplies = 0;
     shader.Apply(rci, nullptr);
     EXPECT_TRUE(shader.UnApply(rci));
     EXPECT_TRUE(shader.Active());

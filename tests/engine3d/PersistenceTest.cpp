@@ -1,7 +1,6 @@
 #include "GLTestSupport.h"
 #include "PersistentClasses.h"
 #include "VectorLists.h"
-#include "XCollection.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -167,37 +166,4 @@ TEST(PersistentObjectList, DamagedArchivesGiveClearErrors) {
         EXPECT_ANY_THROW(partial.LoadFromString(whole.substr(0, n)));
         partial.Clean();
     }
-}
-
-// ---- Extensible collections -------------------------------------------------------------------------
-
-namespace {
-
-class TPlainItem : public TXCollectionItem {
-public:
-    static const TXCollectionItemClass& Info() {
-        static const TXCollectionItemClass info(
-            "TPlainItem", &TXCollectionItem::StaticClass(), [] { return new TPlainItem(); }, "Plain item");
-        return info;
-    }
-    const TXCollectionItemClass& ItemClass() const override { return Info(); }
-    const TMetaClass& ClassType() const override { return Info(); }
-};
-
-} // namespace
-
-TEST(XCollection, DamagedCountEndsInAReadError) {
-    RegisterXCollectionItemClass(TPlainItem::Info());
-    TStringStream stream;
-    TBinaryWriter writer(stream);
-    writer.WriteInteger(0x7FFFFFFF);
-    writer.WriteString("TPlainItem");
-    writer.WriteInteger(0);
-    writer.WriteString("only one");
-    writer.WriteInteger(5); // a class index never written
-    stream.SetPosition(0);
-    TBinaryReader reader(stream);
-    TXCollection collection;
-    EXPECT_THROW(collection.ReadFromFiler(&reader), EReadError);
-    UnregisterXCollectionItemClass(TPlainItem::Info());
 }

@@ -1,6 +1,7 @@
 // Scene graph without OpenGL: orientation rules, lazy matrices, change flags and notification, and the
 // camera's projection figures.
 #include "GL3DScene.h"
+#include "GLTestSupport.h"
 #include "GLTexture.h"
 
 #include <gtest/gtest.h>
@@ -8,46 +9,7 @@
 #include <cmath>
 
 using namespace engine3d;
-
-namespace {
-
-void expectVector(const TVector& actual, const TVector& expected, float tolerance = 1e-5f) {
-    for (size_t i = 0; i < 4; ++i)
-        EXPECT_NEAR(actual[i], expected[i], tolerance) << "component " << i;
-}
-
-void expectMatrix(const TMatrix& actual, const TMatrix& expected, float tolerance = 1e-5f) {
-    for (size_t r = 0; r < 4; ++r)
-        for (size_t c = 0; c < 4; ++c)
-            EXPECT_NEAR(actual[r][c], expected[r][c], tolerance) << "row " << r << " column " << c;
-}
-
-// Counts the change notices that reach the buffers of a scene.
-struct NoticeCounter {
-    TGL3DScene scene;
-    TGL3DSceneBuffer buffer;
-    TGLCamera* camera;
-    int notices = 0;
-    NoticeCounter() {
-        camera = new TGLCamera(&scene);
-        scene.Cameras()->AddChild(camera);
-        buffer.SetCamera(camera);
-        buffer.OnChange = [this](TObject*) { ++notices; };
-        notices = 0;
-    }
-};
-
-} // namespace
-
-TEST(SceneObject, LocalMatrixFromCoordinates) {
-    TGLBaseSceneObject object;
-    object.Position()->SetPoint(1, 2, 3);
-    object.Scale()->SetVector(2, 3, 4);
-    TMatrix m = object.Matrix();
-    // right = up x direction = (1, 0, 0) scaled by 2; up by 3; direction by 4; translation in row 3.
-    expectMatrix(m, {{{2, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 4, 0}, {1, 2, 3, 1}}});
-    EXPECT_FALSE(object.Changes() & ObjectChange(ocLocalMatrix));
-}
+using engine3d_test::expectNear;
 
 TEST(SceneObject, DirectionAndUpStayOrthonormal) {
     struct Row {
@@ -65,22 +27,29 @@ TEST(SceneObject, DirectionAndUpStayOrthonormal) {
         TGLBaseSceneObject object;
         object.Direction()->SetVector(row.direction);
         object.Direction()->NotifyChange(object.Direction());
-        expectVector(object.Direction()->AsVector(), row.expectDirection);
-        expectVector(object.Up()->AsVector(), row.expectUp);
+        expectNear(object.Direction()->AsVector(), row.expectDirection);
+        expectNear(object.Up()->AsVector(), row.expectUp);
         EXPECT_NEAR(DotProduct3(object.Direction()->AsAffineVector(), object.Up()->AsAffineVector()), 0,
                     1e-5f);
     }
 }
 
-TEST(SceneObject, AbsoluteMatrixChainsParentsAndInverts) {
+TEST(SceneObject, LocalAndAbsoluteMatricesChainParentsAndInvert) {
     TGLBaseSceneObject parent, *child = new TGLBaseSceneObject();
     parent.AddChild(child);
+    child->Position()->SetPoint(1, 2, 3);
+    child->Scale()->SetVector(2, 3, 4);
+    // right = up x direction = (1, 0, 0) scaled by 2; up by 3; direction by 4; translation in row 3.
+    expectNear(child->Matrix(), {{{2, 0, 0, 0}, {0, 3, 0, 0}, {0, 0, 4, 0}, {1, 2, 3, 1}}});
+    EXPECT_FALSE(child->Changes() & ObjectChange(ocLocalMatrix));
+    child->Scale()->SetVector(1, 1, 1);
+
     parent.Position()->SetPoint(10, 0, 0);
     parent.SetTurnAngle(-90);
     child->Position()->SetPoint(0, 0, 1);
     TVector absolute = child->SceneObjectAbsolutePosition();
     TVector back = child->SceneObjectAbsoluteToLocal(absolute);
-    expectVector(back, {0, 0, 0, 1});
+    expectNear(back, {0, 0, 0, 1});
     // Child's origin is one unit along the parent's turned direction from (10, 0, 0).
     EXPECT_NEAR(VectorLength(SubtractVectors4(absolute, {10, 0, 0, 1})), 1, 1e-5f);
 
@@ -88,9 +57,9 @@ TEST(SceneObject, AbsoluteMatrixChainsParentsAndInverts) {
     parent.Scale()->SetVector(2, 2, 2);
     TMatrix product;
     MultiplyMatrices(child->SceneObjectAbsoluteMatrix(), child->SceneObjectInvAbsoluteMatrix(), product);
-    expectMatrix(product, IdentityHmgMatrix, 1e-4f);
+    expectNear(product, IdentityHmgMatrix, "", 1e-4f);
     TVector p = child->SceneObjectLocalToAbsolute({1, 2, 3, 1});
-    expectVector(child->SceneObjectAbsoluteToLocal(p), {1, 2, 3, 1}, 1e-4f);
+    expectNear(child->SceneObjectAbsoluteToLocal(p), {1, 2, 3, 1}, "", 1e-4f);
 }
 
 TEST(SceneObject, TransformationChangeMarksDescendantsOnce) {
@@ -105,37 +74,40 @@ TEST(SceneObject, TransformationChangeMarksDescendantsOnce) {
     EXPECT_TRUE(grandChild->Changes() & ObjectChange(ocAbsoluteMatrix));
     EXPECT_TRUE(grandChild->Changes() & ObjectChange(ocInverseMatrix));
     EXPECT_FALSE(grandChild->Changes() & ObjectChange(ocLocalMatrix));
-    expectVector(grandChild->SceneObjectAbsolutePosition(), {1, 0, 0, 1});
+    expectNear(grandChild->SceneObjectAbsolutePosition(), {1, 0, 0, 1});
 }
 
 TEST(SceneObject, ChangesNotifyTheSceneBuffersUnlessUpdating) {
-    NoticeCounter counter;
-    auto* object = new TGLBaseSceneObject(&counter.scene);
-    counter.scene.Objects()->AddChild(object);
-    counter.notices = 0;
+    TGL3DScene scene;
+    TGL3DSceneBuffer buffer;
+    buffer.SetCamera(scene.Cameras()->AddNewChild<TGLCamera>());
+    int notices = 0;
+    buffer.OnChange = [&](TObject*) { ++notices; };
+    auto* object = scene.Objects()->AddNewChild<TGLBaseSceneObject>();
+    notices = 0;
     object->Matrix();
     object->Position()->SetPoint(1, 1, 1);
-    EXPECT_EQ(counter.notices, 1);
+    EXPECT_EQ(notices, 1);
     // The local matrix is still dirty: a second move is not reported again.
     object->Position()->SetPoint(2, 2, 2);
-    EXPECT_EQ(counter.notices, 1);
+    EXPECT_EQ(notices, 1);
 
-    counter.notices = 0;
+    notices = 0;
     object->BeginUpdate();
     object->SetVisible(false);
-    EXPECT_EQ(counter.notices, 0);
+    EXPECT_EQ(notices, 0);
     object->EndUpdate();
-    EXPECT_EQ(counter.notices, 1);
+    EXPECT_EQ(notices, 1);
     EXPECT_THROW(object->EndUpdate(), EAssertionFailed);
 
-    counter.notices = 0;
-    counter.scene.BeginUpdate();
+    notices = 0;
+    scene.BeginUpdate();
     object->SetVisible(true);
     object->SetShowAxes(true);
-    EXPECT_EQ(counter.notices, 0);
-    counter.scene.EndUpdate();
-    EXPECT_EQ(counter.notices, 1);
-    EXPECT_THROW(counter.scene.EndUpdate(), EAssertionFailed);
+    EXPECT_EQ(notices, 0);
+    scene.EndUpdate();
+    EXPECT_EQ(notices, 1);
+    EXPECT_THROW(scene.EndUpdate(), EAssertionFailed);
 }
 
 TEST(Camera, FieldOfViewSetsTheFocalLength) {
@@ -145,21 +117,15 @@ TEST(Camera, FieldOfViewSetsTheFocalLength) {
     EXPECT_NEAR(camera.GetFieldOfView(200), 90, 1e-3f);
 }
 
+// The orthogonal bounds are read back in pixels by the render tests (focal length 50 shows -1..1, 100
+// shows -0.5..0.5); the near and far planes and the perspective bounds are not.
 TEST(Camera, FrustumBoundsByStyle) {
     TGLCamera camera;
     TRectangle viewport{0, 0, 200, 100};
     float l, r, b, t, n, f;
     camera.SetCameraStyle(csOrthogonal);
-    camera.ComputeFrustumBounds(viewport, 200, 100, 96, l, r, b, t, n, f);
-    // 100 / (width x focal length) scaled by width^2 / (2 maxDim): half width 0.5 x 200 / 50 / 200 x 100...
-    EXPECT_NEAR(r, 200.0f * 200 * (100.0f / (200 * 50)) / 400, 1e-5f);
-    EXPECT_NEAR(l, -r, 1e-5f);
-    EXPECT_NEAR(t, 100.0f * 100 * (100.0f / (100 * 50)) / 400, 1e-5f);
-    float width = r - l, height = t - b;
     camera.SetFocalLength(100);
     camera.ComputeFrustumBounds(viewport, 200, 100, 96, l, r, b, t, n, f);
-    EXPECT_NEAR(r - l, width / 2, 1e-5f);
-    EXPECT_NEAR(t - b, height / 2, 1e-5f);
     EXPECT_NEAR(n, 100 * 2 * 96 / (25.4f * 200), 1e-4f);
     EXPECT_NEAR(f, n + 100, 1e-4f);
 
@@ -171,15 +137,4 @@ TEST(Camera, FrustumBoundsByStyle) {
     camera.ComputeFrustumBounds(viewport, 200, 100, 96, l, r, b, t, n, f);
     EXPECT_FLOAT_EQ(r - l, perspectiveWidth);
     EXPECT_NEAR(n, near100 / 2, 1e-5f);
-}
-
-TEST(SceneBuffer, CameraFreedLeavesBufferWithout) {
-    TGL3DScene scene;
-    TGL3DSceneBuffer buffer;
-    auto* camera = scene.Cameras()->AddNewChild<TGLCamera>();
-    buffer.SetCamera(camera);
-    EXPECT_EQ(scene.BufferCount(), 1);
-    delete camera;
-    EXPECT_EQ(buffer.Camera(), nullptr);
-    EXPECT_EQ(scene.BufferCount(), 0);
 }

@@ -1,5 +1,5 @@
 // The scene viewer control on screen: its buffer renders the scene into the widget, the framebuffer is
-// grabbed and checked pixel by pixel, and size, camera and mouse notices behave as a user expects.
+// grabbed and checked pixel by pixel, and size, scene changes and mouse notices behave as a user expects.
 #include "GL3DScene.h"
 #include "GLTexture.h"
 #include "GLWin32Viewer.h"
@@ -8,34 +8,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QImage>
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QElapsedTimer>
 #include <QWindow>
-#include <QVBoxLayout>
 
 using namespace engine3d;
 
 namespace {
 
 using Quad = engine3d_test::TexturedQuad;
-
-// Left half red, right half blue, 8 x 8.
-std::unique_ptr<TBitmap> halvesPicture() {
-    auto bitmap = std::make_unique<TBitmap>();
-    bitmap->SetSize(8, 8);
-    for (int y = 0; y < 8; ++y) {
-        uint8_t* row = bitmap->ScanLine(y);
-        for (int x = 0; x < 8; ++x) {
-            row[x * 3] = x < 4 ? 0 : 255;
-            row[x * 3 + 1] = 0;
-            row[x * 3 + 2] = x < 4 ? 255 : 0;
-        }
-    }
-    return bitmap;
-}
 
 bool waitExposed(QWidget& widget) {
     QElapsedTimer timer;
@@ -79,13 +62,11 @@ struct ViewerFixture {
         camera->SetCameraStyle(csOrthogonal);
         camera->Position()->SetPoint(0, 0, 50);
         quad = scene.Objects()->AddNewChild<Quad>();
-        TGLTexture* texture = quad->Material()->GetTexture();
-        auto picture = halvesPicture();
-        texture->Image()->Assign(picture.get());
-        texture->SetMinFilter(miNearest);
-        texture->SetMagFilter(maNearest);
-        texture->SetTextureMode(tmReplace);
-        texture->SetDisabled(false);
+        // Left half red, right half blue.
+        engine3d_test::useNearestTexture(
+            quad->Material(), *engine3d_test::pictureOf(8, 8, [](int x, int) {
+                return x < 4 ? engine3d_test::Rgba{255, 0, 0, 255} : engine3d_test::Rgba{0, 0, 255, 255};
+            }));
         viewer = new TGL3DSceneViewer(&form);
         viewer->setObjectName("GL3DSceneViewer");
         viewer->setGeometry(0, 0, 257, 257);
@@ -105,34 +86,32 @@ struct ViewerFixture {
 #define REQUIRE_OPENGL()                                                                                     \
     if (!openGLHere()) GTEST_SKIP() << "no OpenGL context here";
 
-TEST(SceneViewer, ShowsTheTexturedQuadAndSavesAPicture) {
+TEST(SceneViewer, ShowsTheQuadAfterANewContextAndAResizeAndRepaintsOnChange) {
     REQUIRE_OPENGL();
     ViewerFixture f;
     f.form.show();
     ASSERT_TRUE(waitExposed(f.form));
     QImage image = f.viewer->grabFramebuffer();
     ASSERT_EQ(image.width(), 257);
-    EXPECT_TRUE(f.viewer->LastError().isEmpty()) << f.viewer->LastError().toStdString();
-    image.save(QDir::temp().filePath("kestrum-scene-viewer.png"));
     // Focal length 50 shows -1..1: the unit quad covers the middle half.
     expectPixel(image, 100, 128, Qt::red, "left half of the quad");
     expectPixel(image, 156, 128, Qt::blue, "right half of the quad");
     expectPixel(image, 10, 10, Qt::green, "background");
-    expectPixel(image, 246, 246, Qt::green, "background corner");
     EXPECT_GE(f.viewer->Buffer()->FrameCount(), 1);
-    EXPECT_EQ(f.viewer->Buffer()->Width(), 257);
-}
 
-TEST(SceneViewer, ResizeKeepsTheViewportAndChangesRepaint) {
-    REQUIRE_OPENGL();
-    ViewerFixture f;
-    f.form.show();
-    ASSERT_TRUE(waitExposed(f.form));
+    // A structural change makes a new context that still draws.
+    f.viewer->Buffer()->SetContextOptions(f.viewer->Buffer()->ContextOptions() |
+                                          ContextOption(roStencilBuffer));
+    EXPECT_TRUE(f.viewer->RCInstantiated());
+    image = f.viewer->grabFramebuffer();
+    expectPixel(image, 100, 128, Qt::red, "quad after the new context");
+    EXPECT_TRUE(f.viewer->LastError().isEmpty()) << f.viewer->LastError().toStdString();
+
+    // Resized wider than high: the quad is square on screen, centred, 32 pixels of -1..1 across 64 rows.
     f.viewer->resize(128, 64);
-    QImage image = f.viewer->grabFramebuffer();
+    image = f.viewer->grabFramebuffer();
     EXPECT_EQ(f.viewer->Buffer()->Width(), 128);
     EXPECT_EQ(f.viewer->Buffer()->Height(), 64);
-    // Wider than high: the quad is square on screen, centred, 32 pixels of -1..1 across 64 rows.
     expectPixel(image, 60, 32, Qt::red, "quad left of centre");
     expectPixel(image, 68, 32, Qt::blue, "quad right of centre");
     expectPixel(image, 4, 32, Qt::green, "left margin");
@@ -141,18 +120,6 @@ TEST(SceneViewer, ResizeKeepsTheViewportAndChangesRepaint) {
     f.quad->Position()->SetPoint(10, 0, 0);
     image = f.viewer->grabFramebuffer();
     expectPixel(image, 64, 32, Qt::green, "quad moved away");
-}
-
-TEST(SceneViewer, CameraFreedLeavesTheViewerWithoutCamera) {
-    REQUIRE_OPENGL();
-    ViewerFixture f;
-    delete f.camera;
-    EXPECT_EQ(f.viewer->Camera(), nullptr);
-    f.form.show();
-    ASSERT_TRUE(waitExposed(f.form));
-    // Without a camera the window is cleared to the background and nothing is drawn.
-    QImage image = f.viewer->grabFramebuffer();
-    expectPixel(image, 128, 128, Qt::green, "centre without camera");
 }
 
 TEST(SceneViewer, ZeroSizedViewerPaintsNothing) {
@@ -193,21 +160,4 @@ TEST(SceneViewer, MouseNoticesGoToTheHandlers) {
     f.viewer->OnClick = [](TObject*) { throw Exception("handler failed"); };
     click(f.viewer, Qt::LeftButton, Qt::NoModifier, QPoint(30, 40));
     EXPECT_EQ(f.viewer->LastError(), "handler failed");
-}
-
-TEST(SceneViewer, StructuralChangeMakesANewContextThatStillDraws) {
-    REQUIRE_OPENGL();
-    ViewerFixture f;
-    f.form.show();
-    ASSERT_TRUE(waitExposed(f.form));
-    f.viewer->grabFramebuffer();
-    TGLContext* before = f.viewer->Buffer()->RenderingContext();
-    ASSERT_NE(before, nullptr);
-    f.viewer->Buffer()->SetContextOptions(f.viewer->Buffer()->ContextOptions() |
-                                          ContextOption(roStencilBuffer));
-    EXPECT_TRUE(f.viewer->RCInstantiated());
-    QImage image = f.viewer->grabFramebuffer();
-    expectPixel(image, 100, 128, Qt::red, "quad after the new context");
-    expectPixel(image, 10, 10, Qt::green, "background after the new context");
-    EXPECT_TRUE(f.viewer->LastError().isEmpty()) << f.viewer->LastError().toStdString();
 }

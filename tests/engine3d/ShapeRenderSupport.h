@@ -3,11 +3,13 @@
 #pragma once
 
 #include "GL3DScene.h"
+#include "GLTestSupport.h"
 #include "GLTexture.h"
-#include "GLWin32Context.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace engine3d_test {
@@ -37,12 +39,46 @@ public:
     int builds = 0;
 };
 
-// x from the left, y from the bottom of what buffer last rendered.
-inline Rgba readPixel(engine3d::TGL3DSceneBuffer& buffer, int x, int y) {
+// A 24-bit picture whose pixel (x, y), y counted from the top row, takes colour(x, y).
+inline std::unique_ptr<engine3d::TBitmap> pictureOf(int width, int height,
+                                                    const std::function<Rgba(int x, int y)>& colour) {
+    auto bitmap = std::make_unique<engine3d::TBitmap>();
+    bitmap->SetPixelFormat(engine3d::pf24bit);
+    bitmap->SetSize(width, height);
+    for (int y = 0; y < height; ++y) {
+        uint8_t* row = bitmap->ScanLine(y);
+        for (int x = 0; x < width; ++x) {
+            Rgba c = colour(x, y);
+            row[x * 3] = c.b;
+            row[x * 3 + 1] = c.g;
+            row[x * 3 + 2] = c.r;
+        }
+    }
+    return bitmap;
+}
+
+// The picture as the texture of material, sampled texel by texel and drawn unlit as it is.
+inline void useNearestTexture(engine3d::TGLMaterial* material, const engine3d::TBitmap& picture) {
+    engine3d::TGLTexture* texture = material->GetTexture();
+    texture->Image()->Assign(&picture);
+    texture->SetMinFilter(engine3d::miNearest);
+    texture->SetMagFilter(engine3d::maNearest);
+    texture->SetTextureMode(engine3d::tmReplace);
+    texture->SetDisabled(false);
+}
+
+// x from the left, y from the bottom of the current context's frame.
+inline Rgba readPixel(int x, int y) {
     Rgba value{};
-    buffer.RenderingContext()->ContextActivate();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, &value);
+    return value;
+}
+
+// x from the left, y from the bottom of what buffer last rendered.
+inline Rgba readPixel(engine3d::TGL3DSceneBuffer& buffer, int x, int y) {
+    buffer.RenderingContext()->ContextActivate();
+    Rgba value = readPixel(x, y);
     buffer.RenderingContext()->ContextDeactivate();
     return value;
 }

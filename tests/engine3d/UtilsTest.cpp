@@ -1,4 +1,5 @@
 #include "ApplicationFileIO.h"
+#include "GLTestSupport.h"
 #include "GLUtils.h"
 #include "PictureRegisteredFormats.h"
 #include "PlatformGraphics.h"
@@ -9,9 +10,7 @@
 #include <QImage>
 
 using namespace engine3d;
-using ::testing::EndsWith;
-using ::testing::HasSubstr;
-using ::testing::StartsWith;
+using engine3d_test::messageOf;
 
 struct PowerOf2Case {
     int in, out;
@@ -26,27 +25,17 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundUpToPowerOf2Test,
                                            PowerOf2Case{1 << 30, 1 << 30},
                                            PowerOf2Case{std::numeric_limits<int>::max(), 1 << 30}));
 
-TEST(GLUtils, WholeFileStrings) {
-    std::string path = ::testing::TempDir() + "/engine_utils_text.txt";
-    std::string text("line one\r\nzero \0 inside", 23);
-    SaveStringToFile(path, text);
-    EXPECT_EQ(LoadStringFromFile(path), text);
-    EXPECT_EQ(SizeOfFile(path), 23);
-    EXPECT_EQ(LoadStringFromFile(path + ".missing"), "");
-    EXPECT_EQ(SizeOfFile(path + ".missing"), 0);
-    SaveStringToFile(path, "");
+// Whole files round trip through the texture-image and picture tests; a missing file reads as nothing.
+TEST(GLUtils, MissingFileIsAnEmptyString) {
+    std::string path = ::testing::TempDir() + "/engine_utils_missing.txt";
+    EXPECT_EQ(LoadStringFromFile(path), "");
     EXPECT_EQ(SizeOfFile(path), 0);
 }
 
 TEST(ApplicationFileIO, MissingFileNamesTheFileInQuotes) {
     std::string name = ::testing::TempDir() + "/no such file.dds";
-    try {
-        CreateFileStream(name, fmOpenRead);
-        FAIL() << "nothing raised";
-    } catch (const Exception& e) {
-        EXPECT_THAT(e.what(), StartsWith("File not found: "));
-        EXPECT_THAT(e.what(), EndsWith("\"" + name + "\""));
-    }
+    EXPECT_EQ(messageOf<Exception>([&] { CreateFileStream(name, fmOpenRead); }),
+              "File not found: \"" + name + "\"");
     EXPECT_FALSE(FileStreamExists(name));
     EXPECT_FALSE(FileStreamExists(::testing::TempDir())) << "a folder is not a file";
 }
@@ -94,16 +83,10 @@ TEST(EngineAssertion, MessagePathAndLine) {
     EXPECT_EQ(EngineSourcePath("/work/x/engine3d/Source/Base/VectorLists.cpp"),
               "engine3d\\Source\\Base\\VectorLists");
     EXPECT_EQ(EngineSourcePath("engine3d\\Source\\GLContext.cpp"), "engine3d\\Source\\GLContext");
-    try {
-        AssertionFailure("Bad thing", "/src/engine3d/Source/Platform/GLWin32Viewer.cpp", 203);
-        FAIL();
-    } catch (const EAssertionFailed& e) {
-        EXPECT_STREQ(e.what(), "Bad thing (engine3d\\Source\\Platform\\GLWin32Viewer, line 203)");
-    }
-    try {
-        AssertionFailure("", "engine3d/Source/GLGraphics.cpp", 7);
-        FAIL();
-    } catch (const EAssertionFailed& e) {
-        EXPECT_STREQ(e.what(), "Assertion failed (engine3d\\Source\\GLGraphics, line 7)");
-    }
+    EXPECT_EQ(messageOf<EAssertionFailed>([] {
+                  AssertionFailure("Bad thing", "/src/engine3d/Source/Platform/GLWin32Viewer.cpp", 203);
+              }),
+              "Bad thing (engine3d\\Source\\Platform\\GLWin32Viewer, line 203)");
+    EXPECT_EQ(messageOf<EAssertionFailed>([] { AssertionFailure("", "engine3d/Source/GLGraphics.cpp", 7); }),
+              "Assertion failed (engine3d\\Source\\GLGraphics, line 7)");
 }
