@@ -6,11 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QTreeWidget>
-
-#include <QFile>
-#include <sys/stat.h>
 
 #include "AppTestSupport.h"
 #include "ObjectDispatch.h"
@@ -88,9 +84,8 @@ TEST_P(DispatchFamilies, EditOpensTheFamilysViewerOrTheRawView) {
     PageFolder folder;
     const uint16_t empty = IsMystVFamily(row.version) ? 72 : 75;
     form->OpenPRPFile(folder.write(
-        "A_B.prp",
-        makePage(row.version, "A", "B", 1, 0,
-                 {{43, {"d43"}}, {44, {"d44"}}, {empty, {"nothing"}}, {297, {"late"}}, {1, {"obj"}}})));
+        "A_B.prp", makePage(row.version, "A", "B", 1, 0,
+                            {{43, {"d43"}}, {44, {"d44"}}, {empty, {"nothing"}}, {297, {"late"}}})));
     TCustomPRPObjectForm* at43 = run(form->prpMenuEdit, "d43");
     ASSERT_NE(at43, nullptr);
     EXPECT_EQ(at43->objectName(), row.at43);
@@ -127,21 +122,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DispatchRow{kVersionMystV, "MystV", "TfrmTplCollisionDetector", "frmTUnknown"},
                       DispatchRow{kVersionHexIsle, "HexIsle", "TfrmTplCollisionDetector", "frmTUnknown"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// A page that has become a pipe since it was listed: neither command waits for a writer, Edit says
-// nothing and HexView names the failure (damaged index entries are checked with the robustness sweep).
-TEST_F(DispatchTest, EditSwallowsErrorsAndHexViewShowsThem) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"obj"}}})));
-    const QString page = folder.path("A_B.prp");
-    ASSERT_TRUE(QFile::remove(page));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(page).constData(), 0600), 0);
-    EXPECT_EQ(run(form->prpMenuEdit, "obj"), nullptr);
-    EXPECT_TRUE(messages->messages.empty());
-    EXPECT_EQ(run(form->prpMenuHexView, "obj"), nullptr);
-    ASSERT_EQ(messages->messages.size(), 1u);
-    EXPECT_EQ(messages->messages[0].text, "\"" + page + "\" is not a regular file");
-}
 
 // ---- Look-up by key
 

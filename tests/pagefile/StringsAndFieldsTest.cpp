@@ -1,18 +1,10 @@
 // String encodings, the object stream's field readers and the class tables.
 #include <gtest/gtest.h>
 
+#include "PartWriters.h"
 #include "TestFiles.h"
 
 using namespace testpages;
-
-namespace {
-TPlasmaStream streamOf(const Bytes& bytes, uint16_t version, uint16_t major = 0) {
-    TPlasmaStream s(bytes);
-    s.Header.Version = version;
-    s.Header.MajorVersion = major;
-    return s;
-}
-} // namespace
 
 TEST(StringTransforms, InvertAndQuorbelAreTheirOwnInverse) {
     EXPECT_EQ(InvertString(InvertString("Hello\x80\xff")), "Hello\x80\xff");
