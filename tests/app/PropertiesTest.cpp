@@ -144,10 +144,6 @@ TEST_F(PropertiesDialogTest, ShowsTheHeaderOfEachFamily) {
     }
 }
 
-TEST_F(PropertiesDialogTest, MissingPageRaisesTheFileError) {
-    EXPECT_THROW(dlg.LoadFromPage(folder.path("none.prp")), EFOpenError);
-}
-
 TEST_F(PropertiesDialogTest, SaveToHeaderBuildsTheNewPageHeader) {
     struct Row {
         int64_t seqId, pageId;

@@ -263,10 +263,6 @@ std::string caseName(const testing::TestParamInfo<RobustnessCase>& info) {
     return nameOf(info.param);
 }
 
-void PrintTo(const RobustnessCase& c, std::ostream* out) {
-    *out << nameOf(c);
-}
-
 // Empty and random bodies per family; cut bodies per family and viewer, each its own test so that the
 // slow sanitizer build stays within the per-test time.
 std::vector<RobustnessCase> allCases() {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QScrollBar>
@@ -158,21 +157,17 @@ TEST(HexWidget, OneSelectionSignalPerBurstAfterEndUpdate) {
 TEST(HexWidget, PaintsSelectionInvertedAndChangedBytes) {
     auto e = makeEditor(512);
     e->SetShowRuler(true);
-    e->SetBookmark(1, 18, false);
-    e->SetBookmark(2, 40, true);
     click(*e, cellCenter(*e, 3, false));
     type(*e, "ff");
     drag(*e, cellCenter(*e, 20, false), cellCenter(*e, 26, false));
     QApplication::processEvents();
     const QImage shot = e->grab().toImage();
-    shot.save(QDir::tempPath() + "/hexedit_widget.png");
-    const QPoint selected = e->viewport()->mapTo(e.get(), cellCenter(*e, 22, false));
     const QColor background = e->Colors().ActiveFieldBackground();
     const QColor inverted = QColor::fromRgb(~background.rgb() & 0xFFFFFF);
     // The cell's corner holds the background only (the digit is drawn in the middle).
     const QRect cell = e->CellRect(2 + 2 * 6, 3);
     const QPoint corner = e->viewport()->mapTo(e.get(), cell.topLeft() + QPoint(0, 1));
-    EXPECT_EQ(QColor(shot.pixel(corner)), inverted) << selected.x();
+    EXPECT_EQ(QColor(shot.pixel(corner)), inverted);
     const QRect changed = e->CellRect(2 + 2 * 3, 2);
     const QPoint changedCorner = e->viewport()->mapTo(e.get(), changed.topLeft() + QPoint(0, 1));
     EXPECT_EQ(QColor(shot.pixel(changedCorner)), e->Colors().ChangedBackground());
@@ -236,14 +231,12 @@ TEST(HexWidget, GridLinesBlocksAndUnicodeLayout) {
     e->Colors().SetGrid(QColor(0, 160, 0));
     QApplication::processEvents();
     const QImage shot = e->grab().toImage();
-    shot.save(QDir::tempPath() + "/hexedit_unicode.png");
     const QRect cell = e->CellRect(4, 3);
     EXPECT_EQ(QColor(shot.pixel(e->viewport()->mapTo(e.get(), QPoint(cell.center().x(), cell.bottom())))),
               QColor(0, 160, 0));
     // Blocks of four bytes widen the cell that ends each block by one character.
     EXPECT_EQ(e->ColumnWidth(2 + 7), 3 * e->CharWidth());
     EXPECT_EQ(e->ColumnWidth(2 + 5), e->CharWidth());
-    EXPECT_EQ(e->ColCount(), 2 * 16 + 8 + 3);
     // The gutter edge is a single grid line without the 3D look.
     const int gutter = e->ColumnWidth(0);
     EXPECT_EQ(QColor(shot.pixel(e->viewport()->mapTo(e.get(), QPoint(gutter - 1, cell.center().y())))),

@@ -97,8 +97,6 @@ TEST_P(PageFamilies, SceneNodeBodyKeysDecodeThroughTheObjectStream) {
     const TPRPFile page = loadPage(path);
     const TPRPFileObject& node = page.Folders[0].Objects[0];
     TPlasmaStream body;
-    body.Header.Version = node.Version;
-    body.Header.MajorVersion = static_cast<uint16_t>(node.MajorVersion);
     TPRPObjectDesc ownKey;
     ExtractObjectData(node, body, ownKey);
     body.Header.Version = node.Version;
