@@ -76,4 +76,5 @@ protected:
     std::unique_ptr<IsolatedSettings> settings;
     std::unique_ptr<CapturingMessages> messages;
     std::unique_ptr<TMainForm> form;
+    PageFolder folder;
 };

@@ -81,7 +81,6 @@ class DispatchFamilies : public DispatchTest, public ::testing::WithParamInterfa
 
 TEST_P(DispatchFamilies, EditOpensTheFamilysViewerOrTheRawView) {
     const DispatchRow& row = GetParam();
-    PageFolder folder;
     const uint16_t empty = IsMystVFamily(row.version) ? 72 : 75;
     form->OpenPRPFile(folder.write(
         "A_B.prp", makePage(row.version, "A", "B", 1, 0,
@@ -141,7 +140,6 @@ protected:
         ASSERT_EQ(form->LocalPages.size(), 2u);
         ASSERT_EQ(form->GlobalPages.size(), 1u);
     }
-    PageFolder folder;
 };
 
 TEST_F(LookUpTest, LocalPagesComeBeforeGlobalPagesAndTheLastMatchWins) {

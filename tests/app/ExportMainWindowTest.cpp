@@ -48,14 +48,13 @@ protected:
         TestPage page = samplePage(kVersionMystV);
         page.groups[2].objects.push_back(
             {makeKey(4, "Sky:Clouds", page.pageNumber), jpegObject(8, 8, kColourJpeg, kAlphaJpeg)});
-        form->OpenPRPFile(pages.write("Garden_District_Meadow.prp", page));
+        form->OpenPRPFile(folder.write("Garden_District_Meadow.prp", page));
     }
     void TearDown() override {
         SetExportDialogRunner(nullptr);
         MainFormTest::TearDown();
     }
 
-    PageFolder pages;
     QString answer; // empty: the dialog is cancelled
     std::vector<ShownDialog> dialogs;
 };
@@ -67,13 +66,13 @@ TEST_F(ExportFromMainWindow, ExportIsOfferedForTexturesAndWritesTheirImages) {
     ASSERT_NE(node, nullptr);
     form->PreparePopup(node); // the right click before the user chooses an entry
     ASSERT_TRUE(form->prpMenuExport->isEnabled());
-    answer = pages.path("clouds.dds");
+    answer = folder.path("clouds.dds");
     form->prpMenuExport->trigger();
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].fileName, "Sky_Clouds.dds"); // the offered name plus the default extension
-    EXPECT_EQ(readFile(pages.path("clouds.jpg")), kColourJpeg);
-    EXPECT_EQ(readFile(pages.path("clouds.alpha.jpg")), kAlphaJpeg);
-    EXPECT_FALSE(QFile::exists(pages.path("clouds.dds")));
+    EXPECT_EQ(readFile(folder.path("clouds.jpg")), kColourJpeg);
+    EXPECT_EQ(readFile(folder.path("clouds.alpha.jpg")), kAlphaJpeg);
+    EXPECT_FALSE(QFile::exists(folder.path("clouds.dds")));
     EXPECT_TRUE(messages->messages.empty());
 }
 

@@ -47,7 +47,6 @@ TEST(MainFormStartUp, CommandLineFileIsOpenedOnlyWhenItIsARegularFile) {
 }
 
 TEST_F(MainFormTest, PopupEntriesFollowTheNodeKind) {
-    PageFolder folder;
     form->OpenPRPFile(folder.write("Garden_District_Meadow.prp", samplePage(kVersionUru)));
     struct Row {
         QTreeWidgetItem* node;
@@ -125,7 +124,6 @@ protected:
         QApplication::setActiveWindow(form.get());
         return dynamic_cast<TfrmTUnknown*>(form->ShowObject(*form->NodeObject(findNode("Blob")), true));
     }
-    PageFolder folder;
 };
 
 TEST_F(RawViewTest, ShortcutsReachTheMainWindowFromInsideAViewer) {

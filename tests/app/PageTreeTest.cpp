@@ -19,7 +19,6 @@ struct FamilyRow {
 class PageTreeFamilies : public MainFormTest, public ::testing::WithParamInterface<FamilyRow> {};
 
 TEST_P(PageTreeFamilies, PageListsClassGroupsObjectsAndSceneNodeCopies) {
-    PageFolder folder;
     TestPage page = samplePage(GetParam().version);
     // Unsorted names and an empty group.
     page.groups[1].objects.emplace_back(makeKey(1, "apple", page.pageNumber, page.seqPrefix), Bytes{9});
@@ -60,7 +59,6 @@ INSTANTIATE_TEST_SUITE_P(AllFamilies, PageTreeFamilies,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainFormTest, ObjectsSortByLocaleAwareTextOrder) {
-    PageFolder folder;
     form->OpenPRPFile(folder.write(
         "A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"b2", "B1", "a10", "a9", "_x", "Zed"}}})));
     const QStringList names = childTexts(findNode("plSceneObject"));
@@ -94,7 +92,6 @@ protected:
         folder.write("Other_District_Z.prp", makePage(kVersionUru, "Other", "Z", 5, 0, {{1, {"Zz"}}}));
         folder.writeAge("Empty.age");
     }
-    PageFolder folder;
     QString meadow;
 };
 

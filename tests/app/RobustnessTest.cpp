@@ -318,7 +318,6 @@ protected:
 
 TEST_P(RobustnessTest, EveryClassOpensAndClosesWithoutFault) {
     const Family& family = *GetParam().family;
-    PageFolder folder;
     size_t opened = 0;
     const std::vector<uint16_t> classIndexes = tableClassIndexes();
     for (size_t i = 0; i < classIndexes.size(); ++i) {
@@ -353,7 +352,6 @@ namespace {
 // Key-index entries that point at nothing sensible, or at a page that has become a pipe since it was
 // listed: Edit says nothing, HexView names the failure.
 TEST_F(MainFormTest, DamagedIndexEntriesFailWithAMessage) {
-    PageFolder folder;
     const QString pipe = folder.path("Pipe.prp");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     for (const Family& family : kFamilies) {
