@@ -10,7 +10,7 @@
 
 #include "MainUnit.h"
 #include "MessageService.h"
-#include "PageWriter.h"
+#include "PartWriters.h"
 
 struct CapturedMessage {
     TMsgDlgType type;
@@ -61,6 +61,9 @@ private:
 testpages::TestPage makePage(uint16_t version, const std::string& age, const std::string& pageName,
                              uint16_t pageNumber, uint16_t locationFlags,
                              const std::vector<std::pair<uint16_t, std::vector<std::string>>>& groups);
+
+// A family's name without blanks, for the names of parametrized cases.
+std::string caseName(const testpages::Family& family);
 
 class MainFormTest : public ::testing::Test {
 protected:

@@ -1,11 +1,11 @@
 // Raw object export, texture image export and the page convert, with the dialogs answered by the test.
-#include <QTemporaryDir>
 #include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 
+#include "AppTestSupport.h"
 #include "PRPExport.h"
 #include "TextureWriters.h"
 #include "TestFiles.h"
@@ -88,25 +88,12 @@ struct ScriptedUi {
     }
 };
 
-const uint16_t kAllFamilies[] = {kVersionUru, kVersionMystV, kVersionLive, kVersionHexIsle};
-
-class ExportFamilies : public ::testing::TestWithParam<uint16_t> {
+class ExportFamilies : public ::testing::TestWithParam<Family> {
 protected:
-    QTemporaryDir dir;
-    std::string path(const std::string& name) const {
-        return dir.filePath(QString::fromStdString(name)).toStdString();
-    }
-    std::string writePage(const TestPage& page, const std::string& name = "page.prp") {
-        writeFile(path(name), buildPage(page));
-        return path(name);
-    }
+    TempFolder dir;
+    std::string path(const std::string& name) const { return dir.file(name); }
+    std::string writePage(const TestPage& page) { return dir.write("page.prp", buildPage(page)); }
 };
-
-std::string familyName(const ::testing::TestParamInfo<uint16_t>& info) {
-    std::string name = FamilyName(info.param);
-    name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
-    return name;
-}
 
 } // namespace
 
@@ -133,9 +120,8 @@ TEST(PageId, PromptAndAnswer) {
 }
 
 TEST_P(ExportFamilies, RawExportCopiesTheStoredBytes) {
-    const Bytes pageBytes = buildPage(texturePage(GetParam()));
-    writeFile(path("page.prp"), pageBytes);
-    const TPRPFile page = loadPage(path("page.prp"));
+    const Bytes pageBytes = buildPage(texturePage(GetParam().version));
+    const TPRPFile page = loadPage(dir.write("page.prp", pageBytes));
     const TPRPFileObject& entry = findEntry(page, "Stone/Wall:1");
     EXPECT_FALSE(SaveRawObject(entry, ScriptedUi().ui())) << "cancelled";
 
@@ -159,7 +145,7 @@ TEST_P(ExportFamilies, RawExportCopiesTheStoredBytes) {
 }
 
 TEST_P(ExportFamilies, ImageExportWritesEachKind) {
-    const TPRPFile page = loadPage(writePage(texturePage(GetParam())));
+    const TPRPFile page = loadPage(writePage(texturePage(GetParam().version)));
     struct Row {
         const char* object;
         const char* chosen;
@@ -199,7 +185,7 @@ TEST_P(ExportFamilies, ImageExportWritesEachKind) {
 }
 
 TEST_P(ExportFamilies, ImageExportFailuresShowOneMessage) {
-    TestPage source = texturePage(GetParam());
+    TestPage source = texturePage(GetParam().version);
     const Bytes full = dxt1Texture();
     source.groups[2].objects.push_back({makeKey(4, "Truncated"), Bytes(full.begin(), full.end() - 3)});
     const TPRPFile page = loadPage(writePage(source));
@@ -223,7 +209,7 @@ TEST_P(ExportFamilies, ImageExportFailuresShowOneMessage) {
 }
 
 TEST_P(ExportFamilies, ConvertWritesAnUruPageWithTheSameObjects) {
-    TestPage sourcePage = texturePage(GetParam());
+    TestPage sourcePage = texturePage(GetParam().version);
     sourcePage.locationFlags = 8;
     const TPRPFile source = loadPage(writePage(sourcePage));
 
@@ -277,11 +263,11 @@ TEST_P(ExportFamilies, ConvertWritesAnUruPageWithTheSameObjects) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Families, ExportFamilies, ::testing::ValuesIn(kAllFamilies), familyName);
+INSTANTIATE_TEST_SUITE_P(Families, ExportFamilies, ::testing::ValuesIn(kFamilies),
+                         [](const auto& info) { return caseName(info.param); });
 
 TEST(ConvertKeys, ContentsFlagsMatchTheWrittenKey) {
-    QTemporaryDir dir;
-    const std::string sourcePath = dir.filePath("uru.prp").toStdString();
+    TempFolder dir;
     TestPage page = samplePage(kVersionUru);
     TPRPObjectDesc withMask = makeKey(1, "Masked"), both = makeKey(1, "Both");
     withMask.ContentsFlags = 2;
@@ -291,9 +277,9 @@ TEST(ConvertKeys, ContentsFlagsMatchTheWrittenKey) {
     both.CloneID = 4;
     page.groups[1].objects.push_back({withMask, {9, 9}});
     page.groups[1].objects.push_back({both, {7}});
-    writeFile(sourcePath, buildPage(page));
+    const std::string sourcePath = dir.write("uru.prp", buildPage(page));
 
-    const std::string out = dir.filePath("out.prp").toStdString();
+    const std::string out = dir.file("out.prp");
     ASSERT_TRUE(
         ConvertPageToUru(sourcePath, out, [](auto&&...) { return std::optional<std::string>("00000021"); }));
     const TPRPFile converted = loadPage(out);

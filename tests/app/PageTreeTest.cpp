@@ -11,12 +11,7 @@
 
 using namespace testpages;
 
-struct FamilyRow {
-    uint16_t version;
-    const char* name;
-};
-
-class PageTreeFamilies : public MainFormTest, public ::testing::WithParamInterface<FamilyRow> {};
+class PageTreeFamilies : public MainFormTest, public ::testing::WithParamInterface<Family> {};
 
 TEST_P(PageTreeFamilies, PageListsClassGroupsObjectsAndSceneNodeCopies) {
     TestPage page = samplePage(GetParam().version);
@@ -52,11 +47,8 @@ TEST_P(PageTreeFamilies, PageListsClassGroupsObjectsAndSceneNodeCopies) {
     EXPECT_TRUE(messages->messages.empty()) << "a whole page, empty group and all, is not reported";
 }
 
-INSTANTIATE_TEST_SUITE_P(AllFamilies, PageTreeFamilies,
-                         ::testing::Values(FamilyRow{kVersionUru, "Uru"}, FamilyRow{kVersionMystV, "MystV"},
-                                           FamilyRow{kVersionLive, "Live"},
-                                           FamilyRow{kVersionHexIsle, "HexIsle"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(AllFamilies, PageTreeFamilies, ::testing::ValuesIn(kFamilies),
+                         [](const auto& info) { return caseName(info.param); });
 
 TEST_F(MainFormTest, ObjectsSortByLocaleAwareTextOrder) {
     form->OpenPRPFile(folder.write(

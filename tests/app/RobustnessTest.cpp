@@ -251,16 +251,10 @@ std::vector<Bytes> bodiesOf(const RobustnessCase& c, uint16_t classIndex) {
 
 std::string nameOf(const RobustnessCase& c) {
     static const char* kinds[] = {"Empty", "Random", "Truncated"};
-    std::string name = c.family->name;
-    name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
-    name += std::string("_") + kinds[int(c.kind)];
+    std::string name = caseName(*c.family) + "_" + kinds[int(c.kind)];
     if (c.viewer) name += std::string("_") + c.viewer;
     if (c.kind != BodyKind::Empty) name += std::to_string(c.slice);
     return name;
-}
-
-std::string caseName(const testing::TestParamInfo<RobustnessCase>& info) {
-    return nameOf(info.param);
 }
 
 // Empty and random bodies per family; cut bodies per family and viewer, each its own test so that the
@@ -343,7 +337,8 @@ TEST_P(RobustnessTest, EveryClassOpensAndClosesWithoutFault) {
         EXPECT_FALSE(message.text.isEmpty()) << "every failure names itself";
 }
 
-INSTANTIATE_TEST_SUITE_P(AllFamilies, RobustnessTest, testing::ValuesIn(allCases()), caseName);
+INSTANTIATE_TEST_SUITE_P(AllFamilies, RobustnessTest, testing::ValuesIn(allCases()),
+                         [](const auto& info) { return nameOf(info.param); });
 
 } // namespace
 
