@@ -257,6 +257,10 @@ std::string nameOf(const RobustnessCase& c) {
     return name;
 }
 
+void PrintTo(const RobustnessCase& c, std::ostream* out) {
+    *out << nameOf(c);
+}
+
 // Empty and random bodies per family; cut bodies per family and viewer, each its own test so that the
 // slow sanitizer build stays within the per-test time.
 std::vector<RobustnessCase> allCases() {
