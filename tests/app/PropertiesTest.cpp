@@ -308,10 +308,6 @@ TEST_F(PropertiesCommandTest, NewPageWithoutTemplateShowsTheErrorAndCreatesNothi
     form->FileNewPRP->trigger();
     EXPECT_EQ(messages->messages.size(), 2u);
     EXPECT_TRUE(targetFiles().isEmpty());
-    writeText(emptyProgramDir.path("URUPRP.tpl"), "");
-    form->FileNewPRP->trigger();
-    EXPECT_EQ(messages->messages.size(), 2u);
-    EXPECT_EQ(targetFiles(), QStringList{"MyAge_District_MyPage.prp"});
 }
 
 TEST_F(PropertiesCommandTest, AnExistingFileIsReplacedOnlyWhenTheUserAgrees) {
