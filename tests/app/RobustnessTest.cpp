@@ -281,8 +281,8 @@ protected:
     void openEveryObject(const QString& file, uint16_t classIndex) {
         form->OpenPRPFile(file);
         ASSERT_EQ(form->LocalPages.size(), 1u);
-        for (const TPRPFolder& folder : form->LocalPages.front().Folders)
-            for (const TPRPFileObject& entry : folder.Objects) {
+        for (const TPRPFolder& group : form->LocalPages.front().Folders)
+            for (const TPRPFileObject& entry : group.Objects) {
                 SCOPED_TRACE(testing::Message() << "class " << classIndex << " object "
                                                 << PageText(entry.Desc.Name).toStdString());
                 for (bool hexOnly : {false, true}) {
