@@ -8,7 +8,9 @@
 #include <sstream>
 
 TEST(HexCoreBuffer, RefusalMessages) {
-    LoadedCore e(sequence(8));
+    LoadedCore e(sequence(8)), odd(sequence(7)), u(sequence(8));
+    u.SetUnicodeChars(true);
+    EXPECT_EQ(u.BytesPerUnit(), 2);
     struct Row {
         std::function<void()> call;
         const char* message;
@@ -30,23 +32,14 @@ TEST(HexCoreBuffer, RefusalMessages) {
         {[&] { e.SetOffsetFormat(":|"); }, "Missing char in offset format: number radix"},
         {[&] { e.SetOffsetFormat("10|"); }, "Missing char in offset format: :"},
         {[&] { e.SetOffsetFormat("11:|"); }, "Invalid radix in offset format (11h), allowed: 02h..10h"},
+        {[&] { odd.SetUnicodeChars(true); }, "Cannot use unicode mode with odd-sized files"},
+        {[&] { u.SetBytesPerUnit(4); }, "BytesPerUnit must be set to 2 in unicode mode"},
+        {[&] { u.SetTranslation(tkMac); }, "Translations cannot be used in unicode mode"},
+        {[&] { u.SetBytesPerRow(15); }, "Invalid bytes per line argument"},
+        {[] { RadixToInt("1G", 16); }, "Invalid character G, cannot convert using radix 10h"},
     };
     for (const Row& row : rows)
         EXPECT_EQ(expectThrowMessage(row.call), row.message);
-
-    LoadedCore odd(sequence(7));
-    EXPECT_EQ(expectThrowMessage([&] { odd.SetUnicodeChars(true); }),
-              "Cannot use unicode mode with odd-sized files");
-    LoadedCore u(sequence(8));
-    u.SetUnicodeChars(true);
-    EXPECT_EQ(u.BytesPerUnit(), 2);
-    EXPECT_EQ(expectThrowMessage([&] { u.SetBytesPerUnit(4); }),
-              "BytesPerUnit must be set to 2 in unicode mode");
-    EXPECT_EQ(expectThrowMessage([&] { u.SetTranslation(tkMac); }),
-              "Translations cannot be used in unicode mode");
-    EXPECT_EQ(expectThrowMessage([&] { u.SetBytesPerRow(15); }), "Invalid bytes per line argument");
-    EXPECT_EQ(expectThrowMessage([] { RadixToInt("1G", 16); }),
-              "Invalid character G, cannot convert using radix 10h");
 }
 
 TEST(HexCoreSelection, AnchorAndCaretEnds) {
@@ -348,24 +341,21 @@ TEST(HexCoreTexts, OffsetsRulerAndTranslation) {
 TEST(HexCoreFaults, SizesThatCannotFitAreRefusedBeforeAnyAllocation) {
     LoadedCore e(sequence(16));
     const uint8_t one = 1;
-    // The buffer pointer is never read: the size check comes first.
-    EXPECT_EQ(
-        expectThrowMessage([&] { e.InsertBuffer(&one, std::numeric_limits<int32_t>::max(), 0, "", false); }),
-        "Data position/length out of data bounds");
-    EXPECT_EQ(
-        expectThrowMessage([&] { e.AppendBuffer(&one, std::numeric_limits<int32_t>::max(), "", false); }),
-        "Data position/length out of data bounds");
+    const int32_t largest = std::numeric_limits<int32_t>::max();
+    bool readerCalled = false;
+    const auto reader = [&](uint8_t*, int64_t) {
+        readerCalled = true;
+        return int64_t(0);
+    };
+    // The buffer pointer is never read and the reader never called: the size check comes first.
+    for (const std::function<void()>& call :
+         std::vector<std::function<void()>>{[&] { e.InsertBuffer(&one, largest, 0, "", false); },
+                                            [&] { e.AppendBuffer(&one, largest, "", false); },
+                                            [&] { e.LoadFromReader(int64_t(3) << 30, reader); }})
+        EXPECT_EQ(expectThrowMessage(call), "Data position/length out of data bounds");
+    EXPECT_FALSE(readerCalled);
     EXPECT_EQ(e.DataSize(), 16);
     EXPECT_EQ(e.UndoStorage().Count(), 0);
-    bool readerCalled = false;
-    EXPECT_EQ(expectThrowMessage([&] {
-                  e.LoadFromReader(int64_t(3) << 30, [&](uint8_t*, int64_t) {
-                      readerCalled = true;
-                      return int64_t(0);
-                  });
-              }),
-              "Data position/length out of data bounds");
-    EXPECT_FALSE(readerCalled);
 }
 
 TEST(HexCoreFaults, ShortSourceKeepsWhatArrived) {
