@@ -330,12 +330,9 @@ TEST(HexSettings, VetoAndFailingSetter) {
     EXPECT_FALSE(e.GetSettingsText().contains("MaxUndo"));
     e.SetSettingsText("MaxUndo=5");
     EXPECT_EQ(e.MaxUndo(), 1048576);
-    try {
-        e.SetSettingsText("BytesPerColumn=4\nBytesPerRow=0\nBytesPerUnit=2");
-        FAIL();
-    } catch (const EHexEditor& error) {
-        EXPECT_STREQ(error.what(), "Invalid bytes per line argument");
-    }
+    EXPECT_EQ(
+        expectThrowMessage([&] { e.SetSettingsText("BytesPerColumn=4\nBytesPerRow=0\nBytesPerUnit=2"); }),
+        "Invalid bytes per line argument");
     EXPECT_EQ(e.BytesPerColumn(), 4);
     EXPECT_EQ(e.BytesPerUnit(), 1);
     EXPECT_EQ(e.UpdateCount(), 0);
