@@ -234,13 +234,3 @@ TEST(ClassTables, MissingFileAndBadIconStopTheLoad) {
     EXPECT_THROW(LoadClassTables(folder.file("")), EConvertError);
     ClearClassTables();
 }
-
-TEST(ClassTables, ShippedTablesLoad) {
-    // The tables that ship beside the program are copied into the build folder.
-    ClearClassTables();
-    ASSERT_NO_THROW(LoadClassTables(""));
-    EXPECT_GT(UruTypes.size(), 200u);
-    EXPECT_EQ(GetClassLabel(makeKey(0x0004, ""), kVersionHexIsle), "plMipmap");
-    EXPECT_EQ(GetClassLabel(makeKey(0x0001, ""), kVersionLive), "plSceneObject");
-    ClearClassTables();
-}
