@@ -150,8 +150,6 @@ TEST_F(PropertiesDialogTest, SaveToHeaderBuildsTheNewPageHeader) {
     } rows[] = {
         {1, 3, 0x0103, 0},
         {-2, 3, 0x0203, 0xFFFF},
-        {0, 0, 0, 0},
-        {0x100, 0, 0x0000, 0x0001},
         {0x10001, 0x22, 0x0122, 0x0100},
         {0xFFFEFF, 0, 0xFF00, 0xFFFE},
         {int64_t(0xFFFE) << 16, 0, 0xFF00, 0xFFFE}, // beyond what a header holds: the largest it does
