@@ -38,7 +38,6 @@ private:
 class IsolatedSettings {
 public:
     IsolatedSettings();
-    QString folder() const { return dir_.path(); }
 
 private:
     QTemporaryDir dir_;

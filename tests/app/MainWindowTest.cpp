@@ -113,7 +113,7 @@ TEST(MainFormPlacement, ClosingStoresAndShowingRestores) {
     EXPECT_TRUE(maximized.windowState() & Qt::WindowMaximized);
 }
 // The main window shown with the raw view of an object open.
-class RawViewTest : public MainFormTest {
+class MainFormRawViewTest : public MainFormTest {
 protected:
     TfrmTUnknown* openRawView() {
         form->OpenPRPFile(folder.write("Age_District_Page.prp",
@@ -124,7 +124,7 @@ protected:
     }
 };
 
-TEST_F(RawViewTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
+TEST_F(MainFormRawViewTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
     TfrmTUnknown* view = openRawView();
     ASSERT_NE(view, nullptr);
     view->HexEditor->setFocus();
@@ -149,7 +149,7 @@ TEST_F(RawViewTest, ShortcutsReachTheMainWindowFromInsideAViewer) {
     EXPECT_TRUE(watched.isNull());
 }
 
-TEST_F(RawViewTest, ViewersOpenAtTheirDesignedSize) {
+TEST_F(MainFormRawViewTest, ViewersOpenAtTheirDesignedSize) {
     const QSize designed = TfrmTUnknown().size();
     TfrmTUnknown* view = openRawView();
     ASSERT_NE(view, nullptr);
