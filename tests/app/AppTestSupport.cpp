@@ -42,7 +42,7 @@ testpages::TestPage makePage(uint16_t version, const std::string& age, const std
     return page;
 }
 
-std::string caseName(const testpages::Family& family) {
+std::string familyCaseName(const testpages::Family& family) {
     std::string name = family.name;
     name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
     return name;

@@ -62,7 +62,7 @@ testpages::TestPage makePage(uint16_t version, const std::string& age, const std
                              const std::vector<std::pair<uint16_t, std::vector<std::string>>>& groups);
 
 // A family's name without blanks, for the names of parametrized cases.
-std::string caseName(const testpages::Family& family);
+std::string familyCaseName(const testpages::Family& family);
 
 class MainFormTest : public ::testing::Test {
 protected:

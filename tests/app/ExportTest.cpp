@@ -261,7 +261,7 @@ TEST_P(ExportFamilies, ConvertWritesAnUruPageWithTheSameObjects) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, ExportFamilies, ::testing::ValuesIn(kFamilies),
-                         [](const auto& info) { return caseName(info.param); });
+                         [](const auto& info) { return familyCaseName(info.param); });
 
 TEST(ConvertKeys, ContentsFlagsMatchTheWrittenKey) {
     TempFolder dir;

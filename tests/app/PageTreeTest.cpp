@@ -48,7 +48,7 @@ TEST_P(PageTreeFamilies, PageListsClassGroupsObjectsAndSceneNodeCopies) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFamilies, PageTreeFamilies, ::testing::ValuesIn(kFamilies),
-                         [](const auto& info) { return caseName(info.param); });
+                         [](const auto& info) { return familyCaseName(info.param); });
 
 TEST_F(MainFormTest, ObjectsSortByLocaleAwareTextOrder) {
     form->OpenPRPFile(folder.write(

@@ -250,7 +250,7 @@ std::vector<Bytes> bodiesOf(const RobustnessCase& c, uint16_t classIndex) {
 
 std::string nameOf(const RobustnessCase& c) {
     static const char* kinds[] = {"Empty", "Random", "Truncated"};
-    std::string name = caseName(*c.family) + "_" + kinds[int(c.kind)];
+    std::string name = familyCaseName(*c.family) + "_" + kinds[int(c.kind)];
     if (c.viewer) name += std::string("_") + c.viewer;
     if (c.kind != BodyKind::Empty) name += std::to_string(c.slice);
     return name;
