@@ -174,7 +174,6 @@ TEST(HexWidget, GreyOrHiddenSelectionWhenUnfocused) {
     e->SetSelStart(2);
     e->SetSelEnd(6);
     e->SetGraySelectionIfNotFocused(true);
-    QWidget other;
     e->clearFocus();
     ASSERT_FALSE(e->hasFocus());
     const QRect cell = e->CellRect(2 + 2 * 3, 2);
