@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTreeWidgetItemIterator>
+#include <algorithm>
 
 #include "PRPForms.h"
 
@@ -39,6 +40,12 @@ testpages::TestPage makePage(uint16_t version, const std::string& age, const std
         page.groups.push_back(group);
     }
     return page;
+}
+
+std::string familyCaseName(const testpages::Family& family) {
+    std::string name = family.name;
+    name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
+    return name;
 }
 
 void MainFormTest::SetUp() {

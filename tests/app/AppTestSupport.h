@@ -10,7 +10,7 @@
 
 #include "MainUnit.h"
 #include "MessageService.h"
-#include "PageWriter.h"
+#include "PartWriters.h"
 
 struct CapturedMessage {
     TMsgDlgType type;
@@ -38,7 +38,6 @@ private:
 class IsolatedSettings {
 public:
     IsolatedSettings();
-    QString folder() const { return dir_.path(); }
 
 private:
     QTemporaryDir dir_;
@@ -62,6 +61,9 @@ testpages::TestPage makePage(uint16_t version, const std::string& age, const std
                              uint16_t pageNumber, uint16_t locationFlags,
                              const std::vector<std::pair<uint16_t, std::vector<std::string>>>& groups);
 
+// A family's name without blanks, for the names of parametrized cases.
+std::string familyCaseName(const testpages::Family& family);
+
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -76,4 +78,5 @@ protected:
     std::unique_ptr<IsolatedSettings> settings;
     std::unique_ptr<CapturingMessages> messages;
     std::unique_ptr<TMainForm> form;
+    PageFolder folder;
 };

@@ -6,11 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QTreeWidget>
-
-#include <QFile>
-#include <sys/stat.h>
 
 #include "AppTestSupport.h"
 #include "ObjectDispatch.h"
@@ -85,12 +81,10 @@ class DispatchFamilies : public DispatchTest, public ::testing::WithParamInterfa
 
 TEST_P(DispatchFamilies, EditOpensTheFamilysViewerOrTheRawView) {
     const DispatchRow& row = GetParam();
-    PageFolder folder;
     const uint16_t empty = IsMystVFamily(row.version) ? 72 : 75;
     form->OpenPRPFile(folder.write(
-        "A_B.prp",
-        makePage(row.version, "A", "B", 1, 0,
-                 {{43, {"d43"}}, {44, {"d44"}}, {empty, {"nothing"}}, {297, {"late"}}, {1, {"obj"}}})));
+        "A_B.prp", makePage(row.version, "A", "B", 1, 0,
+                            {{43, {"d43"}}, {44, {"d44"}}, {empty, {"nothing"}}, {297, {"late"}}})));
     TCustomPRPObjectForm* at43 = run(form->prpMenuEdit, "d43");
     ASSERT_NE(at43, nullptr);
     EXPECT_EQ(at43->objectName(), row.at43);
@@ -108,13 +102,11 @@ TEST_P(DispatchFamilies, EditOpensTheFamilysViewerOrTheRawView) {
     auto* none = dynamic_cast<TfrmTEmpty*>(run(form->prpMenuEdit, "nothing"));
     ASSERT_NE(none, nullptr);
     EXPECT_EQ(none->Label1->text(), "(No Stored Data)");
-    EXPECT_EQ(none->windowTitle(), "[" + QString::fromStdString(HexWord(empty)) + "] nothing");
 
     EXPECT_NE(dynamic_cast<TfrmTUnknown*>(run(form->prpMenuEdit, "late")), nullptr);
     // HexView always opens the raw view.
     auto* raw = dynamic_cast<TfrmTUnknown*>(run(form->prpMenuHexView, "d43"));
     ASSERT_NE(raw, nullptr);
-    EXPECT_EQ(raw->windowTitle(), "[002B] d43");
     EXPECT_EQ(raw->HexEditor->DataSize(), 8);
     EXPECT_TRUE(messages->messages.empty());
 }
@@ -127,21 +119,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DispatchRow{kVersionMystV, "MystV", "TfrmTplCollisionDetector", "frmTUnknown"},
                       DispatchRow{kVersionHexIsle, "HexIsle", "TfrmTplCollisionDetector", "frmTUnknown"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// A page that has become a pipe since it was listed: neither command waits for a writer, Edit says
-// nothing and HexView names the failure (damaged index entries are checked with the robustness sweep).
-TEST_F(DispatchTest, EditSwallowsErrorsAndHexViewShowsThem) {
-    PageFolder folder;
-    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"obj"}}})));
-    const QString page = folder.path("A_B.prp");
-    ASSERT_TRUE(QFile::remove(page));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(page).constData(), 0600), 0);
-    EXPECT_EQ(run(form->prpMenuEdit, "obj"), nullptr);
-    EXPECT_TRUE(messages->messages.empty());
-    EXPECT_EQ(run(form->prpMenuHexView, "obj"), nullptr);
-    ASSERT_EQ(messages->messages.size(), 1u);
-    EXPECT_EQ(messages->messages[0].text, "\"" + page + "\" is not a regular file");
-}
 
 // ---- Look-up by key
 
@@ -162,7 +139,6 @@ protected:
         ASSERT_EQ(form->LocalPages.size(), 2u);
         ASSERT_EQ(form->GlobalPages.size(), 1u);
     }
-    PageFolder folder;
 };
 
 TEST_F(LookUpTest, LocalPagesComeBeforeGlobalPagesAndTheLastMatchWins) {
@@ -198,8 +174,6 @@ TEST_F(LookUpTest, LocalPagesComeBeforeGlobalPagesAndTheLastMatchWins) {
 TEST_F(LookUpTest, KeyLinksAndKeyTreesOpenTheReferencedObject) {
     TKeyLinkLabel link;
     link.SetKey(makeKey(1, "globalOnly", 4));
-    EXPECT_EQ(link.text(), "globalOnly");
-    EXPECT_TRUE(link.isEnabled());
     const QPointF at(2, 2);
     QMouseEvent release(QEvent::MouseButtonRelease, at, link.mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
@@ -209,10 +183,8 @@ TEST_F(LookUpTest, KeyLinksAndKeyTreesOpenTheReferencedObject) {
 
     TObjRefTreeView tree;
     tree.Version = kVersionUru;
-    const std::vector<TPRPObjectDesc> keys = {makeKey(1, "nowhere", 4)};
+    const std::vector<TPRPObjectDesc> keys = {makeKey(1, "nowhere", 4)}; // the tree keeps pointers to them
     QTreeWidgetItem* node = tree.AddKeyNode(keys[0]);
-    emit tree.itemDoubleClicked(node->parent(), 0); // group nodes do nothing
-    EXPECT_TRUE(messages->messages.empty());
     emit tree.itemDoubleClicked(node, 0); // a key not loaded opens nothing and says so
     ASSERT_EQ(messages->messages.size(), 1u);
     EXPECT_EQ(messages->messages[0].text, "Could not find the object in the currently loaded PRPs.\rTry "

@@ -111,10 +111,6 @@ void ByteWriter::patchU32(size_t offset, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         bytes.at(offset + i) = static_cast<uint8_t>(v >> (8 * i));
 }
-void ByteWriter::patchU16(size_t offset, uint16_t v) {
-    bytes.at(offset) = static_cast<uint8_t>(v);
-    bytes.at(offset + 1) = static_cast<uint8_t>(v >> 8);
-}
 
 uint16_t effectiveMajor(const TestPage& page) {
     if (page.version == kVersionLive) return kMajorVersionLive;
@@ -164,14 +160,14 @@ Bytes buildPage(const TestPage& page, PageLayout* layout) {
         layout->groupCountOffsets.clear();
         layout->objectRanges.clear();
     }
-    w.u32(page.groupCountOverride ? *page.groupCountOverride : static_cast<uint32_t>(page.groups.size()));
+    w.u32(static_cast<uint32_t>(page.groups.size()));
     const bool extras = IsMystVFamily(page.version) || major == kMajorVersionLive;
     for (size_t g = 0; g < page.groups.size(); ++g) {
         const TestGroup& group = page.groups[g];
         w.u16(group.classType);
         if (extras) w.u32(group.dataLength).u8(group.groupFlags);
         if (layout) layout->groupCountOffsets.push_back(w.size());
-        w.u32(group.countOverride ? *group.countOverride : static_cast<uint32_t>(group.objects.size()));
+        w.u32(static_cast<uint32_t>(group.objects.size()));
         for (size_t i = 0; i < group.objects.size(); ++i) {
             const TestObject& object = group.objects[i];
             TPRPObjectDesc k = object.key;

@@ -47,7 +47,6 @@ public:
 
     size_t size() const { return bytes.size(); }
     void patchU32(size_t offset, uint32_t v);
-    void patchU16(size_t offset, uint16_t v);
 
     uint16_t version() const { return version_; }
     bool live() const { return major_ == kMajorVersionLive; }
@@ -72,7 +71,6 @@ struct TestGroup {
     std::vector<TestObject> objects;
     uint32_t dataLength = 0;
     uint8_t groupFlags = 0;
-    std::optional<uint32_t> countOverride; // stored count instead of objects.size()
 };
 
 struct TestPage {
@@ -90,7 +88,6 @@ struct TestPage {
     uint32_t checksum = 0x12345678;
     uint16_t typeCount = 1; // Myst V / Hex Isle type table entries
     std::vector<TestGroup> groups;
-    std::optional<uint32_t> groupCountOverride;
 };
 
 // Where things went in a built page.

@@ -8,8 +8,9 @@
 #include <sstream>
 
 TEST(HexCoreBuffer, RefusalMessages) {
-    THexEditorCore e;
-    load(e, sequence(8));
+    LoadedCore e(sequence(8)), odd(sequence(7)), u(sequence(8));
+    u.SetUnicodeChars(true);
+    EXPECT_EQ(u.BytesPerUnit(), 2);
     struct Row {
         std::function<void()> call;
         const char* message;
@@ -31,30 +32,18 @@ TEST(HexCoreBuffer, RefusalMessages) {
         {[&] { e.SetOffsetFormat(":|"); }, "Missing char in offset format: number radix"},
         {[&] { e.SetOffsetFormat("10|"); }, "Missing char in offset format: :"},
         {[&] { e.SetOffsetFormat("11:|"); }, "Invalid radix in offset format (11h), allowed: 02h..10h"},
+        {[&] { odd.SetUnicodeChars(true); }, "Cannot use unicode mode with odd-sized files"},
+        {[&] { u.SetBytesPerUnit(4); }, "BytesPerUnit must be set to 2 in unicode mode"},
+        {[&] { u.SetTranslation(tkMac); }, "Translations cannot be used in unicode mode"},
+        {[&] { u.SetBytesPerRow(15); }, "Invalid bytes per line argument"},
+        {[] { RadixToInt("1G", 16); }, "Invalid character G, cannot convert using radix 10h"},
     };
     for (const Row& row : rows)
         EXPECT_EQ(expectThrowMessage(row.call), row.message);
-
-    THexEditorCore odd;
-    load(odd, sequence(7));
-    EXPECT_EQ(expectThrowMessage([&] { odd.SetUnicodeChars(true); }),
-              "Cannot use unicode mode with odd-sized files");
-    THexEditorCore u;
-    load(u, sequence(8));
-    u.SetUnicodeChars(true);
-    EXPECT_EQ(u.BytesPerUnit(), 2);
-    EXPECT_EQ(expectThrowMessage([&] { u.SetBytesPerUnit(4); }),
-              "BytesPerUnit must be set to 2 in unicode mode");
-    EXPECT_EQ(expectThrowMessage([&] { u.SetTranslation(tkMac); }),
-              "Translations cannot be used in unicode mode");
-    EXPECT_EQ(expectThrowMessage([&] { u.SetBytesPerRow(15); }), "Invalid bytes per line argument");
-    EXPECT_EQ(expectThrowMessage([] { RadixToInt("1G", 16); }),
-              "Invalid character G, cannot convert using radix 10h");
 }
 
 TEST(HexCoreSelection, AnchorAndCaretEnds) {
-    THexEditorCore e;
-    load(e, sequence(32));
+    LoadedCore e(sequence(32));
     e.SetSelStart(9);
     e.SetSelEnd(4);
     EXPECT_EQ(e.SelStart(), 9);
@@ -79,8 +68,7 @@ TEST(HexCoreSelection, AnchorAndCaretEnds) {
 }
 
 TEST(HexCoreEdit, ReplaceSelectionCases) {
-    THexEditorCore e;
-    load(e, sequence(16));
+    LoadedCore e(sequence(16));
     caretTo(e, 4);
     const uint8_t abc[7] = {0xA, 0xB, 0xC, 0xD, 0xE, 0xF, 0x1F};
     e.ReplaceSelection(abc, 2, "", true); // no selection: inserts at the caret
@@ -91,8 +79,7 @@ TEST(HexCoreEdit, ReplaceSelectionCases) {
     EXPECT_EQ(e.CaretPosition(), 5);
     EXPECT_EQ(e.UndoDescription(), "Insert buffer");
 
-    THexEditorCore n;
-    load(n, sequence(16));
+    LoadedCore n(sequence(16));
     n.SetNoSizeChange(true);
     caretTo(n, 2);
     EXPECT_EQ(expectThrowMessage([&] { n.ReplaceSelection(abc, 3, "", true); }),
@@ -152,8 +139,7 @@ TEST(HexCoreEvents, LoadReportsProgressAndCanCancel) {
 }
 
 TEST(HexCoreKeys, TypingHexDigitsOverwrites) {
-    THexEditorCore e;
-    load(e, std::vector<uint8_t>(4, 0));
+    LoadedCore e(std::vector<uint8_t>(4, 0));
     caretTo(e, 0);
     e.KeyPress(u'4');
     EXPECT_EQ(e.GetData(0), 0x40);
@@ -172,8 +158,7 @@ TEST(HexCoreKeys, TypingHexDigitsOverwrites) {
 }
 
 TEST(HexCoreKeys, InsertModeTyping) {
-    THexEditorCore e;
-    load(e, sequence(4));
+    LoadedCore e(sequence(4));
     e.SetBytesPerUnit(2);
     e.SetInsertMode(true);
     e.KeyDown(HexKey::Tab, 0);
@@ -194,8 +179,7 @@ TEST(HexCoreKeys, InsertModeTyping) {
 }
 
 TEST(HexCoreKeys, DeleteKeys) {
-    THexEditorCore e;
-    load(e, sequence(8));
+    LoadedCore e(sequence(8));
     caretTo(e, 3);
     e.KeyDown(HexKey::Delete, 0); // overwrite mode: nothing
     EXPECT_EQ(e.DataSize(), 8);
@@ -212,8 +196,7 @@ TEST(HexCoreKeys, DeleteKeys) {
 }
 
 TEST(HexCoreKeys, MovementAndShiftSelection) {
-    THexEditorCore e;
-    load(e, sequence(64));
+    LoadedCore e(sequence(64));
     e.SetVisibleRows(3);
     caretTo(e, 0);
     e.KeyDown(HexKey::Right, 0);
@@ -259,8 +242,7 @@ TEST(HexCoreKeys, MovementAndShiftSelection) {
 }
 
 TEST(HexCoreKeys, BookmarkKeys) {
-    THexEditorCore e;
-    load(e, sequence(64));
+    LoadedCore e(sequence(64));
     int changed = 0;
     e.OnBookmarkChanged = [&] { ++changed; };
     caretTo(e, 16);
@@ -281,8 +263,7 @@ TEST(HexCoreKeys, BookmarkKeys) {
 }
 
 TEST(HexCoreKeys, UndoRedoKeysAndReadOnly) {
-    THexEditorCore e;
-    load(e, sequence(8));
+    LoadedCore e(sequence(8));
     caretTo(e, 0);
     e.KeyPress(u'F');
     e.KeyDown(HexKey::Z, hexmod::Ctrl);
@@ -297,8 +278,7 @@ TEST(HexCoreKeys, UndoRedoKeysAndReadOnly) {
 }
 
 TEST(HexCoreGeometry, RowsColumnsAndCells) {
-    THexEditorCore e;
-    load(e, sequence(32));
+    LoadedCore e(sequence(32));
     EXPECT_EQ(e.RowCount(), 4);
     e.SetInsertMode(true);
     EXPECT_EQ(e.RowCount(), 5);
@@ -319,8 +299,7 @@ TEST(HexCoreGeometry, RowsColumnsAndCells) {
 }
 
 TEST(HexCoreTexts, OffsetsRulerAndTranslation) {
-    THexEditorCore e;
-    load(e, sequence(300));
+    LoadedCore e(sequence(300));
     EXPECT_EQ(e.WidestOffsetText(), "0x120");
     EXPECT_EQ(e.GetOffsetString(0x10), "0x010"); // automatic width: as wide as the widest offset
     e.SetOffsetFormat("8!10:|");
@@ -342,8 +321,7 @@ TEST(HexCoreTexts, OffsetsRulerAndTranslation) {
     EXPECT_EQ(e.HexRuler().substr(0, 8), "00000001");
     EXPECT_EQ(e.CharRuler().substr(0, 4), " 0 1");
 
-    THexEditorCore t;
-    load(t, {0x41, 0x05, 0x80, 0xC1, 0x8E});
+    LoadedCore t({0x41, 0x05, 0x80, 0xC1, 0x8E});
     EXPECT_EQ(t.TranslateFromData(0), u'A');
     EXPECT_EQ(t.TranslateFromData(1), u'.');
     t.SetMaskChar(0);
@@ -361,27 +339,23 @@ TEST(HexCoreTexts, OffsetsRulerAndTranslation) {
 }
 
 TEST(HexCoreFaults, SizesThatCannotFitAreRefusedBeforeAnyAllocation) {
-    THexEditorCore e;
-    load(e, sequence(16));
+    LoadedCore e(sequence(16));
     const uint8_t one = 1;
-    // The buffer pointer is never read: the size check comes first.
-    EXPECT_EQ(
-        expectThrowMessage([&] { e.InsertBuffer(&one, std::numeric_limits<int32_t>::max(), 0, "", false); }),
-        "Data position/length out of data bounds");
-    EXPECT_EQ(
-        expectThrowMessage([&] { e.AppendBuffer(&one, std::numeric_limits<int32_t>::max(), "", false); }),
-        "Data position/length out of data bounds");
+    const int32_t largest = std::numeric_limits<int32_t>::max();
+    bool readerCalled = false;
+    const auto reader = [&](uint8_t*, int64_t) {
+        readerCalled = true;
+        return int64_t(0);
+    };
+    // The buffer pointer is never read and the reader never called: the size check comes first.
+    for (const std::function<void()>& call :
+         std::vector<std::function<void()>>{[&] { e.InsertBuffer(&one, largest, 0, "", false); },
+                                            [&] { e.AppendBuffer(&one, largest, "", false); },
+                                            [&] { e.LoadFromReader(int64_t(3) << 30, reader); }})
+        EXPECT_EQ(expectThrowMessage(call), "Data position/length out of data bounds");
+    EXPECT_FALSE(readerCalled);
     EXPECT_EQ(e.DataSize(), 16);
     EXPECT_EQ(e.UndoStorage().Count(), 0);
-    bool readerCalled = false;
-    EXPECT_EQ(expectThrowMessage([&] {
-                  e.LoadFromReader(int64_t(3) << 30, [&](uint8_t*, int64_t) {
-                      readerCalled = true;
-                      return int64_t(0);
-                  });
-              }),
-              "Data position/length out of data bounds");
-    EXPECT_FALSE(readerCalled);
 }
 
 TEST(HexCoreFaults, ShortSourceKeepsWhatArrived) {
@@ -399,15 +373,13 @@ TEST(HexCoreFaults, ShortSourceKeepsWhatArrived) {
 }
 
 TEST(HexCoreFaults, HugeOffsetWidthIsBounded) {
-    THexEditorCore e;
-    load(e, sequence(16));
+    LoadedCore e(sequence(16));
     e.SetOffsetFormat("FFFFFFFF!10:|");
     EXPECT_EQ(e.GetOffsetString(1).size(), 64u);
 }
 
 TEST(HexCoreFaults, ReplaceMovesBookmarksAfterTheReplacedBytesOnly) {
-    THexEditorCore e;
-    load(e, sequence(32));
+    LoadedCore e(sequence(32));
     e.SetBookmark(0, 5, false); // inside the replaced range
     e.SetBookmark(1, 7, false); // after it, before the end of the longer replacement
     e.SetSelStart(4);

@@ -14,9 +14,10 @@ inline std::vector<uint8_t> sequence(int n, int start = 0) {
     return v;
 }
 
-inline void load(THexEditorCore& e, const std::vector<uint8_t>& bytes) {
-    e.LoadFromBuffer(bytes.data(), bytes.size());
-}
+// An editing model holding the given bytes.
+struct LoadedCore : THexEditorCore {
+    explicit LoadedCore(const std::vector<uint8_t>& bytes) { LoadFromBuffer(bytes.data(), bytes.size()); }
+};
 
 inline uint32_t u32At(const std::vector<uint8_t>& v, size_t at) {
     return v[at] | v[at + 1] << 8 | v[at + 2] << 16 | static_cast<uint32_t>(v[at + 3]) << 24;

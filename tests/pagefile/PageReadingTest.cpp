@@ -97,8 +97,6 @@ TEST_P(PageFamilies, SceneNodeBodyKeysDecodeThroughTheObjectStream) {
     const TPRPFile page = loadPage(path);
     const TPRPFileObject& node = page.Folders[0].Objects[0];
     TPlasmaStream body;
-    body.Header.Version = node.Version;
-    body.Header.MajorVersion = static_cast<uint16_t>(node.MajorVersion);
     TPRPObjectDesc ownKey;
     ExtractObjectData(node, body, ownKey);
     body.Header.Version = node.Version;
@@ -119,38 +117,31 @@ INSTANTIATE_TEST_SUITE_P(AllFamilies, PageFamilies, ::testing::ValuesIn(kFamilie
 TEST(HeaderDecision, VersionAndSecondWordChooseTheLayout) {
     TempFolder folder;
     struct Row {
-        uint16_t first, second;
+        uint16_t written, typeCount, first; // the page's family, its type count and the first word stored
         uint16_t version, major;
     } rows[] = {
-        {5, 0, 5, 0},  // 5 is Uru whatever the second word
-        {6, 0, 7, 70}, // second word 0: Live
-        {3, 0, 7, 70}, // Live whatever the first word
-        {6, 2, 6, 0},  // Myst V
-        {9, 1, 9, 0},  // Hex Isle
-        {3, 1, 3, 0},  // unknown code keeps its value, Myst V header layout
+        {kVersionUru, 0, 5, 5, 63},    // 5 is Uru whatever the second word
+        {kVersionLive, 0, 6, 7, 70},   // second word 0: Live
+        {kVersionLive, 0, 3, 7, 70},   // Live whatever the first word
+        {kVersionMystV, 2, 6, 6, 0},   // Myst V
+        {kVersionHexIsle, 1, 9, 9, 0}, // Hex Isle
+        {3, 1, 3, 3, 0},               // unknown code keeps its value, Myst V header layout
     };
     for (const Row& row : rows) {
-        ByteWriter w;
-        w.u16(row.first).u16(row.second);
-        if (row.first == 5)
-            w.u16(33).u16(0).u16(0).uruString("A").uruString("D").uruString("P").u16(0).u16(12).u32(0).u32(0);
-        else if (row.second == 0)
-            w.u16(33).u16(0).u16(0).uruString("A").uruString("P").u16(12);
-        else {
-            for (int i = 0; i < row.second; ++i)
-                w.u32(0xFFFFFFFF);
-            w.u16(33).u16(0).u8(0x10).quorbelString("A").quorbelString("P");
-        }
-        w.u32(1).u32(2).u32(3);
-        TPlasmaFileStream s(folder.write("h.prp", w.bytes), TFileMode::fmOpenRead);
+        TestPage page = emptyPage(row.written, "A", "P", 0);
+        page.typeCount = row.typeCount;
+        PageLayout layout;
+        Bytes bytes = buildPage(page, &layout);
+        bytes[0] = static_cast<uint8_t>(row.first);
+        TPlasmaFileStream s(folder.write("h.prp", bytes), TFileMode::fmOpenRead);
         s.ReadPageHeader();
-        SCOPED_TRACE(std::to_string(row.first) + "/" + std::to_string(row.second));
+        SCOPED_TRACE(std::to_string(row.first) + "/" + std::to_string(row.typeCount));
         EXPECT_EQ(s.Header.Version, row.version);
         EXPECT_EQ(s.Header.MajorVersion, row.major);
         EXPECT_EQ(s.Header.AgeName, "A");
         EXPECT_EQ(s.Header.PageName, "P");
         EXPECT_EQ(s.Header.PageNumber, 0);
-        EXPECT_EQ(s.Header.IndexStart, 3u);
+        EXPECT_EQ(s.Header.IndexStart, layout.indexStart);
     }
 }
 
@@ -287,25 +278,15 @@ TEST(ObjectExtraction, EmptySizeShortFileAndMissingFiles) {
     TPlasmaStream body;
     TPRPObjectDesc key;
 
-    entry.Size = 0;
-    try {
-        ExtractObjectData(entry, body, key);
-        FAIL() << "expected an error";
-    } catch (const EInOutError& e) {
-        EXPECT_STREQ(e.what(), "Object data is empty!");
-    }
+    entry.Size = 0; // "Object data is empty!", as the raw view shows it
+    EXPECT_THROW(ExtractObjectData(entry, body, key), EInOutError);
 
     entry.Size = 0xFFFFFFF0; // far beyond the file: an error, and no huge allocation
     EXPECT_THROW(ExtractObjectData(entry, body, key), EReadError);
 
     entry = page.Folders[1].Objects[0];
-    entry.FileName = folder.file("missing.prp");
-    try {
-        ExtractObjectData(entry, body, key);
-        FAIL() << "expected an error";
-    } catch (const EFOpenError& e) {
-        EXPECT_NE(std::string(e.what()).find("missing.prp"), std::string::npos);
-    }
+    entry.FileName = folder.file("missing.prp"); // the message naming it is checked with the page tree
+    EXPECT_THROW(ExtractObjectData(entry, body, key), EFOpenError);
     EXPECT_THROW(TPlasmaFileStream(folder.file("no/such/dir.prp"), TFileMode::fmCreate), EFCreateError);
 }
 
