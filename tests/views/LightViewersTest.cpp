@@ -20,17 +20,10 @@ TEST(LightViewers, SpotOmniAndLightPartWindows) {
     ASSERT_NE(spot, nullptr);
     expectShown(spot, {"SpotOuter=1.5"});
 
-    click(child<QLabel>(spot, "LinkedOmniLightInfo"));
-    auto* omni = windows.last<TfrmTplOmniLightInfo>();
-    ASSERT_NE(omni, nullptr);
-    expectShown(omni, {"AttenCutoff=100"});
-    EXPECT_EQ(omni->windowTitle(), "Embedded OmniLightInfo");
+    auto* omni = windows.follow<TfrmTplOmniLightInfo>(spot, "LinkedOmniLightInfo");
+    expectShown(omni, {"AttenCutoff=100", "windowTitle=Embedded OmniLightInfo"});
 
-    click(child<QLabel>(omni, "LinkedLightInfo"));
-    auto* light = windows.last<TfrmTplLightInfo>();
-    ASSERT_NE(light, nullptr);
-    expectShown(light,
-                {"eAlphaColor2=0.5", "LayerLink=(none)", "SceneNodeLink=Node", "VisRegionRefs=Region"});
-    EXPECT_EQ(light->windowTitle(), "[0054] Light Info");
-    EXPECT_EQ(light->Colors[0]->Color(), 127u);
+    expectShown(windows.follow<TfrmTplLightInfo>(omni, "LinkedLightInfo"),
+                {"windowTitle=[0054] Light Info", "eAlphaColor2=0.5", "LayerLink=(none)",
+                 "SceneNodeLink=Node", "VisRegionRefs=Region", "paintColor1=00007F"});
 }

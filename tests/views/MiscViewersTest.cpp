@@ -46,9 +46,8 @@ TEST(SpawnAndImageLibViewers, LinksAndStoredImages) {
     auto* spawn = openViewer(61, "Start", sw);
     ASSERT_NE(spawn, nullptr);
     expectShown(spawn, {"SynchedObjLink=Synched Object Info (1)"});
-    click(child<QLabel>(spawn, "LinkedMultiMod"));
-    ASSERT_NE(windows.last<TfrmTplMSModifier>(), nullptr);
-    EXPECT_EQ(windows.last<TfrmTplMSModifier>()->windowTitle(), "[0027] Multi Modifier");
+    expectShown(windows.follow<TfrmTplMSModifier>(spawn, "LinkedMultiMod"),
+                {"windowTitle=[0027] Multi Modifier"});
 
     ByteWriter iw(kVersionUru);
     writeSynched(iw, 0);

@@ -45,8 +45,7 @@ TEST(SoundViewer, EAXWindowGreyedWithDefaultsOrFilled) {
         writeSound(w, bytes);
         auto* form = openViewer(72, "Birds", w);
         ASSERT_NE(form, nullptr);
-        click(child<QLabel>(form, "LinkedEAXSettings"));
-        auto* eax = windows.last<TfrmTplEAXSourceSettings>();
+        auto* eax = windows.follow<TfrmTplEAXSourceSettings>(form, "LinkedEAXSettings");
         ASSERT_NE(eax, nullptr);
         EXPECT_EQ(eax->Room->isEnabled(), enabled);
         EXPECT_EQ(child<QLineEdit>(eax, "EndOcclusionDirectRatio")->isEnabled(), enabled);
@@ -70,11 +69,8 @@ TEST(Win32SoundViewer, ChannelAndSoundPartWindow) {
     auto* form = openViewer(115, "Win", w);
     ASSERT_NE(form, nullptr);
     expectShown(form, {"Channel=Right"});
-    click(child<QLabel>(form, "LinkedSound"));
-    auto* sound = windows.last<TfrmTplSound>();
-    ASSERT_NE(sound, nullptr);
-    expectShown(sound, {"OuterCone=90"});
-    EXPECT_EQ(sound->windowTitle(), "[0045] Sound");
+    expectShown(windows.follow<TfrmTplSound>(form, "LinkedSound"),
+                {"OuterCone=90", "windowTitle=[0045] Sound"});
 }
 
 TEST(SoundBufferViewer, FlagsFileAndWaveHeader) {

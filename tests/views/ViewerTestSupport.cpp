@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTreeWidgetItemIterator>
+#include <string_view>
 #include <gtest/gtest.h>
 
 #include "PRP_VCL.h"
@@ -91,6 +92,7 @@ QStringList keyNodeNames(const QTreeWidget* tree) {
 }
 
 QString shown(QWidget* form, const char* name) {
+    if (std::string_view(name) == "windowTitle") return form->windowTitle();
     QWidget* control = child<QWidget>(form, name);
     if (!control) return QStringLiteral("(no control %1)").arg(name);
     QString text;
