@@ -17,7 +17,6 @@ TEST(LightViewers, SpotOmniAndLightPartWindows) {
     w.f32(1).f32(0.5f).f32(0.25f).f32(100); // attenuation
     w.f32(2).f32(0.125f).f32(1.5f);         // cone
     auto* spot = openViewer(87, "Spot", w);
-    ASSERT_NE(spot, nullptr);
     expectShown(spot, {"SpotOuter=1.5"});
 
     auto* omni = windows.follow<TfrmTplOmniLightInfo>(spot, "LinkedOmniLightInfo");

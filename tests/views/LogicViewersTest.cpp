@@ -47,7 +47,6 @@ TEST(DetectorViewer, ReceiversLinksAndModifierWindow) {
     ByteWriter w(kVersionUru);
     writeDetector(w, {0x1, 0x80000000u}, {kResp1, kResp2}, &kRemote, nullptr);
     auto* form = openViewer(36, "ClickDet", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"Receivers=Resp1|Resp2", "RemoteModLink=Remote", "ProxyLink=(none)",
                        "SynchedObjLink=Synched Object Info (0)"});
 
@@ -83,7 +82,6 @@ TEST(PanicLinkRegionViewer, FlagAndCollisionWindow) {
     ByteWriter w = collisionBody(kFamilies[1], 0x22);
     w.u8(0x40);
     auto* form = openViewer(213, "Panic", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"PlayLinkOutAnim=1"});
     auto* collision = windows.follow<TfrmTplCollisionDetector>(form, "LinkedDetectorModifier");
     expectShown(collision, {"windowTitle=[002B] Collision Detector"});
@@ -97,7 +95,6 @@ TEST(ActivatorViewer, ConditionsAndConditionalObjectWindow) {
     ByteWriter w(kVersionUru);
     w.u8(0).u8(3).keyRefs({c1, c2});
     auto* form = openViewer(134, "Act", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"ConditionObjects=Click|Facing"});
 
     expectShown(windows.follow<TfrmTplConditionalObject>(form, "ParentCondObj"),

@@ -44,7 +44,6 @@ TEST(SpawnAndImageLibViewers, LinksAndStoredImages) {
     writeSynched(sw, 0x10, {"Spawned"});
     writeWords(sw, {});
     auto* spawn = openViewer(61, "Start", sw);
-    ASSERT_NE(spawn, nullptr);
     expectShown(spawn, {"SynchedObjLink=Synched Object Info (1)"});
     expectShown(windows.follow<TfrmTplMSModifier>(spawn, "LinkedMultiMod"),
                 {"windowTitle=[0027] Multi Modifier"});

@@ -29,7 +29,6 @@ TEST(SceneObjectViewer, LinksTreesAndTheSynchedPartWindow) {
     const TPRPObjectDesc node = makeKey(0, "Node");
     w.keyRef(&node);
     auto* form = openViewer(1, "Rock", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"SynchedObjLink=Synched Object Info (1)", "LinkedDrawIf=DrawInterface",
                        "LinkedAudioIf=AudioInterface", "ObjRefs1=IfA|IfB", "ObjRefs2=Mod"});
 
@@ -50,7 +49,6 @@ TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
     writeIdentityMatrix(w);
     w.keyRefs({makeKey(1, "Child")});
     auto* form = openViewer(21, "RockCI", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"Mat2=Parent to Local", "ObjRefs=Child"});
 
     expectShown(windows.follow<TfrmTransformMatrix>(form, "Mat2"),
@@ -67,9 +65,8 @@ TEST(InterfaceViewers, DrawSimulationAndAudio) {
     writeObjInterface(d, nullptr, {});
     const TPRPObjectDesc spans = makeKey(0x4C, "Spans");
     d.u32(2).u32(0xAB).keyRef(&spans).u32(3).keyRef(nullptr).keyRefs({});
-    auto* draw = openViewer(22, "RockDI", d);
     // An absent key adds no node.
-    expectShown(draw, {"DrawKeys=000000AB|00000003", "ObjRefs1=Spans"});
+    expectShown(openViewer(22, "RockDI", d), {"DrawKeys=000000AB|00000003", "ObjRefs1=Spans"});
 
     ByteWriter s(kVersionUru);
     writeSynched(s, 0);

@@ -26,7 +26,6 @@ TEST(SoundViewer, ValuesPropertiesFadesAndLinks) {
     bytes.dataBuffer = &kBuffer;
     writeSound(w, bytes);
     auto* form = openViewer(72, "Birds", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"Playing=1", "Time=2.5", "MaxFalloff=100", "MinFalloff=-5", "CurrVolume=0.5",
                        "InnerCone=360", "FadedVolume=0.25", "Priority=7", "SoundType=Background Music",
                        "kPropIs3DSound=1", "kPropDisableLOD=0", "kPropLooping=1", "kPropIncidental=1"});
@@ -43,9 +42,7 @@ TEST(SoundViewer, EAXWindowGreyedWithDefaultsOrFilled) {
         SoundBytes bytes;
         bytes.eaxEnabled = enabled;
         writeSound(w, bytes);
-        auto* form = openViewer(72, "Birds", w);
-        ASSERT_NE(form, nullptr);
-        auto* eax = windows.follow<TfrmTplEAXSourceSettings>(form, "LinkedEAXSettings");
+        auto* eax = windows.follow<TfrmTplEAXSourceSettings>(openViewer(72, "Birds", w), "LinkedEAXSettings");
         ASSERT_NE(eax, nullptr);
         EXPECT_EQ(eax->Room->isEnabled(), enabled);
         EXPECT_EQ(child<QLineEdit>(eax, "EndOcclusionDirectRatio")->isEnabled(), enabled);
@@ -67,7 +64,6 @@ TEST(Win32SoundViewer, ChannelAndSoundPartWindow) {
     writeSound(w, SoundBytes{});
     w.u8(1);
     auto* form = openViewer(115, "Win", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"Channel=Right"});
     expectShown(windows.follow<TfrmTplSound>(form, "LinkedSound"),
                 {"OuterCone=90", "windowTitle=[0045] Sound"});
