@@ -84,13 +84,6 @@ TEST(VertexCoder, ColorRuns) {
     for (uint8_t e : expected)
         EXPECT_EQ(coder.DecodeColorByte(s, 2), e);
     EXPECT_TRUE(s.AtEnd());
-
-    ByteWriter four(kVersionUru);
-    four.u16(1).u8(0x11).u16(1).u8(0x22).u16(0x8001).u8(0x33).u16(1).u8(0x44);
-    TPlasmaStream fs = streamOf(four);
-    TVertexCoder colorCoder;
-    EXPECT_EQ(colorCoder.DecodeColor(fs), 0x44332211u);
-    EXPECT_EQ(FormatColorU32(0x44332211u), "44#112233");
 }
 
 // One coded vertex in each shape of format, every run fresh, in every family (the all-same byte only in

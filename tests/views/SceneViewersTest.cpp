@@ -153,16 +153,17 @@ TEST(TransformMatrixWindow, FixedFrameAndActionsAccumulateOnTheShownMatrix) {
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
 
-    child<QLineEdit>(form, "XVal")->setText("1");
-    child<QLineEdit>(form, "YVal")->setText("2");
-    child<QLineEdit>(form, "ZVal")->setText("3");
+    auto setValues = [form](const char* x, const char* y, const char* z) {
+        form->XVal->setText(x);
+        form->YVal->setText(y);
+        form->ZVal->setText(z);
+    };
+    setValues("1", "2", "3");
     click(form->DoTranslate);
     expectShown(form, {"tx03=1", "tx23=3"});
     click(form->DoTranslate);
     expectShown(form, {"tx03=2", "tx13=4", "tx23=6"});
-    child<QLineEdit>(form, "XVal")->setText("2");
-    child<QLineEdit>(form, "YVal")->setText("1");
-    child<QLineEdit>(form, "ZVal")->setText("1");
+    setValues("2", "1", "1");
     click(form->DoScale);
     expectShown(form, {"tx00=2", "tx03=2"}); // scale multiplies on the right
     click(form->DoRotate);

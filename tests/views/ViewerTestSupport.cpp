@@ -56,13 +56,6 @@ QStringList listTexts(const QListWidget* list) {
     return texts;
 }
 
-QStringList comboTexts(const QComboBox* combo) {
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts << combo->itemText(i);
-    return texts;
-}
-
 QStringList rowTexts(const TRowListView* list, int column) {
     QStringList texts;
     for (int i = 0; i < list->RowCount(); ++i)

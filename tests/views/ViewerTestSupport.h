@@ -60,9 +60,8 @@ template <class T> T* child(QWidget* form, const char* name) {
     return form->findChild<T*>(QString::fromLatin1(name));
 }
 
-// The texts of a list's items, a combo box's items, a row list's column, a tree's top or child nodes.
+// The texts of a list's items, a row list's column, a tree's top or child nodes.
 QStringList listTexts(const QListWidget* list);
-QStringList comboTexts(const QComboBox* combo);
 QStringList rowTexts(const TRowListView* list, int column = 0);
 QStringList topTexts(const QTreeWidget* tree);
 QStringList childTexts(const QTreeWidgetItem* node);
