@@ -224,7 +224,6 @@ TEST(GuiControlReaders, TextBoxLocalizationOnlyInMajorVersion70) {
         bool readsLoc;
     };
     const Row rows[] = {{kVersionUru, 0, 1, false},
-                        {kVersionHexIsle, 0, 1, false},
                         {kVersionLive, kMajorVersionLive, 1, true},
                         {kVersionLive, kMajorVersionLive, 0, true}};
     for (const Row& row : rows) {

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "PRP_VCL.h"
-#include "ViewerKit.h"
 #include "ViewerTestSupport.h"
 #include "unitTplLightInfo.h"
 #include "unitTplOmniLightInfo.h"

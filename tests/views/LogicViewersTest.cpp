@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QListWidget>
 
 #include "LogicWriters.h"

@@ -2,10 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QLineEdit>
 
 #include "PRP_VCL.h"
-#include "ViewerKit.h"
 #include "ViewerTestSupport.h"
 #include "unitTplLayer.h"
 #include "unitTransformMatrix.h"

@@ -2,12 +2,6 @@
 // clothing item body.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-
 #include "ClothingParts.h"
 #include "LogicWriters.h"
 #include "PRP_VCL.h"

@@ -1,8 +1,6 @@
 // The sound, EAX settings, Win32 sound, sound buffer and win-audible windows as the user sees them.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
 
 #include "LogicWriters.h"
