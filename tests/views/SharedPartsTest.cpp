@@ -86,11 +86,8 @@ TEST(Matrix44, StoredFormPerFamily) {
         int64_t size;
     };
     const Row rows[] = {
-        {kVersionUru, 0, true, 64},
-        {kVersionMystV, 0, true, 64},
-        {kVersionLive, 70, true, 65},
-        {kVersionHexIsle, 0, true, 65},
-        {kVersionLive, 70, false, 1},
+        {kVersionUru, 0, true, 64},     {kVersionMystV, 0, true, 64}, {kVersionLive, 70, true, 65},
+        {kVersionHexIsle, 0, true, 65}, {kVersionLive, 70, false, 1}, {kVersionHexIsle, 0, false, 1},
         {kVersionUru, 70, true, 65}, // the major version alone decides for Live pages
     };
     for (const Row& row : rows) {
