@@ -12,16 +12,12 @@
 using namespace testpages;
 using testpages::makeKey;
 
-namespace {
-const TPRPObjectDesc kBuffer = makeKey(41, "Birds.ogg:L");
-
-} // namespace
-
 TEST(SoundViewer, ValuesPropertiesFadesAndLinks) {
     OpenedWindows windows;
     ByteWriter w(kVersionUru);
     SoundBytes bytes;
-    bytes.dataBuffer = &kBuffer;
+    const TPRPObjectDesc buffer = makeKey(41, "Birds.ogg:L");
+    bytes.dataBuffer = &buffer;
     writeSound(w, bytes);
     auto* form = openViewer(72, "Birds", w);
     expectShown(form, {"Playing=1", "Time=2.5", "MaxFalloff=100", "MinFalloff=-5", "CurrVolume=0.5",
