@@ -74,18 +74,6 @@ TEST(VertexCoder, RunsCarryOnAndLiveAllSameReadsNothingPerValue) {
     EXPECT_TRUE(s.AtEnd());
 }
 
-TEST(VertexCoder, AllSameByteExistsOnlyInLive) {
-    // Outside Live the byte after the offset is the low byte of the count.
-    ByteWriter w(kVersionUru);
-    w.f32(4.0f).u16(2).u16(0).u16(512);
-    TPlasmaStream s = streamOf(w);
-    TVertexCoder coder;
-    EXPECT_EQ(coder.DecodeFloat(s, 0, 2), 4.0f);
-    EXPECT_FALSE(coder.Floats[2][0].AllSame);
-    EXPECT_EQ(coder.DecodeFloat(s, 0, 2), 4.5f);
-    EXPECT_TRUE(s.AtEnd());
-}
-
 TEST(VertexCoder, ColorRuns) {
     ByteWriter w(kVersionUru);
     w.u16(0x8003).u8(0x7F); // three vertices of 0x7F, no byte each
@@ -96,17 +84,10 @@ TEST(VertexCoder, ColorRuns) {
     for (uint8_t e : expected)
         EXPECT_EQ(coder.DecodeColorByte(s, 2), e);
     EXPECT_TRUE(s.AtEnd());
-
-    ByteWriter four(kVersionUru);
-    four.u16(1).u8(0x11).u16(1).u8(0x22).u16(0x8001).u8(0x33).u16(1).u8(0x44);
-    TPlasmaStream fs = streamOf(four);
-    TVertexCoder colorCoder;
-    EXPECT_EQ(colorCoder.DecodeColor(fs), 0x44332211u);
-    EXPECT_EQ(FormatColorU32(0x44332211u), "44#112233");
 }
 
-// One coded vertex in each shape of format, every run fresh, in every family: the quanta of positions
-// (1024), weights (32768) and UVW channels (65536) exactly.
+// One coded vertex in each shape of format, every run fresh, in every family (the all-same byte only in
+// Live): the quanta of positions (1024), weights (32768) and UVW channels (65536) exactly.
 TEST(VertexCoder, CodedVertexEveryFormat) {
     struct Row {
         uint8_t format;

@@ -74,7 +74,6 @@ TEST(GuiControlPartReader, ProcedureFlagBytesAndProxyDecideWhatFollows) {
     const Row rows[] = {{0, "", {}, false},
                         {1, "say hi", {0x00}, false},
                         {1, "", {0x3F, 0x40}, false},
-                        {7, "", {0x40}, true},
                         {0, "", {0xFFC1, 0}, true}};
     for (const Family& f : kFamilies)
         for (const Row& row : rows) {
@@ -224,7 +223,6 @@ TEST(GuiControlReaders, TextBoxLocalizationOnlyInMajorVersion70) {
         bool readsLoc;
     };
     const Row rows[] = {{kVersionUru, 0, 1, false},
-                        {kVersionHexIsle, 0, 1, false},
                         {kVersionLive, kMajorVersionLive, 1, true},
                         {kVersionLive, kMajorVersionLive, 0, true}};
     for (const Row& row : rows) {

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "PRP_VCL.h"
-#include "ViewerKit.h"
 #include "ViewerTestSupport.h"
 #include "unitTplLightInfo.h"
 #include "unitTplOmniLightInfo.h"
@@ -17,20 +16,12 @@ TEST(LightViewers, SpotOmniAndLightPartWindows) {
     w.f32(1).f32(0.5f).f32(0.25f).f32(100); // attenuation
     w.f32(2).f32(0.125f).f32(1.5f);         // cone
     auto* spot = openViewer(87, "Spot", w);
-    ASSERT_NE(spot, nullptr);
     expectShown(spot, {"SpotOuter=1.5"});
 
-    click(child<QLabel>(spot, "LinkedOmniLightInfo"));
-    auto* omni = windows.last<TfrmTplOmniLightInfo>();
-    ASSERT_NE(omni, nullptr);
-    expectShown(omni, {"AttenCutoff=100"});
-    EXPECT_EQ(omni->windowTitle(), "Embedded OmniLightInfo");
+    auto* omni = windows.follow<TfrmTplOmniLightInfo>(spot, "LinkedOmniLightInfo");
+    expectShown(omni, {"AttenCutoff=100", "windowTitle=Embedded OmniLightInfo"});
 
-    click(child<QLabel>(omni, "LinkedLightInfo"));
-    auto* light = windows.last<TfrmTplLightInfo>();
-    ASSERT_NE(light, nullptr);
-    expectShown(light,
-                {"eAlphaColor2=0.5", "LayerLink=(none)", "SceneNodeLink=Node", "VisRegionRefs=Region"});
-    EXPECT_EQ(light->windowTitle(), "[0054] Light Info");
-    EXPECT_EQ(light->Colors[0]->Color(), 127u);
+    expectShown(windows.follow<TfrmTplLightInfo>(omni, "LinkedLightInfo"),
+                {"windowTitle=[0054] Light Info", "eAlphaColor2=0.5", "LayerLink=(none)",
+                 "SceneNodeLink=Node", "VisRegionRefs=Region", "paintColor1=00007F"});
 }

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QListWidget>
 
 #include "LogicWriters.h"
@@ -34,12 +32,6 @@ std::vector<bool> boxStates(QWidget* form, std::initializer_list<const char*> na
 const std::initializer_list<const char*> kTriggerBoxes = {"kTypeEnter",   "kTypeExit",   "kTypeAny",
                                                           "kTypeUnEnter", "kTypeUnExit", "kTypeBump"};
 
-// The part window a link of the form opens.
-template <class T> T* follow(const OpenedWindows& windows, QWidget* form, const char* link) {
-    click(child<QLabel>(form, link));
-    return windows.last<T>();
-}
-
 ByteWriter collisionBody(const Family& f, uint8_t type) {
     ByteWriter w(f.version, f.major);
     writeDetector(w, {0x10}, {kResp1, kResp2}, &kRemote, nullptr);
@@ -53,14 +45,11 @@ TEST(DetectorViewer, ReceiversLinksAndModifierWindow) {
     ByteWriter w(kVersionUru);
     writeDetector(w, {0x1, 0x80000000u}, {kResp1, kResp2}, &kRemote, nullptr);
     auto* form = openViewer(36, "ClickDet", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"Receivers=Resp1|Resp2", "RemoteModLink=Remote", "ProxyLink=(none)",
                        "SynchedObjLink=Synched Object Info (0)"});
 
-    auto* mod = follow<TfrmTplMSModifier>(windows, form, "LinkedSingleMod");
-    ASSERT_NE(mod, nullptr);
-    EXPECT_EQ(mod->windowTitle(), "[0027] Multi Modifier");
-    EXPECT_EQ(listTexts(mod->FlagsList), (QStringList{"00000001", "80000000"}));
+    expectShown(windows.follow<TfrmTplMSModifier>(form, "LinkedSingleMod"),
+                {"windowTitle=[0027] Multi Modifier", "FlagsList=00000001|80000000"});
 }
 
 TEST(CollisionDetectorViewer, TriggerBoxesAndDetectorWindow) {
@@ -78,10 +67,9 @@ TEST(CollisionDetectorViewer, TriggerBoxesAndDetectorWindow) {
         ASSERT_NE(form, nullptr);
         EXPECT_EQ(boxStates(form, kTriggerBoxes), c.boxes);
         // The detector window from the link differs from one opened from the tree only by its caption.
-        auto* det = follow<TfrmTplDetectorModifier>(windows, form, "LinkedDetectorModifier");
-        ASSERT_NE(det, nullptr);
-        EXPECT_EQ(det->windowTitle(), "[0024] Detector Modifier");
-        expectShown(det, {"Receivers=Resp1|Resp2", "RemoteModLink=Remote"});
+        expectShown(
+            windows.follow<TfrmTplDetectorModifier>(form, "LinkedDetectorModifier"),
+            {"windowTitle=[0024] Detector Modifier", "Receivers=Resp1|Resp2", "RemoteModLink=Remote"});
     }
 }
 
@@ -92,11 +80,9 @@ TEST(PanicLinkRegionViewer, FlagAndCollisionWindow) {
     ByteWriter w = collisionBody(kFamilies[1], 0x22);
     w.u8(0x40);
     auto* form = openViewer(213, "Panic", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"PlayLinkOutAnim=1"});
-    auto* collision = follow<TfrmTplCollisionDetector>(windows, form, "LinkedDetectorModifier");
-    ASSERT_NE(collision, nullptr);
-    EXPECT_EQ(collision->windowTitle(), "[002B] Collision Detector");
+    auto* collision = windows.follow<TfrmTplCollisionDetector>(form, "LinkedDetectorModifier");
+    expectShown(collision, {"windowTitle=[002B] Collision Detector"});
     EXPECT_EQ(boxStates(collision, kTriggerBoxes),
               (std::vector<bool>{false, true, false, false, false, true}));
 }
@@ -107,13 +93,10 @@ TEST(ActivatorViewer, ConditionsAndConditionalObjectWindow) {
     ByteWriter w(kVersionUru);
     w.u8(0).u8(3).keyRefs({c1, c2});
     auto* form = openViewer(134, "Act", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"ConditionObjects=Click|Facing"});
 
-    auto* part = follow<TfrmTplConditionalObject>(windows, form, "ParentCondObj");
-    ASSERT_NE(part, nullptr);
-    expectShown(part, {"Satisfied=0", "Toggle=1"});
-    EXPECT_EQ(part->windowTitle(), "[002E] Conditional Object");
+    expectShown(windows.follow<TfrmTplConditionalObject>(form, "ParentCondObj"),
+                {"Satisfied=0", "Toggle=1", "windowTitle=[002E] Conditional Object"});
 }
 
 TEST(MultiStageViewer, StageLinesFlagsAndStageWindow) {

@@ -2,12 +2,6 @@
 // clothing item body.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-
 #include "ClothingParts.h"
 #include "LogicWriters.h"
 #include "PRP_VCL.h"
@@ -44,11 +38,9 @@ TEST(SpawnAndImageLibViewers, LinksAndStoredImages) {
     writeSynched(sw, 0x10, {"Spawned"});
     writeWords(sw, {});
     auto* spawn = openViewer(61, "Start", sw);
-    ASSERT_NE(spawn, nullptr);
     expectShown(spawn, {"SynchedObjLink=Synched Object Info (1)"});
-    click(child<QLabel>(spawn, "LinkedMultiMod"));
-    ASSERT_NE(windows.last<TfrmTplMSModifier>(), nullptr);
-    EXPECT_EQ(windows.last<TfrmTplMSModifier>()->windowTitle(), "[0027] Multi Modifier");
+    expectShown(windows.follow<TfrmTplMSModifier>(spawn, "LinkedMultiMod"),
+                {"windowTitle=[0027] Multi Modifier"});
 
     ByteWriter iw(kVersionUru);
     writeSynched(iw, 0);

@@ -4,7 +4,6 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -29,14 +28,10 @@ TEST(SceneObjectViewer, LinksTreesAndTheSynchedPartWindow) {
     const TPRPObjectDesc node = makeKey(0, "Node");
     w.keyRef(&node);
     auto* form = openViewer(1, "Rock", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"SynchedObjLink=Synched Object Info (1)", "LinkedDrawIf=DrawInterface",
                        "LinkedAudioIf=AudioInterface", "ObjRefs1=IfA|IfB", "ObjRefs2=Mod"});
 
-    click(child<QLabel>(form, "SynchedObjLink"));
-    auto* part = windows.last<TfrmTplSynchedObject>();
-    ASSERT_NE(part, nullptr);
-    expectShown(part,
+    expectShown(windows.follow<TfrmTplSynchedObject>(form, "SynchedObjLink"),
                 {"kExcludePersistentState=1", "kDontDirty=0", "kHasConstantNetGroup=1", "SDLLinks=Excl"});
 }
 
@@ -53,18 +48,13 @@ TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
     writeIdentityMatrix(w);
     w.keyRefs({makeKey(1, "Child")});
     auto* form = openViewer(21, "RockCI", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"Mat2=Parent to Local", "ObjRefs=Child"});
 
-    click(child<QLabel>(form, "Mat2"));
-    auto* matrix = windows.last<TfrmTransformMatrix>();
-    ASSERT_NE(matrix, nullptr);
-    expectShown(matrix, {"tx03=0.5", "tx13=9.99999974737875E-5", "tx23=1.00000002004088E20", "tx33=1"});
+    expectShown(windows.follow<TfrmTransformMatrix>(form, "Mat2"),
+                {"tx03=0.5", "tx13=9.99999974737875E-5", "tx23=1.00000002004088E20", "tx33=1"});
 
-    click(child<QLabel>(form, "LinkedObjIntf"));
-    auto* intf = windows.last<TfrmTplObjInterface>();
-    ASSERT_NE(intf, nullptr);
-    expectShown(intf, {"LinkedSceneObject=Rock", "FlagsList=00000040"});
+    expectShown(windows.follow<TfrmTplObjInterface>(form, "LinkedObjIntf"),
+                {"LinkedSceneObject=Rock", "FlagsList=00000040"});
 }
 
 TEST(InterfaceViewers, DrawSimulationAndAudio) {
@@ -74,9 +64,8 @@ TEST(InterfaceViewers, DrawSimulationAndAudio) {
     writeObjInterface(d, nullptr, {});
     const TPRPObjectDesc spans = makeKey(0x4C, "Spans");
     d.u32(2).u32(0xAB).keyRef(&spans).u32(3).keyRef(nullptr).keyRefs({});
-    auto* draw = openViewer(22, "RockDI", d);
     // An absent key adds no node.
-    expectShown(draw, {"DrawKeys=000000AB|00000003", "ObjRefs1=Spans"});
+    expectShown(openViewer(22, "RockDI", d), {"DrawKeys=000000AB|00000003", "ObjRefs1=Spans"});
 
     ByteWriter s(kVersionUru);
     writeSynched(s, 0);
@@ -161,20 +150,19 @@ TEST(TransformMatrixWindow, FixedFrameAndActionsAccumulateOnTheShownMatrix) {
     const Qt::WindowFlags flags = frame->windowFlags();
     EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
-    EXPECT_TRUE(flags & Qt::WindowTitleHint);
     EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
 
-    child<QLineEdit>(form, "XVal")->setText("1");
-    child<QLineEdit>(form, "YVal")->setText("2");
-    child<QLineEdit>(form, "ZVal")->setText("3");
+    auto setValues = [form](const char* x, const char* y, const char* z) {
+        form->XVal->setText(x);
+        form->YVal->setText(y);
+        form->ZVal->setText(z);
+    };
+    setValues("1", "2", "3");
     click(form->DoTranslate);
     expectShown(form, {"tx03=1", "tx23=3"});
     click(form->DoTranslate);
     expectShown(form, {"tx03=2", "tx13=4", "tx23=6"});
-    child<QLineEdit>(form, "XVal")->setText("2");
-    child<QLineEdit>(form, "YVal")->setText("1");
-    child<QLineEdit>(form, "ZVal")->setText("1");
+    setValues("2", "1", "1");
     click(form->DoScale);
     expectShown(form, {"tx00=2", "tx03=2"}); // scale multiplies on the right
     click(form->DoRotate);

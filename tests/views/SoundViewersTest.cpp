@@ -1,8 +1,6 @@
 // The sound, EAX settings, Win32 sound, sound buffer and win-audible windows as the user sees them.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
 
 #include "LogicWriters.h"
@@ -14,19 +12,14 @@
 using namespace testpages;
 using testpages::makeKey;
 
-namespace {
-const TPRPObjectDesc kBuffer = makeKey(41, "Birds.ogg:L");
-
-} // namespace
-
 TEST(SoundViewer, ValuesPropertiesFadesAndLinks) {
     OpenedWindows windows;
     ByteWriter w(kVersionUru);
     SoundBytes bytes;
-    bytes.dataBuffer = &kBuffer;
+    const TPRPObjectDesc buffer = makeKey(41, "Birds.ogg:L");
+    bytes.dataBuffer = &buffer;
     writeSound(w, bytes);
     auto* form = openViewer(72, "Birds", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"Playing=1", "Time=2.5", "MaxFalloff=100", "MinFalloff=-5", "CurrVolume=0.5",
                        "InnerCone=360", "FadedVolume=0.25", "Priority=7", "SoundType=Background Music",
                        "kPropIs3DSound=1", "kPropDisableLOD=0", "kPropLooping=1", "kPropIncidental=1"});
@@ -43,10 +36,7 @@ TEST(SoundViewer, EAXWindowGreyedWithDefaultsOrFilled) {
         SoundBytes bytes;
         bytes.eaxEnabled = enabled;
         writeSound(w, bytes);
-        auto* form = openViewer(72, "Birds", w);
-        ASSERT_NE(form, nullptr);
-        click(child<QLabel>(form, "LinkedEAXSettings"));
-        auto* eax = windows.last<TfrmTplEAXSourceSettings>();
+        auto* eax = windows.follow<TfrmTplEAXSourceSettings>(openViewer(72, "Birds", w), "LinkedEAXSettings");
         ASSERT_NE(eax, nullptr);
         EXPECT_EQ(eax->Room->isEnabled(), enabled);
         EXPECT_EQ(child<QLineEdit>(eax, "EndOcclusionDirectRatio")->isEnabled(), enabled);
@@ -68,13 +58,9 @@ TEST(Win32SoundViewer, ChannelAndSoundPartWindow) {
     writeSound(w, SoundBytes{});
     w.u8(1);
     auto* form = openViewer(115, "Win", w);
-    ASSERT_NE(form, nullptr);
     expectShown(form, {"Channel=Right"});
-    click(child<QLabel>(form, "LinkedSound"));
-    auto* sound = windows.last<TfrmTplSound>();
-    ASSERT_NE(sound, nullptr);
-    expectShown(sound, {"OuterCone=90"});
-    EXPECT_EQ(sound->windowTitle(), "[0045] Sound");
+    expectShown(windows.follow<TfrmTplSound>(form, "LinkedSound"),
+                {"OuterCone=90", "windowTitle=[0045] Sound"});
 }
 
 TEST(SoundBufferViewer, FlagsFileAndWaveHeader) {

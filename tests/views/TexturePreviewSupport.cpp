@@ -10,11 +10,6 @@
 
 namespace testpages {
 
-bool openGLHere() {
-    QOpenGLContext probe;
-    return probe.create();
-}
-
 Bytes jpegFile(uint32_t width, uint32_t height, const PixelFn& colour) {
     QImage image(int(width), int(height), QImage::Format_RGB32);
     for (uint32_t y = 0; y < height; ++y)
@@ -49,18 +44,14 @@ QString writeTexturePage(const QString& folder, const QString& fileName, uint16_
 }
 
 void PreviewFixture::SetUp() {
-    if (!openGLHere()) GTEST_SKIP() << "no OpenGL context here";
+    QOpenGLContext probe;
+    if (!probe.create()) GTEST_SKIP() << "no OpenGL context here";
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
     messages = std::make_unique<RecordedMessages>();
     main = std::make_unique<TMainForm>();
     main->resize(1200, 900);
     main->show();
     QApplication::processEvents();
-}
-
-void PreviewFixture::TearDown() {
-    main.reset();
-    messages.reset();
 }
 
 } // namespace testpages

@@ -25,15 +25,11 @@ struct NamedBody {
 QString writeTexturePage(const QString& folder, const QString& fileName, uint16_t version,
                          const std::vector<NamedBody>& textures, const std::vector<NamedBody>& cubeMaps = {});
 
-// Whether an OpenGL context can be had here.
-bool openGLHere();
-
 // A shown main window with its settings in a temporary folder and its messages recorded; skipped where
 // there is no OpenGL context.
 class PreviewFixture : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     QTemporaryDir settingsDir, pages;
     std::unique_ptr<RecordedMessages> messages;

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTreeWidgetItemIterator>
+#include <string_view>
 #include <gtest/gtest.h>
 
 #include "PRP_VCL.h"
@@ -55,13 +56,6 @@ QStringList listTexts(const QListWidget* list) {
     return texts;
 }
 
-QStringList comboTexts(const QComboBox* combo) {
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i)
-        texts << combo->itemText(i);
-    return texts;
-}
-
 QStringList rowTexts(const TRowListView* list, int column) {
     QStringList texts;
     for (int i = 0; i < list->RowCount(); ++i)
@@ -91,6 +85,7 @@ QStringList keyNodeNames(const QTreeWidget* tree) {
 }
 
 QString shown(QWidget* form, const char* name) {
+    if (std::string_view(name) == "windowTitle") return form->windowTitle();
     QWidget* control = child<QWidget>(form, name);
     if (!control) return QStringLiteral("(no control %1)").arg(name);
     QString text;
