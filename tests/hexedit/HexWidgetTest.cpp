@@ -29,10 +29,6 @@ TEST(HexWidget, DragSelectsBackwardsWithAnchorAtStart) {
     click(*e, cellCenter(*e, 6, false));
     EXPECT_EQ(e->SelCount(), 0);
     EXPECT_EQ(e->CaretPosition(), 6);
-    // Across rows in the character field.
-    drag(*e, cellCenter(*e, 3, true), cellCenter(*e, 35, true));
-    EXPECT_EQ(e->SelStart(), 3);
-    EXPECT_EQ(e->SelEnd(), 35);
 }
 
 TEST(HexWidget, InsertModeRightHalfCountsAsNextCell) {
@@ -58,10 +54,6 @@ TEST(HexWidget, KeysMoveAndTypedHexEdits) {
     EXPECT_EQ(e->GetData(17), 'Z'); // a row down, in the character field
     key(*e, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(e->GetData(17), 17);
-    key(*e, Qt::Key_Shift, Qt::ShiftModifier);
-    key(*e, Qt::Key_Right, Qt::ShiftModifier);
-    key(*e, Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_EQ(e->SelCount(), 3);
     key(*e, Qt::Key_NumberSign, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(e->Bookmark(3).Position, e->CaretPosition());
 }
