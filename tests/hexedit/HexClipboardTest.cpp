@@ -17,13 +17,6 @@
 #include <sys/stat.h>
 
 namespace {
-std::unique_ptr<THexEditorEx> editorWith(const QByteArray& bytes) {
-    auto e = std::make_unique<THexEditorEx>();
-    e->resize(700, 300);
-    e->LoadFromByteArray(bytes);
-    return e;
-}
-
 struct ChooserCounter {
     int calls = 0;
     int answer = 0;
@@ -38,7 +31,7 @@ struct ChooserCounter {
 } // namespace
 
 TEST(HexClipboard, CopyOffersOwnBlockTextAndFile) {
-    auto e = editorWith(QByteArray("\x41\x00\x42", 3));
+    auto e = makeEditor(QByteArray("\x41\x00\x42", 3));
     e->SelectAll();
     ASSERT_TRUE(e->CopyToClipboard());
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
@@ -81,7 +74,7 @@ TEST(HexClipboard, EachDataObjectHasItsOwnDumpFile) {
 }
 
 TEST(HexClipboard, PasteOwnBlockInWholeUnits) {
-    auto e = editorWith(QByteArray(8, '\x11'));
+    auto e = makeEditor(QByteArray(8, '\x11'));
     auto* source = new QMimeData;
     source->setData(hexmime::Own, makeOwnBlock(QByteArray("\x01\x02\x03\x04\x05", 5)));
     QGuiApplication::clipboard()->setMimeData(source);
@@ -95,7 +88,7 @@ TEST(HexClipboard, PasteOwnBlockInWholeUnits) {
 
 TEST(HexClipboard, HexTextPasteAndChooser) {
     ChooserCounter chooser;
-    auto e = editorWith(QByteArray());
+    auto e = makeEditor(QByteArray());
     e->SetClipboardAsHexText(true);
     auto* text = new QMimeData;
     text->setText("4g1 42");
@@ -115,7 +108,7 @@ TEST(HexClipboard, HexTextPasteAndChooser) {
 }
 
 TEST(HexClipboard, ChooserDialogListsFormatsAndEnablesHexText) {
-    auto e = editorWith(QByteArray());
+    auto e = makeEditor(QByteArray());
     auto* two = new QMimeData;
     two->setText("AB");
     two->setData(hexmime::UnicodeText, QByteArray("A\0B\0", 4));
@@ -156,7 +149,7 @@ TEST(HexClipboard, DamagedBlocksYieldNothing) {
     EXPECT_FALSE(parseRegEditBlock(reg + "abc").has_value());
     EXPECT_EQ(parseRegEditBlock(reg + QByteArray(100, 'z'))->size(), 100);
 
-    auto e = editorWith(QByteArray(4, '\0'));
+    auto e = makeEditor(QByteArray(4, '\0'));
     auto* source = new QMimeData;
     source->setData(hexmime::Own, block);
     QGuiApplication::clipboard()->setMimeData(source);
@@ -211,7 +204,7 @@ TEST(HexDragDrop, MoveWithinControlIsOneUndoableGroup) {
 }
 
 TEST(HexDragDrop, ForeignDropsAndEffects) {
-    auto e = editorWith(QByteArray(8, '\0'));
+    auto e = makeEditor(QByteArray(8, '\0'));
     EXPECT_EQ(e->DropEffect(Qt::NoModifier, hexmime::Own), Qt::CopyAction);
     EXPECT_EQ(e->DropEffect(Qt::ShiftModifier, hexmime::Own), Qt::MoveAction);
     EXPECT_EQ(e->DropEffect(Qt::ShiftModifier, hexmime::UriList), Qt::LinkAction);
@@ -244,11 +237,11 @@ TEST(HexDragDrop, DroppedFilesGiveTheFirstFileOrTheNames) {
     }
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
-    auto e = editorWith(QByteArray());
+    auto e = makeEditor(QByteArray());
     Qt::DropAction effect = Qt::CopyAction;
     ASSERT_TRUE(e->DropAt(&data, 0, effect));
     EXPECT_EQ(e->AllData(), "first");
-    auto l = editorWith(QByteArray());
+    auto l = makeEditor(QByteArray());
     effect = Qt::LinkAction;
     ASSERT_TRUE(l->DropAt(&data, 0, effect));
     EXPECT_EQ(l->AllData(), QFile::encodeName(first) + '\0' + QFile::encodeName(second) + '\0');
@@ -258,7 +251,7 @@ TEST(HexDragDrop, DroppedFilesGiveTheFirstFileOrTheNames) {
     for (const QString& path : {fifo, QString("/dev/zero"), dir.path()}) {
         QMimeData other;
         other.setUrls({QUrl::fromLocalFile(path)});
-        auto r = editorWith(QByteArray("kept"));
+        auto r = makeEditor(QByteArray("kept"));
         effect = Qt::CopyAction;
         EXPECT_FALSE(r->DropAt(&other, 0, effect)) << path.toStdString();
         EXPECT_EQ(r->AllData(), "kept");
@@ -345,7 +338,7 @@ TEST(HexDragDrop, FileTooLargeToFitIsRefusedUnread) {
     file.close();
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
-    auto e = editorWith(QByteArray("ab"));
+    auto e = makeEditor(QByteArray("ab"));
     Qt::DropAction effect = Qt::CopyAction;
     EXPECT_FALSE(e->DropAt(&data, 0, effect));
     EXPECT_EQ(e->DataSize(), 2);
