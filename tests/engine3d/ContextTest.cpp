@@ -16,8 +16,6 @@ TEST(GLContext, ActivationIsCountedAndBalanced) {
     TGLWin32Context uncreated;
     EXPECT_FALSE(uncreated.IsValid());
     EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { uncreated.ContextActivate(); }), "Context not created");
-    EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { uncreated.ShareLists(&uncreated); }),
-              "Context not created");
 
     REQUIRE_MEMORY_CONTEXT(context, 4, 4);
     EXPECT_NE(context->Acceleration(), chaUnknown);

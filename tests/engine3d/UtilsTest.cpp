@@ -25,15 +25,12 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundUpToPowerOf2Test,
                                            PowerOf2Case{1 << 30, 1 << 30},
                                            PowerOf2Case{std::numeric_limits<int>::max(), 1 << 30}));
 
-// Whole files round trip through the texture-image and picture tests; a missing file reads as nothing.
-TEST(GLUtils, MissingFileIsAnEmptyString) {
-    std::string path = ::testing::TempDir() + "/engine_utils_missing.txt";
-    EXPECT_EQ(LoadStringFromFile(path), "");
-    EXPECT_EQ(SizeOfFile(path), 0);
-}
-
-TEST(ApplicationFileIO, MissingFileNamesTheFileInQuotes) {
+// Whole files round trip through the texture-image and picture tests. A missing file reads as nothing as a
+// string, and a stream of it fails naming the file in quotes.
+TEST(ApplicationFileIO, MissingFileIsAnEmptyStringOrNamedInQuotes) {
     std::string name = ::testing::TempDir() + "/no such file.dds";
+    EXPECT_EQ(LoadStringFromFile(name), "");
+    EXPECT_EQ(SizeOfFile(name), 0);
     EXPECT_EQ(messageOf<Exception>([&] { CreateFileStream(name, fmOpenRead); }),
               "File not found: \"" + name + "\"");
     EXPECT_FALSE(FileStreamExists(name));

@@ -11,17 +11,22 @@
 
 #include <memory>
 
-inline std::unique_ptr<THexEditorEx> makeEditor(int bytes, int width = 760, int height = 360) {
+// A shown editor holding bytes, or the sequence 0, 1, 2, ... of that many bytes.
+inline std::unique_ptr<THexEditorEx> makeEditor(const QByteArray& bytes, int width = 760, int height = 360) {
     auto editor = std::make_unique<THexEditorEx>();
     editor->resize(width, height);
     editor->show();
-    QByteArray data(bytes, '\0');
-    for (int i = 0; i < bytes; ++i)
-        data[i] = static_cast<char>(i);
-    editor->LoadFromByteArray(data);
+    editor->LoadFromByteArray(bytes);
     editor->setFocus();
     QApplication::processEvents();
     return editor;
+}
+
+inline std::unique_ptr<THexEditorEx> makeEditor(int bytes, int width = 760, int height = 360) {
+    QByteArray data(bytes, '\0');
+    for (int i = 0; i < bytes; ++i)
+        data[i] = static_cast<char>(i);
+    return makeEditor(data, width, height);
 }
 
 inline QPoint cellCenter(THexEditorEx& e, int32_t pos, bool inChar, bool secondNibble = false) {

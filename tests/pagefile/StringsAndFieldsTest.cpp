@@ -42,6 +42,7 @@ TEST(StoredStrings, UruLayoutConsumption) {
         {{0x02, 0xF0, 'h', 'i'}, "hi", 4}, // plain below 0x80
         {{0x02, 0xF0, static_cast<uint8_t>(~'h'), static_cast<uint8_t>(~'i')}, "hi", 4}, // inverted
         {{0x02, 0x00, 'h', 'i', 0, 0}, "hi", 6},                                         // flag 0 with bytes
+        {{0xFF, 0xFF, 'a', 'b'}, "ab", 4}, // claims 4095 bytes: only those that exist
     };
     for (const Row& row : rows) {
         TPlasmaStream s = streamOf(row.stored, kVersionUru);
@@ -50,20 +51,6 @@ TEST(StoredStrings, UruLayoutConsumption) {
         EXPECT_EQ(text, row.text);
         EXPECT_EQ(s.Position(), row.consumed);
     }
-}
-
-TEST(StoredStrings, LengthPastTheEndYieldsOnlyTheBytesThatExist) {
-    TPlasmaStream uru = streamOf({0xFF, 0xFF, 'a', 'b'}, kVersionUru); // claims 4095 bytes
-    std::string text;
-    uru.ReadSafeString(text);
-    EXPECT_EQ(text, "ab");
-    TPlasmaStream s32 = streamOf({0xFF, 0xFF, 0xFF, 0xFF, 'x'}, kVersionUru);
-    s32.ReadString32(text);
-    EXPECT_EQ(text, "x");
-    TPlasmaStream wide = streamOf({0xFF, 0x0F, 'a', 0}, kVersionUru);
-    std::u16string ws;
-    wide.ReadSafeWString(ws);
-    EXPECT_EQ(ws, u"a");
 }
 
 TEST(StoredStrings, WriterRules) {
@@ -139,7 +126,7 @@ TEST(ObjectFields, UnknownCodeReadsNoKeysNorStrings) {
     EXPECT_EQ(s.Position(), 0);
 }
 
-TEST(ObjectFields, WideStringsAndString32) {
+TEST(ObjectFields, WideStringsAndString32AndLengthsPastTheEnd) {
     ByteWriter w;
     w.safeWStr(u"").safeWStr(u"Hi").safeWStr(u"Yo", false).string32("").string32("abc");
     TPlasmaStream s = streamOf(w.bytes, kVersionUru);
@@ -157,6 +144,13 @@ TEST(ObjectFields, WideStringsAndString32) {
     s.ReadString32(text);
     EXPECT_EQ(text, "abc");
     EXPECT_TRUE(s.AtEnd());
+    // A length past the end yields only the bytes that exist.
+    TPlasmaStream s32 = streamOf({0xFF, 0xFF, 0xFF, 0xFF, 'x'}, kVersionUru);
+    s32.ReadString32(text);
+    EXPECT_EQ(text, "x");
+    TPlasmaStream wide = streamOf({0xFF, 0x0F, 'a', 0}, kVersionUru);
+    wide.ReadSafeWString(ws);
+    EXPECT_EQ(ws, u"a");
 }
 
 TEST(ObjectFields, ReadsPastTheEndKeepPartialValues) {
