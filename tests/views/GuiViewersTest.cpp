@@ -20,15 +20,7 @@ using testpages::makeKey;
 
 namespace {
 
-const TPRPObjectDesc kSkin = makeKey(0xAD, "Skin01"), kAnimA = makeKey(0x6D, "AnimA"),
-                     kAnimB = makeKey(0x6D, "AnimB");
-
-ControlSpec plainControl() {
-    ControlSpec c;
-    c.tagID = 5;
-    c.skin = kSkin;
-    return c;
-}
+const TPRPObjectDesc kAnimA = makeKey(0x6D, "AnimA"), kAnimB = makeKey(0x6D, "AnimB");
 
 } // namespace
 
