@@ -9,6 +9,10 @@ const Family kFamilies[4] = {
     {kVersionHexIsle, 0, "Hex Isle"},
 };
 
+Family familyOf(const ByteWriter& w) {
+    return {w.version(), uint16_t(w.live() ? kMajorVersionLive : 0), ""};
+}
+
 TPlasmaStream streamOf(const Bytes& bytes, uint16_t version, uint16_t major) {
     TPlasmaStream s(bytes);
     s.Header.Version = version;
@@ -71,16 +75,20 @@ void writeColor(ByteWriter& w, float r, float g, float b, float a) {
     w.f32(r).f32(g).f32(b).f32(a);
 }
 
-void writeSampleLightInfo(ByteWriter& w) {
+void writeSampleLightInfo(ByteWriter& w, const TPRPObjectDesc* layer,
+                          const std::vector<TPRPObjectDesc>& regions) {
+    const float translate[16] = {1, 0, 0, 10, 0, 1, 0, 20, 0, 0, 1, 30, 0, 0, 0, 1};
+    const TPRPObjectDesc owner = testpages::makeKey(1, "Lamp"), node = testpages::makeKey(0, "Node");
     writeSynched(w, 0);
-    writeObjInterface(w, nullptr, {});
+    writeObjInterface(w, &owner, {});
     writeColor(w, 0.5f, 0, 0, 1);
     writeColor(w, 1, 1, 1, 0.5f);
-    writeColor(w, 0, 0, 0, 0);
-    for (int i = 0; i < 4; ++i)
-        writeIdentityMatrix(w);
-    const TPRPObjectDesc node = testpages::makeKey(0, "Node"), region = testpages::makeKey(0x4B, "Region");
-    w.keyRef(nullptr).keyRef(nullptr).keyRef(&node).keyRefs({region});
+    writeColor(w, 0, 0, 1, 0);
+    writeMatrix(w, translate);
+    writeIdentityMatrix(w);
+    writeIdentityMatrix(w);
+    writeMatrix(w, translate);
+    w.keyRef(layer).keyRef(nullptr).keyRef(&node).keyRefs(regions);
 }
 
 void writeSampleLayer(ByteWriter& w) {

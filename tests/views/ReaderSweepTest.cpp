@@ -43,11 +43,6 @@ size_t geometry(const TGBufferGroup& group) {
     return n;
 }
 
-// The family a writer writes, for the builders that start a body of their own.
-Family familyOf(const ByteWriter& w) {
-    return {w.version(), uint16_t(w.live() ? kMajorVersionLive : 0), ""};
-}
-
 struct Reader {
     const char* name;
     std::function<void(ByteWriter&)> write;

@@ -220,30 +220,6 @@ TEST_F(TextureFiles, RunListsThatStartAtZeroOverflowOrBreakOff) {
     }
 }
 
-TEST_F(TextureFiles, CubeMapFacesFollowTheCubeMapsHeader) {
-    ByteWriter b;
-    writeBitmapHeader(b, 1, 1); // the cube map's own header: DXT1
-    for (int face = 0; face < 6; ++face) {
-        writeBitmapHeader(b, 2, 0); // a face header that would say JPEG: not used for reading
-        writeMipmapStart(b, 4, 4, 8, 1);
-        b.raw(Bytes(8, static_cast<uint8_t>(face)));
-    }
-    TMemoryStream stream(b.bytes);
-    const TCubeMapFiles cube = WriteCubeMapFiles(stream, folder());
-    EXPECT_EQ(stream.Remaining(), 0);
-    EXPECT_EQ(cube.Header.Compression, 1);
-    for (int face = 0; face < 6; ++face) {
-        const TMipmapFiles& f = cube.Faces[static_cast<size_t>(face)];
-        EXPECT_EQ(f.Header.Compression, 2);
-        EXPECT_EQ(f.ColorFile, path("Temp" + std::to_string(face) + ".dds"));
-        EXPECT_EQ(f.AlphaFile, path("TempA" + std::to_string(face) + ".dds"));
-        const Bytes dds = readFile(f.ColorFile);
-        ASSERT_EQ(dds.size(), 136u);
-        EXPECT_EQ(wordAt(dds, 21), fourCC("DXT1"));
-        EXPECT_EQ(dds[128], face);
-    }
-}
-
 // ---- Damaged textures
 
 // One body per way of failing: a stated size past the end, a second part past the end once the first was
