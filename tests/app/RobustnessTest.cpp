@@ -121,13 +121,7 @@ const std::map<std::string, std::function<void(ByteWriter&)>>& validBodies() {
              writeIdentityMatrix(w);
              w.keyRefs({makeKey(1, "Child")});
          }},
-        {"TfrmTplDrawInterface",
-         [](ByteWriter& w) {
-             writeSynched(w, 0);
-             writeObjInterface(w, nullptr, {});
-             const TPRPObjectDesc spans = makeKey(0x4C, "Spans");
-             w.u32(2).u32(0xAB).keyRef(&spans).u32(3).keyRef(nullptr).keyRefs({makeKey(0x4D, "Vis")});
-         }},
+        {"TfrmTplDrawInterface", writeSampleDrawInterface},
         {"TfrmTplSimulationInterface",
          [](ByteWriter& w) {
              writeSynched(w, 0);

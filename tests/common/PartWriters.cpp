@@ -91,6 +91,13 @@ void writeSampleLightInfo(ByteWriter& w, const TPRPObjectDesc* layer,
     w.keyRef(layer).keyRef(nullptr).keyRef(&node).keyRefs(regions);
 }
 
+void writeSampleDrawInterface(ByteWriter& w) {
+    const TPRPObjectDesc spans = testpages::makeKey(0x4C, "Spans");
+    writeSynched(w, 0);
+    writeObjInterface(w, nullptr, {});
+    w.u32(2).u32(0xAB).keyRef(&spans).u32(3).keyRef(nullptr).keyRefs({testpages::makeKey(0x4D, "Vis")});
+}
+
 void writeSampleLayer(ByteWriter& w) {
     const float values[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1};
     writeSynched(w, 0);

@@ -36,6 +36,8 @@ void writeColor(ByteWriter& w, float r, float g, float b, float a);
 // scene node "Node"; the visibility regions.
 void writeSampleLightInfo(ByteWriter& w, const TPRPObjectDesc* layer = nullptr,
                           const std::vector<TPRPObjectDesc>& regions = {makeKey(0x4B, "Region")});
+// A draw interface without owner: drawables 0xAB "Spans" and 3 without a key, the object "Vis".
+void writeSampleDrawInterface(ByteWriter& w);
 // A layer: blend, clamp, Z and misc flags, a scale-2 transform, four colours, UVW source 4000000000,
 // opacity 0.75, LOD bias -1e-5, specular power 1e16, texture "Stone.dds" (the first link only outside
 // Uru and Live) and an identity bump transform.

@@ -140,12 +140,7 @@ std::vector<Reader> allReaders() {
                  n += 1 + text.size();
              return n;
          }},
-        {"draw interface",
-         [](ByteWriter& w) {
-             writeSynched(w, 0);
-             writeObjInterface(w, nullptr, {1});
-             w.u32(2).u32(1).keyRef(&kA).u32(2).keyRef(&kB).keyRefs({kA});
-         },
+        {"draw interface", writeSampleDrawInterface,
          [](TPlasmaStream& s) { return ReadDrawInterface(s).Drawables.size(); }},
         {"material",
          [](ByteWriter& w) {

@@ -60,10 +60,7 @@ TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
 TEST(InterfaceViewers, DrawSimulationAndAudio) {
     OpenedWindows windows;
     ByteWriter d(kVersionUru);
-    writeSynched(d, 0);
-    writeObjInterface(d, nullptr, {});
-    const TPRPObjectDesc spans = makeKey(0x4C, "Spans");
-    d.u32(2).u32(0xAB).keyRef(&spans).u32(3).keyRef(nullptr).keyRefs({});
+    writeSampleDrawInterface(d);
     // An absent key adds no node.
     expectShown(openViewer(22, "RockDI", d), {"DrawKeys=000000AB|00000003", "ObjRefs1=Spans"});
 
