@@ -2,7 +2,6 @@
 // Object-body builders for the geometry tests: bounds, geometry spans, icicles, DI span indices, space
 // trees, buffer groups and whole drawable-spans, shared-mesh and morph bodies, in each family's layout.
 #include <array>
-#include <optional>
 #include <vector>
 
 #include "GeometryParts.h"
@@ -38,7 +37,6 @@ struct SpanSpec {
     std::vector<SpanVertex> vertices;
     std::vector<uint16_t> indices;
     uint32_t instanceGroup = 0, instanceRefs = 0;
-    std::optional<uint32_t> storedNumVerts; // instead of vertices.size()
 };
 
 void writeGeometrySpan(ByteWriter& w, const SpanSpec& span);
