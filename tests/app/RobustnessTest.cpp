@@ -109,30 +109,9 @@ const std::map<std::string, std::function<void(ByteWriter&)>>& validBodies() {
              w.keyRefs({makeKey(0x4B, "IfA"), makeKey(0x4B, "IfB")}).keyRefs({makeKey(0x4C, "Mod")});
              w.keyRef(&node);
          }},
-        {"TfrmTplCoordinateInterface",
-         [](ByteWriter& w) {
-             writeSynched(w, 0x10, {"S"});
-             const TPRPObjectDesc owner = makeKey(1, "Rock");
-             writeObjInterface(w, &owner, {0x40, 1});
-             const float values[16] = {1, 0, 0, 0.5f, 0, 1, 0, 0, 0, 0, 1, 1e20f, 0, 0, 0, 1};
-             writeIdentityMatrix(w);
-             writeMatrix(w, values);
-             writeMatrix(w, values);
-             writeIdentityMatrix(w);
-             w.keyRefs({makeKey(1, "Child")});
-         }},
+        {"TfrmTplCoordinateInterface", writeSampleCoordinateInterface},
         {"TfrmTplDrawInterface", writeSampleDrawInterface},
-        {"TfrmTplSimulationInterface",
-         [](ByteWriter& w) {
-             writeSynched(w, 0);
-             writeObjInterface(w, nullptr, {7});
-             if (IsUruFamily(w.version())) {
-                 writeWords(w, {4000000000u, 2});
-                 w.u32(0);
-             }
-             const TPRPObjectDesc phys = makeKey(0x3F, "Phys");
-             w.keyRef(&phys);
-         }},
+        {"TfrmTplSimulationInterface", writeSampleSimulationInterface},
         {"TfrmTplAudioInterface",
          [](ByteWriter& w) {
              writeSynched(w, 0);
@@ -141,13 +120,7 @@ const std::map<std::string, std::function<void(ByteWriter&)>>& validBodies() {
              w.keyRef(&sound);
          }},
         {"TfrmTplLayer", writeSampleLayer},
-        {"TfrmTplMaterial",
-         [](ByteWriter& w) {
-             writeSynched(w, 0);
-             w.u32(0xABC).u32(0x1 | 0x2000).u32(2).u32(1);
-             const TPRPObjectDesc a = makeKey(6, "LayerB"), b = makeKey(6, "LayerA"), c = makeKey(6, "Piggy");
-             w.keyRef(&a).keyRef(&b).keyRef(&c);
-         }},
+        {"TfrmTplMaterial", writeSampleMaterial},
         {"TfrmTplLightInfo", [](ByteWriter& w) { writeSampleLightInfo(w); }},
         {"TfrmTplDrawableSpans", [](ByteWriter& w) { w = drawableBody(familyOf(w)); }},
         {"TfrmTpfGUIControlMod", [](ByteWriter& w) { writeControl(w, fullControl()); }},

@@ -36,8 +36,17 @@ void writeColor(ByteWriter& w, float r, float g, float b, float a);
 // scene node "Node"; the visibility regions.
 void writeSampleLightInfo(ByteWriter& w, const TPRPObjectDesc* layer = nullptr,
                           const std::vector<TPRPObjectDesc>& regions = {makeKey(0x4B, "Region")});
+// A coordinate interface of owner "Rock" (properties 0x40): identity, a matrix of 0.5, 0.0001 and 1e20 in
+// its last column, the same again, identity; the child "Child".
+void writeSampleCoordinateInterface(ByteWriter& w);
 // A draw interface without owner: drawables 0xAB "Spans" and 3 without a key, the object "Vis".
 void writeSampleDrawInterface(ByteWriter& w);
+// A simulation interface without owner: properties 4000000000 and 2 and the word 0x55 (Uru and Live only),
+// the physical "RockPhys".
+void writeSampleSimulationInterface(ByteWriter& w);
+// A material: load flags 0xABC, shaded and decal composition, layers "LayerB", "LayerA" and the animation
+// "Anim", the piggy-back "Piggy".
+void writeSampleMaterial(ByteWriter& w);
 // A layer: blend, clamp, Z and misc flags, a scale-2 transform, four colours, UVW source 4000000000,
 // opacity 0.75, LOD bias -1e-5, specular power 1e16, texture "Stone.dds" (the first link only outside
 // Uru and Live) and an identity bump transform.

@@ -12,15 +12,11 @@ using testpages::makeKey;
 
 // The sample layer the viewer tests show, then a material whose two counts come before its keys.
 TEST(LayerReader, EveryFieldInStoredOrder) {
-    const TPRPObjectDesc l1 = makeKey(6, "L1"), l2 = makeKey(6, "L2"), l3 = makeKey(0x43, "L3");
-    const TPRPObjectDesc pb = makeKey(6, "PB");
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         ByteWriter w(f.version, f.major);
         writeSampleLayer(w);
-        writeSynched(w, 0);
-        w.u32(0xABCD).u32(0x1001).u32(3).u32(1);
-        w.keyRef(&l1).keyRef(&l2).keyRef(&l3).keyRef(&pb);
+        writeSampleMaterial(w);
         TPlasmaStream s = streamOf(w);
         const TLayerRecord layer = ReadLayer(s);
         EXPECT_EQ(layer.LayerInterface.Underlay.Name, "");
@@ -40,12 +36,12 @@ TEST(LayerReader, EveryFieldInStoredOrder) {
         EXPECT_EQ(layer.PixelShader.Name, "");
         EXPECT_EQ(layer.BumpEnvTransform, IdentityMatrix44());
         const TMaterialRecord mat = ReadMaterial(s);
-        EXPECT_EQ(mat.LoadFlags, 0xABCDu);
-        EXPECT_EQ(mat.CompFlags, 0x1001u);
+        EXPECT_EQ(mat.LoadFlags, 0xABCu);
+        EXPECT_EQ(mat.CompFlags, 0x2001u);
         ASSERT_EQ(mat.Layers.size(), 3u);
-        EXPECT_EQ(mat.Layers[2].Name, "L3");
+        EXPECT_EQ(mat.Layers[2].Name, "Anim");
         ASSERT_EQ(mat.PiggyBacks.size(), 1u);
-        EXPECT_EQ(mat.PiggyBacks[0].Name, "PB");
+        EXPECT_EQ(mat.PiggyBacks[0].Name, "Piggy");
         EXPECT_TRUE(s.AtEnd());
     }
 }
