@@ -20,7 +20,6 @@ TEST(SynchedObjectPart, ListsFollowTheFlagsOfEachFamily) {
     };
     const Row rows[] = {
         {kVersionUru, 0x00, {}, {}, {}},
-        {kVersionUru, 0x10, {"Excl1", "Excl2"}, {}, {"Excl1", "Excl2"}},
         {kVersionLive, 0x40, {}, {"Vol"}, {"Vol"}},
         {kVersionUru, 0x50, {"A"}, {"B", "C"}, {"A", "B", "C"}},
         {kVersionUru, 0x10, {}, {}, {}}, // a list of count 0: two bytes, no entries
