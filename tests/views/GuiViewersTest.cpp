@@ -8,8 +8,6 @@
 #include <QPlainTextEdit>
 
 #include "GuiWriters.h"
-#include "PRP_VCL.h"
-#include "ViewerKit.h"
 #include "ViewerTestSupport.h"
 #include "unitTpfGUIControlMod.h"
 #include "unitTpfGUIValueCtrl.h"

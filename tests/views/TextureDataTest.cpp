@@ -3,7 +3,6 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 #include "PRPTexture.h"
