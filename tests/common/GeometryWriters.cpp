@@ -25,7 +25,7 @@ void writeGeometrySpan(ByteWriter& w, const SpanSpec& s) {
     testpages::writeIdentityMatrix(w);
     w.u32(s.baseMatrix).u8(s.numMatrices).u16(s.uvwChans).u16(s.maxBone).u16(s.penBone);
     w.f32(s.minDist).f32(s.maxDist).u8(s.format).u32(s.props);
-    w.u32(s.storedNumVerts.value_or(uint32_t(s.vertices.size()))).u32(uint32_t(s.indices.size()));
+    w.u32(uint32_t(s.vertices.size())).u32(uint32_t(s.indices.size()));
     w.u32(0xDEADBEEF).u8(0xAA).u32(s.decalLevel);
     if (s.props & 0x800) w.f32(s.waterHeight);
     if (!s.vertices.empty()) {

@@ -2,7 +2,6 @@
 // Object-body builders for the geometry tests: bounds, geometry spans, icicles, DI span indices, space
 // trees, buffer groups and whole drawable-spans, shared-mesh and morph bodies, in each family's layout.
 #include <array>
-#include <optional>
 #include <vector>
 
 #include "GeometryParts.h"
@@ -38,7 +37,6 @@ struct SpanSpec {
     std::vector<SpanVertex> vertices;
     std::vector<uint16_t> indices;
     uint32_t instanceGroup = 0, instanceRefs = 0;
-    std::optional<uint32_t> storedNumVerts; // instead of vertices.size()
 };
 
 void writeGeometrySpan(ByteWriter& w, const SpanSpec& span);
@@ -78,5 +76,37 @@ ByteWriter sharedMeshBody(const testpages::Family& f, const TPRPObjectDesc* morp
 // over two spans (two vertex deltas with three UVW channels; none with four channels) and one of weight
 // 0.25 without spans.
 ByteWriter morphBody(const testpages::Family& f);
+
+// Writes coded values in a family's layout: Live stores an all-same byte in every float run header and
+// its normals as bytes.
+struct Coded {
+    ByteWriter& w;
+    bool live;
+    Coded& run(float offset, uint16_t count, bool same = false) {
+        w.f32(offset);
+        if (live) w.u8(same ? 1 : 0);
+        w.u16(count);
+        return *this;
+    }
+    Coded& q(uint16_t value) {
+        w.u16(value);
+        return *this;
+    }
+    // One value in a run of its own.
+    Coded& single(float offset, uint16_t value) { return run(offset, 1).q(value); }
+    Coded& normal(int16_t x, int16_t y, int16_t z, uint8_t bx, uint8_t by, uint8_t bz) {
+        if (live)
+            w.u8(bx).u8(by).u8(bz);
+        else
+            w.u16(uint16_t(x)).u16(uint16_t(y)).u16(uint16_t(z));
+        return *this;
+    }
+    // Four colour channels, each a run of one read byte.
+    Coded& color(uint32_t c) {
+        for (int i = 0; i < 4; ++i)
+            w.u16(1).u8(uint8_t(c >> (8 * i)));
+        return *this;
+    }
+};
 
 } // namespace testpages

@@ -23,8 +23,14 @@ void writeColorScheme(ByteWriter& w, const SchemeSpec& s) {
     w.u32(s.transparency).safeStr(s.font).u8(s.size).u8(s.flags);
 }
 
-ControlSpec fullControl() {
+ControlSpec plainControl() {
     ControlSpec c;
+    c.skin = testpages::makeKey(0xAD, "Skin01");
+    return c;
+}
+
+ControlSpec fullControl() {
+    ControlSpec c = plainControl();
     c.synchFlags = 0x10;
     c.synchStrings = {"Excl"};
     c.modFlags = {0x40, 0x2};
@@ -38,7 +44,6 @@ ControlSpec fullControl() {
     c.scheme = sampleScheme();
     c.sounds = {1, 2, 3};
     c.proxy = testpages::makeKey(1, "ProxyObj");
-    c.skin = testpages::makeKey(0xAD, "Skin01");
     return c;
 }
 

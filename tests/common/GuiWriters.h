@@ -36,6 +36,9 @@ struct ControlSpec {
 
 // A scheme whose every value differs, to catch fields read into the wrong slot.
 SchemeSpec sampleScheme();
+// A control part with nothing optional but the skin "Skin01": the same bytes in every family apart from the
+// key and string layouts.
+ControlSpec plainControl();
 // A control part with every optional piece present: synched list "Excl", flag words 0x40 and 0x2, tag
 // 4000000000, command "Avatar.Spawn 3", text keys "TextLayer" and "TextMap", the sample scheme, sounds
 // 1, 2, 3, proxy "ProxyObj" and skin "Skin01".

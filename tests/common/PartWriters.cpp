@@ -9,6 +9,10 @@ const Family kFamilies[4] = {
     {kVersionHexIsle, 0, "Hex Isle"},
 };
 
+Family familyOf(const ByteWriter& w) {
+    return {w.version(), uint16_t(w.live() ? kMajorVersionLive : 0), ""};
+}
+
 TPlasmaStream streamOf(const Bytes& bytes, uint16_t version, uint16_t major) {
     TPlasmaStream s(bytes);
     s.Header.Version = version;
@@ -71,16 +75,58 @@ void writeColor(ByteWriter& w, float r, float g, float b, float a) {
     w.f32(r).f32(g).f32(b).f32(a);
 }
 
-void writeSampleLightInfo(ByteWriter& w) {
+void writeSampleLightInfo(ByteWriter& w, const TPRPObjectDesc* layer,
+                          const std::vector<TPRPObjectDesc>& regions) {
+    const float translate[16] = {1, 0, 0, 10, 0, 1, 0, 20, 0, 0, 1, 30, 0, 0, 0, 1};
+    const TPRPObjectDesc owner = testpages::makeKey(1, "Lamp"), node = testpages::makeKey(0, "Node");
     writeSynched(w, 0);
-    writeObjInterface(w, nullptr, {});
+    writeObjInterface(w, &owner, {});
     writeColor(w, 0.5f, 0, 0, 1);
     writeColor(w, 1, 1, 1, 0.5f);
-    writeColor(w, 0, 0, 0, 0);
-    for (int i = 0; i < 4; ++i)
-        writeIdentityMatrix(w);
-    const TPRPObjectDesc node = testpages::makeKey(0, "Node"), region = testpages::makeKey(0x4B, "Region");
-    w.keyRef(nullptr).keyRef(nullptr).keyRef(&node).keyRefs({region});
+    writeColor(w, 0, 0, 1, 0);
+    writeMatrix(w, translate);
+    writeIdentityMatrix(w);
+    writeIdentityMatrix(w);
+    writeMatrix(w, translate);
+    w.keyRef(layer).keyRef(nullptr).keyRef(&node).keyRefs(regions);
+}
+
+void writeSampleCoordinateInterface(ByteWriter& w) {
+    const float values[16] = {1, 0, 0, 0.5f, 0, 1, 0, 0.0001f, 0, 0, 1, 1e20f, 0, 0, 0, 1};
+    const TPRPObjectDesc owner = testpages::makeKey(1, "Rock");
+    writeSynched(w, 0);
+    writeObjInterface(w, &owner, {0x40});
+    writeIdentityMatrix(w);
+    writeMatrix(w, values);
+    writeMatrix(w, values);
+    writeIdentityMatrix(w);
+    w.keyRefs({testpages::makeKey(1, "Child")});
+}
+
+void writeSampleDrawInterface(ByteWriter& w) {
+    const TPRPObjectDesc spans = testpages::makeKey(0x4C, "Spans");
+    writeSynched(w, 0);
+    writeObjInterface(w, nullptr, {});
+    w.u32(2).u32(0xAB).keyRef(&spans).u32(3).keyRef(nullptr).keyRefs({testpages::makeKey(0x4D, "Vis")});
+}
+
+void writeSampleSimulationInterface(ByteWriter& w) {
+    const TPRPObjectDesc phys = testpages::makeKey(0x3F, "RockPhys");
+    writeSynched(w, 0);
+    writeObjInterface(w, nullptr, {});
+    if (IsUruFamily(w.version())) {
+        writeWords(w, {4000000000u, 2});
+        w.u32(0x55);
+    }
+    w.keyRef(&phys);
+}
+
+void writeSampleMaterial(ByteWriter& w) {
+    const TPRPObjectDesc a = testpages::makeKey(6, "LayerB"), b = testpages::makeKey(6, "LayerA"),
+                         c = testpages::makeKey(0x43, "Anim"), d = testpages::makeKey(6, "Piggy");
+    writeSynched(w, 0);
+    w.u32(0xABC).u32(0x1 | 0x2000).u32(3).u32(1);
+    w.keyRef(&a).keyRef(&b).keyRef(&c).keyRef(&d);
 }
 
 void writeSampleLayer(ByteWriter& w) {

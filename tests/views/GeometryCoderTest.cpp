@@ -10,40 +10,6 @@
 
 using namespace testpages;
 
-namespace {
-// Writes coded values in a family's layout: Live stores an all-same byte in every float run header and
-// its normals as bytes.
-struct Coded {
-    ByteWriter& w;
-    bool live;
-    Coded& run(float offset, uint16_t count, bool same = false) {
-        w.f32(offset);
-        if (live) w.u8(same ? 1 : 0);
-        w.u16(count);
-        return *this;
-    }
-    Coded& q(uint16_t value) {
-        w.u16(value);
-        return *this;
-    }
-    // One value in a run of its own.
-    Coded& single(float offset, uint16_t value) { return run(offset, 1).q(value); }
-    Coded& normal(int16_t x, int16_t y, int16_t z, uint8_t bx, uint8_t by, uint8_t bz) {
-        if (live)
-            w.u8(bx).u8(by).u8(bz);
-        else
-            w.u16(uint16_t(x)).u16(uint16_t(y)).u16(uint16_t(z));
-        return *this;
-    }
-    // Four colour channels, each a run of one read byte.
-    Coded& color(uint32_t c) {
-        for (int i = 0; i < 4; ++i)
-            w.u16(1).u8(uint8_t(c >> (8 * i)));
-        return *this;
-    }
-};
-} // namespace
-
 TEST(VertexCoder, SumIsRoundedToTheNearestFloat) {
     // The exact sums: 0.1f + 3/1024 is representable (0xD2CCCD x 2^-27); at 65536 a float step is 1/128,
     // so 1/1024 rounds down to 65536 and 5/1024 up to 65536 + 1/128.

@@ -11,15 +11,8 @@ using testpages::makeKey;
 namespace {
 
 const TPRPObjectDesc kLayer = makeKey(6, "TextLayer"), kMap = makeKey(0x64, "TextMap"),
-                     kProxy = makeKey(1, "ProxyObj"), kSkin = makeKey(0xAD, "Skin01"),
-                     kAnimA = makeKey(0x6D, "AnimA"), kAnimB = makeKey(0x6D, "AnimB");
-
-// A control part that is the same bytes in every family apart from key and string layouts.
-ControlSpec plainControl() {
-    ControlSpec c;
-    c.skin = kSkin;
-    return c;
-}
+                     kProxy = makeKey(1, "ProxyObj"), kAnimA = makeKey(0x6D, "AnimA"),
+                     kAnimB = makeKey(0x6D, "AnimB");
 
 void expectScheme(const TColorScheme& s, const SchemeSpec& expected) {
     for (int i = 0; i < 4; ++i) {

@@ -8,8 +8,6 @@
 #include <QPlainTextEdit>
 
 #include "GuiWriters.h"
-#include "PRP_VCL.h"
-#include "ViewerKit.h"
 #include "ViewerTestSupport.h"
 #include "unitTpfGUIControlMod.h"
 #include "unitTpfGUIValueCtrl.h"
@@ -20,15 +18,7 @@ using testpages::makeKey;
 
 namespace {
 
-const TPRPObjectDesc kSkin = makeKey(0xAD, "Skin01"), kAnimA = makeKey(0x6D, "AnimA"),
-                     kAnimB = makeKey(0x6D, "AnimB");
-
-ControlSpec plainControl() {
-    ControlSpec c;
-    c.tagID = 5;
-    c.skin = kSkin;
-    return c;
-}
+const TPRPObjectDesc kAnimA = makeKey(0x6D, "AnimA"), kAnimB = makeKey(0x6D, "AnimB");
 
 } // namespace
 

@@ -10,21 +10,13 @@
 using namespace testpages;
 using testpages::makeKey;
 
-namespace {
-const float kTranslate[16] = {1, 0, 0, 10, 0, 1, 0, 20, 0, 0, 1, 30, 0, 0, 0, 1};
-}
-
 // The sample layer the viewer tests show, then a material whose two counts come before its keys.
 TEST(LayerReader, EveryFieldInStoredOrder) {
-    const TPRPObjectDesc l1 = makeKey(6, "L1"), l2 = makeKey(6, "L2"), l3 = makeKey(0x43, "L3");
-    const TPRPObjectDesc pb = makeKey(6, "PB");
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         ByteWriter w(f.version, f.major);
         writeSampleLayer(w);
-        writeSynched(w, 0);
-        w.u32(0xABCD).u32(0x1001).u32(3).u32(1);
-        w.keyRef(&l1).keyRef(&l2).keyRef(&l3).keyRef(&pb);
+        writeSampleMaterial(w);
         TPlasmaStream s = streamOf(w);
         const TLayerRecord layer = ReadLayer(s);
         EXPECT_EQ(layer.LayerInterface.Underlay.Name, "");
@@ -44,50 +36,31 @@ TEST(LayerReader, EveryFieldInStoredOrder) {
         EXPECT_EQ(layer.PixelShader.Name, "");
         EXPECT_EQ(layer.BumpEnvTransform, IdentityMatrix44());
         const TMaterialRecord mat = ReadMaterial(s);
-        EXPECT_EQ(mat.LoadFlags, 0xABCDu);
-        EXPECT_EQ(mat.CompFlags, 0x1001u);
+        EXPECT_EQ(mat.LoadFlags, 0xABCu);
+        EXPECT_EQ(mat.CompFlags, 0x2001u);
         ASSERT_EQ(mat.Layers.size(), 3u);
-        EXPECT_EQ(mat.Layers[2].Name, "L3");
+        EXPECT_EQ(mat.Layers[2].Name, "Anim");
         ASSERT_EQ(mat.PiggyBacks.size(), 1u);
-        EXPECT_EQ(mat.PiggyBacks[0].Name, "PB");
+        EXPECT_EQ(mat.PiggyBacks[0].Name, "Piggy");
         EXPECT_TRUE(s.AtEnd());
     }
 }
 
-namespace {
-void writeLightInfo(ByteWriter& w, const TPRPObjectDesc* layer, const std::vector<TPRPObjectDesc>& regions) {
-    writeSynched(w, 0);
-    const TPRPObjectDesc owner = makeKey(1, "Lamp");
-    writeObjInterface(w, &owner, {});
-    writeColor(w, 0.5f, 0.5f, 0.5f, 1);
-    writeColor(w, 1, 1, 1, 0.5f);
-    writeColor(w, 0, 0, 1, 0);
-    writeMatrix(w, kTranslate);
-    writeIdentityMatrix(w);
-    writeIdentityMatrix(w);
-    writeMatrix(w, kTranslate);
-    w.keyRef(layer).keyRef(nullptr);
-    const TPRPObjectDesc node = makeKey(0, "Node");
-    w.keyRef(&node);
-    w.keyRefs(regions);
-}
-} // namespace
-
 TEST(LightReaders, LightInfoOmniSpotAndLimitedDirectional) {
-    const TPRPObjectDesc proj = makeKey(6, "ProjLayer"), region = makeKey(0x4B, "Region");
+    const TPRPObjectDesc proj = makeKey(6, "ProjLayer");
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         ByteWriter w(f.version, f.major);
-        writeLightInfo(w, &proj, {region});
+        writeSampleLightInfo(w, &proj);
         w.f32(1).f32(2).f32(3).f32(4); // omni
         w.f32(5).f32(0.25f).f32(0.5f); // spot
-        writeLightInfo(w, nullptr, {});
+        writeSampleLightInfo(w);
         w.f32(7).f32(8).f32(9); // limited directional
         TPlasmaStream s = streamOf(w);
         const TSpotLightRecord spot = ReadSpotLight(s);
         const TLightInfo& light = spot.OmniLightInfo.LightInfo;
         EXPECT_EQ(light.ObjInterface.Owner.Name, "Lamp");
-        EXPECT_EQ(light.Colors[0], 0x7F7F7Fu);
+        EXPECT_EQ(light.Colors[0], 0x00007Fu);
         EXPECT_EQ(light.Colors[2], 0xFF0000u);
         EXPECT_EQ(light.Alphas[1], 0.5f);
         EXPECT_EQ(light.Matrices[0][1][3], 20.0f);

@@ -38,12 +38,9 @@ TEST(LayerViewer, FlagsColoursValuesAndLinks) {
 TEST(MaterialViewer, LoadFlagsCompositionAndLayerTrees) {
     OpenedWindows windows;
     ByteWriter w(kVersionUru);
-    writeSynched(w, 0);
-    w.u32(0xABC).u32(0x1 | 0x2000).u32(3).u32(0);
-    const TPRPObjectDesc a = makeKey(6, "LayerB"), b = makeKey(6, "LayerA"), c = makeKey(0x43, "Anim");
-    w.keyRef(&a).keyRef(&b).keyRef(&c);
+    writeSampleMaterial(w);
     // The stored order is kept inside each class node.
     expectShown(openViewer(7, "Stone", w),
                 {"LoadFlags=00000ABC", "kCompShaded=1", "kCompNeedsBlendChannel=1", "kCompDecal=0",
-                 "LayerRefs=LayerB|LayerA|Anim", "PiggyBackRefs="});
+                 "LayerRefs=LayerB|LayerA|Anim", "PiggyBackRefs=Piggy"});
 }

@@ -43,11 +43,6 @@ size_t geometry(const TGBufferGroup& group) {
     return n;
 }
 
-// The family a writer writes, for the builders that start a body of their own.
-Family familyOf(const ByteWriter& w) {
-    return {w.version(), uint16_t(w.live() ? kMajorVersionLive : 0), ""};
-}
-
 struct Reader {
     const char* name;
     std::function<void(ByteWriter&)> write;
@@ -116,17 +111,9 @@ std::vector<Reader> allReaders() {
          [](ByteWriter& w) {
              w.u8(0x80).u32(0).u32(1).u16(2); // one buffer of two vertices: position, normal and colour
              for (int v = 0; v < 2; ++v) {
-                 for (int axis = 0; axis < 3; ++axis) {
-                     w.f32(0);
-                     if (w.live()) w.u8(0);
-                     w.u16(1).u16(1024);
-                 }
-                 if (w.live())
-                     w.u8(0).u8(0).u8(255);
-                 else
-                     w.u16(0).u16(0).u16(32767);
-                 for (int channel = 0; channel < 4; ++channel)
-                     w.u16(1).u8(0x7F);
+                 Coded c{w, w.live()};
+                 c.single(0, 1024).single(0, 1024).single(0, 1024);
+                 c.normal(0, 0, 32767, 0, 0, 255).color(0x7F7F7F7F);
              }
              w.u32(1).u32(3).u16(0).u16(1).u16(0).u32(1).u32(0).u32(0).u32(2);
          },
@@ -145,18 +132,9 @@ std::vector<Reader> allReaders() {
                  n += 1 + text.size();
              return n;
          }},
-        {"draw interface",
-         [](ByteWriter& w) {
-             writeSynched(w, 0);
-             writeObjInterface(w, nullptr, {1});
-             w.u32(2).u32(1).keyRef(&kA).u32(2).keyRef(&kB).keyRefs({kA});
-         },
+        {"draw interface", writeSampleDrawInterface,
          [](TPlasmaStream& s) { return ReadDrawInterface(s).Drawables.size(); }},
-        {"material",
-         [](ByteWriter& w) {
-             writeSynched(w, 0);
-             w.u32(0).u32(0).u32(2).u32(1).keyRef(&kA).keyRef(&kB).keyRef(&kA);
-         },
+        {"material", writeSampleMaterial,
          [](TPlasmaStream& s) {
              const TMaterialRecord r = ReadMaterial(s);
              return r.Layers.size() + r.PiggyBacks.size();

@@ -49,32 +49,18 @@ TEST(SceneNodeAndObjectReaders, ListsInterfacesModifiersAndNodeInEveryFamily) {
 
 // The four interface bodies one after the other: each starts with the synched and object-interface parts.
 TEST(InterfaceReaders, CoordinateDrawSimulationAndAudioInEveryFamily) {
-    const float values[16] = {1, 0, 0, 5, 0, 1, 0, 6, 0, 0, 1, 7, 0, 0, 0, 1};
-    const TPRPObjectDesc spans = makeKey(0x4C, "Spans"), phys = makeKey(0x3F, "RockPhys"),
-                         sound = makeKey(20, "Birds");
+    const TPRPObjectDesc spans = makeKey(0x4C, "Spans"), sound = makeKey(20, "Birds");
     Keys k;
     for (const Family& f : kFamilies) {
         SCOPED_TRACE(f.name);
         const bool uru = IsUruFamily(f.version);
         ByteWriter w(f.version, f.major);
-        writeSynched(w, 0);
-        writeObjInterface(w, &k.rock, {});
-        writeMatrix(w, values);
-        writeIdentityMatrix(w);
-        writeMatrix(w, values);
-        writeIdentityMatrix(w);
-        w.keyRefs({k.tree});
+        writeSampleCoordinateInterface(w);
         writeSynched(w, 0);
         writeObjInterface(w, &k.rock, {1});
         w.u32(2).u32(0xAB).keyRef(&spans).u32(0xFFFFFFFF).keyRef(nullptr);
         w.keyRefs({k.mod1});
-        writeSynched(w, 0);
-        writeObjInterface(w, nullptr, {});
-        if (uru) { // the properties are stored only in Uru and Live
-            writeWords(w, {3, 4000000000u});
-            w.u32(0x55);
-        }
-        w.keyRef(&phys);
+        writeSampleSimulationInterface(w); // the properties are stored only in Uru and Live
         writeSynched(w, 0x40, {}, {"Vol"});
         writeObjInterface(w, nullptr, {});
         w.keyRef(&sound);
@@ -82,12 +68,12 @@ TEST(InterfaceReaders, CoordinateDrawSimulationAndAudioInEveryFamily) {
 
         const TCoordinateInterfaceRecord ci = ReadCoordinateInterface(s);
         EXPECT_EQ(ci.ObjInterface.Owner.Name, "Rock");
-        EXPECT_EQ(ci.Matrices[0][1][3], 6.0f);
-        EXPECT_EQ(ci.Matrices[1], IdentityMatrix44());
-        EXPECT_EQ(ci.Matrices[2][2][3], 7.0f);
+        EXPECT_EQ(ci.Matrices[0], IdentityMatrix44());
+        EXPECT_EQ(ci.Matrices[1][1][3], 0.0001f);
+        EXPECT_EQ(ci.Matrices[2][2][3], 1e20f);
         EXPECT_EQ(ci.Matrices[3], IdentityMatrix44());
         ASSERT_EQ(ci.Children.size(), 1u);
-        EXPECT_EQ(ci.Children[0].Name, "Tree");
+        EXPECT_EQ(ci.Children[0].Name, "Child");
 
         const TDrawInterfaceRecord di = ReadDrawInterface(s);
         ASSERT_EQ(di.Drawables.size(), 2u);
@@ -98,7 +84,7 @@ TEST(InterfaceReaders, CoordinateDrawSimulationAndAudioInEveryFamily) {
         EXPECT_EQ(di.Objects.size(), 1u);
 
         const TSimulationInterfaceRecord si = ReadSimulationInterface(s);
-        EXPECT_EQ(si.Properties, uru ? (std::vector<uint32_t>{3, 4000000000u}) : std::vector<uint32_t>{});
+        EXPECT_EQ(si.Properties, uru ? (std::vector<uint32_t>{4000000000u, 2}) : std::vector<uint32_t>{});
         EXPECT_EQ(si.TrailingWord, uru ? 0x55u : 0u);
         EXPECT_EQ(si.Physical.Name, "RockPhys");
 

@@ -37,16 +37,8 @@ TEST(SceneObjectViewer, LinksTreesAndTheSynchedPartWindow) {
 
 TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
     OpenedWindows windows;
-    const float values[16] = {1, 0, 0, 0.5f, 0, 1, 0, 0.0001f, 0, 0, 1, 1e20f, 0, 0, 0, 1};
     ByteWriter w(kVersionUru);
-    writeSynched(w, 0);
-    const TPRPObjectDesc owner = makeKey(1, "Rock");
-    writeObjInterface(w, &owner, {0x40});
-    writeIdentityMatrix(w);
-    writeMatrix(w, values);
-    writeIdentityMatrix(w);
-    writeIdentityMatrix(w);
-    w.keyRefs({makeKey(1, "Child")});
+    writeSampleCoordinateInterface(w);
     auto* form = openViewer(21, "RockCI", w);
     expectShown(form, {"Mat2=Parent to Local", "ObjRefs=Child"});
 
@@ -60,20 +52,12 @@ TEST(InterfaceViewers, CoordinateMatricesOpenOnTheKeptRecord) {
 TEST(InterfaceViewers, DrawSimulationAndAudio) {
     OpenedWindows windows;
     ByteWriter d(kVersionUru);
-    writeSynched(d, 0);
-    writeObjInterface(d, nullptr, {});
-    const TPRPObjectDesc spans = makeKey(0x4C, "Spans");
-    d.u32(2).u32(0xAB).keyRef(&spans).u32(3).keyRef(nullptr).keyRefs({});
+    writeSampleDrawInterface(d);
     // An absent key adds no node.
     expectShown(openViewer(22, "RockDI", d), {"DrawKeys=000000AB|00000003", "ObjRefs1=Spans"});
 
     ByteWriter s(kVersionUru);
-    writeSynched(s, 0);
-    writeObjInterface(s, nullptr, {});
-    writeWords(s, {4000000000u, 2});
-    s.u32(0);
-    const TPRPObjectDesc phys = makeKey(0x3F, "RockPhys");
-    s.keyRef(&phys);
+    writeSampleSimulationInterface(s);
     expectShown(openViewer(28, "RockSI", s), {"LinkedSimulation=RockPhys", "FlagsList=4000000000|2"});
 
     ByteWriter a(kVersionUru);

@@ -6,7 +6,7 @@
 
 #include "MatrixBounds.h"
 #include "NumberText.h"
-#include "PartWriters.h"
+#include "GeometryWriters.h"
 
 using namespace testpages;
 using testpages::makeKey;
@@ -20,7 +20,6 @@ TEST(SynchedObjectPart, ListsFollowTheFlagsOfEachFamily) {
     };
     const Row rows[] = {
         {kVersionUru, 0x00, {}, {}, {}},
-        {kVersionUru, 0x10, {"Excl1", "Excl2"}, {}, {"Excl1", "Excl2"}},
         {kVersionLive, 0x40, {}, {"Vol"}, {"Vol"}},
         {kVersionUru, 0x50, {"A"}, {"B", "C"}, {"A", "B", "C"}},
         {kVersionUru, 0x10, {}, {}, {}}, // a list of count 0: two bytes, no entries
@@ -125,11 +124,8 @@ TEST(Matrix44, PastTheEndKeepsTheRecord) {
 // Bounds have no family branch: one family.
 TEST(Bounds, StoredSizes) {
     ByteWriter w(kVersionUru);
-    w.u32(0x1).u32(0x3).f32(-1).f32(-2).f32(-3).f32(1).f32(2).f32(3); // axis aligned
-    w.u32(0x4).u32(0x1).f32(0).f32(0).f32(0).f32(4).f32(5).f32(6);
-    w.f32(7).f32(8).f32(9); // corner
-    for (int i = 0; i < 3; ++i)
-        w.f32(10.0f + i).f32(0).f32(0).f32(20.0f + i).f32(30.0f + i);
+    writeAxisAlignedBounds(w, 3, -2, 2);
+    writeFullBounds(w, 6);
     w.raw(Bytes(28, 0)); // plain bounds
     TPlasmaStream s = streamOf(w);
     TBounds3Ext aligned;
@@ -142,10 +138,10 @@ TEST(Bounds, StoredSizes) {
     ReadBounds3Ext(s, full);
     EXPECT_EQ(s.Position(), 32 + 104);
     EXPECT_EQ(full.Bounds.Max.Z, 6.0f);
-    EXPECT_EQ(full.Corner.Z, 9.0f);
-    EXPECT_EQ(full.Axes[2].X, 12.0f);
-    EXPECT_EQ(full.Dists[1][0], 21.0f);
-    EXPECT_EQ(full.Dists[1][1], 31.0f);
+    EXPECT_EQ(full.Corner.Z, 6.0f);
+    EXPECT_EQ(full.Axes[2].Z, 8.25f);
+    EXPECT_EQ(full.Dists[1][0], -7.0f);
+    EXPECT_EQ(full.Dists[1][1], 13.0f);
     TBounds3 plain;
     ReadBounds3(s, plain);
     EXPECT_TRUE(s.AtEnd());

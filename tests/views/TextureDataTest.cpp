@@ -3,7 +3,6 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 #include "PRPTexture.h"
@@ -39,16 +38,6 @@ Bytes jpegBlob(uint8_t seed) {
     Bytes b = pattern(37, seed);
     b[0] = 0xFF, b[1] = 0xD8;
     return b;
-}
-
-// A mip-map object body of DXT or pixel data.
-Bytes texture(uint8_t compression, uint8_t subType, uint32_t w, uint32_t h, uint8_t levels,
-              const Bytes& data) {
-    ByteWriter b;
-    writeBitmapHeader(b, compression, subType);
-    writeMipmapStart(b, w, h, static_cast<uint32_t>(data.size()), levels);
-    b.raw(data);
-    return b.bytes;
 }
 
 struct PixelRun {
@@ -128,9 +117,10 @@ class DDSHeaders : public TextureFiles, public ::testing::WithParamInterface<DDS
 TEST_P(DDSHeaders, ByteForByte) {
     const DDSRow row = GetParam();
     const Bytes data = pattern(40, 3);
-    // SubType steers the mip count of pixels too.
-    const TMipmapFiles files =
-        decode(texture(row.compression, row.subType, row.width, row.height, row.levels, data));
+    ByteWriter b;
+    writeBitmapHeader(b, row.compression, row.subType); // the sub type steers the mip count of pixels too
+    writeMipmapStart(b, row.width, row.height, uint32_t(data.size()), row.levels);
+    const TMipmapFiles files = decode(b.raw(data).bytes);
 
     EXPECT_EQ(files.Header.Flags, 0x4455);
     EXPECT_EQ(files.Texture.Unused, 0xABCDEF01u);
@@ -149,13 +139,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, DDSHeaders, ::testing::ValuesIn(kDDSRows),
 
 TEST_F(TextureFiles, JpegFilesAreCopiedUnchangedAndAnEmptyAlphaIsNotWritten) {
     for (const bool withAlpha : {false, true}) {
-        ByteWriter b;
-        writeBitmapHeader(b, 2, 1);
-        writeMipmapStart(b, 16, 8, 0, 1);
-        b.u8(0);
-        jpegPart(b, jpegBlob(1));
-        jpegPart(b, withAlpha ? jpegBlob(2) : Bytes{});
-        const TMipmapFiles files = decode(b.bytes);
+        const TMipmapFiles files = decode(jpegObject(16, 8, jpegBlob(1), withAlpha ? jpegBlob(2) : Bytes{}));
         EXPECT_EQ(files.AlphaFile, path("TempA.jpg"));
         EXPECT_EQ(files.HasAlpha, withAlpha);
         EXPECT_EQ(readFile(files.ColorFile), jpegBlob(1));
@@ -235,30 +219,6 @@ TEST_F(TextureFiles, RunListsThatStartAtZeroOverflowOrBreakOff) {
     }
 }
 
-TEST_F(TextureFiles, CubeMapFacesFollowTheCubeMapsHeader) {
-    ByteWriter b;
-    writeBitmapHeader(b, 1, 1); // the cube map's own header: DXT1
-    for (int face = 0; face < 6; ++face) {
-        writeBitmapHeader(b, 2, 0); // a face header that would say JPEG: not used for reading
-        writeMipmapStart(b, 4, 4, 8, 1);
-        b.raw(Bytes(8, static_cast<uint8_t>(face)));
-    }
-    TMemoryStream stream(b.bytes);
-    const TCubeMapFiles cube = WriteCubeMapFiles(stream, folder());
-    EXPECT_EQ(stream.Remaining(), 0);
-    EXPECT_EQ(cube.Header.Compression, 1);
-    for (int face = 0; face < 6; ++face) {
-        const TMipmapFiles& f = cube.Faces[static_cast<size_t>(face)];
-        EXPECT_EQ(f.Header.Compression, 2);
-        EXPECT_EQ(f.ColorFile, path("Temp" + std::to_string(face) + ".dds"));
-        EXPECT_EQ(f.AlphaFile, path("TempA" + std::to_string(face) + ".dds"));
-        const Bytes dds = readFile(f.ColorFile);
-        ASSERT_EQ(dds.size(), 136u);
-        EXPECT_EQ(wordAt(dds, 21), fourCC("DXT1"));
-        EXPECT_EQ(dds[128], face);
-    }
-}
-
 // ---- Damaged textures
 
 // One body per way of failing: a stated size past the end, a second part past the end once the first was
@@ -305,7 +265,7 @@ TEST_F(TextureFiles, DamagedBodiesFailCleanly) {
 }
 
 TEST_F(TextureFiles, UnwritableFolderRaisesAFileError) {
-    TMemoryStream stream(texture(0, 0, 1, 1, 1, pattern(4, 1)));
+    TMemoryStream stream(mipmapObject(Kind::Pixels, 1, 1, 1, solid({})));
     EXPECT_THROW(WriteMipmapFiles(stream, path("no such folder")), EFCreateError);
 }
 

@@ -52,7 +52,7 @@ protected:
 } // namespace
 
 // The face headers all claim pixels while the cube map's own header says DXT1: its own header decides.
-// Closing the window removes its files.
+// Each face is written to a file of its own; closing the window removes them.
 TEST_F(CubeMapPreview, ShowsSixFacesAroundTheSphere) {
     ByteWriter body;
     writeBitmapHeader(body, Kind::DXT1);
@@ -98,7 +98,8 @@ TEST_F(CubeMapPreview, ShowsSixFacesAroundTheSphere) {
     EXPECT_EQ(faceAt(image, cx, cy), 5);
 
     const std::string folder = form->TempFolder().toStdString();
-    EXPECT_EQ(QDir(form->TempFolder()).entryList(QDir::Files).size(), 6);
+    EXPECT_EQ(QDir(form->TempFolder()).entryList(QDir::Files),
+              (QStringList{"Temp0.dds", "Temp1.dds", "Temp2.dds", "Temp3.dds", "Temp4.dds", "Temp5.dds"}));
     form->SubWindow()->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(std::filesystem::exists(folder));

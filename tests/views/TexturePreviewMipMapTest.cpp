@@ -41,11 +41,11 @@ void pressSpace(QWidget* target) {
     QApplication::sendEvent(target, &press);
 }
 
-// One notch: down (towards the user) or up.
-void turnWheel(QWidget* target, bool down) {
+// One notch (120 eighths of a degree): down (towards the user) or up.
+void turnWheel(QWidget* target, bool down, int eighths = 120) {
     const QPointF at(4, 4);
-    QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, down ? -120 : 120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, down ? -eighths : eighths),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &wheel);
 }
 
@@ -163,11 +163,8 @@ TEST_F(MipMapPreview, WheelStepsThroughThePageAndWraps) {
     // Only the shown texture's files are kept in the window's folder.
     EXPECT_EQ(QDir(form->TempFolder()).entryList(QDir::Files), QStringList{"Temp.dds"});
     // Half a notch does nothing yet; the second half steps.
-    const QPointF at(4, 4);
     for (int i = 0; i < 2; ++i) {
-        QWheelEvent half(at, form->mapToGlobal(at), QPoint(), QPoint(0, -60), Qt::NoButton, Qt::NoModifier,
-                         Qt::NoScrollPhase, false);
-        QApplication::sendEvent(form->ScrollBox->viewport(), &half);
+        turnWheel(form->ScrollBox->viewport(), true, 60);
         EXPECT_EQ(form->windowTitle(), i == 0 ? "[0004] DXT5" : "[0004] Pixels");
     }
     EXPECT_TRUE(messages->texts.empty());

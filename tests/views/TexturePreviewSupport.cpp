@@ -26,10 +26,7 @@ Bytes jpegFile(uint32_t width, uint32_t height, const PixelFn& colour) {
 
 QString writeTexturePage(const QString& folder, const QString& fileName, uint16_t version,
                          const std::vector<NamedBody>& textures, const std::vector<NamedBody>& cubeMaps) {
-    testpages::TestPage page;
-    page.version = version;
-    page.majorVersion = version == kVersionLive ? kMajorVersionLive : 63;
-    page.pageNumber = 7;
+    testpages::TestPage page = emptyPage(version, "TestAge", "TestPage", 7);
     auto group = [&](uint16_t classIndex, const std::vector<NamedBody>& bodies) {
         std::vector<testpages::TestObject> objects;
         for (const NamedBody& b : bodies)

@@ -49,17 +49,17 @@ TCustomPRPObjectForm* openViewer(uint16_t classIndex, const std::string& name,
     return form;
 }
 
-QStringList listTexts(const QListWidget* list) {
+static QStringList listTexts(const QListWidget* list) {
     QStringList texts;
     for (int i = 0; i < list->count(); ++i)
         texts << list->item(i)->text();
     return texts;
 }
 
-QStringList rowTexts(const TRowListView* list, int column) {
+static QStringList rowTexts(const TRowListView* list) {
     QStringList texts;
     for (int i = 0; i < list->RowCount(); ++i)
-        texts << list->Text(i, column);
+        texts << list->Text(i, 0);
     return texts;
 }
 

@@ -60,9 +60,7 @@ template <class T> T* child(QWidget* form, const char* name) {
     return form->findChild<T*>(QString::fromLatin1(name));
 }
 
-// The texts of a list's items, a row list's column, a tree's top or child nodes.
-QStringList listTexts(const QListWidget* list);
-QStringList rowTexts(const TRowListView* list, int column = 0);
+// The texts of a tree's top or child nodes.
 QStringList topTexts(const QTreeWidget* tree);
 QStringList childTexts(const QTreeWidgetItem* node);
 // Texts of every node of a tree that stands for a key, in tree order.
