@@ -11,7 +11,7 @@ void writeAxisAlignedBounds(ByteWriter& w, uint32_t boundsType, float lo, float 
 
 void writeFullBounds(ByteWriter& w, float c) {
     w.u32(0x4).u32(1).f32(-c).f32(-c).f32(-c).f32(c).f32(c).f32(c);
-    w.f32(c).f32(c).f32(c);
+    w.f32(c + 0.125f).f32(c + 0.375f).f32(c + 0.625f); // the corner, unlike any stored extent
     for (int i = 0; i < 3; ++i)
         w.f32(c + i).f32(c + i + 0.5f).f32(c + i + 0.25f).f32(-c - i).f32(c * 2 + i);
 }

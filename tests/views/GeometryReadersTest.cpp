@@ -104,7 +104,7 @@ TEST(DrawableSpansReader, WholeBodyInEveryFamily) {
         EXPECT_EQ(r.SpanInfos[0].PermaProjs.size(), 1u);
         EXPECT_EQ(r.SpanInfos[1].PermaLights.size(), 2u);
         EXPECT_TRUE(r.SpanInfos[1].PermaProjs.empty());
-        EXPECT_EQ(r.WorldBounds.Corner.Z, 2.0f);
+        EXPECT_EQ(r.WorldBounds.Corner.Z, 2.625f);
         EXPECT_EQ(r.MaxWorldBounds.Bounds.BoundsType, 3u);
         ASSERT_EQ(r.MatrixGroups.size(), 1u);
         EXPECT_EQ(r.MatrixGroups[0][3][3][0], 13.0f);

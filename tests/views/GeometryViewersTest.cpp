@@ -70,7 +70,7 @@ TEST(DrawableSpansViewer, SubViewWindows) {
                          "TriangleList=1|4"});
     EXPECT_EQ(child<TRowListView>(icicle, "TriangleList")->Text(0, 4), "0.5");
     expectShown(windows.follow<TfrmTransformMatrix>(icicle, "LTWLink"), {"tx23=3"});
-    expectShown(windows.follow<TfrmBounds3Ext>(icicle, "WorldBoundsLink"), {"cornerX=5"});
+    expectShown(windows.follow<TfrmBounds3Ext>(icicle, "WorldBoundsLink"), {"cornerX=5.125"});
     form->IcicleList1->SelectRow(0);
     form->IcicleList1DblClick();
     expectShown(windows.last<TfrmSpans>(), {"WaterHeight=(N/A)", "TriangleList="});

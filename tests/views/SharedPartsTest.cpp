@@ -138,7 +138,7 @@ TEST(Bounds, StoredSizes) {
     ReadBounds3Ext(s, full);
     EXPECT_EQ(s.Position(), 32 + 104);
     EXPECT_EQ(full.Bounds.Max.Z, 6.0f);
-    EXPECT_EQ(full.Corner.Z, 6.0f);
+    EXPECT_EQ(full.Corner.Z, 6.625f);
     EXPECT_EQ(full.Axes[2].Z, 8.25f);
     EXPECT_EQ(full.Dists[1][0], -7.0f);
     EXPECT_EQ(full.Dists[1][1], 13.0f);
