@@ -6,23 +6,14 @@
 #include <cstring>
 
 #include "DDS.h"
+#include "PictureFuzz.h"
 
 using namespace engine3d;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    TMemoryStream file;
-    file.Bytes().assign(data, data + size);
-    TDDSImage image;
-    try {
-        image.LoadFromStream(file);
-    } catch (const Exception&) {
-        return 0;
-    }
-    TMemoryStream copy;
-    image.SaveToStream(copy);
-    copy.SetPosition(0);
-    TDDSImage again;
-    again.LoadFromStream(copy);
+    TDDSImage image, again;
+    if (!fuzzharness::loadPicture(image, data, size)) return 0;
+    fuzzharness::reloadPicture(image, again);
     if (again.Width() != image.Width() || again.Height() != image.Height() ||
         again.Transparent() != image.Transparent())
         std::abort();
