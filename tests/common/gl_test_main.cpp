@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "ScratchFolder.h"
+
 #include <chrono>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
 int main(int argc, char** argv) {
+    ScratchFolder scratch;
     bool wantXcb = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", wantXcb ? "xcb;offscreen" : "offscreen");
@@ -23,6 +26,7 @@ int main(int argc, char** argv) {
             qputenv("KESTRUM_XCB_TRIES", QByteArray::number(tries + 1));
             qunsetenv("QT_QPA_PLATFORM");
             std::this_thread::sleep_for(std::chrono::milliseconds(50 * (tries + 1)));
+            scratch.release(); // the program that starts again makes its own
             execv("/proc/self/exe", arguments.data());
         }
     }
