@@ -1,5 +1,5 @@
-// Bitmap fonts: cell geometry, glyph rectangles, line measures, string quads, and a drawn string read back
-// from the frame.
+// Bitmap fonts: ranges, cell geometry, glyph rectangles, line measures, string quads, users, and a drawn
+// string read back from the frame.
 #include "GLBitmapFont.h"
 #include "GLState.h"
 #include "ShapeRenderSupport.h"
@@ -8,10 +8,24 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 using namespace engine3d;
 
 namespace {
+
+class CountingUser : public TGLUpdateAbleComponent {
+public:
+    explicit CountingUser(std::vector<CountingUser*>* order = nullptr) : order_(order) {}
+    void NotifyChange(TObject*) override {
+        ++notices;
+        if (order_) order_->push_back(this);
+    }
+    int notices = 0;
+
+private:
+    std::vector<CountingUser*>* order_;
+};
 
 // A sheet of width x height, 24-bit, cell g filled with grey level fill(g).
 void fillSheet(TGLBitmapFont& font, int width, int height) {
@@ -29,6 +43,50 @@ void addRange(TGLBitmapFont& font, char start, char stop, int glyph) {
 }
 
 } // namespace
+
+TEST(BitmapFontRange, DisplayNameAndPulledLimits) {
+    TBitmapFontRanges ranges;
+    TBitmapFontRange* range = ranges.Add();
+    range->SetStopASCII('Z');
+    range->SetStartASCII('A');
+    range->SetStartGlyphIdx(33);
+    EXPECT_EQ(range->DisplayName(), "ASCII [#65, #90] -> Glyphs [33, 58]");
+    range->SetStopASCII('0');
+    EXPECT_EQ(range->StartASCII(), '0');
+    range->SetStartASCII('a');
+    EXPECT_EQ(range->StopASCII(), 'a');
+    range->SetStartGlyphIdx(-4);
+    EXPECT_EQ(range->StartGlyphIdx(), 0);
+}
+
+TEST(BitmapFont, SettersClampAndTellTheUsersLastFirst) {
+    TGLBitmapFont font;
+    std::vector<CountingUser*> order;
+    CountingUser first(&order), second(&order);
+    font.RegisterUser(&first);
+    font.RegisterUser(&second);
+    EXPECT_THROW(font.RegisterUser(&first), EAssertionFailed);
+
+    font.SetCharWidth(0);
+    EXPECT_EQ(font.CharWidth(), 1);
+    ASSERT_EQ(order.size(), 2u);
+    EXPECT_EQ(order[0], &second);
+    EXPECT_EQ(order[1], &first);
+    font.SetCharWidth(1); // equal value: nothing
+    EXPECT_EQ(first.notices, 1);
+    font.SetHSpace(-3);
+    EXPECT_EQ(font.HSpace(), 0);
+    font.SetGlyphsIntervalX(-1);
+    EXPECT_EQ(font.GlyphsIntervalX(), 0);
+    font.SetMinFilter(miNearest);
+    font.SetMinFilter(miNearest);
+    EXPECT_EQ(first.notices, 4);
+    font.UnRegisterUser(&first);
+    font.SetVSpace(2);
+    EXPECT_EQ(first.notices, 4);
+    EXPECT_EQ(second.notices, 5);
+    font.UnRegisterUser(&second);
+}
 
 TEST(BitmapFont, CellGeometryAndGlyphRectangles) {
     TGLBitmapFont font;
@@ -135,6 +193,7 @@ TEST(BitmapFont, DrawnGlyphsShowTheirCells) {
         engine3d_test::expectColour(engine3d_test::readPixel(48, 32), 0, 0, 255,
                                     "glyph A is transparent: the background shows", 50);
         EXPECT_LT(engine3d_test::readPixel(16, 10).r, 50) << "below the glyph";
+        EXPECT_NE(font.TextureHandle(), 0u);
         font.DestroyHandle();
     }
     context->ContextDeactivate();

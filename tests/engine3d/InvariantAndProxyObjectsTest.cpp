@@ -1,5 +1,5 @@
 // Objects that change how others are drawn: camera-invariant objects, direct-OpenGL objects, render points
-// and proxies; behaviour name paths; the memory viewer.
+// and proxies; behaviour and effect collections, their streaming and name paths; the memory viewer.
 #include "GL3DScene.h"
 #include "GLTexture.h"
 #include "GLWin32Context.h"
@@ -21,12 +21,64 @@ public:
     }
     const TXCollectionItemClass& ItemClass() const override { return Info(); }
     const TMetaClass& ClassType() const override { return Info(); }
+    void DoProgress(const TProgressTimes& times) override { seen += times.DeltaTime; }
+    double seen = 0;
+};
+
+class TestEffect : public TGLObjectEffect {
+public:
+    static const TXCollectionItemClass& Info() {
+        static const TXCollectionItemClass info(
+            "TestEffect", &TGLObjectEffect::StaticClass(), [] { return new TestEffect(); }, "Test effect");
+        return info;
+    }
+    const TXCollectionItemClass& ItemClass() const override { return Info(); }
+    const TMetaClass& ClassType() const override { return Info(); }
 };
 
 using Quad = engine3d_test::TexturedQuad;
 using engine3d_test::readPixel;
 
 } // namespace
+
+TEST(Behaviours, CollectionsTakeTheirOwnKindsOnly) {
+    TGLBaseSceneObject object;
+    TestBehaviour::Info().CreateItem(object.Behaviours());
+    EXPECT_EQ(object.Behaviours()->Count(), 1);
+    EXPECT_THROW(TestEffect::Info().CreateItem(object.Behaviours()), EAssertionFailed);
+    EXPECT_THROW(TestBehaviour::Info().CreateItem(object.Effects()), EAssertionFailed);
+    TestEffect::Info().CreateItem(object.Effects());
+    EXPECT_TRUE(object.HasEffects());
+    auto* behaviour = static_cast<TestBehaviour*>(object.Behaviours()->Items(0));
+    EXPECT_EQ(behaviour->OwnerBaseSceneObject(), &object);
+    object.DoProgress({0.25, 1.0});
+    EXPECT_DOUBLE_EQ(behaviour->seen, 0.25);
+    TPersistent notASceneObject;
+    EXPECT_THROW(TGLBehaviours{&notASceneObject}, EAssertionFailed);
+}
+
+TEST(Behaviours, StreamAsBinaryPropertiesWithVersionZero) {
+    RegisterXCollectionItemClass(TestBehaviour::Info());
+    TGLBaseSceneObject object;
+    TMemoryStream empty;
+    object.WriteBehavioursData(empty);
+    EXPECT_EQ(empty.Size(), 0); // nothing to store
+    TestBehaviour::Info().CreateItem(object.Behaviours());
+    TMemoryStream stream;
+    object.WriteBehavioursData(stream);
+    stream.SetPosition(0);
+    TGLBaseSceneObject copy;
+    copy.ReadBehavioursData(stream);
+    ASSERT_EQ(copy.Behaviours()->Count(), 1);
+    EXPECT_EQ(copy.Behaviours()->Items(0)->ClassName(), "TestBehaviour");
+    // A behaviour of another version is refused.
+    std::vector<uint8_t>& bytes = stream.Bytes();
+    bytes.back() = 1; // the behaviour's own version, a one-byte integer at the very end
+    stream.SetPosition(0);
+    TGLBaseSceneObject damaged;
+    EXPECT_THROW(damaged.ReadBehavioursData(stream), EAssertionFailed);
+    UnregisterXCollectionItemClass(TestBehaviour::Info());
+}
 
 TEST(Behaviours, NamePathsFollowTheOwner) {
     TGLBaseSceneObject object;
@@ -53,8 +105,19 @@ TEST(Behaviours, DamagedCollectionCountEndsInAReadError) {
     UnregisterXCollectionItemClass(TestBehaviour::Info());
 }
 
-TEST(InvariantAndProxyObjects, LinksToFreedObjectsAreDropped) {
+TEST(InvariantAndProxyObjects, StylesAndSettings) {
+    TGLDirectOpenGL direct;
+    EXPECT_EQ(direct.ObjectStyleFlags(), ObjectStyle(osImmediateDraw) | ObjectStyle(osAltersRenderState));
+    direct.SetUseBuildList(true);
+    EXPECT_FALSE(direct.ObjectStyleFlags() & ObjectStyle(osImmediateDraw));
+    direct.ClearStructureChanged();
+    direct.SetBlend(true);
+    EXPECT_TRUE(direct.Blended());
+    EXPECT_TRUE(direct.Changes() & ObjectChange(ocStructure));
+
     TGLProxyObject proxy;
+    EXPECT_EQ(proxy.ProxyOptions(), cDefaultProxyOptions);
+    EXPECT_EQ(proxy.ObjectStyleFlags(), ObjectStyle(osAltersRenderState));
     EXPECT_EQ(proxy.GenerateSilhouette({}), nullptr);
     {
         TGLBaseSceneObject master;
@@ -67,6 +130,18 @@ TEST(InvariantAndProxyObjects, LinksToFreedObjectsAreDropped) {
     }
     EXPECT_EQ(proxy.MasterObject(), nullptr); // the master's destruction cleared it
 
+    int freed = 0;
+    {
+        TGLRenderPoint point;
+        point.RegisterCallBack(nullptr, [&](TObject*) { ++freed; });
+        int token = point.RegisterCallBack(nullptr, [&](TObject*) { freed += 10; });
+        point.UnRegisterCallBack(token);
+        EXPECT_EQ(point.CallBackCount(), 1);
+    }
+    EXPECT_EQ(freed, 1);
+}
+
+TEST(InvariantAndProxyObjects, CameraTargetFreedIsDropped) {
     TGLCamera camera;
     {
         TGLBaseSceneObject target;
@@ -74,15 +149,6 @@ TEST(InvariantAndProxyObjects, LinksToFreedObjectsAreDropped) {
         EXPECT_EQ(camera.TargetObject(), &target);
     }
     EXPECT_EQ(camera.TargetObject(), nullptr);
-
-    int freed = 0;
-    {
-        TGLRenderPoint point;
-        point.RegisterCallBack(nullptr, [&](TObject*) { ++freed; });
-        int token = point.RegisterCallBack(nullptr, [&](TObject*) { freed += 10; });
-        point.UnRegisterCallBack(token);
-    }
-    EXPECT_EQ(freed, 1);
 }
 
 TEST(InvariantAndProxyObjectsGL, DirectOpenGLAndProxyThroughAMemoryViewer) {

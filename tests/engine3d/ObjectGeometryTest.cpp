@@ -1,4 +1,4 @@
-// Shapes as vertex lists: sphere strips and caps, sprite quads, sky-box faces and HUD placement.
+// Shapes as vertex lists: sphere strips, caps and outlines, sprite quads, sky-box faces and HUD placement.
 #include "GLHUDObjects.h"
 #include "GLTestSupport.h"
 #include "GLObjects.h"
@@ -95,6 +95,34 @@ TEST(SphereGeometry, WedgeSpansTheWholeTextureAndSlicesAtLeastOne) {
     list = BuildSphereGeometry(shape);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].Vertices.size(), 4u);
+}
+
+TEST(SphereSilhouette, CircleAcrossTheViewAndCapFan) {
+    TGLSilhouetteParameters parameters;
+    parameters.SeenFrom = {0, 0, 5};
+    parameters.CappingRequired = true;
+    std::unique_ptr<TGLSilhouette> outline(BuildSphereSilhouette(parameters, 2, 8, 12));
+    ASSERT_EQ(outline->Vertices().Count(), 13);
+    ASSERT_EQ(outline->Indices().Count(), 24);
+    ASSERT_EQ(outline->CapIndices().Count(), 36);
+    for (int i = 0; i < 12; ++i) {
+        TVector v = outline->Vertices()[i];
+        EXPECT_NEAR(v[2], 0, 1e-5f) << "in the plane across the view";
+        EXPECT_NEAR(std::hypot(v[0], v[1]), 2, 1e-5f);
+        EXPECT_EQ(v[3], 1);
+    }
+    EXPECT_EQ(outline->Indices()[23], 0);
+    EXPECT_EQ(outline->CapIndices()[33], 12);
+    EXPECT_EQ(outline->Vertices()[12], (TVector{0, 0, 0, 1}));
+
+    // Seen along x: the first cross product vanishes and the second axis is used.
+    parameters.SeenFrom = {3, 0, 0};
+    parameters.CappingRequired = false;
+    outline.reset(BuildSphereSilhouette(parameters, 1, 4, 4));
+    ASSERT_EQ(outline->Vertices().Count(), 4);
+    EXPECT_TRUE(outline->CapIndices().Count() == 0);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(outline->Vertices()[i][0], 0, 1e-5f);
 }
 
 TEST(SpriteQuad, FacesTheCameraAndMirrors) {

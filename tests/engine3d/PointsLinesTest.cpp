@@ -1,4 +1,6 @@
-// Points and lines: draw counts, spline sampling and what is drawn.
+// Points, lines and flat texts: draw counts, defaults, node colours, copies, spline sampling and what is
+// drawn.
+#include "GLBitmapFont.h"
 #include "GLObjects.h"
 #include "ShapeRenderSupport.h"
 
@@ -14,6 +16,77 @@ TEST(Points, DrawCountNeverPassesTheShorterList) {
     for (Row row : {Row{0, 0, 1}, Row{0, 5, 1}, Row{10, 0, 10}, Row{10, 1, 10}, Row{10, 4, 4}, Row{3, 8, 3}})
         EXPECT_EQ(PointsDrawCount(row.positions, row.colors), row.drawn)
             << row.positions << " " << row.colors;
+}
+
+TEST(Points, StaticStyleParametersAndAssign) {
+    TGLPoints points;
+    EXPECT_TRUE(points.ObjectStyleFlags() & ObjectStyle(osImmediateDraw));
+    EXPECT_TRUE(points.ObjectStyleFlags() & ObjectStyle(osNoCulling));
+    points.SetStatic(true);
+    EXPECT_FALSE(points.ObjectStyleFlags() & ObjectStyle(osImmediateDraw));
+    points.SetStatic(false);
+    EXPECT_TRUE(points.ObjectStyleFlags() & ObjectStyle(osImmediateDraw));
+
+    TGLPointParameters* params = points.PointParameters();
+    EXPECT_FALSE(params->StorePointParams());
+    params->SetMaxSize(64);
+    EXPECT_TRUE(params->StorePointParams());
+    TMemoryStream stream;
+    params->WritePointParams(stream);
+    EXPECT_EQ(stream.Size(), 12);
+
+    points.Positions().Add(1, 2, 3);
+    points.Colors().Add(TVector{1, 0, 0, 1});
+    points.SetSize(4);
+    TGLPoints copy;
+    copy.Assign(&points);
+    EXPECT_EQ(copy.Positions().Count(), 1);
+    EXPECT_EQ(copy.Colors().Count(), 1);
+    EXPECT_EQ(copy.Size(), 4);
+}
+
+TEST(Lines, DivisionClampBoundsAndNodeChanges) {
+    TGLLines lines;
+    for (int given : {0, -3}) {
+        lines.SetDivision(given);
+        EXPECT_EQ(lines.Division(), 1) << given;
+    }
+
+    lines.AddNode(1, -4, 2);
+    lines.AddNode(-3, 1, 0);
+    EXPECT_EQ(lines.AxisAlignedDimensionsUnscaled(), (TVector{3, 4, 2, 0}));
+    lines.ClearStructureChanged();
+    lines.Nodes()->Items(0)->SetX(2);
+    EXPECT_TRUE(lines.Changes() & ObjectChange(ocStructure));
+}
+
+TEST(Lines, NodeColourFollowsOnlyUnchangedNodes) {
+    TGLLines lines;
+    lines.AddNode(0, 0, 0);
+    lines.AddNode(1, 0, 0);
+    EXPECT_EQ(lines.Nodes()->Items(0)->Color()->Color(), (TVector{0, 0, 1, 1}));
+    EXPECT_FALSE(lines.Nodes()->Items(0)->StoreColor());
+    lines.Nodes()->Items(1)->Color()->SetColor(0, 1, 0, 1);
+    EXPECT_TRUE(lines.Nodes()->Items(1)->StoreColor());
+    TGLColor red(nullptr, TVector{1, 0, 0, 1});
+    lines.SetNodeColor(&red);
+    EXPECT_EQ(lines.Nodes()->Items(0)->Color()->Color(), (TVector{1, 0, 0, 1}));
+    EXPECT_EQ(lines.Nodes()->Items(1)->Color()->Color(), (TVector{0, 1, 0, 1}));
+    // New nodes take the current node colour.
+    lines.AddNode(2, 0, 0);
+    EXPECT_EQ(lines.Nodes()->Items(2)->Color()->Color(), (TVector{1, 0, 0, 1}));
+
+    TGLLines copy;
+    lines.SetDivision(4);
+    lines.SetSplineMode(lsmCubicSpline);
+    lines.SetNodeSize(3);
+    copy.Assign(&lines);
+    EXPECT_EQ(copy.Nodes()->Count(), 3);
+    EXPECT_EQ(copy.Division(), 4);
+    EXPECT_EQ(copy.SplineMode(), lsmCubicSpline);
+    EXPECT_EQ(copy.NodeColor()->Color(), (TVector{1, 0, 0, 1}));
+    EXPECT_EQ(copy.NodeSize(), 1); // not copied
+    EXPECT_EQ(copy.Nodes()->Items(1)->Color()->Color(), (TVector{0, 1, 0, 1}));
 }
 
 TEST(Lines, StripSamplesByMode) {
@@ -40,6 +113,24 @@ TEST(Lines, StripSamplesByMode) {
     EXPECT_NEAR(spline.Vertices[20].Position[0], 2, 1e-5);
     EXPECT_NEAR(spline.Vertices[5].Color[0], 0.5f, 1e-5);
     EXPECT_NEAR(spline.Vertices[5].Color[2], 0.5f, 1e-5);
+}
+
+TEST(FlatText, AssignSharesTheFontUntilItGoes) {
+    auto* font = new TGLBitmapFont();
+    TGLFlatText text;
+    EXPECT_TRUE(text.ObjectStyleFlags() & ObjectStyle(osNoCulling));
+    text.SetBitmapFont(font);
+    text.SetText("abc");
+    text.SetOptions(FlatTextOption(ftoTwoSided));
+    TGLFlatText copy;
+    copy.Assign(&text);
+    EXPECT_EQ(copy.BitmapFont(), font);
+    EXPECT_EQ(copy.Text(), "abc");
+    EXPECT_EQ(copy.Options(), FlatTextOption(ftoTwoSided));
+    EXPECT_EQ(font->Users().size(), 2u);
+    delete font;
+    EXPECT_EQ(text.BitmapFont(), nullptr);
+    EXPECT_EQ(copy.BitmapFont(), nullptr);
 }
 
 // ---- Drawn --------------------------------------------------------------------------------------------

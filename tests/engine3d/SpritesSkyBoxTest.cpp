@@ -1,11 +1,13 @@
-// Sprites, HUD sprites and texts, the sky box and the sphere as scene objects: clamps and notices, font
-// and library links, and what they draw.
+// Sprites, HUD sprites and texts, the sky box and the sphere as scene objects: clamping setters and
+// their notices, copies, font and library links, picking and outlines, and what they draw.
 #include "GLHUDObjects.h"
 #include "GLObjects.h"
 #include "GLSkyBox.h"
 #include "ShapeRenderSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace engine3d;
 using namespace engine3d_test;
@@ -23,19 +25,28 @@ public:
     int notices = 0;
 };
 
+bool hasStyle(const TGLBaseSceneObject& object, TGLObjectStyle style) {
+    return object.ObjectStyleFlags() & ObjectStyle(style);
+}
+
 } // namespace
 
-TEST(Sprite, SizeAndAlphaClampAndNoticeOnlyOnChange) {
+TEST(Sprite, SizeClampsAndNoticesOnlyOnChange) {
     Counted<TGLSprite> sprite;
+    EXPECT_TRUE(hasStyle(sprite, osImmediateDraw));
+    EXPECT_TRUE(hasStyle(sprite, osNoCulling));
     // Setting the defaults again sends nothing.
     sprite.SetWidth(1);
     sprite.SetHeight(1);
+    sprite.SetRotation(0);
     sprite.SetAlphaChannel(1);
     EXPECT_EQ(sprite.notices, 0);
+    EXPECT_FALSE(sprite.StoreAlphaChannel());
     sprite.SetWidth(-4);
     sprite.SetHeight(2);
     EXPECT_EQ(sprite.notices, 2);
     EXPECT_EQ(sprite.AxisAlignedDimensionsUnscaled(), (TVector{2, 1, 2, 0}));
+
     struct Row {
         float given, stored;
     };
@@ -43,28 +54,95 @@ TEST(Sprite, SizeAndAlphaClampAndNoticeOnlyOnChange) {
         sprite.SetAlphaChannel(row.given);
         EXPECT_FLOAT_EQ(sprite.AlphaChannel(), row.stored) << row.given;
     }
+    EXPECT_TRUE(sprite.StoreAlphaChannel());
+    int before = sprite.notices;
+    sprite.SetAlphaChannel(0.25f);
+    EXPECT_EQ(sprite.notices, before);
+    // The switches notify whatever the old value.
+    sprite.SetMirrorU(false);
+    sprite.SetMirrorV(false);
+    sprite.SetNoZWrite(false);
+    EXPECT_EQ(sprite.notices, before + 3);
+
+    // Assign copies every own property and the material.
+    sprite.SetRotation(30);
+    sprite.SetNoZWrite(true);
+    sprite.SetMirrorU(true);
+    sprite.SetMirrorV(true);
+    sprite.Material()->FrontProperties()->Diffuse()->SetColor(0, 1, 0, 1);
+    TGLSprite copy;
+    copy.Assign(&sprite);
+    EXPECT_EQ(copy.AxisAlignedDimensionsUnscaled(), (TVector{2, 1, 2, 0}));
+    EXPECT_EQ(copy.Rotation(), 30);
+    EXPECT_EQ(copy.AlphaChannel(), 0.25f);
+    EXPECT_TRUE(copy.NoZWrite() && copy.MirrorU() && copy.MirrorV());
+    EXPECT_EQ(copy.Material()->FrontProperties()->Diffuse()->Green(), 1);
 }
 
-TEST(HUDTextAndSkyBox, LinksToFontsAndLibrariesDieWithThem) {
+TEST(HUDSprite, DefaultsTilesAndPlacement) {
+    Counted<TGLHUDSprite> sprite;
+    EXPECT_TRUE(hasStyle(sprite, osImmediateDraw));
+    sprite.SetXTiles(1);
+    EXPECT_EQ(sprite.notices, 0);
+    sprite.SetXTiles(3);
+    sprite.SetYTiles(2);
+    EXPECT_EQ(sprite.notices, 2);
+    EXPECT_TRUE(sprite.Changes() & ObjectChange(ocStructure));
+
+    sprite.Position()->SetPoint(10, 20, 0);
+    sprite.SetRotation(90);
+    TRenderContextInfo rci;
+    rci.ViewportWidth = 320;
+    rci.ViewportHeight = 200;
+    rci.RenderDPI = 120;
+    TGLHUDPlacement placement = sprite.Placement(rci);
+    EXPECT_EQ(placement.X, 10);
+    EXPECT_EQ(placement.Y, 20);
+    EXPECT_EQ(placement.Rotation, 90);
+    EXPECT_EQ(placement.ViewportWidth, 320);
+    EXPECT_EQ(placement.RenderDPI, 120);
+}
+
+TEST(HUDText, FontUsers) {
     auto* font = new TGLBitmapFont();
     {
         TGLHUDText text;
+        EXPECT_EQ(text.ModulateColor()->Color(), (TVector{1, 1, 1, 1}));
+        EXPECT_TRUE(hasStyle(text, osImmediateDraw));
         text.SetBitmapFont(font);
+        ASSERT_EQ(font->Users().size(), 1u);
+        EXPECT_EQ(font->Users()[0], &text);
         text.SetBitmapFont(font); // the same font is not registered twice
         EXPECT_EQ(font->Users().size(), 1u);
     }
-    EXPECT_TRUE(font->Users().empty()) << "the destroyed text is no longer a user";
+    // The destroyed text is no longer a user.
+    EXPECT_TRUE(font->Users().empty());
+
     TGLHUDText text;
     text.SetBitmapFont(font);
     delete font;
     EXPECT_EQ(text.BitmapFont(), nullptr);
+}
 
+TEST(SkyBox, NoticesAndLibraryRemoval) {
     TComponent owner;
     auto* library = new TGLMaterialLibrary(&owner);
-    TGLSkyBox box(&owner);
+    Counted<TGLSkyBox> box(&owner);
+    EXPECT_EQ(box.Style(), sbsFull);
+    EXPECT_TRUE(hasStyle(box, osImmediateDraw));
+    EXPECT_TRUE(hasStyle(box, osNoCulling));
     box.SetMaterialLibrary(library);
+    box.SetMatNameTop("sky");
+    box.SetMatNameTop("sky"); // no comparison: every call notifies
+    box.SetCloudsPlaneSize(32);
+    EXPECT_EQ(box.notices, 4);
+    box.SetStyle(sbsBottomHalf); // written directly
+    EXPECT_EQ(box.notices, 4);
+    EXPECT_EQ(box.MatName(sbfTop), "sky");
+    EXPECT_TRUE(box.MatNameFront().empty());
     delete library;
     EXPECT_EQ(box.MaterialLibrary(), nullptr);
+
     // A library of another owner going away is seen too.
     auto* other = new TGLMaterialLibrary();
     box.SetMaterialLibrary(other);
@@ -72,10 +150,23 @@ TEST(HUDTextAndSkyBox, LinksToFontsAndLibrariesDieWithThem) {
     EXPECT_EQ(box.MaterialLibrary(), nullptr);
 }
 
-TEST(Sphere, StartStaysBelowStopAndAssignLeavesTheCaps) {
+TEST(Sphere, SettersClampAndAssignLeavesTheCaps) {
     TGLSphere sphere;
-    sphere.SetSlices(-5);
-    EXPECT_EQ(sphere.Slices(), 1);
+    for (int given : {0, -5}) {
+        sphere.SetSlices(given);
+        sphere.SetStacks(given);
+        EXPECT_EQ(sphere.Slices(), 1) << given;
+        EXPECT_EQ(sphere.Stacks(), 1) << given;
+    }
+    sphere.ClearStructureChanged();
+    sphere.SetRadius(0.5f);
+    sphere.SetTopCap(ctNone);
+    EXPECT_FALSE(sphere.Changes() & ObjectChange(ocStructure));
+    sphere.SetRadius(2);
+    EXPECT_TRUE(sphere.Changes() & ObjectChange(ocStructure));
+    EXPECT_EQ(sphere.AxisAlignedDimensionsUnscaled(), (TVector{2, 2, 2, 0}));
+
+    // Start stays below stop: a setter that would cross them raises and keeps the old value.
     sphere.SetStop(90);
     EXPECT_THROW(sphere.SetStart(100), EAssertionFailed);
     EXPECT_EQ(sphere.Start(), 0);
@@ -85,21 +176,45 @@ TEST(Sphere, StartStaysBelowStopAndAssignLeavesTheCaps) {
 
     TGLSphere source;
     source.SetRadius(3);
+    source.SetSlices(8);
+    source.SetTop(45);
     source.SetStop(180);
     source.SetStart(90);
     source.SetTopCap(ctFlat);
+    source.SetNormalDirection(ndInside);
     TGLSphere copy;
     copy.Assign(&source);
     EXPECT_EQ(copy.Radius(), 3);
+    EXPECT_EQ(copy.Slices(), 8);
+    EXPECT_EQ(copy.Top(), 45);
     EXPECT_EQ(copy.Start(), 90);
     EXPECT_EQ(copy.Stop(), 180);
     EXPECT_EQ(copy.TopCap(), ctNone);
+    EXPECT_EQ(copy.NormalDirection(), ndInside);
     // A range lying wholly below the current one is copied as well.
     TGLSphere narrow;
     narrow.SetStop(20);
     copy.Assign(&narrow);
     EXPECT_EQ(copy.Start(), 0);
     EXPECT_EQ(copy.Stop(), 20);
+}
+
+TEST(Sphere, RayCastAndSilhouette) {
+    TGLSphere sphere;
+    sphere.SetRadius(1);
+    sphere.Position()->SetPoint(0, 0, -5);
+    TVector point{}, normal{};
+    ASSERT_TRUE(sphere.RayCastIntersect({0, 0, 5, 1}, {0, 0, -1, 0}, &point, &normal));
+    EXPECT_NEAR(point[2], -4, 1e-5);
+    EXPECT_NEAR(normal[2], 1, 1e-5);
+    EXPECT_FALSE(sphere.RayCastIntersect({3, 0, 5, 1}, {0, 0, -1, 0}));
+
+    TGLSilhouetteParameters params;
+    params.SeenFrom = {0, 0, 1};
+    params.CappingRequired = true;
+    std::unique_ptr<TGLSilhouette> silhouette(sphere.GenerateSilhouette(params));
+    EXPECT_EQ(silhouette->Vertices().Count(), 17);
+    EXPECT_EQ(silhouette->Indices().Count(), 32);
 }
 
 // ---- Drawn --------------------------------------------------------------------------------------------
