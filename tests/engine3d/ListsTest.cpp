@@ -53,6 +53,8 @@ TEST(VectorLists, GrowthZeroFillAndIndexChecks) {
     integers.Delete(0);
     EXPECT_EQ(integers[0], 1);
     EXPECT_EQ(integers.Count(), 19);
+    EXPECT_EQ(integers.Add(55), 19);
+    EXPECT_EQ(integers[19], 55);
 }
 
 TEST(VectorLists, FindOrAddUsesBitwiseEquality) {

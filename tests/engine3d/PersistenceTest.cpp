@@ -359,9 +359,18 @@ TEST(XCollection, ItemsJoinTakeTheirFriendlyNameAndLeave) {
     EXPECT_EQ(a->Name(), "Plain item");
     EXPECT_EQ(b->Index(), 1);
     EXPECT_EQ(b->GetNamePath(), "TXCollection[1]");
+    EXPECT_EQ(a->Owner(), &collection);
     delete a;
     EXPECT_EQ(collection.Count(), 1);
     EXPECT_EQ(b->Index(), 0);
+    // Without a collection an item has no place; a collection keeps the owner it was made for.
+    std::unique_ptr<TXCollectionItem> loose(TPlainItem::Info().CreateItem(nullptr));
+    EXPECT_EQ(loose->Owner(), nullptr);
+    EXPECT_EQ(loose->Index(), -1);
+    TPersistent holder;
+    TXCollection owned(&holder);
+    EXPECT_EQ(owned.Owner(), &holder);
+    EXPECT_EQ(collection.Owner(), nullptr);
 }
 
 TEST(XCollection, UniqueItemsAndTheirDescendantsAreRejectedTwice) {

@@ -163,8 +163,16 @@ TEST(BaseClasses, StreamsAndClassRegistry) {
     EXPECT_EQ(stream.Remaining(), 2);
     char buffer[4] = {};
     EXPECT_THROW(stream.ReadBuffer(buffer, 3), EReadError);
+    EXPECT_EQ(stream.Bytes(), (std::vector<uint8_t>{'a', 'b', 'c', 'd', 'e', 'f'}));
     EXPECT_EQ(FindClass("TPersistentObjectList").ClassName(), "TPersistentObjectList");
     EXPECT_THROW(FindClass("TNotRegistered"), EClassNotFound);
+    // A component freed before its owner leaves the owner's list.
+    TComponent root;
+    auto* first = new TComponent(&root);
+    new TComponent(&root);
+    EXPECT_EQ(root.ComponentCount(), 2);
+    delete first;
+    EXPECT_EQ(root.ComponentCount(), 1);
     TPersistent a, b;
     EXPECT_THAT([&] { a.Assign(&b); }, ::testing::ThrowsMessage<EConvertError>(
                                            HasSubstr("Cannot assign a TPersistent to a TPersistent")));

@@ -75,6 +75,13 @@ TEST(VectorGeometry, TransformOfTheOriginGivesTheTranslation) {
     EXPECT_EQ(p, (TAffineVector{5, -2, 7}));
 }
 
+TEST(VectorGeometry, ScaleAndTranslationMatrixScalesFirst) {
+    TMatrix m = CreateScaleAndTranslationMatrix({2, 3, 4, 0}, {1, -2, 5, 0});
+    EXPECT_EQ(TransformVector3({1, 1, 1}, m), (TAffineVector{3, 1, 9}));
+    EXPECT_EQ(m[3], (TVector{1, -2, 5, 1}));
+    EXPECT_EQ(m[0], (TVector{2, 0, 0, 0}));
+}
+
 TEST(VectorGeometry, MultiplyMatricesSafeMayWriteOverAnOperand) {
     TMatrix a = sampleMatrix();
     TMatrix b = CreateRotationMatrix(TAffineVector{0, 0, 1}, 0.5f);
@@ -122,6 +129,7 @@ TEST(VectorGeometry, VectorProductsAndDistances) {
     EXPECT_FLOAT_EQ(ManhattanDistance3({1, 1, 1}, {4, -5, 2}), 10.0f);
     EXPECT_FLOAT_EQ(PointPlaneDistance3({0, 0, 5}, {0, 0, 1}, ZVector), 4.0f);
     EXPECT_EQ(RemoveNormalComponent3({1, 2, 3}, ZVector), (TAffineVector{1, 2, 0}));
+    EXPECT_EQ(CombineVectors3({1, 2, 3}, {0, -1, 4}, 2, 3), (TAffineVector{2, 1, 18}));
     EXPECT_FLOAT_EQ(Length2D(3, 4), 5.0f);
     TVector n = NormalizedVector4({0, 3, 4, 7});
     EXPECT_FLOAT_EQ(n[1], 0.6f);
@@ -152,7 +160,7 @@ TEST_P(NormalizeDegAngleTest, MapsIntoTheHalfOpenRange) {
 INSTANTIATE_TEST_SUITE_P(Angles, NormalizeDegAngleTest,
                          ::testing::Values(AngleCase{540, 180}, AngleCase{-190, 170}, AngleCase{180, 180},
                                            AngleCase{-180, -180}, AngleCase{370, 10}, AngleCase{90, 90},
-                                           AngleCase{-540, -180}, AngleCase{725, 5}));
+                                           AngleCase{-540, -180}, AngleCase{725, 5}, AngleCase{190, -170}));
 
 struct PowerCase {
     float base, exponent, result;
@@ -208,6 +216,9 @@ TEST(VectorGeometry, ScalarHelpers) {
     SinCosScaled(static_cast<float>(M_PI / 2), 3, s, c);
     EXPECT_NEAR(s, 3, 1e-6);
     EXPECT_NEAR(c, 0, 1e-6);
+    SinCosSingle(static_cast<float>(M_PI / 6), s, c);
+    EXPECT_NEAR(s, 0.5f, 1e-6);
+    EXPECT_NEAR(c, 0.8660254f, 1e-6);
     EXPECT_NEAR(static_cast<double>(ArcTan2Ext(1, -1)), 3 * M_PI / 4, 1e-12);
 }
 
