@@ -34,6 +34,7 @@ TEST(EngineStartUp, RegistersClassesAndFormatsOnce) {
     EXPECT_ANY_THROW(FindClass("TGLTeapot"));
 
     EXPECT_EQ(GraphicClassForExtension("dds"), &TDDSImage::StaticClass());
+    EXPECT_NE(GraphicClassForExtension("jpg"), nullptr);
     auto list = ListPictureFormats();
     EXPECT_EQ(
         std::count_if(list.begin(), list.end(), [](const TPictureFormat& f) { return f.Extension == "dds"; }),

@@ -1,4 +1,6 @@
 #include "ApplicationFileIO.h"
+#include "GLCrossPlatform.h"
+#include "GLStrings.h"
 #include "GLTestSupport.h"
 #include "GLUtils.h"
 #include "PictureRegisteredFormats.h"
@@ -7,10 +9,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QImage>
+#include <QTemporaryDir>
 
 using namespace engine3d;
 using engine3d_test::messageOf;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 struct PowerOf2Case {
     int in, out;
@@ -25,8 +31,30 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundUpToPowerOf2Test,
                                            PowerOf2Case{1 << 30, 1 << 30},
                                            PowerOf2Case{std::numeric_limits<int>::max(), 1 << 30}));
 
-// Whole files round trip through the texture-image and picture tests. A missing file reads as nothing as a
-// string, and a stream of it fails naming the file in quotes.
+TEST(GLUtils, SqrtByteTable) {
+    const uint8_t* table = SqrtByteTable();
+    EXPECT_EQ(table[0], 0);
+    EXPECT_EQ(table[255], 255);
+    EXPECT_EQ(table[64], 127);
+    for (int i = 1; i < 256; ++i)
+        EXPECT_GE(table[i], table[i - 1]);
+}
+
+TEST(GLUtils, WholeFileStrings) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    std::string path = QDir(dir.path()).filePath("utils_text.txt").toStdString();
+    std::string text("line one\r\nzero \0 inside", 23);
+    SaveStringToFile(path, text);
+    EXPECT_EQ(LoadStringFromFile(path), text);
+    EXPECT_EQ(SizeOfFile(path), 23);
+    EXPECT_EQ(LoadStringFromFile(path + ".missing"), "");
+    EXPECT_EQ(SizeOfFile(path + ".missing"), 0);
+    SaveStringToFile(path, "");
+    EXPECT_EQ(SizeOfFile(path), 0);
+}
+
+// A missing file reads as nothing as a string, and a stream of it fails naming the file in quotes.
 TEST(ApplicationFileIO, MissingFileIsAnEmptyStringOrNamedInQuotes) {
     std::string name = ::testing::TempDir() + "/no such file.dds";
     EXPECT_EQ(LoadStringFromFile(name), "");
@@ -35,6 +63,18 @@ TEST(ApplicationFileIO, MissingFileIsAnEmptyStringOrNamedInQuotes) {
               "File not found: \"" + name + "\"");
     EXPECT_FALSE(FileStreamExists(name));
     EXPECT_FALSE(FileStreamExists(::testing::TempDir())) << "a folder is not a file";
+}
+
+TEST(ApplicationFileIO, HooksServeFilesWhenInstalled) {
+    EXPECT_FALSE(ApplicationFileIODefined());
+    TApplicationFileIO io;
+    io.OnFileStreamExists = [](const std::string& name) { return name == "virtual.txt"; };
+    io.OnFileStream = [](const std::string&, uint16_t) -> std::unique_ptr<TStream> {
+        return std::make_unique<TStringStream>("served");
+    };
+    EXPECT_TRUE(ApplicationFileIODefined());
+    EXPECT_TRUE(FileStreamExists("virtual.txt"));
+    EXPECT_EQ(LoadStringFromFile("virtual.txt"), "served");
 }
 
 TEST(PictureRegisteredFormats, FindsClassesByExtensionIgnoringDotAndCase) {
@@ -76,6 +116,28 @@ TEST(PlatformGraphics, BitmapFileRoundTripAndDamagedFile) {
     delete loaded;
 }
 
+TEST(GLCrossPlatform, ColoursAndCounters) {
+    EXPECT_EQ(ResolveSystemColor(0x123456), 0x123456);
+    TColor window = ResolveSystemColor(clSystemColor | 5);
+    EXPECT_GE(window, 0);
+    EXPECT_EQ(GetRValue(0x123456), 0x56);
+    EXPECT_EQ(GetGValue(0x123456), 0x34);
+    EXPECT_EQ(GetBValue(0x123456), 0x12);
+    InitSystemColors();
+    for (const TVector& c : SystemColorVectors) {
+        EXPECT_EQ(c[3], 1.0f);
+        EXPECT_LE(c[0], 1.0f);
+    }
+    int64_t frequency = 0, a = 0, b = 0;
+    EXPECT_TRUE(QueryPerformanceFrequencyValue(frequency));
+    EXPECT_GT(frequency, 0);
+    QueryPerformanceCounterValue(a);
+    QueryPerformanceCounterValue(b);
+    EXPECT_GE(b, a);
+    errno = ENOENT;
+    EXPECT_THAT([] { RaiseLastOSError(); }, ::testing::ThrowsMessage<EOSError>(StartsWith("OS Error : ")));
+}
+
 TEST(EngineAssertion, MessagePathAndLine) {
     EXPECT_EQ(EngineSourcePath("/work/x/engine3d/Source/Base/VectorLists.cpp"),
               "engine3d\\Source\\Base\\VectorLists");
@@ -86,4 +148,32 @@ TEST(EngineAssertion, MessagePathAndLine) {
               "Bad thing (engine3d\\Source\\Platform\\GLWin32Viewer, line 203)");
     EXPECT_EQ(messageOf<EAssertionFailed>([] { AssertionFailure("", "engine3d/Source/GLGraphics.cpp", 7); }),
               "Assertion failed (engine3d\\Source\\GLGraphics, line 7)");
+}
+
+TEST(GLStrings, Messages) {
+    EXPECT_STREQ(glsOpenGLVersionTooLow, "Need at least OpenGL version 1.1");
+    EXPECT_EQ(FormatMessage(glsFailedOpenFile, {"a.dds"}), "Could not open file: a.dds");
+    EXPECT_STREQ(glsUnbalancedBeginEndUpdate, "Unbalanced Begin/EndUpdate");
+}
+
+TEST(BaseClasses, StreamsAndClassRegistry) {
+    TMemoryStream stream;
+    stream.WriteBuffer("abcdef", 6);
+    stream.SetPosition(4);
+    EXPECT_EQ(stream.Remaining(), 2);
+    char buffer[4] = {};
+    EXPECT_THROW(stream.ReadBuffer(buffer, 3), EReadError);
+    EXPECT_EQ(stream.Bytes(), (std::vector<uint8_t>{'a', 'b', 'c', 'd', 'e', 'f'}));
+    EXPECT_EQ(FindClass("TPersistentObjectList").ClassName(), "TPersistentObjectList");
+    EXPECT_THROW(FindClass("TNotRegistered"), EClassNotFound);
+    // A component freed before its owner leaves the owner's list.
+    TComponent root;
+    auto* first = new TComponent(&root);
+    new TComponent(&root);
+    EXPECT_EQ(root.ComponentCount(), 2);
+    delete first;
+    EXPECT_EQ(root.ComponentCount(), 1);
+    TPersistent a, b;
+    EXPECT_THAT([&] { a.Assign(&b); }, ::testing::ThrowsMessage<EConvertError>(
+                                           HasSubstr("Cannot assign a TPersistent to a TPersistent")));
 }
