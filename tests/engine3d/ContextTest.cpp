@@ -8,6 +8,7 @@
 
 #include <QGuiApplication>
 #include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
 #include <QWindow>
 
 using namespace engine3d;
@@ -65,6 +66,8 @@ TEST(GLContext, UnsupportedBuffersAreRefusedClearly) {
 TEST(GLContext, ClearColourReadsBackFromAMemoryContext) {
     REQUIRE_MEMORY_CONTEXT(context, 32, 32);
     EXPECT_NE(context->Acceleration(), chaUnknown);
+    ASSERT_NE(context->Framebuffer(), nullptr);
+    EXPECT_EQ(context->Framebuffer()->size(), QSize(32, 32));
     context->ContextActivate();
     EXPECT_EQ(CurrentGLContext(), context.get());
     glViewport(0, 0, 32, 32);
@@ -97,6 +100,7 @@ TEST(GLContext, WindowContextClearsAndSwaps) {
     window.show();
     QCoreApplication::processEvents();
     EXPECT_EQ(context.RenderOutputDevice(), &window);
+    EXPECT_EQ(context.Framebuffer(), nullptr) << "a window context draws into the window";
     context.ContextActivate();
     glViewport(0, 0, 64, 48);
     glClearColor(1.0f, 0.5f, 0.0f, 1.0f);
