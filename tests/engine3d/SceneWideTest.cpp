@@ -1,4 +1,5 @@
-// Lights without OpenGL: the scene's eight light slots and a light's spot settings.
+// Scene-wide state without OpenGL: the eight light slots, a light's spot settings, the defaults that fold
+// inherited values, and the nearest visible object along a ray.
 #include "GL3DScene.h"
 #include "GLTestSupport.h"
 
@@ -38,4 +39,32 @@ TEST(SceneLights, SpotCutOffAndDirection) {
     direction.SetVector(1, 0, 0, 1);
     light.SetSpotDirection(&direction);
     engine3d_test::expectNear(light.SpotDirection()->AsVector(), {1, 0, 0, 0});
+}
+
+TEST(SceneWide, DefaultsFoldInherited) {
+    TGL3DScene scene;
+    EXPECT_EQ(scene.Objects()->Name(), "ObjectRoot");
+    EXPECT_EQ(scene.Cameras()->Name(), "CameraRoot");
+    EXPECT_EQ(scene.ObjectsSorting(), osRenderBlendedLast);
+    scene.SetObjectsSorting(osNone);
+    scene.SetObjectsSorting(osInherited);
+    EXPECT_EQ(scene.ObjectsSorting(), osRenderBlendedLast);
+    scene.SetVisibilityCulling(vcObjectBased);
+    scene.SetVisibilityCulling(vcInherited);
+    EXPECT_EQ(scene.VisibilityCulling(), vcNone);
+}
+
+TEST(SceneWide, RayCastFindsNearestVisible) {
+    TGL3DScene scene;
+    auto* near = scene.Objects()->AddNewChild<TGLBaseSceneObject>();
+    auto* far = scene.Objects()->AddNewChild<TGLBaseSceneObject>();
+    near->Position()->SetPoint(0, 0, -5);
+    far->Position()->SetPoint(0, 0, -10);
+    TVector point, normal;
+    EXPECT_EQ(scene.RayCastIntersect({0, 0, 0, 1}, {0, 0, -1, 0}, &point, &normal), near);
+    EXPECT_NEAR(point[2], -5 + near->SceneObjectBoundingSphereRadius(), 1e-4f);
+    engine3d_test::expectNear(normal, {0, 0, 1, 0}, "normal", 1e-4f);
+    near->SetVisible(false);
+    EXPECT_EQ(scene.RayCastIntersect({0, 0, 0, 1}, {0, 0, -1, 0}), far);
+    EXPECT_EQ(scene.RayCastIntersect({0, 0, 0, 1}, {0, 1, 0, 0}), nullptr);
 }
