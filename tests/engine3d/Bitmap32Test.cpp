@@ -10,6 +10,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
+#include <QTemporaryDir>
 
 #include <fstream>
 
@@ -328,7 +329,8 @@ int64_t peakMemoryKb() {
 } // namespace
 
 TEST(JPEGPicture, LoadsByExtensionAndStretchesOddWidths) {
-    std::string path = ::testing::TempDir() + "/engine_picture.jpg";
+    QTemporaryDir dir;
+    std::string path = dir.filePath("engine_picture.jpg").toStdString();
     SaveStringToFile(path, jpegBytes(130, 20));
     TClass pictureClass = GraphicClassForExtension(".jpg");
     ASSERT_EQ(pictureClass, &TJPEGImage::StaticClass());
