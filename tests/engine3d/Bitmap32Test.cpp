@@ -10,6 +10,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
+#include <QTemporaryDir>
 
 #include <fstream>
 
@@ -93,11 +94,26 @@ TEST(GLBitmap32, BGRSourcesAreBottomUpByDefaultWhateverTheirRowOrder) {
     TBitmap source = gradientBitmap(8, 2, pf32bit, false);
     TGLBitmap32 image, again;
     image.Assign(&source);
+    TGLPixel32 p = image.ScanLine(1)[5];
+    EXPECT_EQ(p.r, 5);
+    EXPECT_EQ(p.g, 0);
+    EXPECT_EQ(p.b, 7);
+    EXPECT_EQ(p.a, 105);
     again.AssignFrom32BitsBitmap(*image.Create32BitsBitmap());
     EXPECT_TRUE(samePixels(image, again));
 }
 
 TEST(GLBitmap32, WidthsNotAMultipleOfFourAreStretched) {
+    QImage wide(130, 2, QImage::Format_RGB32);
+    wide.fill(QColor(10, 20, 30));
+    TTestPicture picture(wide);
+    TGLBitmap32 stretched;
+    stretched.Assign(&picture);
+    EXPECT_EQ(stretched.Width(), 132);
+    EXPECT_EQ(stretched.Height(), 2);
+    EXPECT_EQ(stretched.ScanLine(1)[131].g, 20);
+    EXPECT_EQ(stretched.ScanLine(1)[131].a, 255);
+
     QImage exact(128, 1, QImage::Format_RGB32);
     for (int x = 0; x < 128; ++x)
         exact.setPixel(x, 0, qRgb(x, 255 - x, 0));
@@ -115,19 +131,115 @@ TEST(GLBitmap32, WidthsNotAMultipleOfFourAreStretched) {
     EXPECT_EQ(image.ScanLine(0)[7].a, 255);
 }
 
+TEST(GLBitmap32, AssignFromNilAndOtherImages) {
+    TGLBitmap32 a = filled(4, 2, {1, 2, 3, 4});
+    TGLBitmap32 b;
+    b.Assign(&a);
+    EXPECT_TRUE(samePixels(a, b));
+    b.Assign(&b);
+    EXPECT_TRUE(samePixels(a, b)) << "assigned to itself";
+    b.Assign(nullptr);
+    EXPECT_TRUE(b.IsEmpty());
+    EXPECT_EQ(b.DataSize(), 0);
+    EXPECT_EQ(b.Data(), nullptr);
+}
+
 TEST(GLBitmap32, WrongSourcesAndSizesAreRefused) {
     TGLBitmap32 image;
     TPersistent notAPicture;
     EXPECT_THROW(image.Assign(&notAPicture), EConvertError);
     TBitmap narrow = gradientBitmap(6, 1, pf24bit, false);
-    EXPECT_THROW(image.AssignFrom24BitsBitmap(narrow), EAssertionFailed);
+    EXPECT_THAT([&] { image.AssignFrom24BitsBitmap(narrow); },
+                ::testing::ThrowsMessage<EAssertionFailed>(HasSubstr("engine3d\\Source\\GLGraphics, line ")));
     image.SetHeight(3);
     image.SetWidth(5);
     EXPECT_EQ(image.Width(), 8);
+    EXPECT_EQ(image.DataSize(), 8 * 3 * 4);
     EXPECT_THROW(image.SetWidth(-4), EAssertionFailed);
+    EXPECT_THROW(image.SetHeight(-1), EAssertionFailed);
+    EXPECT_EQ(image.Width(), 8);
     image.SetHeight(100000);
     EXPECT_THROW(image.SetWidth(100000), EOutOfMemory) << "the byte count must fit 32 bits";
     EXPECT_EQ(image.Width(), 8);
+}
+
+TEST(GLBitmap32, AlphaRules) {
+    TGLBitmap32 image = filled(4, 1, {30, 60, 90, 1});
+    image.Data()[1] = {0, 0, 0, 9};
+    image.Data()[2] = {255, 255, 255, 9};
+    image.SetAlphaFromIntensity();
+    EXPECT_EQ(image.Data()[0].a, 60);
+    EXPECT_EQ(image.Data()[2].a, 255);
+    image.SqrtAlphaFromIntensity();
+    EXPECT_EQ(image.Data()[0].a, SqrtByteTable()[60]);
+    image.InvertAlpha();
+    EXPECT_EQ(image.Data()[1].a, 255);
+    image.SetAlphaToValue(77);
+    EXPECT_EQ(image.Data()[3].a, 77);
+    image.SetAlphaTransparentForColor(0); // black
+    EXPECT_EQ(image.Data()[1].a, 0);
+    EXPECT_EQ(image.Data()[0].a, 255);
+    image.SetAlphaTransparentForRGB({30, 60, 90, 200});
+    EXPECT_EQ(image.Data()[0].a, 0) << "the key's alpha is not compared";
+    EXPECT_EQ(image.Data()[3].a, 0) << "nor the pixels' alpha";
+    EXPECT_EQ(image.Data()[1].a, 255);
+    image.SetAlphaTransparentForColor(0x5A3C1E); // R 0x1E = 30, G 0x3C = 60, B 0x5A = 90
+    EXPECT_EQ(image.Data()[0].a, 0);
+}
+
+TEST(GLBitmap32, FirstStoredPixelIsTheBottomLeftOfThePicture) {
+    TBitmap source = gradientBitmap(4, 3, pf24bit, true);
+    TGLBitmap32 image;
+    image.Assign(&source);
+    image.SetAlphaTransparentForPixel(image.Data()[0]);
+    // The picture's bottom-left pixel (x 0, y 2) is transparent, the top-left one is not.
+    EXPECT_EQ(image.ScanLine(0)[0].a, 0);
+    EXPECT_EQ(image.ScanLine(2)[0].a, 255);
+}
+
+TEST(GLBitmap32, BrightnessAndGammaTables) {
+    TGLBitmap32 image = filled(4, 1, {100, 200, 128, 50});
+    image.BrightnessCorrection(2.0f);
+    EXPECT_EQ(image.Data()[0].r, 200);
+    EXPECT_EQ(image.Data()[0].g, 255);
+    EXPECT_EQ(image.Data()[0].a, 50) << "alpha untouched";
+    image = filled(4, 1, {128, 255, 0, 50});
+    image.GammaCorrection(0.5f); // exponent 2
+    EXPECT_EQ(image.Data()[0].r, 64);
+    EXPECT_EQ(image.Data()[0].g, 255);
+    image = filled(4, 1, {128, 255, 0, 50});
+    image.GammaCorrection(0.05f); // below 0.1 the exponent is 10
+    EXPECT_EQ(image.Data()[0].r, 0);
+    EXPECT_EQ(image.Data()[0].g, 255);
+    EXPECT_THROW(image.GammaCorrection(0), EAssertionFailed);
+    EXPECT_THROW(image.BrightnessCorrection(-1), EAssertionFailed);
+    TGLBitmap32 empty;
+    empty.GammaCorrection(0); // nothing without data
+}
+
+TEST(GLBitmap32, NormalMaps) {
+    TGLBitmap32 flat = filled(4, 4, {9, 100, 9, 9});
+    flat.GrayScaleToNormalMap(3.0f, true, true);
+    for (int i = 0; i < 16; ++i) {
+        TGLPixel32 p = flat.Data()[i];
+        ASSERT_EQ(p.r, 128);
+        ASSERT_EQ(p.g, 128);
+        ASSERT_EQ(p.b, 255);
+        ASSERT_EQ(p.a, 255);
+    }
+    // A ramp rising to the right tilts every normal to the left.
+    TGLBitmap32 ramp = filled(8, 4, {0, 0, 0, 0});
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x)
+            ramp.ScanLine(y)[x].g = static_cast<uint8_t>(x * 10);
+    ramp.GrayScaleToNormalMap(0.05f, false, false);
+    EXPECT_LT(ramp.ScanLine(1)[3].r, 128);
+    EXPECT_EQ(ramp.ScanLine(1)[3].g, 128);
+    // A height that is no power of two still wraps inside the image.
+    TGLBitmap32 odd = filled(4, 3, {0, 50, 0, 0});
+    odd.ScanLine(2)[1].g = 250;
+    odd.GrayScaleToNormalMap(1.0f, true, true);
+    EXPECT_GT(odd.ScanLine(0)[1].g, 128) << "row 0 sees row 2 below it when wrapping";
 }
 
 // ---- Upload ------------------------------------------------------------------------------------------
@@ -217,7 +329,8 @@ int64_t peakMemoryKb() {
 } // namespace
 
 TEST(JPEGPicture, LoadsByExtensionAndStretchesOddWidths) {
-    std::string path = ::testing::TempDir() + "/engine_picture.jpg";
+    QTemporaryDir dir;
+    std::string path = dir.filePath("engine_picture.jpg").toStdString();
     SaveStringToFile(path, jpegBytes(130, 20));
     TClass pictureClass = GraphicClassForExtension(".jpg");
     ASSERT_EQ(pictureClass, &TJPEGImage::StaticClass());
@@ -230,10 +343,16 @@ TEST(JPEGPicture, LoadsByExtensionAndStretchesOddWidths) {
     TGLBitmap32 image;
     image.Assign(picture.get());
     EXPECT_EQ(image.Width(), 132);
+    EXPECT_EQ(image.Height(), 20);
     // Row 0 is the picture's bottom line, where blue is lowest; the left column is darkest in red.
     EXPECT_LT(image.ScanLine(0)[1].b, image.ScanLine(19)[1].b);
     EXPECT_LT(image.ScanLine(10)[2].r, image.ScanLine(10)[120].r);
     EXPECT_NEAR(image.ScanLine(10)[60].g, 128, 6);
+
+    SaveStringToFile(path, jpegBytes(128, 4));
+    picture->LoadFromFile(path);
+    image.Assign(picture.get());
+    EXPECT_EQ(image.Width(), 128);
 }
 
 TEST(JPEGPicture, DamagedFilesRaiseAClearError) {
@@ -245,6 +364,15 @@ TEST(JPEGPicture, DamagedFilesRaiseAClearError) {
                     ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("JPEG error")))
             << damaged.size() << " bytes";
     }
+    // A frame header claiming 65000 x 65000 pixels is refused before anything that size is made.
+    std::string huge = good;
+    size_t baseline = huge.find("\xFF\xC0");
+    ASSERT_NE(baseline, std::string::npos);
+    huge[baseline + 5] = huge[baseline + 7] = static_cast<char>(0xFD);
+    huge[baseline + 6] = huge[baseline + 8] = static_cast<char>(0xE8);
+    TStringStream hugeStream(huge);
+    EXPECT_THAT([&] { jpeg.LoadFromStream(hugeStream); },
+                ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("too large")));
     // A progressive frame of 20000 x 20000 in a few hundred bytes: refused on its header, before its
     // coefficient buffers (2.4 GB) exist.
     std::string progressive = progressiveJpegBytes(16, 16);
@@ -258,4 +386,29 @@ TEST(JPEGPicture, DamagedFilesRaiseAClearError) {
     EXPECT_THAT([&] { jpeg.LoadFromStream(progressiveStream); },
                 ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("too large")));
     EXPECT_LT(peakMemoryKb() - before, 100 * 1024);
+}
+
+TEST(JPEGPicture, AssignTakesPicturesOrNothingAndWritingReportsTheCompressor) {
+    TBitmap bitmap = gradientBitmap(4, 2, pf24bit, false);
+    TJPEGImage jpeg;
+    jpeg.Assign(&bitmap);
+    EXPECT_EQ(jpeg.Width(), 4);
+    EXPECT_EQ(jpeg.Height(), 2);
+    TPersistent notAPicture;
+    EXPECT_THROW(jpeg.Assign(&notAPicture), EConvertError);
+    EXPECT_EQ(jpeg.Width(), 4) << "a refused source leaves the picture";
+    jpeg.Assign(nullptr);
+    EXPECT_EQ(jpeg.Width(), 0);
+    TStringStream empty;
+    EXPECT_THAT([&] { jpeg.SaveToStream(empty); },
+                ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("no image to write")));
+    // Wider than the format can hold: the compressor's own refusal comes back as a picture error.
+    QImage wide(70000, 1, QImage::Format_RGB32);
+    wide.fill(Qt::white);
+    TTestPicture widePicture(wide);
+    jpeg.Assign(&widePicture);
+    TStringStream written;
+    EXPECT_THAT([&] { jpeg.SaveToStream(written); },
+                ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("JPEG error: ")));
+    EXPECT_EQ(written.Size(), 0);
 }

@@ -1,16 +1,121 @@
 #include "GLContext.h"
 #include "GLTestSupport.h"
 #include "GLWin32Context.h"
+#include "ShapeRenderSupport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QWindow>
 
 using namespace engine3d;
 using ::testing::HasSubstr;
 
+using engine3d_test::expectColour;
 using engine3d_test::messageOf;
+using engine3d_test::readPixel;
+
+TEST(GLContext, UncreatedContextRefusesUse) {
+    TGLWin32Context context;
+    EXPECT_FALSE(context.IsValid());
+    EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { context.ContextActivate(); }), "Context not created");
+    EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { context.ShareLists(&context); }), "Context not created");
+    EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { context.ContextDeactivate(); }),
+              "Unbalanced context activations");
+}
+
+TEST(GLContext, FormatRelaxationFollowsTheFields) {
+    TGLWin32Context context;
+    context.SetDepthBits(32);
+    context.SetAntiAliasing(aa2x);
+    context.SetOptions(RCOption(rcoDoubleBuffered));
+    std::vector<QSurfaceFormat> candidates = context.FormatCandidates();
+    ASSERT_EQ(candidates.size(), 5u);
+    EXPECT_EQ(candidates[0].samples(), 2);
+    EXPECT_EQ(candidates[0].depthBufferSize(), 32);
+    EXPECT_EQ(candidates[1].depthBufferSize(), 24);
+    EXPECT_EQ(candidates[1].samples(), -1) << "sample buffers go first";
+    EXPECT_EQ(candidates[2].depthBufferSize(), 16);
+    EXPECT_EQ(candidates[3].redBufferSize(), 5);
+    EXPECT_EQ(candidates[3].depthBufferSize(), 16);
+    EXPECT_EQ(candidates[4].depthBufferSize(), 32);
+    EXPECT_EQ(candidates[4].redBufferSize(), 8);
+    for (const QSurfaceFormat& f : candidates) {
+        EXPECT_EQ(f.swapBehavior(), QSurfaceFormat::DoubleBuffer);
+        EXPECT_EQ(f.profile(), QSurfaceFormat::CompatibilityProfile);
+    }
+    context.SetAntiAliasing(aaNone);
+    EXPECT_EQ(context.RequestedFormat().samples(), 0);
+}
+
+TEST(GLContext, UnsupportedBuffersAreRefusedClearly) {
+    TGLWin32Context context;
+    context.SetAccumBits(32);
+    EXPECT_THAT(messageOf<engine3d::EGLContext>([&] { context.CreateMemoryContext(nullptr, 4, 4, 1); }),
+                HasSubstr("Accumulation buffers are not supported"));
+    context.SetAccumBits(0);
+    context.SetAuxBuffers(1);
+    EXPECT_THAT(messageOf<engine3d::EGLContext>([&] { context.CreateMemoryContext(nullptr, 4, 4, 1); }),
+                HasSubstr("Auxiliary buffers are not supported"));
+    EXPECT_FALSE(context.IsValid());
+}
+
+TEST(GLContext, ClearColourReadsBackFromAMemoryContext) {
+    REQUIRE_MEMORY_CONTEXT(context, 32, 32);
+    EXPECT_NE(context->Acceleration(), chaUnknown);
+    ASSERT_NE(context->Framebuffer(), nullptr);
+    EXPECT_EQ(context->Framebuffer()->size(), QSize(32, 32));
+    context->ContextActivate();
+    EXPECT_EQ(CurrentGLContext(), context.get());
+    glViewport(0, 0, 32, 32);
+    glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glFinish();
+    expectColour(readPixel(16, 16), 64, 128, 191, "centre", 2);
+    expectColour(readPixel(0, 31), 64, 128, 191, "top left", 2);
+    CheckGLError();
+    context->ContextDeactivate();
+    EXPECT_EQ(CurrentGLContext(), nullptr);
+    EXPECT_THAT(messageOf<Exception>([&] { context->CreateMemoryContext(nullptr, 4, 4, 1); }),
+                HasSubstr("Context already created"));
+}
+
+TEST(GLContext, WindowContextClearsAndSwaps) {
+    if (QGuiApplication::platformName() != "xcb")
+        GTEST_SKIP() << "window contexts are tested on an X server (platform "
+                     << QGuiApplication::platformName().toStdString() << ")";
+    QWindow window;
+    window.resize(64, 48);
+    TGLWin32Context context;
+    context.SetOptions(RCOption(rcoDoubleBuffered));
+    context.SetDepthBits(24);
+    try {
+        context.CreateContext(&window);
+    } catch (const std::exception& e) {
+        GTEST_SKIP() << "no OpenGL context: " << e.what();
+    }
+    window.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(context.RenderOutputDevice(), &window);
+    EXPECT_EQ(context.Framebuffer(), nullptr) << "a window context draws into the window";
+    context.ContextActivate();
+    glViewport(0, 0, 64, 48);
+    glClearColor(1.0f, 0.5f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glFinish();
+    glReadBuffer(GL_BACK);
+    expectColour(readPixel(32, 24), 255, 128, 0, "back buffer", 2);
+    context.SwapBuffers();
+    CheckGLError();
+    context.ContextDeactivate();
+
+    // The window losing its surface takes the context with it first.
+    window.destroy();
+    EXPECT_FALSE(context.IsValid());
+}
 
 TEST(GLContext, ActivationIsCountedAndBalanced) {
     TGLWin32Context uncreated;
@@ -23,8 +128,11 @@ TEST(GLContext, ActivationIsCountedAndBalanced) {
                 HasSubstr("Context already created"));
     context->ContextActivate();
     context->ContextActivate();
+    EXPECT_EQ(context->ActivationCount(), 2);
     EXPECT_EQ(CurrentGLContext(), context.get());
     EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { context->SetDepthBits(16); }),
+              "Cannot alter an active context");
+    EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { context->SetAntiAliasing(aa4x); }),
               "Cannot alter an active context");
     context->ContextDeactivate();
     EXPECT_EQ(CurrentGLContext(), context.get());
@@ -35,6 +143,10 @@ TEST(GLContext, ActivationIsCountedAndBalanced) {
               "Unbalanced context activations");
     context->SetDepthBits(16);
     EXPECT_EQ(context->DepthBits(), 16) << "stored while inactive";
+    context->SetActive(true);
+    EXPECT_TRUE(context->ContextIsActive());
+    context->SetActive(false);
+    EXPECT_FALSE(context->ContextIsActive());
 }
 
 TEST(GLContext, CheckGLErrorReportsOnceWithTheGluText) {
@@ -80,6 +192,25 @@ TEST(GLContext, HandlesLiveInTheirContextAndDieWithIt) {
     EXPECT_FALSE(context->IsValid());
 }
 
+TEST(GLContext, VirtualHandleCallsItsEvents) {
+    REQUIRE_MEMORY_CONTEXT(context, 4, 4);
+    context->ContextActivate();
+    int destroyed = 0;
+    {
+        TGLVirtualHandle handle;
+        handle.OnAllocate = [](TGLVirtualHandle*, GLuint& name) { name = 42; };
+        handle.OnDestroy = [&](TGLVirtualHandle*, GLuint& name) { destroyed = static_cast<int>(name); };
+        handle.AllocateHandle();
+        EXPECT_EQ(handle.Handle(), 42u);
+        TGLVirtualHandle none;
+        none.AllocateHandle();
+        EXPECT_EQ(none.Handle(), 0u);
+        EXPECT_EQ(none.RenderingContext(), nullptr);
+    }
+    EXPECT_EQ(destroyed, 42);
+    context->ContextDeactivate();
+}
+
 TEST(GLContext, SharedListsMoveHandlesToTheSurvivor) {
     REQUIRE_MEMORY_CONTEXT(first, 4, 4);
     TGLWin32Context second;
@@ -110,4 +241,78 @@ TEST(GLContext, SharedListsMoveHandlesToTheSurvivor) {
     texture.HandleDestroy(); // owner not current: activated for the deletion, then left
     EXPECT_EQ(CurrentGLContext(), nullptr);
     EXPECT_EQ(texture.Handle(), 0u);
+}
+
+TEST(GLContext, ListsAreSharedOnlyWhenAskedBeforeCreation) {
+    REQUIRE_MEMORY_CONTEXT(first, 4, 4);
+    REQUIRE_MEMORY_CONTEXT(second, 4, 4);
+    EXPECT_THAT(messageOf<engine3d::EGLContext>([&] { second->ShareLists(first.get()); }),
+                HasSubstr("shared only between"));
+    EXPECT_EQ(second->SharedContexts().size(), 1u);
+    EXPECT_THROW(second->RequestListSharing(first.get()), engine3d::EGLContext) << "already created";
+}
+
+TEST(GLContextManager, CountsLiveAndCreatedContexts) {
+    TGLContextManager* manager = GLContextManager();
+    int live = manager->ContextCount();
+    int created = manager->CreatedContextCount();
+    {
+        TGLWin32Context context;
+        EXPECT_EQ(manager->ContextCount(), live + 1);
+        EXPECT_EQ(messageOf<engine3d::EGLContext>([&] { manager->RegisterContext(&context); }),
+                  "Invalid context registration");
+        try {
+            context.CreateMemoryContext(nullptr, 4, 4, 1);
+            EXPECT_EQ(manager->CreatedContextCount(), created + 1);
+            context.DestroyContext();
+        } catch (const std::exception&) {
+        }
+        EXPECT_EQ(manager->CreatedContextCount(), created);
+    }
+    EXPECT_EQ(manager->ContextCount(), live);
+    TObject stranger;
+    EXPECT_THROW(manager->UnregisterContext(reinterpret_cast<TGLContext*>(&stranger)), engine3d::EGLContext);
+}
+
+TEST(GLContextManager, RegisteredClassMakesPlatformContexts) {
+    std::unique_ptr<TGLContext> context(CreateRegisteredContext(GLContextManager()));
+    ASSERT_NE(context, nullptr);
+    EXPECT_EQ(context->ClassName(), "TGLWin32Context");
+    EXPECT_EQ(context->Manager(), GLContextManager());
+}
+
+TEST(GLContext, MemoryContextNeedsASize) {
+    TGLWin32Context context;
+    try {
+        context.CreateMemoryContext(nullptr, 0, 0, 1);
+        FAIL() << "a context without a size was made";
+    } catch (const engine3d::EGLContext& e) {
+        GTEST_SKIP() << "no OpenGL context: " << e.what();
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Unabled to create pbuffer.");
+    }
+    EXPECT_FALSE(context.IsValid());
+}
+
+TEST(GLContext, DeeperDepthThanOfferedStillGivesAContext) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "window contexts are tested on an X server";
+    QWindow window;
+    window.resize(16, 16);
+    TGLWin32Context context;
+    context.SetDepthBits(32);
+    context.SetAntiAliasing(aaNone);
+    try {
+        context.CreateContext(&window);
+    } catch (const std::exception& e) {
+        GTEST_SKIP() << "no OpenGL context: " << e.what();
+    }
+    context.ContextActivate();
+    GLint depth = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depth);
+    EXPECT_GE(depth, 16);
+    EXPECT_LE(context.NativeContext()->format().samples(), 1);
+    context.ContextDeactivate();
+    context.DestroyContext();
+    EXPECT_FALSE(context.IsValid());
+    EXPECT_EQ(context.Acceleration(), chaUnknown);
 }

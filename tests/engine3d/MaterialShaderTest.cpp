@@ -28,6 +28,9 @@ protected:
 
 TEST(MaterialShader, BalancedApplicationsPassesAndDisabledShaders) {
     CountingShader shader;
+    EXPECT_TRUE(shader.Enabled());
+    EXPECT_EQ(shader.ShaderStyle(), ssLowLevel);
+    EXPECT_FALSE(shader.Active());
     TRenderContextInfo rci;
     EXPECT_THROW(shader.UnApply(rci), EAssertionFailed);
     shader.Apply(rci, nullptr);
@@ -61,6 +64,7 @@ TEST(MaterialShader, BalancedApplicationsPassesAndDisabledShaders) {
     EXPECT_FALSE(shader.UnApply(rci));
     EXPECT_FALSE(shader.Active());
     EXPECT_EQ(shader.applies, applies);
+    EXPECT_THROW(shader.UnApply(rci), EAssertionFailed);
 }
 
 TEST(MaterialShader, UsersAreToldAndReleased) {

@@ -1,5 +1,6 @@
 // The scene viewer control on screen: its buffer renders the scene into the widget, the framebuffer is
-// grabbed and checked pixel by pixel, and size, scene changes and mouse notices behave as a user expects.
+// grabbed and checked pixel by pixel, and size, camera, scene changes and mouse notices behave as a user
+// expects.
 #include "GL3DScene.h"
 #include "GLTexture.h"
 #include "GLWin32Viewer.h"
@@ -97,7 +98,9 @@ TEST(SceneViewer, ShowsTheQuadAfterANewContextAndAResizeAndRepaintsOnChange) {
     expectPixel(image, 100, 128, Qt::red, "left half of the quad");
     expectPixel(image, 156, 128, Qt::blue, "right half of the quad");
     expectPixel(image, 10, 10, Qt::green, "background");
+    expectPixel(image, 246, 246, Qt::green, "background corner");
     EXPECT_GE(f.viewer->Buffer()->FrameCount(), 1);
+    EXPECT_EQ(f.viewer->Buffer()->Width(), 257);
 
     // A structural change makes a new context that still draws.
     f.viewer->Buffer()->SetContextOptions(f.viewer->Buffer()->ContextOptions() |
@@ -105,6 +108,7 @@ TEST(SceneViewer, ShowsTheQuadAfterANewContextAndAResizeAndRepaintsOnChange) {
     EXPECT_TRUE(f.viewer->RCInstantiated());
     image = f.viewer->grabFramebuffer();
     expectPixel(image, 100, 128, Qt::red, "quad after the new context");
+    expectPixel(image, 10, 10, Qt::green, "background after the new context");
     EXPECT_TRUE(f.viewer->LastError().isEmpty()) << f.viewer->LastError().toStdString();
 
     // Resized wider than high: the quad is square on screen, centred, 32 pixels of -1..1 across 64 rows.
@@ -120,6 +124,40 @@ TEST(SceneViewer, ShowsTheQuadAfterANewContextAndAResizeAndRepaintsOnChange) {
     f.quad->Position()->SetPoint(10, 0, 0);
     image = f.viewer->grabFramebuffer();
     expectPixel(image, 64, 32, Qt::green, "quad moved away");
+}
+
+TEST(SceneViewer, FieldOfViewNeedsACamera) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    f.viewer->resize(200, 100);
+    f.viewer->SetFieldOfView(90);
+    EXPECT_NEAR(f.camera->FocalLength(), 50, 1e-3);
+    EXPECT_NEAR(f.viewer->FieldOfView(), 90, 1e-3);
+    f.viewer->SetCamera(nullptr);
+    EXPECT_FLOAT_EQ(f.viewer->FieldOfView(), 0);
+    f.viewer->SetFieldOfView(10); // nothing to set
+    EXPECT_NEAR(f.camera->FocalLength(), 50, 1e-3);
+}
+
+TEST(SceneViewer, CameraFreedLeavesTheViewerWithoutCamera) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    delete f.camera;
+    EXPECT_EQ(f.viewer->Camera(), nullptr);
+    f.form.show();
+    ASSERT_TRUE(waitExposed(f.form));
+    // Without a camera the window is cleared to the background and nothing is drawn.
+    QImage image = f.viewer->grabFramebuffer();
+    expectPixel(image, 128, 128, Qt::green, "centre without camera");
+}
+
+TEST(SceneViewer, HiddenFormGetsItsContextAfterLoading) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    EXPECT_FALSE(f.viewer->RCInstantiated());
+    f.viewer->Loaded();
+    EXPECT_TRUE(f.viewer->RCInstantiated());
+    EXPECT_FALSE(f.form.isVisible());
 }
 
 TEST(SceneViewer, ZeroSizedViewerPaintsNothing) {

@@ -60,7 +60,25 @@ TEST_F(StateCache, EnableReachesGLOnlyOnChange) {
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].a, static_cast<GLenum>(GL_DITHER));
     cache.StateCacheDisable(stDither);
+    cache.StateCacheDisable(stDither);
+    EXPECT_EQ(count("Disable"), 1);
     EXPECT_FALSE(cache.StateIsEnabled(stDither));
+}
+
+TEST_F(StateCache, EveryIndexMapsToItsCapability) {
+    const GLenum expected[cGLStateCount] = {
+        GL_ALPHA_TEST,       GL_AUTO_NORMAL,         GL_BLEND,          GL_COLOR_MATERIAL,
+        GL_CULL_FACE,        GL_DEPTH_TEST,          GL_DITHER,         GL_FOG,
+        GL_LIGHTING,         GL_LINE_SMOOTH,         GL_LINE_STIPPLE,   GL_LOGIC_OP,
+        GL_NORMALIZE,        GL_POINT_SMOOTH,        GL_POLYGON_SMOOTH, GL_POLYGON_STIPPLE,
+        GL_SCISSOR_TEST,     GL_STENCIL_TEST,        GL_TEXTURE_1D,     GL_TEXTURE_2D,
+        GL_TEXTURE_CUBE_MAP, GL_TEXTURE_RECTANGLE_NV};
+    for (int i = 0; i < cGLStateCount; ++i) {
+        calls.clear();
+        cache.StateCacheEnable(static_cast<TGLState>(i));
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].a, expected[i]) << "state " << i;
+    }
 }
 
 TEST_F(StateCache, SameTextureBindsOnceUntilReset) {
@@ -103,6 +121,19 @@ TEST_F(StateCache, MaterialColoursCompareBitwise) {
     EXPECT_EQ(calls[0].b, static_cast<GLenum>(GL_DIFFUSE));
 }
 
+TEST_F(StateCache, ResetMaterialSetsDefaultsAndForgetsColours) {
+    cache.SetGLMaterialColors(GL_FRONT, black, black, red, black, 0);
+    calls.clear();
+    cache.ResetGLMaterialColors();
+    EXPECT_EQ(count("Materialfv"), 4);
+    EXPECT_EQ(count("Materiali"), 1);
+    EXPECT_EQ(calls[0].a, static_cast<GLenum>(GL_FRONT_AND_BACK));
+    calls.clear();
+    cache.SetGLMaterialColors(GL_FRONT, black, black, red, black, 0);
+    EXPECT_EQ(count("Materiali"), 0) << "shininess 0 is known after the reset";
+    EXPECT_EQ(count("Materialfv"), 4);
+}
+
 TEST_F(StateCache, UnculledMaterialSendsItsOwnBackColours) {
     cache.StateCacheEnable(stLighting);
     TGLMaterial material;
@@ -114,6 +145,20 @@ TEST_F(StateCache, UnculledMaterialSendsItsOwnBackColours) {
     calls.clear();
     cache.SetGLMaterialColors(GL_BACK, black, {0.2f, 0.2f, 0.2f, 1}, {0.8f, 0.8f, 0.8f, 1}, black, 0);
     EXPECT_TRUE(calls.empty()) << "the back face already has the default colours";
+}
+
+TEST_F(StateCache, PolygonModePerFaceAndBoth) {
+    cache.SetGLPolygonMode(GL_FRONT, GL_LINE);
+    cache.SetGLPolygonMode(GL_FRONT, GL_LINE);
+    EXPECT_EQ(count("PolygonMode"), 1);
+    cache.SetGLPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    EXPECT_EQ(count("PolygonMode"), 2) << "the back face was not known yet";
+    cache.SetGLPolygonMode(GL_BACK, GL_LINE);
+    cache.SetGLPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    EXPECT_EQ(count("PolygonMode"), 2);
+    cache.ResetGLPolygonMode();
+    cache.SetGLPolygonMode(GL_BACK, GL_LINE);
+    EXPECT_EQ(count("PolygonMode"), 3);
 }
 
 TEST_F(StateCache, FrontFaceAndTextureMatrix) {
@@ -134,4 +179,19 @@ TEST_F(StateCache, FrontFaceAndTextureMatrix) {
     cache.ResetGLTextureMatrix();
     cache.ResetGLTextureMatrix();
     EXPECT_EQ(count("LoadIdentity"), 1);
+}
+
+TEST_F(StateCache, ResetAllKeepsEnabledStatesAndTextureMatrix) {
+    cache.StateCacheEnable(stBlend);
+    cache.SetGLTextureMatrix(IdentityHmgMatrix);
+    cache.StateCacheBindTexture(0, GL_TEXTURE_2D, 3);
+    calls.clear();
+    cache.ResetAll();
+    EXPECT_EQ(count("FrontFace"), 1);
+    EXPECT_EQ(count("Enable") + count("Disable") + count("LoadIdentity"), 0);
+    EXPECT_TRUE(cache.StateIsEnabled(stBlend));
+    EXPECT_FALSE(cache.TextureMatrixIsIdentity());
+    calls.clear();
+    cache.StateCacheBindTexture(0, GL_TEXTURE_2D, 3);
+    EXPECT_EQ(count("BindTexture"), 1);
 }
