@@ -161,3 +161,29 @@ TEST(TransformMatrixWindow, FixedFrameAndActionsAccumulateOnTheShownMatrix) {
     frame->close();
     QApplication::processEvents();
 }
+
+TEST(ViewerKitControls, ColourSwatchAndValueCombo) {
+    TColorSwatch swatch(QStringLiteral("paintTest"));
+    swatch.SetColor(0x123456);
+    EXPECT_EQ(TColorSwatch::ToQColor(0x123456), QColor(0x56, 0x34, 0x12));
+    QColor offered;
+    TColorSwatch::SetPicker([&](const QColor& initial, QWidget*) -> std::optional<QColor> {
+        offered = initial;
+        return QColor(255, 0, 1);
+    });
+    uint32_t reported = 0;
+    QObject::connect(&swatch, &TColorSwatch::colorPicked, [&](uint32_t c) { reported = c; });
+    click(&swatch);
+    TColorSwatch::SetPicker({});
+    EXPECT_EQ(offered, QColor(0x56, 0x34, 0x12));
+    EXPECT_EQ(swatch.Color(), 0x0100FFu);
+    EXPECT_EQ(reported, 0x0100FFu);
+
+    TValueCombo combo(QStringLiteral("Kind"));
+    combo.AddValue("Zero", 0);
+    combo.AddValue("Five", 5);
+    combo.SelectValue(5);
+    EXPECT_EQ(combo.currentText(), "Five");
+    combo.SelectValue(3);
+    EXPECT_EQ(combo.currentIndex(), -1);
+}
