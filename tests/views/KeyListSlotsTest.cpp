@@ -132,7 +132,7 @@ TEST(KeyListSlots, SceneNodeAndClothingListPresentKeys) {
 
 // The group look-up against the rule walked out node by node: with a parent, its last direct child of the
 // label's text; without one, the last node of that text anywhere in tree order, key nodes included. Nodes
-// renamed or added behind the tree's back count as they are now.
+// renamed, sorted or added behind the tree's back count as they are now.
 TEST(KeyListSlots, GroupsFoundAsAWalkOfTheTreeWouldFindThem) {
     const std::vector<TPRPObjectDesc> keys = {makeKey(0x6D, "Alpha"), makeKey(0x01, "plSceneObject"),
                                               makeKey(0x01, "Beta"), makeKey(0x6D, ""),
@@ -168,6 +168,12 @@ TEST(KeyListSlots, GroupsFoundAsAWalkOfTheTreeWouldFindThem) {
             const size_t which = random() % nodes.size();
             nodes[which]->setText(0, someLabel);
             referenceNodes[which]->setText(0, someLabel);
+            continue;
+        }
+        if (random() % 40 == 0) {
+            // Sorted: the children of each parent change places.
+            tree.sortItems(0, Qt::AscendingOrder);
+            reference.sortItems(0, Qt::AscendingOrder);
             continue;
         }
         if (random() % 12 == 0) {
