@@ -187,3 +187,21 @@ TEST(ViewerKitControls, ColourSwatchAndValueCombo) {
     combo.SelectValue(3);
     EXPECT_EQ(combo.currentIndex(), -1);
 }
+
+// A link follows a left-button release over it only: not another button, nor a press dragged off it.
+TEST(ViewerKitControls, LinkFollowsOnlyALeftReleaseOverIt) {
+    TLinkLabel link(QStringLiteral("Open"), QStringLiteral("link"));
+    link.resize(40, 12);
+    int clicks = 0;
+    QObject::connect(&link, &TLinkLabel::clicked, [&] { ++clicks; });
+    auto release = [&](Qt::MouseButton button, QPointF at) {
+        QMouseEvent event(QEvent::MouseButtonRelease, at, link.mapToGlobal(at), button, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&link, &event);
+    };
+    release(Qt::RightButton, QPointF(2, 2));
+    release(Qt::LeftButton, QPointF(60, 2));
+    EXPECT_EQ(clicks, 0);
+    release(Qt::LeftButton, QPointF(2, 2));
+    EXPECT_EQ(clicks, 1);
+}
