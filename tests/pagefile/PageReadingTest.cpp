@@ -271,3 +271,23 @@ TEST(ObjectExtraction, EmptySizeShortFileAndMissingFiles) {
     EXPECT_THROW(ExtractObjectData(entry, body, key), EFOpenError);
     EXPECT_THROW(TPlasmaFileStream(folder.file("no/such/dir.prp"), TFileMode::fmCreate), EFCreateError);
 }
+
+// The positions of the format selector, each with the family its version stands for; beyond the list
+// nothing changes, and "none" (-1) clears the version.
+TEST(PageFileStream, VersionSelectorPositions) {
+    TempFolder folder;
+    TPlasmaFileStream s(folder.file("n.prp"), TFileMode::fmCreate);
+    const int expected[] = {5, 5, 6, 6, 6, 9, 7};
+    const char* families[] = {"Uru", "Uru", "Myst V", "Myst V", "Myst V", "Hex Isle", "Live"};
+    for (int i = 0; i < 7; ++i) {
+        s.SetVersionByIndex(i);
+        EXPECT_EQ(s.Header.Version, expected[i]);
+        EXPECT_EQ(FamilyName(s.Header.Version), families[i]) << i;
+    }
+    s.SetVersionByIndex(7);
+    EXPECT_EQ(s.Header.Version, 7);
+    s.SetVersionByIndex(-1);
+    EXPECT_EQ(s.Header.Version, 0);
+    EXPECT_EQ(FamilyName(s.Header.Version), "");
+    EXPECT_EQ(FamilyName(8), "");
+}

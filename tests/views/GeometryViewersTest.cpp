@@ -126,6 +126,25 @@ TEST(DrawableSpansViewer, SubViewWindows) {
     expectShown(windows.follow<TfrmBounds3Ext>(tree, "WorldBoundsLink"), {"maxX=2"});
 }
 
+TEST(GBufferGroupWindow, EmptyBuffersShowNotAvailableAndOddIndicesAreReported) {
+    OpenedWindows windows;
+    RecordedMessages messages;
+    TGBufferGroup group;
+    group.Format = 0xD2;
+    group.IndexBuffers = {{1, 2}};
+    TfrmTplGBufferGroup* form = OpenGBufferGroup(group);
+    ASSERT_NE(form, nullptr);
+    auto* combo = child<QComboBox>(form, "ddVertBuffer");
+    EXPECT_EQ(combo->currentText(), "N/A");
+    EXPECT_FALSE(combo->isEnabled());
+    EXPECT_FALSE(child<TRowListView>(form, "VertexList")->isEnabled());
+    EXPECT_FALSE(child<QComboBox>(form, "ddCellBuffer")->isEnabled());
+    expectShown(form, {"kEncoded=1", "kSkinIndices=1", "kSkinWeights=1"});
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], "Got odd Index Count!");
+    EXPECT_EQ(child<TRowListView>(form, "IndexList")->RowCount(), 0);
+}
+
 TEST(SharedMeshViewer, SpansMorphLinkAndFlags) {
     OpenedWindows windows;
     auto* form =
@@ -171,26 +190,40 @@ TEST(MorphDataSetViewer, CombosDeltasUVWsAndEmptyChoices) {
 }
 
 // A node link that names no line of the leaf list leaves no line selected; the details keep what they
-// showed and the bounds link then opens nothing. (Every node link goes through the same look-up.)
+// showed and the bounds link then opens nothing. (Every node link goes through the same look-up; the parent
+// link has a handler of its own.)
 TEST(SpaceTreeWindow, LinkToAMissingNodeSelectsNothing) {
-    OpenedWindows windows;
-    TSpaceTree tree;
-    tree.Root = 0;
-    tree.NumLeaves = 2;
-    tree.Nodes.resize(2);
-    tree.Nodes[0].Flags = 0x1;
-    tree.Nodes[0].Parent = tree.Nodes[0].RightChild = -1;
-    tree.Nodes[0].LeftChild = 7;
-    tree.Nodes[1].Flags = 0x8;
-    tree.Nodes[1].Parent = tree.Nodes[1].LeftChild = tree.Nodes[1].RightChild = -1;
-    TfrmTplSpaceTree* form = OpenSpaceTree(tree);
-    ASSERT_EQ(form->LeafList->SelectedRow(), 0);
-    auto* link = child<QLabel>(form, "LChildLink");
-    ASSERT_TRUE(link->isEnabled());
-    click(link);
-    expectShown(form, {"kIsLeaf=1", "kEmpty=0", "LChildLink=7"});
-    EXPECT_EQ(form->LeafList->SelectedRow(), -1);
-    const size_t before = windows.forms.size();
-    click(child<QLabel>(form, "WorldBoundsLink"));
-    EXPECT_EQ(windows.forms.size(), before);
+    struct Row {
+        const char* link;
+        int16_t parent, left;
+    };
+    const Row rows[] = {
+        {"LChildLink", -1, 7},
+        {"ParentLink", 5, -1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.link);
+        OpenedWindows windows;
+        TSpaceTree tree;
+        tree.Root = 0;
+        tree.NumLeaves = 2;
+        tree.Nodes.resize(2);
+        tree.Nodes[0].Flags = 0x1;
+        tree.Nodes[0].Parent = row.parent;
+        tree.Nodes[0].LeftChild = row.left;
+        tree.Nodes[0].RightChild = -1;
+        tree.Nodes[1].Flags = 0x8;
+        tree.Nodes[1].Parent = tree.Nodes[1].LeftChild = tree.Nodes[1].RightChild = -1;
+        TfrmTplSpaceTree* form = OpenSpaceTree(tree);
+        ASSERT_EQ(form->LeafList->SelectedRow(), 0);
+        auto* link = child<QLabel>(form, row.link);
+        ASSERT_TRUE(link->isEnabled());
+        click(link);
+        expectShown(form, {"kIsLeaf=1", "kEmpty=0"});
+        EXPECT_EQ(shown(form, "LChildLink"), QString::number(row.left));
+        EXPECT_EQ(form->LeafList->SelectedRow(), -1);
+        const size_t before = windows.forms.size();
+        click(child<QLabel>(form, "WorldBoundsLink"));
+        EXPECT_EQ(windows.forms.size(), before);
+    }
 }

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 
 #include "GuiWriters.h"
+#include "ViewerKit.h"
 #include "ViewerTestSupport.h"
 #include "unitTpfGUIControlMod.h"
 #include "unitTpfGUIValueCtrl.h"
@@ -41,6 +42,37 @@ TEST(GuiControlModViewer, ShowsEveryFieldOfThePart) {
 
     expectShown(windows.follow<TfrmTplMSModifier>(form, "LinkedSingleMod"),
                 {"windowTitle=[001F] Single Modifier", "FlagsList=00000040|00000002"});
+}
+
+TEST(GuiControlModViewer, PickingAProcedureSwitchesTheCommandBox) {
+    OpenedWindows windows;
+    ByteWriter w(kVersionUru);
+    writeControl(w, fullControl());
+    auto* form = openViewer(98, "Ctl", w);
+    ASSERT_NE(form, nullptr);
+    auto* proc = child<QComboBox>(form, "ProcType");
+    auto* command = child<QLineEdit>(form, "Command");
+    emit proc->activated(1);
+    EXPECT_TRUE(command->isEnabled());
+    EXPECT_TRUE(child<QLabel>(form, "cmdLabel")->isEnabled());
+    emit proc->activated(2);
+    EXPECT_FALSE(command->isEnabled());
+    EXPECT_EQ(command->palette().color(QPalette::Base), form->palette().color(QPalette::Button));
+}
+
+TEST(GuiControlModViewer, SwatchEditsOnlyMarkTheWindow) {
+    OpenedWindows windows;
+    ByteWriter w(kVersionUru);
+    writeControl(w, fullControl());
+    auto* form = dynamic_cast<TfrmTpfGUIControlMod*>(openViewer(98, "Ctl", w));
+    ASSERT_NE(form, nullptr);
+    TColorSwatch::SetPicker(
+        [](const QColor&, QWidget*) -> std::optional<QColor> { return QColor(0, 0, 255); });
+    click(child<TColorSwatch>(form, "paintBack"));
+    TColorSwatch::SetPicker({});
+    EXPECT_EQ(child<TColorSwatch>(form, "paintBack")->Color(), 0xFF0000u);
+    EXPECT_EQ(form->windowTitle(), "[0062] Ctl *");
+    EXPECT_EQ(form->Part.ColorScheme.Colors[1].G, 1.0f) << "the part is not changed";
 }
 
 TEST(GuiPartWindows, ControlAndValueWindowsFromLinksCarryTheirFamilyNumbers) {

@@ -131,7 +131,8 @@ TEST(KeyListSlots, SceneNodeAndClothingListPresentKeys) {
 }
 
 // The group look-up against the rule walked out node by node: with a parent, its last direct child of the
-// label's text; without one, the last node of that text anywhere in tree order, key nodes included.
+// label's text; without one, the last node of that text anywhere in tree order, key nodes included. Nodes
+// renamed, sorted or added behind the tree's back count as they are now.
 TEST(KeyListSlots, GroupsFoundAsAWalkOfTheTreeWouldFindThem) {
     const std::vector<TPRPObjectDesc> keys = {makeKey(0x6D, "Alpha"), makeKey(0x01, "plSceneObject"),
                                               makeKey(0x01, "Beta"), makeKey(0x6D, ""),
@@ -150,10 +151,48 @@ TEST(KeyListSlots, GroupsFoundAsAWalkOfTheTreeWouldFindThem) {
     };
     std::mt19937 random(7);
     for (int step = 0; step < 400; ++step) {
+        if (step == 200) {
+            // Emptied and filled again, the index starts afresh.
+            tree.clear();
+            reference.clear();
+            nodes.clear();
+            referenceNodes.clear();
+        }
         const TPRPObjectDesc& key = keys[random() % keys.size()];
         const size_t pick = nodes.empty() || random() % 3 == 0 ? nodes.size() : random() % nodes.size();
         QTreeWidgetItem* parent = pick < nodes.size() ? nodes[pick] : nullptr;
         QTreeWidgetItem* referenceParent = pick < nodes.size() ? referenceNodes[pick] : nullptr;
+        const QString someLabel = PageText(GetClassLabel(keys[random() % keys.size()], kVersionUru));
+        if (!nodes.empty() && random() % 12 == 0) {
+            // Renamed after joining the tree: later look-ups see the new text, not the old one.
+            const size_t which = random() % nodes.size();
+            nodes[which]->setText(0, someLabel);
+            referenceNodes[which]->setText(0, someLabel);
+            continue;
+        }
+        if (random() % 40 == 0) {
+            // Sorted: the children of each parent change places.
+            tree.sortItems(0, Qt::AscendingOrder);
+            reference.sortItems(0, Qt::AscendingOrder);
+            continue;
+        }
+        if (random() % 12 == 0) {
+            // A branch put together before joining the tree: its child counts as well.
+            auto addBranch = [&](QTreeWidget& t, QTreeWidgetItem* under,
+                                 std::vector<QTreeWidgetItem*>& list) {
+                auto* branch = new QTreeWidgetItem(QStringList{QStringLiteral("Span")});
+                branch->addChild(new QTreeWidgetItem(QStringList{someLabel}));
+                if (under)
+                    under->addChild(branch);
+                else
+                    t.addTopLevelItem(branch);
+                list.push_back(branch);
+                list.push_back(branch->child(0));
+            };
+            addBranch(tree, parent, nodes);
+            addBranch(reference, referenceParent, referenceNodes);
+            continue;
+        }
         if (random() % 5 == 0) {
             const bool first = random() % 2;
             nodes.push_back(tree.AddLabelNode(QStringLiteral("Span"), parent, first));
@@ -175,13 +214,6 @@ TEST(KeyListSlots, GroupsFoundAsAWalkOfTheTreeWouldFindThem) {
         referenceNodes.push_back(group);
         nodes.push_back(node);
         referenceNodes.push_back(add(reference, group, PageText(key.Name), false));
-        if (step == 200) {
-            // Emptied and filled again, the index starts afresh.
-            tree.clear();
-            reference.clear();
-            nodes.clear();
-            referenceNodes.clear();
-        }
     }
     auto shape = [](QTreeWidget& t) {
         QStringList lines;

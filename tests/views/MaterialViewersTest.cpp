@@ -4,6 +4,7 @@
 #include <QCheckBox>
 
 #include "PRP_VCL.h"
+#include "ViewerKit.h"
 #include "ViewerTestSupport.h"
 #include "unitTplLayer.h"
 #include "unitTransformMatrix.h"
@@ -33,6 +34,24 @@ TEST(LayerViewer, FlagsColoursValuesAndLinks) {
         EXPECT_FALSE(child<QWidget>(form, "NullObj")->isEnabled());
         expectShown(windows.follow<TfrmTransformMatrix>(form, "UVWTransformLink"), {"tx22=2"});
     }
+}
+
+TEST(LayerViewer, PickingAColourMarksTheWindowModified) {
+    OpenedWindows windows;
+    ByteWriter w(kVersionUru);
+    writeSynched(w, 0);
+    auto* form = dynamic_cast<TfrmTplLayer*>(openViewer(6, "L", w));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->windowTitle(), "[0006] L");
+    TColorSwatch::SetPicker([](const QColor&, QWidget*) -> std::optional<QColor> { return std::nullopt; });
+    click(form->Swatches[2]);
+    EXPECT_EQ(form->windowTitle(), "[0006] L") << "a cancelled dialog changes nothing";
+    TColorSwatch::SetPicker(
+        [](const QColor&, QWidget*) -> std::optional<QColor> { return QColor(0, 0, 255); });
+    click(form->Swatches[2]);
+    TColorSwatch::SetPicker({});
+    EXPECT_EQ(form->Swatches[2]->Color(), 0xFF0000u);
+    EXPECT_EQ(form->windowTitle(), "[0006] L *");
 }
 
 TEST(MaterialViewer, LoadFlagsCompositionAndLayerTrees) {

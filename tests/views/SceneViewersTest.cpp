@@ -161,3 +161,47 @@ TEST(TransformMatrixWindow, FixedFrameAndActionsAccumulateOnTheShownMatrix) {
     frame->close();
     QApplication::processEvents();
 }
+
+TEST(ViewerKitControls, ColourSwatchAndValueCombo) {
+    TColorSwatch swatch(QStringLiteral("paintTest"));
+    swatch.SetColor(0x123456);
+    EXPECT_EQ(TColorSwatch::ToQColor(0x123456), QColor(0x56, 0x34, 0x12));
+    QColor offered;
+    TColorSwatch::SetPicker([&](const QColor& initial, QWidget*) -> std::optional<QColor> {
+        offered = initial;
+        return QColor(255, 0, 1);
+    });
+    uint32_t reported = 0;
+    QObject::connect(&swatch, &TColorSwatch::colorPicked, [&](uint32_t c) { reported = c; });
+    click(&swatch);
+    TColorSwatch::SetPicker({});
+    EXPECT_EQ(offered, QColor(0x56, 0x34, 0x12));
+    EXPECT_EQ(swatch.Color(), 0x0100FFu);
+    EXPECT_EQ(reported, 0x0100FFu);
+
+    TValueCombo combo(QStringLiteral("Kind"));
+    combo.AddValue("Zero", 0);
+    combo.AddValue("Five", 5);
+    combo.SelectValue(5);
+    EXPECT_EQ(combo.currentText(), "Five");
+    combo.SelectValue(3);
+    EXPECT_EQ(combo.currentIndex(), -1);
+}
+
+// A link follows a left-button release over it only: not another button, nor a press dragged off it.
+TEST(ViewerKitControls, LinkFollowsOnlyALeftReleaseOverIt) {
+    TLinkLabel link(QStringLiteral("Open"), QStringLiteral("link"));
+    link.resize(40, 12);
+    int clicks = 0;
+    QObject::connect(&link, &TLinkLabel::clicked, [&] { ++clicks; });
+    auto release = [&](Qt::MouseButton button, QPointF at) {
+        QMouseEvent event(QEvent::MouseButtonRelease, at, link.mapToGlobal(at), button, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&link, &event);
+    };
+    release(Qt::RightButton, QPointF(2, 2));
+    release(Qt::LeftButton, QPointF(60, 2));
+    EXPECT_EQ(clicks, 0);
+    release(Qt::LeftButton, QPointF(2, 2));
+    EXPECT_EQ(clicks, 1);
+}

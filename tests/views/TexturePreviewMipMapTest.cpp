@@ -96,6 +96,11 @@ TEST_F(MipMapPreview, SpaceSwitchesBetweenColourAndAlpha) {
     EXPECT_EQ(form->IMode->text(), "Image");
     expectColour(grab(form), 3, 3, kRed, "colour again");
 
+    // Other keys do nothing.
+    QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(form, &other);
+    EXPECT_EQ(form->IMode->text(), "Image");
+
     // A texture without alpha still switches; its alpha mode shows a bare dark sprite, nothing of the
     // previous texture.
     turnWheel(form, true);

@@ -1,15 +1,20 @@
-// The base viewer form, the object-key tree, the raw object view and the form's number text.
+// The base viewer form, the object-key tree, a swatch picking through the main window's colour dialog, the
+// raw object view and the form's number text.
 #include <QApplication>
+#include <QColorDialog>
 #include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 #include "AppTestSupport.h"
 #include "PRPForms.h"
 #include "PRP_VCL.h"
+#include "ViewerKit.h"
+#include "ViewerTestSupport.h"
 #include "unitTUnknown.h"
 
 using namespace testpages;
@@ -64,6 +69,36 @@ TEST_F(MainFormTest, KeyTreeGroupsUnderTheClassLabelsOfItsFormat) {
     EXPECT_TRUE(tree.topLevelItem(1)->child(0)->icon(0).isNull());
     EXPECT_EQ(TObjRefTreeView::KeyOf(tree.topLevelItem(0)->child(1)), &keys[2]);
     EXPECT_EQ(TObjRefTreeView::KeyOf(tree.topLevelItem(0)), nullptr);
+}
+
+// Without a picker of its own a swatch asks through the main window's colour dialog, offering its colour; a
+// cancelled dialog leaves the swatch as it was.
+TEST_F(MainFormTest, SwatchPicksThroughTheSharedColourDialog) {
+    ASSERT_NE(form->ColorDialog, nullptr); // else the default dialog would wait for a user
+    TColorSwatch swatch(QStringLiteral("paintTest"));
+    swatch.SetColor(0x123456);
+    int picked = 0;
+    QObject::connect(&swatch, &TColorSwatch::colorPicked, [&] { ++picked; });
+    QColor offered;
+    auto answerWith = [&](std::optional<QColor> chosen) {
+        QTimer::singleShot(0, [&, chosen] {
+            offered = form->ColorDialog->currentColor();
+            if (chosen) {
+                form->ColorDialog->setCurrentColor(*chosen);
+                form->ColorDialog->accept();
+            } else {
+                form->ColorDialog->reject();
+            }
+        });
+        click(&swatch);
+    };
+    answerWith(std::nullopt);
+    EXPECT_EQ(offered, QColor(0x56, 0x34, 0x12));
+    EXPECT_EQ(swatch.Color(), 0x123456u);
+    EXPECT_EQ(picked, 0);
+    answerWith(QColor(1, 2, 3));
+    EXPECT_EQ(swatch.Color(), 0x030201u);
+    EXPECT_EQ(picked, 1);
 }
 
 // The number texts themselves are NumberText's; the form's version writes the locale's decimal point.
