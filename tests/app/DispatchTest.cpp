@@ -119,6 +119,26 @@ INSTANTIATE_TEST_SUITE_P(
                       DispatchRow{kVersionHexIsle, "HexIsle", "TfrmTplCollisionDetector", "frmTUnknown"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(DispatchTest, EditSwallowsErrorsAndHexViewShowsThem) {
+    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"obj"}}})));
+    form->LocalPages[0].Folders[0].Objects[0].Size = 0;
+    EXPECT_EQ(run(form->prpMenuEdit, "obj"), nullptr);
+    EXPECT_TRUE(messages->messages.empty());
+    EXPECT_EQ(run(form->prpMenuHexView, "obj"), nullptr);
+    ASSERT_EQ(messages->messages.size(), 1u);
+    EXPECT_EQ(messages->messages[0].text, "Object data is empty!");
+    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
+}
+
+TEST_F(DispatchTest, DoubleClickOnAnObjectRunsEdit) {
+    form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"obj"}}})));
+    QTreeWidgetItem* node = findNode("plSceneObject")->child(0);
+    form->PRPTree->setCurrentItem(node);
+    emit form->PRPTree->itemDoubleClicked(node, 0);
+    ASSERT_EQ(form->MdiArea->subWindowList().size(), 1);
+    EXPECT_EQ(form->MdiArea->subWindowList()[0]->widget()->windowTitle(), "[0001] obj");
+}
+
 // ---- Look-up by key
 
 class LookUpTest : public DispatchTest {

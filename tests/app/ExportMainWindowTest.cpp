@@ -1,6 +1,7 @@
 // The export and convert commands as the user reaches them: tree popup actions and the convert action of
 // the main window, with the save dialog and the page-id prompt answered by the test.
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -23,9 +24,17 @@ Bytes readFile(const QString& path) {
 const Bytes kColourJpeg = {0xFF, 0xD8, 1, 2, 3, 0xFF, 0xD9};
 const Bytes kAlphaJpeg = {0xFF, 0xD8, 7, 0xFF, 0xD9};
 
+// A DXT texture whose DXT kind is none the reader knows.
+Bytes oddDxtTexture() {
+    Bytes b = mipmapObject(Kind::DXT1, 4, 4, 1, solid({200, 100, 50, 255}));
+    b[7] = 2; // the DXT sub-type
+    return b;
+}
+
 // What a dialog showed when the command ran it.
 struct ShownDialog {
-    QString fileName, label, text;
+    QString objectName, title, fileName, defaultSuffix, label, text;
+    QStringList filters;
 };
 
 class ExportFromMainWindow : public MainFormTest {
@@ -33,9 +42,11 @@ protected:
     void SetUp() override {
         MainFormTest::SetUp();
         SetExportDialogRunner([this](QDialog& dialog) {
-            ShownDialog shown;
+            ShownDialog shown{dialog.objectName(), dialog.windowTitle(), {}, {}, {}, {}, {}};
             if (auto* save = qobject_cast<QFileDialog*>(&dialog)) {
                 shown.fileName = QFileInfo(save->selectedFiles().value(0)).fileName();
+                shown.defaultSuffix = save->defaultSuffix();
+                shown.filters = save->nameFilters();
                 if (!answer.isEmpty()) save->selectFile(answer);
             } else if (auto* prompt = qobject_cast<QInputDialog*>(&dialog)) {
                 shown.label = prompt->labelText();
@@ -48,18 +59,46 @@ protected:
         TestPage page = samplePage(kVersionMystV);
         page.groups[2].objects.push_back(
             {makeKey(4, "Sky:Clouds", page.pageNumber), jpegObject(8, 8, kColourJpeg, kAlphaJpeg)});
-        form->OpenPRPFile(folder.write("Garden_District_Meadow.prp", page));
+        page.groups[2].objects.push_back({makeKey(4, "Odd", page.pageNumber), oddDxtTexture()});
+        pagePath = folder.write("Garden_District_Meadow.prp", page);
+        form->OpenPRPFile(pagePath);
     }
     void TearDown() override {
         SetExportDialogRunner(nullptr);
         MainFormTest::TearDown();
     }
 
+    // Right-clicks the object node as the user would before choosing an entry.
+    void select(const QString& name) {
+        QTreeWidgetItem* node = findNode(name);
+        ASSERT_NE(node, nullptr) << name.toStdString();
+        form->PreparePopup(node);
+    }
+
+    QString pagePath;
     QString answer; // empty: the dialog is cancelled
     std::vector<ShownDialog> dialogs;
 };
 
 } // namespace
+
+TEST_F(ExportFromMainWindow, SaveWritesTheRawObject) {
+    select("Sky:Clouds");
+    answer = folder.path("clouds.po");
+    form->prpMenuSave->trigger();
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].objectName, "SaveExportDialog");
+    EXPECT_EQ(dialogs[0].title, "Export raw PRP data");
+    EXPECT_EQ(dialogs[0].fileName, "Sky_Clouds.po");
+    EXPECT_EQ(dialogs[0].defaultSuffix, "po");
+    EXPECT_EQ(dialogs[0].filters, (QStringList{"Plasma Object File (*.po)", "All Files (*.*)"}));
+    const TPRPFileObject* entry = form->SelectedObject();
+    ASSERT_NE(entry, nullptr);
+    const Bytes page = readFile(pagePath);
+    EXPECT_EQ(readFile(answer),
+              Bytes(page.begin() + entry->Offset, page.begin() + entry->Offset + entry->Size));
+    EXPECT_TRUE(messages->messages.empty());
+}
 
 TEST_F(ExportFromMainWindow, ExportIsOfferedForTexturesAndWritesTheirImages) {
     QTreeWidgetItem* node = findNode("Sky:Clouds");
@@ -73,6 +112,26 @@ TEST_F(ExportFromMainWindow, ExportIsOfferedForTexturesAndWritesTheirImages) {
     // The files each kind writes are ExportFamilies.ImageExportWritesEachKind's.
     EXPECT_EQ(readFile(folder.path("clouds.jpg")), kColourJpeg);
     EXPECT_TRUE(messages->messages.empty());
+}
+
+TEST_F(ExportFromMainWindow, ExportFailureShowsTheErrorMessage) {
+    select("Odd");
+    answer = folder.path("odd.dds");
+    form->prpMenuExport->trigger();
+    ASSERT_EQ(messages->messages.size(), 1u);
+    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
+    EXPECT_EQ(messages->messages[0].text, "Error exporting image!");
+    EXPECT_FALSE(QFile::exists(folder.path("odd.dds")));
+}
+
+TEST_F(ExportFromMainWindow, CancelledDialogsWriteNothing) {
+    select("Sky:Clouds");
+    form->prpMenuSave->trigger();
+    form->prpMenuExport->trigger();
+    form->ToolsConvert->trigger();
+    EXPECT_EQ(dialogs.size(), 3u);
+    EXPECT_TRUE(messages->messages.empty());
+    EXPECT_EQ(QDir(folder.folder()).entryList(QDir::Files), QStringList{"Garden_District_Meadow.prp"});
 }
 
 TEST_F(ExportFromMainWindow, ConvertAsksForThePageIdAndSaysWhereTheCopyWent) {

@@ -1,4 +1,4 @@
-// Start-up, the tree popup per node kind, window placement, shortcuts and viewer sizes.
+// Start-up, the tree popup per node kind, window placement, shortcuts, viewer sizes and closing.
 #include <QAction>
 #include <QApplication>
 #include <QFile>
@@ -160,4 +160,15 @@ TEST_F(MainFormRawViewTest, ViewersOpenAtTheirDesignedSize) {
         << "every column and the characters without scrolling";
     EXPECT_LE(view->SubWindow()->geometry().right(), form->MdiArea->viewport()->width())
         << "the readout stands inside the child area of a main window at its designed size";
+}
+
+TEST_F(MainFormRawViewTest, ClosingTheProgramAsksEveryMarkedViewer) {
+    TfrmTUnknown* view = openRawView();
+    ASSERT_NE(view, nullptr);
+    view->MarkModified();
+    messages->answer = TModalResult::mrCancel;
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
+    messages->answer = TModalResult::mrNo;
+    EXPECT_TRUE(form->close());
 }

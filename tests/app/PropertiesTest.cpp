@@ -183,6 +183,16 @@ TEST_F(PropertiesDialogTest, SaveToHeaderBuildsTheNewPageHeader) {
     EXPECT_EQ(m.MinorVersion, 0); // every other entry of the list takes the Uru branch of the first
 }
 
+TEST_F(PropertiesDialogTest, HidingDisablesTheVersionListAgain) {
+    dlg.PRPVersion->setEnabled(true);
+    dlg.show();
+    EXPECT_TRUE(dlg.PRPVersion->isEnabled());
+    dlg.hide();
+    EXPECT_FALSE(dlg.PRPVersion->isEnabled());
+    EXPECT_EQ(dlg.PRPVersion->palette().color(QPalette::Base),
+              dlg.PRPVersion->palette().color(QPalette::Button));
+}
+
 TEST(NewPageNames, FileNameAndTemplateByFamily) {
     struct Row {
         uint16_t version;
@@ -267,6 +277,19 @@ TEST_F(PropertiesCommandTest, NewPageCreatesTheEmptyFileNamedFromTheDialog) {
     EXPECT_EQ(shownWhenAsked.version, "Uru [05]");
     EXPECT_EQ(targetFiles(), QStringList{"MyAge_District_MyPage.prp"});
     EXPECT_EQ(QFileInfo(target.path("MyAge_District_MyPage.prp")).size(), 0);
+    EXPECT_TRUE(messages->messages.empty());
+}
+
+TEST_F(PropertiesCommandTest, NewPageStopsOnEitherCancel) {
+    answerNewPage("MyAge", "MyPage");
+    dialogs->onFile = [](QFileDialog&) { return int(QDialog::Rejected); };
+    form->FileNewPRP->trigger();
+    EXPECT_EQ(dialogs->order, QStringList{"file"});
+
+    answerNewPage("MyAge", "MyPage");
+    dialogs->onProperties = [](TPropertiesDlg&) { return int(QDialog::Rejected); };
+    form->FileNewPRP->trigger();
+    EXPECT_TRUE(targetFiles().isEmpty());
     EXPECT_TRUE(messages->messages.empty());
 }
 

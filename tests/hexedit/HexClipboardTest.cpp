@@ -86,6 +86,18 @@ TEST(HexClipboard, PasteOwnBlockInWholeUnits) {
     EXPECT_EQ(e->UndoDescription(), "Paste from clipboard");
 }
 
+TEST(HexClipboard, PasteWithNoSizeChangeOverwrites) {
+    auto e = makeEditor(QByteArray(6, '\0'));
+    e->SetNoSizeChange(true);
+    auto* source = new QMimeData;
+    source->setData(hexmime::Own, makeOwnBlock(QByteArray("\x07\x08\x09", 3)));
+    QGuiApplication::clipboard()->setMimeData(source);
+    e->SetSelStart(4);
+    ASSERT_TRUE(e->PasteFromClipboard());
+    EXPECT_EQ(e->AllData(), QByteArray("\x00\x00\x00\x00\x07\x08", 6));
+    EXPECT_FALSE(e->CanCut());
+}
+
 TEST(HexClipboard, HexTextPasteAndChooser) {
     ChooserCounter chooser;
     auto e = makeEditor(QByteArray());
@@ -332,4 +344,40 @@ TEST(HexSettings, VetoAndFailingSetter) {
         expectThrowMessage([&] { e.SetSettingsText("BytesPerRow=4\nColors.Grid=clNoSuch\nBytesPerRow=8"); }),
         "Invalid property value");
     EXPECT_EQ(e.BytesPerRow(), 4);
+}
+
+TEST(HexFiles, BackupBeforeOverwrite) {
+    QTemporaryDir dir;
+    THexEditorEx e;
+    EXPECT_EQ(expectThrowMessage([&] { e.PrepareOverwriteDiskFile(); }),
+              "Cannot save readonly file Untitled.");
+    const QString path = dir.filePath("data.bin");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+        QFile b(path + ".bak");
+        ASSERT_TRUE(b.open(QIODevice::WriteOnly));
+        b.write("older");
+    }
+    e.SetFileName(path.toStdString());
+    e.SetNoWritableFile(false);
+    e.PrepareOverwriteDiskFile(); // not modified: no backup
+    EXPECT_TRUE(QFile::exists(path));
+    e.SetModified(true);
+    e.PrepareOverwriteDiskFile();
+    EXPECT_FALSE(QFile::exists(path));
+    QFile backup(path + ".bak");
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), "old");
+    e.CreateEmptyFile("");
+    EXPECT_TRUE(e.NoWritableFile());
+}
+
+TEST(HexFiles, TemporaryNames) {
+    const QString name = THexEditorEx::MakeTempFileName();
+    EXPECT_TRUE(name.startsWith(QDir::tempPath()));
+    EXPECT_TRUE(name.endsWith(".HXT"));
+    EXPECT_EQ(QFileInfo(name).fileName().size(), 12);
+    EXPECT_FALSE(QFile::exists(name));
 }

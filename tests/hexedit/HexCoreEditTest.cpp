@@ -255,6 +255,11 @@ TEST(HexCoreKeys, MovementAndShiftSelection) {
     EXPECT_EQ(e.CaretPosition(), 6);
     e.KeyDown(HexKey::Right, 0); // a plain key in overwrite mode drops the selection
     EXPECT_EQ(e.SelCount(), 0);
+    caretTo(e, 20);
+    e.KeyDown(HexKey::Shift, hexmod::Shift);
+    e.KeyDown(HexKey::Up, hexmod::Shift);
+    EXPECT_EQ(e.SelStart(), 20);
+    EXPECT_EQ(e.SelEnd(), 4);
 }
 
 TEST(HexCoreKeys, BookmarkKeys) {
@@ -333,12 +338,16 @@ TEST(HexCoreTexts, OffsetsRulerAndTranslation) {
     EXPECT_EQ(t.TranslateFromData(2), u'\u20AC');
     t.SetTranslation(tkDos8);
     EXPECT_EQ(t.TranslateFromData(2), u'\u00C7');
+    t.SetTranslation(tkASCII);
+    EXPECT_EQ(t.TranslateFromData(2), u'.');
     t.SetTranslation(tkBCD);
     EXPECT_EQ(t.TranslateFromData(3), u'A');
     EXPECT_EQ(t.TranslateToData(u'A'), 0xC1);
     t.SetTranslation(tkMac);
     EXPECT_EQ(t.TranslateFromData(4), u'\u00E9');
     EXPECT_EQ(t.TranslateToData(u'\u00E9'), 0x8E);
+    EXPECT_STREQ(hexTranslationName(tkBCD), "EBCDIC codepage 38");
+    EXPECT_STREQ(hexTranslationShortName(tkCustom), "Cust");
 }
 
 TEST(HexCoreFaults, SizesThatCannotFitAreRefusedBeforeAnyAllocation) {

@@ -81,6 +81,16 @@ TEST(HexUndoRecord, SavedDataPerKind) {
     }
 }
 
+TEST(HexUndoRecord, KindTextsAndFlagKinds) {
+    const char* texts[] = {"Change byte(s)",  "Remove data",           "Insert buffer", "Replace",
+                           "Append buffer",   "Insert nibble",         "Delete nibble", "Convert",
+                           "Cursor movement", "Multiple modification", "All data saved"};
+    for (int k = 0; k <= 10; ++k)
+        EXPECT_STREQ(undoKindText(static_cast<THexUndoKind>(k)), texts[k]);
+    EXPECT_EQ(undoKindOfFlags(0x0006), ukDelete);
+    EXPECT_EQ(undoKindOfFlags(0x2000), ukNone);
+}
+
 TEST(HexUndoStorage, MaxUndoDropsOldestRecords) {
     LoadedCore f(sequence(64));
     f.SetMaxUndo(100);

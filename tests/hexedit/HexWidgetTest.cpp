@@ -49,8 +49,21 @@ TEST(HexWidget, KeysMoveAndTypedHexEdits) {
     key(*e, Qt::Key_Down);
     type(*e, "41");
     EXPECT_EQ(e->GetData(16), 0x41);
+    EXPECT_EQ(e->CaretPosition(), 17);
     key(*e, Qt::Key_Z, Qt::ControlModifier); // one record per digit
     EXPECT_EQ(e->GetData(16), 0x40);
+    // A character typed in the character field overwrites its byte, and Ctrl+Z takes it back.
+    click(*e, cellCenter(*e, 17, false));
+    key(*e, Qt::Key_Tab);
+    EXPECT_TRUE(e->InCharField());
+    type(*e, "Z");
+    EXPECT_EQ(e->GetData(17), 'Z');
+    key(*e, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(e->GetData(17), 17);
+    key(*e, Qt::Key_Shift, Qt::ShiftModifier);
+    key(*e, Qt::Key_Right, Qt::ShiftModifier);
+    key(*e, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(e->SelCount(), 3);
     key(*e, Qt::Key_NumberSign, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(e->Bookmark(3).Position, e->CaretPosition());
 }
