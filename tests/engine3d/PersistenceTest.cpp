@@ -427,19 +427,3 @@ TEST(XCollection, UnknownClassNameFailsWithTheUsesMessage) {
     EXPECT_THAT(messageOf<EAssertionFailed>([&] { collection.ReadFromFiler(&reader); }),
                 HasSubstr("Class TMissingItem unknown. Add the relevant unit to your \"uses\"."));
 }
-
-TEST(XCollection, DamagedCountEndsInAReadError) {
-    RegisterXCollectionItemClass(TPlainItem::Info());
-    TStringStream stream;
-    TBinaryWriter writer(stream);
-    writer.WriteInteger(0x7FFFFFFF);
-    writer.WriteString("TPlainItem");
-    writer.WriteInteger(0);
-    writer.WriteString("only one");
-    writer.WriteInteger(5); // a class index never written
-    stream.SetPosition(0);
-    TBinaryReader reader(stream);
-    TXCollection collection;
-    EXPECT_THROW(collection.ReadFromFiler(&reader), EReadError);
-    UnregisterXCollectionItemClass(TPlainItem::Info());
-}

@@ -21,13 +21,18 @@ namespace {
 
 const TPRPObjectDesc kAnimA = makeKey(0x6D, "AnimA"), kAnimB = makeKey(0x6D, "AnimB");
 
+// The control viewer on the shared full control part, as an Uru page stores it.
+TfrmTpfGUIControlMod* openFullControl() {
+    ByteWriter w(kVersionUru);
+    writeControl(w, fullControl());
+    return dynamic_cast<TfrmTpfGUIControlMod*>(openViewer(98, "Ctl", w));
+}
+
 } // namespace
 
 TEST(GuiControlModViewer, ShowsEveryFieldOfThePart) {
     OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    writeControl(w, fullControl());
-    auto* form = openViewer(98, "Ctl", w);
+    auto* form = openFullControl();
     ASSERT_NE(form, nullptr);
     expectShown(form, {"TagID=4000000000", "Visible=1", "SynchedObjLink=Synched Object Info (1)",
                        "ProcType=Console Command", "Command=Avatar.Spawn 3", "DynTextLayer=TextLayer",
@@ -46,9 +51,7 @@ TEST(GuiControlModViewer, ShowsEveryFieldOfThePart) {
 
 TEST(GuiControlModViewer, PickingAProcedureSwitchesTheCommandBox) {
     OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    writeControl(w, fullControl());
-    auto* form = openViewer(98, "Ctl", w);
+    auto* form = openFullControl();
     ASSERT_NE(form, nullptr);
     auto* proc = child<QComboBox>(form, "ProcType");
     auto* command = child<QLineEdit>(form, "Command");
@@ -62,9 +65,7 @@ TEST(GuiControlModViewer, PickingAProcedureSwitchesTheCommandBox) {
 
 TEST(GuiControlModViewer, SwatchEditsOnlyMarkTheWindow) {
     OpenedWindows windows;
-    ByteWriter w(kVersionUru);
-    writeControl(w, fullControl());
-    auto* form = dynamic_cast<TfrmTpfGUIControlMod*>(openViewer(98, "Ctl", w));
+    auto* form = openFullControl();
     ASSERT_NE(form, nullptr);
     TColorSwatch::SetPicker(
         [](const QColor&, QWidget*) -> std::optional<QColor> { return QColor(0, 0, 255); });
