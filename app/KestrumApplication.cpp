@@ -2,6 +2,9 @@
 
 #include "MessageService.h"
 
+#include <QPointer>
+#include <QWidget>
+
 TKestrumApplication::TKestrumApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TKestrumApplication::notify(QObject* receiver, QEvent* event) {
@@ -13,4 +16,18 @@ bool TKestrumApplication::notify(QObject* receiver, QEvent* event) {
         MessageDlg(QStringLiteral("Unknown error"), TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
     }
     return false;
+}
+
+int RunUntilExit() {
+    const int result = QApplication::exec();
+    // Windows closed in the loop's last turns are only marked for deletion, and a loop that is ended at once
+    // leaves its windows open: delete them all now, while the application still exists.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QList<QPointer<QWidget>> left;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->parent() == nullptr) left.append(window);
+    for (const QPointer<QWidget>& window : left)
+        delete window.data(); // a window deleted with an earlier one is null by now
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return result;
 }

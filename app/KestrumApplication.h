@@ -8,3 +8,7 @@ public:
     TKestrumApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// Runs the event loop until the program is left, then destroys every window that is still there, so that
+// each one's clean-up runs (the previews remove their temporary folders) before the program ends.
+int RunUntilExit();

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -67,6 +68,8 @@ TStringConv::TStringConv(QWidget* parent) : TCustomPRPObjectForm(parent) {
         box = new QLineEdit(this);
         box->setObjectName(QString::fromLatin1(name));
         box->setMinimumWidth(360);
+        // Each hexadecimal box holds three characters a byte: no length limit of the box may cut a text.
+        box->setMaxLength(std::numeric_limits<int>::max());
         auto* label = new QLabel(caption, this);
         label->setBuddy(box);
         layout->addRow(label, box);

@@ -11,5 +11,5 @@ int main(int argc, char* argv[]) {
     form->setAttribute(Qt::WA_DeleteOnClose);
     new TPropertiesDlg(form); // hidden until a command shows it
     form->show();
-    return app.exec();
+    return RunUntilExit();
 }

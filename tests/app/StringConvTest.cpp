@@ -2,6 +2,7 @@
 // and several independent converter windows opened from the main window.
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -95,4 +96,22 @@ TEST_F(StringConvTest, RejectedCharactersVanishAndTheCaretStays) {
     EXPECT_EQ(conv->UruStr->text(), "9E 9D");
     EXPECT_EQ(conv->UruStr->cursorPosition(), 3);
     EXPECT_EQ(conv->PlainStr->text(), "ab");
+}
+
+// Texts of any length: typed plain text far past the boxes' usual limit, and hexadecimal text pasted over a
+// box, both come through whole, in every box.
+TEST_F(StringConvTest, LongTextsAreKeptWhole) {
+    conv->PlainStr->insert(QString(11000, QChar('a')));
+    EXPECT_EQ(conv->PlainStr->text().size(), 11000);
+    EXPECT_EQ(conv->UruStr->text().size(), 32999);
+    EXPECT_EQ(conv->QuorbelStr->text().size(), 32999);
+    EXPECT_TRUE(conv->UruStr->text().endsWith(QStringLiteral("9E 9E"))) << "no half byte at the end";
+
+    const QString hex = HexPairs(std::string(12000, char(0x9D)));
+    QApplication::clipboard()->setText(hex);
+    conv->UruStr->selectAll();
+    conv->UruStr->paste();
+    EXPECT_EQ(conv->UruStr->text(), hex);
+    EXPECT_EQ(conv->PlainStr->text(), QString(12000, QChar('b')));
+    EXPECT_EQ(conv->QuorbelStr->text().size(), 35999);
 }
