@@ -42,7 +42,8 @@ protected:
             {{"Sky", cube.bytes}}));
         preview = dynamic_cast<TfrmTplMipMap*>(main->ShowObjectByKey(makeKey(4, "Picture", 7), false));
         ASSERT_NE(preview, nullptr);
-        ASSERT_NE(dynamic_cast<TfrmTplEnvironMap*>(main->ShowObjectByKey(makeKey(5, "Sky", 7), false)), nullptr);
+        ASSERT_NE(dynamic_cast<TfrmTplEnvironMap*>(main->ShowObjectByKey(makeKey(5, "Sky", 7), false)),
+                  nullptr);
         QApplication::processEvents();
         ASSERT_EQ(programFolders().size(), 2) << programFolders().join(' ').toStdString();
         form = main.release();
