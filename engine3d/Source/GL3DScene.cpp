@@ -1546,6 +1546,22 @@ void TGLFogEnvironment::ApplyFog() {
     glFogf(GL_FOG_START, fogStart_);
     glFogf(GL_FOG_END, fogEnd_);
     GLAssert(fogDistance_ <= fdEyePlane, "");
+    if (GLExtensions.NV_fog_distance) {
+        switch (fogDistance_) {
+        case fdEyeRadial:
+            glFogi(GL_FOG_DISTANCE_MODE_NV, GL_EYE_RADIAL_NV);
+            break;
+        case fdEyePlane:
+            // The signed eye-plane distance is negative for all that lies before the eye, which fog would
+            // then never reach; its absolute value is the distance the eye-plane mode means.
+            glFogi(GL_FOG_DISTANCE_MODE_NV, GL_EYE_PLANE_ABSOLUTE_NV);
+            break;
+        case fdDefault:
+            if (GLExtensions.DefaultFogDistanceMode != 0)
+                glFogi(GL_FOG_DISTANCE_MODE_NV, GLExtensions.DefaultFogDistanceMode);
+            break;
+        }
+    }
     if (activate) context->ContextDeactivate();
 }
 

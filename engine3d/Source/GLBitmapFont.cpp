@@ -346,7 +346,7 @@ void TGLCustomBitmapFont::RenderString(TRenderContextInfo& rci, const std::strin
     bindOnUnitZero(rci, textureHandle_);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glColor4fv(color.data());
-    RenderPrimitive(quads, false);
+    RenderPrimitive(quads, false, tcfUnitZero);
     glPopAttrib();
     // The restored attributes bring back bindings the cache did not see.
     if (rci.StateCache) rci.StateCache->ResetGLCurrentTexture();

@@ -1,14 +1,16 @@
 #include "GLObjects.h"
+#include "XOpenGL.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace engine3d {
 
-void RenderPrimitive(const TGLPrimitive& primitive, bool withNormals) {
+void RenderPrimitive(const TGLPrimitive& primitive, bool withNormals, TTexCoordFeed feed) {
+    auto texCoord = feed == tcfRouted ? xgl.TexCoord2fv : [](const GLfloat* v) { glTexCoord2fv(v); };
     glBegin(primitive.Mode);
     for (const TGLVertex& v : primitive.Vertices) {
-        glTexCoord2fv(v.TexCoord.data());
+        texCoord(v.TexCoord.data());
         if (withNormals) glNormal3fv(v.Normal.data());
         glVertex3fv(v.Position.data());
     }

@@ -26,8 +26,13 @@ struct TGLPrimitive {
 };
 using TGLPrimitiveList = std::vector<TGLPrimitive>;
 
+// Where a primitive's texture coordinates go: through the texture-coordinate routing, to every unit the
+// applied material uses, or straight to unit 0, for drawing that binds its own texture there whatever
+// routing is in force.
+enum TTexCoordFeed : uint8_t { tcfRouted, tcfUnitZero };
+
 // Issues the primitives in immediate mode: texture coordinate, normal (when asked), then vertex.
-void RenderPrimitive(const TGLPrimitive& primitive, bool withNormals);
+void RenderPrimitive(const TGLPrimitive& primitive, bool withNormals, TTexCoordFeed feed = tcfRouted);
 void RenderPrimitives(const TGLPrimitiveList& primitives, bool withNormals);
 
 // ---- Sprite ------------------------------------------------------------------------------------------

@@ -44,6 +44,8 @@ void ReadGLExtensions() {
         HasGLExtension(e, "GL_NV_texture_rectangle") || HasGLExtension(e, "GL_ARB_texture_rectangle");
     flags.SGIS_generate_mipmap = HasGLExtension(e, "GL_SGIS_generate_mipmap");
     flags.EXT_swap_control = HasGLExtension(e, "GLX_EXT_swap_control");
+    flags.NV_fog_distance = HasGLExtension(e, "GL_NV_fog_distance");
+    if (flags.NV_fog_distance) glGetIntegerv(GL_FOG_DISTANCE_MODE_NV, &flags.DefaultFogDistanceMode);
     GLExtensions = flags;
 }
 

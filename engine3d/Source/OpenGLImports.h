@@ -27,6 +27,10 @@ struct TGLExtensionFlags {
     bool NV_texture_rectangle = false;
     bool SGIS_generate_mipmap = false;
     bool EXT_swap_control = false;
+    bool NV_fog_distance = false;
+    // The driver's own fog distance mode, read with the flags before anything changes it; 0 without the
+    // fog-distance extension.
+    GLint DefaultFogDistanceMode = 0;
     std::string Vendor;
     std::string Renderer;
 };

@@ -250,3 +250,49 @@ TEST(PlaneCubeRender, TiledPlaneAndOneSidedCube) {
     s.render();
     expectColour(s.pixel(32, 32), 0, 0, 255, "front face");
 }
+
+// A library entry naming a second entry draws that entry's texture on unit 1 with the shape's own
+// coordinates, alone when the entry has no texture of its own and beside it when it has one.
+TEST(PlaneCubeRender, SecondTextureTakesTheShapeCoordinates) {
+    REQUIRE_SHAPE_SCENE(s, 64, 64);
+    if (!GLExtensions.ARB_multitexture) GTEST_SKIP() << "no multitexture here";
+    TGLMaterialLibrary library;
+    auto redGreen = pictureOf(8, 8, [](int x, int) {
+        return x < 4 ? Rgba{255, 0, 0, 255} : Rgba{0, 255, 0, 255};
+    });
+    TGLLibMaterial* second = library.AddTextureMaterial("Second", redGreen.get());
+    second->Material()->GetTexture()->SetMinFilter(miNearest);
+    second->Material()->GetTexture()->SetMagFilter(maNearest);
+    TGLLibMaterial* base = library.Materials()->Add();
+    base->SetName("Base");
+    base->SetTexture2Name("Second");
+    base->Material()->FrontProperties()->Diffuse()->SetColor(1, 1, 1, 1);
+
+    auto* plane = s.scene.Objects()->AddNewChild<TGLPlane>();
+    plane->Material()->SetMaterialLibrary(&library);
+    plane->Material()->SetLibMaterialName("Base");
+    s.render();
+    expectColour(s.pixel(24, 32), 255, 0, 0, "second unit only: left half");
+    expectColour(s.pixel(40, 32), 0, 255, 0, "second unit only: right half");
+
+    // Both units: a white-over-grey main texture replaced on unit 0, the second modulating it.
+    auto whiteOverGrey = pictureOf(8, 8, [](int, int y) {
+        return y < 4 ? Rgba{255, 255, 255, 255} : Rgba{128, 128, 128, 255};
+    });
+    useNearestTexture(base->Material(), *whiteOverGrey);
+    s.render();
+    expectColour(s.pixel(24, 40), 255, 0, 0, "both units: top left");
+    expectColour(s.pixel(40, 40), 0, 255, 0, "both units: top right");
+    expectColour(s.pixel(24, 24), 128, 0, 0, "both units: bottom left");
+    expectColour(s.pixel(40, 24), 0, 128, 0, "both units: bottom right");
+
+    // The single primitive of the cube goes the same way.
+    plane->SetVisible(false);
+    auto* cube = s.scene.Objects()->AddNewChild<TGLCube>();
+    cube->SetParts(CubePart(cpFront));
+    cube->Material()->SetMaterialLibrary(&library);
+    cube->Material()->SetLibMaterialName("Base");
+    s.render();
+    expectColour(s.pixel(24, 40), 255, 0, 0, "cube: top left");
+    expectColour(s.pixel(40, 24), 0, 128, 0, "cube: bottom right");
+}

@@ -1,6 +1,7 @@
 // The render road end to end: a scene with an orthogonal camera and a textured quad rendered by a scene
 // buffer into an off-screen context and read back; textures uploaded through materials and libraries.
 #include "GL3DScene.h"
+#include "GLObjects.h"
 #include "GLTexture.h"
 #include "GLWin32Context.h"
 #include "ShapeRenderSupport.h"
@@ -167,4 +168,60 @@ TEST(SceneRender, CubeMapFacesOfUnequalSizeUploadNothing) {
     EXPECT_EQ(texture.TexWidth(), 8);
     texture.DestroyHandles();
     f.buffer.RenderingContext()->ContextDeactivate();
+}
+
+// A wall square to a wide view lies at one eye-plane distance but is further from the eye at its corners
+// than at its centre, so only the eye-radial mode fogs the corners more; the default mode is the driver's
+// own again, even after another mode was in force.
+TEST(SceneRender, FogDistanceModes) {
+    REQUIRE_SHAPE_SCENE(f, 64, 64);
+    TGLContext* context = f.buffer.RenderingContext();
+    auto driverMode = [&] {
+        GLint mode = 0;
+        context->ContextActivate();
+        glGetIntegerv(GL_FOG_DISTANCE_MODE_NV, &mode);
+        context->ContextDeactivate();
+        return mode;
+    };
+    context->ContextActivate();
+    bool offered =
+        HasGLExtension(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), "GL_NV_fog_distance");
+    context->ContextDeactivate();
+    if (!offered) GTEST_SKIP() << "no fog-distance extension here";
+    const GLint ownMode = driverMode();
+
+    // A 90-degree view from 10 units before a 24 x 24 wall of one-unit tiles, fogged to black from 0 to 20.
+    f.camera->SetCameraStyle(csPerspective);
+    f.camera->SetFocalLength(4.2333f);
+    f.camera->Position()->SetPoint(0, 0, 10);
+    auto* wall = f.scene.Objects()->AddNewChild<TGLPlane>();
+    wall->SetWidth(24);
+    wall->SetHeight(24);
+    wall->SetStyle(PlaneStyle(psTileTexture));
+    wall->SetXTiles(24);
+    wall->SetYTiles(24);
+    wall->Material()->FrontProperties()->Diffuse()->SetColor(1, 1, 1, 1);
+    f.buffer.SetFogEnable(true);
+    TGLFogEnvironment* fog = f.buffer.FogEnvironment();
+    fog->FogColor()->SetColor(0, 0, 0, 1);
+    fog->SetFogStart(0);
+    fog->SetFogEnd(20);
+
+    fog->SetFogDistance(fdEyeRadial);
+    f.buffer.Render(nullptr);
+    EXPECT_EQ(driverMode(), GL_EYE_RADIAL_NV);
+    Rgba centre = f.pixel(32, 32), corner = f.pixel(2, 2);
+    expectColour(centre, 128, 128, 128, "eye-radial: centre, half fogged", 8);
+    EXPECT_LT(corner.r + 40, int(centre.r)) << "eye-radial: the corner is further from the eye";
+
+    fog->SetFogDistance(fdDefault);
+    f.buffer.Render(nullptr);
+    EXPECT_EQ(driverMode(), ownMode);
+
+    fog->SetFogDistance(fdEyePlane);
+    f.buffer.Render(nullptr);
+    EXPECT_EQ(driverMode(), GL_EYE_PLANE_ABSOLUTE_NV);
+    centre = f.pixel(32, 32);
+    expectColour(centre, 128, 128, 128, "eye-plane: centre", 8);
+    expectColour(f.pixel(2, 2), centre.r, centre.g, centre.b, "eye-plane: the corner as the centre", 3);
 }
