@@ -164,6 +164,27 @@ QSurfaceFormat TGL3DSceneViewer::formatForBuffer() const {
 
 void TGL3DSceneViewer::showError(const std::exception& e) {
     lastError_ = QString::fromStdString(e.what());
+    errorUnseen_ = true;
+}
+
+void TGL3DSceneViewer::paintError() {
+    // A failed frame leaves the scene's culling, alpha test and polygon mode behind, any of which drops
+    // the painter's quads; the buffer's cache learns of the change so that the next frame sets them again.
+    static constexpr TGLState dropping[] = {stCullFace, stAlphaTest, stPolygonStipple, stLogicOp};
+    for (TGLState state : dropping)
+        glDisable(cGLStateToGLEnum[state]);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    if (buffer_->RCInstantiated()) {
+        TGLStateCache& cache = buffer_->StateCache();
+        for (TGLState state : dropping)
+            cache.StateCacheDisable(state);
+        cache.ResetGLPolygonMode();
+    }
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    painter.setPen(palette().windowText().color());
+    painter.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, lastError_);
 }
 
 void TGL3DSceneViewer::createRC() {
@@ -224,20 +245,20 @@ void TGL3DSceneViewer::paintGL() {
         if (buffer_->RCInstantiated()) resizeGL(width(), height());
         lastOrigin_ = origin;
     }
+    bool rendered = false;
     if (width() > 0 && height() > 0) {
         try {
             if (!buffer_->RCInstantiated()) createRC();
             buffer_->Render(nullptr);
+            rendered = buffer_->RCInstantiated();
         } catch (const std::exception& e) {
             showError(e);
         }
     }
-    if (!lastError_.isEmpty()) {
-        QPainter painter(this);
-        painter.fillRect(rect(), palette().window());
-        painter.setPen(palette().windowText().color());
-        painter.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, lastError_);
-    }
+    // A failure is shown on one frame at least; a frame drawn after that one stands alone.
+    if (rendered && !errorUnseen_) lastError_.clear();
+    errorUnseen_ = false;
+    if (!lastError_.isEmpty()) paintError();
 }
 
 void TGL3DSceneViewer::paintEvent(QPaintEvent* event) {
