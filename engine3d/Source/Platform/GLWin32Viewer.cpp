@@ -190,13 +190,21 @@ void TGL3DSceneViewer::paintError() {
 void TGL3DSceneViewer::createRC() {
     if (!openGLAvailable_ || !context()) return;
     try {
-        buffer_->Resize(std::max(1, int(width() * devicePixelRatioF())),
-                        std::max(1, int(height() * devicePixelRatioF())));
+        resizeBuffer(width(), height());
         buffer_->CreateRC(context()->surface(), false);
         lastError_.clear();
     } catch (const std::exception& e) {
         showError(e);
     }
+}
+
+void TGL3DSceneViewer::resizeBuffer(int width, int height) {
+    // The widget's framebuffer holds its size in device pixels, rounded as the toolkit rounds it; forms
+    // keep placing HUD objects in the widget's own pixels, which the buffer scales by the ratio.
+    const qreal ratio = devicePixelRatioF();
+    const QSize device = QSize(width, height) * ratio;
+    buffer_->SetPixelRatio(float(ratio));
+    buffer_->Resize(std::max(1, device.width()), std::max(1, device.height()));
 }
 
 void TGL3DSceneViewer::destroyRC() {
@@ -230,8 +238,7 @@ void TGL3DSceneViewer::initializeGL() {
 void TGL3DSceneViewer::resizeGL(int width, int height) {
     InCallback guard(inPaint_);
     try {
-        buffer_->Resize(std::max(1, int(width * devicePixelRatioF())),
-                        std::max(1, int(height * devicePixelRatioF())));
+        resizeBuffer(width, height);
     } catch (const std::exception& e) {
         showError(e);
     }

@@ -78,6 +78,7 @@ private:
     friend class TGLViewerContext;
     void createRC();
     void destroyRC();
+    void resizeBuffer(int width, int height);
     void bufferChanged();
     void bufferStructuralChanged();
     void beforeRender();
