@@ -1797,7 +1797,7 @@ void TGL3DSceneBuffer::Render(TGLBaseSceneObject* baseObject) {
     context->ContextActivate();
     try {
         if (frameCount_ == 0) firstFrameTime_ = t0;
-        renderDPI_ = 96;
+        renderDPI_ = int(std::lround(96 * pixelRatio_));
         ClearGLErrors();
         SetupRenderingState();
         glClearColor(background[0], background[1], background[2], background[3]);

@@ -768,6 +768,11 @@ public:
     TGLFogEnvironment* FogEnvironment() const { return fogEnvironment_.get(); }
     void SetFogEnvironment(const TGLFogEnvironment* value);
     int RenderDPI() const { return renderDPI_; }
+    // Device pixels per pixel of the window that shows the buffer. A frame renders at 96 DPI times this
+    // ratio, so that what is placed or sized in pixels (HUD objects, the near plane) keeps its size on a
+    // scaled screen while the viewport counts device pixels. Values not above 0 are taken as 1.
+    float PixelRatio() const { return pixelRatio_; }
+    void SetPixelRatio(float value) { pixelRatio_ = value > 0 ? value : 1; }
     TGLCamera* Camera() const { return camera_; }
     void SetCamera(TGLCamera* camera);
     std::vector<TGLObjectEffect*>& AfterRenderEffects() { return afterRenderEffects_; }
@@ -812,6 +817,7 @@ private:
     TContextOptions contextOptions_;
     TShadeModel shadeModel_ = smDefault;
     int renderDPI_ = 96;
+    float pixelRatio_ = 1;
     std::unique_ptr<TGLFogEnvironment> fogEnvironment_;
     int accumBufferBits_ = 0;
     TGLCamera* camera_ = nullptr;

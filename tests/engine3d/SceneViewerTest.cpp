@@ -198,4 +198,46 @@ TEST(SceneViewer, MouseNoticesGoToTheHandlers) {
     f.viewer->OnClick = [](TObject*) { throw Exception("handler failed"); };
     click(f.viewer, Qt::LeftButton, Qt::NoModifier, QPoint(30, 40));
     EXPECT_EQ(f.viewer->LastError(), "handler failed");
+    // The message is seen on the next frame; the frame after that is the scene alone.
+    const QColor background = f.viewer->palette().window().color();
+    expectPixel(f.viewer->grabFramebuffer(), 10, 10, background, "message frame");
+    expectPixel(f.viewer->grabFramebuffer(), 10, 10, Qt::green, "scene again");
+    EXPECT_TRUE(f.viewer->LastError().isEmpty());
+}
+
+// A frame that fails shows its message on the viewer's own background, whatever state the scene left;
+// the next frame that renders shows the scene alone.
+TEST(SceneViewer, FailedFrameShowsItsMessageAndTheNextGoodFrameClearsIt) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    f.form.show();
+    ASSERT_TRUE(waitExposed(f.form));
+    int failures = 1;
+    f.viewer->BeforeRender() = [&](TObject*) {
+        if (failures-- > 0) throw Exception("frame failed");
+    };
+    QImage image = f.viewer->grabFramebuffer();
+    EXPECT_EQ(f.viewer->LastError(), "frame failed");
+    const QColor background = f.viewer->palette().window().color();
+    const QColor text = f.viewer->palette().windowText().color();
+    for (QPoint p : {QPoint(10, 10), QPoint(246, 246), QPoint(100, 40), QPoint(156, 220)})
+        expectPixel(image, p.x(), p.y(), background, "around the message");
+    // The message itself: text-coloured pixels on the middle rows.
+    int textPixels = 0;
+    for (int y = 110; y < 147; ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor seen = image.pixelColor(x, y);
+            if (std::abs(seen.red() - text.red()) + std::abs(seen.green() - text.green()) +
+                    std::abs(seen.blue() - text.blue()) <
+                60)
+                ++textPixels;
+        }
+    EXPECT_GT(textPixels, 20) << "the message is drawn";
+
+    image = f.viewer->grabFramebuffer();
+    EXPECT_TRUE(f.viewer->LastError().isEmpty()) << f.viewer->LastError().toStdString();
+    expectPixel(image, 100, 128, Qt::red, "quad after the good frame");
+    expectPixel(image, 156, 128, Qt::blue, "quad after the good frame");
+    for (QPoint p : {QPoint(10, 10), QPoint(128, 40), QPoint(128, 220), QPoint(20, 128)})
+        expectPixel(image, p.x(), p.y(), Qt::green, "no message left");
 }

@@ -238,6 +238,34 @@ TEST(HUDSpriteRender, CoversItsPixelRectangle) {
                      std::to_string(p.x) + ", " + std::to_string(p.yFromTop) + " from the top");
 }
 
+// A buffer of twice the pixels at ratio 2 renders at 192 DPI: the sprite keeps its place and size in the
+// window's own pixels.
+TEST(HUDSpriteRender, KeepsItsPixelRectangleAtTheBuffersPixelRatio) {
+    REQUIRE_SHAPE_SCENE(s, 512, 512);
+    s.buffer.SetPixelRatio(2);
+    auto* sprite = s.scene.Objects()->AddNewChild<TGLHUDSprite>();
+    sprite->Material()->FrontProperties()->Diffuse()->SetColor(1, 0, 0, 1);
+    sprite->Position()->SetPoint(100, 60, 0);
+    sprite->SetWidth(64);
+    sprite->SetHeight(32);
+    s.render();
+    EXPECT_EQ(s.buffer.RenderDPI(), 192);
+    struct Probe {
+        int x, yFromTop;
+        bool lit;
+    };
+    for (Probe p :
+         {Probe{200, 120, true}, Probe{138, 90, true}, Probe{260, 148, true}, Probe{132, 120, false},
+          Probe{268, 120, false}, Probe{200, 84, false}, Probe{200, 156, false}})
+        expectColour(s.pixel(p.x, 511 - p.yFromTop), p.lit ? 255 : 0, 0, 0,
+                     std::to_string(p.x) + ", " + std::to_string(p.yFromTop) + " from the top");
+    s.buffer.SetPixelRatio(1.25f);
+    s.render();
+    EXPECT_EQ(s.buffer.RenderDPI(), 120);
+    s.buffer.SetPixelRatio(0);
+    EXPECT_FLOAT_EQ(s.buffer.PixelRatio(), 1);
+}
+
 TEST(SkyBoxRender, FacesAroundTheCameraAndStyles) {
     REQUIRE_SHAPE_SCENE(s, 64, 64);
     s.camera->SetCameraStyle(csPerspective);

@@ -105,6 +105,79 @@ TEST_F(CubeMapPreview, ShowsSixFacesAroundTheSphere) {
     EXPECT_FALSE(std::filesystem::exists(folder));
 }
 
+// On a scaled screen the picture is the ratio-1 picture scaled: the sphere takes the same share of the view
+// and the sky box shows the same faces in the same places.
+TEST_F(CubeMapPreview, PictureScalesWithTheDevicePixelRatio) {
+    ByteWriter body;
+    writeBitmapHeader(body, Kind::Pixels);
+    for (const Rgba& colour : kFaceColours) {
+        writeBitmapHeader(body, Kind::Pixels);
+        writeMipmapBody(body, Kind::Pixels, 8, 8, 1, solid(colour));
+    }
+    TfrmTplEnvironMap* form = open(kVersionUru, body.bytes);
+    ASSERT_NE(form, nullptr);
+    form->SubWindow()->resize(320, 300);
+    QApplication::processEvents();
+    // Straight ahead at the sphere, then turned so that an edge of the box shows beside it.
+    std::vector<QImage> frames = {form->GL3DSceneViewer->grabFramebuffer()};
+    form->GLCamera->Direction()->SetVector(1, 0.5f, 2);
+    frames.push_back(form->GL3DSceneViewer->grabFramebuffer());
+    EXPECT_TRUE(form->GL3DSceneViewer->LastError().isEmpty())
+        << form->GL3DSceneViewer->LastError().toStdString();
+    if (keepFramesForParent(frames)) return;
+    if (frames[0].devicePixelRatio() != 1) GTEST_SKIP() << "the comparison starts from ratio 1";
+
+    const QSize size = frames[0].size();
+    const int cx = size.width() / 2, cy = size.height() / 2;
+    auto sphereAcross = [](const QImage& image, int row) {
+        int n = 0;
+        for (int x = 0; x < image.width(); ++x)
+            n += faceAt(image, x, row) == -1;
+        return n;
+    };
+    auto sphereDown = [](const QImage& image, int column) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            n += faceAt(image, column, y) == -1;
+        return n;
+    };
+    const int across = sphereAcross(frames[0], cy), down = sphereDown(frames[0], cx);
+    EXPECT_GT(across, size.width() / 5) << "the sphere is in view";
+    for (double ratio : {1.5, 2.0}) {
+        SCOPED_TRACE(ratio);
+        const std::vector<QImage> scaled = framesAtPixelRatio(ratio, frames.size());
+        ASSERT_EQ(scaled.size(), frames.size());
+        ASSERT_EQ(scaled[0].size(), size * ratio);
+        const QPoint centre = devicePixel({cx, cy}, ratio);
+        EXPECT_NEAR(sphereAcross(scaled[0], centre.y()), across * ratio, 2 * ratio) << "sphere's width";
+        EXPECT_NEAR(sphereDown(scaled[0], centre.x()), down * ratio, 2 * ratio) << "sphere's height";
+        // Every sample well inside one face at ratio 1 shows that face.
+        for (size_t i = 0; i < frames.size(); ++i) {
+            std::set<int> faces;
+            int compared = 0;
+            for (int y = 6; y < size.height() - 6; y += 10)
+                for (int x = 6; x < size.width() - 6; x += 10) {
+                    const int face = faceAt(frames[i], x, y);
+                    bool inside = true;
+                    for (int d : {-4, 4})
+                        inside = inside && faceAt(frames[i], x + d, y) == face &&
+                                 faceAt(frames[i], x, y + d) == face;
+                    if (!inside) continue;
+                    faces.insert(face);
+                    ++compared;
+                    const QPoint at = devicePixel({x, y}, ratio);
+                    EXPECT_EQ(faceAt(scaled[i], at.x(), at.y()), face)
+                        << "frame " << i << " at " << x << "," << y;
+                }
+            EXPECT_GT(compared, 200) << "frame " << i;
+            if (i == 1) {
+                faces.erase(-1);
+                EXPECT_GE(faces.size(), 2u) << "two faces meet in the turned frame";
+            }
+        }
+    }
+}
+
 TEST_F(CubeMapPreview, DamagedCubeMapsFailCleanly) {
     // Face 3 holds one DXT1 block of the four its size needs: the images cannot be read.
     ByteWriter w;

@@ -175,6 +175,37 @@ TEST_F(MipMapPreview, WheelStepsThroughThePageAndWraps) {
     EXPECT_TRUE(messages->texts.empty());
 }
 
+// On a scaled screen the picture is the ratio-1 picture scaled: the texture fills its viewer.
+TEST_F(MipMapPreview, PictureScalesWithTheDevicePixelRatio) {
+    openPage(kVersionUru, {{"Quadrants", mipmapObject(Kind::Pixels, 64, 64, 1,
+                                                      quadrants(64, 64, kRed, kGreen, kBlue, kWhite))}});
+    TfrmTplMipMap* form = open("Quadrants");
+    ASSERT_NE(form, nullptr);
+    const QImage frame = grab(form);
+    if (keepFramesForParent({frame})) return;
+    if (frame.devicePixelRatio() != 1) GTEST_SKIP() << "the comparison starts from ratio 1";
+    ASSERT_EQ(frame.size(), QSize(64, 64));
+    struct Sample {
+        QPoint at;
+        Rgba colour;
+    };
+    const Sample samples[] = {{{16, 16}, kRed}, {{48, 16}, kGreen}, {{16, 48}, kBlue}, {{48, 48}, kWhite},
+                              {{1, 1}, kRed},   {{62, 1}, kGreen},  {{1, 62}, kBlue},  {{62, 62}, kWhite},
+                              {{30, 30}, kRed}, {{34, 30}, kGreen}, {{30, 34}, kBlue}, {{34, 34}, kWhite}};
+    for (const Sample& s : samples)
+        expectColour(frame, s.at.x(), s.at.y(), s.colour, "ratio 1");
+    for (double ratio : {1.25, 1.5, 2.0}) {
+        SCOPED_TRACE(ratio);
+        const std::vector<QImage> scaled = framesAtPixelRatio(ratio, 1);
+        ASSERT_EQ(scaled.size(), 1u);
+        ASSERT_EQ(scaled[0].size(), QSize(64, 64) * ratio);
+        for (const Sample& s : samples) {
+            const QPoint at = devicePixel(s.at, ratio);
+            expectColour(scaled[0], at.x(), at.y(), s.colour, "scaled");
+        }
+    }
+}
+
 TEST_F(MipMapPreview, TextureOfAGlobalPageDoesNotStep) {
     openPage(kVersionUru, {{"First", mipmapObject(Kind::Pixels, 16, 16, 1, solid(kRed))},
                            {"Second", mipmapObject(Kind::Pixels, 16, 16, 1, solid(kGreen))}});

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QOpenGLContext>
+#include <QProcess>
 #include <QSettings>
 
 namespace testpages {
@@ -38,6 +40,57 @@ QString writeTexturePage(const QString& folder, const QString& fileName, uint16_
     const QString path = QDir(folder).filePath(fileName);
     testpages::writeFile(QFile::encodeName(path).toStdString(), testpages::buildPage(page));
     return path;
+}
+
+namespace {
+// Names the folder a child run saves its frames in.
+constexpr const char* kFramesFolderVariable = "KESTRUM_TEST_FRAMES_TO";
+
+QString framePath(const QString& folder, size_t index) {
+    return QDir(folder).filePath(QStringLiteral("frame%1.png").arg(index));
+}
+} // namespace
+
+bool keepFramesForParent(const std::vector<QImage>& frames) {
+    const QString folder = qEnvironmentVariable(kFramesFolderVariable);
+    if (folder.isEmpty()) return false;
+    for (size_t i = 0; i < frames.size(); ++i)
+        EXPECT_TRUE(frames[i].save(framePath(folder, i), "PNG")) << "frame " << i;
+    return true;
+}
+
+std::vector<QImage> framesAtPixelRatio(double ratio, size_t count) {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    QTemporaryDir folder;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(ratio));
+    environment.insert(QString::fromLatin1(kFramesFolderVariable), folder.path());
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
+    if (!child.waitForFinished(180000)) {
+        child.kill();
+        child.waitForFinished();
+        ADD_FAILURE() << "the run at ratio " << ratio << " did not end";
+        return {};
+    }
+    const QByteArray output = child.readAll();
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0 ||
+        !output.contains("[  PASSED  ] 1 test")) {
+        ADD_FAILURE() << "the run at ratio " << ratio << " failed:\n" << output.toStdString();
+        return {};
+    }
+    std::vector<QImage> frames;
+    for (size_t i = 0; i < count; ++i) {
+        frames.emplace_back(framePath(folder.path(), i));
+        if (frames.back().isNull()) {
+            ADD_FAILURE() << "no frame " << i << " at ratio " << ratio;
+            return {};
+        }
+    }
+    return frames;
 }
 
 void PreviewFixture::SetUp() {

@@ -1,11 +1,13 @@
 #pragma once
 // The texture preview tests: JPEG files drawn from a colour function, pages of textures, and a shown main
 // window to open them in.
+#include <QImage>
 #include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "MainUnit.h"
 #include "TextureWriters.h"
@@ -24,6 +26,17 @@ struct NamedBody {
 };
 QString writeTexturePage(const QString& folder, const QString& fileName, uint16_t version,
                          const std::vector<NamedBody>& textures, const std::vector<NamedBody>& cubeMaps = {});
+
+// Frames at another device pixel ratio, which the toolkit takes only before the application exists: the
+// current test runs again in a child program at that ratio. The child's run hands its frames to
+// keepFramesForParent, which saves them and answers true, and the test ends there; the parent's run gets
+// them back from framesAtPixelRatio (an empty list after a failure, which is reported).
+bool keepFramesForParent(const std::vector<QImage>& frames);
+std::vector<QImage> framesAtPixelRatio(double ratio, size_t count);
+// The device pixel under the centre of a logical one.
+inline QPoint devicePixel(QPoint logical, double ratio) {
+    return QPoint(int((logical.x() + 0.5) * ratio), int((logical.y() + 0.5) * ratio));
+}
 
 // A shown main window with its settings in a temporary folder and its messages recorded; skipped where
 // there is no OpenGL context.

@@ -164,18 +164,47 @@ QSurfaceFormat TGL3DSceneViewer::formatForBuffer() const {
 
 void TGL3DSceneViewer::showError(const std::exception& e) {
     lastError_ = QString::fromStdString(e.what());
+    errorUnseen_ = true;
+}
+
+void TGL3DSceneViewer::paintError() {
+    // A failed frame leaves the scene's culling, alpha test and polygon mode behind, any of which drops
+    // the painter's quads; the buffer's cache learns of the change so that the next frame sets them again.
+    static constexpr TGLState dropping[] = {stCullFace, stAlphaTest, stPolygonStipple, stLogicOp};
+    for (TGLState state : dropping)
+        glDisable(cGLStateToGLEnum[state]);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    if (buffer_->RCInstantiated()) {
+        TGLStateCache& cache = buffer_->StateCache();
+        for (TGLState state : dropping)
+            cache.StateCacheDisable(state);
+        cache.ResetGLPolygonMode();
+    }
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    painter.setPen(palette().windowText().color());
+    painter.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, lastError_);
 }
 
 void TGL3DSceneViewer::createRC() {
     if (!openGLAvailable_ || !context()) return;
     try {
-        buffer_->Resize(std::max(1, int(width() * devicePixelRatioF())),
-                        std::max(1, int(height() * devicePixelRatioF())));
+        resizeBuffer(width(), height());
         buffer_->CreateRC(context()->surface(), false);
         lastError_.clear();
     } catch (const std::exception& e) {
         showError(e);
     }
+}
+
+void TGL3DSceneViewer::resizeBuffer(int width, int height) {
+    // The widget's framebuffer holds its size in device pixels, rounded as the toolkit rounds it; forms
+    // keep placing HUD objects in the widget's own pixels, which the buffer scales by the ratio.
+    const qreal ratio = devicePixelRatioF();
+    const QSize device = QSize(width, height) * ratio;
+    buffer_->SetPixelRatio(float(ratio));
+    buffer_->Resize(std::max(1, device.width()), std::max(1, device.height()));
 }
 
 void TGL3DSceneViewer::destroyRC() {
@@ -209,8 +238,7 @@ void TGL3DSceneViewer::initializeGL() {
 void TGL3DSceneViewer::resizeGL(int width, int height) {
     InCallback guard(inPaint_);
     try {
-        buffer_->Resize(std::max(1, int(width * devicePixelRatioF())),
-                        std::max(1, int(height * devicePixelRatioF())));
+        resizeBuffer(width, height);
     } catch (const std::exception& e) {
         showError(e);
     }
@@ -224,20 +252,20 @@ void TGL3DSceneViewer::paintGL() {
         if (buffer_->RCInstantiated()) resizeGL(width(), height());
         lastOrigin_ = origin;
     }
+    bool rendered = false;
     if (width() > 0 && height() > 0) {
         try {
             if (!buffer_->RCInstantiated()) createRC();
             buffer_->Render(nullptr);
+            rendered = buffer_->RCInstantiated();
         } catch (const std::exception& e) {
             showError(e);
         }
     }
-    if (!lastError_.isEmpty()) {
-        QPainter painter(this);
-        painter.fillRect(rect(), palette().window());
-        painter.setPen(palette().windowText().color());
-        painter.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, lastError_);
-    }
+    // A failure is shown on one frame at least; a frame drawn after that one stands alone.
+    if (rendered && !errorUnseen_) lastError_.clear();
+    errorUnseen_ = false;
+    if (!lastError_.isEmpty()) paintError();
 }
 
 void TGL3DSceneViewer::paintEvent(QPaintEvent* event) {

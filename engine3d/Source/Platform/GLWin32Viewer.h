@@ -44,7 +44,8 @@ public:
     void Loaded();
     // The buffer's context can be had between context creation and destruction.
     bool RCInstantiated() const { return buffer_->RCInstantiated(); }
-    // The last failure of a paint or of context creation, shown to the user in place of a frame.
+    // The last failure of a paint, an event handler or context creation, shown to the user in place of a
+    // frame until a later frame renders.
     const QString& LastError() const { return lastError_; }
 
     TNotifyEvent& BeforeRender() { return buffer_->BeforeRender; }
@@ -77,10 +78,12 @@ private:
     friend class TGLViewerContext;
     void createRC();
     void destroyRC();
+    void resizeBuffer(int width, int height);
     void bufferChanged();
     void bufferStructuralChanged();
     void beforeRender();
     void showError(const std::exception& e);
+    void paintError();
     // The one guard of an event handler: a failure shows in the control instead of leaving the event.
     void guarded(const std::function<void()>& handler);
     QSurfaceFormat formatForBuffer() const;
@@ -96,6 +99,8 @@ private:
     bool pressed_ = false;
     QPoint lastOrigin_;
     QString lastError_;
+    // Set by a failure that no frame has shown yet.
+    bool errorUnseen_ = false;
     QMetaObject::Connection contextConnection_;
 };
 
