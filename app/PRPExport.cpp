@@ -127,9 +127,10 @@ TSaveRequest RawExportRequest(const TPRPFileObject& entry) {
 
 void ExportRawObject(const TPRPFileObject& entry, const std::string& targetPath) {
     TFileStream page(entry.FileName, TFileMode::fmOpenRead);
-    TFileStream target(targetPath, TFileMode::fmCreate);
-    page.SetPosition(entry.Offset);
-    if (entry.Size > 0) target.CopyFrom(page, entry.Size);
+    WriteNewFile(targetPath, [&](TFileStream& target) {
+        page.SetPosition(entry.Offset);
+        if (entry.Size > 0) target.CopyFrom(page, entry.Size);
+    });
 }
 
 std::optional<std::string> SaveRawObject(const TPRPFileObject& entry, const TExportUi& ui) {
@@ -272,6 +273,7 @@ bool ConvertPageToUru(const std::string& sourcePath, const std::string& targetPa
     target.WriteValue(static_cast<uint32_t>(fileSize - checksumAt));
     target.SetPosition(checksumAt + 8);
     target.WriteValue(static_cast<uint32_t>(indexStart));
+    target.Close();
     return true;
 }
 

@@ -50,7 +50,8 @@ TDialogRunner SetExportDialogRunner(TDialogRunner runner);
 // ---- Raw object export
 
 TSaveRequest RawExportRequest(const TPRPFileObject& entry);
-// Copies the entry's stored bytes exactly as they stand in its page. File errors propagate.
+// Copies the entry's stored bytes exactly as they stand in its page. File errors propagate; a target that
+// could not be written whole is removed first.
 void ExportRawObject(const TPRPFileObject& entry, const std::string& targetPath);
 // The Save command: asks for the target and exports. Returns the path written, nothing when cancelled.
 std::optional<std::string> SaveRawObject(const TPRPFileObject& entry, const TExportUi& ui);

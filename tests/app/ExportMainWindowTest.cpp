@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QTreeWidgetItem>
+#include <cerrno>
+#include <cstring>
 
 #include "AppTestSupport.h"
 #include "PRPExport.h"
@@ -60,6 +62,9 @@ protected:
         page.groups[2].objects.push_back(
             {makeKey(4, "Sky:Clouds", page.pageNumber), jpegObject(8, 8, kColourJpeg, kAlphaJpeg)});
         page.groups[2].objects.push_back({makeKey(4, "Odd", page.pageNumber), oddDxtTexture()});
+        // More than a file system short of room takes (FileSizeLimit below).
+        page.groups[2].objects.push_back({makeKey(4, "Caf\xE9", page.pageNumber),
+                                          mipmapObject(Kind::DXT1, 64, 64, 1, solid({1, 2, 3, 255}))});
         pagePath = folder.write("Garden_District_Meadow.prp", page);
         form->OpenPRPFile(pagePath);
     }
@@ -150,4 +155,22 @@ TEST_F(ExportFromMainWindow, ConvertAsksForThePageIdAndSaysWhereTheCopyWent) {
     EXPECT_TRUE(messages->messages[0].text.contains(output));
     // What the copy holds is ExportFamilies.ConvertWritesAnUruPageWithTheSameObjects's.
     EXPECT_TRUE(QFile::exists(output));
+}
+
+// A file system that takes only part of the file: the user is told, and nothing stays under the name.
+TEST_F(ExportFromMainWindow, WritesThatFailAreToldAndLeaveNoFile) {
+    select(QStringLiteral("Caf\u00E9"));
+    answer = folder.path("cafe.po");
+    withFileSizeLimit(2048, [&] { form->prpMenuSave->trigger(); });
+    answer = folder.path("cafe.dds");
+    withFileSizeLimit(2048, [&] { form->prpMenuExport->trigger(); });
+
+    ASSERT_EQ(messages->messages.size(), 2u);
+    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
+    EXPECT_EQ(messages->messages[0].text, QStringLiteral("Cannot write file \"") + folder.path("cafe.po") +
+                                              QStringLiteral("\". ") +
+                                              QString::fromLocal8Bit(std::strerror(EFBIG)));
+    EXPECT_EQ(messages->messages[1].type, TMsgDlgType::mtError);
+    EXPECT_EQ(messages->messages[1].text, "Error exporting image!");
+    EXPECT_EQ(QDir(folder.folder()).entryList(QDir::Files), QStringList{"Garden_District_Meadow.prp"});
 }
