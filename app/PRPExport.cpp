@@ -5,6 +5,7 @@
 #include <QInputDialog>
 
 #include "MessageService.h"
+#include "PRPForms.h"
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -55,7 +56,8 @@ TExportUi ExportDialogs(QWidget* parent, QFileDialog* saveDialog) {
         saveDialog->setNameFilters(
             QString::fromStdString(DialogFilter(request.Filter)).split(QStringLiteral(";;")));
         saveDialog->setDefaultSuffix(QString::fromStdString(request.DefaultExt));
-        saveDialog->selectFile(QString::fromStdString(request.FileName));
+        // The suggested name is made of page text, and reads as the tree shows the object.
+        saveDialog->selectFile(PageText(request.FileName));
         if (runDialog(*saveDialog) != QDialog::Accepted || saveDialog->selectedFiles().isEmpty())
             return std::nullopt;
         return QFile::encodeName(saveDialog->selectedFiles().constFirst()).toStdString();

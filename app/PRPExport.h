@@ -22,7 +22,7 @@ struct TSaveRequest {
     std::string Title;
     std::string Filter;
     std::string DefaultExt;
-    std::string FileName;
+    std::string FileName; // page text: one character per byte, as the tree shows names
 };
 
 // "Description|*.a;*.b|..." as a Qt dialog filter: "Description (*.a *.b);;...".

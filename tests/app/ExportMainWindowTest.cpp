@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QTreeWidgetItem>
 #include <cerrno>
 #include <cstring>
@@ -35,7 +36,7 @@ Bytes oddDxtTexture() {
 
 // What a dialog showed when the command ran it.
 struct ShownDialog {
-    QString objectName, title, fileName, defaultSuffix, label, text;
+    QString objectName, title, fileName, nameEdit, defaultSuffix, label, text;
     QStringList filters;
 };
 
@@ -44,9 +45,11 @@ protected:
     void SetUp() override {
         MainFormTest::SetUp();
         SetExportDialogRunner([this](QDialog& dialog) {
-            ShownDialog shown{dialog.objectName(), dialog.windowTitle(), {}, {}, {}, {}, {}};
+            ShownDialog shown{dialog.objectName(), dialog.windowTitle(), {}, {}, {}, {}, {}, {}};
             if (auto* save = qobject_cast<QFileDialog*>(&dialog)) {
                 shown.fileName = QFileInfo(save->selectedFiles().value(0)).fileName();
+                if (auto* edit = save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    shown.nameEdit = edit->text();
                 shown.defaultSuffix = save->defaultSuffix();
                 shown.filters = save->nameFilters();
                 if (!answer.isEmpty()) save->selectFile(answer);
@@ -155,6 +158,18 @@ TEST_F(ExportFromMainWindow, ConvertAsksForThePageIdAndSaysWhereTheCopyWent) {
     EXPECT_TRUE(messages->messages[0].text.contains(output));
     // What the copy holds is ExportFamilies.ConvertWritesAnUruPageWithTheSameObjects's.
     EXPECT_TRUE(QFile::exists(output));
+}
+
+// Names are page text: one character per byte, shown and offered as the tree shows them.
+TEST_F(ExportFromMainWindow, SuggestedNamesReadAsTheTreeShowsThem) {
+    select(QStringLiteral("Caf\u00E9"));
+    form->prpMenuSave->trigger();
+    form->prpMenuExport->trigger();
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[0].nameEdit, QStringLiteral("Caf\u00E9.po"));
+    EXPECT_EQ(dialogs[0].fileName, QStringLiteral("Caf\u00E9.po"));
+    EXPECT_EQ(dialogs[1].nameEdit, QStringLiteral("Caf\u00E9"));
+    EXPECT_EQ(dialogs[1].fileName, QStringLiteral("Caf\u00E9.dds"));
 }
 
 // A file system that takes only part of the file: the user is told, and nothing stays under the name.
