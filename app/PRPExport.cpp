@@ -5,6 +5,7 @@
 #include <QInputDialog>
 
 #include "MessageService.h"
+#include "PRPForms.h"
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -55,7 +56,8 @@ TExportUi ExportDialogs(QWidget* parent, QFileDialog* saveDialog) {
         saveDialog->setNameFilters(
             QString::fromStdString(DialogFilter(request.Filter)).split(QStringLiteral(";;")));
         saveDialog->setDefaultSuffix(QString::fromStdString(request.DefaultExt));
-        saveDialog->selectFile(QString::fromStdString(request.FileName));
+        // The suggested name is made of page text, and reads as the tree shows the object.
+        saveDialog->selectFile(PageText(request.FileName));
         if (runDialog(*saveDialog) != QDialog::Accepted || saveDialog->selectedFiles().isEmpty())
             return std::nullopt;
         return QFile::encodeName(saveDialog->selectedFiles().constFirst()).toStdString();
@@ -127,9 +129,10 @@ TSaveRequest RawExportRequest(const TPRPFileObject& entry) {
 
 void ExportRawObject(const TPRPFileObject& entry, const std::string& targetPath) {
     TFileStream page(entry.FileName, TFileMode::fmOpenRead);
-    TFileStream target(targetPath, TFileMode::fmCreate);
-    page.SetPosition(entry.Offset);
-    if (entry.Size > 0) target.CopyFrom(page, entry.Size);
+    WriteNewFile(targetPath, [&](TFileStream& target) {
+        page.SetPosition(entry.Offset);
+        if (entry.Size > 0) target.CopyFrom(page, entry.Size);
+    });
 }
 
 std::optional<std::string> SaveRawObject(const TPRPFileObject& entry, const TExportUi& ui) {
@@ -272,6 +275,7 @@ bool ConvertPageToUru(const std::string& sourcePath, const std::string& targetPa
     target.WriteValue(static_cast<uint32_t>(fileSize - checksumAt));
     target.SetPosition(checksumAt + 8);
     target.WriteValue(static_cast<uint32_t>(indexStart));
+    target.Close();
     return true;
 }
 

@@ -22,7 +22,7 @@ struct TSaveRequest {
     std::string Title;
     std::string Filter;
     std::string DefaultExt;
-    std::string FileName;
+    std::string FileName; // page text: one character per byte, as the tree shows names
 };
 
 // "Description|*.a;*.b|..." as a Qt dialog filter: "Description (*.a *.b);;...".
@@ -50,7 +50,8 @@ TDialogRunner SetExportDialogRunner(TDialogRunner runner);
 // ---- Raw object export
 
 TSaveRequest RawExportRequest(const TPRPFileObject& entry);
-// Copies the entry's stored bytes exactly as they stand in its page. File errors propagate.
+// Copies the entry's stored bytes exactly as they stand in its page. File errors propagate; a target that
+// could not be written whole is removed first.
 void ExportRawObject(const TPRPFileObject& entry, const std::string& targetPath);
 // The Save command: asks for the target and exports. Returns the path written, nothing when cancelled.
 std::optional<std::string> SaveRawObject(const TPRPFileObject& entry, const TExportUi& ui);

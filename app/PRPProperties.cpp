@@ -317,6 +317,7 @@ std::optional<QString> CreateNewPage(const QString& folder, const QString& progr
         return std::nullopt;
     TPlasmaFileStream page(localPath(path), TFileMode::fmCreate);
     page.ApplyTemplate(localPath(templatePath));
+    page.Close();
     return path;
 }
 

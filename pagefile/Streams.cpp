@@ -127,11 +127,25 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
 }
 
 TFileStream::~TFileStream() {
-    try {
-        flushWrites();
-    } catch (...) {
-    }
     if (handle_ >= 0) ::close(handle_);
+}
+
+void TFileStream::Flush() {
+    flushWrites();
+}
+
+void TFileStream::Close() {
+    flushWrites();
+    const int handle = handle_;
+    handle_ = -1;
+    dropReadBuffer();
+    // Some file systems tell only here that the written bytes could not be kept; after EINTR the handle
+    // is gone all the same on this platform.
+    if (handle >= 0 && ::close(handle) != 0 && errno != EINTR) throw writeError(errno);
+}
+
+EWriteError TFileStream::writeError(int error) const {
+    return EWriteError("Cannot write file \"" + fileName_ + "\". " + systemMessage(error));
 }
 
 void TFileStream::dropReadBuffer() {
@@ -145,8 +159,10 @@ void TFileStream::flushWrites() {
                                    writeBufferStart_ + static_cast<int64_t>(done));
         if (n <= 0) {
             if (n < 0 && errno == EINTR) continue;
+            // A write that takes nothing without a reason is a full device.
+            const int error = n < 0 ? errno : ENOSPC;
             writeBuffer_.clear();
-            throw EWriteError("Stream write error");
+            throw writeError(error);
         }
         done += static_cast<size_t>(n);
     }
@@ -207,4 +223,15 @@ size_t TFileStream::Write(const void* buffer, size_t count) {
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
     position_ = SeekTarget(position_, fileSize_, offset, origin);
     return position_;
+}
+
+void WriteNewFile(const std::string& fileName, const std::function<void(TFileStream&)>& write) {
+    TFileStream file(fileName, TFileMode::fmCreate);
+    try {
+        write(file);
+        file.Close();
+    } catch (...) {
+        ::unlink(fileName.c_str());
+        throw;
+    }
 }

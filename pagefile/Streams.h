@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -132,6 +133,8 @@ std::string NotRegularFileMessage(const std::string& fileName, TFileKind kind);
 
 // A file opened by name, read and written through a buffer of its own. Only regular files are opened: a
 // folder, a pipe or a device raises EFOpenError with NotRegularFileMessage, and the open never waits.
+// A writer ends with Close(): the destructor only releases the file and drops writes still pending, as it
+// has no way to tell that they failed.
 class TFileStream : public TWindowedStream<TFileStream> {
 public:
     TFileStream(const std::string& fileName, TFileMode mode);
@@ -144,6 +147,12 @@ public:
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     int64_t Size() final { return fileSize_; }
 
+    // Writes what is pending; a failure raises EWriteError naming the file and the system's reason.
+    void Flush();
+    // Flush, then closes the file, raising as Flush does when the system reports a failure on closing.
+    // Nothing can be read or written afterwards.
+    void Close();
+
     const std::string& FileName() const { return fileName_; }
     // Set when a read asked for bytes past the end of the file, until cleared.
     bool ReadPastEnd() const { return readPastEnd_; }
@@ -151,6 +160,7 @@ public:
 
 private:
     void flushWrites();
+    EWriteError writeError(int error) const;
     void dropReadBuffer();
     friend class TWindowedStream<TFileStream>;
     // Pending writes must reach the file before anything is read back.
@@ -168,3 +178,7 @@ private:
     int64_t writeBufferStart_ = 0;
     bool readPastEnd_ = false;
 };
+
+// Creates (or truncates) fileName, lets write fill it and closes it. When anything fails after the file was
+// created, the file is removed, so nothing half-written stays under its name, and the error is raised again.
+void WriteNewFile(const std::string& fileName, const std::function<void(TFileStream&)>& write);

@@ -6,7 +6,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QTreeWidgetItem>
+#include <cerrno>
+#include <cstring>
 
 #include "AppTestSupport.h"
 #include "PRPExport.h"
@@ -33,7 +36,7 @@ Bytes oddDxtTexture() {
 
 // What a dialog showed when the command ran it.
 struct ShownDialog {
-    QString objectName, title, fileName, defaultSuffix, label, text;
+    QString objectName, title, fileName, nameEdit, defaultSuffix, label, text;
     QStringList filters;
 };
 
@@ -42,9 +45,11 @@ protected:
     void SetUp() override {
         MainFormTest::SetUp();
         SetExportDialogRunner([this](QDialog& dialog) {
-            ShownDialog shown{dialog.objectName(), dialog.windowTitle(), {}, {}, {}, {}, {}};
+            ShownDialog shown{dialog.objectName(), dialog.windowTitle(), {}, {}, {}, {}, {}, {}};
             if (auto* save = qobject_cast<QFileDialog*>(&dialog)) {
                 shown.fileName = QFileInfo(save->selectedFiles().value(0)).fileName();
+                if (auto* edit = save->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                    shown.nameEdit = edit->text();
                 shown.defaultSuffix = save->defaultSuffix();
                 shown.filters = save->nameFilters();
                 if (!answer.isEmpty()) save->selectFile(answer);
@@ -60,6 +65,9 @@ protected:
         page.groups[2].objects.push_back(
             {makeKey(4, "Sky:Clouds", page.pageNumber), jpegObject(8, 8, kColourJpeg, kAlphaJpeg)});
         page.groups[2].objects.push_back({makeKey(4, "Odd", page.pageNumber), oddDxtTexture()});
+        // More than a file system short of room takes (FileSizeLimit below).
+        page.groups[2].objects.push_back({makeKey(4, "Caf\xE9", page.pageNumber),
+                                          mipmapObject(Kind::DXT1, 64, 64, 1, solid({1, 2, 3, 255}))});
         pagePath = folder.write("Garden_District_Meadow.prp", page);
         form->OpenPRPFile(pagePath);
     }
@@ -150,4 +158,34 @@ TEST_F(ExportFromMainWindow, ConvertAsksForThePageIdAndSaysWhereTheCopyWent) {
     EXPECT_TRUE(messages->messages[0].text.contains(output));
     // What the copy holds is ExportFamilies.ConvertWritesAnUruPageWithTheSameObjects's.
     EXPECT_TRUE(QFile::exists(output));
+}
+
+// Names are page text: one character per byte, shown and offered as the tree shows them.
+TEST_F(ExportFromMainWindow, SuggestedNamesReadAsTheTreeShowsThem) {
+    select(QStringLiteral("Caf\u00E9"));
+    form->prpMenuSave->trigger();
+    form->prpMenuExport->trigger();
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[0].nameEdit, QStringLiteral("Caf\u00E9.po"));
+    EXPECT_EQ(dialogs[0].fileName, QStringLiteral("Caf\u00E9.po"));
+    EXPECT_EQ(dialogs[1].nameEdit, QStringLiteral("Caf\u00E9"));
+    EXPECT_EQ(dialogs[1].fileName, QStringLiteral("Caf\u00E9.dds"));
+}
+
+// A file system that takes only part of the file: the user is told, and nothing stays under the name.
+TEST_F(ExportFromMainWindow, WritesThatFailAreToldAndLeaveNoFile) {
+    select(QStringLiteral("Caf\u00E9"));
+    answer = folder.path("cafe.po");
+    withFileSizeLimit(2048, [&] { form->prpMenuSave->trigger(); });
+    answer = folder.path("cafe.dds");
+    withFileSizeLimit(2048, [&] { form->prpMenuExport->trigger(); });
+
+    ASSERT_EQ(messages->messages.size(), 2u);
+    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
+    EXPECT_EQ(messages->messages[0].text, QStringLiteral("Cannot write file \"") + folder.path("cafe.po") +
+                                              QStringLiteral("\". ") +
+                                              QString::fromLocal8Bit(std::strerror(EFBIG)));
+    EXPECT_EQ(messages->messages[1].type, TMsgDlgType::mtError);
+    EXPECT_EQ(messages->messages[1].text, "Error exporting image!");
+    EXPECT_EQ(QDir(folder.folder()).entryList(QDir::Files), QStringList{"Garden_District_Meadow.prp"});
 }

@@ -1,6 +1,8 @@
 // Raw object export, texture image export and the page convert, with the dialogs answered by the test.
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -285,4 +287,66 @@ TEST(ConvertKeys, ContentsFlagsMatchTheWrittenKey) {
     EXPECT_EQ(plain.Desc.LoadMask, 0) << "flags 3 carry no load mask";
     EXPECT_EQ(plain.Desc.ContentsFlags, 0);
     EXPECT_EQ(plain.Size, 2u + 1 + 4 + 2 + 2 + 2 + 4 + 1);
+}
+
+// A file system that takes only the first 2 KiB of a file: the object stays small enough to be written
+// whole at the end, or grows past the write buffer.
+class ExportWrites : public ::testing::Test {
+protected:
+    static constexpr uint64_t kLimit = 2048;
+
+    void SetUp() override {
+        TestPage source = texturePage(kVersionUru);
+        auto add = [&](const std::string& name, Bytes body) {
+            source.groups[2].objects.push_back({makeKey(4, name), std::move(body)});
+        };
+        add("Small", Bytes(3000, 0x5A));
+        add("Large", Bytes(100000, 0xA5));
+        add("Dxt", mipmapObject(Kind::DXT1, 64, 64, 1, solid({10, 20, 30, 255})));
+        add("Pixels", mipmapObject(Kind::Pixels, 128, 128, 1, solid({10, 20, 30, 255})));
+        add("BigAlpha", jpegObject(8, 8, kJpegColour, Bytes(3000, 0x33)));
+        page = loadPage(dir.write("page.prp", buildPage(source)));
+    }
+
+    TempFolder dir;
+    TPRPFile page;
+};
+
+TEST_F(ExportWrites, RawExportRaisesTheSystemsReasonAndLeavesNoFile) {
+    for (const char* name : {"Small", "Large"}) {
+        SCOPED_TRACE(name);
+        const std::string target = dir.file(std::string(name) + ".po");
+        std::string message;
+        withFileSizeLimit(kLimit, [&] {
+            try {
+                ExportRawObject(findEntry(page, name), target);
+            } catch (const EWriteError& error) {
+                message = error.what();
+            }
+        });
+        EXPECT_EQ(message, "Cannot write file \"" + target + "\". " + std::strerror(EFBIG));
+        EXPECT_FALSE(exists(target));
+    }
+}
+
+TEST_F(ExportWrites, ImageExportSaysSoAndLeavesNeitherFile) {
+    struct Row {
+        const char* object;
+        const char* colourFile;
+        const char* alphaFile;
+    };
+    // The last one's colour file fits: it goes with the alpha file that failed.
+    for (const Row& row :
+         {Row{"Dxt", "Dxt.dds", "Dxt.alpha.dds"}, Row{"Pixels", "Pixels.dds", "Pixels.alpha.dds"},
+          Row{"BigAlpha", "BigAlpha.jpg", "BigAlpha.alpha.jpg"}}) {
+        SCOPED_TRACE(row.object);
+        ScriptedUi ui;
+        ui.saveAnswer = dir.file(std::string(row.object) + ".dds");
+        std::optional<TMipmapFiles> files;
+        withFileSizeLimit(kLimit, [&] { files = ExportImage(findEntry(page, row.object), ui.ui()); });
+        EXPECT_FALSE(files);
+        EXPECT_EQ(ui.errors, std::vector<std::string>{"Error exporting image!"});
+        EXPECT_FALSE(exists(dir.file(row.colourFile)));
+        EXPECT_FALSE(exists(dir.file(row.alphaFile)));
+    }
 }

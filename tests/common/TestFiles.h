@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <string>
 
+#include "FileSizeLimit.h"
 #include "PageWriter.h"
 
 // A temporary folder removed with the fixture.

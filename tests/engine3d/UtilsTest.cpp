@@ -1,4 +1,5 @@
 #include "ApplicationFileIO.h"
+#include "FileSizeLimit.h"
 #include "GLCrossPlatform.h"
 #include "GLStrings.h"
 #include "GLTestSupport.h"
@@ -52,6 +53,32 @@ TEST(GLUtils, WholeFileStrings) {
     EXPECT_EQ(SizeOfFile(path + ".missing"), 0);
     SaveStringToFile(path, "");
     EXPECT_EQ(SizeOfFile(path), 0);
+}
+
+// A file the disk has no room for fails while it is written, whether one write or many fill it; a buffer
+// would keep the last bytes until the stream is freed, which cannot report them.
+TEST(GLUtils, WritesThatDoNotFitRaise) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = QDir(dir.path()).filePath("full.bin").toStdString();
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(40, 40);
+    bool stringRaised = false, bitmapRaised = false;
+    withFileSizeLimit(2048, [&] {
+        try {
+            SaveStringToFile(path, std::string(3000, 'x'));
+        } catch (const EWriteError&) {
+            stringRaised = true;
+        }
+        try {
+            bitmap.SaveToFile(path);
+        } catch (const EWriteError&) {
+            bitmapRaised = true;
+        }
+    });
+    EXPECT_TRUE(stringRaised);
+    EXPECT_TRUE(bitmapRaised);
 }
 
 // A missing file reads as nothing as a string, and a stream of it fails naming the file in quotes.

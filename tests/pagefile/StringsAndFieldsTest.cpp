@@ -76,6 +76,7 @@ TEST(StoredStrings, WriterRules) {
             TPlasmaFileStream s(path, TFileMode::fmCreate);
             s.Header.Version = row.version;
             s.WriteSafeString(text);
+            s.Close();
         }
         TFileStream in(path, TFileMode::fmOpenRead);
         SCOPED_TRACE(std::to_string(row.version) + "/" + std::to_string(row.length));

@@ -13,6 +13,7 @@
 #include "GL3DScene.h"
 #include "GLWin32Viewer.h"
 #include "MainUnit.h"
+#include "TestFiles.h"
 #include "TexturePreviewSupport.h"
 #include "ViewerTestSupport.h"
 #include "unitTplEnvironMap.h"
@@ -199,4 +200,25 @@ TEST_F(CubeMapPreview, DamagedCubeMapsFailCleanly) {
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(form.isNull()) << "the window closes";
     }
+}
+
+// The alpha files of a cube map are written, never shown: one the disk has no room for still fails the
+// preview, as any temporary file that cannot be written does.
+TEST_F(CubeMapPreview, TemporaryFilesThatCannotBeWrittenFailCleanly) {
+    ByteWriter w;
+    writeBitmapHeader(w, kTextureKindJPEG, 0);
+    for (int i = 0; i < 6; ++i) {
+        const Bytes colour = jpegFile(8, 8, solid(kFaceColours[size_t(i)]));
+        w.raw(jpegObject(8, 8, colour, i == 4 ? Bytes(3000, 0x33) : Bytes{}));
+    }
+    main->OpenPRPFile(
+        writeTexturePage(pages.path(), QStringLiteral("Cube.prp"), kVersionUru, {}, {{"Sky", w.bytes}}));
+    QPointer<TfrmTplEnvironMap> form = withFileSizeLimit(2048, [&] {
+        auto* shown = dynamic_cast<TfrmTplEnvironMap*>(main->ShowObjectByKey(makeKey(5, "Sky", 7), false));
+        QApplication::processEvents();
+        return shown;
+    });
+    EXPECT_EQ(messages->texts, (std::vector<QString>{"Error loading images."}));
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull()) << "the window closes";
 }

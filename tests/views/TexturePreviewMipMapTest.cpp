@@ -17,6 +17,7 @@
 
 #include "GLWin32Viewer.h"
 #include "MainUnit.h"
+#include "TestFiles.h"
 #include "TexturePreviewSupport.h"
 #include "ViewerTestSupport.h"
 #include "unitTplMipMap.h"
@@ -300,6 +301,32 @@ TEST_F(MipMapPreview, DamagedTexturesShowAMessageAndClose) {
         QPointer<TfrmTplMipMap> broken = open(name);
         ASSERT_FALSE(broken.isNull());
         EXPECT_EQ(messages->texts, (std::vector<QString>{"Error loading image."}));
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(broken.isNull()) << "the window closes";
+    }
+}
+
+// A temporary file the disk has no room for is an image that cannot be loaded, whichever of the two
+// fails; the failed files do not stay. A cut alpha JPEG would still load, only with its end missing.
+TEST_F(MipMapPreview, TemporaryFilesThatCannotBeWrittenShowAMessageAndClose) {
+    const PixelFn noise = [](uint32_t x, uint32_t y) {
+        const uint32_t v = (x * 2654435761u) ^ (y * 40503u);
+        return Rgba{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16)};
+    };
+    const Bytes smallJpeg = jpegFile(8, 8, solid(kRed));
+    const Bytes largeJpeg = jpegFile(128, 128, noise);
+    ASSERT_LT(smallJpeg.size(), 2048u);
+    ASSERT_GT(largeJpeg.size(), 4096u);
+    openPage(kVersionUru, {{"LargeColour", mipmapObject(Kind::Pixels, 64, 64, 1, solid(kRed))},
+                           {"LargeAlpha", jpegObject(128, 128, smallJpeg, largeJpeg)}});
+
+    for (const char* name : {"LargeColour", "LargeAlpha"}) {
+        SCOPED_TRACE(name);
+        messages->texts.clear();
+        QPointer<TfrmTplMipMap> broken = withFileSizeLimit(2048, [&] { return open(name); });
+        ASSERT_FALSE(broken.isNull());
+        EXPECT_EQ(messages->texts, (std::vector<QString>{"Error loading image."}));
+        EXPECT_EQ(QDir(broken->TempFolder()).entryList(QDir::Files), QStringList{});
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(broken.isNull()) << "the window closes";
     }

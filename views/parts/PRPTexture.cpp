@@ -1,6 +1,7 @@
 #include "PRPTexture.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 namespace {
@@ -74,13 +75,14 @@ uint8_t readJpegBodyPart(TStream& stream, bool runCoded, const TPRPTexture& text
 
 void writeImageFile(uint8_t kind, const TBitmapHeader& workHeader, const TPRPTexture& texture,
                     const std::string& fileName, bool alpha) {
-    TFileStream file(fileName, TFileMode::fmCreate);
-    if (kind == kTextureKindJPEG) {
-        const std::vector<uint8_t>& data = alpha ? texture.AlphaData : texture.ColorData;
-        if (!data.empty()) file.WriteBuffer(data.data(), data.size());
-    } else {
-        WriteDDSFile(workHeader, texture, file, alpha);
-    }
+    WriteNewFile(fileName, [&](TFileStream& file) {
+        if (kind == kTextureKindJPEG) {
+            const std::vector<uint8_t>& data = alpha ? texture.AlphaData : texture.ColorData;
+            if (!data.empty()) file.WriteBuffer(data.data(), data.size());
+        } else {
+            WriteDDSFile(workHeader, texture, file, alpha);
+        }
+    });
 }
 
 } // namespace
@@ -129,8 +131,14 @@ void WriteTextureFiles(const TBitmapHeader& workHeader, const TPRPTexture& textu
     colorFileName += workHeader.Compression == kTextureKindJPEG ? "jpg" : "dds";
     writeImageFile(workHeader.Compression, workHeader, texture, colorFileName, false);
     alphaFileName += workHeader.Extra == kTextureKindJPEG ? "jpg" : "dds";
-    if (!texture.AlphaData.empty())
+    if (texture.AlphaData.empty()) return;
+    try {
         writeImageFile(workHeader.Extra, workHeader, texture, alphaFileName, true);
+    } catch (...) {
+        // A colour image without the alpha it belongs with is only half a texture.
+        std::remove(colorFileName.c_str());
+        throw;
+    }
 }
 
 void ReadMipmapBody(TStream& stream, const TBitmapHeader& header, std::string& colorFileName,

@@ -65,7 +65,8 @@ TBitmapHeader ReadMipmapData(TStream& stream, const TBitmapHeader& header, TPRPT
 
 // Writes the colour file and, when there is alpha data, the alpha file of a texture read by
 // ReadMipmapData. The names come in ending with "." and go out with "dds" or "jpg" appended (the alpha
-// name even when no alpha file is written).
+// name even when no alpha file is written). When a file cannot be written whole, neither file stays and
+// the error is raised.
 void WriteTextureFiles(const TBitmapHeader& workHeader, const TPRPTexture& texture,
                        std::string& colorFileName, std::string& alphaFileName);
 

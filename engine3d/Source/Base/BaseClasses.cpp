@@ -209,12 +209,20 @@ TFileStream::TFileStream(const std::string& fileName, uint16_t mode) : fileName_
         if (!file_)
             throw EFCreateError(
                 FormatMessage("Cannot create file \"%s\". %s", {fileName, std::strerror(errno)}));
+        writeThrough();
         return;
     }
     const char* how = (mode & 3) == fmOpenRead ? "rb" : "r+b";
     file_ = std::fopen(fileName.c_str(), how);
     if (!file_)
         throw EFOpenError(FormatMessage("Cannot open file \"%s\". %s", {fileName, std::strerror(errno)}));
+    if ((mode & 3) != fmOpenRead) writeThrough();
+}
+
+void TFileStream::writeThrough() {
+    // Every write reaches the file at once, so that a failed one comes back short from Write and raises in
+    // WriteBuffer; a buffer would hold the last bytes until the destructor, which cannot report them.
+    std::setvbuf(file_, nullptr, _IONBF, 0);
 }
 
 TFileStream::~TFileStream() {

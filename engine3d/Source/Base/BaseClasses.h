@@ -205,6 +205,7 @@ public:
 
 private:
     TFileStream() = default;
+    void writeThrough();
     std::FILE* file_ = nullptr;
     std::string fileName_;
 };
