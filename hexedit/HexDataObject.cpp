@@ -252,7 +252,8 @@ QString THexDataObject::tempFilePath() const {
         name.replace(QLatin1Char('/'), QLatin1Char('_'));
         const QString path = QDir(folder->path()).filePath(name);
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(m_data) != m_data.size()) return {};
+        // The last bytes may wait in the file's buffer: a dump is only offered once they are on disk.
+        if (!file.open(QIODevice::WriteOnly) || file.write(m_data) != m_data.size() || !file.flush()) return {};
         m_dumpFolder = std::move(folder);
         m_tempFile = path;
     }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "FileSizeLimit.h"
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -71,6 +73,23 @@ TEST(HexClipboard, EachDataObjectHasItsOwnDumpFile) {
     first.reset();
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(one).path()));
     EXPECT_TRUE(QFileInfo::exists(two));
+}
+
+// A dump that cannot be written whole is not offered: a receiver would take the short file for the bytes.
+TEST(HexClipboard, DumpThatCannotBeWrittenIsNotOffered) {
+    const QByteArray bytes(3000, '\x5A');
+    QList<QUrl> urls;
+    {
+        const THexDataObject data(bytes, "Untitled", false, false);
+        {
+            FileSizeLimit limit(2048);
+            urls = data.urls();
+        }
+        EXPECT_TRUE(urls.isEmpty()) << urls.value(0).toLocalFile().toStdString();
+        EXPECT_EQ(data.data(hexmime::Own).mid(12), bytes) << "the bytes themselves are still offered";
+    }
+    for (const QUrl& url : urls)
+        EXPECT_FALSE(QFileInfo::exists(url.toLocalFile()));
 }
 
 TEST(HexClipboard, PasteOwnBlockInWholeUnits) {
