@@ -219,8 +219,11 @@ TEST(Sphere, RayCastAndSilhouette) {
 
 // ---- Drawn --------------------------------------------------------------------------------------------
 
-TEST(HUDSpriteRender, CoversItsPixelRectangle) {
-    REQUIRE_SHAPE_SCENE(s, 256, 256);
+namespace {
+
+// Renders a red 64 x 32 HUD sprite at (100, 60) and probes its edges in the window's own pixels, which the
+// buffer's pixel ratio (a whole number here) turns into device pixels.
+void expectRedSpriteRectangle(ShapeScene& s, int ratio) {
     auto* sprite = s.scene.Objects()->AddNewChild<TGLHUDSprite>();
     sprite->Material()->FrontProperties()->Diffuse()->SetColor(1, 0, 0, 1);
     // Y counts down from the top edge; a wide sprite shows a swapped width and height.
@@ -232,10 +235,19 @@ TEST(HUDSpriteRender, CoversItsPixelRectangle) {
         int x, yFromTop;
         bool lit;
     };
+    const int bottom = s.buffer.Height() - 1;
     for (Probe p : {Probe{100, 60, true}, Probe{69, 45, true}, Probe{130, 74, true}, Probe{66, 60, false},
                     Probe{134, 60, false}, Probe{100, 42, false}, Probe{100, 78, false}})
-        expectColour(s.pixel(p.x, 255 - p.yFromTop), p.lit ? 255 : 0, 0, 0,
-                     std::to_string(p.x) + ", " + std::to_string(p.yFromTop) + " from the top");
+        expectColour(s.pixel(p.x * ratio, bottom - p.yFromTop * ratio), p.lit ? 255 : 0, 0, 0,
+                     std::to_string(p.x) + ", " + std::to_string(p.yFromTop) + " from the top at ratio " +
+                         std::to_string(ratio));
+}
+
+} // namespace
+
+TEST(HUDSpriteRender, CoversItsPixelRectangle) {
+    REQUIRE_SHAPE_SCENE(s, 256, 256);
+    expectRedSpriteRectangle(s, 1);
 }
 
 // A buffer of twice the pixels at ratio 2 renders at 192 DPI: the sprite keeps its place and size in the
@@ -243,22 +255,8 @@ TEST(HUDSpriteRender, CoversItsPixelRectangle) {
 TEST(HUDSpriteRender, KeepsItsPixelRectangleAtTheBuffersPixelRatio) {
     REQUIRE_SHAPE_SCENE(s, 512, 512);
     s.buffer.SetPixelRatio(2);
-    auto* sprite = s.scene.Objects()->AddNewChild<TGLHUDSprite>();
-    sprite->Material()->FrontProperties()->Diffuse()->SetColor(1, 0, 0, 1);
-    sprite->Position()->SetPoint(100, 60, 0);
-    sprite->SetWidth(64);
-    sprite->SetHeight(32);
-    s.render();
+    expectRedSpriteRectangle(s, 2);
     EXPECT_EQ(s.buffer.RenderDPI(), 192);
-    struct Probe {
-        int x, yFromTop;
-        bool lit;
-    };
-    for (Probe p :
-         {Probe{200, 120, true}, Probe{138, 90, true}, Probe{260, 148, true}, Probe{132, 120, false},
-          Probe{268, 120, false}, Probe{200, 84, false}, Probe{200, 156, false}})
-        expectColour(s.pixel(p.x, 511 - p.yFromTop), p.lit ? 255 : 0, 0, 0,
-                     std::to_string(p.x) + ", " + std::to_string(p.yFromTop) + " from the top");
     s.buffer.SetPixelRatio(1.25f);
     s.render();
     EXPECT_EQ(s.buffer.RenderDPI(), 120);

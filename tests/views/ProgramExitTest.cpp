@@ -30,16 +30,10 @@ QStringList programFolders() {
 class ProgramExit : public PreviewFixture {
 protected:
     void openPreviews() {
-        ByteWriter cube;
-        writeBitmapHeader(cube, Kind::Pixels);
-        for (int face = 0; face < 6; ++face) {
-            writeBitmapHeader(cube, Kind::Pixels);
-            writeMipmapBody(cube, Kind::Pixels, 4, 4, 1, solid({0, 0, 255}));
-        }
         main->OpenPRPFile(writeTexturePage(
             pages.path(), QStringLiteral("Textures.prp"), kVersionUru,
             {{"Picture", mipmapObject(Kind::RunCoded, 8, 8, 1, solid({255, 0, 0}), solid({255, 255, 255}))}},
-            {{"Sky", cube.bytes}}));
+            {{"Sky", cubeMapObject(Kind::Pixels, 4, std::vector<Rgba>(6, Rgba{0, 0, 255}))}}));
         preview = dynamic_cast<TfrmTplMipMap*>(main->ShowObjectByKey(makeKey(4, "Picture", 7), false));
         ASSERT_NE(preview, nullptr);
         ASSERT_NE(dynamic_cast<TfrmTplEnvironMap*>(main->ShowObjectByKey(makeKey(5, "Sky", 7), false)),

@@ -109,13 +109,7 @@ TEST_F(CubeMapPreview, ShowsSixFacesAroundTheSphere) {
 // On a scaled screen the picture is the ratio-1 picture scaled: the sphere takes the same share of the view
 // and the sky box shows the same faces in the same places.
 TEST_F(CubeMapPreview, PictureScalesWithTheDevicePixelRatio) {
-    ByteWriter body;
-    writeBitmapHeader(body, Kind::Pixels);
-    for (const Rgba& colour : kFaceColours) {
-        writeBitmapHeader(body, Kind::Pixels);
-        writeMipmapBody(body, Kind::Pixels, 8, 8, 1, solid(colour));
-    }
-    TfrmTplEnvironMap* form = open(kVersionUru, body.bytes);
+    TfrmTplEnvironMap* form = open(kVersionUru, cubeMapObject(Kind::Pixels, 8, kFaceColours));
     ASSERT_NE(form, nullptr);
     form->SubWindow()->resize(320, 300);
     QApplication::processEvents();
