@@ -130,10 +130,6 @@ TFileStream::~TFileStream() {
     if (handle_ >= 0) ::close(handle_);
 }
 
-void TFileStream::Flush() {
-    flushWrites();
-}
-
 void TFileStream::Close() {
     flushWrites();
     const int handle = handle_;

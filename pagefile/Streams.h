@@ -147,10 +147,8 @@ public:
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     int64_t Size() final { return fileSize_; }
 
-    // Writes what is pending; a failure raises EWriteError naming the file and the system's reason.
-    void Flush();
-    // Flush, then closes the file, raising as Flush does when the system reports a failure on closing.
-    // Nothing can be read or written afterwards.
+    // Writes what is pending and closes the file. A failure of either raises EWriteError naming the file and
+    // the system's reason. Nothing can be read or written afterwards.
     void Close();
 
     const std::string& FileName() const { return fileName_; }
