@@ -121,8 +121,8 @@ TfrmTplGBufferGroup::TfrmTplGBufferGroup(QWidget* parent) : TCustomPRPObjectForm
 
 void TfrmTplGBufferGroup::ShowGBufferGroup(const TGBufferGroup& group) {
     Group = group;
-    kUVCount->setText(QString::number(FormatUVWCount(Group.Format)));
-    kSkinWeights->setText(QString::number(FormatWeightCount(Group.Format)));
+    SetFieldText(kUVCount, QString::number(FormatUVWCount(Group.Format)));
+    SetFieldText(kSkinWeights, QString::number(FormatWeightCount(Group.Format)));
     kSkinIndices->setChecked(FormatHasSkinIndices(Group.Format));
     kEncoded->setChecked(Group.Format & kFormatEncoded);
     if (fillBufferCombo(ddVertBuffer, VertexList, Group.VertexBuffers.size())) ddVertBufferChange();
