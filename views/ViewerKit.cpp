@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -23,6 +24,10 @@
 
 QString HexToText(uint32_t value, int digits) {
     return QString::fromStdString(HexText(value, digits));
+}
+
+QString VectorSeparator() {
+    return QLocale().decimalPoint() == QStringLiteral(",") ? QStringLiteral(";") : QStringLiteral(",");
 }
 
 QString SynchedObjLinkCaption(const TSynchedObject& part) {

@@ -29,6 +29,9 @@ class TfrmTplObjInterface;
 // ---- Texts
 
 QString HexToText(uint32_t value, int digits = 8);
+// What joins the parts of a vector: "," beside a decimal point; where the decimal separator is itself a
+// comma, ";" (the list separator there), so that (1.5, 25) and (1, 5.25) read apart.
+QString VectorSeparator();
 // The caption of the synched-object link: "Synched Object Info (n)".
 QString SynchedObjLinkCaption(const TSynchedObject& part);
 

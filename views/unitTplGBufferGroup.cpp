@@ -11,7 +11,8 @@
 #include "ViewerKit.h"
 
 QString VectorText(const TVector3& v) {
-    return QStringLiteral("(") + FloatToText(v.X) + ',' + FloatToText(v.Y) + ',' + FloatToText(v.Z) + ')';
+    const QString separator = VectorSeparator();
+    return u'(' + FloatToText(v.X) + separator + FloatToText(v.Y) + separator + FloatToText(v.Z) + u')';
 }
 
 QString UVWsText(const TVector3* uvws, uint8_t format) {

@@ -14,8 +14,8 @@ namespace {
 const TViewerRegistrar registrar("TfrmTplMorphDataSet", [] { return new TfrmTplMorphDataSet; });
 
 QString deltaVectorText(const TVector3& v) {
-    return QStringLiteral("(") + FloatToText(v.X) + QStringLiteral(", ") + FloatToText(v.Y) +
-           QStringLiteral(", ") + FloatToText(v.Z) + ')';
+    const QString separator = VectorSeparator() + u' ';
+    return u'(' + FloatToText(v.X) + separator + FloatToText(v.Y) + separator + FloatToText(v.Z) + u')';
 }
 
 // Items "1" .. count without a change signal.
