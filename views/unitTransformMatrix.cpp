@@ -1,10 +1,10 @@
 #include "unitTransformMatrix.h"
 
+#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QFontMetricsF>
 #include <QLocale>
 #include <QMdiSubWindow>
 #include <QVBoxLayout>
