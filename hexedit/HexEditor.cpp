@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 HexErrorHandler& errorHandler() {
@@ -379,6 +380,10 @@ bool TCustomHexEditor::CellAt(const QPoint& point, int& col, int32_t& row) const
         if (col >= ColCount()) return false;
     }
     return row < RowCount() || row == 0;
+}
+
+QPoint TCustomHexEditor::PixelAt(const QPointF& position) {
+    return QPoint(static_cast<int>(std::floor(position.x())), static_cast<int>(std::floor(position.y())));
 }
 
 QPoint TCustomHexEditor::PositionPoint(int32_t pos, bool inCharField) {
@@ -839,14 +844,14 @@ void TCustomHexEditor::mousePressEvent(QMouseEvent* event) {
             if (event->button() == Qt::RightButton) {
                 int col;
                 int32_t row;
-                if (CellAt(event->position().toPoint(), col, row) && (col < 2 || row < 2))
+                if (CellAt(PixelAt(event->position()), col, row) && (col < 2 || row < 2))
                     ContextOnOffsets(event->globalPosition().toPoint());
             }
             return;
         }
         int col;
         int32_t row;
-        const QPoint point = event->position().toPoint();
+        const QPoint point = PixelAt(event->position());
         m_doubleClicked = false;
         if (!CellAt(point, col, row) || col < 2 || row < 2) return;
         const int32_t pos = PositionOfCell(col, row);
@@ -873,7 +878,7 @@ void TCustomHexEditor::mousePressEvent(QMouseEvent* event) {
 
 void TCustomHexEditor::mouseMoveEvent(QMouseEvent* event) {
     guarded([&] {
-        const QPoint point = event->position().toPoint();
+        const QPoint point = PixelAt(event->position());
         int col;
         int32_t row;
         if (!(event->buttons() & Qt::LeftButton)) {
@@ -951,14 +956,14 @@ void TCustomHexEditor::mouseDoubleClickEvent(QMouseEvent* event) {
         if (event->button() != Qt::LeftButton) return;
         int col;
         int32_t row;
-        if (!CellAt(event->position().toPoint(), col, row) || col < 2 || row < 2) return;
+        if (!CellAt(PixelAt(event->position()), col, row) || col < 2 || row < 2) return;
         const int32_t pos = PositionOfCell(col, row);
         if (pos >= DataSize() || col == NibbleCount() + 2) return;
         m_doubleClicked = true;
         m_clickInSelection = true;
         m_mouseDownCol = col;
         m_mouseDownRow = row;
-        m_mouseDownPoint = event->position().toPoint();
+        m_mouseDownPoint = PixelAt(event->position());
         LeftButtonDown = false;
         SetSelecting(false);
         SetSelection(pos, pos);

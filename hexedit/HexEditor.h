@@ -133,6 +133,9 @@ public:
     QRect CellRect(int col, int32_t row) const;
     // The cell under a viewport point; false outside every cell.
     bool CellAt(const QPoint& point, int& col, int32_t& row) const;
+    // The whole pixel that holds a pointer position. On a scaled screen the position comes in fractions of
+    // a pixel, and rounding would carry a press in a cell's last device pixel into the next cell.
+    static QPoint PixelAt(const QPointF& position);
     // Top-left pixel of a data position's cell in viewport coordinates (scrolls it into view first).
     QPoint PositionPoint(int32_t pos, bool inCharField);
     void ScrollIntoView();

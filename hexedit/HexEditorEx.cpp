@@ -326,12 +326,12 @@ bool THexEditorEx::MousePressedOnSelection(QMouseEvent*) {
 
 bool THexEditorEx::DragMove(QMouseEvent* event) {
     if (!m_dragArmed) return false;
-    const QPoint delta = event->position().toPoint() - m_mouseDownPoint;
+    const QPoint delta = PixelAt(event->position()) - m_mouseDownPoint;
     const int threshold = QApplication::startDragDistance();
     if (std::abs(delta.x()) < threshold && std::abs(delta.y()) < threshold) return true;
     int col;
     int32_t row;
-    if (!CellAt(event->position().toPoint(), col, row) || !IsSelected(PositionOfCell(col, row))) return true;
+    if (!CellAt(PixelAt(event->position()), col, row) || !IsSelected(PositionOfCell(col, row))) return true;
     m_dragArmed = false;
     m_clickInSelection = false;
     startDrag();
@@ -390,7 +390,7 @@ void THexEditorEx::answerDragOver(QDragMoveEvent* event) {
         }
         event->setDropAction(DropEffect(event->modifiers(), format));
         event->accept();
-        dropMarkAt(event->position().toPoint());
+        dropMarkAt(PixelAt(event->position()));
     });
 }
 
@@ -418,7 +418,7 @@ void THexEditorEx::dropEvent(QDropEvent* event) {
             return;
         }
         Qt::DropAction effect = DropEffect(event->modifiers(), format);
-        dropMarkAt(event->position().toPoint());
+        dropMarkAt(PixelAt(event->position()));
         if (PasteFromDataObject(event->mimeData(), true, effect)) {
             event->setDropAction(effect);
             event->accept();

@@ -4,8 +4,12 @@
 #include <QColorDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <cmath>
 
 #include "MessageService.h"
 #include "NumberText.h"
@@ -20,6 +24,10 @@
 
 QString HexToText(uint32_t value, int digits) {
     return QString::fromStdString(HexText(value, digits));
+}
+
+QString VectorSeparator() {
+    return QLocale().decimalPoint() == QStringLiteral(",") ? QStringLiteral(";") : QStringLiteral(",");
 }
 
 QString SynchedObjLinkCaption(const TSynchedObject& part) {
@@ -178,6 +186,29 @@ QLineEdit* MakeReadOnlyEdit(const QString& name, QWidget* parent) {
     edit->setObjectName(name);
     edit->setReadOnly(true);
     return edit;
+}
+
+void SetFieldText(QLineEdit* edit, const QString& text) {
+    edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
+int FieldWidthFor(const QLineEdit* edit, const QString& text) {
+    const QFontMetricsF metrics(edit->font());
+    // Beside the text a line edit keeps two pixels on either side, one for the caret, and room for
+    // glyphs that reach past their advance; with less it scrolls.
+    const QMargins margins = edit->textMargins();
+    const double inner = metrics.horizontalAdvance(text) + 1 + std::max(0.0, -metrics.minLeftBearing()) +
+                         std::max(0.0, -metrics.minRightBearing()) + 2 * 2 + margins.left() + margins.right();
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth =
+        edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    if (edit->isReadOnly()) option.state |= QStyle::State_ReadOnly;
+    const QSize contents(int(std::ceil(inner)), int(std::ceil(metrics.height())));
+    return edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, edit).width();
 }
 
 QLabel* MakeCaption(const QString& text, QWidget* parent) {

@@ -29,6 +29,9 @@ class TfrmTplObjInterface;
 // ---- Texts
 
 QString HexToText(uint32_t value, int digits = 8);
+// What joins the parts of a vector: "," beside a decimal point; where the decimal separator is itself a
+// comma, ";" (the list separator there), so that (1.5, 25) and (1, 5.25) read apart.
+QString VectorSeparator();
 // The caption of the synched-object link: "Synched Object Info (n)".
 QString SynchedObjLinkCaption(const TSynchedObject& part);
 
@@ -114,6 +117,12 @@ public:
 
 // A read-only edit named `name`.
 QLineEdit* MakeReadOnlyEdit(const QString& name, QWidget* parent);
+// Shows a text in a read-only edit from its first character, so that a text wider than the edit is cut at
+// its end: a line edit keeps its caret after a new text and scrolls to it, hiding a sign and the leading
+// digits.
+void SetFieldText(QLineEdit* edit, const QString& text);
+// The width at which a line edit shows `text` whole, in its font and style.
+int FieldWidthFor(const QLineEdit* edit, const QString& text);
 // A plain caption label.
 QLabel* MakeCaption(const QString& text, QWidget* parent);
 

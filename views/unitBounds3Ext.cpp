@@ -13,7 +13,7 @@ const QString kNotAvailable = QStringLiteral("(N/A)");
 void setVector(QWidget* form, const QString& prefix, const char* suffixes, const TVector3& v) {
     const float values[3] = {v.X, v.Y, v.Z};
     for (int i = 0; i < 3; ++i)
-        form->findChild<QLineEdit*>(prefix + QChar(suffixes[i]))->setText(FloatToText(values[i]));
+        SetFieldText(form->findChild<QLineEdit*>(prefix + QChar(suffixes[i])), FloatToText(values[i]));
 }
 } // namespace
 
@@ -27,7 +27,7 @@ TfrmBounds3Ext::TfrmBounds3Ext(QWidget* parent) : TCustomPRPObjectForm(parent) {
         grid->addWidget(MakeCaption(caption, this), row, 0);
         for (int i = 0; i < names.size(); ++i) {
             QLineEdit* edit = MakeReadOnlyEdit(names[i], this);
-            edit->setText(initial);
+            SetFieldText(edit, initial);
             edit->setMinimumWidth(110);
             grid->addWidget(edit, row, i + 1);
         }
@@ -68,7 +68,7 @@ void TfrmBounds3Ext::ShowBounds3Ext(const TBounds3Ext& b) {
     for (int i = 0; i < 3; ++i) {
         setVector(this, QStringLiteral("axis") + QChar(axisNames[i]), "XYZ", b.Axes[i]);
         const QString dist = QStringLiteral("dist") + QChar(axisNames[i]);
-        findChild<QLineEdit*>(dist + 'X')->setText(FloatToText(b.Dists[i][0]));
-        findChild<QLineEdit*>(dist + 'Y')->setText(FloatToText(b.Dists[i][1]));
+        SetFieldText(findChild<QLineEdit*>(dist + 'X'), FloatToText(b.Dists[i][0]));
+        SetFieldText(findChild<QLineEdit*>(dist + 'Y'), FloatToText(b.Dists[i][1]));
     }
 }

@@ -107,19 +107,20 @@ TfrmGeometrySpan::TfrmGeometrySpan(QWidget* parent) : TCustomPRPObjectForm(paren
 void TfrmGeometrySpan::ShowGeometrySpan(const TGeometrySpan& span) {
     Span = span;
     const TGeometrySpan& s = Span;
-    BaseMat->setText(QString::number(s.BaseMatrix));
-    NumMats->setText(QString::number(s.NumMatrices));
-    UVWChans->setText(QString::number(s.UVWChans));
-    MaxBone->setText(QString::number(s.MaxBone));
-    PenBone->setText(QString::number(s.PenBone));
-    MinDist->setText(FloatToText(s.MinDist));
-    MaxDist->setText(FloatToText(s.MaxDist));
-    DecalLevel->setText(QString::number(s.DecalLevel));
-    WaterHeight->setText(s.Props & kGeometrySpanWaterHeight ? FloatToText(s.WaterHeight) : kNotAvailable);
-    InstanceGroup->setText(QString::number(s.InstanceGroup));
-    NumInstanceRefs->setText(QString::number(s.NumInstanceRefs));
-    kUVCount->setText(QString::number(FormatUVWCount(s.Format)));
-    kSkinWeights->setText(QString::number(FormatWeightCount(s.Format)));
+    SetFieldText(BaseMat, QString::number(s.BaseMatrix));
+    SetFieldText(NumMats, QString::number(s.NumMatrices));
+    SetFieldText(UVWChans, QString::number(s.UVWChans));
+    SetFieldText(MaxBone, QString::number(s.MaxBone));
+    SetFieldText(PenBone, QString::number(s.PenBone));
+    SetFieldText(MinDist, FloatToText(s.MinDist));
+    SetFieldText(MaxDist, FloatToText(s.MaxDist));
+    SetFieldText(DecalLevel, QString::number(s.DecalLevel));
+    SetFieldText(WaterHeight,
+                 s.Props & kGeometrySpanWaterHeight ? FloatToText(s.WaterHeight) : kNotAvailable);
+    SetFieldText(InstanceGroup, QString::number(s.InstanceGroup));
+    SetFieldText(NumInstanceRefs, QString::number(s.NumInstanceRefs));
+    SetFieldText(kUVCount, QString::number(FormatUVWCount(s.Format)));
+    SetFieldText(kSkinWeights, QString::number(FormatWeightCount(s.Format)));
     kSkinIndices->setChecked(FormatHasSkinIndices(s.Format));
     PropsGroup->SetFlags(s.Props);
     PropsGroup->findChild<QCheckBox*>(QStringLiteral("kLiteMaterial"))->setChecked(s.Props == 0);

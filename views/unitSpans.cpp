@@ -75,7 +75,7 @@ void TfrmSpans::ShowIcicle(const TIcicle& icicle) {
     Icicle = icicle;
     const TIcicle& i = Icicle;
     auto set = [this](const char* name, const QString& text) {
-        findChild<QLineEdit*>(QString::fromLatin1(name))->setText(text);
+        SetFieldText(findChild<QLineEdit*>(QString::fromLatin1(name)), text);
     };
     set("SubType", QString::number(i.SubType));
     set("SubMaterial", QString::number(i.Material));

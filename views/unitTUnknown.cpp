@@ -5,9 +5,69 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <cstring>
+
+namespace {
+// The column header over the editor's hex field. The grid steps by the font's whole-pixel character width,
+// where text laid out by the font's own fractional advances drifts off its columns: each character stands
+// on the grid's step from the first hex cell, in the grid's font, and follows it when it scrolls sideways.
+class THexColumnHeader : public QLabel {
+public:
+    THexColumnHeader(const QString& text, TCustomHexEditor* editor, QWidget* parent)
+        : QLabel(text, parent), editor_(editor) {
+        setFont(editor->font());
+        editor->installEventFilter(this);
+        connect(editor->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { update(); });
+    }
+
+    QSize sizeHint() const override {
+        return {firstColumnX() + int(text().size()) * editor_->CharWidth(), QLabel::sizeHint().height()};
+    }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == editor_ && (event->type() == QEvent::FontChange || event->type() == QEvent::Resize)) {
+            if (event->type() == QEvent::FontChange) {
+                setFont(editor_->font());
+                updateGeometry();
+            }
+            update();
+        }
+        return QLabel::eventFilter(watched, event);
+    }
+
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(foregroundRole()));
+        // Figures of bytes scrolled under the offset gutter are not shown.
+        const QWidget* grid = editor_->viewport();
+        const int dataLeft = toHere(editor_->CellRect(1, 0).right() + 1);
+        painter.setClipRect(QRect(dataLeft, 0, toHere(grid->width()) - dataLeft, height()));
+        const int step = editor_->CharWidth();
+        const int left = toHere(editor_->CellRect(2, 0).left());
+        const QString shown = text();
+        for (qsizetype i = 0; i < shown.size(); ++i)
+            if (!shown[i].isSpace())
+                painter.drawText(QRect(left + int(i) * step, 0, step, height()),
+                                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, QString(shown[i]));
+    }
+
+private:
+    // A viewport x of the grid in this label's coordinates.
+    int toHere(int gridX) const {
+        return mapFromGlobal(editor_->viewport()->mapToGlobal(QPoint(gridX, 0))).x();
+    }
+    int firstColumnX() const { return std::max(0, toHere(editor_->CellRect(2, 0).left())); }
+
+    TCustomHexEditor* editor_;
+};
+} // namespace
 
 // ---- TfrmTUnknown
 
@@ -43,12 +103,9 @@ TfrmTUnknown::TfrmTUnknown(QWidget* parent) : TCustomPRPObjectForm(parent) {
     colors.SetCursorFrame(QColor(0, 0, 128));
     colors.SetNonFocusCursorFrame(QColor(0, 255, 255));
 
-    Label1 = new QLabel(QStringLiteral("0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F  "), this);
+    Label1 = new THexColumnHeader(QStringLiteral("0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F  "),
+                                  HexEditor, this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(terminal);
-    // The header stands over the hex columns, right of the editor's offset gutter.
-    Label1->setContentsMargins(
-        HexEditor->GutterWidth() + HexEditor->frameWidth() + HexEditor->CharWidth() / 2, 0, 0, 0);
     layout->addWidget(Label1);
     layout->addWidget(HexEditor, 1);
 

@@ -47,12 +47,12 @@ void TfrmTpfGUIButtonMod::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
         AnimKeys->Version = MouseOverAnimKeys->Version = stream->Header.Version;
         Record = ReadGUIButton(*stream);
         AddPresentKeys(AnimKeys, Record.AnimKeys);
-        AnimName->setText(PageText(Record.AnimName));
+        SetFieldText(AnimName, PageText(Record.AnimName));
         AddPresentKeys(MouseOverAnimKeys, Record.MouseOverAnimKeys);
-        MouseOverAnimName->setText(PageText(Record.MouseOverAnimName));
+        SetFieldText(MouseOverAnimName, PageText(Record.MouseOverAnimName));
         if (IsMystVFamily(stream->Header.Version)) {
             for (int i = 0; i < 3; ++i)
-                EOA[i]->setText(QString::number(Record.EOA[i]));
+                SetFieldText(EOA[i], QString::number(Record.EOA[i]));
         } else {
             // The stored number is the item's index; another number selects nothing and shows itself.
             NotifyType->SelectValue(Record.NotifyType);

@@ -96,11 +96,11 @@ TColorSchemePanel::TColorSchemePanel(QWidget* parent) : QWidget(parent) {
 void TColorSchemePanel::ShowColorScheme(const TColorScheme& scheme) {
     for (int i = 0; i < 4; ++i) {
         Swatches[i]->SetColor(PackDisplayColor(scheme.Colors[i]));
-        Alphas[i]->setText(FloatToText(scheme.Colors[i].A));
+        SetFieldText(Alphas[i], FloatToText(scheme.Colors[i].A));
     }
-    Transparent->setText(QString::number(scheme.Transparency));
-    FontSize->setText(QString::number(scheme.FontSize));
-    FontName->setText(PageText(scheme.FontName));
+    SetFieldText(Transparent, QString::number(scheme.Transparency));
+    SetFieldText(FontSize, QString::number(scheme.FontSize));
+    SetFieldText(FontName, PageText(scheme.FontName));
     FontFlags->SetFlags(scheme.FontFlags);
 }
 
@@ -173,11 +173,11 @@ void TfrmTpfGUIControlMod::LoadObject(const TPRPFileObject& entry, TPlasmaStream
 
 void ShowGUIControlPart(TfrmTpfGUIControlMod* form, const TControlMod& part, bool standalone) {
     form->Part = part;
-    form->TagID->setText(QString::number(part.TagID));
+    SetFieldText(form->TagID, QString::number(part.TagID));
     form->Visible->setChecked(part.Visible);
     form->SynchedObjLink->setText(SynchedObjLinkCaption(part.SynchedObject));
     form->ProcType->SelectValue(part.ProcType);
-    if (part.ProcType == kProcConsoleCommand) form->Command->setText(PageText(part.Command));
+    if (part.ProcType == kProcConsoleCommand) SetFieldText(form->Command, PageText(part.Command));
     form->DynTextLayer->SetKey(part.DynTextLayer);
     form->DynTextMap->SetKey(part.DynTextMap);
     // An absent scheme shows as black swatches with alphas of 0.

@@ -61,9 +61,9 @@ void ShowDialogMod(TfrmTpfGUIDialogMod* form) {
     form->ControlKeys->clear();
     form->ControlKeys->Version = dialog.SynchedObject.Version;
     form->SynchedObjLink->setText(SynchedObjLinkCaption(dialog.SynchedObject));
-    form->TagID->setText(QString::number(dialog.TagID));
-    form->Version->setText(QString::number(dialog.Version));
-    form->DlgName->setText(PageText(DialogNameText(dialog.Name)));
+    SetFieldText(form->TagID, QString::number(dialog.TagID));
+    SetFieldText(form->Version, QString::number(dialog.Version));
+    SetFieldText(form->DlgName, PageText(DialogNameText(dialog.Name)));
     form->RenderMod->SetKey(dialog.RenderMod);
     form->ProcReceiver->SetKey(dialog.ProcReceiver);
     form->SceneNode->SetKey(dialog.SceneNode);

@@ -24,9 +24,9 @@ QHBoxLayout* makeVectorEdits(const QString& prefix, std::array<QLineEdit*, 3>& e
 }
 
 void showVector(const std::array<QLineEdit*, 3>& edits, const TVector3& v) {
-    edits[0]->setText(FloatToText(v.X));
-    edits[1]->setText(FloatToText(v.Y));
-    edits[2]->setText(FloatToText(v.Z));
+    SetFieldText(edits[0], FloatToText(v.X));
+    SetFieldText(edits[1], FloatToText(v.Y));
+    SetFieldText(edits[2], FloatToText(v.Z));
 }
 } // namespace
 
@@ -46,7 +46,7 @@ void TfrmTpfGUIKnobCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaStream* 
         AnimKeys->Version = stream->Header.Version;
         Record = ReadGUIKnob(*stream);
         AddPresentKeys(AnimKeys, Record.AnimKeys);
-        AnimName->setText(PageText(Record.AnimName));
+        SetFieldText(AnimName, PageText(Record.AnimName));
         showVector(Start, Record.Start);
         showVector(End, Record.End);
     }

@@ -27,7 +27,7 @@ void TfrmTpfGUIProgressCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaStre
         AnimKeys->Version = stream->Header.Version;
         Record = ReadGUIProgress(*stream);
         AddPresentKeys(AnimKeys, Record.AnimKeys);
-        AnimName->setText(PageText(Record.AnimName));
+        SetFieldText(AnimName, PageText(Record.AnimName));
     }
     SetObjectInfo(entry);
 }

@@ -39,9 +39,9 @@ void TfrmTpfGUIUpDownPairMod::LoadObject(const TPRPFileObject& entry, TPlasmaStr
         Record = ReadGUIUpDownPair(*stream);
         UpCtrlLink->SetKey(Record.UpControl);
         DnCtrlLink->SetKey(Record.DownControl);
-        Min->setText(FloatToText(Record.Min));
-        Max->setText(FloatToText(Record.Max));
-        Step->setText(FloatToText(Record.Step));
+        SetFieldText(Min, FloatToText(Record.Min));
+        SetFieldText(Max, FloatToText(Record.Max));
+        SetFieldText(Step, FloatToText(Record.Step));
     }
     SetObjectInfo(entry);
 }

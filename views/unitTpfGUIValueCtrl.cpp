@@ -36,9 +36,9 @@ void TfrmTpfGUIValueCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
 
 void ShowValueCtrlPart(TfrmTpfGUIValueCtrl* form, const TValueCtrl& part) {
     form->Part = part;
-    form->Min->setText(FloatToText(part.Min));
-    form->Max->setText(FloatToText(part.Max));
-    form->Step->setText(FloatToText(part.Step));
+    SetFieldText(form->Min, FloatToText(part.Min));
+    SetFieldText(form->Max, FloatToText(part.Max));
+    SetFieldText(form->Step, FloatToText(part.Step));
     // The own loader's closing caption replaces this one.
     form->LoadObject(PartWindowEntry(kValueCtrlPartName, ValueCtrlPartClass(part)), nullptr);
 }

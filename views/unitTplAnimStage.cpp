@@ -56,17 +56,17 @@ TfrmTplAnimStage::TfrmTplAnimStage(QWidget* parent) : TCustomPRPObjectForm(paren
 
 void ShowAnimStage(TfrmTplAnimStage* form, const TplAnimStage& stage, bool standalone) {
     form->Stage = stage;
-    form->AnimName->setText(PageText(stage.AnimName));
+    SetFieldText(form->AnimName, PageText(stage.AnimName));
     form->Notify->SetFlags(stage.NotifyFlags);
     selectStored(form->ForwardType, stage.ForwardType);
     selectStored(form->BackwardType, stage.BackwardType);
     selectStored(form->AdvanceType, stage.AdvanceType);
     selectStored(form->RegressType, stage.RegressType);
-    form->Loops->setText(QString::number(stage.Loops));
+    SetFieldText(form->Loops, QString::number(stage.Loops));
     form->DoAdvanceTo->setChecked(stage.DoAdvanceTo);
-    form->AdvanceTo->setText(QString::number(stage.AdvanceTo));
+    SetFieldText(form->AdvanceTo, QString::number(stage.AdvanceTo));
     form->DoRegressTo->setChecked(stage.DoRegressTo);
-    form->RegressTo->setText(QString::number(stage.RegressTo));
+    SetFieldText(form->RegressTo, QString::number(stage.RegressTo));
     if (!standalone)
         form->LoadObject(PartWindowEntry(kAnimStagePartName, AnimStagePartClass(stage)), nullptr);
 }

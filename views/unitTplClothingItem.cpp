@@ -85,13 +85,13 @@ void TfrmTplClothingItem::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
         ObjRefs->clear();
         ObjRefs->Version = stream->Header.Version;
         Record = ReadClothingItem(*stream);
-        ClothingName->setText(PageText(Record.ItemName));
+        SetFieldText(ClothingName, PageText(Record.ItemName));
         clGroup->SelectValue(Record.Group);
         clType->SelectValue(Record.Type);
         ClosetType->SelectValue(Record.ClosetType);
-        SortOrder->setText(QString::number(Record.SortOrder));
+        SetFieldText(SortOrder, QString::number(Record.SortOrder));
         AttributeList->setPlainText(PageText(Record.AttributeList));
-        FriendlyName->setText(PageText(Record.FriendlyName));
+        SetFieldText(FriendlyName, PageText(Record.FriendlyName));
         ClosetIconRef->SetKey(Record.ClosetIcon);
         if (Record.ClosetIcon.Name.empty()) ClosetIconRef->setText(QStringLiteral("(N/A)"));
         for (const TClothingElement& element : Record.Elements) {
@@ -103,8 +103,8 @@ void TfrmTplClothingItem::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
         MQMesh->SetKey(Record.Meshes[1]);
         LQMesh->SetKey(Record.Meshes[2]);
         ClothingLink->SetKey(Record.Accessory);
-        Tint1->setText(tintText(Record.Tint1));
-        Tint2->setText(tintText(Record.Tint2));
+        SetFieldText(Tint1, tintText(Record.Tint1));
+        SetFieldText(Tint2, tintText(Record.Tint2));
     }
     SetObjectInfo(entry);
 }

@@ -24,10 +24,10 @@ QGroupBox* makeSoftGroup(const QString& caption, const QString& prefix, TEAXSoft
 }
 
 void showSoft(const TEAXSoftControls& controls, const TEAXSoftParams& soft) {
-    controls.Occlusion->setText(QString::number(soft.Occlusion));
-    controls.OcclusionLFRatio->setText(FloatToText(soft.OcclusionLFRatio));
-    controls.OcclusionRoomRatio->setText(FloatToText(soft.OcclusionRoomRatio));
-    controls.OcclusionDirectRatio->setText(FloatToText(soft.OcclusionDirectRatio));
+    SetFieldText(controls.Occlusion, QString::number(soft.Occlusion));
+    SetFieldText(controls.OcclusionLFRatio, FloatToText(soft.OcclusionLFRatio));
+    SetFieldText(controls.OcclusionRoomRatio, FloatToText(soft.OcclusionRoomRatio));
+    SetFieldText(controls.OcclusionDirectRatio, FloatToText(soft.OcclusionDirectRatio));
 }
 } // namespace
 
@@ -81,16 +81,16 @@ void ShowEAXSourceSettingsPart(TfrmTplEAXSourceSettings* form, const TEAXSourceS
     form->Settings = settings;
     form->Enabled->setChecked(settings.Enabled);
     form->EnabledClick();
-    form->Room->setText(QString::number(settings.Room));
-    form->RoomHF->setText(QString::number(settings.RoomHF));
-    form->OutsideVolHF->setText(QString::number(settings.OutsideVolHF));
+    SetFieldText(form->Room, QString::number(settings.Room));
+    SetFieldText(form->RoomHF, QString::number(settings.RoomHF));
+    SetFieldText(form->OutsideVolHF, QString::number(settings.OutsideVolHF));
     form->RoomAuto->setChecked(settings.RoomAuto);
     form->RoomHFAuto->setChecked(settings.RoomHFAuto);
-    form->AirAbsorptionFactor->setText(FloatToText(settings.AirAbsorptionFactor));
-    form->RoomRolloffFactor->setText(FloatToText(settings.RoomRolloffFactor));
-    form->DopplerFactor->setText(FloatToText(settings.DopplerFactor));
-    form->RolloffFactor->setText(FloatToText(settings.RolloffFactor));
-    form->OcclusionSoftValue->setText(FloatToText(settings.OcclusionSoftValue));
+    SetFieldText(form->AirAbsorptionFactor, FloatToText(settings.AirAbsorptionFactor));
+    SetFieldText(form->RoomRolloffFactor, FloatToText(settings.RoomRolloffFactor));
+    SetFieldText(form->DopplerFactor, FloatToText(settings.DopplerFactor));
+    SetFieldText(form->RolloffFactor, FloatToText(settings.RolloffFactor));
+    SetFieldText(form->OcclusionSoftValue, FloatToText(settings.OcclusionSoftValue));
     showSoft(form->SoftStarts, settings.SoftStarts);
     showSoft(form->SoftEnds, settings.SoftEnds);
     form->ShowAsChild();

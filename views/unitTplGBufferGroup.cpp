@@ -11,7 +11,8 @@
 #include "ViewerKit.h"
 
 QString VectorText(const TVector3& v) {
-    return QStringLiteral("(") + FloatToText(v.X) + ',' + FloatToText(v.Y) + ',' + FloatToText(v.Z) + ')';
+    const QString separator = VectorSeparator();
+    return u'(' + FloatToText(v.X) + separator + FloatToText(v.Y) + separator + FloatToText(v.Z) + u')';
 }
 
 QString UVWsText(const TVector3* uvws, uint8_t format) {
@@ -121,8 +122,8 @@ TfrmTplGBufferGroup::TfrmTplGBufferGroup(QWidget* parent) : TCustomPRPObjectForm
 
 void TfrmTplGBufferGroup::ShowGBufferGroup(const TGBufferGroup& group) {
     Group = group;
-    kUVCount->setText(QString::number(FormatUVWCount(Group.Format)));
-    kSkinWeights->setText(QString::number(FormatWeightCount(Group.Format)));
+    SetFieldText(kUVCount, QString::number(FormatUVWCount(Group.Format)));
+    SetFieldText(kSkinWeights, QString::number(FormatWeightCount(Group.Format)));
     kSkinIndices->setChecked(FormatHasSkinIndices(Group.Format));
     kEncoded->setChecked(Group.Format & kFormatEncoded);
     if (fillBufferCombo(ddVertBuffer, VertexList, Group.VertexBuffers.size())) ddVertBufferChange();

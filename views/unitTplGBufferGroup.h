@@ -36,7 +36,8 @@ public:
 // Creates the window on a copy of the group and shows it.
 TfrmTplGBufferGroup* OpenGBufferGroup(const TGBufferGroup& group);
 
-// Texts shared by the vertex lists: "(x,y,z)", the UVW channels of a format and its weights.
+// Texts shared by the vertex lists: "(x,y,z)" (";" between the parts where the decimal separator is a
+// comma), the UVW channels of a format and its weights.
 QString VectorText(const TVector3& v);
 QString UVWsText(const TVector3* uvws, uint8_t format);
 QString WeightsText(const std::array<float, 3>& weights, uint8_t format);

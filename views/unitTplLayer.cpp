@@ -100,12 +100,12 @@ void TfrmTplLayer::LoadObject(const TPRPFileObject& entry, TPlasmaStream* stream
         ShowLayerStateFlags();
         for (int i = 0; i < 4; ++i) {
             Swatches[i]->SetColor(PackDisplayColor(Record.Colors[i]));
-            Alphas[i]->setText(FloatToText(Record.Colors[i].A));
+            SetFieldText(Alphas[i], FloatToText(Record.Colors[i].A));
         }
-        UVWSource->setText(QString::number(Record.UVWSource));
-        Opacity->setText(FloatToText(Record.Opacity));
-        LODBias->setText(FloatToText(Record.LODBias));
-        SpecularPower->setText(FloatToText(Record.SpecularPower));
+        SetFieldText(UVWSource, QString::number(Record.UVWSource));
+        SetFieldText(Opacity, FloatToText(Record.Opacity));
+        SetFieldText(LODBias, FloatToText(Record.LODBias));
+        SetFieldText(SpecularPower, FloatToText(Record.SpecularPower));
         TextureLink1->SetKey(Record.Texture);
         TextureLink2->SetKey(Record.VertexShader);
         TextureLink3->SetKey(Record.PixelShader);

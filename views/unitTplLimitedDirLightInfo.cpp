@@ -32,9 +32,9 @@ void TfrmTplLimitedDirLightInfo::LoadObject(const TPRPFileObject& entry, TPlasma
     if (stream) {
         const TLimitedDirLightRecord light = ReadLimitedDirLight(*stream);
         Light = light.LightInfo;
-        Width->setText(FloatToText(light.Width));
-        Height->setText(FloatToText(light.Height));
-        Depth->setText(FloatToText(light.Depth));
+        SetFieldText(Width, FloatToText(light.Width));
+        SetFieldText(Height, FloatToText(light.Height));
+        SetFieldText(Depth, FloatToText(light.Depth));
     }
     SetObjectInfo(entry);
 }

@@ -14,8 +14,8 @@ namespace {
 const TViewerRegistrar registrar("TfrmTplMorphDataSet", [] { return new TfrmTplMorphDataSet; });
 
 QString deltaVectorText(const TVector3& v) {
-    return QStringLiteral("(") + FloatToText(v.X) + QStringLiteral(", ") + FloatToText(v.Y) +
-           QStringLiteral(", ") + FloatToText(v.Z) + ')';
+    const QString separator = VectorSeparator() + u' ';
+    return u'(' + FloatToText(v.X) + separator + FloatToText(v.Y) + separator + FloatToText(v.Z) + u')';
 }
 
 // Items "1" .. count without a change signal.
@@ -137,7 +137,7 @@ void TfrmTplMorphDataSet::ddMorphDeltaChange() {
     selectFirstWhenNone(ddMorphDelta);
     const TMorphDelta* delta = selectedDelta();
     if (!delta) return;
-    Weight->setText(FloatToText(delta->Weight));
+    SetFieldText(Weight, FloatToText(delta->Weight));
     if (delta->Spans.empty()) {
         // The deltas of an earlier span do not stay on show under a delta without spans.
         DeltaList->Clear();

@@ -33,10 +33,10 @@ TfrmTplOmniLightInfo::TfrmTplOmniLightInfo(QWidget* parent) : TCustomPRPObjectFo
 
 void ShowOmniLightInfoPart(TfrmTplOmniLightInfo* form, const TplOmniLightInfo& omni) {
     form->Omni = omni;
-    form->AttenConst->setText(FloatToText(omni.AttenConst));
-    form->AttenLinear->setText(FloatToText(omni.AttenLinear));
-    form->AttenQuadratic->setText(FloatToText(omni.AttenQuadratic));
-    form->AttenCutoff->setText(FloatToText(omni.AttenCutoff));
+    SetFieldText(form->AttenConst, FloatToText(omni.AttenConst));
+    SetFieldText(form->AttenLinear, FloatToText(omni.AttenLinear));
+    SetFieldText(form->AttenQuadratic, FloatToText(omni.AttenQuadratic));
+    SetFieldText(form->AttenCutoff, FloatToText(omni.AttenCutoff));
     form->ShowAsChild();
 }
 

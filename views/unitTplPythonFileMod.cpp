@@ -68,7 +68,7 @@ void TfrmTplPythonFileMod::LoadObject(const TPRPFileObject& entry, TPlasmaStream
         PyReceivers->Version = version;
         Record = ReadPythonFileMod(*stream);
         SynchedObjLink->setText(SynchedObjLinkCaption(Record.SynchedObject));
-        PythonFileName->setText(PageText(Record.FileName));
+        SetFieldText(PythonFileName, PageText(Record.FileName));
         AddPresentKeys(PyReceivers, Record.Receivers);
         Params->clear();
         for (const TPythonListing& param : Record.Params)

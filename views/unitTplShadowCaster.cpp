@@ -38,9 +38,9 @@ void TfrmTplShadowCaster::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
         Record = ReadShadowCaster(*stream);
         SynchedObjLink->setText(SynchedObjLinkCaption(Record.SynchedObject));
         CastFlags->SetFlags(Record.CastFlags);
-        Boost->setText(FloatToText(Record.Boost));
-        AttenScale->setText(FloatToText(Record.AttenScale));
-        BlurScale->setText(FloatToText(Record.BlurScale));
+        SetFieldText(Boost, FloatToText(Record.Boost));
+        SetFieldText(AttenScale, FloatToText(Record.AttenScale));
+        SetFieldText(BlurScale, FloatToText(Record.BlurScale));
     }
     SetObjectInfo(entry);
 }

@@ -37,12 +37,12 @@ void TfrmTplShadowMaster::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
     if (stream) {
         Record = ReadShadowMaster(*stream);
         SynchedObjLink->setText(SynchedObjLinkCaption(Record.SynchedObject));
-        AttenDist->setText(FloatToText(Record.AttenDist));
-        MaxDist->setText(FloatToText(Record.MaxDist));
-        MinDist->setText(FloatToText(Record.MinDist));
-        MaxSize->setText(QString::number(Record.MaxSize));
-        MinSize->setText(QString::number(Record.MinSize));
-        Power->setText(FloatToText(Record.Power));
+        SetFieldText(AttenDist, FloatToText(Record.AttenDist));
+        SetFieldText(MaxDist, FloatToText(Record.MaxDist));
+        SetFieldText(MinDist, FloatToText(Record.MinDist));
+        SetFieldText(MaxSize, QString::number(Record.MaxSize));
+        SetFieldText(MinSize, QString::number(Record.MinSize));
+        SetFieldText(Power, FloatToText(Record.Power));
     }
     SetObjectInfo(entry);
 }

@@ -41,13 +41,13 @@ QGroupBox* makeFadeGroup(const QString& caption, const QString& prefix, TFadeCon
 }
 
 void showFade(const TFadeControls& controls, const TFadeParams& fade) {
-    controls.Length->setText(FloatToText(fade.Length));
-    controls.VolStart->setText(FloatToText(fade.VolStart));
-    controls.VolEnd->setText(FloatToText(fade.VolEnd));
+    SetFieldText(controls.Length, FloatToText(fade.Length));
+    SetFieldText(controls.VolStart, FloatToText(fade.VolStart));
+    SetFieldText(controls.VolEnd, FloatToText(fade.VolEnd));
     controls.Type->SelectValue(fade.FadeType);
-    controls.CurrTime->setText(FloatToText(fade.CurrTime));
-    controls.StopWhenDone->setText(QString::number(fade.StopWhenDone));
-    controls.FadeSoftVol->setText(QString::number(fade.FadeSoftVol));
+    SetFieldText(controls.CurrTime, FloatToText(fade.CurrTime));
+    SetFieldText(controls.StopWhenDone, QString::number(fade.StopWhenDone));
+    SetFieldText(controls.FadeSoftVol, QString::number(fade.FadeSoftVol));
 }
 } // namespace
 
@@ -112,16 +112,16 @@ void ShowSoundPart(TfrmTplSound* form, const TplSound& sound, bool standalone) {
     form->Sound = sound;
     form->SynchedObjLink->setText(SynchedObjLinkCaption(sound.SynchedObject));
     form->Playing->setChecked(sound.Playing);
-    form->Time->setText(FloatToText(sound.Time));
-    form->CurrVolume->setText(FloatToText(sound.CurrVolume));
-    form->DesiredVol->setText(FloatToText(sound.DesiredVol));
-    form->FadedVolume->setText(FloatToText(sound.FadedVolume));
-    form->MaxFalloff->setText(QString::number(sound.MaxFalloff));
-    form->MinFalloff->setText(QString::number(sound.MinFalloff));
-    form->OuterVol->setText(QString::number(sound.OuterVol));
-    form->InnerCone->setText(QString::number(sound.InnerCone));
-    form->OuterCone->setText(QString::number(sound.OuterCone));
-    form->Priority->setText(QString::number(sound.Priority));
+    SetFieldText(form->Time, FloatToText(sound.Time));
+    SetFieldText(form->CurrVolume, FloatToText(sound.CurrVolume));
+    SetFieldText(form->DesiredVol, FloatToText(sound.DesiredVol));
+    SetFieldText(form->FadedVolume, FloatToText(sound.FadedVolume));
+    SetFieldText(form->MaxFalloff, QString::number(sound.MaxFalloff));
+    SetFieldText(form->MinFalloff, QString::number(sound.MinFalloff));
+    SetFieldText(form->OuterVol, QString::number(sound.OuterVol));
+    SetFieldText(form->InnerCone, QString::number(sound.InnerCone));
+    SetFieldText(form->OuterCone, QString::number(sound.OuterCone));
+    SetFieldText(form->Priority, QString::number(sound.Priority));
     form->SoundType->SelectValue(sound.SoundType);
     form->Properties->SetFlags(sound.Properties);
     showFade(form->FadeIn, sound.FadeInParams);

@@ -40,13 +40,13 @@ void TfrmTplSoundBuffer::LoadObject(const TPRPFileObject& entry, TPlasmaStream* 
     if (stream) {
         Record = ReadSoundBuffer(*stream);
         Flags->SetFlags(Record.Flags);
-        Filename->setText(PageText(Record.Filename));
+        SetFieldText(Filename, PageText(Record.Filename));
         FormatTag->SelectValue(Record.FormatTag);
         NumChannels->SelectValue(Record.NumChannels);
-        SamplesPerSec->setText(QString::number(Record.SamplesPerSec));
-        AvgBytesPerSec->setText(QString::number(Record.AvgBytesPerSec));
-        BlockAlign->setText(QString::number(Record.BlockAlign));
-        BitsPerSample->setText(QString::number(Record.BitsPerSample));
+        SetFieldText(SamplesPerSec, QString::number(Record.SamplesPerSec));
+        SetFieldText(AvgBytesPerSec, QString::number(Record.AvgBytesPerSec));
+        SetFieldText(BlockAlign, QString::number(Record.BlockAlign));
+        SetFieldText(BitsPerSample, QString::number(Record.BitsPerSample));
     }
     SetObjectInfo(entry);
 }

@@ -34,9 +34,9 @@ void TfrmTplSpotLightInfo::LoadObject(const TPRPFileObject& entry, TPlasmaStream
     if (stream) {
         const TSpotLightRecord spot = ReadSpotLight(*stream);
         Omni = spot.OmniLightInfo;
-        Falloff->setText(FloatToText(spot.Falloff));
-        SpotInner->setText(FloatToText(spot.SpotInner));
-        SpotOuter->setText(FloatToText(spot.SpotOuter));
+        SetFieldText(Falloff, FloatToText(spot.Falloff));
+        SetFieldText(SpotInner, FloatToText(spot.SpotInner));
+        SetFieldText(SpotOuter, FloatToText(spot.SpotOuter));
     }
     SetObjectInfo(entry);
 }

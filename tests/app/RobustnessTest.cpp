@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <atomic>
@@ -360,6 +361,59 @@ TEST_F(MainFormTest, DamagedIndexEntriesFailWithAMessage) {
             EXPECT_LE(largestAllocation.load(), kAllocationLimit);
             form->MdiArea->closeAllSubWindows();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    }
+}
+
+// Every read-only field of every viewer and of the part windows its links open shows its text from the
+// first character: a long value is cut at its end, never at its sign and leading digits.
+TEST_F(MainFormTest, EveryReadOnlyFieldShowsItsTextFromItsStart) {
+    for (const Family& family : kFamilies) {
+        SCOPED_TRACE(family.name);
+        for (const uint16_t classIndex : tableClassIndexes()) {
+            std::vector<Bytes> bodies;
+            if (const char* viewer = FindViewerClass(classIndex, family.version);
+                viewer && validBodies().count(viewer)) {
+                ByteWriter w(family.version, family.major);
+                validBodies().at(viewer)(w);
+                bodies.push_back(w.bytes);
+            }
+            // Random bytes fill most fields with long values.
+            std::mt19937 random(0xF1E1D000u + classIndex);
+            Bytes noise(1500);
+            for (uint8_t& b : noise)
+                b = uint8_t(random());
+            bodies.push_back(noise);
+            TestPage page = makePage(family.version, "Fields", "Page", 3, 0, {});
+            TestGroup group(classIndex);
+            for (size_t i = 0; i < bodies.size(); ++i) {
+                TPRPObjectDesc key = makeKey(classIndex, "Obj" + std::to_string(i), 3, page.seqPrefix);
+                key.ObjectID = uint32_t(i + 1);
+                group.objects.emplace_back(key, bodies[i]);
+            }
+            page.groups.push_back(group);
+            form->OpenPRPFile(folder.write(QStringLiteral("Fields_District_Page.prp"), page));
+            for (const TPRPFileObject& entry : form->LocalPages.front().Folders.front().Objects) {
+                SCOPED_TRACE(testing::Message() << "class " << classIndex << " " << entry.Desc.Name);
+                Guarded([&] { form->ShowObject(entry, false); });
+                // Part windows open other part windows in turn (a control's colour scheme, a sound's
+                // settings): two rounds of links.
+                for (int round = 0; round < 2; ++round)
+                    for (QMdiSubWindow* frame : form->MdiArea->subWindowList())
+                        for (TLinkLabel* link : frame->findChildren<TLinkLabel*>())
+                            if (link->isEnabled()) Guarded([link] { emit link->clicked(); });
+                for (QMdiSubWindow* frame : form->MdiArea->subWindowList())
+                    for (const QLineEdit* edit : frame->findChildren<QLineEdit*>()) {
+                        if (!edit->isReadOnly() || edit->text().isEmpty()) continue;
+                        EXPECT_EQ(edit->cursorPosition(), 0)
+                            << frame->widget()->objectName().toStdString() << "."
+                            << edit->objectName().toStdString() << " shows \"" << edit->text().toStdString()
+                            << "\"";
+                    }
+                form->MdiArea->closeAllSubWindows();
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            }
+            if (HasFailure()) return;
         }
     }
 }

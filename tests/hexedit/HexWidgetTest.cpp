@@ -42,6 +42,36 @@ TEST(HexWidget, InsertModeRightHalfCountsAsNextCell) {
     EXPECT_EQ(e->CaretPosition(), 6);
 }
 
+// On a scaled screen the pointer reaches the editor in fractions of a logical pixel: a press or a drag
+// anywhere from a cell's first to its last device pixel lands on that cell, at every common ratio.
+TEST(HexWidget, PointerAnywhereInACellsPixelsLandsOnThatCell) {
+    auto e = makeEditor(256);
+    const int separator = e->NibbleCount() + 2;
+    for (double ratio : {1.0, 1.25, 1.5, 1.75, 2.0}) {
+        // The left edge of the last device pixel within a cell's last logical pixel.
+        const double last = 1 - 1 / ratio;
+        for (int32_t row = 2; row < 6; ++row)
+            for (int col = 2; col < e->ColCount(); ++col) {
+                const QRect r = e->CellRect(col, row);
+                if (col == separator || r.right() >= e->viewport()->width()) continue;
+                SCOPED_TRACE(testing::Message() << "ratio " << ratio << " cell " << col << "," << row);
+                for (const QPointF at :
+                     {QPointF(r.topLeft()), QPointF(r.right() + last, r.bottom() + last)}) {
+                    click(*e, at);
+                    EXPECT_EQ(e->CaretCol(), col);
+                    EXPECT_EQ(e->CaretRow(), row);
+                }
+                // Dragged from the first byte, the selection ends on the cell under the pointer.
+                const QPointF end(r.right() + last, r.bottom() + last);
+                mouse(*e, QEvent::MouseButtonPress, cellCenter(*e, 0, e->IsCharColumn(col)), Qt::LeftButton);
+                mouse(*e, QEvent::MouseMove, end, Qt::LeftButton);
+                mouse(*e, QEvent::MouseButtonRelease, end, Qt::NoButton);
+                EXPECT_EQ(e->CaretCol(), col);
+                EXPECT_EQ(e->CaretRow(), row);
+            }
+    }
+}
+
 // The keys reach the core's typing, undo and bookmark commands (what those do is HexCoreKeys's).
 TEST(HexWidget, KeysMoveAndTypedHexEdits) {
     auto e = makeEditor(64);

@@ -38,14 +38,15 @@ inline QPoint cellCenter(THexEditorEx& e, int32_t pos, bool inChar, bool secondN
     return QPoint(r.left() + std::min(e.CharWidth(), r.width()) / 2 - 1, r.center().y());
 }
 
-inline void mouse(THexEditorEx& e, QEvent::Type type, QPoint at, Qt::MouseButtons buttons,
+// Positions are logical pixels; on a scaled screen they come in fractions of one.
+inline void mouse(THexEditorEx& e, QEvent::Type type, QPointF at, Qt::MouseButtons buttons,
                   Qt::KeyboardModifiers mods = Qt::NoModifier) {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent event(type, QPointF(at), e.viewport()->mapToGlobal(QPointF(at)), button, buttons, mods);
+    QMouseEvent event(type, at, e.viewport()->mapToGlobal(at), button, buttons, mods);
     QApplication::sendEvent(e.viewport(), &event);
 }
 
-inline void click(THexEditorEx& e, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+inline void click(THexEditorEx& e, QPointF at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     mouse(e, QEvent::MouseButtonPress, at, Qt::LeftButton, mods);
     mouse(e, QEvent::MouseButtonRelease, at, Qt::NoButton, mods);
 }

@@ -2,7 +2,14 @@
 // after opening an object and following its lists and links.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTreeWidget>
+#include <clocale>
 
 #include "GeometryWriters.h"
 #include "PRP_VCL.h"
@@ -226,4 +233,64 @@ TEST(SpaceTreeWindow, LinkToAMissingNodeSelectsNothing) {
         click(child<QLabel>(form, "WorldBoundsLink"));
         EXPECT_EQ(windows.forms.size(), before);
     }
+}
+
+// Where the decimal separator is a comma, the parts of a vector are joined with ";" (the list separator
+// there), so that (1.5, 25, 3) and (1, 5.25, 3) read apart. The locale must be a real one, which the C
+// library and Qt both follow: the test makes it with localedef in its scratch folder and runs itself
+// again under it.
+TEST(CommaLocale, VectorPartsAreJoinedWithSemicolons) {
+    if (qEnvironmentVariableIsEmpty("KESTRUM_COMMA_LOCALE")) {
+        const QString localedef = QStandardPaths::findExecutable(QStringLiteral("localedef"));
+        if (localedef.isEmpty())
+            GTEST_SKIP() << "localedef (libc-bin) is missing: no comma locale to test in";
+        const QString locales = QDir::temp().filePath(QStringLiteral("locales"));
+        QDir().mkpath(locales);
+        QProcess make;
+        make.start(localedef, {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                               QStringLiteral("UTF-8"), locales + QStringLiteral("/de_DE.UTF-8")});
+        make.waitForFinished(120000);
+        // localedef answers warnings with a non-zero code, yet writes the locale.
+        if (!QFileInfo::exists(locales + QStringLiteral("/de_DE.UTF-8/LC_NUMERIC")))
+            GTEST_SKIP() << "localedef could not make de_DE.UTF-8 (is the locales package installed?): "
+                         << make.readAllStandardError().toStdString();
+        QProcess run;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KESTRUM_COMMA_LOCALE"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("LOCPATH"), locales);
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("de_DE.UTF-8"));
+        run.setProcessEnvironment(environment);
+        run.setProcessChannelMode(QProcess::MergedChannels);
+        run.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("--gtest_filter=CommaLocale.VectorPartsAreJoinedWithSemicolons")});
+        ASSERT_TRUE(run.waitForFinished(120000));
+        const std::string output = run.readAll().toStdString();
+        EXPECT_EQ(run.exitCode(), 0) << output;
+        EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
+        return;
+    }
+    ASSERT_EQ(QLocale().decimalPoint(), ",");
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+
+    OpenedWindows windows;
+    TfrmTplDrawableSpans* form = openDrawable(kFamilies[0]);
+    ASSERT_NE(form, nullptr);
+    form->GSpansList->SelectRow(0);
+    form->GSpansListDblClick();
+    auto* vertices = child<TRowListView>(windows.last<TfrmGeometrySpan>(), "VertexList");
+    EXPECT_EQ(vertices->Text(0, 1).toStdString(), "(1;2;3)");
+    EXPECT_EQ(vertices->Text(0, 7).toStdString(), "(0,5;0,25;0) (1;1;1) ");
+    EXPECT_EQ(vertices->Text(0, 8).toStdString(), "[ 0,75 ]");
+    form->GBufferGroupList->SelectRow(0);
+    form->GBufferGroupListDblClick();
+    vertices = child<TRowListView>(windows.last<TfrmTplGBufferGroup>(), "VertexList");
+    EXPECT_EQ(vertices->Text(1, 2).toStdString(), "(0;0;1)");
+    EXPECT_EQ(vertices->Text(1, 4).toStdString(), "(0,5;0,25;1) ");
+
+    auto* morph =
+        dynamic_cast<TfrmTplMorphDataSet*>(openViewer(226, "Morph", morphBody({kVersionMystV, 0, ""})));
+    ASSERT_NE(morph, nullptr);
+    EXPECT_EQ(morph->DeltaList->Text(0, 1).toStdString(), "(1; 2,5; 3)");
+    expectShown(morph, {"Weight=0,75", "UVWList=(0; 0; 0,5)|(1; 0; 0,5)|(2; 0; 0,5)"});
 }

@@ -162,6 +162,69 @@ TEST(TransformMatrixWindow, FixedFrameAndActionsAccumulateOnTheShownMatrix) {
     QApplication::processEvents();
 }
 
+namespace {
+// Whether a line edit shows its whole text: with the caret at the end after a repaint, the first
+// character still stands where it does when nothing is scrolled.
+bool showsWhole(QLineEdit* edit) {
+    edit->setCursorPosition(0);
+    edit->grab();
+    const auto startX = [edit] { return edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(); };
+    const int unscrolled = startX();
+    edit->setCursorPosition(int(edit->text().size()));
+    edit->grab();
+    edit->setCursorPosition(0); // asks where the start now stands, before a repaint scrolls back
+    const bool whole = startX() == unscrolled;
+    edit->grab();
+    return whole;
+}
+} // namespace
+
+// The window cannot be resized, so each cell has room for the widest text of the float format, in the
+// font the window opens with; a value shows from its sign and first digit.
+TEST(TransformMatrixWindow, CellsShowTheWidestFloatsWhole) {
+    const QFont original = QApplication::font();
+    for (int pixels : {0, 19}) {
+        QFont font = original;
+        if (pixels) font.setPixelSize(pixels);
+        QApplication::setFont(font);
+        SCOPED_TRACE(testing::Message() << "font " << font.toString().toStdString());
+        TfrmTransformMatrix form;
+        form.show();
+        // Floats nearest to the values written: 15 significant digits, with signs, small and large
+        // exponents, and the longest plain form ("-0.000" and fifteen digits).
+        const float values[16] = {-1.23456789012345E-15f,
+                                  -3.1f,
+                                  0.866025403784f,
+                                  0.1f,
+                                  -0.000987654321098765f,
+                                  -8.88888888888888E-38f,
+                                  -9.87654321098765E14f,
+                                  1e15f,
+                                  -1.5e-45f,
+                                  -3.40282346638529E38f,
+                                  -0.00099999f,
+                                  -7.77777777777777f,
+                                  -2.22222222222222E-22f,
+                                  1,
+                                  -1,
+                                  0};
+        TMatrix44 m;
+        for (int k = 0; k < 16; ++k)
+            m[size_t(k / 4)][size_t(k % 4)] = values[k];
+        form.ShowMatrix(m);
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 4; ++j) {
+                QLineEdit* cell = form.Cells[i][j];
+                EXPECT_TRUE(showsWhole(cell))
+                    << cell->objectName().toStdString() << " \"" << cell->text().toStdString() << "\"";
+                EXPECT_GE(cell->width(), 120);
+            }
+        EXPECT_EQ(form.Cells[0][1]->text(), "-3.09999990463257");
+        EXPECT_EQ(form.Cells[0][1]->cursorPosition(), 0);
+    }
+    QApplication::setFont(original);
+}
+
 TEST(ViewerKitControls, ColourSwatchAndValueCombo) {
     TColorSwatch swatch(QStringLiteral("paintTest"));
     swatch.SetColor(0x123456);

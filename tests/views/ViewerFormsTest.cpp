@@ -209,3 +209,59 @@ TEST_F(RawViewTest, ClosingAsksOnlyWhenMarked) {
     EXPECT_EQ(messages->messages[2].text, "Not Implemented");
     EXPECT_EQ(messages->messages[2].type, TMsgDlgType::mtInformation);
 }
+
+namespace {
+// The left edges of the marks in a strip of an image, one per run of columns that hold ink (pixels far
+// from the strip's background, the colour of its first column).
+std::vector<int> inkRunStarts(const QImage& image, const QRect& strip) {
+    const QColor background = image.pixelColor(strip.left(), strip.top());
+    std::vector<int> starts;
+    bool inRun = false;
+    for (int x = strip.left(); x <= strip.right(); ++x) {
+        bool ink = false;
+        for (int y = strip.top(); y <= strip.bottom() && !ink; ++y) {
+            const QColor c = image.pixelColor(x, y);
+            ink = std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
+                      std::abs(c.blue() - background.blue()) >
+                  250;
+        }
+        if (ink && !inRun) starts.push_back(x);
+        inRun = ink;
+    }
+    return starts;
+}
+} // namespace
+
+// Byte k of each row holds k twice (00, 11, .. FF): its first hex digit is the figure the header shows over
+// it. The grid steps by the font's whole-pixel character width; the header must step the same way, also
+// after the editor's font changes (Ctrl+Shift+wheel).
+TEST_F(RawViewTest, HeaderFiguresStandOverTheFirstDigitOfTheirBytes) {
+    Bytes body;
+    for (int row = 0; row < 2; ++row)
+        for (int k = 0; k < 16; ++k)
+            body.push_back(uint8_t(k * 0x11));
+    TfrmTUnknown* view = open(body);
+    view->SubWindow()->resize(900, 400);
+    for (int pixels : {12, 17, 23}) {
+        SCOPED_TRACE(testing::Message() << pixels << " px");
+        QFont font = view->HexEditor->font();
+        font.setPixelSize(pixels);
+        view->HexEditor->SetFont(font);
+        settle();
+        const QImage image = view->grab().toImage();
+        const QRect header(view->Label1->mapTo(view, QPoint(0, 0)), view->Label1->size());
+        const std::vector<int> figures = inkRunStarts(image, header);
+        // The digits of the second row: the caret's frame stands on the first byte.
+        const QWidget* grid = view->HexEditor->viewport();
+        std::vector<int> digits;
+        for (int k = 0; k < 16; ++k) {
+            QRect nibble = view->HexEditor->CellRect(2 + 2 * k, 3);
+            nibble.translate(grid->mapTo(view, QPoint(0, 0)));
+            const std::vector<int> ink = inkRunStarts(image, nibble);
+            digits.push_back(ink.empty() ? -1 : ink.front());
+        }
+        ASSERT_EQ(figures.size(), 16u);
+        for (int k = 0; k < 16; ++k)
+            EXPECT_NEAR(figures[size_t(k)], digits[size_t(k)], 1) << "figure " << k;
+    }
+}
