@@ -91,7 +91,7 @@ TfrmTplMipMap::TfrmTplMipMap(QWidget* parent)
                                     IMode->fontMetrics().horizontalAdvance(QStringLiteral("Alpha"))));
     strip->addWidget(IMode);
     strip->addStretch();
-    ToolStrip->setGeometry(0, 0, 257, kViewerTop);
+    ToolStrip->setFixedHeight(kViewerTop);
 
     GL3DScene = std::make_unique<TGL3DScene>();
     GLCamera = GL3DScene->Cameras()->AddNewChild<TGLCamera>();
@@ -107,9 +107,16 @@ TfrmTplMipMap::TfrmTplMipMap(QWidget* parent)
 
     GL3DSceneViewer = new TGL3DSceneViewer(Content);
     GL3DSceneViewer->setObjectName(QStringLiteral("GL3DSceneViewer"));
-    GL3DSceneViewer->setGeometry(0, kViewerTop, 257, 257);
+    GL3DSceneViewer->setFixedSize(257, 257);
     GL3DSceneViewer->SetCamera(GLCamera);
-    Content->setMinimumSize(257, kViewerTop + 257);
+    // The strip across the top, the picture at its own size below: together the content's smallest size,
+    // which the scroll box keeps.
+    auto* contentLayout = new QVBoxLayout(Content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->setSpacing(0);
+    contentLayout->addWidget(ToolStrip);
+    contentLayout->addWidget(GL3DSceneViewer, 0, Qt::AlignLeft | Qt::AlignTop);
+    contentLayout->addStretch();
     ScrollBox->setWidget(Content);
 
     // The form takes the wheel and the space key wherever they land inside it.
@@ -177,9 +184,7 @@ void TfrmTplMipMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* strea
         if (content.width() > clientWidth) clientHeight = std::min(clientHeight + barHeight, kMaxClient);
         setClientSize(clientWidth, clientHeight);
     }
-    GL3DSceneViewer->resize(w, h);
-    Content->setMinimumSize(content);
-    ToolStrip->resize(content.width(), kViewerTop);
+    GL3DSceneViewer->setFixedSize(w, h);
 
     if (Folder.Count == 0 && ViewerHost()) {
         for (const TPRPFile& page : ViewerHost()->LoadedLocalPages()) {

@@ -3,6 +3,7 @@
 // texture, the window's size rules, its files and damaged textures.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
@@ -286,6 +287,16 @@ TEST_F(MipMapPreview, WindowSizeFollowsTheTexture) {
     EXPECT_EQ(form->windowTitle(), "[0004] Narrow");
     EXPECT_EQ(form->size(), maximised);
     EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(32, 1024));
+
+    // Cascaded through the Window menu, a small texture's window still shows its whole tool strip.
+    form->SubWindow()->showNormal();
+    turnWheel(form, true);
+    EXPECT_EQ(form->windowTitle(), "[0004] Tiny");
+    main->WindowCascade->trigger();
+    QApplication::processEvents();
+    QWidget* viewport = form->ScrollBox->viewport();
+    EXPECT_TRUE(
+        viewport->rect().contains(QRect(form->IMode->mapTo(viewport, QPoint(0, 0)), form->IMode->size())));
 }
 
 TEST_F(MipMapPreview, ClosingRemovesTheFiles) {
