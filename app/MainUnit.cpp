@@ -17,9 +17,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -113,6 +116,22 @@ QStringList agePageFiles(const QString& dir, const QString& age) {
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+// The screen that holds the largest part of the rectangle, else the fallback, else the primary screen.
+QScreen* screenHolding(const QRect& rect, QScreen* fallback) {
+    QScreen* best = nullptr;
+    qint64 bestArea = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect common = screen->geometry() & rect;
+        const qint64 area = qint64(common.width()) * common.height();
+        if (area > bestArea) {
+            best = screen;
+            bestArea = area;
+        }
+    }
+    if (best) return best;
+    return fallback ? fallback : QGuiApplication::primaryScreen();
 }
 
 TPRPFileHeader readHeader(const QString& path) {
@@ -287,6 +306,28 @@ void TMainForm::createControls() {
     PRPTree->setHeaderHidden(true);
     PRPTree->setColumnCount(1);
     PRPTree->setUniformRowHeights(true);
+    // A name wider than the tree is shown whole and scrolled to sideways: the column is as wide as the
+    // widest row that came into view. Measuring only the rows in view keeps a page of many thousand
+    // objects as quick to load and expand; the column only grows until the next load, so it neither
+    // jumps while the user scrolls nor flickers as its own scroll bar hides the last row.
+    PRPTree->header()->setStretchLastSection(false);
+    PRPTree->header()->setResizeContentsPrecision(0);
+    PRPTree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    auto* measureColumn = new QTimer(PRPTree);
+    measureColumn->setSingleShot(true);
+    connect(measureColumn, &QTimer::timeout, PRPTree, [this] {
+        const int shown = PRPTree->columnWidth(0);
+        PRPTree->resizeColumnToContents(0);
+        if (PRPTree->columnWidth(0) < shown) PRPTree->setColumnWidth(0, shown);
+    });
+    connect(PRPTree->verticalScrollBar(), &QScrollBar::valueChanged, measureColumn,
+            qOverload<>(&QTimer::start));
+    connect(PRPTree->verticalScrollBar(), &QScrollBar::rangeChanged, measureColumn,
+            qOverload<>(&QTimer::start));
+    connect(PRPTree->model(), &QAbstractItemModel::modelReset, PRPTree, [this, measureColumn] {
+        PRPTree->setColumnWidth(0, 0);
+        measureColumn->start();
+    });
     PRPTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     PRPTree->setSelectionMode(QAbstractItemView::SingleSelection);
     PRPTree->setExpandsOnDoubleClick(false);
@@ -371,7 +412,7 @@ QMdiSubWindow* TMainForm::AddChildForm(TCustomPRPObjectForm* form) {
     // The frame would take the form's smallest comfortable size; a viewer opens at its designed size.
     if (form->testAttribute(Qt::WA_Resized))
         window->resize(designed.expandedTo(form->minimumSizeHint()) + window->sizeHint() - form->sizeHint());
-    window->move(nextChildPosition());
+    window->move(nextChildPosition(window));
     // The frame's own menu binds Ctrl+W to its Close as well; a key bound twice triggers neither binding,
     // so the Window menu's Close keeps it alone.
     if (QMenu* menu = window->systemMenu())
@@ -382,14 +423,20 @@ QMdiSubWindow* TMainForm::AddChildForm(TCustomPRPObjectForm* form) {
     return window;
 }
 
-QPoint TMainForm::nextChildPosition() const {
-    // New child windows cascade: each one title-bar height down and right of the one before, back to
-    // the corner once the next step would start below the middle of the area.
+QPoint TMainForm::nextChildPosition(const QMdiSubWindow* placed) const {
+    // New child windows cascade one title-bar height down and right of each other, back to the top once
+    // a step would start below the middle of the area, each such pass one step further right. A new
+    // window takes the first place whose corner no open window holds, so it never hides one exactly.
     const int step = MdiArea->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2;
     const int rows = std::max(1, MdiArea->viewport()->height() / 2 / step);
-    const int index = int(MdiArea->subWindowList().size()) - 1;
-    const int offset = step * (std::max(0, index) % rows);
-    return {offset, offset};
+    std::vector<QPoint> held;
+    for (QMdiSubWindow* window : MdiArea->subWindowList())
+        if (window != placed) held.push_back(window->pos());
+    for (int i = 0;; ++i) {
+        const int row = i % rows, pass = i / rows;
+        const QPoint place(step * (row + pass), step * row);
+        if (std::find(held.begin(), held.end(), place) == held.end()) return place;
+    }
 }
 
 void TMainForm::tileChildren(bool horizontal) {
@@ -397,7 +444,13 @@ void TMainForm::tileChildren(bool horizontal) {
     for (QMdiSubWindow* window : MdiArea->subWindowList())
         if (!window->isMinimized() && window->isVisible()) windows.append(window);
     if (windows.isEmpty()) return;
-    const QRect area = MdiArea->viewport()->rect();
+    // The area as it is once tiled: the scroll bars that the windows being tiled cause go with tiling.
+    // Only other windows that reach past it keep them.
+    QRect area(QPoint(0, 0), MdiArea->contentsRect().size());
+    QRect others;
+    for (QMdiSubWindow* window : MdiArea->subWindowList())
+        if (!windows.contains(window) && window->isVisible()) others |= window->geometry();
+    if (!others.isNull() && !area.contains(others)) area = MdiArea->viewport()->rect();
     const int n = int(windows.size());
     for (int i = 0; i < n; ++i) {
         windows[i]->showNormal();
@@ -450,18 +503,25 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::restorePlacement() {
     TRegistry registry;
     registry.OpenKey(kRegistryKey, true);
-    QRect frame = geometry();
     QPoint position = pos();
+    QSize size = this->size();
     if (registry.ValueExists(QStringLiteral("Left")))
         position.setX(registry.ReadInteger(QStringLiteral("Left")));
     if (registry.ValueExists(QStringLiteral("Top")))
         position.setY(registry.ReadInteger(QStringLiteral("Top")));
     if (registry.ValueExists(QStringLiteral("Width")))
-        frame.setWidth(registry.ReadInteger(QStringLiteral("Width")));
+        size.setWidth(registry.ReadInteger(QStringLiteral("Width")));
     if (registry.ValueExists(QStringLiteral("Height")))
-        frame.setHeight(registry.ReadInteger(QStringLiteral("Height")));
-    move(position);
-    resize(frame.size());
+        size.setHeight(registry.ReadInteger(QStringLiteral("Height")));
+    // A placement stored on a monitor that is gone, or a size larger than this screen (the designed one
+    // included), would leave the window where the user cannot reach it: it is fitted into the screen.
+    const QSize edges = frameGeometry().size() - this->size();
+    const QRect placement(position, size + edges);
+    QRect available;
+    if (QScreen* screen = screenHolding(placement, this->screen())) available = screen->availableGeometry();
+    const QRect fitted = FitWindowPlacement(placement, available);
+    move(fitted.topLeft());
+    resize(fitted.size() - edges);
     if (registry.ValueExists(QStringLiteral("Maximized")))
         setWindowState(registry.ReadBool(QStringLiteral("Maximized"))
                            ? (windowState() | Qt::WindowMaximized)

@@ -153,7 +153,7 @@ private:
     void storePlacement();
     void clearPages();
     QString chooseFile(const QString& filter);
-    QPoint nextChildPosition() const;
+    QPoint nextChildPosition(const QMdiSubWindow* placed) const;
     void tileChildren(bool horizontal);
     void arrangeIcons();
     void setOption(QAction* action, QCheckBox* box, bool checked);

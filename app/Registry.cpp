@@ -1,6 +1,7 @@
 #include "Registry.h"
 
 #include <QSettings>
+#include <algorithm>
 
 TRegistry::TRegistry()
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
@@ -48,4 +49,12 @@ void TRegistry::WriteInteger(const QString& name, int value) {
 
 void TRegistry::WriteBool(const QString& name, bool value) {
     settings_->setValue(path(name), value);
+}
+
+QRect FitWindowPlacement(const QRect& frame, const QRect& available) {
+    if (available.isEmpty()) return frame;
+    QRect fitted(frame.topLeft(), frame.size().boundedTo(available.size()));
+    fitted.moveLeft(std::clamp(fitted.left(), available.left(), available.right() - fitted.width() + 1));
+    fitted.moveTop(std::clamp(fitted.top(), available.top(), available.bottom() - fitted.height() + 1));
+    return fitted;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The per-user settings store, with keys and values as the program names them ("Software\Kestrum", "Left").
 // Kept in an INI file in the user's configuration folder.
+#include <QRect>
 #include <QString>
 #include <memory>
 
@@ -27,3 +28,7 @@ private:
     std::unique_ptr<QSettings> settings_;
     QString key_;
 };
+
+// Window placement: the frame rectangle moved into the available screen area, shrunk only where it is
+// larger than the area; a rectangle that lies inside the area is returned as it is.
+QRect FitWindowPlacement(const QRect& frame, const QRect& available);

@@ -1,5 +1,6 @@
 #include "PRPForms.h"
 
+#include <QLayout>
 #include <QLocale>
 #include <QMdiSubWindow>
 #include <QPixmap>
@@ -44,6 +45,22 @@ void TCustomPRPObjectForm::SetObjectInfo(const TPRPFileObject& entry) {
     setWindowIcon(icon);
     ShowAsChild();
     if (subWindow_) subWindow_->setWindowIcon(icon);
+    growToContents();
+}
+
+void TCustomPRPObjectForm::growToContents() {
+    // A window is shown before its loader fills it, so only now do its captions and links know their
+    // widths. A window larger than the child area makes the area scroll rather than cut its fields.
+    if (!subWindow_ || subWindow_->isMaximized() || subWindow_->isMinimized()) return;
+    // Layouts nested in the window's own learn of their controls' new texts only when activated.
+    if (layout()) {
+        layout()->invalidate();
+        layout()->activate();
+    }
+    const QSize need = minimumSizeHint();
+    const QSize shown = subWindow_->contentsRect().size();
+    if (!need.isValid() || (shown.width() >= need.width() && shown.height() >= need.height())) return;
+    subWindow_->resize(subWindow_->size() - shown + shown.expandedTo(need));
 }
 
 void TCustomPRPObjectForm::MarkModified() {

@@ -56,6 +56,8 @@ public:
     static void SetChildHost(ChildHost host);
 
 private:
+    // Widens and heightens the child frame to what the filled controls need at least.
+    void growToContents();
     QMdiSubWindow* subWindow_ = nullptr;
     bool shown_ = false;
 };

@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QMetaObject>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <algorithm>
@@ -64,9 +65,13 @@ TfrmTplMipMap::TfrmTplMipMap(QWidget* parent)
     ScrollBox->setObjectName(QStringLiteral("ScrollBox"));
     ScrollBox->setFrameShape(QFrame::NoFrame);
     ScrollBox->setFocusPolicy(Qt::NoFocus);
-    ScrollBox->setWidgetResizable(false);
-    ScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ScrollBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The content (tool strip above picture) keeps at least its own size and fills a larger client area;
+    // the scroll bars show whenever it does not fit, so every pixel of both can be reached.
+    ScrollBox->setWidgetResizable(true);
+    ScrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    ScrollBox->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The window takes its size from the texture, not from the scroll box's own idea of a smallest size.
+    ScrollBox->setMinimumSize(1, 1);
     layout->addWidget(ScrollBox);
 
     Content = new QWidget;
@@ -81,9 +86,12 @@ TfrmTplMipMap::TfrmTplMipMap(QWidget* parent)
     strip->addSpacing(12);
     strip->addWidget(makeLabel(QStringLiteral("Mode:"), nullptr, ToolStrip));
     IMode = makeLabel(QStringLiteral("Image"), "IMode", ToolStrip);
+    // Room for either mode, so that switching does not widen the strip past the window.
+    IMode->setMinimumWidth(std::max(IMode->fontMetrics().horizontalAdvance(QStringLiteral("Image")),
+                                    IMode->fontMetrics().horizontalAdvance(QStringLiteral("Alpha"))));
     strip->addWidget(IMode);
     strip->addStretch();
-    ToolStrip->setGeometry(0, 0, 257, kViewerTop);
+    ToolStrip->setFixedHeight(kViewerTop);
 
     GL3DScene = std::make_unique<TGL3DScene>();
     GLCamera = GL3DScene->Cameras()->AddNewChild<TGLCamera>();
@@ -99,9 +107,16 @@ TfrmTplMipMap::TfrmTplMipMap(QWidget* parent)
 
     GL3DSceneViewer = new TGL3DSceneViewer(Content);
     GL3DSceneViewer->setObjectName(QStringLiteral("GL3DSceneViewer"));
-    GL3DSceneViewer->setGeometry(0, kViewerTop, 257, 257);
+    GL3DSceneViewer->setFixedSize(257, 257);
     GL3DSceneViewer->SetCamera(GLCamera);
-    Content->resize(257, kViewerTop + 257);
+    // The strip across the top, the picture at its own size below: together the content's smallest size,
+    // which the scroll box keeps.
+    auto* contentLayout = new QVBoxLayout(Content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->setSpacing(0);
+    contentLayout->addWidget(ToolStrip);
+    contentLayout->addWidget(GL3DSceneViewer, 0, Qt::AlignLeft | Qt::AlignTop);
+    contentLayout->addStretch();
     ScrollBox->setWidget(Content);
 
     // The form takes the wheel and the space key wherever they land inside it.
@@ -154,17 +169,22 @@ void TfrmTplMipMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* strea
     AlphaSprite->SetHeight(height);
     const int w = int(std::lround(width)), h = int(std::lround(height));
 
-    ScrollBox->setHorizontalScrollBarPolicy(w > kMaxClient ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-    ScrollBox->setVerticalScrollBarPolicy(h > kMaxClient ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    // The tool strip stands above the picture and is never narrower than its own texts.
+    const int stripWidth = ToolStrip->sizeHint().width();
+    const QSize content(std::max(w, stripWidth), kViewerTop + h);
     const bool maximized = SubWindow() ? SubWindow()->isMaximized() : isMaximized();
     if (!maximized) {
-        const int clientWidth = w < kMaxClient ? w : kMaxClient;
-        const int clientHeight = h < kMaxClient ? kViewerTop + h : kMaxClient;
-        setClientSize(std::max(clientWidth, kMinClient), std::max(clientHeight, kMinClient));
+        int clientWidth = std::max({w < kMaxClient ? w : kMaxClient, stripWidth, kMinClient});
+        int clientHeight = std::max(h < kMaxClient ? kViewerTop + h : kMaxClient, kMinClient);
+        // A scroll bar that one side needs takes room from the other; up to the largest client size the
+        // window grows by it rather than needing the other bar as well.
+        const int barWidth = ScrollBox->verticalScrollBar()->sizeHint().width();
+        const int barHeight = ScrollBox->horizontalScrollBar()->sizeHint().height();
+        if (content.height() > clientHeight) clientWidth = std::min(clientWidth + barWidth, kMaxClient);
+        if (content.width() > clientWidth) clientHeight = std::min(clientHeight + barHeight, kMaxClient);
+        setClientSize(clientWidth, clientHeight);
     }
-    GL3DSceneViewer->resize(w, h);
-    Content->resize(std::max(w, ScrollBox->viewport()->width()), kViewerTop + h);
-    ToolStrip->resize(std::max(Content->width(), ToolStrip->sizeHint().width()), kViewerTop);
+    GL3DSceneViewer->setFixedSize(w, h);
 
     if (Folder.Count == 0 && ViewerHost()) {
         for (const TPRPFile& page : ViewerHost()->LoadedLocalPages()) {
@@ -285,14 +305,7 @@ void TfrmTplMipMap::wheelEvent(QWheelEvent* event) {
 
 void TfrmTplMipMap::resizeEvent(QResizeEvent* event) {
     TCustomPRPObjectForm::resizeEvent(event);
-    Guarded([&] {
-        if (Content && GL3DSceneViewer) {
-            Content->resize(std::max(GL3DSceneViewer->width(), ScrollBox->viewport()->width()),
-                            Content->height());
-            ToolStrip->resize(std::max(Content->width(), ToolStrip->sizeHint().width()), kViewerTop);
-        }
-        FormResize();
-    });
+    Guarded([&] { FormResize(); });
 }
 
 void TfrmTplMipMap::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 // texture, the window's size rules, its files and damaged textures.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
@@ -219,20 +220,25 @@ TEST_F(MipMapPreview, TextureOfAGlobalPageDoesNotStep) {
     expectColour(grab(form), 8, 8, kRed, "still the first texture");
 }
 
-// At most 512 x 512 of client area with a scroll bar beyond, the tool strip above the picture, at least
-// 64 x 64; a maximised window keeps its size.
+// At most 512 x 512 of client area, the tool strip above the picture, at least 64 x 64 and as wide as the
+// tool strip; where the strip and the picture do not fit, the scroll bars show and reach every pixel of
+// both. A maximised window keeps its size.
 TEST_F(MipMapPreview, WindowSizeFollowsTheTexture) {
     struct SizeCase {
         const char* name;
         uint32_t width, height;
-        QSize client;
+        QSize client; // a width of 0: the tool strip's
         bool horizontalBar, verticalBar;
     };
+    const int bar = QScrollBar(Qt::Vertical).sizeHint().width();
     const SizeCase cases[] = {
-        {"Wide", 1024, 512, {512, 512}, true, false},
-        {"Tall", 128, 1024, {128, 512}, false, true},
+        {"Wide", 1024, 512, {512, 512}, true, true},
+        {"Square", 512, 512, {512, 512}, true, true},
+        {"Flat", 1024, 256, {512, 280 + bar}, true, false},
+        {"Tall", 256, 1024, {256 + bar, 512}, false, true},
         {"Middle", 256, 256, {256, 280}, false, false},
-        {"Tiny", 16, 16, {64, 64}, false, false},
+        {"Narrow", 32, 1024, {0, 512}, false, true},
+        {"Tiny", 16, 16, {0, 64}, false, false},
     };
     std::vector<NamedBody> textures;
     for (const SizeCase& c : cases)
@@ -242,10 +248,28 @@ TEST_F(MipMapPreview, WindowSizeFollowsTheTexture) {
         SCOPED_TRACE(c.name);
         TfrmTplMipMap* form = open(c.name);
         ASSERT_NE(form, nullptr);
+        QApplication::processEvents();
+        const int strip = form->ToolStrip->sizeHint().width();
         EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(int(c.width), int(c.height)));
-        EXPECT_EQ(form->size(), c.client);
-        EXPECT_EQ(form->ScrollBox->horizontalScrollBar()->isVisible(), c.horizontalBar);
-        EXPECT_EQ(form->ScrollBox->verticalScrollBar()->isVisible(), c.verticalBar);
+        QSize client = c.client;
+        if (client.width() == 0) client.setWidth(strip + (c.verticalBar ? bar : 0));
+        EXPECT_EQ(form->size(), client);
+        QScrollBar* across = form->ScrollBox->horizontalScrollBar();
+        QScrollBar* down = form->ScrollBox->verticalScrollBar();
+        EXPECT_EQ(across->isVisible(), c.horizontalBar);
+        EXPECT_EQ(down->isVisible(), c.verticalBar);
+        // Scrolled to the start, the whole tool strip shows: the mode as well as the level.
+        QWidget* viewport = form->ScrollBox->viewport();
+        const QRect mode(form->IMode->mapTo(viewport, QPoint(0, 0)), form->IMode->size());
+        EXPECT_TRUE(viewport->rect().contains(mode)) << "the mode shows";
+        EXPECT_TRUE(viewport->rect().contains(form->ToolStrip->mapTo(viewport, QPoint(0, 0))));
+        // Scrolled to the end, so does the picture's last pixel.
+        across->setValue(across->maximum());
+        down->setValue(down->maximum());
+        QApplication::processEvents();
+        const QPoint last =
+            form->GL3DSceneViewer->mapTo(viewport, QPoint(int(c.width) - 1, int(c.height) - 1));
+        EXPECT_TRUE(viewport->rect().contains(last)) << last.x() << "," << last.y();
         // The picture fills the drawing area: its corners are its own.
         const QImage image = grab(form);
         expectColour(image, 0, 0, kGreen, "first pixel");
@@ -260,9 +284,19 @@ TEST_F(MipMapPreview, WindowSizeFollowsTheTexture) {
     QApplication::processEvents();
     const QSize maximised = form->size();
     turnWheel(form, false);
-    EXPECT_EQ(form->windowTitle(), "[0004] Middle");
+    EXPECT_EQ(form->windowTitle(), "[0004] Narrow");
     EXPECT_EQ(form->size(), maximised);
-    EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(256, 256));
+    EXPECT_EQ(form->GL3DSceneViewer->size(), QSize(32, 1024));
+
+    // Cascaded through the Window menu, a small texture's window still shows its whole tool strip.
+    form->SubWindow()->showNormal();
+    turnWheel(form, true);
+    EXPECT_EQ(form->windowTitle(), "[0004] Tiny");
+    main->WindowCascade->trigger();
+    QApplication::processEvents();
+    QWidget* viewport = form->ScrollBox->viewport();
+    EXPECT_TRUE(
+        viewport->rect().contains(QRect(form->IMode->mapTo(viewport, QPoint(0, 0)), form->IMode->size())));
 }
 
 TEST_F(MipMapPreview, ClosingRemovesTheFiles) {

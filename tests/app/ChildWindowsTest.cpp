@@ -1,0 +1,229 @@
+// Viewer windows in the child area: the size they open at once filled, where a new one goes, tiling, the
+// page tree's sideways scrolling, and the main window's placement fitted into the screen.
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTreeWidget>
+
+#include "AppTestSupport.h"
+#include "LogicWriters.h"
+#include "PRPForms.h"
+#include "Registry.h"
+
+using namespace testpages;
+
+namespace {
+
+// The rows in view are measured once the event loop runs; the scroll bars follow on its next turns.
+void settle() {
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+// Names as long as the engine's longest: fifty characters.
+std::string longName(const std::string& stem) {
+    return stem + std::string(50 - stem.size(), 'x');
+}
+
+class ChildWindowsTest : public MainFormTest {
+protected:
+    void openPage(const std::vector<TestGroup>& groups) {
+        TestPage page = emptyPage(kVersionUru, "Age", "Page", 1, 0);
+        page.groups = groups;
+        form->OpenPRPFile(folder.write("Age_District_Page.prp", page));
+        form->show();
+        QApplication::processEvents();
+    }
+    TCustomPRPObjectForm* open(const std::string& name, bool hexOnly = false) {
+        QTreeWidgetItem* node = findNode(QString::fromStdString(name));
+        EXPECT_NE(node, nullptr) << name;
+        if (!node) return nullptr;
+        TCustomPRPObjectForm* view = form->ShowObject(*form->NodeObject(node), hexOnly);
+        QApplication::processEvents();
+        return view;
+    }
+    // Raw views of objects "Blob1".."BlobN".
+    void openBlobPage(int count) {
+        std::vector<std::string> names;
+        for (int i = 1; i <= count; ++i)
+            names.push_back("Blob" + std::to_string(i));
+        form->OpenPRPFile(folder.write("Age_District_Page.prp",
+                                       makePage(kVersionUru, "Age", "Page", 1, 0, {{0x0456, names}})));
+        form->show();
+        QApplication::processEvents();
+    }
+    // The child area as the windows may fill it: without the scroll bars that windows reaching past it cause.
+    QSize wholeArea() const { return form->MdiArea->contentsRect().size(); }
+};
+
+} // namespace
+
+// Links carrying long key names widen the window as far as its captions and links need, even beyond the
+// child area, which then scrolls.
+TEST_F(ChildWindowsTest, ViewerOpensAtTheSizeItsFilledFieldsNeed) {
+    const TPRPObjectDesc region = makeKey(0x48, longName("SoftRegion"));
+    const TPRPObjectDesc buffer = makeKey(0x29, longName("Buffer"));
+    const TPRPObjectDesc occlusion = makeKey(0x48, longName("Occlusion"));
+    SoundBytes sound;
+    sound.softRegion = &region;
+    sound.dataBuffer = &buffer;
+    sound.softOcclusion = &occlusion;
+    ByteWriter soundBody(kVersionUru);
+    writeSound(soundBody, sound);
+    const TPRPObjectDesc layer = makeKey(6, longName("ProjectionLayer"));
+    ByteWriter lightBody(kVersionUru);
+    writeSampleLightInfo(lightBody, &layer);
+    TestGroup sounds(72), lights(84);
+    sounds.objects.emplace_back(makeKey(72, "Birds", 1), soundBody.bytes);
+    lights.objects.emplace_back(makeKey(84, "Lamp", 1), lightBody.bytes);
+    openPage({sounds, lights});
+
+    for (const char* name : {"Birds", "Lamp"}) {
+        SCOPED_TRACE(name);
+        TCustomPRPObjectForm* view = open(name);
+        ASSERT_NE(view, nullptr);
+        const QSize need = view->minimumSizeHint();
+        EXPECT_GE(view->width(), need.width());
+        EXPECT_GE(view->height(), need.height());
+        for (QLabel* label : view->findChildren<QLabel*>()) {
+            if (!label->isVisible()) continue;
+            EXPECT_GE(label->width(), label->sizeHint().width()) << "cut: " << label->text().toStdString();
+        }
+    }
+    // The sound's links need more than the child area of the designed main window: the area scrolls to them.
+    EXPECT_GT(form->MdiArea->horizontalScrollBar()->maximum(), 0);
+}
+
+// Open A, B, C, close A, open D: D takes A's free place rather than lying exactly over C.
+TEST_F(ChildWindowsTest, NewViewerTakesACascadePlaceNoOpenViewerHolds) {
+    openBlobPage(5);
+    std::vector<QMdiSubWindow*> frames;
+    for (const char* name : {"Blob1", "Blob2", "Blob3"})
+        frames.push_back(open(name, true)->SubWindow());
+    const QPoint a = frames[0]->pos(), b = frames[1]->pos(), c = frames[2]->pos();
+    EXPECT_NE(a, b);
+    EXPECT_NE(b, c);
+    frames[0]->close();
+    QApplication::processEvents();
+    const QPoint d = open("Blob4", true)->SubWindow()->pos();
+    EXPECT_NE(d, b);
+    EXPECT_NE(d, c);
+    EXPECT_EQ(d, a) << "the first free place of the cascade";
+    // With every place up to C held again, the next one follows C.
+    const QPoint e = open("Blob5", true)->SubWindow()->pos();
+    EXPECT_EQ(e - c, c - b);
+}
+
+// Ten viewers cascaded past the area's edges show its scroll bars; tiled, they fill the area edge to edge
+// and the scroll bars go.
+TEST_F(ChildWindowsTest, TilingFillsTheWholeChildArea) {
+    openBlobPage(10);
+    for (int i = 1; i <= 10; ++i)
+        open("Blob" + std::to_string(i), true);
+    for (QAction* tile : {form->WindowTileHorizontal, form->WindowTileVertical}) {
+        SCOPED_TRACE(tile->objectName().toStdString());
+        form->WindowCascade->trigger();
+        QApplication::processEvents();
+        // Windows reaching past the area's corner, as a user's would.
+        form->MdiArea->subWindowList().constLast()->move(wholeArea().width() - 50, wholeArea().height() - 50);
+        QApplication::processEvents();
+        ASSERT_TRUE(form->MdiArea->verticalScrollBar()->isVisible());
+        tile->trigger();
+        QApplication::processEvents();
+        QRect covered;
+        for (QMdiSubWindow* window : form->MdiArea->subWindowList())
+            covered |= window->geometry();
+        EXPECT_EQ(covered, QRect(QPoint(0, 0), wholeArea()));
+        EXPECT_FALSE(form->MdiArea->verticalScrollBar()->isVisible());
+        EXPECT_FALSE(form->MdiArea->horizontalScrollBar()->isVisible());
+    }
+}
+
+// A name wider than the tree is shown whole: the column is as wide as the text and the tree scrolls to it,
+// also where the name stands far down a long class group.
+TEST_F(ChildWindowsTest, PageTreeScrollsSidewaysToALongName) {
+    const QString name = QString::fromStdString(longName("Zz_Garden_Lamp_") + longName("_Post"));
+    std::vector<std::string> names{name.toStdString()};
+    for (int i = 0; i < 1500; ++i)
+        names.push_back("Rock" + std::to_string(i));
+    form->OpenPRPFile(
+        folder.write("Age_District_Page.prp", makePage(kVersionUru, "Age", "Page", 1, 0, {{1, names}})));
+    form->show();
+    QTreeWidgetItem* node = findNode(name);
+    ASSERT_NE(node, nullptr);
+    ASSERT_FALSE(node->icon(0).isNull());
+    form->PRPTree->expandAll();
+    QApplication::processEvents();
+    form->PRPTree->scrollToItem(node);
+    settle();
+    // The sideways scroll bar now takes the bottom row's place: down to it once more.
+    form->PRPTree->scrollToItem(node);
+    settle();
+    const int textWidth = form->PRPTree->fontMetrics().horizontalAdvance(name);
+    const QRect row = form->PRPTree->visualItemRect(node);
+    ASSERT_TRUE(form->PRPTree->viewport()->rect().contains(QPoint(0, row.center().y())));
+    ASSERT_GT(row.left() + textWidth, form->PRPTree->viewport()->width())
+        << "the name is wider than the tree";
+    EXPECT_GE(row.width(), form->PRPTree->iconSize().width() + textWidth) << "the whole name, nothing elided";
+    QScrollBar* sideways = form->PRPTree->horizontalScrollBar();
+    EXPECT_TRUE(sideways->isVisible());
+    sideways->setValue(sideways->maximum());
+    QApplication::processEvents();
+    EXPECT_LE(form->PRPTree->visualItemRect(node).right(), form->PRPTree->viewport()->width());
+
+    // The next page's names are short: the column narrows again.
+    form->OpenPRPFile(
+        folder.write("Age_District_Other.prp", makePage(kVersionUru, "Age", "Other", 2, 0, {{1, {"Rock"}}})));
+    form->PRPTree->expandAll();
+    settle();
+    EXPECT_LT(form->PRPTree->columnWidth(0), form->PRPTree->viewport()->width());
+    EXPECT_FALSE(sideways->isVisible());
+}
+
+// The frame rectangle is moved into the available area first and shrunk only where it is larger.
+TEST(WindowPlacementFit, MovedFirstShrunkOnlyWhenLarger) {
+    struct Row {
+        const char* what;
+        QRect available, placement, expected;
+    };
+    const QRect fullHd(0, 0, 1920, 1200), halfScaled(0, 0, 960, 600), belowPanel(0, 30, 1920, 1170);
+    const Row rows[] = {
+        {"on the screen: as it is", fullHd, {40, 50, 700, 500}, {40, 50, 700, 500}},
+        {"whole screen: as it is", fullHd, fullHd, fullHd},
+        {"on a monitor that is gone", fullHd, {2600, 100, 800, 600}, {1120, 100, 800, 600}},
+        {"above and left of the screen", fullHd, {-300, -50, 800, 600}, {0, 0, 800, 600}},
+        {"under a panel", belowPanel, {10, 0, 800, 600}, {10, 30, 800, 600}},
+        {"past the bottom", fullHd, {100, 900, 800, 600}, {100, 600, 800, 600}},
+        {"designed size on a screen scaled by 2", halfScaled, {0, 0, 1024, 720}, halfScaled},
+        {"too tall only", fullHd, {100, 100, 800, 1300}, {100, 0, 800, 1200}},
+        {"on a second screen", QRect(1920, 0, 1280, 1024), {2000, 20, 700, 500}, {2000, 20, 700, 500}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(FitWindowPlacement(row.placement, row.available), row.expected);
+    }
+}
+
+// Shown, the main window lies on its screen: a placement stored for a monitor that is gone moves onto it.
+TEST(MainFormPlacement, StoredPlacementOffTheScreenIsMovedOntoIt) {
+    IsolatedSettings settings;
+    CapturingMessages messages;
+    QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Kestrum", "Kestrum");
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ini.setValue("Software/Kestrum/Left", screen.right() + 700);
+    ini.setValue("Software/Kestrum/Top", 20);
+    ini.setValue("Software/Kestrum/Width", 600);
+    ini.setValue("Software/Kestrum/Height", 400);
+    ini.sync();
+    TMainForm form;
+    form.show();
+    EXPECT_TRUE(screen.contains(form.frameGeometry())) << "on the screen";
+    EXPECT_EQ(form.size(), QSize(600, 400)) << "moved, not shrunk";
+    EXPECT_EQ(form.pos().y(), 20);
+}
