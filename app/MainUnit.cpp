@@ -94,21 +94,12 @@ void sortTopLevel(QTreeWidget* tree) {
     tree->addTopLevelItems(nodes);
 }
 
-// Files of dir named age + "_" + anything + ".prp", matched case-insensitively, in name order.
-QStringList agePageFiles(const QString& dir, const QString& age) {
-    QDir folder(dir);
-    // Folders, pipes and devices named like a page are listed too: loading them fails with a message
-    // that says what they are, rather than leaving them out without a word.
-    const QStringList names =
-        folder.entryList({QStringLiteral("*.prp")},
-                         QDir::Files | QDir::Dirs | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
-                         QDir::Name | QDir::IgnoreCase);
-    const QString prefix = age + QChar('_');
-    QStringList result;
-    for (const QString& name : names)
-        if (name.startsWith(prefix, Qt::CaseInsensitive) && name.size() >= prefix.size() + 4)
-            result.append(folder.filePath(name));
-    return result;
+bool isPageName(const QString& name) {
+    return name.endsWith(QStringLiteral(".prp"), Qt::CaseInsensitive);
+}
+
+bool isAgeName(const QString& name) {
+    return name.endsWith(QStringLiteral(".age"), Qt::CaseInsensitive);
 }
 
 std::string localPath(const QString& path) {
@@ -580,8 +571,7 @@ void TMainForm::loadPages(const QString& path) {
     const QString dir = info.absolutePath();
 
     if (ShowGlobals->isChecked()) {
-        const QStringList ages = QDir(dir).entryList({QStringLiteral("*.age")}, QDir::Files | QDir::Hidden,
-                                                     QDir::Name | QDir::IgnoreCase);
+        const QStringList ages = folderListing(dir).ages;
         for (const QString& ageFile : ages) {
             const QString age = QFileInfo(ageFile).completeBaseName();
             const QStringList pages = agePageFiles(dir, age);
@@ -626,6 +616,39 @@ void TMainForm::LoadAgeOfPage(const QString& path) {
     if (!header) return;
     AgeDir = QFileInfo(path).absolutePath();
     LoadAgePages(PageText(header->AgeName), false, nullptr);
+}
+
+QFileInfoList TMainForm::listFolder(const QString& dir) const {
+    // Folders, pipes and devices named like a page are listed too: loading them fails with a message
+    // that says what they are, rather than leaving them out without a word.
+    return QDir(dir).entryInfoList({QStringLiteral("*.prp"), QStringLiteral("*.age")},
+                                   QDir::Files | QDir::Dirs | QDir::System | QDir::Hidden |
+                                       QDir::NoDotAndDotDot,
+                                   QDir::Name | QDir::IgnoreCase);
+}
+
+const TMainForm::FolderListing& TMainForm::folderListing(const QString& dir) {
+    listing_ = FolderListing{dir, {}, {}};
+    for (const QFileInfo& entry : listFolder(dir)) {
+        const QString name = entry.fileName();
+        if (isPageName(name)) {
+            listing_->pages.append(name);
+        } else if (isAgeName(name) && entry.isFile()) {
+            listing_->ages.append(name);
+        }
+    }
+    return *listing_;
+}
+
+QStringList TMainForm::agePageFiles(const QString& dir, const QString& age) {
+    const QStringList& names = folderListing(dir).pages;
+    const QDir folder(dir);
+    const QString prefix = age + QChar('_');
+    QStringList result;
+    for (const QString& name : names)
+        if (name.startsWith(prefix, Qt::CaseInsensitive) && name.size() >= prefix.size() + 4)
+            result.append(folder.filePath(name));
+    return result;
 }
 
 TPRPFile TMainForm::LoadPage(const QString& path, QTreeWidgetItem* parent) {
