@@ -23,7 +23,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cctype>
+#include <dirent.h>
 #include <numeric>
+#include <string_view>
 
 #include "HexEditor.h"
 #include "MessageService.h"
@@ -92,6 +95,13 @@ void sortTopLevel(QTreeWidget* tree) {
         nodes.append(tree->takeTopLevelItem(0));
     sortNodes(nodes);
     tree->addTopLevelItems(nodes);
+}
+
+bool hasSuffix(std::string_view name, std::string_view suffix) {
+    if (name.size() < suffix.size()) return false;
+    name.remove_prefix(name.size() - suffix.size());
+    return std::equal(name.begin(), name.end(), suffix.begin(),
+                      [](char c, char s) { return std::tolower(static_cast<unsigned char>(c)) == s; });
 }
 
 bool isPageName(const QString& name) {
@@ -554,10 +564,16 @@ void TMainForm::OpenPRPFile(const QString& path) {
     if (path.isEmpty()) return;
     {
         PRPTree->setUpdatesEnabled(false);
+        // One read of the folder serves every age of the load; the next load reads it afresh.
         struct Restore {
             QTreeWidget* tree;
-            ~Restore() { tree->setUpdatesEnabled(true); }
-        } restore{PRPTree};
+            std::optional<FolderListing>& listing;
+            ~Restore() {
+                tree->setUpdatesEnabled(true);
+                listing.reset();
+            }
+        } restore{PRPTree, listing_};
+        listing_.reset();
         loadPages(path);
     }
     // Each page loads on its own: the ones that failed or were damaged are named together, once.
@@ -574,9 +590,9 @@ void TMainForm::loadPages(const QString& path) {
         const QStringList ages = folderListing(dir).ages;
         for (const QString& ageFile : ages) {
             const QString age = QFileInfo(ageFile).completeBaseName();
-            const QStringList pages = agePageFiles(dir, age);
-            if (pages.isEmpty()) continue;
-            const std::optional<TPRPFileHeader> first = tryReadHeader(pages.constFirst());
+            const auto [firstPage, end] = agePageNames(dir, age);
+            if (firstPage == end) continue;
+            const std::optional<TPRPFileHeader> first = tryReadHeader(QDir(dir).filePath(*firstPage));
             if (!first || first->LocationFlags != kReserved) continue;
             QTreeWidgetItem* ageNode = makeNode(TNodeKind::GlobalAge, age, TImageList::kGlobalAge);
             PRPTree->addTopLevelItem(ageNode);
@@ -618,36 +634,64 @@ void TMainForm::LoadAgeOfPage(const QString& path) {
     LoadAgePages(PageText(header->AgeName), false, nullptr);
 }
 
-QFileInfoList TMainForm::listFolder(const QString& dir) const {
-    // Folders, pipes and devices named like a page are listed too: loading them fails with a message
-    // that says what they are, rather than leaving them out without a word.
-    return QDir(dir).entryInfoList({QStringLiteral("*.prp"), QStringLiteral("*.age")},
-                                   QDir::Files | QDir::Dirs | QDir::System | QDir::Hidden |
-                                       QDir::NoDotAndDotDot,
-                                   QDir::Name | QDir::IgnoreCase);
+QStringList TMainForm::listFolder(const QString& dir) const {
+    // Folders, pipes, devices and broken links named like a page are listed too: loading them fails with a
+    // message that says what they are, rather than leaving them out without a word. So the names alone
+    // decide, and no entry needs a look of its own.
+    std::vector<std::pair<QString, QString>> entries; // case-folded name, name
+    if (DIR* folder = ::opendir(localPath(dir).c_str())) {
+        while (const dirent* entry = ::readdir(folder)) {
+            const std::string_view name(entry->d_name);
+            if (hasSuffix(name, ".prp") || hasSuffix(name, ".age")) {
+                QString decoded = QFile::decodeName(entry->d_name);
+                entries.emplace_back(decoded.toCaseFolded(), std::move(decoded));
+            }
+        }
+        ::closedir(folder);
+    }
+    // Name order ignoring case (the order of the case-folded names), names that differ only in case in
+    // code-point order.
+    std::sort(entries.begin(), entries.end());
+    QStringList names;
+    names.reserve(qsizetype(entries.size()));
+    for (auto& entry : entries)
+        names.append(std::move(entry.second));
+    return names;
 }
 
 const TMainForm::FolderListing& TMainForm::folderListing(const QString& dir) {
+    if (listing_ && listing_->dir == dir) return *listing_;
     listing_ = FolderListing{dir, {}, {}};
-    for (const QFileInfo& entry : listFolder(dir)) {
-        const QString name = entry.fileName();
+    FolderListing& listing = *listing_;
+    const QDir folder(dir);
+    for (const QString& name : listFolder(dir)) {
         if (isPageName(name)) {
-            listing_->pages.append(name);
-        } else if (isAgeName(name) && entry.isFile()) {
-            listing_->ages.append(name);
+            listing.pages.append(name);
+        } else if (isAgeName(name) && QFileInfo(folder.filePath(name)).isFile()) {
+            listing.ages.append(name);
         }
     }
-    return *listing_;
+    return listing;
+}
+
+std::pair<QStringList::const_iterator, QStringList::const_iterator>
+TMainForm::agePageNames(const QString& dir, const QString& age) {
+    const QStringList& pages = folderListing(dir).pages;
+    // In name order ignoring case, the names that begin with age + "_" are one run.
+    const QString prefix = age + QChar('_');
+    return std::equal_range(pages.begin(), pages.end(), prefix, [&](const QString& a, const QString& b) {
+        return QStringView(a)
+                   .left(prefix.size())
+                   .compare(QStringView(b).left(prefix.size()), Qt::CaseInsensitive) < 0;
+    });
 }
 
 QStringList TMainForm::agePageFiles(const QString& dir, const QString& age) {
-    const QStringList& names = folderListing(dir).pages;
+    const auto [first, last] = agePageNames(dir, age);
     const QDir folder(dir);
-    const QString prefix = age + QChar('_');
     QStringList result;
-    for (const QString& name : names)
-        if (name.startsWith(prefix, Qt::CaseInsensitive) && name.size() >= prefix.size() + 4)
-            result.append(folder.filePath(name));
+    for (auto page = first; page != last; ++page)
+        result.append(folder.filePath(*page));
     return result;
 }
 

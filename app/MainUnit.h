@@ -1,7 +1,6 @@
 #pragma once
 // The main window: class tables, the page and object tree, opening pages and ages, object dispatch and
 // look-up by key, the child-window area that holds every viewer.
-#include <QFileInfo>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -141,9 +140,9 @@ public slots:
     void prpMenuPropertiesExecute();
 
 protected:
-    // Everything in dir named like a page or an age (folders, pipes and devices too), in name order
-    // ignoring case.
-    virtual QFileInfoList listFolder(const QString& dir) const;
+    // The names in dir of everything named like a page or an age (folders, pipes and devices too), in
+    // name order ignoring case.
+    virtual QStringList listFolder(const QString& dir) const;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -169,12 +168,14 @@ private:
     // The page and age files of one folder, by name.
     struct FolderListing {
         QString dir;
-        QStringList pages;
-        QStringList ages; // regular files only
+        QStringList pages; // in name order ignoring case
+        QStringList ages;  // regular files only
     };
     const FolderListing& folderListing(const QString& dir);
     // The files of dir named age + "_" + anything + ".prp", matched case-insensitively, in name order.
     QStringList agePageFiles(const QString& dir, const QString& age);
+    std::pair<QStringList::const_iterator, QStringList::const_iterator> agePageNames(const QString& dir,
+                                                                                     const QString& age);
 
     bool placementRestored_ = false;
     // What went wrong while loading pages, one line per page, shown once when the load ends.
