@@ -643,8 +643,16 @@ QStringList TMainForm::listFolder(const QString& dir) const {
         while (const dirent* entry = ::readdir(folder)) {
             const std::string_view name(entry->d_name);
             if (hasSuffix(name, ".prp") || hasSuffix(name, ".age")) {
-                QString decoded = QFile::decodeName(entry->d_name);
-                entries.emplace_back(decoded.toCaseFolded(), std::move(decoded));
+                // Plain ASCII names, nearly all of a game's, fold by their letters alone.
+                if (std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; })) {
+                    std::string folded(name);
+                    for (char& c : folded)
+                        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+                    entries.emplace_back(QString::fromLatin1(folded), QString::fromLatin1(name));
+                } else {
+                    QString decoded = QFile::decodeName(entry->d_name);
+                    entries.emplace_back(decoded.toCaseFolded(), std::move(decoded));
+                }
             }
         }
         ::closedir(folder);
