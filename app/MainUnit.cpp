@@ -887,7 +887,9 @@ TPRPFileObject TMainForm::FindObjectByKey(const TPRPObjectDesc& key) const {
     TPRPFileObject result;
     auto scan = [&](const std::vector<TPRPFile>& pages) {
         for (const TPRPFile& page : pages) {
-            if (page.Header.PageNumber != key.PageNumber) continue;
+            // The page number holds only the low part of an age's sequence number: ages whose numbers
+            // differ by a multiple of 256 share it, and only the prefix tells their pages apart.
+            if (page.Header.PageNumber != key.PageNumber || page.Header.SeqPrefix != key.SeqPrefix) continue;
             for (const TPRPFolder& folder : page.Folders) {
                 if (folder.ClassType != key.ClassType) continue;
                 for (const TPRPFileObject& entry : folder.Objects)
