@@ -566,14 +566,15 @@ void TMainForm::OpenPRPFile(const QString& path) {
         PRPTree->setUpdatesEnabled(false);
         // One read of the folder serves every age of the load; the next load reads it afresh.
         struct Restore {
-            QTreeWidget* tree;
-            std::optional<FolderListing>& listing;
+            TMainForm* form;
             ~Restore() {
-                tree->setUpdatesEnabled(true);
-                listing.reset();
+                form->PRPTree->setUpdatesEnabled(true);
+                form->loading_ = false;
+                form->listing_.reset();
             }
-        } restore{PRPTree, listing_};
+        } restore{this};
         listing_.reset();
+        loading_ = true;
         loadPages(path);
     }
     // Each page loads on its own: the ones that failed or were damaged are named together, once.
@@ -668,7 +669,7 @@ QStringList TMainForm::listFolder(const QString& dir) const {
 }
 
 const TMainForm::FolderListing& TMainForm::folderListing(const QString& dir) {
-    if (listing_ && listing_->dir == dir) return *listing_;
+    if (loading_ && listing_ && listing_->dir == dir) return *listing_;
     listing_ = FolderListing{dir, {}, {}};
     FolderListing& listing = *listing_;
     const QDir folder(dir);

@@ -181,6 +181,8 @@ private:
     // What went wrong while loading pages, one line per page, shown once when the load ends.
     QStringList pageProblems_;
     bool pageFailed_ = false;
+    // The folder's listing, kept only while a load is under way.
+    bool loading_ = false;
     std::optional<FolderListing> listing_;
 };
 
