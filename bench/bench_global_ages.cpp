@@ -34,12 +34,11 @@ void writeAge(const QString& dir, const std::string& age, uint16_t locationFlags
     QFile(QDir(dir).filePath(QString::fromStdString(age + ".age"))).open(QIODevice::WriteOnly);
 }
 
-// Ages named so that the global ones fall among the others in name order.
+// Every age's name has the same form, so that the global ones fall among the others in name order.
 QString makeFolder(const QString& dir, int ages, int keysPerPage) {
     for (int a = 0; a < ages; ++a) {
         const bool global = a % (ages / kGlobalAges) == 0;
-        writeAge(dir, (global ? "Global" : "Age") + std::to_string(1000 + a), global ? kReserved : 0,
-                 keysPerPage);
+        writeAge(dir, "Age" + std::to_string(1000 + a), global ? kReserved : 0, keysPerPage);
     }
     return QDir(dir).filePath(QStringLiteral("Age1001_District_Page0.prp"));
 }
