@@ -26,7 +26,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cctype>
+#include <dirent.h>
 #include <numeric>
+#include <string_view>
 
 #include "HexEditor.h"
 #include "MessageService.h"
@@ -97,21 +100,19 @@ void sortTopLevel(QTreeWidget* tree) {
     tree->addTopLevelItems(nodes);
 }
 
-// Files of dir named age + "_" + anything + ".prp", matched case-insensitively, in name order.
-QStringList agePageFiles(const QString& dir, const QString& age) {
-    QDir folder(dir);
-    // Folders, pipes and devices named like a page are listed too: loading them fails with a message
-    // that says what they are, rather than leaving them out without a word.
-    const QStringList names =
-        folder.entryList({QStringLiteral("*.prp")},
-                         QDir::Files | QDir::Dirs | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
-                         QDir::Name | QDir::IgnoreCase);
-    const QString prefix = age + QChar('_');
-    QStringList result;
-    for (const QString& name : names)
-        if (name.startsWith(prefix, Qt::CaseInsensitive) && name.size() >= prefix.size() + 4)
-            result.append(folder.filePath(name));
-    return result;
+bool hasSuffix(std::string_view name, std::string_view suffix) {
+    if (name.size() < suffix.size()) return false;
+    name.remove_prefix(name.size() - suffix.size());
+    return std::equal(name.begin(), name.end(), suffix.begin(),
+                      [](char c, char s) { return std::tolower(static_cast<unsigned char>(c)) == s; });
+}
+
+bool isPageName(const QString& name) {
+    return name.endsWith(QStringLiteral(".prp"), Qt::CaseInsensitive);
+}
+
+bool isAgeName(const QString& name) {
+    return name.endsWith(QStringLiteral(".age"), Qt::CaseInsensitive);
 }
 
 std::string localPath(const QString& path) {
@@ -623,10 +624,17 @@ void TMainForm::OpenPRPFile(const QString& path) {
     if (path.isEmpty()) return;
     {
         PRPTree->setUpdatesEnabled(false);
+        // One read of the folder serves every age of the load; the next load reads it afresh.
         struct Restore {
-            QTreeWidget* tree;
-            ~Restore() { tree->setUpdatesEnabled(true); }
-        } restore{PRPTree};
+            TMainForm* form;
+            ~Restore() {
+                form->PRPTree->setUpdatesEnabled(true);
+                form->loading_ = false;
+                form->listing_.reset();
+            }
+        } restore{this};
+        listing_.reset();
+        loading_ = true;
         loadPages(path);
     }
     // Each page loads on its own: the ones that failed or were damaged are named together, once.
@@ -640,13 +648,12 @@ void TMainForm::loadPages(const QString& path) {
     const QString dir = info.absolutePath();
 
     if (ShowGlobals->isChecked()) {
-        const QStringList ages = QDir(dir).entryList({QStringLiteral("*.age")}, QDir::Files | QDir::Hidden,
-                                                     QDir::Name | QDir::IgnoreCase);
+        const QStringList ages = folderListing(dir).ages;
         for (const QString& ageFile : ages) {
             const QString age = QFileInfo(ageFile).completeBaseName();
-            const QStringList pages = agePageFiles(dir, age);
-            if (pages.isEmpty()) continue;
-            const std::optional<TPRPFileHeader> first = tryReadHeader(pages.constFirst());
+            const auto [firstPage, end] = agePageNames(dir, age);
+            if (firstPage == end) continue;
+            const std::optional<TPRPFileHeader> first = tryReadHeader(QDir(dir).filePath(*firstPage));
             if (!first || first->LocationFlags != kReserved) continue;
             QTreeWidgetItem* ageNode = makeNode(TNodeKind::GlobalAge, age, TImageList::kGlobalAge);
             PRPTree->addTopLevelItem(ageNode);
@@ -686,6 +693,75 @@ void TMainForm::LoadAgeOfPage(const QString& path) {
     if (!header) return;
     AgeDir = QFileInfo(path).absolutePath();
     LoadAgePages(PageText(header->AgeName), false, nullptr);
+}
+
+QStringList TMainForm::listFolder(const QString& dir) const {
+    // Folders, pipes, devices and broken links named like a page are listed too: loading them fails with a
+    // message that says what they are, rather than leaving them out without a word. So the names alone
+    // decide, and no entry needs a look of its own.
+    std::vector<std::pair<QString, QString>> entries; // case-folded name, name
+    if (DIR* folder = ::opendir(localPath(dir).c_str())) {
+        while (const dirent* entry = ::readdir(folder)) {
+            const std::string_view name(entry->d_name);
+            if (hasSuffix(name, ".prp") || hasSuffix(name, ".age")) {
+                // Plain ASCII names, nearly all of a game's, fold by their letters alone.
+                if (std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; })) {
+                    std::string folded(name);
+                    for (char& c : folded)
+                        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+                    entries.emplace_back(QString::fromLatin1(folded), QString::fromLatin1(name));
+                } else {
+                    QString decoded = QFile::decodeName(entry->d_name);
+                    entries.emplace_back(decoded.toCaseFolded(), std::move(decoded));
+                }
+            }
+        }
+        ::closedir(folder);
+    }
+    // Name order ignoring case (the order of the case-folded names), names that differ only in case in
+    // code-point order.
+    std::sort(entries.begin(), entries.end());
+    QStringList names;
+    names.reserve(qsizetype(entries.size()));
+    for (auto& entry : entries)
+        names.append(std::move(entry.second));
+    return names;
+}
+
+const TMainForm::FolderListing& TMainForm::folderListing(const QString& dir) {
+    if (loading_ && listing_ && listing_->dir == dir) return *listing_;
+    listing_ = FolderListing{dir, {}, {}};
+    FolderListing& listing = *listing_;
+    const QDir folder(dir);
+    for (const QString& name : listFolder(dir)) {
+        if (isPageName(name)) {
+            listing.pages.append(name);
+        } else if (isAgeName(name) && QFileInfo(folder.filePath(name)).isFile()) {
+            listing.ages.append(name);
+        }
+    }
+    return listing;
+}
+
+std::pair<QStringList::const_iterator, QStringList::const_iterator>
+TMainForm::agePageNames(const QString& dir, const QString& age) {
+    const QStringList& pages = folderListing(dir).pages;
+    // In name order ignoring case, the names that begin with age + "_" are one run.
+    const QString prefix = age + QChar('_');
+    return std::equal_range(pages.begin(), pages.end(), prefix, [&](const QString& a, const QString& b) {
+        return QStringView(a)
+                   .left(prefix.size())
+                   .compare(QStringView(b).left(prefix.size()), Qt::CaseInsensitive) < 0;
+    });
+}
+
+QStringList TMainForm::agePageFiles(const QString& dir, const QString& age) {
+    const auto [first, last] = agePageNames(dir, age);
+    const QDir folder(dir);
+    QStringList result;
+    for (auto page = first; page != last; ++page)
+        result.append(folder.filePath(*page));
+    return result;
 }
 
 TPRPFile TMainForm::LoadPage(const QString& path, QTreeWidgetItem* parent) {
@@ -872,7 +948,9 @@ TPRPFileObject TMainForm::FindObjectByKey(const TPRPObjectDesc& key) const {
     TPRPFileObject result;
     auto scan = [&](const std::vector<TPRPFile>& pages) {
         for (const TPRPFile& page : pages) {
-            if (page.Header.PageNumber != key.PageNumber) continue;
+            // The page number holds only the low part of an age's sequence number: ages whose numbers
+            // differ by a multiple of 256 share it, and only the prefix tells their pages apart.
+            if (page.Header.PageNumber != key.PageNumber || page.Header.SeqPrefix != key.SeqPrefix) continue;
             for (const TPRPFolder& folder : page.Folders) {
                 if (folder.ClassType != key.ClassType) continue;
                 for (const TPRPFileObject& entry : folder.Objects)

@@ -1,14 +1,92 @@
 #include "MessageService.h"
 
 #include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStyle>
+#include <QTextBlockFormat>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <algorithm>
 
 namespace {
+
+// A message box that never grows past the screen: when its text would push it beyond the screen's
+// available height, the first line stays its text and the other lines scroll in a list below it.
+class TScreenFitMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        if (!event->spontaneous()) fitScreen();
+    }
+
+private:
+    void fitScreen() {
+        const QRect available = screen() ? screen()->availableGeometry() : QRect();
+        // The frame is not known before the window manager has placed the box: allow a title bar.
+        const int frame = std::max(frameGeometry().height() - height(),
+                                   style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + 8);
+        if (list_ || available.isEmpty() || height() + frame <= available.height()) return;
+        const QString whole = text();
+        const qsizetype lineEnd = whole.indexOf(QChar('\n'));
+        auto* grid = qobject_cast<QGridLayout*>(layout());
+        auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        if (lineEnd < 0 || !grid || !label) return;
+        const QString first = whole.left(lineEnd);
+        const QString rest = whole.mid(lineEnd + 1);
+
+        list_ = new QTextEdit(this);
+        list_->setObjectName(QStringLiteral("MessageList"));
+        list_->setReadOnly(true);
+        list_->setAcceptRichText(false);
+        list_->setPlainText(rest);
+        // A hanging indent tells where each line of the message begins when it wraps.
+        QTextCursor all(list_->document());
+        all.select(QTextCursor::Document);
+        QTextBlockFormat hanging;
+        const int indent = 2 * list_->fontMetrics().averageCharWidth();
+        hanging.setLeftMargin(indent);
+        hanging.setTextIndent(-indent);
+        all.mergeBlockFormat(hanging);
+        int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+        grid->getItemPosition(grid->indexOf(label), &row, &column, &rowSpan, &columnSpan);
+        grid->addWidget(list_, row + 1, column, 1, columnSpan);
+        list_->show(); // the box itself is already shown
+
+        // Wide enough for a line each where the screen allows: half the screen's width at most, and
+        // within the width the message box allows itself, less its icon.
+        int longest = 0;
+        for (const QString& line : rest.split(QChar('\n')))
+            longest = std::max(longest, list_->fontMetrics().horizontalAdvance(line));
+        const int chrome = indent + 2 * (list_->frameWidth() + int(list_->document()->documentMargin())) +
+                           style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list_) + 4;
+        const int boxLimit =
+            available.width() <= 1024 ? available.width() : std::min(available.width() - 480, 1000);
+        list_->setMinimumWidth(std::min({longest + chrome, available.width() / 2, boxLimit - 120}));
+
+        // The box without the list, then the list in what is left of three quarters of the screen's
+        // height, and a few lines at least.
+        list_->setFixedHeight(0);
+        setText(first);
+        const int boxHeight = std::min(available.height() * 3 / 4, available.height() - frame);
+        list_->setFixedHeight(std::max(boxHeight - height(), 4 * list_->fontMetrics().lineSpacing()));
+        setText(first);
+        adjustPosition(parentWidget());
+    }
+
+    QTextEdit* list_ = nullptr;
+};
 
 class TBoxMessageService : public TMessageService {
 public:
     TModalResult Show(TMsgDlgType type, const QString& text, TMsgDlgButtons buttons) override {
-        QMessageBox box(QApplication::activeWindow());
+        TScreenFitMessageBox box(QApplication::activeWindow());
         switch (type) {
         case TMsgDlgType::mtError:
             box.setIcon(QMessageBox::Critical);

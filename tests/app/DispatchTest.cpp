@@ -177,8 +177,11 @@ TEST_F(LookUpTest, LocalPagesComeBeforeGlobalPagesAndTheLastMatchWins) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        TPRPObjectDesc key = makeKey(row.classType, row.name, row.pageNumber);
-        key.SeqPrefix = 0x7777; // takes no part in the match
+        const TPRPObjectDesc key = makeKey(row.classType, row.name, row.pageNumber);
+        // The sequence prefix decides as well: the page number holds only part of the location.
+        TPRPObjectDesc elsewhere = key;
+        elsewhere.SeqPrefix = 0x0110;
+        EXPECT_EQ(form->FindObjectByKey(elsewhere).Version, 0);
         const TPRPFileObject found = form->FindObjectByKey(key);
         if (!row.pageName) {
             EXPECT_EQ(found.Version, 0);
@@ -210,3 +213,79 @@ TEST_F(LookUpTest, KeyLinksAndKeyTreesOpenTheReferencedObject) {
     EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
     EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
 }
+
+// Two ages whose pages share a page number but not a sequence prefix, each with a "Thing" of the same
+// class: a link opens the object of its own age's page, never its namesake in the other age.
+class NamesakeLinkTest : public DispatchTest, public ::testing::WithParamInterface<Family> {
+protected:
+    static constexpr uint16_t kPageNumber = 3;
+
+    // Age One is global; its page holds the scene node "Node" that links to One's "Thing".
+    void SetUp() override {
+        DispatchTest::SetUp();
+        const Family& family = GetParam();
+        folder.writeAge("One.age");
+        TestPage one = emptyPage(family.version, "One", "P", kPageNumber, kReserved);
+        one.seqPrefix = 0x10;
+        ByteWriter node(family.version, family.major);
+        const TPRPObjectDesc thing = makeKey(1, "Thing", kPageNumber, one.seqPrefix);
+        node.keyRefs({thing}).keyRefs({});
+        one.groups = {TestGroup(0, {TestObject(makeKey(0, "Node", kPageNumber, one.seqPrefix), node.bytes)}),
+                      TestGroup(1, {TestObject(thing, Bytes{0xA0, 0xA0, 0xA0, 0xA3})})};
+        onePath = folder.write("One_D_P.prp", one);
+
+        TestPage two = emptyPage(family.version, "Two", "P", kPageNumber, 0);
+        two.seqPrefix = 0x11;
+        two.groups = {TestGroup(
+            1, {TestObject(makeKey(1, "Thing", kPageNumber, two.seqPrefix), Bytes{0xB0, 0xB0, 0xB0, 0xB3})})};
+        twoPath = folder.write("Two_D_P.prp", two);
+    }
+
+    // Follows "Thing" from the scene node viewer; returns the window it opened, if any.
+    TCustomPRPObjectForm* followThing(TCustomPRPObjectForm* nodeViewer) {
+        auto* tree = nodeViewer->findChild<TObjRefTreeView*>("SceneObjects");
+        EXPECT_NE(tree, nullptr);
+        if (!tree) return nullptr;
+        const QList<QTreeWidgetItem*> found = tree->findItems("Thing", Qt::MatchExactly | Qt::MatchRecursive);
+        EXPECT_EQ(found.size(), 1);
+        if (found.isEmpty()) return nullptr;
+        const int before = int(form->MdiArea->subWindowList().size());
+        emit tree->itemDoubleClicked(found.first(), 0);
+        const QList<QMdiSubWindow*> windows = form->MdiArea->subWindowList();
+        if (windows.size() == before) return nullptr;
+        return qobject_cast<TCustomPRPObjectForm*>(windows.last()->widget());
+    }
+
+    QString onePath, twoPath;
+};
+
+TEST_P(NamesakeLinkTest, ALinkOpensTheObjectOfItsOwnAge) {
+    // Age One's page alone, its scene node open; then age Two's page replaces it.
+    form->OpenPRPFile(onePath);
+    TCustomPRPObjectForm* node = run(form->prpMenuEdit, "Node");
+    ASSERT_NE(node, nullptr);
+    form->OpenPRPFile(twoPath);
+    EXPECT_EQ(followThing(node), nullptr) << "One's page is no longer loaded";
+    EXPECT_EQ(messages->messages.size(), 1u) << "TEMP";
+    EXPECT_EQ(messages->messages[0].text, "Could not find the object in the currently loaded PRPs.\rTry "
+                                          "loading other age PRPs or global PRPs.");
+
+    // Both loaded: Two's page as the local one, One among the global ages.
+    form->ShowGlobalsCheck->click();
+    ASSERT_EQ(form->LocalPages.size(), 1u);
+    ASSERT_EQ(form->GlobalPages.size(), 1u);
+    node = run(form->prpMenuEdit, "Node");
+    ASSERT_NE(node, nullptr);
+    auto* thing = dynamic_cast<RecordingViewer*>(followThing(node));
+    ASSERT_NE(thing, nullptr);
+    EXPECT_EQ(thing->body, Bytes({0xA0, 0xA0, 0xA0, 0xA3}));
+    EXPECT_EQ(messages->messages.size(), 1u);
+
+    // Two's own "Thing" is still found by its own key.
+    TPRPObjectDesc key = makeKey(1, "Thing", kPageNumber, 0x11);
+    const TPRPFileObject found = form->FindObjectByKey(key);
+    EXPECT_EQ(QString::fromStdString(found.FileName), twoPath);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFamilies, NamesakeLinkTest, ::testing::ValuesIn(kFamilies),
+                         [](const auto& info) { return familyCaseName(info.param); });

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTreeWidget>
+#include <functional>
 #include <sys/stat.h>
 
 #include "AppTestSupport.h"
@@ -187,4 +188,54 @@ TEST_F(AgeFolderTest, DamagedPagesLoadAndSayWhatWasCut) {
     EXPECT_EQ(messages->messages[0].text, cut + ": the key index is damaged; 2 of 3 keys loaded\r" +
                                               miscounted +
                                               ": the key count of the plSceneObject group is damaged");
+}
+
+namespace {
+// Counts the reads of a folder.
+class CountingMainForm : public TMainForm {
+public:
+    mutable int listings = 0;
+
+protected:
+    QStringList listFolder(const QString& dir) const override {
+        ++listings;
+        return TMainForm::listFolder(dir);
+    }
+};
+} // namespace
+
+// However many ages a folder holds, a load reads the folder once and picks each age's pages from that read.
+TEST_F(AgeFolderTest, EachLoadReadsTheFolderOnce) {
+    form.reset();
+    auto* counting = new CountingMainForm;
+    form.reset(counting);
+    form->ShowGlobalsCheck->click(); // the option reloads nothing while no file is open
+    counting->listings = 0;
+
+    struct Row {
+        const char* what;
+        std::function<void()> load;
+        QStringList shown;
+    };
+    const Row rows[] = {
+        {"a page, global ages", [&] { form->OpenPRPFile(meadow); }, {"GlobalClothing", "Meadow"}},
+        {"and its shared pages",
+         [&] { form->ShowLocalsCheck->click(); },
+         {"GlobalClothing", "Meadow", "Textures"}},
+        {"its whole age",
+         [&] { form->ShowAgeCheck->click(); },
+         {"GlobalClothing", "Meadow", "Sounds", "Textures"}},
+        {"an age file",
+         [&] { form->OpenPRPFile(folder.path("Garden.age")); },
+         {"GlobalClothing", "Meadow", "Sounds", "Textures"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        counting->listings = 0;
+        row.load();
+        EXPECT_EQ(topLevelTexts(), row.shown);
+        EXPECT_EQ(counting->listings, 1);
+    }
+    EXPECT_EQ(childTexts(findNode("GlobalClothing")), QStringList({"Pants", "Shirts"}));
+    EXPECT_TRUE(messages->messages.empty());
 }
