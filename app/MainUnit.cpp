@@ -26,10 +26,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cctype>
-#include <dirent.h>
 #include <numeric>
-#include <string_view>
 
 #include "HexEditor.h"
 #include "MessageService.h"
@@ -98,21 +95,6 @@ void sortTopLevel(QTreeWidget* tree) {
         nodes.append(tree->takeTopLevelItem(0));
     sortNodes(nodes);
     tree->addTopLevelItems(nodes);
-}
-
-bool hasSuffix(std::string_view name, std::string_view suffix) {
-    if (name.size() < suffix.size()) return false;
-    name.remove_prefix(name.size() - suffix.size());
-    return std::equal(name.begin(), name.end(), suffix.begin(),
-                      [](char c, char s) { return std::tolower(static_cast<unsigned char>(c)) == s; });
-}
-
-bool isPageName(const QString& name) {
-    return name.endsWith(QStringLiteral(".prp"), Qt::CaseInsensitive);
-}
-
-bool isAgeName(const QString& name) {
-    return name.endsWith(QStringLiteral(".age"), Qt::CaseInsensitive);
 }
 
 std::string localPath(const QString& path) {
@@ -648,12 +630,11 @@ void TMainForm::loadPages(const QString& path) {
     const QString dir = info.absolutePath();
 
     if (ShowGlobals->isChecked()) {
-        const QStringList ages = folderListing(dir).ages;
-        for (const QString& ageFile : ages) {
+        for (const QString& ageFile : folderListing(dir).Ages()) {
             const QString age = QFileInfo(ageFile).completeBaseName();
-            const auto [firstPage, end] = agePageNames(dir, age);
-            if (firstPage == end) continue;
-            const std::optional<TPRPFileHeader> first = tryReadHeader(QDir(dir).filePath(*firstPage));
+            const QString firstPage = folderListing(dir).FirstAgePage(age);
+            if (firstPage.isEmpty()) continue;
+            const std::optional<TPRPFileHeader> first = tryReadHeader(firstPage);
             if (!first || first->LocationFlags != kReserved) continue;
             QTreeWidgetItem* ageNode = makeNode(TNodeKind::GlobalAge, age, TImageList::kGlobalAge);
             PRPTree->addTopLevelItem(ageNode);
@@ -671,7 +652,8 @@ void TMainForm::loadPages(const QString& path) {
     } else if (!ShowAge->isChecked()) {
         tryLoadPage(path, nullptr, LocalPages);
         if (ShowLocals->isChecked() && !LocalPages.empty()) {
-            const QStringList pages = agePageFiles(dir, PageText(LocalPages.front().Header.AgeName));
+            const QStringList pages =
+                folderListing(dir).AgePages(PageText(LocalPages.front().Header.AgeName));
             for (const QString& page : pages) {
                 const std::optional<TPRPFileHeader> header = tryReadHeader(page);
                 if (header && header->LocationFlags == kBuiltIn) tryLoadPage(page, nullptr, LocalPages);
@@ -684,7 +666,7 @@ void TMainForm::loadPages(const QString& path) {
 }
 
 void TMainForm::LoadAgePages(const QString& age, bool global, QTreeWidgetItem* parent) {
-    for (const QString& page : agePageFiles(AgeDir, age))
+    for (const QString& page : folderListing(AgeDir).AgePages(age))
         tryLoadPage(page, parent, global ? GlobalPages : LocalPages);
 }
 
@@ -695,73 +677,13 @@ void TMainForm::LoadAgeOfPage(const QString& path) {
     LoadAgePages(PageText(header->AgeName), false, nullptr);
 }
 
-QStringList TMainForm::listFolder(const QString& dir) const {
-    // Folders, pipes, devices and broken links named like a page are listed too: loading them fails with a
-    // message that says what they are, rather than leaving them out without a word. So the names alone
-    // decide, and no entry needs a look of its own.
-    std::vector<std::pair<QString, QString>> entries; // case-folded name, name
-    if (DIR* folder = ::opendir(localPath(dir).c_str())) {
-        while (const dirent* entry = ::readdir(folder)) {
-            const std::string_view name(entry->d_name);
-            if (hasSuffix(name, ".prp") || hasSuffix(name, ".age")) {
-                // Plain ASCII names, nearly all of a game's, fold by their letters alone.
-                if (std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; })) {
-                    std::string folded(name);
-                    for (char& c : folded)
-                        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-                    entries.emplace_back(QString::fromLatin1(folded), QString::fromLatin1(name));
-                } else {
-                    QString decoded = QFile::decodeName(entry->d_name);
-                    entries.emplace_back(decoded.toCaseFolded(), std::move(decoded));
-                }
-            }
-        }
-        ::closedir(folder);
-    }
-    // Name order ignoring case (the order of the case-folded names), names that differ only in case in
-    // code-point order.
-    std::sort(entries.begin(), entries.end());
-    QStringList names;
-    names.reserve(qsizetype(entries.size()));
-    for (auto& entry : entries)
-        names.append(std::move(entry.second));
-    return names;
+FolderListing TMainForm::listFolder(const QString& dir) const {
+    return FolderListing::Read(dir);
 }
 
-const TMainForm::FolderListing& TMainForm::folderListing(const QString& dir) {
-    if (loading_ && listing_ && listing_->dir == dir) return *listing_;
-    listing_ = FolderListing{dir, {}, {}};
-    FolderListing& listing = *listing_;
-    const QDir folder(dir);
-    for (const QString& name : listFolder(dir)) {
-        if (isPageName(name)) {
-            listing.pages.append(name);
-        } else if (isAgeName(name) && QFileInfo(folder.filePath(name)).isFile()) {
-            listing.ages.append(name);
-        }
-    }
-    return listing;
-}
-
-std::pair<QStringList::const_iterator, QStringList::const_iterator>
-TMainForm::agePageNames(const QString& dir, const QString& age) {
-    const QStringList& pages = folderListing(dir).pages;
-    // In name order ignoring case, the names that begin with age + "_" are one run.
-    const QString prefix = age + QChar('_');
-    return std::equal_range(pages.begin(), pages.end(), prefix, [&](const QString& a, const QString& b) {
-        return QStringView(a)
-                   .left(prefix.size())
-                   .compare(QStringView(b).left(prefix.size()), Qt::CaseInsensitive) < 0;
-    });
-}
-
-QStringList TMainForm::agePageFiles(const QString& dir, const QString& age) {
-    const auto [first, last] = agePageNames(dir, age);
-    const QDir folder(dir);
-    QStringList result;
-    for (auto page = first; page != last; ++page)
-        result.append(folder.filePath(*page));
-    return result;
+const FolderListing& TMainForm::folderListing(const QString& dir) {
+    if (!loading_ || !listing_ || listing_->Dir() != dir) listing_ = listFolder(dir);
+    return *listing_;
 }
 
 TPRPFile TMainForm::LoadPage(const QString& path, QTreeWidgetItem* parent) {

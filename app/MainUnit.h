@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "FolderListing.h"
 #include "PRPClasses.h"
 #include "ViewerHost.h"
 
@@ -140,9 +141,8 @@ public slots:
     void prpMenuPropertiesExecute();
 
 protected:
-    // The names in dir of everything named like a page or an age (folders, pipes and devices too), in
-    // name order ignoring case.
-    virtual QStringList listFolder(const QString& dir) const;
+    // The one read of dir that a load makes.
+    virtual FolderListing listFolder(const QString& dir) const;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -165,17 +165,8 @@ private:
     void tryLoadPage(const QString& path, QTreeWidgetItem* parent, std::vector<TPRPFile>& pages);
     std::optional<TPRPFileHeader> tryReadHeader(const QString& path);
     void notePageFailure(const std::exception& error);
-    // The page and age files of one folder, by name.
-    struct FolderListing {
-        QString dir;
-        QStringList pages; // in name order ignoring case
-        QStringList ages;  // regular files only
-    };
+    // The listing of dir: kept while a load is under way, so that it reads each folder once.
     const FolderListing& folderListing(const QString& dir);
-    // The files of dir named age + "_" + anything + ".prp", matched case-insensitively, in name order.
-    QStringList agePageFiles(const QString& dir, const QString& age);
-    std::pair<QStringList::const_iterator, QStringList::const_iterator> agePageNames(const QString& dir,
-                                                                                     const QString& age);
 
     bool placementRestored_ = false;
     // What went wrong while loading pages, one line per page, shown once when the load ends.

@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <functional>
 #include <sys/stat.h>
@@ -197,7 +199,7 @@ public:
     mutable int listings = 0;
 
 protected:
-    QStringList listFolder(const QString& dir) const override {
+    FolderListing listFolder(const QString& dir) const override {
         ++listings;
         return TMainForm::listFolder(dir);
     }
@@ -238,4 +240,36 @@ TEST_F(AgeFolderTest, EachLoadReadsTheFolderOnce) {
     }
     EXPECT_EQ(childTexts(findNode("GlobalClothing")), QStringList({"Pants", "Shirts"}));
     EXPECT_TRUE(messages->messages.empty());
+}
+
+// An age's pages are the names that begin with the age and "_" in any case, whatever else shares their first
+// word; ages are regular files or links to them.
+TEST(FolderListingTest, AgePagesAndAgesByName) {
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
+    for (const char* name : {"My_Age_b.prp", "my_age_A.PRP", "My_Other.prp", "My_Age_.prp", "My.prp",
+                             "Äther_x.prp", "äTHER_y.prp", "Zed.age", "my_age.age", "Äther.age"})
+        QFile(folder.filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly);
+    folder.mkdir(QStringLiteral("Folder.age"));
+    folder.mkdir(QStringLiteral("My_Age_Dir.prp")); // named like a page: still listed, so its load is told
+    QFile::link(folder.filePath(QStringLiteral("Zed.age")), folder.filePath(QStringLiteral("Linked.age")));
+
+    const FolderListing listing = FolderListing::Read(dir.path());
+    const auto names = [](const QStringList& paths) {
+        QStringList result;
+        for (const QString& path : paths)
+            result.append(QFileInfo(path).fileName());
+        return result;
+    };
+    EXPECT_EQ(names(listing.AgePages(QStringLiteral("MY_AGE"))),
+              QStringList({"My_Age_.prp", "my_age_A.PRP", "My_Age_b.prp", "My_Age_Dir.prp"}));
+    EXPECT_EQ(names(listing.AgePages(QStringLiteral("My"))),
+              QStringList({"My_Age_.prp", "my_age_A.PRP", "My_Age_b.prp", "My_Age_Dir.prp", "My_Other.prp"}));
+    EXPECT_EQ(names(listing.AgePages(QString::fromUtf8("ÄTHER"))),
+              QStringList({QString::fromUtf8("Äther_x.prp"), QString::fromUtf8("äTHER_y.prp")}));
+    EXPECT_EQ(QFileInfo(listing.FirstAgePage(QStringLiteral("my_age"))).fileName(), "My_Age_.prp");
+    EXPECT_TRUE(listing.AgePages(QStringLiteral("Nobody")).isEmpty());
+    EXPECT_TRUE(listing.FirstAgePage(QStringLiteral("Zed")).isEmpty());
+    EXPECT_EQ(listing.Ages(),
+              QStringList({"Linked.age", "my_age.age", "Zed.age", QString::fromUtf8("Äther.age")}));
 }
