@@ -7,9 +7,9 @@
 #include "MessageService.h"
 #include "PRPForms.h"
 #include "UserTempFolder.h"
-#include <filesystem>
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 namespace {

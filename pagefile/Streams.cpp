@@ -189,6 +189,8 @@ void TFileStream::Close() {
 void TFileStream::CloseAside() {
     try {
         flushWrites();
+        // A new file is to replace another by name: its bytes must be on the disk before the name is.
+        if (!asideName_.empty() && handle_ >= 0 && ::fsync(handle_) != 0) throw writeError(errno);
         const int handle = handle_;
         handle_ = -1;
         dropReadBuffer();
