@@ -202,5 +202,6 @@ struct TNewFile {
     std::function<void(TFileStream&)> Write;
 };
 // WriteNewFile for files that belong together: every one is written whole before any replaces its name,
-// so a failure leaves each name as it was.
+// so a write that fails leaves each name as it was. (Only a rename refused between two of them could part
+// them; in one folder the file system has no reason to.)
 void WriteNewFiles(const std::vector<TNewFile>& files);
