@@ -152,33 +152,3 @@ TEST(FileWrites, LinksAndReadOnlyFiles) {
     EXPECT_THROW(WriteNewFile(locked, [](TFileStream& file) { file.WriteValue<uint8_t>(2); }), EFCreateError);
     EXPECT_EQ(readFile(locked), Bytes{1});
 }
-
-// Files that belong together are all written before any of them replaces its name: when one fails, each
-// name keeps what it held.
-TEST(FileWrites, WriteNewFilesReplacesAllOrNone) {
-    TempFolder folder;
-    const std::string first = folder.file("a.dds"), second = folder.file("a.alpha.dds");
-    testpages::writeFile(first, {1});
-    testpages::writeFile(second, {2});
-    const Bytes small = pattern(100), large = pattern(3000);
-    auto writer = [](const Bytes& bytes) {
-        return [&bytes](TFileStream& file) { file.WriteBuffer(bytes.data(), bytes.size()); };
-    };
-    bool raised = false;
-    withFileSizeLimit(kLimit, [&] {
-        try {
-            WriteNewFiles({{first, writer(small)}, {second, writer(large)}});
-        } catch (const EWriteError&) {
-            raised = true;
-        }
-    });
-    EXPECT_TRUE(raised);
-    EXPECT_EQ(readFile(first), Bytes{1}) << "the first was whole, but its partner failed";
-    EXPECT_EQ(readFile(second), Bytes{2});
-    EXPECT_EQ(namesIn(folder), (Names{"a.alpha.dds", "a.dds"}));
-
-    WriteNewFiles({{first, writer(small)}, {second, writer(large)}});
-    EXPECT_EQ(readFile(first), small);
-    EXPECT_EQ(readFile(second), large);
-    EXPECT_EQ(namesIn(folder), (Names{"a.alpha.dds", "a.dds"}));
-}
