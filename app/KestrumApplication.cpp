@@ -21,11 +21,14 @@ bool TKestrumApplication::notify(QObject* receiver, QEvent* event) {
 int RunUntilExit() {
     const int result = QApplication::exec();
     // Windows closed in the loop's last turns are only marked for deletion, and a loop that is ended at once
-    // leaves its windows open: delete them all now, while the application still exists.
+    // leaves its windows open: delete them now, while the application still exists. The program's own
+    // windows (the main window, viewers outside it) are the ones that free themselves when closed; any
+    // other window without a parent belongs to an object that deletes it itself (a completer its popup
+    // list), so it is left to that object.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QList<QPointer<QWidget>> left;
     for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->parent() == nullptr) left.append(window);
+        if (window->parent() == nullptr && window->testAttribute(Qt::WA_DeleteOnClose)) left.append(window);
     for (const QPointer<QWidget>& window : left)
         delete window.data(); // a window deleted with an earlier one is null by now
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

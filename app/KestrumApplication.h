@@ -9,6 +9,7 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// Runs the event loop until the program is left, then destroys every window that is still there, so that
-// each one's clean-up runs (the previews remove their temporary folders) before the program ends.
+// Runs the event loop until the program is left, however it ends, then destroys the program's windows that
+// are still there (those deleted on close), so that each one's clean-up runs (the previews remove their
+// temporary folders) before the program ends. Windows that other objects own are left to them.
 int RunUntilExit();

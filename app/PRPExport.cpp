@@ -6,8 +6,10 @@
 
 #include "MessageService.h"
 #include "PRPForms.h"
+#include "UserTempFolder.h"
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -78,6 +80,10 @@ TExportUi ExportDialogs(QWidget* parent, QFileDialog* saveDialog) {
     };
     ui.ShowInfo = [](const std::string& text) {
         MessageDlg(QString::fromStdString(text), TMsgDlgType::mtInformation, TMsgDlgButtons::mbOK);
+    };
+    ui.Confirm = [](const std::string& text) {
+        return MessageDlg(QString::fromStdString(text), TMsgDlgType::mtConfirmation,
+                          TMsgDlgButtons::mbYesNo) == TModalResult::mrYes;
     };
     return ui;
 }
@@ -156,9 +162,17 @@ std::string ImageExportBase(const std::string& chosenPath) {
     return chosenPath.substr(0, dot + 1);
 }
 
-std::optional<TMipmapFiles>
-ExportTextureImage(const TPRPFileObject& entry,
-                   const std::function<std::optional<std::string>(const TSaveRequest&)>& choose) {
+std::string ReplaceQuestion(const std::vector<std::string>& fileNames) {
+    std::string names;
+    for (size_t i = 0; i < fileNames.size(); ++i) {
+        if (i > 0) names += i + 1 == fileNames.size() ? " and " : ", ";
+        names += std::filesystem::path(fileNames[i]).filename().string();
+    }
+    return fileNames.size() == 1 ? names + " already exists. Do you want to replace it?"
+                                 : names + " already exist. Do you want to replace them?";
+}
+
+std::optional<TMipmapFiles> ExportTextureImage(const TPRPFileObject& entry, const TExportUi& ui) {
     TPlasmaStream stream;
     stream.Header.Version = entry.Version;
     stream.Header.MajorVersion = static_cast<uint16_t>(entry.MajorVersion);
@@ -166,18 +180,31 @@ ExportTextureImage(const TPRPFileObject& entry,
     ExtractObjectData(entry, stream, ownKey);
     TMipmapFiles files;
     files.Header = ReadBitmapHeader(stream);
-    const std::optional<std::string> chosen = choose(ImageExportRequest(entry));
+    const std::optional<std::string> chosen = ui.ChooseSaveFile(ImageExportRequest(entry));
     if (!chosen) return std::nullopt;
+    const TBitmapHeader work = ReadMipmapData(stream, files.Header, files.Texture);
+    files.HasAlpha = !files.Texture.AlphaData.empty();
     files.ColorFile = ImageExportBase(*chosen);
     files.AlphaFile = files.ColorFile + "alpha.";
-    ReadMipmapBody(stream, files.Header, files.ColorFile, files.Texture, files.AlphaFile);
-    files.HasAlpha = !files.Texture.AlphaData.empty();
+
+    // The names written are the export's own, beside the one the dialog asked about.
+    std::vector<std::string> written = {files.ColorFile + TextureFileExtension(work.Compression)};
+    if (files.HasAlpha) written.push_back(files.AlphaFile + TextureFileExtension(work.Extra));
+    std::vector<std::string> replaced;
+    for (const std::string& name : written) {
+        std::error_code ignored;
+        if (name != *chosen && std::filesystem::exists(std::filesystem::symlink_status(name, ignored)))
+            replaced.push_back(name);
+    }
+    if (!replaced.empty() && !ui.Confirm(ReplaceQuestion(replaced))) return std::nullopt;
+
+    WriteTextureFiles(work, files.Texture, files.ColorFile, files.AlphaFile);
     return files;
 }
 
 std::optional<TMipmapFiles> ExportImage(const TPRPFileObject& entry, const TExportUi& ui) {
     try {
-        return ExportTextureImage(entry, ui.ChooseSaveFile);
+        return ExportTextureImage(entry, ui);
     } catch (const std::exception&) {
         ui.ShowError(kImageExportError);
         return std::nullopt;
@@ -280,7 +307,7 @@ bool ConvertPageToUru(const std::string& sourcePath, const std::string& targetPa
 }
 
 std::string ConvertOutputPath() {
-    return QFile::encodeName(QDir(QDir::tempPath()).filePath(QStringLiteral("Temp.prp"))).toStdString();
+    return QFile::encodeName(QDir(UserTempFolder()).filePath(QStringLiteral("Temp.prp"))).toStdString();
 }
 
 std::optional<std::string> ConvertPage(const std::string& currentFile, const TExportUi& ui) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "PRPClasses.h"
 #include "PRPTexture.h"
@@ -37,6 +38,8 @@ struct TExportUi {
         InputQuery;
     std::function<void(const std::string&)> ShowError;
     std::function<void(const std::string&)> ShowInfo;
+    // A Yes/No question; true for Yes.
+    std::function<bool(const std::string&)> Confirm;
 };
 
 // The real dialogs: the shared save dialog, a one-line input prompt (object name "PageIdPrompt") and
@@ -50,8 +53,8 @@ TDialogRunner SetExportDialogRunner(TDialogRunner runner);
 // ---- Raw object export
 
 TSaveRequest RawExportRequest(const TPRPFileObject& entry);
-// Copies the entry's stored bytes exactly as they stand in its page. File errors propagate; a target that
-// could not be written whole is removed first.
+// Copies the entry's stored bytes exactly as they stand in its page. File errors propagate; the target is
+// replaced only by a whole copy, so one that fails leaves it as it was.
 void ExportRawObject(const TPRPFileObject& entry, const std::string& targetPath);
 // The Save command: asks for the target and exports. Returns the path written, nothing when cancelled.
 std::optional<std::string> SaveRawObject(const TPRPFileObject& entry, const TExportUi& ui);
@@ -64,11 +67,13 @@ TSaveRequest ImageExportRequest(const TPRPFileObject& entry);
 // The chosen path cut after the dot that begins its extension ("a/b.dds" -> "a/b."); a path without
 // extension gets the dot appended.
 std::string ImageExportBase(const std::string& chosenPath);
-// Reads the texture object, asks for the target and writes its image file(s). Nothing when cancelled;
-// any failure propagates.
-std::optional<TMipmapFiles>
-ExportTextureImage(const TPRPFileObject& entry,
-                   const std::function<std::optional<std::string>(const TSaveRequest&)>& choose);
+// The question before an image export replaces files the save dialog did not ask about, naming each by its
+// file name: "a.jpg already exists. ..." or "a.jpg and a.alpha.jpg already exist. ...".
+std::string ReplaceQuestion(const std::vector<std::string>& fileNames);
+// Reads the texture object, asks for the target and writes its image file(s), colour and alpha together.
+// The files it writes that exist, other than the chosen one (the save dialog asked about that), are asked
+// about first. Nothing when cancelled or not confirmed; any failure propagates.
+std::optional<TMipmapFiles> ExportTextureImage(const TPRPFileObject& entry, const TExportUi& ui);
 // The Export command: as above, every failure shown as "Error exporting image!".
 std::optional<TMipmapFiles> ExportImage(const TPRPFileObject& entry, const TExportUi& ui);
 
@@ -83,11 +88,12 @@ std::string PageIdPromptText(uint32_t currentId);
 uint32_t ParsePageId(const std::string& answer);
 
 // Writes an Uru-layout copy of the source page to targetPath with the page id the prompt answers.
-// Returns false (writing nothing) when the prompt is cancelled. File errors propagate.
+// Returns false (writing nothing) when the prompt is cancelled. File errors propagate; targetPath is
+// replaced only by a whole copy, and may be the source itself.
 bool ConvertPageToUru(const std::string& sourcePath, const std::string& targetPath,
                       const std::function<std::optional<std::string>(const std::string&, const std::string&,
                                                                      const std::string&)>& askPageId);
-// "Temp.prp" in the user's temporary folder.
+// "Temp.prp" in the user's temporary folder (UserTempFolder), as an absolute path.
 std::string ConvertOutputPath();
 // The convert command on the current page; tells the user where the copy went. Returns that path.
 std::optional<std::string> ConvertPage(const std::string& currentFile, const TExportUi& ui);

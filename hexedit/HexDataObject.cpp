@@ -17,6 +17,7 @@
 
 #include "HexCoreTypes.h"
 #include "HexTranslation.h"
+#include "UserTempFolder.h"
 
 namespace {
 constexpr quint32 OwnMagic = 0x44455848; // "HXED"
@@ -29,7 +30,7 @@ HexFormatChooser& chooserHook() {
 
 // The private folder of this process that holds one folder per dump file; it goes when the program ends.
 const QTemporaryDir& dumpFolders() {
-    static const QTemporaryDir folder(QDir(QDir::tempPath()).filePath(QStringLiteral("hexedit-XXXXXX")));
+    static const QTemporaryDir folder(QDir(UserTempFolder()).filePath(QStringLiteral("hexedit-XXXXXX")));
     return folder;
 }
 
@@ -253,7 +254,8 @@ QString THexDataObject::tempFilePath() const {
         const QString path = QDir(folder->path()).filePath(name);
         QFile file(path);
         // The last bytes may wait in the file's buffer: a dump is only offered once they are on disk.
-        if (!file.open(QIODevice::WriteOnly) || file.write(m_data) != m_data.size() || !file.flush()) return {};
+        if (!file.open(QIODevice::WriteOnly) || file.write(m_data) != m_data.size() || !file.flush())
+            return {};
         m_dumpFolder = std::move(folder);
         m_tempFile = path;
     }

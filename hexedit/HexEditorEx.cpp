@@ -1,6 +1,7 @@
 #include "HexEditorEx.h"
 
 #include "HexTranslation.h"
+#include "UserTempFolder.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -448,7 +449,7 @@ void THexEditorEx::PrepareOverwriteDiskFile() {
 }
 
 QString THexEditorEx::MakeTempFileName() {
-    const QString folder = QDir::tempPath().left(260).trimmed();
+    const QString folder = UserTempFolder().left(260).trimmed();
     QString name;
     do {
         const auto ticks = std::chrono::duration_cast<std::chrono::milliseconds>(

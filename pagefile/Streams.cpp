@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
+#include <memory>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +15,29 @@ constexpr size_t kFileBufferSize = 64 * 1024;
 
 std::string systemMessage(int error) {
     return std::strerror(error);
+}
+
+// The file a new file replaces: a link is followed to the file it names, so that the link stays.
+std::string replacedFileName(const std::string& fileName) {
+    struct stat info {};
+    if (::lstat(fileName.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return fileName;
+    char* target = ::realpath(fileName.c_str(), nullptr);
+    if (target == nullptr) return fileName; // a dangling link: the link itself is replaced
+    std::string resolved = target;
+    std::free(target);
+    return resolved;
+}
+
+// A hidden name beside the file, short enough for any name the file itself may have.
+std::string asideName(const std::string& fileName, std::mt19937& random) {
+    const size_t slash = fileName.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string suffix(8, ' ');
+    for (char& c : suffix)
+        c = kLetters[random() % (sizeof kLetters - 1)];
+    return folder + "." + name.substr(0, 64) + "." + suffix;
 }
 } // namespace
 
@@ -104,18 +131,13 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
     const TFileKind kind = FileKindOf(fileName);
     if (kind == TFileKind::Folder || kind == TFileKind::Other)
         throw EFOpenError(NotRegularFileMessage(fileName, kind));
-    int flags = O_RDONLY;
-    if (mode == TFileMode::fmOpenReadWrite)
-        flags = O_RDWR;
-    else if (mode == TFileMode::fmCreate)
-        flags = O_RDWR | O_CREAT | O_TRUNC;
-    handle_ = ::open(fileName.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
-    if (handle_ < 0) {
-        const int error = errno;
-        if (mode == TFileMode::fmCreate)
-            throw EFCreateError("Cannot create file \"" + fileName + "\". " + systemMessage(error));
-        throw EFOpenError("Cannot open file \"" + fileName + "\". " + systemMessage(error));
+    if (mode == TFileMode::fmCreate) {
+        createAside();
+        return;
     }
+    handle_ = ::open(fileName.c_str(),
+                     (mode == TFileMode::fmOpenReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
+    if (handle_ < 0) throw EFOpenError("Cannot open file \"" + fileName + "\". " + systemMessage(errno));
     struct stat info {};
     if (::fstat(handle_, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(handle_);
@@ -126,18 +148,70 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
     fileSize_ = info.st_size;
 }
 
-TFileStream::~TFileStream() {
+void TFileStream::createAside() {
+    replacedName_ = replacedFileName(fileName_);
+    const auto refused = [this](int error) {
+        return EFCreateError("Cannot create file \"" + fileName_ + "\". " + systemMessage(error));
+    };
+    struct stat replaced {};
+    const bool replacing = ::stat(replacedName_.c_str(), &replaced) == 0;
+    if (replacing && ::access(replacedName_.c_str(), W_OK) != 0) throw refused(errno);
+    std::mt19937 random(static_cast<uint32_t>(std::random_device{}()) ^
+                        static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    for (int attempt = 0; handle_ < 0; ++attempt) {
+        asideName_ = asideName(replacedName_, random);
+        handle_ = ::open(asideName_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (handle_ < 0 && (errno != EEXIST || attempt == 100)) {
+            const int error = errno;
+            asideName_.clear();
+            throw refused(error);
+        }
+    }
+    if (replacing) ::fchmod(handle_, replaced.st_mode & 07777); // without it the file is only less open
+}
+
+void TFileStream::removeAside() {
     if (handle_ >= 0) ::close(handle_);
+    handle_ = -1;
+    if (!asideName_.empty()) ::unlink(asideName_.c_str());
+    asideName_.clear();
+}
+
+TFileStream::~TFileStream() {
+    removeAside();
 }
 
 void TFileStream::Close() {
-    flushWrites();
-    const int handle = handle_;
-    handle_ = -1;
-    dropReadBuffer();
-    // Some file systems tell only here that the written bytes could not be kept; after EINTR the handle
-    // is gone all the same on this platform.
-    if (handle >= 0 && ::close(handle) != 0 && errno != EINTR) throw writeError(errno);
+    CloseAside();
+    PutInPlace();
+}
+
+void TFileStream::CloseAside() {
+    try {
+        flushWrites();
+        // A new file is to replace another by name: its bytes must be on the disk before the name is.
+        if (!asideName_.empty() && handle_ >= 0 && ::fsync(handle_) != 0) throw writeError(errno);
+        const int handle = handle_;
+        handle_ = -1;
+        dropReadBuffer();
+        // Some file systems tell only here that the written bytes could not be kept; after EINTR the handle
+        // is gone all the same on this platform.
+        if (handle >= 0 && ::close(handle) != 0 && errno != EINTR) throw writeError(errno);
+    } catch (...) {
+        removeAside();
+        throw;
+    }
+}
+
+void TFileStream::PutInPlace() {
+    if (handle_ >= 0) CloseAside();
+    if (asideName_.empty()) return;
+    if (::rename(asideName_.c_str(), replacedName_.c_str()) != 0) {
+        const int error = errno;
+        removeAside();
+        throw EFCreateError("Cannot create file \"" + fileName_ + "\". " + systemMessage(error));
+    }
+    asideName_.clear();
 }
 
 EWriteError TFileStream::writeError(int error) const {
@@ -222,12 +296,16 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
 }
 
 void WriteNewFile(const std::string& fileName, const std::function<void(TFileStream&)>& write) {
-    TFileStream file(fileName, TFileMode::fmCreate);
-    try {
-        write(file);
-        file.Close();
-    } catch (...) {
-        ::unlink(fileName.c_str());
-        throw;
+    WriteNewFiles({{fileName, write}});
+}
+
+void WriteNewFiles(const std::vector<TNewFile>& files) {
+    std::vector<std::unique_ptr<TFileStream>> written;
+    for (const TNewFile& file : files) {
+        written.push_back(std::make_unique<TFileStream>(file.FileName, TFileMode::fmCreate));
+        file.Write(*written.back());
+        written.back()->CloseAside();
     }
+    for (const std::unique_ptr<TFileStream>& file : written)
+        file->PutInPlace();
 }

@@ -135,6 +135,11 @@ std::string NotRegularFileMessage(const std::string& fileName, TFileKind kind);
 // folder, a pipe or a device raises EFOpenError with NotRegularFileMessage, and the open never waits.
 // A writer ends with Close(): the destructor only releases the file and drops writes still pending, as it
 // has no way to tell that they failed.
+// fmCreate writes a new file under a temporary name in the folder of fileName (of the file it names, for a
+// link), and Close() puts it in place of fileName, keeping the permissions of the file it replaces. Until
+// then fileName stays as it was, and a stream that goes without a successful Close() removes its file: a
+// write that fails never costs the file it was to replace, and the file being replaced can be read to the
+// end while it is written. An existing fileName that may not be written is refused with EFCreateError.
 class TFileStream : public TWindowedStream<TFileStream> {
 public:
     TFileStream(const std::string& fileName, TFileMode mode);
@@ -147,9 +152,15 @@ public:
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
     int64_t Size() final { return fileSize_; }
 
-    // Writes what is pending and closes the file. A failure of either raises EWriteError naming the file and
-    // the system's reason. Nothing can be read or written afterwards.
+    // Writes what is pending and closes the file; a created file then takes its name. A failure of either
+    // raises EWriteError naming the file and the system's reason, and a created file goes. Nothing can be
+    // read or written afterwards.
     void Close();
+    // Close() in two steps, so that files that belong together are all written whole before any of them
+    // replaces anything: CloseAside() leaves a created file under its temporary name, PutInPlace() gives it
+    // its name (EFCreateError when that fails). Both do nothing more for a file that was only opened.
+    void CloseAside();
+    void PutInPlace();
 
     const std::string& FileName() const { return fileName_; }
     // Set when a read asked for bytes past the end of the file, until cleared.
@@ -160,6 +171,8 @@ private:
     void flushWrites();
     EWriteError writeError(int error) const;
     void dropReadBuffer();
+    void createAside();
+    void removeAside();
     friend class TWindowedStream<TFileStream>;
     // Pending writes must reach the file before anything is read back.
     Window readWindow() const {
@@ -168,6 +181,9 @@ private:
 
     std::string fileName_;
     int handle_ = -1;
+    // A created file: the file it replaces and its temporary name, until it is put in place or removed.
+    std::string replacedName_;
+    std::string asideName_;
     int64_t fileSize_ = 0;
     std::vector<uint8_t> readBuffer_;
     int64_t readBufferStart_ = 0;
@@ -177,6 +193,15 @@ private:
     bool readPastEnd_ = false;
 };
 
-// Creates (or truncates) fileName, lets write fill it and closes it. When anything fails after the file was
-// created, the file is removed, so nothing half-written stays under its name, and the error is raised again.
+// Creates fileName (fmCreate), lets write fill it and closes it: fileName is replaced only by a whole file.
+// When anything fails, the new file goes, fileName stays as it was, and the error is raised again.
 void WriteNewFile(const std::string& fileName, const std::function<void(TFileStream&)>& write);
+
+struct TNewFile {
+    std::string FileName;
+    std::function<void(TFileStream&)> Write;
+};
+// WriteNewFile for files that belong together: every one is written whole before any replaces its name,
+// so a write that fails leaves each name as it was. (Only a rename refused between two of them could part
+// them; in one folder the file system has no reason to.)
+void WriteNewFiles(const std::vector<TNewFile>& files);

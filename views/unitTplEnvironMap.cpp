@@ -10,6 +10,7 @@
 #include "GLSkyBox.h"
 #include "GLTexture.h"
 #include "GLWin32Viewer.h"
+#include "UserTempFolder.h"
 #include "ViewerRegistry.h"
 
 using namespace engine3d;
@@ -28,7 +29,7 @@ const std::array<const char*, 6> TfrmTplEnvironMap::kFaceMaterials = {"LeftFace"
 
 TfrmTplEnvironMap::TfrmTplEnvironMap(QWidget* parent)
     : TCustomPRPObjectForm(parent),
-      tempDir_(QDir::temp().filePath(QStringLiteral("kestrum-cubemap-XXXXXX"))) {
+      tempDir_(QDir(UserTempFolder()).filePath(QStringLiteral("kestrum-cubemap-XXXXXX"))) {
     // Picture formats by extension and the scene classes; only the first call acts.
     InitEngine3D();
     setObjectName(QStringLiteral("frmTplEnvironMap"));

@@ -17,6 +17,7 @@
 #include "GLEngineInit.h"
 #include "GLHUDObjects.h"
 #include "GLWin32Viewer.h"
+#include "UserTempFolder.h"
 #include "ViewerHost.h"
 #include "ViewerRegistry.h"
 
@@ -52,7 +53,8 @@ void setUpSprite(TGLHUDSprite* sprite, float z) {
 } // namespace
 
 TfrmTplMipMap::TfrmTplMipMap(QWidget* parent)
-    : TCustomPRPObjectForm(parent), tempDir_(QDir::temp().filePath(QStringLiteral("kestrum-mipmap-XXXXXX"))) {
+    : TCustomPRPObjectForm(parent),
+      tempDir_(QDir(UserTempFolder()).filePath(QStringLiteral("kestrum-mipmap-XXXXXX"))) {
     // Picture formats by extension and the scene classes; only the first call acts.
     InitEngine3D();
     setObjectName(QStringLiteral("frmTplMipMap"));

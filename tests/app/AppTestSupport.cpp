@@ -12,6 +12,17 @@ IsolatedSettings::IsolatedSettings() {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.path());
 }
 
+TempFolderVariable::TempFolderVariable(const QString& folder) : previous_(qgetenv("TMPDIR")) {
+    qputenv("TMPDIR", QFile::encodeName(folder));
+}
+
+TempFolderVariable::~TempFolderVariable() {
+    if (previous_.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", previous_);
+}
+
 QString PageFolder::write(const QString& name, const testpages::TestPage& page) const {
     const QString file = path(name);
     testpages::writeFile(QFile::encodeName(file).toStdString(), testpages::buildPage(page));

@@ -1,6 +1,7 @@
 #pragma once
 // Fixtures of the main-window tests: captured message boxes, settings in a temporary folder, page and age
 // folders built by the test page writer.
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTreeWidgetItem>
@@ -41,6 +42,18 @@ public:
 
 private:
     QTemporaryDir dir_;
+};
+
+// Points TMPDIR at a folder, which need not exist, for the life of the object.
+class TempFolderVariable {
+public:
+    explicit TempFolderVariable(const QString& folder);
+    ~TempFolderVariable();
+    TempFolderVariable(const TempFolderVariable&) = delete;
+    TempFolderVariable& operator=(const TempFolderVariable&) = delete;
+
+private:
+    QByteArray previous_;
 };
 
 // A folder of page files.

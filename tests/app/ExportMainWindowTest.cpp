@@ -144,10 +144,11 @@ TEST_F(ExportFromMainWindow, CancelledDialogsWriteNothing) {
 
 TEST_F(ExportFromMainWindow, ConvertAsksForThePageIdAndSaysWhereTheCopyWent) {
     QTemporaryDir temp;
-    qputenv("TMPDIR", QFile::encodeName(temp.path()));
-    answer = "0000FF21";
-    form->ToolsConvert->trigger();
-    qunsetenv("TMPDIR");
+    {
+        TempFolderVariable tmpdir(temp.path());
+        answer = "0000FF21";
+        form->ToolsConvert->trigger();
+    }
 
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].label, "Current PageID is: 0x00100024.  New Value: (hex)");
@@ -188,4 +189,63 @@ TEST_F(ExportFromMainWindow, WritesThatFailAreToldAndLeaveNoFile) {
     EXPECT_EQ(messages->messages[1].type, TMsgDlgType::mtError);
     EXPECT_EQ(messages->messages[1].text, "Error exporting image!");
     EXPECT_EQ(QDir(folder.folder()).entryList(QDir::Files), QStringList{"Garden_District_Meadow.prp"});
+}
+
+// The files an export would replace beside the name the dialog asked about are asked about in one Yes/No
+// question; No writes nothing.
+TEST_F(ExportFromMainWindow, ExportAsksBeforeReplacingFilesTheDialogDidNotName) {
+    const Bytes old = {'o', 'l', 'd'};
+    writeFile(QFile::encodeName(folder.path("Photo.jpg")).toStdString(), old);
+    writeFile(QFile::encodeName(folder.path("Photo.alpha.jpg")).toStdString(), old);
+    select("Sky:Clouds");
+    answer = folder.path("Photo.hsm");
+    for (const TModalResult reply : {TModalResult::mrNo, TModalResult::mrYes}) {
+        messages->messages.clear();
+        messages->answer = reply;
+        form->prpMenuExport->trigger();
+        ASSERT_EQ(messages->messages.size(), 1u);
+        EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtConfirmation);
+        EXPECT_EQ(messages->messages[0].buttons, TMsgDlgButtons::mbYesNo);
+        EXPECT_EQ(messages->messages[0].text,
+                  "Photo.jpg and Photo.alpha.jpg already exist. Do you want to replace them?");
+    }
+    EXPECT_EQ(readFile(folder.path("Photo.jpg")), kColourJpeg);
+    EXPECT_EQ(readFile(folder.path("Photo.alpha.jpg")), kAlphaJpeg);
+    EXPECT_FALSE(QFile::exists(folder.path("Photo.hsm")));
+}
+
+// The user opens the convert's last copy to check it, then converts again: the copy is read to its end and
+// replaced by the new one.
+TEST_F(ExportFromMainWindow, ConvertingTheConvertedCopyKeepsItWhole) {
+    TestPage page = samplePage(kVersionUru);
+    // More than the file stream reads ahead: the bodies are read from the file after its header and index.
+    page.groups[2].objects.push_back({makeKey(4, "Large", page.pageNumber), Bytes(100000, 0x5A)});
+    QTemporaryDir temp;
+    const QString output = QDir(temp.path()).canonicalPath() + QStringLiteral("/Temp.prp");
+    writeFile(QFile::encodeName(output).toStdString(), buildPage(page));
+    const TPRPFile source = loadPage(QFile::encodeName(folder.write("Original.prp", page)).toStdString());
+    form->OpenPRPFile(output);
+    {
+        TempFolderVariable tmpdir(temp.path());
+        answer = "0000FF21";
+        form->ToolsConvert->trigger();
+    }
+
+    ASSERT_EQ(messages->messages.size(), 1u);
+    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtInformation);
+    EXPECT_EQ(messages->messages[0].text, QStringLiteral("The page was converted to ") + output);
+    const TPRPFile converted = loadPage(QFile::encodeName(output).toStdString());
+    EXPECT_EQ(converted.Header.Version, 5);
+    ASSERT_EQ(converted.Folders.size(), source.Folders.size());
+    for (size_t g = 0; g < source.Folders.size(); ++g) {
+        ASSERT_EQ(converted.Folders[g].Objects.size(), source.Folders[g].Objects.size());
+        for (size_t i = 0; i < source.Folders[g].Objects.size(); ++i) {
+            TPlasmaStream before, after;
+            TPRPObjectDesc key;
+            ExtractObjectData(source.Folders[g].Objects[i], before, key);
+            ExtractObjectData(converted.Folders[g].Objects[i], after, key);
+            EXPECT_EQ(key.Name, source.Folders[g].Objects[i].Desc.Name);
+            EXPECT_EQ(after.Bytes(), before.Bytes()) << key.Name;
+        }
+    }
 }

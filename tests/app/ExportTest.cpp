@@ -72,9 +72,10 @@ const TPRPFileObject& findEntry(const TPRPFile& page, const std::string& name) {
 struct ScriptedUi {
     std::optional<std::string> saveAnswer;
     std::optional<std::string> promptAnswer;
+    bool replaceAnswer = false;
     std::vector<TSaveRequest> requests;
     std::vector<std::array<std::string, 3>> prompts;
-    std::vector<std::string> errors, infos;
+    std::vector<std::string> errors, infos, questions;
 
     TExportUi ui() {
         TExportUi u;
@@ -88,6 +89,10 @@ struct ScriptedUi {
         };
         u.ShowError = [this](const std::string& m) { errors.push_back(m); };
         u.ShowInfo = [this](const std::string& m) { infos.push_back(m); };
+        u.Confirm = [this](const std::string& q) {
+            questions.push_back(q);
+            return replaceAnswer;
+        };
         return u;
     }
 };
@@ -186,6 +191,74 @@ TEST_P(ExportFamilies, ImageExportWritesEachKind) {
     }
 }
 
+// The files an image export writes are its own choice of names beside the chosen one: each of them that
+// exists is asked about, by file name, in one question before anything is written, unless it is the very
+// file the save dialog has just asked about. No leaves every file as it was.
+TEST(ImageExportQuestion, AsksAboutEveryFileItWouldReplace) {
+    TempFolder dir;
+    const TPRPFile page = loadPage(dir.write("page.prp", buildPage(texturePage(kVersionUru))));
+    const Bytes old = {'o', 'l', 'd'};
+    struct Row {
+        const char* object;
+        const char* chosen;
+        std::vector<std::string> present;
+        const char* question; // empty: none
+        std::vector<std::pair<std::string, Bytes>> written;
+    };
+    const Row rows[] = {
+        {"Leaves",
+         "Photo.hsm",
+         {"Photo.jpg", "Photo.alpha.jpg"},
+         "Photo.jpg and Photo.alpha.jpg already exist. Do you want to replace them?",
+         {{"Photo.jpg", kJpegColour}, {"Photo.alpha.jpg", kJpegAlpha}}},
+        // The dialog asked about Quad.dds, which is not written; the alpha name of a texture without alpha
+        // is never written either.
+        {"Bark",
+         "Quad.dds",
+         {"Quad.dds", "Quad.jpg", "Quad.alpha.jpg"},
+         "Quad.jpg already exists. Do you want to replace it?",
+         {{"Quad.jpg", kJpegColour}, {"Quad.dds", old}, {"Quad.alpha.jpg", old}}},
+        {"Leaves",
+         "Leaf.dds",
+         {"Leaf.alpha.jpg"},
+         "Leaf.alpha.jpg already exists. Do you want to replace it?",
+         {{"Leaf.jpg", kJpegColour}, {"Leaf.alpha.jpg", kJpegAlpha}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.chosen);
+        for (const std::string& name : row.present)
+            writeFile(dir.file(name), old);
+        for (const bool yes : {false, true}) {
+            ScriptedUi ui;
+            ui.saveAnswer = dir.file(row.chosen);
+            ui.replaceAnswer = yes;
+            const std::optional<TMipmapFiles> files = ExportImage(findEntry(page, row.object), ui.ui());
+            EXPECT_EQ(ui.questions, std::vector<std::string>{row.question});
+            EXPECT_TRUE(ui.errors.empty());
+            EXPECT_EQ(files.has_value(), yes);
+            for (const auto& [name, bytes] : row.written)
+                if (yes) {
+                    EXPECT_EQ(readFile(dir.file(name)), bytes) << name;
+                } else {
+                    const bool present =
+                        std::find(row.present.begin(), row.present.end(), name) != row.present.end();
+                    EXPECT_EQ(readFile(dir.file(name)), present ? old : Bytes{}) << name;
+                    EXPECT_EQ(exists(dir.file(name)), present) << name;
+                }
+        }
+    }
+
+    // The one file the save dialog asked about is not asked about again.
+    writeFile(dir.file("Wall.dds"), old);
+    writeFile(dir.file("Wall.alpha.dds"), old);
+    ScriptedUi ui;
+    ui.saveAnswer = dir.file("Wall.dds");
+    ASSERT_TRUE(ExportImage(findEntry(page, "Stone/Wall:1"), ui.ui()));
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(readFile(dir.file("Wall.dds")).size(), 136u);
+    EXPECT_EQ(readFile(dir.file("Wall.alpha.dds")), old);
+}
+
 TEST_P(ExportFamilies, ImageExportFailuresShowOneMessage) {
     TestPage source = texturePage(GetParam().version);
     const Bytes full = dxt1Texture();
@@ -257,6 +330,17 @@ TEST_P(ExportFamilies, ConvertWritesAnUruPageWithTheSameObjects) {
             EXPECT_EQ(objectBody(after), objectBody(before)) << before.Desc.Name;
         }
     }
+}
+
+// "Temp.prp" lies in the user's temporary folder, or in the system's when the user's does not exist.
+TEST(ConvertOutput, IsAnAbsolutePathInAFolderThatExists) {
+    TempFolder dir;
+    {
+        TempFolderVariable tmpdir(QString::fromStdString(dir.file("")));
+        EXPECT_EQ(ConvertOutputPath(), std::filesystem::canonical(dir.file("")).string() + "/Temp.prp");
+    }
+    TempFolderVariable tmpdir(QString::fromStdString(dir.file("missing")));
+    EXPECT_EQ(ConvertOutputPath(), "/tmp/Temp.prp");
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, ExportFamilies, ::testing::ValuesIn(kFamilies),
@@ -349,4 +433,52 @@ TEST_F(ExportWrites, ImageExportSaysSoAndLeavesNeitherFile) {
         EXPECT_FALSE(exists(dir.file(row.colourFile)));
         EXPECT_FALSE(exists(dir.file(row.alphaFile)));
     }
+}
+
+// Replacing a file the user has: a write that fails keeps it as it was, and an image's colour and alpha
+// files are replaced together or not at all.
+TEST_F(ExportWrites, AReplaceThatFailsKeepsTheFileItWasToReplace) {
+    const Bytes old = {'o', 'l', 'd'};
+    const std::string raw = dir.file("mid.po");
+    writeFile(raw, old);
+    std::string message;
+    withFileSizeLimit(kLimit, [&] {
+        try {
+            ExportRawObject(findEntry(page, "Large"), raw);
+        } catch (const EWriteError& error) {
+            message = error.what();
+        }
+    });
+    EXPECT_EQ(message, "Cannot write file \"" + raw + "\". " + std::strerror(EFBIG));
+    EXPECT_EQ(readFile(raw), old);
+
+    const std::string colour = dir.file("BigAlpha.jpg"), alpha = dir.file("BigAlpha.alpha.jpg");
+    writeFile(colour, old);
+    writeFile(alpha, old);
+    ScriptedUi ui;
+    ui.saveAnswer = dir.file("BigAlpha.jpg");
+    ui.replaceAnswer = true;
+    std::optional<TMipmapFiles> files;
+    withFileSizeLimit(kLimit, [&] { files = ExportImage(findEntry(page, "BigAlpha"), ui.ui()); });
+    EXPECT_FALSE(files);
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"Error exporting image!"});
+    EXPECT_EQ(readFile(colour), old) << "the colour file fitted, but goes with the alpha file that failed";
+    EXPECT_EQ(readFile(alpha), old);
+
+    const std::string copy = dir.file("Temp.prp");
+    writeFile(copy, old);
+    withFileSizeLimit(kLimit, [&] {
+        EXPECT_THROW(ConvertPageToUru(dir.file("page.prp"), copy,
+                                      [](auto&&...) { return std::optional<std::string>("00000021"); }),
+                     EWriteError);
+    });
+    EXPECT_EQ(readFile(copy), old) << "the convert's last copy stays";
+
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.file(".")))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"BigAlpha.alpha.jpg", "BigAlpha.jpg", "Temp.prp", "mid.po",
+                                               "page.prp"}))
+        << "no temporary file stays";
 }

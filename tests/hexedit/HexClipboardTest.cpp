@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "FileSizeLimit.h"
+#include "UserTempFolder.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -391,6 +392,23 @@ TEST(HexFiles, BackupBeforeOverwrite) {
     EXPECT_EQ(backup.readAll(), "old");
     e.CreateEmptyFile("");
     EXPECT_TRUE(e.NoWritableFile());
+}
+
+// Work files go to the user's temporary folder, or to the system's when TMPDIR names no folder (never to
+// the working folder).
+TEST(HexFiles, TemporaryFolder) {
+    const QByteArray previous = qgetenv("TMPDIR");
+    QTemporaryDir dir;
+    const QString folder = QDir(dir.path()).canonicalPath();
+    qputenv("TMPDIR", QFile::encodeName(dir.path()));
+    EXPECT_EQ(UserTempFolder(), folder);
+    EXPECT_TRUE(THexEditorEx::MakeTempFileName().startsWith(folder + "/"));
+    qputenv("TMPDIR", QFile::encodeName(dir.filePath("missing")));
+    EXPECT_EQ(UserTempFolder(), "/tmp");
+    EXPECT_TRUE(THexEditorEx::MakeTempFileName().startsWith("/tmp/"));
+    qputenv("TMPDIR", ".");
+    EXPECT_EQ(UserTempFolder(), QDir::current().canonicalPath()) << "an absolute path";
+    qputenv("TMPDIR", previous);
 }
 
 TEST(HexFiles, TemporaryNames) {

@@ -1,9 +1,14 @@
 // Writing files: a write the file cannot take is reported when the writer ends, never lost in the
-// destructor, and a file that failed is not left behind under its name.
+// destructor; a new file takes its name only once it is whole, so a file that failed leaves the name as it
+// was, and an earlier file of that name stays.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 #include "TestFiles.h"
 
@@ -23,6 +28,17 @@ Bytes pattern(size_t size) {
 std::string fileTooLarge(const std::string& path) {
     return "Cannot write file \"" + path + "\". " + std::strerror(EFBIG);
 }
+
+// The names in the folder, temporary ones included.
+std::vector<std::string> namesIn(const TempFolder& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.file(".")))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+using Names = std::vector<std::string>;
 
 } // namespace
 
@@ -46,7 +62,7 @@ TEST(FileWrites, AWriteTheFileCannotTakeRaises) {
             }
         });
         EXPECT_EQ(message, fileTooLarge(path));
-        EXPECT_EQ(readFile(path), Bytes(bytes.begin(), bytes.begin() + kLimit)) << "only what fitted";
+        EXPECT_EQ(namesIn(folder), Names{}) << "nothing stays, under any name";
     }
 }
 
@@ -67,12 +83,19 @@ TEST(FileWrites, CloseWritesEverythingIncludingRewrittenPositions) {
     EXPECT_EQ(file.Read(none.data(), none.size()), 0u) << "a closed stream reads nothing";
 }
 
-// Whatever stops the writer, nothing half-written stays under the name and the error is the writer's.
-TEST(FileWrites, WriteNewFileRemovesWhatFailed) {
+// Whatever stops the writer, nothing half-written takes the name, an earlier file of that name stays as it
+// was, and the error is the writer's.
+TEST(FileWrites, WriteNewFileReplacesOnlyWhenWhole) {
     TempFolder folder;
     const std::string path = folder.file("new.bin");
     const Bytes bytes = pattern(3000);
     auto writeAll = [&](TFileStream& file) { file.WriteBuffer(bytes.data(), bytes.size()); };
+    auto failWith = [&](auto error) {
+        return [&, error](TFileStream& file) {
+            writeAll(file);
+            throw error;
+        };
+    };
 
     bool raised = false;
     withFileSizeLimit(kLimit, [&] {
@@ -83,19 +106,49 @@ TEST(FileWrites, WriteNewFileRemovesWhatFailed) {
         }
     });
     EXPECT_TRUE(raised) << "the file system's refusal";
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(namesIn(folder), Names{});
 
-    testpages::writeFile(path, {1, 2, 3}); // an earlier file of that name goes as well
-    EXPECT_THROW(WriteNewFile(path,
-                              [&](TFileStream& file) {
-                                  writeAll(file);
-                                  throw EReadError("Stream read error");
-                              }),
-                 EReadError);
-    EXPECT_FALSE(std::filesystem::exists(path));
+    const Bytes earlier = {1, 2, 3};
+    testpages::writeFile(path, earlier);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    std::string message;
+    withFileSizeLimit(kLimit, [&] {
+        try {
+            WriteNewFile(path, writeAll);
+        } catch (const EWriteError& error) {
+            message = error.what();
+        }
+    });
+    EXPECT_EQ(message, fileTooLarge(path)) << "the message names the file, not a temporary one";
+    EXPECT_THROW(WriteNewFile(path, failWith(EReadError("Stream read error"))), EReadError);
+    EXPECT_EQ(readFile(path), earlier);
+    EXPECT_EQ(namesIn(folder), Names{"new.bin"});
 
     EXPECT_THROW(WriteNewFile(folder.file("no/such/folder.bin"), writeAll), EFCreateError);
 
     WriteNewFile(path, writeAll);
     EXPECT_EQ(readFile(path), bytes);
+    EXPECT_EQ(namesIn(folder), Names{"new.bin"});
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u) << "the replaced file's permissions stay";
+}
+
+// A link is followed to the file it names, and a file that may not be written is not replaced behind its
+// back.
+TEST(FileWrites, LinksAndReadOnlyFiles) {
+    TempFolder folder;
+    const std::string target = folder.file("target.bin"), link = folder.file("link.bin");
+    testpages::writeFile(target, {1});
+    std::filesystem::create_symlink(target, link);
+    WriteNewFile(link, [](TFileStream& file) { file.WriteValue<uint8_t>(2); });
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readFile(target), Bytes{2});
+
+    if (::geteuid() == 0) GTEST_SKIP() << "the superuser may write any file";
+    const std::string locked = folder.file("locked.bin");
+    testpages::writeFile(locked, {1});
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    EXPECT_THROW(WriteNewFile(locked, [](TFileStream& file) { file.WriteValue<uint8_t>(2); }), EFCreateError);
+    EXPECT_EQ(readFile(locked), Bytes{1});
 }

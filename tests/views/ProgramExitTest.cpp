@@ -1,15 +1,24 @@
 // Leaving the program with previews open: the main window is closed the way the program runs, inside its
-// event loop, and nothing of the previews stays in the temporary folder afterwards.
+// event loop, and nothing of the previews stays in the temporary folder afterwards; windows that other
+// objects own are left to them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWindow>
 #include <functional>
 
+#include "AppTestSupport.h"
 #include "KestrumApplication.h"
 #include "MainUnit.h"
 #include "TexturePreviewSupport.h"
@@ -36,8 +45,8 @@ protected:
             {{"Sky", cubeMapObject(Kind::Pixels, 4, std::vector<Rgba>(6, Rgba{0, 0, 255}))}}));
         preview = dynamic_cast<TfrmTplMipMap*>(main->ShowObjectByKey(makeKey(4, "Picture", 7), false));
         ASSERT_NE(preview, nullptr);
-        ASSERT_NE(dynamic_cast<TfrmTplEnvironMap*>(main->ShowObjectByKey(makeKey(5, "Sky", 7), false)),
-                  nullptr);
+        cubeMap = dynamic_cast<TfrmTplEnvironMap*>(main->ShowObjectByKey(makeKey(5, "Sky", 7), false));
+        ASSERT_NE(cubeMap, nullptr);
         QApplication::processEvents();
         ASSERT_EQ(programFolders().size(), 2) << programFolders().join(' ').toStdString();
         form = main.release();
@@ -58,9 +67,27 @@ protected:
         EXPECT_TRUE(programFolders().isEmpty()) << programFolders().join(' ').toStdString();
     }
 
+    // The main window of another run of the program.
+    void newMainWindow() {
+        main = std::make_unique<TMainForm>();
+        main->resize(1200, 900);
+        main->show();
+        QApplication::processEvents();
+    }
+
     QPointer<TMainForm> form;
     QPointer<TfrmTplMipMap> preview;
+    QPointer<TfrmTplEnvironMap> cubeMap;
 };
+
+void typeText(QWidget* target, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &release);
+    }
+}
 
 } // namespace
 
@@ -83,4 +110,79 @@ TEST_F(ProgramExit, EndingTheLoopWithWindowsOpenRemovesThePreviewFolders) {
 TEST_F(ProgramExit, ExitingTheLoopAtOnceRemovesThePreviewFolders) {
     openPreviews();
     runUntilExit([] { QCoreApplication::exit(0); });
+}
+
+// A completer's popup list is a window of its own without a parent, which its completer deletes.
+TEST_F(ProgramExit, WindowsThatOthersOwnAreLeftToThem) {
+    auto* completer = new QCompleter(QStringList{QStringLiteral("Textures.prp")}, qApp);
+    const QPointer<QWidget> popup = completer->popup();
+    ASSERT_TRUE(popup->isWindow() && popup->parent() == nullptr);
+    openPreviews();
+    runUntilExit([] { QCoreApplication::exit(0); });
+    EXPECT_FALSE(popup.isNull()) << "the completer's own popup stays until the completer goes";
+    if (!popup.isNull()) delete completer; // it would delete the popup a second time
+}
+
+// The user types a file name in the raw export's save dialog, which makes the dialog's completer its popup
+// list, and the loop ends at once. The order in which the top-level windows are found varies from run to
+// run, so the program is left this way several times.
+TEST_F(ProgramExit, ExitingAtOnceFromASaveDialogWithACompleterPopup) {
+    for (int run = 0; run < 4; ++run) {
+        SCOPED_TRACE(run);
+        if (run > 0) newMainWindow();
+        openPreviews();
+        QTreeWidgetItem* node =
+            form->PRPTree->findItems(QStringLiteral("Picture"), Qt::MatchExactly | Qt::MatchRecursive)
+                .value(0);
+        ASSERT_NE(node, nullptr);
+        form->PRPTree->setCurrentItem(node);
+        QPointer<QWidget> popup;
+        runUntilExit([this, &popup] {
+            // Typed while the dialog waits for the user, as in the program.
+            QTimer::singleShot(0, qApp, [this, &popup] {
+                QLineEdit* name =
+                    form->SaveExportDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                ASSERT_NE(name, nullptr);
+                ASSERT_TRUE(form->SaveExportDialog->isVisible());
+                name->clear();
+                typeText(name, QStringLiteral("Tex"));
+                ASSERT_NE(name->completer(), nullptr);
+                popup = name->completer()->popup();
+                QCoreApplication::exit(0);
+            });
+            form->prpMenuSave->trigger();
+        });
+        EXPECT_TRUE(popup.isNull()) << "the popup went with its completer, in the main window";
+        EXPECT_TRUE(cubeMap.isNull());
+    }
+}
+
+// When TMPDIR names a folder that does not exist, the previews keep their files in the system's temporary
+// folder, never in the working folder, and remove them all the same.
+TEST_F(ProgramExit, PreviewsUseTheSystemsTemporaryFolderWhenTheUsersIsMissing) {
+    TempFolderVariable tmpdir(pages.filePath(QStringLiteral("missing")));
+    const QStringList pattern = {QStringLiteral("kestrum-*")};
+    const QStringList before = QDir::current().entryList(pattern, QDir::Dirs);
+    main->OpenPRPFile(
+        writeTexturePage(pages.path(), QStringLiteral("Textures.prp"), kVersionUru,
+                         {{"Picture", mipmapObject(Kind::Pixels, 8, 8, 1, solid({255, 0, 0}))}},
+                         {{"Sky", cubeMapObject(Kind::Pixels, 4, std::vector<Rgba>(6, Rgba{0, 0, 255}))}}));
+    QPointer<TfrmTplMipMap> mipmap =
+        dynamic_cast<TfrmTplMipMap*>(main->ShowObjectByKey(makeKey(4, "Picture", 7), false));
+    QPointer<TfrmTplEnvironMap> cube =
+        dynamic_cast<TfrmTplEnvironMap*>(main->ShowObjectByKey(makeKey(5, "Sky", 7), false));
+    ASSERT_TRUE(mipmap && cube);
+    const QStringList folders = {mipmap->TempFolder(), cube->TempFolder()};
+    for (const QString& folder : folders) {
+        EXPECT_TRUE(folder.startsWith(QStringLiteral("/tmp/kestrum-"))) << folder.toStdString();
+        EXPECT_TRUE(QFileInfo(folder).isDir()) << folder.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo::exists(mipmap->TempFolder() + QStringLiteral("/Temp.dds")));
+    EXPECT_EQ(QDir::current().entryList(pattern, QDir::Dirs), before);
+    EXPECT_TRUE(messages->texts.empty());
+    mipmap->SubWindow()->close();
+    cube->SubWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (const QString& folder : folders)
+        EXPECT_FALSE(QFileInfo::exists(folder)) << folder.toStdString();
 }

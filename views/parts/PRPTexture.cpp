@@ -73,16 +73,16 @@ uint8_t readJpegBodyPart(TStream& stream, bool runCoded, const TPRPTexture& text
     return kTextureKindJPEG;
 }
 
-void writeImageFile(uint8_t kind, const TBitmapHeader& workHeader, const TPRPTexture& texture,
-                    const std::string& fileName, bool alpha) {
-    WriteNewFile(fileName, [&](TFileStream& file) {
-        if (kind == kTextureKindJPEG) {
-            const std::vector<uint8_t>& data = alpha ? texture.AlphaData : texture.ColorData;
-            if (!data.empty()) file.WriteBuffer(data.data(), data.size());
-        } else {
-            WriteDDSFile(workHeader, texture, file, alpha);
-        }
-    });
+TNewFile imageFile(uint8_t kind, const TBitmapHeader& workHeader, const TPRPTexture& texture,
+                   const std::string& fileName, bool alpha) {
+    return {fileName, [kind, &workHeader, &texture, alpha](TFileStream& file) {
+                if (kind == kTextureKindJPEG) {
+                    const std::vector<uint8_t>& data = alpha ? texture.AlphaData : texture.ColorData;
+                    if (!data.empty()) file.WriteBuffer(data.data(), data.size());
+                } else {
+                    WriteDDSFile(workHeader, texture, file, alpha);
+                }
+            }};
 }
 
 } // namespace
@@ -126,19 +126,20 @@ TBitmapHeader ReadMipmapData(TStream& stream, const TBitmapHeader& header, TPRPT
     return work;
 }
 
+const char* TextureFileExtension(uint8_t kind) {
+    return kind == kTextureKindJPEG ? "jpg" : "dds";
+}
+
 void WriteTextureFiles(const TBitmapHeader& workHeader, const TPRPTexture& texture,
                        std::string& colorFileName, std::string& alphaFileName) {
-    colorFileName += workHeader.Compression == kTextureKindJPEG ? "jpg" : "dds";
-    writeImageFile(workHeader.Compression, workHeader, texture, colorFileName, false);
-    alphaFileName += workHeader.Extra == kTextureKindJPEG ? "jpg" : "dds";
-    if (texture.AlphaData.empty()) return;
-    try {
-        writeImageFile(workHeader.Extra, workHeader, texture, alphaFileName, true);
-    } catch (...) {
-        // A colour image without the alpha it belongs with is only half a texture.
-        std::remove(colorFileName.c_str());
-        throw;
-    }
+    colorFileName += TextureFileExtension(workHeader.Compression);
+    alphaFileName += TextureFileExtension(workHeader.Extra);
+    std::vector<TNewFile> files = {
+        imageFile(workHeader.Compression, workHeader, texture, colorFileName, false)};
+    // A colour image without the alpha it belongs with is only half a texture.
+    if (!texture.AlphaData.empty())
+        files.push_back(imageFile(workHeader.Extra, workHeader, texture, alphaFileName, true));
+    WriteNewFiles(files);
 }
 
 void ReadMipmapBody(TStream& stream, const TBitmapHeader& header, std::string& colorFileName,

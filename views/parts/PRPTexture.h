@@ -63,10 +63,14 @@ TBitmapHeader ReadBitmapHeader(TStream& stream);
 // size it states and ETextureError for a texture no image file can hold.
 TBitmapHeader ReadMipmapData(TStream& stream, const TBitmapHeader& header, TPRPTexture& texture);
 
+// The extension of the file that holds data of this kind: "jpg" for JPEG data, "dds" for any other.
+const char* TextureFileExtension(uint8_t kind);
+
 // Writes the colour file and, when there is alpha data, the alpha file of a texture read by
-// ReadMipmapData. The names come in ending with "." and go out with "dds" or "jpg" appended (the alpha
-// name even when no alpha file is written). When a file cannot be written whole, neither file stays and
-// the error is raised.
+// ReadMipmapData. The names come in ending with "." and go out with TextureFileExtension of the colour
+// kind (Compression) and of the alpha kind (Extra) appended, the alpha name even when no alpha file is
+// written. Both files are written whole before either replaces a file of its name: when one fails, neither
+// name changes and the error is raised.
 void WriteTextureFiles(const TBitmapHeader& workHeader, const TPRPTexture& texture,
                        std::string& colorFileName, std::string& alphaFileName);
 
