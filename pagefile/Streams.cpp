@@ -257,10 +257,10 @@ size_t TFileStream::Read(void* buffer, size_t count) {
                 position_ += n;
                 continue;
             }
-            readBuffer_.resize(kFileBufferSize);
+            if (!readBuffer_) readBuffer_ = std::make_unique_for_overwrite<uint8_t[]>(kFileBufferSize);
             ssize_t n;
             do {
-                n = ::pread(handle_, readBuffer_.data(), kFileBufferSize, position_);
+                n = ::pread(handle_, readBuffer_.get(), kFileBufferSize, position_);
             } while (n < 0 && errno == EINTR);
             if (n <= 0) break;
             readBufferStart_ = position_;
@@ -268,7 +268,7 @@ size_t TFileStream::Read(void* buffer, size_t count) {
         }
         const size_t offset = static_cast<size_t>(position_ - readBufferStart_);
         const size_t n = std::min(count - done, readBufferLength_ - offset);
-        std::memcpy(out + done, readBuffer_.data() + offset, n);
+        std::memcpy(out + done, readBuffer_.get() + offset, n);
         done += n;
         position_ += static_cast<int64_t>(n);
     }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -176,7 +177,7 @@ private:
     friend class TWindowedStream<TFileStream>;
     // Pending writes must reach the file before anything is read back.
     Window readWindow() const {
-        return {readBuffer_.data(), readBufferStart_, writeBuffer_.empty() ? readBufferLength_ : 0};
+        return {readBuffer_.get(), readBufferStart_, writeBuffer_.empty() ? readBufferLength_ : 0};
     }
 
     std::string fileName_;
@@ -185,7 +186,8 @@ private:
     std::string replacedName_;
     std::string asideName_;
     int64_t fileSize_ = 0;
-    std::vector<uint8_t> readBuffer_;
+    // Left uninitialised: a header read of a small file need not clear a whole buffer first.
+    std::unique_ptr<uint8_t[]> readBuffer_;
     int64_t readBufferStart_ = 0;
     size_t readBufferLength_ = 0;
     std::vector<uint8_t> writeBuffer_;
