@@ -296,21 +296,17 @@ void TMainForm::createControls() {
     PRPTree->header()->setStretchLastSection(false);
     PRPTree->header()->setResizeContentsPrecision(0);
     PRPTree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    auto* measureColumn = new QTimer(PRPTree);
-    measureColumn->setSingleShot(true);
-    connect(measureColumn, &QTimer::timeout, PRPTree, [this] {
+    treeColumnTimer_ = new QTimer(PRPTree);
+    treeColumnTimer_->setSingleShot(true);
+    connect(treeColumnTimer_, &QTimer::timeout, PRPTree, [this] {
         const int shown = PRPTree->columnWidth(0);
         PRPTree->resizeColumnToContents(0);
         if (PRPTree->columnWidth(0) < shown) PRPTree->setColumnWidth(0, shown);
     });
-    connect(PRPTree->verticalScrollBar(), &QScrollBar::valueChanged, measureColumn,
+    connect(PRPTree->verticalScrollBar(), &QScrollBar::valueChanged, treeColumnTimer_,
             qOverload<>(&QTimer::start));
-    connect(PRPTree->verticalScrollBar(), &QScrollBar::rangeChanged, measureColumn,
+    connect(PRPTree->verticalScrollBar(), &QScrollBar::rangeChanged, treeColumnTimer_,
             qOverload<>(&QTimer::start));
-    connect(PRPTree->model(), &QAbstractItemModel::modelReset, PRPTree, [this, measureColumn] {
-        PRPTree->setColumnWidth(0, 0);
-        measureColumn->start();
-    });
     PRPTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     PRPTree->setSelectionMode(QAbstractItemView::SingleSelection);
     PRPTree->setExpandsOnDoubleClick(false);
@@ -571,6 +567,9 @@ void TMainForm::ShowAgeExecute() {
 
 void TMainForm::clearPages() {
     PRPTree->clear();
+    // Each load measures its own widest name again.
+    PRPTree->setColumnWidth(0, 0);
+    treeColumnTimer_->start();
     LocalPages.clear();
     GlobalPages.clear();
 }

@@ -20,6 +20,7 @@ class QGroupBox;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TCustomPRPObjectForm;
@@ -169,6 +170,8 @@ private:
     const FolderListing& folderListing(const QString& dir);
 
     bool placementRestored_ = false;
+    // Fits the tree's column to the widest name in view, once the tree has settled.
+    QTimer* treeColumnTimer_ = nullptr;
     // What went wrong while loading pages, one line per page, shown once when the load ends.
     QStringList pageProblems_;
     bool pageFailed_ = false;
