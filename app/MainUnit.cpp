@@ -630,7 +630,7 @@ void TMainForm::loadPages(const QString& path) {
 
     if (ShowGlobals->isChecked()) {
         for (const QString& ageFile : folderListing(dir).Ages()) {
-            const QString age = QFileInfo(ageFile).completeBaseName();
+            const QString age = ageFile.chopped(4); // less ".age"
             const QString firstPage = folderListing(dir).FirstAgePage(age);
             if (firstPage.isEmpty()) continue;
             const std::optional<TPRPFileHeader> first = tryReadHeader(firstPage);

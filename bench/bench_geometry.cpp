@@ -10,6 +10,7 @@
 #include "RowListView.h"
 #include "unitTplDrawableSpans.h"
 #include "unitTplGBufferGroup.h"
+#include "WidgetBench.h"
 
 namespace {
 
@@ -124,10 +125,5 @@ BENCHMARK(BM_OpenDrawableSpansViewer)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

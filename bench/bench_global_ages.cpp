@@ -8,10 +8,13 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
 
 #include "MainUnit.h"
 #include "MessageService.h"
 #include "PageWriter.h"
+#include "WidgetBench.h"
 
 namespace {
 
@@ -67,13 +70,32 @@ BENCHMARK(BM_ReloadWithGlobalPages)
     ->Unit(benchmark::kMillisecond)
     ->MinTime(1.0);
 
+// The target: the reload in 300 ages costs at most twice the one in 60 ages, for pages of either size.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            seconds_[{int(run.counters.at("ages")), int(run.counters.at("keys a page"))}] =
+                run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        for (const auto& [key, seconds] : seconds_)
+            if (key.first == 300 && seconds_.count({60, key.second}))
+                std::printf(
+                    "pages of %d keys: reload in 300 ages / in 60 ages: ratio %.2f (target: 2 or less)\n",
+                    key.second, seconds / seconds_.at({60, key.second}));
+    }
+
+private:
+    std::map<std::pair<int, int>, double> seconds_;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    RatioReporter reporter;
+    return RunWidgetBenchmarks(argc, argv, &reporter);
 }

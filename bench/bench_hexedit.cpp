@@ -1,5 +1,6 @@
 // Painting one screen of a 64 MiB buffer, at the top and deep inside it, and scrolling by a page.
 #include "HexEditorEx.h"
+#include "WidgetBench.h"
 
 #include <benchmark/benchmark.h>
 
@@ -48,10 +49,5 @@ BENCHMARK(BM_PageDownAndPaint)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

@@ -8,6 +8,7 @@
 #include "PRPClasses.h"
 #include "PRP_VCL.h"
 #include "PageWriter.h"
+#include "WidgetBench.h"
 
 namespace {
 
@@ -67,11 +68,5 @@ BENCHMARK(BM_PlainTree)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    LoadClassTables(QCoreApplication::applicationDirPath().toStdString() + "/");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

@@ -10,6 +10,7 @@
 #include "MainUnit.h"
 #include "MessageService.h"
 #include "PageWriter.h"
+#include "WidgetBench.h"
 
 namespace {
 
@@ -69,10 +70,5 @@ BENCHMARK(BM_OpenAge)->Unit(benchmark::kMillisecond)->Iterations(5);
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

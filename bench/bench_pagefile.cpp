@@ -16,8 +16,9 @@ const std::string& bigPage() {
         for (int g = 0; g < 20; ++g) {
             testpages::TestGroup group(static_cast<uint16_t>(g + 1));
             for (int i = 0; i < 10000; ++i)
-                group.objects.emplace_back(testpages::makeKey(0, "Object_" + std::to_string(g) + "_" + std::to_string(i)),
-                                           testpages::Bytes(4, 0));
+                group.objects.emplace_back(
+                    testpages::makeKey(0, "Object_" + std::to_string(g) + "_" + std::to_string(i)),
+                    testpages::Bytes(4, 0));
             page.groups.push_back(std::move(group));
         }
         const std::string file = (std::filesystem::temp_directory_path() / "kestrum-bench-200k.prp").string();
@@ -55,7 +56,8 @@ void BM_ReadPageIndex(benchmark::State& state) {
             keys += folder.Objects.size();
         benchmark::DoNotOptimize(keys);
     }
-    state.counters["keys/s"] = benchmark::Counter(static_cast<double>(keys), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["keys/s"] =
+        benchmark::Counter(static_cast<double>(keys), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 } // namespace
