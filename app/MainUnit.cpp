@@ -307,6 +307,9 @@ void TMainForm::createControls() {
             qOverload<>(&QTimer::start));
     connect(PRPTree->verticalScrollBar(), &QScrollBar::rangeChanged, treeColumnTimer_,
             qOverload<>(&QTimer::start));
+    // A node opened in a tree too short to scroll changes no scroll bar, and brings rows into view all the
+    // same.
+    connect(PRPTree, &QTreeWidget::itemExpanded, treeColumnTimer_, qOverload<>(&QTimer::start));
     PRPTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     PRPTree->setSelectionMode(QAbstractItemView::SingleSelection);
     PRPTree->setExpandsOnDoubleClick(false);

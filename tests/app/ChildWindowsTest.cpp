@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QTreeWidget>
+#include <functional>
 
 #include "AppTestSupport.h"
 #include "LogicWriters.h"
@@ -184,6 +185,31 @@ TEST_F(ChildWindowsTest, PageTreeScrollsSidewaysToALongName) {
     settle();
     EXPECT_LT(form->PRPTree->columnWidth(0), form->PRPTree->viewport()->width());
     EXPECT_FALSE(sideways->isVisible());
+}
+
+// A page short enough to need no scrolling: each node the user opens shows its children's names whole.
+TEST_F(ChildWindowsTest, PageTreeWidensToTheNamesOfANodeJustOpened) {
+    form->OpenPRPFile(folder.write("Age_District_Page.prp",
+                                   makePage(kVersionUru, "Age", "Page", 1, 0,
+                                            {{0, {"Node"}}, {1, {"Rock", "A_Rather_Long_Object_Name"}}})));
+    form->show();
+    settle();
+    QTreeWidget* tree = form->PRPTree;
+    std::function<void(QTreeWidgetItem*)> openAll = [&](QTreeWidgetItem* node) {
+        node->setExpanded(true);
+        settle();
+        for (int i = 0; i < node->childCount(); ++i) {
+            QTreeWidgetItem* child = node->child(i);
+            const QRect row = tree->visualItemRect(child);
+            EXPECT_GE(row.width(),
+                      tree->iconSize().width() + tree->fontMetrics().horizontalAdvance(child->text(0)))
+                << child->text(0).toStdString();
+            openAll(child);
+        }
+    };
+    ASSERT_EQ(tree->verticalScrollBar()->maximum(), 0);
+    openAll(tree->topLevelItem(0));
+    EXPECT_EQ(tree->verticalScrollBar()->maximum(), 0) << "a short page";
 }
 
 // The frame rectangle is moved into the available area first and shrunk only where it is larger.
