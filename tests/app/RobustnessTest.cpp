@@ -178,6 +178,20 @@ constexpr int kRandomSlices = 4;
 constexpr int kCutSlices = 2;
 
 // The bodies of a case for a class index; empty when the case does not cover the class.
+// A page whose one group holds the bodies as objects "Obj0", "Obj1", ... of the class.
+TestPage pageOfBodies(const Family& family, const std::string& age, uint16_t classIndex,
+                      const std::vector<Bytes>& bodies) {
+    TestPage page = makePage(family.version, age, "Page", 3, 0, {});
+    TestGroup group(classIndex);
+    for (size_t i = 0; i < bodies.size(); ++i) {
+        TPRPObjectDesc key = makeKey(classIndex, "Obj" + std::to_string(i), 3, page.seqPrefix);
+        key.ObjectID = uint32_t(i + 1);
+        group.objects.emplace_back(key, bodies[i]);
+    }
+    page.groups.push_back(group);
+    return page;
+}
+
 std::vector<Bytes> bodiesOf(const RobustnessCase& c, uint16_t classIndex) {
     const Family& family = *c.family;
     switch (c.kind) {
@@ -284,15 +298,8 @@ TEST_P(RobustnessTest, EveryClassOpensAndClosesWithoutFault) {
         if (GetParam().kind == BodyKind::Random && int(i % kRandomSlices) != GetParam().slice) continue;
         const std::vector<Bytes> bodies = bodiesOf(GetParam(), classIndex);
         if (bodies.empty()) continue;
-        TestPage page = makePage(family.version, "Robust", "Page", 3, 0, {});
-        TestGroup group(classIndex);
-        for (size_t i = 0; i < bodies.size(); ++i) {
-            TPRPObjectDesc key = makeKey(classIndex, "Obj" + std::to_string(i), 3, page.seqPrefix);
-            key.ObjectID = uint32_t(i + 1);
-            group.objects.emplace_back(key, bodies[i]);
-        }
-        page.groups.push_back(group);
-        const QString file = folder.write(QStringLiteral("Robust_District_Page.prp"), page);
+        const QString file = folder.write(QStringLiteral("Robust_District_Page.prp"),
+                                          pageOfBodies(family, "Robust", classIndex, bodies));
         openEveryObject(file, classIndex);
         opened += bodies.size();
         if (HasFatalFailure()) return;
@@ -384,15 +391,8 @@ TEST_F(MainFormTest, EveryReadOnlyFieldShowsItsTextFromItsStart) {
             for (uint8_t& b : noise)
                 b = uint8_t(random());
             bodies.push_back(noise);
-            TestPage page = makePage(family.version, "Fields", "Page", 3, 0, {});
-            TestGroup group(classIndex);
-            for (size_t i = 0; i < bodies.size(); ++i) {
-                TPRPObjectDesc key = makeKey(classIndex, "Obj" + std::to_string(i), 3, page.seqPrefix);
-                key.ObjectID = uint32_t(i + 1);
-                group.objects.emplace_back(key, bodies[i]);
-            }
-            page.groups.push_back(group);
-            form->OpenPRPFile(folder.write(QStringLiteral("Fields_District_Page.prp"), page));
+            form->OpenPRPFile(folder.write(QStringLiteral("Fields_District_Page.prp"),
+                                           pageOfBodies(family, "Fields", classIndex, bodies)));
             for (const TPRPFileObject& entry : form->LocalPages.front().Folders.front().Objects) {
                 SCOPED_TRACE(testing::Message() << "class " << classIndex << " " << entry.Desc.Name);
                 Guarded([&] { form->ShowObject(entry, false); });
