@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QCollator>
 #include <QColorDialog>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>

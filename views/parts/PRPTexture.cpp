@@ -1,7 +1,6 @@
 #include "PRPTexture.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 
 namespace {
