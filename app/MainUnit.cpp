@@ -289,18 +289,20 @@ void TMainForm::createControls() {
     PRPTree->setColumnCount(1);
     PRPTree->setUniformRowHeights(true);
     // A name wider than the tree is shown whole and scrolled to sideways: the column is as wide as the
-    // widest row that came into view. Measuring only the rows in view keeps a page of many thousand
-    // objects as quick to load and expand; the column only grows until the next load, so it neither
-    // jumps while the user scrolls nor flickers as its own scroll bar hides the last row.
+    // widest row that came into view, and never narrower than the view, so that every row (its highlight,
+    // its clicks) reaches the tree's right edge. Measuring only the rows in view keeps a page of many
+    // thousand objects as quick to load and expand; the widest name only grows until the next load, so the
+    // column neither jumps while the user scrolls nor flickers as its own scroll bar hides the last row.
     PRPTree->header()->setStretchLastSection(false);
     PRPTree->header()->setResizeContentsPrecision(0);
     PRPTree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     treeColumnTimer_ = new QTimer(PRPTree);
     treeColumnTimer_->setSingleShot(true);
     connect(treeColumnTimer_, &QTimer::timeout, PRPTree, [this] {
-        const int shown = PRPTree->columnWidth(0);
         PRPTree->resizeColumnToContents(0);
-        if (PRPTree->columnWidth(0) < shown) PRPTree->setColumnWidth(0, shown);
+        treeNamesWidth_ = std::max(treeNamesWidth_, PRPTree->columnWidth(0));
+        const int wanted = std::max(treeNamesWidth_, PRPTree->viewport()->width());
+        if (PRPTree->columnWidth(0) != wanted) PRPTree->setColumnWidth(0, wanted);
     });
     connect(PRPTree->verticalScrollBar(), &QScrollBar::valueChanged, treeColumnTimer_,
             qOverload<>(&QTimer::start));
@@ -321,7 +323,9 @@ void TMainForm::createControls() {
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     PRPTree->setPalette(palette);
     PRPTree->viewport()->installEventFilter(this);
+    // Qt reports a double-click where no row stands with no item: it does nothing.
     connect(PRPTree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* node, int) {
+        if (!node) return;
         if (NodeObject(node)) {
             prpMenuEditExecute();
         } else {
@@ -570,7 +574,8 @@ void TMainForm::ShowAgeExecute() {
 void TMainForm::clearPages() {
     PRPTree->clear();
     // Each load measures its own widest name again.
-    PRPTree->setColumnWidth(0, 0);
+    treeNamesWidth_ = 0;
+    PRPTree->setColumnWidth(0, PRPTree->viewport()->width());
     treeColumnTimer_->start();
     LocalPages.clear();
     GlobalPages.clear();
@@ -798,6 +803,7 @@ void TMainForm::PreparePopup(QTreeWidgetItem* node) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PRPTree->viewport() && event->type() == QEvent::Resize) treeColumnTimer_->start();
     if (watched == PRPTree->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {

@@ -172,6 +172,8 @@ private:
     bool placementRestored_ = false;
     // Fits the tree's column to the widest name in view, once the tree has settled.
     QTimer* treeColumnTimer_ = nullptr;
+    // The widest name measured in the tree since the last load.
+    int treeNamesWidth_ = 0;
     // What went wrong while loading pages, one line per page, shown once when the load ends.
     QStringList pageProblems_;
     bool pageFailed_ = false;

@@ -45,8 +45,9 @@ TRowListView::TRowListView(const QString& name, const QStringList& columns, QWid
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHeaderHidden(columns.isEmpty());
     header()->setStretchLastSection(true);
-    connect(this, &QAbstractItemView::doubleClicked, this,
-            [this](const QModelIndex& index) { Guarded([&] { emit rowDoubleClicked(index.row()); }); });
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid()) Guarded([&] { emit rowDoubleClicked(index.row()); });
+    });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 Guarded([&] { emit selectedRowChanged(current.isValid() ? current.row() : -1); });

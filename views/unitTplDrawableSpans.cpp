@@ -132,8 +132,9 @@ TfrmTplDrawableSpans::TfrmTplDrawableSpans(QWidget* parent) : TCustomPRPObjectFo
             &TfrmTplDrawableSpans::SpanIndexListDblClick);
     connect(GBufferGroupList, &TRowListView::rowDoubleClicked, this,
             &TfrmTplDrawableSpans::GBufferGroupListDblClick);
-    connect(MatGroupList, &QTreeWidget::itemDoubleClicked, this,
-            [this] { Guarded([this] { MatGroupListDblClick(); }); });
+    connect(MatGroupList, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* node) {
+        if (node) Guarded([this] { MatGroupListDblClick(); });
+    });
     connect(LocalBoundsLink, &TLinkLabel::clicked, this, &TfrmTplDrawableSpans::LocalBoundsLinkClick);
     connect(WorldBoundsLink, &TLinkLabel::clicked, this, &TfrmTplDrawableSpans::WorldBoundsLinkClick);
     connect(OtherBoundsLink, &TLinkLabel::clicked, this, &TfrmTplDrawableSpans::OtherBoundsLinkClick);

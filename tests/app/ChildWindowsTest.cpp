@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
+#include <QTest>
 #include <QTreeWidget>
 #include <functional>
 
@@ -178,12 +179,12 @@ TEST_F(ChildWindowsTest, PageTreeScrollsSidewaysToALongName) {
     QApplication::processEvents();
     EXPECT_LE(form->PRPTree->visualItemRect(node).right(), form->PRPTree->viewport()->width());
 
-    // The next page's names are short: the column narrows again.
+    // The next page's names are short: the column narrows again, to the tree's width.
     form->OpenPRPFile(
         folder.write("Age_District_Other.prp", makePage(kVersionUru, "Age", "Other", 2, 0, {{1, {"Rock"}}})));
     form->PRPTree->expandAll();
     settle();
-    EXPECT_LT(form->PRPTree->columnWidth(0), form->PRPTree->viewport()->width());
+    EXPECT_EQ(form->PRPTree->columnWidth(0), form->PRPTree->viewport()->width());
     EXPECT_FALSE(sideways->isVisible());
 }
 
@@ -210,6 +211,74 @@ TEST_F(ChildWindowsTest, PageTreeWidensToTheNamesOfANodeJustOpened) {
     ASSERT_EQ(tree->verticalScrollBar()->maximum(), 0);
     openAll(tree->topLevelItem(0));
     EXPECT_EQ(tree->verticalScrollBar()->maximum(), 0) << "a short page";
+}
+
+// Every row of the page tree is whole across the view: a double-click beside a name, where no text stands,
+// acts on that row's node, and one below the last row does nothing. Tried on a short page, where the names
+// are narrower than the tree, and with a name wider than the tree loaded.
+TEST_F(ChildWindowsTest, DoubleClickBesideANameActsOnItsRow) {
+    QTreeWidget* tree = form->PRPTree;
+    const std::string wide = longName("Zz_Garden_Lamp_") + longName("_Post") + longName("_Top");
+    for (const std::string& lastName : {std::string("Rock"), wide}) {
+        SCOPED_TRACE(lastName.size());
+        for (QMdiSubWindow* window : form->MdiArea->subWindowList())
+            delete window;
+        form->OpenPRPFile(
+            folder.write("Age_District_Page.prp", makePage(kVersionUru, "Age", "Page", 1, 0,
+                                                           {{0x4C, {"Breeze"}}, {1, {"Lamp", lastName}}})));
+        form->show();
+        settle();
+        QTreeWidgetItem* page = tree->topLevelItem(0);
+        ASSERT_NE(page, nullptr);
+        const QPoint rightEdge(tree->viewport()->width() - 3, 0);
+        auto besideName = [&](QTreeWidgetItem* node) {
+            tree->scrollToItem(node);
+            settle();
+            const QRect row = tree->visualItemRect(node);
+            return QPoint(rightEdge.x(), row.center().y());
+        };
+        // As the system delivers one: press, release, then the second press as a double-click, release.
+        auto doubleClick = [&](QPoint at) {
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at);
+            settle();
+        };
+        EXPECT_GE(tree->columnWidth(0), tree->viewport()->width()) << "rows reach the tree's right edge";
+
+        // A page or class row opens and closes as on its name.
+        const bool pageOpen = page->isExpanded();
+        doubleClick(besideName(page));
+        EXPECT_NE(page->isExpanded(), pageOpen);
+        if (!page->isExpanded()) doubleClick(besideName(page));
+        ASSERT_TRUE(page->isExpanded());
+        QTreeWidgetItem* group = findNode(QStringLiteral("plSceneObject"));
+        ASSERT_NE(group, nullptr);
+        group->parent()->setExpanded(true);
+        settle();
+        doubleClick(besideName(group));
+        EXPECT_TRUE(group->isExpanded());
+
+        // A single click beside a name selects its row; a double-click opens the object.
+        QTreeWidgetItem* lamp = findNode(QStringLiteral("Lamp"));
+        ASSERT_NE(lamp, nullptr);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, besideName(lamp));
+        EXPECT_EQ(tree->currentItem(), lamp);
+        doubleClick(besideName(lamp));
+        ASSERT_EQ(form->MdiArea->subWindowList().size(), 1);
+        EXPECT_TRUE(form->MdiArea->subWindowList().front()->windowTitle().contains(QStringLiteral("Lamp")));
+
+        // Below the last row nothing happens.
+        tree->collapseAll();
+        settle();
+        const QRect last = tree->visualItemRect(page);
+        ASSERT_LT(last.bottom() + 10, tree->viewport()->height());
+        tree->setCurrentItem(lamp);
+        doubleClick(QPoint(rightEdge.x(), last.bottom() + 8));
+        doubleClick(QPoint(4, last.bottom() + 8));
+        EXPECT_FALSE(page->isExpanded());
+        EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
+    }
 }
 
 // The frame rectangle is moved into the available area first and shrunk only where it is larger.
