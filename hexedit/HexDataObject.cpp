@@ -10,14 +10,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QtEndian>
 
 #include "HexCoreTypes.h"
 #include "HexTranslation.h"
-#include "UserTempFolder.h"
 
 namespace {
 constexpr quint32 OwnMagic = 0x44455848; // "HXED"
@@ -26,12 +24,6 @@ constexpr quint32 OwnVersion = 0x00010001;
 HexFormatChooser& chooserHook() {
     static HexFormatChooser hook;
     return hook;
-}
-
-// The private folder of this process that holds one folder per dump file; it goes when the program ends.
-const QTemporaryDir& dumpFolders() {
-    static const QTemporaryDir folder(QDir(UserTempFolder()).filePath(QStringLiteral("hexedit-XXXXXX")));
-    return folder;
 }
 
 QString& lastChosenFormat() {
@@ -226,7 +218,8 @@ QByteArray makeFileGroupDescriptor(const QString& name, quint32 size) {
 
 THexDataObject::THexDataObject(const QByteArray& data, const QString& editorFileName, bool swapNibbles,
                                bool hexText)
-    : m_data(data), m_swapNibbles(swapNibbles), m_hexText(hexText) {
+    : m_data(data), m_swapNibbles(swapNibbles), m_hexText(hexText),
+      m_dumpFolder(QStringLiteral("hexedit-dump")) {
     const QString base = QFileInfo(editorFileName).completeBaseName();
     m_name = QStringLiteral("Dump of %1.bin").arg(base).left(255);
 }
@@ -235,7 +228,9 @@ THexDataObject::THexDataObject(const QByteArray& data, const QString& editorFile
 THexDataObject::~THexDataObject() = default;
 
 QStringList THexDataObject::formats() const {
-    return {hexmime::Own, hexmime::Text, hexmime::FileGroupDescriptor, hexmime::UriList};
+    QStringList offered = {hexmime::Own, hexmime::Text, hexmime::FileGroupDescriptor};
+    if (m_dumpFolder.IsValid()) offered.append(hexmime::UriList);
+    return offered;
 }
 
 bool THexDataObject::hasFormat(const QString& mime) const {
@@ -244,19 +239,16 @@ bool THexDataObject::hasFormat(const QString& mime) const {
 
 QString THexDataObject::tempFilePath() const {
     if (m_tempFile.isEmpty()) {
-        if (!dumpFolders().isValid()) return {};
-        // Two objects of one editor share a visible name, so each keeps its file in a folder of its own.
-        auto folder =
-            std::make_unique<QTemporaryDir>(QDir(dumpFolders().path()).filePath(QStringLiteral("XXXXXX")));
-        if (!folder->isValid()) return {};
+        if (!m_dumpFolder.IsValid()) return {};
         QString name = m_name;
         name.replace(QLatin1Char('/'), QLatin1Char('_'));
-        const QString path = QDir(folder->path()).filePath(name);
+        const QString path = QDir(m_dumpFolder.Path()).filePath(name);
         QFile file(path);
         // The last bytes may wait in the file's buffer: a dump is only offered once they are on disk.
-        if (!file.open(QIODevice::WriteOnly) || file.write(m_data) != m_data.size() || !file.flush())
+        if (!file.open(QIODevice::WriteOnly) || file.write(m_data) != m_data.size() || !file.flush()) {
+            file.remove();
             return {};
-        m_dumpFolder = std::move(folder);
+        }
         m_tempFile = path;
     }
     return m_tempFile;

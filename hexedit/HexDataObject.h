@@ -6,10 +6,9 @@
 #include <QString>
 #include <QStringList>
 
-class QTemporaryDir;
+#include "UserTempFolder.h"
 
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -84,14 +83,17 @@ protected:
     QVariant retrieveData(const QString& mime, QMetaType type) const override;
 
 private:
-    // The dump file "Dump of <name>.bin", written on first request into a folder of this object's own.
+    // The dump file "Dump of <name>.bin", written on first request into the object's folder; empty when it
+    // cannot be written there.
     QString tempFilePath() const;
 
     QByteArray m_data;
     QString m_name;
     bool m_swapNibbles;
     bool m_hexText;
-    mutable std::unique_ptr<QTemporaryDir> m_dumpFolder;
+    // Two objects of one editor share a visible name, so each keeps its file in a folder of its own. Without
+    // one the file list is not offered: the bytes still go as the other formats.
+    TPrivateTempFolder m_dumpFolder;
     mutable QString m_tempFile;
     Qt::DropAction m_performedEffect = Qt::IgnoreAction;
     bool m_effectReported = false;

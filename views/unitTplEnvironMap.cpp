@@ -1,7 +1,6 @@
 #include "unitTplEnvironMap.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QMdiSubWindow>
 #include <filesystem>
 
@@ -28,8 +27,7 @@ const std::array<const char*, 6> TfrmTplEnvironMap::kFaceMaterials = {"LeftFace"
                                                                       "BackFace", "TopFace",   "BottomFace"};
 
 TfrmTplEnvironMap::TfrmTplEnvironMap(QWidget* parent)
-    : TCustomPRPObjectForm(parent),
-      tempDir_(QDir(UserTempFolder()).filePath(QStringLiteral("kestrum-cubemap-XXXXXX"))) {
+    : TCustomPRPObjectForm(parent), tempDir_(QStringLiteral("kestrum-cubemap")) {
     // Picture formats by extension and the scene classes; only the first call acts.
     InitEngine3D();
     setObjectName(QStringLiteral("frmTplEnvironMap"));
@@ -94,26 +92,27 @@ void TfrmTplEnvironMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* s
     ShowAsChild();
     if (!stream) return;
     FormClose();
-    // A body that cannot be read is reported like pictures that cannot be loaded.
-    try {
-        const TCubeMapFiles cube = WriteCubeMapFiles(*stream, tempDir_.path().toStdString());
-        Header = cube.Header;
-        for (size_t i = 0; i < 6; ++i) {
-            FaceHeaders[i] = cube.Faces[i].Header;
-            Textures[i] = cube.Faces[i].Texture;
-            ColorFileNames[i] = cube.Faces[i].ColorFile;
-            AlphaFileNames[i] = cube.Faces[i].AlphaFile;
+    if (!tempDir_.IsValid()) {
+        // Without a folder of its own the window writes nothing, and tells why.
+        failLoading(tempDir_.ErrorText());
+    } else {
+        // A body that cannot be read is reported like pictures that cannot be loaded.
+        try {
+            const TCubeMapFiles cube = WriteCubeMapFiles(*stream, tempDir_.Path().toStdString());
+            Header = cube.Header;
+            for (size_t i = 0; i < 6; ++i) {
+                FaceHeaders[i] = cube.Faces[i].Header;
+                Textures[i] = cube.Faces[i].Texture;
+                ColorFileNames[i] = cube.Faces[i].ColorFile;
+                AlphaFileNames[i] = cube.Faces[i].AlphaFile;
+            }
+            // Only the colour of each face is shown.
+            for (int i = 0; i < 6; ++i)
+                GLMaterialLibrary->Materials()->GetItem(i)->Material()->GetTexture()->Image()->LoadFromFile(
+                    ColorFileNames[size_t(i)]);
+        } catch (const std::exception&) {
+            failLoading({});
         }
-        // Only the colour of each face is shown.
-        for (int i = 0; i < 6; ++i)
-            GLMaterialLibrary->Materials()->GetItem(i)->Material()->GetTexture()->Image()->LoadFromFile(
-                ColorFileNames[size_t(i)]);
-    } catch (const std::exception&) {
-        MessageDlg(QStringLiteral("Error loading images."), TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
-        if (QMdiSubWindow* frame = SubWindow())
-            frame->close();
-        else
-            close();
     }
     FormResize();
 }
@@ -128,6 +127,16 @@ void TfrmTplEnvironMap::FormClose() {
         removeIfExists(ColorFileNames[i]);
         removeIfExists(AlphaFileNames[i]);
     }
+}
+
+void TfrmTplEnvironMap::failLoading(const QString& reason) {
+    QString text = QStringLiteral("Error loading images.");
+    if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
+    MessageDlg(text, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+    if (QMdiSubWindow* frame = SubWindow())
+        frame->close();
+    else
+        close();
 }
 
 void TfrmTplEnvironMap::resizeEvent(QResizeEvent* event) {

@@ -1,12 +1,12 @@
 #pragma once
 // The cube-map viewer: the six faces on a sky box around a lit sphere, drawn through the 3D engine.
-#include <QTemporaryDir>
 #include <array>
 #include <memory>
 #include <string>
 
 #include "PRPForms.h"
 #include "PRPTexture.h"
+#include "UserTempFolder.h"
 
 namespace engine3d {
 class TGL3DScene;
@@ -44,12 +44,15 @@ public:
     std::array<TPRPTexture, 6> Textures;
     std::array<std::string, 6> ColorFileNames;
     std::array<std::string, 6> AlphaFileNames;
-    QString TempFolder() const { return tempDir_.path(); }
+    // This window's own folder of temporary image files; empty when it could not be made.
+    QString TempFolder() const { return tempDir_.Path(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QTemporaryDir tempDir_;
+    // "Error loading images." with the reason below it, when there is one to tell; then the window closes.
+    void failLoading(const QString& reason);
+    TPrivateTempFolder tempDir_;
 };

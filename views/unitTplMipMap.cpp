@@ -1,7 +1,6 @@
 #include "unitTplMipMap.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -53,8 +52,7 @@ void setUpSprite(TGLHUDSprite* sprite, float z) {
 } // namespace
 
 TfrmTplMipMap::TfrmTplMipMap(QWidget* parent)
-    : TCustomPRPObjectForm(parent),
-      tempDir_(QDir(UserTempFolder()).filePath(QStringLiteral("kestrum-mipmap-XXXXXX"))) {
+    : TCustomPRPObjectForm(parent), tempDir_(QStringLiteral("kestrum-mipmap")) {
     // Picture formats by extension and the scene classes; only the first call acts.
     InitEngine3D();
     setObjectName(QStringLiteral("frmTplMipMap"));
@@ -145,22 +143,25 @@ void TfrmTplMipMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* strea
     FormClose();
     TGLTextureImage* image = ImageSprite->Material()->GetTexture()->Image();
     TGLTexture* alphaTexture = AlphaSprite->Material()->GetTexture();
-    // A body that cannot be read is reported like a picture that cannot be loaded: a window without a
-    // picture is no use to anyone.
-    try {
-        const TMipmapFiles files = WriteMipmapFiles(*stream, tempDir_.path().toStdString());
-        ColorFileName = files.ColorFile;
-        AlphaFileName = files.AlphaFile;
-        Header = files.Header;
-        Texture = files.Texture;
-        image->LoadFromFile(ColorFileName);
-        // Without an alpha image the alpha mode shows the bare sprite, not the last texture's alpha.
-        const bool hasAlpha = std::filesystem::exists(AlphaFileName);
-        alphaTexture->SetDisabled(!hasAlpha);
-        if (hasAlpha) alphaTexture->Image()->LoadFromFile(AlphaFileName);
-    } catch (const std::exception&) {
-        MessageDlg(QStringLiteral("Error loading image."), TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
-        askToClose();
+    if (!tempDir_.IsValid()) {
+        // Without a folder of its own the window writes nothing, and tells why.
+        failLoading(tempDir_.ErrorText());
+    } else {
+        // A body that cannot be read is reported like a picture that cannot be loaded: a window without a
+        // picture is no use to anyone.
+        try {
+            const TMipmapFiles files = WriteMipmapFiles(*stream, tempDir_.Path().toStdString());
+            ColorFileName = files.ColorFile;
+            AlphaFileName = files.AlphaFile;
+            Header = files.Header;
+            Texture = files.Texture;
+            image->LoadFromFile(ColorFileName);
+            // Without an alpha image the alpha mode shows the bare sprite, not the last texture's alpha.
+            alphaTexture->SetDisabled(!files.HasAlpha);
+            if (files.HasAlpha) alphaTexture->Image()->LoadFromFile(AlphaFileName);
+        } catch (const std::exception&) {
+            failLoading({});
+        }
     }
     MipLvl->setText(QStringLiteral("1/") + QString::number(Texture.LevelCount));
 
@@ -265,6 +266,13 @@ void TfrmTplMipMap::askToClose() {
         frame->close();
     else
         close();
+}
+
+void TfrmTplMipMap::failLoading(const QString& reason) {
+    QString text = QStringLiteral("Error loading image.");
+    if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
+    MessageDlg(text, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+    askToClose();
 }
 
 bool TfrmTplMipMap::handleWheel(QWheelEvent* event) {

@@ -1,12 +1,12 @@
 #pragma once
 // The mip-map viewer: the texture's colour image, or its alpha image, drawn through the 3D engine. Space
 // switches between the two; the mouse wheel steps through the other textures of the same page.
-#include <QTemporaryDir>
 #include <memory>
 #include <string>
 
 #include "PRPForms.h"
 #include "PRPTexture.h"
+#include "UserTempFolder.h"
 
 class QLabel;
 class QScrollArea;
@@ -56,8 +56,8 @@ public:
     TPRPTexture Texture;
     // The class-4 group of the page the object came from; Count 0 until one is found.
     TPRPFolder Folder;
-    // This window's own folder of temporary image files.
-    QString TempFolder() const { return tempDir_.path(); }
+    // This window's own folder of temporary image files; empty when it could not be made.
+    QString TempFolder() const { return tempDir_.Path(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,7 +70,9 @@ private:
     void stepTexture(int step);
     void setClientSize(int width, int height);
     void askToClose();
+    // "Error loading image." with the reason below it, when there is one to tell; then the window closes.
+    void failLoading(const QString& reason);
     bool handleWheel(QWheelEvent* event);
-    QTemporaryDir tempDir_;
+    TPrivateTempFolder tempDir_;
     int wheelRemainder_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "FileSizeLimit.h"
+#include "RefusedTempFolder.h"
 #include "UserTempFolder.h"
 
 #include <QCheckBox>
@@ -409,6 +410,44 @@ TEST(HexFiles, TemporaryFolder) {
     qputenv("TMPDIR", ".");
     EXPECT_EQ(UserTempFolder(), QDir::current().canonicalPath()) << "an absolute path";
     qputenv("TMPDIR", previous);
+}
+
+// When the temporary folder refuses a folder for the dump, a copy or a drag still carries the bytes but
+// offers no file list, which would be empty or name a file that is not there; nothing is written in the
+// working folder, where the user's file of the dump's name keeps its bytes.
+TEST(HexFiles, DumpWithoutAFolderOffersTheBytesButNoFile) {
+    auto e = makeEditor(QByteArray("dump", 4));
+    e->SetOleDragDrop(true);
+    const RefusedTempFolder refused({"Dump of Untitled.bin"});
+    ASSERT_FALSE(refused.folder().empty()) << "no folder here refuses a new one";
+    const auto expectBytesWithoutFile = [](const QMimeData* data) {
+        ASSERT_NE(data, nullptr);
+        EXPECT_FALSE(data->formats().contains(hexmime::UriList));
+        EXPECT_FALSE(data->hasUrls());
+        EXPECT_TRUE(data->urls().isEmpty());
+        EXPECT_EQ(data->data(hexmime::Own).mid(12), "dump");
+        EXPECT_EQ(data->text(), "dump");
+    };
+    e->SelectAll();
+    ASSERT_TRUE(e->CopyToClipboard());
+    {
+        SCOPED_TRACE("copy");
+        expectBytesWithoutFile(QGuiApplication::clipboard()->mimeData());
+    }
+    int drags = 0;
+    e->DragExecutor = [&](THexDataObject* data, Qt::DropActions) {
+        SCOPED_TRACE("drag");
+        ++drags;
+        expectBytesWithoutFile(data);
+        delete data;
+        return Qt::IgnoreAction;
+    };
+    mouse(*e, QEvent::MouseButtonPress, cellCenter(*e, 1, false), Qt::LeftButton);
+    mouse(*e, QEvent::MouseMove, cellCenter(*e, 3, false, true), Qt::LeftButton);
+    mouse(*e, QEvent::MouseButtonRelease, cellCenter(*e, 3, false, true), Qt::NoButton);
+    EXPECT_EQ(drags, 1);
+    EXPECT_EQ(e->AllData(), "dump");
+    EXPECT_EQ(refused.changes(), "");
 }
 
 TEST(HexFiles, TemporaryNames) {

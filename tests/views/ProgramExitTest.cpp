@@ -1,6 +1,6 @@
 // Leaving the program with previews open: the main window is closed the way the program runs, inside its
 // event loop, and nothing of the previews stays in the temporary folder afterwards; windows that other
-// objects own are left to them.
+// objects own are left to them. Previews whose temporary folder is missing or refuses them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -21,6 +21,7 @@
 #include "AppTestSupport.h"
 #include "KestrumApplication.h"
 #include "MainUnit.h"
+#include "RefusedTempFolder.h"
 #include "TexturePreviewSupport.h"
 #include "ViewerTestSupport.h"
 #include "unitTplEnvironMap.h"
@@ -185,4 +186,38 @@ TEST_F(ProgramExit, PreviewsUseTheSystemsTemporaryFolderWhenTheUsersIsMissing) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     for (const QString& folder : folders)
         EXPECT_FALSE(QFileInfo::exists(folder)) << folder.toStdString();
+}
+
+// When the temporary folder refuses the previews' own folders, each preview says where and why and closes as
+// for an image it cannot load. It writes, reads and deletes nothing: above all not the user's files that
+// bear its file names in the working folder.
+TEST_F(ProgramExit, PreviewsWithoutAFolderOfTheirOwnSayWhyAndLeaveTheUsersFiles) {
+    main->OpenPRPFile(
+        writeTexturePage(pages.path(), QStringLiteral("Textures.prp"), kVersionUru,
+                         {{"Picture", mipmapObject(Kind::Pixels, 8, 8, 1, solid({255, 0, 0}))}},
+                         {{"Sky", cubeMapObject(Kind::Pixels, 4, std::vector<Rgba>(6, Rgba{0, 0, 255}))}}));
+    const RefusedTempFolder refused({"Temp.dds", "TempA.dds", "Temp0.dds", "TempA0.dds", "Temp5.dds"});
+    ASSERT_FALSE(refused.folder().empty()) << "no folder here refuses a new one";
+    const QString why =
+        QStringLiteral("Cannot make a temporary folder in \"%1\": %2.")
+            .arg(QString::fromStdString(refused.folder()), QString::fromStdString(refused.reason()));
+    const struct {
+        uint16_t classIndex;
+        const char* name;
+        QString message;
+    } previews[] = {{4, "Picture", QStringLiteral("Error loading image.\n") + why},
+                    {5, "Sky", QStringLiteral("Error loading images.\n") + why}};
+    for (const auto& preview : previews) {
+        SCOPED_TRACE(preview.name);
+        messages->texts.clear();
+        const QPointer<TCustomPRPObjectForm> form =
+            main->ShowObjectByKey(makeKey(preview.classIndex, preview.name, 7), false);
+        QApplication::processEvents();
+        ASSERT_FALSE(form.isNull());
+        ASSERT_EQ(messages->texts.size(), 1u);
+        EXPECT_EQ(messages->texts[0].toStdString(), preview.message.toStdString());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(form.isNull()) << "the window closes";
+        EXPECT_EQ(refused.changes(), "");
+    }
 }

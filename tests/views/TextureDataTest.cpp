@@ -7,6 +7,7 @@
 
 #include "PRPTexture.h"
 #include "PageWriter.h"
+#include "RefusedTempFolder.h"
 #include "TestFiles.h"
 #include "TextureWriters.h"
 
@@ -267,6 +268,19 @@ TEST_F(TextureFiles, DamagedBodiesFailCleanly) {
 TEST_F(TextureFiles, UnwritableFolderRaisesAFileError) {
     TMemoryStream stream(mipmapObject(Kind::Pixels, 1, 1, 1, solid({})));
     EXPECT_THROW(WriteMipmapFiles(stream, path("no such folder")), EFCreateError);
+}
+
+// A folder named without its whole path would put the files in the working folder, among the user's own.
+TEST_F(TextureFiles, FolderWithoutItsWholePathIsRefused) {
+    const RefusedTempFolder working({"Temp.dds", "TempA.dds", "Temp0.dds", "TempA0.dds"});
+    for (const std::string relative : {"", ".", "sub"}) {
+        SCOPED_TRACE(relative);
+        TMemoryStream mipmap(mipmapObject(Kind::Pixels, 1, 1, 1, solid({})));
+        EXPECT_THROW(WriteMipmapFiles(mipmap, relative), EFCreateError);
+        TMemoryStream cubeMap(cubeMapObject(Kind::Pixels, 4, std::vector<Rgba>(6)));
+        EXPECT_THROW(WriteCubeMapFiles(cubeMap, relative), EFCreateError);
+    }
+    EXPECT_EQ(working.changes(), "");
 }
 
 TEST(WriteDDS, RefusesDataWithoutADDSLayout) {

@@ -22,6 +22,13 @@ uint32_t fourCC(const char (&code)[5]) {
            static_cast<uint32_t>(static_cast<uint8_t>(code[3])) << 24;
 }
 
+// The files go to a folder named by its whole path: with an empty or relative one they would land among the
+// user's own files in the working folder.
+void requireWholeFolderPath(const std::string& folder) {
+    if (!std::filesystem::path(folder).is_absolute())
+        throw EFCreateError("Cannot create the image files in \"" + folder + "\": not a whole folder path");
+}
+
 bool knownDXT(uint8_t subType) {
     return subType == kSubTypeDXT1 || subType == kSubTypeDXT5;
 }
@@ -204,6 +211,7 @@ std::string TempAlphaBase(const std::string& folder, int face) {
 
 TMipmapFiles WriteMipmapFiles(TStream& body, const std::string& folder) {
     TMipmapFiles files;
+    requireWholeFolderPath(folder);
     files.Header = ReadBitmapHeader(body);
     files.ColorFile = TempColorBase(folder);
     files.AlphaFile = TempAlphaBase(folder);
@@ -214,6 +222,7 @@ TMipmapFiles WriteMipmapFiles(TStream& body, const std::string& folder) {
 
 TCubeMapFiles WriteCubeMapFiles(TStream& body, const std::string& folder) {
     TCubeMapFiles cube;
+    requireWholeFolderPath(folder);
     cube.Header = ReadBitmapHeader(body);
     for (int i = 0; i < 6; ++i) {
         TMipmapFiles& face = cube.Faces[static_cast<size_t>(i)];
