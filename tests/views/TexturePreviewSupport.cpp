@@ -1,7 +1,6 @@
 #include "TexturePreviewSupport.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -11,20 +10,6 @@
 #include <QSettings>
 
 namespace testpages {
-
-Bytes jpegFile(uint32_t width, uint32_t height, const PixelFn& colour) {
-    QImage image(int(width), int(height), QImage::Format_RGB32);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x) {
-            const Rgba c = colour(x, y);
-            image.setPixel(int(x), int(y), qRgb(c.r, c.g, c.b));
-        }
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", 100);
-    const QByteArray& data = buffer.data();
-    return Bytes(data.begin(), data.end());
-}
 
 QString writeTexturePage(const QString& folder, const QString& fileName, uint16_t version,
                          const std::vector<NamedBody>& textures, const std::vector<NamedBody>& cubeMaps) {

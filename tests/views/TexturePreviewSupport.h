@@ -1,6 +1,5 @@
 #pragma once
-// The texture preview tests: JPEG files drawn from a colour function, pages of textures, and a shown main
-// window to open them in.
+// The texture preview tests: pages of textures, and a shown main window to open them in.
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
@@ -14,9 +13,6 @@
 #include "ViewerTestSupport.h"
 
 namespace testpages {
-
-// A JPEG file of the whole picture.
-Bytes jpegFile(uint32_t width, uint32_t height, const PixelFn& colour);
 
 // A page of the given family with one group of textures (class 4) and optionally cube maps (class 5);
 // written into folder, returns the file's path.
