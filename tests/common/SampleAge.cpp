@@ -107,18 +107,21 @@ Picture flag(const std::string& name) {
             mipmapObject(Kind::RunCoded, 64, 64, 1, picture, alpha)};
 }
 
-// A cube map: a room of six coloured walls with dark edges. The tests look at the wall ahead (the back).
+// A cube map: a room of six coloured walls with dark edges.
 Picture room(const std::string& name, Kind kind) {
     // Left, right, front, back, top, bottom.
     static const Rgba kWalls[] = {{200, 60, 60},  {60, 180, 80},  {60, 90, 200},
                                   {230, 200, 60}, {170, 80, 200}, {60, 190, 190}};
     std::vector<PixelFn> faces;
-    for (const Rgba& wall : kWalls)
+    std::vector<SampleProbe> probes;
+    for (const Rgba& wall : kWalls) {
         faces.push_back([wall](uint32_t x, uint32_t y) {
             const bool edge = x < 4 || y < 4 || x >= 60 || y >= 60;
             return edge ? scaled(wall, 0.35) : wall;
         });
-    return {{5, name, {{0, 0, kWalls[3]}}}, cubeMapObject(kind, 64, faces)};
+        probes.push_back({32, 32, wall});
+    }
+    return {{5, name, probes}, cubeMapObject(kind, 64, faces)};
 }
 
 // The textures of one family: every kind the previews draw.

@@ -10,7 +10,8 @@
 namespace testpages {
 
 // Where a texture's picture shows a known colour: the texel (x, y) of the colour image, or with `alpha` of
-// the alpha image. For a cube map the colour of the face seen straight ahead (x and y unused).
+// the alpha image. A cube map has six: the colour inside each face (x and y unused), in the stored order of
+// the faces (left, right, front, back, top, bottom).
 struct SampleProbe {
     uint32_t x = 0, y = 0;
     Rgba colour;

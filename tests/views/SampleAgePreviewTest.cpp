@@ -62,13 +62,39 @@ void checkMipMap(TfrmTplMipMap* form, const SampleTexture& sample, const std::st
         expectProbe(probe.alpha ? alpha : colour, int(probe.x), int(probe.y), probe.colour, tolerance(kind));
 }
 
-// Straight ahead the sphere; the view's corner shows the face behind it.
+// The face whose inside colour the pixel shows, or -1.
+int faceAt(const QImage& image, int x, int y, const SampleTexture& sample) {
+    const QColor seen = image.pixelColor(x, y);
+    for (size_t i = 0; i < sample.probes.size(); ++i) {
+        const Rgba c = sample.probes[i].colour;
+        if (std::abs(seen.red() - c.r) <= 12 && std::abs(seen.green() - c.g) <= 12 &&
+            std::abs(seen.blue() - c.b) <= 12)
+            return int(i);
+    }
+    return -1;
+}
+
+// Straight ahead the sphere stands in front of the back face, which fills the view's corner; turned to each
+// side, the camera sees one face in the middle of the view, six distinct faces in all.
 void checkCubeMap(TfrmTplEnvironMap* form, const SampleTexture& sample) {
+    ASSERT_EQ(sample.probes.size(), 6u);
     form->SubWindow()->resize(320, 300);
     QApplication::processEvents();
-    const QImage image = grab(form->GL3DSceneViewer);
-    for (const SampleProbe& probe : sample.probes)
-        expectProbe(image, 4, 4, probe.colour, 12);
+    QImage image = grab(form->GL3DSceneViewer);
+    std::set<int> seen = {faceAt(image, 4, 4, sample)};
+    EXPECT_EQ(*seen.begin(), 3) << "the back face straight ahead";
+    const float turns[][6] = {{0, 0, -1, 0, 1, 0},
+                              {1, 0, 0, 0, 1, 0},
+                              {-1, 0, 0, 0, 1, 0},
+                              {0, 1, 0, 0, 0, 1},
+                              {0, -1, 0, 0, 0, 1}};
+    for (const auto& t : turns) {
+        form->GLCamera->Up()->SetVector(t[3], t[4], t[5]);
+        form->GLCamera->Direction()->SetVector(t[0], t[1], t[2]);
+        image = grab(form->GL3DSceneViewer);
+        seen.insert(faceAt(image, image.width() / 2, image.height() / 2, sample));
+    }
+    EXPECT_EQ(seen, (std::set<int>{0, 1, 2, 3, 4, 5})) << "six distinct faces";
 }
 
 } // namespace
