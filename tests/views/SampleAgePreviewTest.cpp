@@ -80,20 +80,11 @@ void checkCubeMap(TfrmTplEnvironMap* form, const SampleTexture& sample) {
     ASSERT_EQ(sample.probes.size(), 6u);
     form->SubWindow()->resize(320, 300);
     QApplication::processEvents();
-    QImage image = grab(form->GL3DSceneViewer);
+    const QImage image = grab(form->GL3DSceneViewer);
     std::set<int> seen = {faceAt(image, 4, 4, sample)};
     EXPECT_EQ(*seen.begin(), 3) << "the back face straight ahead";
-    const float turns[][6] = {{0, 0, -1, 0, 1, 0},
-                              {1, 0, 0, 0, 1, 0},
-                              {-1, 0, 0, 0, 1, 0},
-                              {0, 1, 0, 0, 0, 1},
-                              {0, -1, 0, 0, 0, 1}};
-    for (const auto& t : turns) {
-        form->GLCamera->Up()->SetVector(t[3], t[4], t[5]);
-        form->GLCamera->Direction()->SetVector(t[0], t[1], t[2]);
-        image = grab(form->GL3DSceneViewer);
-        seen.insert(faceAt(image, image.width() / 2, image.height() / 2, sample));
-    }
+    for (const QImage& turned : framesTurnedToEachSide(form))
+        seen.insert(faceAt(turned, turned.width() / 2, turned.height() / 2, sample));
     EXPECT_EQ(seen, (std::set<int>{0, 1, 2, 3, 4, 5})) << "six distinct faces";
 }
 

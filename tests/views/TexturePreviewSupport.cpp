@@ -9,6 +9,10 @@
 #include <QProcess>
 #include <QSettings>
 
+#include "GL3DScene.h"
+#include "GLWin32Viewer.h"
+#include "unitTplEnvironMap.h"
+
 namespace testpages {
 
 QString writeTexturePage(const QString& folder, const QString& fileName, uint16_t version,
@@ -25,6 +29,24 @@ QString writeTexturePage(const QString& folder, const QString& fileName, uint16_
     const QString path = QDir(folder).filePath(fileName);
     testpages::writeFile(QFile::encodeName(path).toStdString(), testpages::buildPage(page));
     return path;
+}
+
+std::vector<QImage> framesTurnedToEachSide(TfrmTplEnvironMap* form) {
+    // Direction, then up.
+    const float turns[][6] = {{0, 0, -1, 0, 1, 0},
+                              {1, 0, 0, 0, 1, 0},
+                              {-1, 0, 0, 0, 1, 0},
+                              {0, 1, 0, 0, 0, 1},
+                              {0, -1, 0, 0, 0, 1}};
+    std::vector<QImage> frames;
+    for (const auto& t : turns) {
+        form->GLCamera->Up()->SetVector(t[3], t[4], t[5]);
+        form->GLCamera->Direction()->SetVector(t[0], t[1], t[2]);
+        frames.push_back(form->GL3DSceneViewer->grabFramebuffer());
+        EXPECT_TRUE(form->GL3DSceneViewer->LastError().isEmpty())
+            << form->GL3DSceneViewer->LastError().toStdString();
+    }
+    return frames;
 }
 
 namespace {

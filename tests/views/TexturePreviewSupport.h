@@ -12,6 +12,8 @@
 #include "TextureWriters.h"
 #include "ViewerTestSupport.h"
 
+class TfrmTplEnvironMap;
+
 namespace testpages {
 
 // A page of the given family with one group of textures (class 4) and optionally cube maps (class 5);
@@ -22,6 +24,10 @@ struct NamedBody {
 };
 QString writeTexturePage(const QString& folder, const QString& fileName, uint16_t version,
                          const std::vector<NamedBody>& textures, const std::vector<NamedBody>& cubeMaps = {});
+
+// A cube-map preview's camera turned from straight ahead (+z) to each other side in turn, -z, +x, -x, +y
+// and -y, with a frame of each; the camera is left looking down.
+std::vector<QImage> framesTurnedToEachSide(TfrmTplEnvironMap* form);
 
 // Frames at another device pixel ratio, which the toolkit takes only before the application exists: the
 // current test runs again in a child program at that ratio. The child's run hands its frames to
