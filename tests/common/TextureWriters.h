@@ -1,6 +1,6 @@
 #pragma once
 // Texture object bodies: DXT1, DXT5, 32-bit pixel and run-coded textures drawn from a colour function,
-// JPEG bodies around given JPEG files, and cube maps of six such faces.
+// JPEG files and JPEG bodies around them, and cube maps of six such faces.
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -28,19 +28,25 @@ void writeBitmapHeader(ByteWriter& w, Kind kind);
 // The start of a mip-map body: width, height, an unused word, the stated data size and the level count.
 void writeMipmapStart(ByteWriter& w, uint32_t width, uint32_t height, uint32_t totalSize, uint8_t levels);
 // The mip-map body: every level halves the previous one (at least one pixel; DXT levels at least one
-// block). DXT blocks take the colour of their top-left pixel; a run-coded body has one level and, with
-// an alpha function, a run-coded alpha part.
+// block). Each DXT block spans its texels' colours (and, in DXT5, alphas) and picks the nearest entry
+// for each texel, so a block of one colour decodes to exactly it; in DXT1 a texel of alpha below 128
+// is stored transparent. A run-coded body has one level and, with an alpha function, a run-coded alpha
+// part.
 void writeMipmapBody(ByteWriter& w, Kind kind, uint32_t width, uint32_t height, uint8_t levels,
                      const PixelFn& colour, const PixelFn& alpha = {});
 
 // A whole mip-map object body: header and body.
 Bytes mipmapObject(Kind kind, uint32_t width, uint32_t height, uint8_t levels, const PixelFn& colour,
                    const PixelFn& alpha = {});
+// A JPEG file of the whole picture (its alpha is dropped); full-size colour planes.
+Bytes jpegFile(uint32_t width, uint32_t height, const PixelFn& colour, int quality = 100);
 // A JPEG body: the colour file and the alpha file (empty for none) as stored.
 Bytes jpegObject(uint32_t width, uint32_t height, const Bytes& colourFile, const Bytes& alphaFile = {});
 
 // A cube map: its own header, then six faces (left, right, front, back, top, bottom) of one solid
 // colour each, every face with its own header.
 Bytes cubeMapObject(Kind kind, uint32_t size, const std::vector<Rgba>& faceColours);
+// The same with a picture on each face.
+Bytes cubeMapObject(Kind kind, uint32_t size, const std::vector<PixelFn>& faces);
 
 } // namespace testpages

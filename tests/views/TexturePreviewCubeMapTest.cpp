@@ -81,15 +81,8 @@ TEST_F(CubeMapPreview, ShowsSixFacesAroundTheSphere) {
     EXPECT_EQ(faceAt(image, image.width() - 4, image.height() - 4), 3);
     // Turned round to each side, the camera sees one face each.
     std::set<int> seen = {3};
-    const float turns[][6] = {{0, 0, -1, 0, 1, 0},
-                              {1, 0, 0, 0, 1, 0},
-                              {-1, 0, 0, 0, 1, 0},
-                              {0, 1, 0, 0, 0, 1},
-                              {0, -1, 0, 0, 0, 1}};
-    for (const auto& t : turns) {
-        form->GLCamera->Up()->SetVector(t[3], t[4], t[5]);
-        form->GLCamera->Direction()->SetVector(t[0], t[1], t[2]);
-        image = form->GL3DSceneViewer->grabFramebuffer();
+    for (const QImage& turned : framesTurnedToEachSide(form)) {
+        image = turned;
         const int face = faceAt(image, cx, cy);
         EXPECT_EQ(faceAt(image, 4, 4), face) << "one face fills the view";
         seen.insert(face);

@@ -1,7 +1,6 @@
 #include "TexturePreviewSupport.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -10,21 +9,11 @@
 #include <QProcess>
 #include <QSettings>
 
-namespace testpages {
+#include "GL3DScene.h"
+#include "GLWin32Viewer.h"
+#include "unitTplEnvironMap.h"
 
-Bytes jpegFile(uint32_t width, uint32_t height, const PixelFn& colour) {
-    QImage image(int(width), int(height), QImage::Format_RGB32);
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x) {
-            const Rgba c = colour(x, y);
-            image.setPixel(int(x), int(y), qRgb(c.r, c.g, c.b));
-        }
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", 100);
-    const QByteArray& data = buffer.data();
-    return Bytes(data.begin(), data.end());
-}
+namespace testpages {
 
 QString writeTexturePage(const QString& folder, const QString& fileName, uint16_t version,
                          const std::vector<NamedBody>& textures, const std::vector<NamedBody>& cubeMaps) {
@@ -40,6 +29,24 @@ QString writeTexturePage(const QString& folder, const QString& fileName, uint16_
     const QString path = QDir(folder).filePath(fileName);
     testpages::writeFile(QFile::encodeName(path).toStdString(), testpages::buildPage(page));
     return path;
+}
+
+std::vector<QImage> framesTurnedToEachSide(TfrmTplEnvironMap* form) {
+    // Direction, then up.
+    const float turns[][6] = {{0, 0, -1, 0, 1, 0},
+                              {1, 0, 0, 0, 1, 0},
+                              {-1, 0, 0, 0, 1, 0},
+                              {0, 1, 0, 0, 0, 1},
+                              {0, -1, 0, 0, 0, 1}};
+    std::vector<QImage> frames;
+    for (const auto& t : turns) {
+        form->GLCamera->Up()->SetVector(t[3], t[4], t[5]);
+        form->GLCamera->Direction()->SetVector(t[0], t[1], t[2]);
+        frames.push_back(form->GL3DSceneViewer->grabFramebuffer());
+        EXPECT_TRUE(form->GL3DSceneViewer->LastError().isEmpty())
+            << form->GL3DSceneViewer->LastError().toStdString();
+    }
+    return frames;
 }
 
 namespace {

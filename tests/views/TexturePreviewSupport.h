@@ -1,6 +1,5 @@
 #pragma once
-// The texture preview tests: JPEG files drawn from a colour function, pages of textures, and a shown main
-// window to open them in.
+// The texture preview tests: pages of textures, and a shown main window to open them in.
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
@@ -13,10 +12,9 @@
 #include "TextureWriters.h"
 #include "ViewerTestSupport.h"
 
-namespace testpages {
+class TfrmTplEnvironMap;
 
-// A JPEG file of the whole picture.
-Bytes jpegFile(uint32_t width, uint32_t height, const PixelFn& colour);
+namespace testpages {
 
 // A page of the given family with one group of textures (class 4) and optionally cube maps (class 5);
 // written into folder, returns the file's path.
@@ -26,6 +24,10 @@ struct NamedBody {
 };
 QString writeTexturePage(const QString& folder, const QString& fileName, uint16_t version,
                          const std::vector<NamedBody>& textures, const std::vector<NamedBody>& cubeMaps = {});
+
+// A cube-map preview's camera turned from straight ahead (+z) to each other side in turn, -z, +x, -x, +y
+// and -y, with a frame of each; the camera is left looking down.
+std::vector<QImage> framesTurnedToEachSide(TfrmTplEnvironMap* form);
 
 // Frames at another device pixel ratio, which the toolkit takes only before the application exists: the
 // current test runs again in a child program at that ratio. The child's run hands its frames to
