@@ -54,6 +54,7 @@ protected:
         MainFormTest::SetUp();
         SetExportDialogRunner([this](QDialog& dialog) {
             ++dialogs;
+            if (whileAsking) whileAsking();
             if (auto* save = qobject_cast<QFileDialog*>(&dialog)) save->selectFile(answer);
             return QDialog::Accepted;
         });
@@ -89,6 +90,7 @@ protected:
     QString pagePath;
     QString answer;
     int dialogs = 0;
+    std::function<void()> whileAsking;
 };
 
 } // namespace
@@ -136,6 +138,17 @@ TEST_F(ChangedPage, APageRewrittenInPlaceIsToldByItsModificationTime) {
     page.close();
     select("A");
     expectOnlyTheMessage("HexView", [&] { form->prpMenuHexView->trigger(); });
+}
+
+// The convert command reads the page afresh, and copies it after asking for the page id: a page rewritten
+// in place meanwhile is told, and no copy is made.
+TEST_F(ChangedPage, APageRewrittenWhileConvertAsksIsNotCopied) {
+    QTemporaryDir temp;
+    TempFolderVariable tmpdir(temp.path());
+    whileAsking = [&] { writeFile(QFile::encodeName(pagePath).toStdString(), buildPage(meadow(true))); };
+    expectOnlyTheMessage("Convert", [&] { form->ToolsConvert->trigger(); });
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(QDir(temp.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 namespace {
