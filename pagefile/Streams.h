@@ -180,8 +180,8 @@ public:
     const std::string& FileName() const { return fileName_; }
     // The opened file as it was when it was opened; not known for a created file.
     const TFileStamp& Stamp() const { return stamp_; }
-    // The opened file as it is now (a write through another name shows here, a file put in its place by
-    // name does not: this one still reads the file it opened).
+    // The opened file as it is now: a write into it shows here; a new file put in its place by name does
+    // not, as this stream still reads the one it opened.
     TFileStamp CurrentStamp() const;
     // Set when a read asked for bytes past the end of the file, until cleared.
     bool ReadPastEnd() const { return readPastEnd_; }

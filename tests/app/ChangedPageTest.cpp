@@ -10,7 +10,9 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <fcntl.h>
 #include <functional>
+#include <sys/stat.h>
 
 #include "AppTestSupport.h"
 #include "PRPExport.h"
@@ -34,15 +36,18 @@ TPRPObjectDesc keyOf(uint16_t classType, const std::string& name) {
     return makeKey(classType, name, kPageNumber);
 }
 
-// A scene node linking "A", the scene object "A" (eight bytes of 0x11) and the texture "T"; `extraFirst`
-// puts one more object before all of them, so that every offset moves.
-TestPage meadow(bool extraFirst, uint8_t bodyByte = 0x11) {
+// A scene node linking "A", the scene objects "A" (eight bytes of 0x11) and "B" (of 0x33) and the texture
+// "T"; `extraFirst` puts one more object before all of them, so that every offset moves; `swapped` stores
+// B before A, which keeps the file's size.
+TestPage meadow(bool extraFirst, uint8_t bodyByte = 0x11, bool swapped = false) {
     TestPage page = emptyPage(kVersionUru, "Garden", "Meadow", kPageNumber);
     ByteWriter node(kVersionUru);
     node.keyRefs({keyOf(1, "A")}).keyRefs({});
     if (extraFirst) page.groups.push_back(TestGroup(2, {TestObject(keyOf(2, "New"), Bytes(78, 0x99))}));
     page.groups.push_back(TestGroup(0, {TestObject(keyOf(0, "Node"), node.bytes)}));
-    page.groups.push_back(TestGroup(1, {TestObject(keyOf(1, "A"), Bytes(8, bodyByte))}));
+    TestObject a(keyOf(1, "A"), Bytes(8, bodyByte)), b(keyOf(1, "B"), Bytes(8, 0x33));
+    page.groups.push_back(
+        TestGroup(1, swapped ? std::vector<TestObject>{b, a} : std::vector<TestObject>{a, b}));
     page.groups.push_back(
         TestGroup(4, {TestObject(keyOf(4, "T"), mipmapObject(Kind::DXT1, 4, 4, 1, solid({9, 8, 7, 255})))}));
     return page;
@@ -138,6 +143,22 @@ TEST_F(ChangedPage, APageRewrittenInPlaceIsToldByItsModificationTime) {
     page.close();
     select("A");
     expectOnlyTheMessage("HexView", [&] { form->prpMenuHexView->trigger(); });
+}
+
+// Two objects of one size swapped, and the modification time put back: only what lies at the object's
+// place tells, also for an entry that carries no stamp of its file.
+TEST_F(ChangedPage, APageRelaidWithTheSameSizeAndTimeIsToldByTheObjectAtItsPlace) {
+    const std::string path = QFile::encodeName(pagePath).toStdString();
+    struct stat loaded {};
+    ASSERT_EQ(::stat(path.c_str(), &loaded), 0);
+    writeFile(path, buildPage(meadow(false, 0x11, true)));
+    const timespec times[2] = {loaded.st_atim, loaded.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    select("A");
+    expectOnlyTheMessage("HexView", [&] { form->prpMenuHexView->trigger(); });
+    TPRPFileObject byHand = *form->SelectedObject();
+    byHand.FileStamp = {};
+    EXPECT_THROW(ReadStoredObject(byHand), EPageChanged);
 }
 
 // The convert command reads the page afresh, and copies it after asking for the page id: a page rewritten
