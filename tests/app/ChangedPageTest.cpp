@@ -73,11 +73,6 @@ protected:
         MainFormTest::TearDown();
     }
 
-    void select(const QString& name) {
-        QTreeWidgetItem* node = findNode(name);
-        ASSERT_NE(node, nullptr) << name.toStdString();
-        form->PreparePopup(node);
-    }
     int windowCount() const { return int(form->MdiArea->subWindowList().size()); }
 
     // Runs one command on the changed page: it must give the one message and open no window.
