@@ -826,6 +826,9 @@ void TMainForm::prpMenuEditExecute() {
     if (!entry) return;
     try {
         ShowObject(*entry, false);
+    } catch (const EPageChanged& error) {
+        // The one failure the user must hear of: the tree no longer describes the file.
+        ShowException(error);
     } catch (...) {
         // Opening from the tree fails silently; the raw view shows what a viewer could not.
     }

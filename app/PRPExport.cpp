@@ -134,11 +134,9 @@ TSaveRequest RawExportRequest(const TPRPFileObject& entry) {
 }
 
 void ExportRawObject(const TPRPFileObject& entry, const std::string& targetPath) {
-    TFileStream page(entry.FileName, TFileMode::fmOpenRead);
-    WriteNewFile(targetPath, [&](TFileStream& target) {
-        page.SetPosition(entry.Offset);
-        if (entry.Size > 0) target.CopyFrom(page, entry.Size);
-    });
+    // Read and checked whole before the target is made: a page changed on disk writes nothing.
+    const std::vector<uint8_t> stored = ReadStoredObject(entry);
+    WriteNewFile(targetPath, [&](TFileStream& target) { target.WriteBuffer(stored.data(), stored.size()); });
 }
 
 std::optional<std::string> SaveRawObject(const TPRPFileObject& entry, const TExportUi& ui) {
@@ -205,6 +203,9 @@ std::optional<TMipmapFiles> ExportTextureImage(const TPRPFileObject& entry, cons
 std::optional<TMipmapFiles> ExportImage(const TPRPFileObject& entry, const TExportUi& ui) {
     try {
         return ExportTextureImage(entry, ui);
+    } catch (const EPageChanged& error) {
+        ui.ShowError(error.what());
+        return std::nullopt;
     } catch (const std::exception&) {
         ui.ShowError(kImageExportError);
         return std::nullopt;
@@ -243,6 +244,9 @@ bool ConvertPageToUru(const std::string& sourcePath, const std::string& targetPa
         askPageId(kPageIdPromptTitle, PageIdPromptText(current), hex8(current));
     if (!answer) return false;
     const uint32_t pageId = ParsePageId(*answer);
+    // The index read above holds only for the file as it was opened; a page rewritten in place while the
+    // question was open would give other objects' bytes.
+    if (source.CurrentStamp() != source.Stamp()) throw EPageChanged(sourcePath);
 
     TPlasmaFileStream target(targetPath, TFileMode::fmCreate);
     target.SetVersionByIndex(0);

@@ -34,6 +34,14 @@ class EWriteError : public EStreamError {
 public:
     using EStreamError::EStreamError;
 };
+// A page file that is no longer the one its key index was read from: what lies at an entry's place may be
+// another object's bytes, so nothing may be taken from it.
+class EPageChanged : public EStreamError {
+public:
+    explicit EPageChanged(const std::string& fileName)
+        : EStreamError("The file \"" + fileName +
+                       "\" has changed on disk since it was loaded.\rPlease load it again.") {}
+};
 
 // A text that should have been a number.
 class EConvertError : public Exception {

@@ -136,6 +136,7 @@ void readKeyGroup(TPlasmaFileStream& stream, TPRPFolder& folder, bool mystV, boo
         const int64_t start = stream.Position();
         const bool pastEnd = stream.ReadPastEnd();
         TPRPFileObject entry;
+        entry.FileStamp = stream.Stamp();
         if (mystV)
             readKeyMystVLayout(stream, entry.Desc);
         else
@@ -482,22 +483,46 @@ std::vector<TPRPObjectDesc> TPlasmaStream::ReadKeyRefs() {
     return keys;
 }
 
-void ExtractObjectData(const TPRPFileObject& entry, TPlasmaStream& body, TPRPObjectDesc& ownKey) {
-    if (entry.Size == 0) throw EInOutError("Object data is empty!");
-    TPlasmaStream scratch;
+namespace {
+// The class index and own key at the start of an object's stored bytes; the stream is left after them.
+uint16_t readObjectHead(TPlasmaStream& stored, const TPRPFileObject& entry, TPRPObjectDesc& ownKey) {
+    stored.SetPosition(0);
+    uint16_t classIndex = 0;
+    stored.ReadValue(classIndex);
+    stored.Header.Version = entry.Version;
+    stored.Header.MajorVersion = static_cast<uint16_t>(entry.MajorVersion);
+    stored.ReadKey(ownKey);
+    return classIndex;
+}
+} // namespace
+
+std::vector<uint8_t> ReadStoredObject(const TPRPFileObject& entry) {
+    TMemoryStream bytes;
     {
         TFileStream file(entry.FileName, TFileMode::fmOpenRead);
+        // Offsets and sizes hold only in the file the key index was read from.
+        if (entry.FileStamp.Known() && file.Stamp() != entry.FileStamp) throw EPageChanged(entry.FileName);
         file.SetPosition(entry.Offset);
-        scratch.CopyFrom(file, entry.Size);
+        if (entry.Size > 0) bytes.CopyFrom(file, entry.Size);
     }
-    scratch.SetPosition(0);
-    uint16_t classIndex = 0;
-    scratch.ReadValue(classIndex);
-    scratch.Header.Version = entry.Version;
-    scratch.Header.MajorVersion = static_cast<uint16_t>(entry.MajorVersion);
-    scratch.ReadKey(ownKey);
-    const int64_t left = scratch.Remaining();
-    if (left > 0) body.CopyFrom(scratch, left);
+    if (entry.Size == 0) return {};
+    // A file can change without a new size or time (written twice within the clock's step): the object
+    // must still begin with its class index and, where the format stores one, its own key's name.
+    TPlasmaStream stored(bytes.TakeBytes());
+    TPRPObjectDesc ownKey;
+    const uint16_t classIndex = readObjectHead(stored, entry, ownKey);
+    const bool keyRead = IsUruFamily(entry.Version) || IsMystVFamily(entry.Version);
+    if (classIndex != entry.Desc.ClassType || (keyRead && ownKey.Name != entry.Desc.Name))
+        throw EPageChanged(entry.FileName);
+    return stored.TakeBytes();
+}
+
+void ExtractObjectData(const TPRPFileObject& entry, TPlasmaStream& body, TPRPObjectDesc& ownKey) {
+    if (entry.Size == 0) throw EInOutError("Object data is empty!");
+    TPlasmaStream stored(ReadStoredObject(entry));
+    readObjectHead(stored, entry, ownKey);
+    const int64_t left = stored.Remaining();
+    if (left > 0) body.CopyFrom(stored, left);
     body.SetPosition(0);
 }
 

@@ -77,6 +77,9 @@ struct TPRPFileObject {
     std::string FileName;
     uint16_t Version = 0; // 0: the entry holds no object
     uint32_t MajorVersion = 0;
+    // The page file as it was when this entry was read from its key index; an entry made otherwise has
+    // none, and its file is then taken as it is.
+    TFileStamp FileStamp;
 };
 
 struct TPRPFolder {
@@ -205,8 +208,13 @@ public:
     uint32_t CapCount(uint32_t count, size_t minItemSize);
 };
 
-// Copies one object's stored bytes out of its page file: the body (after the class index and own key)
-// goes into `body` at its position and `body` is rewound. Raises "Object data is empty!" for size 0.
+// One object's stored bytes (class index, own key, body) as they lie in its page file now. Raises
+// EPageChanged when the file is not the one the entry was read from: another size or modification time,
+// or other than the entry's class index and key name at its place.
+std::vector<uint8_t> ReadStoredObject(const TPRPFileObject& entry);
+// Copies one object's stored bytes out of its page file (ReadStoredObject): the body (after the class
+// index and own key) goes into `body` at its position and `body` is rewound. Raises "Object data is
+// empty!" for size 0.
 void ExtractObjectData(const TPRPFileObject& entry, TPlasmaStream& body, TPRPObjectDesc& ownKey);
 
 struct TVector3 {

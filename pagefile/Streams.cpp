@@ -17,6 +17,11 @@ std::string systemMessage(int error) {
     return std::strerror(error);
 }
 
+TFileStamp stampOf(const struct stat& info) {
+    return {static_cast<int64_t>(info.st_size),
+            static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+}
+
 // The file a new file replaces: a link is followed to the file it names, so that the link stays.
 std::string replacedFileName(const std::string& fileName) {
     struct stat info {};
@@ -146,6 +151,13 @@ TFileStream::TFileStream(const std::string& fileName, TFileMode mode) : fileName
             NotRegularFileMessage(fileName, S_ISDIR(info.st_mode) ? TFileKind::Folder : TFileKind::Other));
     }
     fileSize_ = info.st_size;
+    stamp_ = stampOf(info);
+}
+
+TFileStamp TFileStream::CurrentStamp() const {
+    struct stat info {};
+    if (handle_ < 0 || ::fstat(handle_, &info) != 0) return {};
+    return stampOf(info);
 }
 
 void TFileStream::createAside() {

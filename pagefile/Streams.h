@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "Errors.h"
@@ -115,6 +116,11 @@ public:
     const uint8_t* Memory() const { return data_.data(); }
     uint8_t* Memory() { return data_.data(); }
     const std::vector<uint8_t>& Bytes() const { return data_; }
+    // Hands the bytes over and leaves the stream empty.
+    std::vector<uint8_t> TakeBytes() {
+        position_ = 0;
+        return std::exchange(data_, {});
+    }
 
 private:
     friend class TWindowedStream<TMemoryStream>;
@@ -124,6 +130,14 @@ private:
 };
 
 enum class TFileMode { fmOpenRead, fmOpenReadWrite, fmCreate };
+
+// A file's size and modification time, to tell later whether it is still the file that was read.
+struct TFileStamp {
+    int64_t Size = -1; // -1: not known
+    int64_t ModifiedNs = 0;
+    bool Known() const { return Size >= 0; }
+    bool operator==(const TFileStamp&) const = default;
+};
 
 enum class TFileKind { Missing, Regular, Folder, Other };
 // What a path names, following links.
@@ -164,6 +178,11 @@ public:
     void PutInPlace();
 
     const std::string& FileName() const { return fileName_; }
+    // The opened file as it was when it was opened; not known for a created file.
+    const TFileStamp& Stamp() const { return stamp_; }
+    // The opened file as it is now: a write into it shows here; a new file put in its place by name does
+    // not, as this stream still reads the one it opened.
+    TFileStamp CurrentStamp() const;
     // Set when a read asked for bytes past the end of the file, until cleared.
     bool ReadPastEnd() const { return readPastEnd_; }
     void SetReadPastEnd(bool value) { readPastEnd_ = value; }
@@ -186,6 +205,7 @@ private:
     std::string replacedName_;
     std::string asideName_;
     int64_t fileSize_ = 0;
+    TFileStamp stamp_;
     // Left uninitialised: a header read of a small file need not clear a whole buffer first.
     std::unique_ptr<uint8_t[]> readBuffer_;
     int64_t readBufferStart_ = 0;

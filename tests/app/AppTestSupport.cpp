@@ -90,3 +90,9 @@ QTreeWidgetItem* MainFormTest::findNode(const QString& text) const {
         if ((*it)->text(0) == text) return *it;
     return nullptr;
 }
+
+void MainFormTest::select(const QString& text) {
+    QTreeWidgetItem* node = findNode(text);
+    ASSERT_NE(node, nullptr) << text.toStdString();
+    form->PreparePopup(node);
+}

@@ -87,6 +87,8 @@ protected:
     static QStringList childTexts(const QTreeWidgetItem* node);
     // The first node of the tree with this text at any level.
     QTreeWidgetItem* findNode(const QString& text) const;
+    // Right-clicks the first node with this text, as the user does before choosing a popup entry.
+    void select(const QString& text);
 
     std::unique_ptr<IsolatedSettings> settings;
     std::unique_ptr<CapturingMessages> messages;

@@ -76,13 +76,6 @@ protected:
         MainFormTest::TearDown();
     }
 
-    // Right-clicks the object node as the user would before choosing an entry.
-    void select(const QString& name) {
-        QTreeWidgetItem* node = findNode(name);
-        ASSERT_NE(node, nullptr) << name.toStdString();
-        form->PreparePopup(node);
-    }
-
     QString pagePath;
     QString answer; // empty: the dialog is cancelled
     std::vector<ShownDialog> dialogs;

@@ -1,0 +1,281 @@
+// A page changed on disk while it is loaded: rebuilt with another layout, cut short, or rewritten in place
+// with only a new modification time. Every way of using an object's bytes (Edit, HexView, a key link,
+// Save, Export) then gives one message and shows or writes nothing; valid pages of every family, with keys
+// in every stored form, never give it.
+#include <QAction>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+
+#include "AppTestSupport.h"
+#include "PRPExport.h"
+#include "PRPForms.h"
+#include "PRP_VCL.h"
+#include "TestFiles.h"
+#include "TextureWriters.h"
+
+using namespace testpages;
+
+namespace {
+
+constexpr uint16_t kPageNumber = 3;
+
+QString changedMessage(const QString& path) {
+    return QStringLiteral("The file \"") + path +
+           QStringLiteral("\" has changed on disk since it was loaded.\rPlease load it again.");
+}
+
+TPRPObjectDesc keyOf(uint16_t classType, const std::string& name) {
+    return makeKey(classType, name, kPageNumber);
+}
+
+// A scene node linking "A", the scene objects "A" (eight bytes of 0x11) and "B" (of 0x33) and the texture
+// "T"; `extraFirst` puts one more object before all of them, so that every offset moves; `swapped` stores
+// B before A, which keeps the file's size.
+TestPage meadow(bool extraFirst, uint8_t bodyByte = 0x11, bool swapped = false) {
+    TestPage page = emptyPage(kVersionUru, "Garden", "Meadow", kPageNumber);
+    ByteWriter node(kVersionUru);
+    node.keyRefs({keyOf(1, "A")}).keyRefs({});
+    if (extraFirst) page.groups.push_back(TestGroup(2, {TestObject(keyOf(2, "New"), Bytes(78, 0x99))}));
+    page.groups.push_back(TestGroup(0, {TestObject(keyOf(0, "Node"), node.bytes)}));
+    TestObject a(keyOf(1, "A"), Bytes(8, bodyByte)), b(keyOf(1, "B"), Bytes(8, 0x33));
+    page.groups.push_back(
+        TestGroup(1, swapped ? std::vector<TestObject>{b, a} : std::vector<TestObject>{a, b}));
+    page.groups.push_back(
+        TestGroup(4, {TestObject(keyOf(4, "T"), mipmapObject(Kind::DXT1, 4, 4, 1, solid({9, 8, 7, 255})))}));
+    return page;
+}
+
+class ChangedPage : public MainFormTest {
+protected:
+    void SetUp() override {
+        MainFormTest::SetUp();
+        SetExportDialogRunner([this](QDialog& dialog) {
+            ++dialogs;
+            if (whileAsking) whileAsking();
+            if (auto* save = qobject_cast<QFileDialog*>(&dialog)) save->selectFile(answer);
+            return QDialog::Accepted;
+        });
+        pagePath = folder.write("Garden_District_Meadow.prp", meadow(false));
+        form->OpenPRPFile(pagePath);
+        ASSERT_EQ(form->LocalPages.size(), 1u);
+        messages->messages.clear();
+    }
+    void TearDown() override {
+        SetExportDialogRunner(nullptr);
+        MainFormTest::TearDown();
+    }
+
+    int windowCount() const { return int(form->MdiArea->subWindowList().size()); }
+
+    // Runs one command on the changed page: it must give the one message and open no window.
+    void expectOnlyTheMessage(const char* what, const std::function<void()>& command) {
+        SCOPED_TRACE(what);
+        messages->messages.clear();
+        const int windows = windowCount();
+        command();
+        ASSERT_EQ(messages->messages.size(), 1u);
+        EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
+        EXPECT_EQ(messages->messages[0].text, changedMessage(pagePath));
+        EXPECT_EQ(windowCount(), windows);
+    }
+
+    QString pagePath;
+    QString answer;
+    int dialogs = 0;
+    std::function<void()> whileAsking;
+};
+
+} // namespace
+
+TEST_F(ChangedPage, ARebuiltPageGivesOneMessageAndNothingFromItsNewBytes) {
+    select("Node");
+    form->prpMenuEdit->trigger();
+    ASSERT_EQ(windowCount(), 1);
+    auto* links =
+        form->MdiArea->subWindowList().first()->widget()->findChild<TObjRefTreeView*>("SceneObjects");
+    ASSERT_NE(links, nullptr);
+    const QList<QTreeWidgetItem*> linkToA = links->findItems("A", Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(linkToA.size(), 1);
+
+    writeFile(QFile::encodeName(pagePath).toStdString(), buildPage(meadow(true)));
+
+    select("A");
+    expectOnlyTheMessage("Edit", [&] { form->prpMenuEdit->trigger(); });
+    expectOnlyTheMessage("HexView", [&] { form->prpMenuHexView->trigger(); });
+    expectOnlyTheMessage("link", [&] { emit links->itemDoubleClicked(linkToA.first(), 0); });
+    answer = folder.path("A.po");
+    expectOnlyTheMessage("Save", [&] { form->prpMenuSave->trigger(); });
+    select("T");
+    answer = folder.path("T.dds");
+    expectOnlyTheMessage("Export", [&] { form->prpMenuExport->trigger(); });
+    EXPECT_EQ(dialogs, 1) << "only Save asks for a name before it reads the object";
+    EXPECT_EQ(QDir(folder.folder()).entryList(QDir::Files), QStringList{"Garden_District_Meadow.prp"});
+}
+
+TEST_F(ChangedPage, APageCutShortGivesTheSameMessage) {
+    QFile page(pagePath);
+    ASSERT_TRUE(page.resize(page.size() / 2));
+    select("T");
+    expectOnlyTheMessage("HexView", [&] { form->prpMenuHexView->trigger(); });
+    expectOnlyTheMessage("Edit", [&] { form->prpMenuEdit->trigger(); });
+}
+
+// The same objects at the same places with another body: only the modification time tells.
+TEST_F(ChangedPage, APageRewrittenInPlaceIsToldByItsModificationTime) {
+    const QDateTime loaded = QFileInfo(pagePath).lastModified();
+    writeFile(QFile::encodeName(pagePath).toStdString(), buildPage(meadow(false, 0x22)));
+    QFile page(pagePath);
+    ASSERT_TRUE(page.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(page.setFileTime(loaded.addSecs(5), QFileDevice::FileModificationTime));
+    page.close();
+    select("A");
+    expectOnlyTheMessage("HexView", [&] { form->prpMenuHexView->trigger(); });
+}
+
+// Two objects of one size swapped, and the modification time put back: only what lies at the object's
+// place tells, also for an entry that carries no stamp of its file.
+TEST_F(ChangedPage, APageRelaidWithTheSameSizeAndTimeIsToldByTheObjectAtItsPlace) {
+    const std::string path = QFile::encodeName(pagePath).toStdString();
+    struct stat loaded {};
+    ASSERT_EQ(::stat(path.c_str(), &loaded), 0);
+    writeFile(path, buildPage(meadow(false, 0x11, true)));
+    const timespec times[2] = {loaded.st_atim, loaded.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    select("A");
+    expectOnlyTheMessage("HexView", [&] { form->prpMenuHexView->trigger(); });
+    TPRPFileObject byHand = *form->SelectedObject();
+    byHand.FileStamp = {};
+    EXPECT_THROW(ReadStoredObject(byHand), EPageChanged);
+}
+
+// The convert command reads the page afresh, and copies it after asking for the page id: a page rewritten
+// in place meanwhile is told, and no copy is made.
+TEST_F(ChangedPage, APageRewrittenWhileConvertAsksIsNotCopied) {
+    QTemporaryDir temp;
+    TempFolderVariable tmpdir(temp.path());
+    whileAsking = [&] { writeFile(QFile::encodeName(pagePath).toStdString(), buildPage(meadow(true))); };
+    expectOnlyTheMessage("Convert", [&] { form->ToolsConvert->trigger(); });
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(QDir(temp.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+namespace {
+
+struct KeyFormRow {
+    const char* name;
+    uint16_t version;
+    uint16_t major;    // the major version the page's header stores (Live pages have 70 whatever is given)
+    bool texturesRead; // the texture readers know the format, so the texture's image is exported
+};
+
+// The families, a Myst V header with a code that has no key layout (3), and an Uru page whose header
+// carries the Live major version.
+const KeyFormRow kKeyFormRows[] = {
+    {"Uru", kVersionUru, 63, true},   {"MystV", kVersionMystV, 63, true},
+    {"Live", kVersionLive, 70, true}, {"HexIsle", kVersionHexIsle, 63, true},
+    {"Code3", 3, 63, false},          {"UruMajor70", kVersionUru, 70, false},
+};
+
+// Scene objects whose keys take every form the key readers allow, a scene node linking all of them, and
+// a texture.
+TestPage keyFormPage(const KeyFormRow& row) {
+    TestPage page = emptyPage(row.version, "Forms", "Keys", kPageNumber);
+    page.majorVersion = row.major;
+    const bool mystV = IsMystVFamily(row.version);
+    std::vector<TestObject> objects;
+    auto add = [&](TPRPObjectDesc key, Bytes body = Bytes{1, 2, 3, 4}) {
+        key.ObjectID = uint32_t(objects.size() + 1);
+        objects.emplace_back(key, std::move(body));
+        return &objects.back();
+    };
+    add(keyOf(1, "Plain"));
+    add(keyOf(1, ""));
+    add(keyOf(1, "Caf\xE9 \x80\xFF"));
+    add(keyOf(1, std::string(mystV ? 5000 : 4095, 'n')));
+    add(keyOf(1, "NoBody"), Bytes{});
+    add(keyOf(1, "ElsewhereLocation"))->storedLow = 0xFFFF;
+    for (uint8_t flags : {1, 2, 3, 4, 6, 7}) {
+        TPRPObjectDesc key = keyOf(1, "Flags" + std::to_string(flags));
+        key.ContentsFlags = flags;
+        key.LoadMask = 0x5A;
+        key.NewLoadMask = 0xA5;
+        key.CloneID = 77;
+        key.ClonePlayerID = 88;
+        add(key);
+    }
+    add(keyOf(1, "TwiceStoredContents"))->liveDoubleContents = true;
+
+    std::vector<TPRPObjectDesc> links;
+    for (const TestObject& object : objects)
+        links.push_back(object.key);
+    ByteWriter node(row.version, effectiveMajor(page));
+    node.keyRefs(links).keyRefs({});
+    page.groups = {TestGroup(0, {TestObject(keyOf(0, "Node"), node.bytes)}), TestGroup(1, objects),
+                   TestGroup(4, {TestObject(keyOf(4, "Tex"),
+                                            mipmapObject(Kind::DXT1, 4, 4, 1, solid({1, 2, 3, 255})))})};
+    return page;
+}
+
+class UnchangedPages : public ChangedPage, public ::testing::WithParamInterface<KeyFormRow> {};
+
+} // namespace
+
+TEST_P(UnchangedPages, EveryObjectOpensWithoutTheMessage) {
+    const TestPage page = keyFormPage(GetParam());
+    pagePath = folder.write("Forms_District_Keys.prp", page);
+    form->OpenPRPFile(pagePath);
+    ASSERT_EQ(form->LocalPages.size(), 1u);
+    const TPRPFile& loaded = form->LocalPages.front();
+    const Bytes bytes = readFile(QFile::encodeName(pagePath).toStdString());
+    messages->messages.clear();
+
+    size_t objects = 0;
+    for (const TPRPFolder& group : loaded.Folders)
+        for (const TPRPFileObject& entry : group.Objects) {
+            const QString name = PageText(entry.Desc.Name);
+            SCOPED_TRACE(name.left(20).toStdString());
+            ++objects;
+            // Through the tree: Edit, HexView and Save, which writes the object's stored bytes.
+            QTreeWidgetItem* node = nullptr;
+            for (QTreeWidgetItem* candidate :
+                 form->PRPTree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive))
+                if (const TPRPFileObject* shown = form->NodeObject(candidate); shown == &entry)
+                    node = candidate;
+            ASSERT_NE(node, nullptr);
+            form->PreparePopup(node);
+            form->prpMenuEdit->trigger();
+            const int windows = windowCount();
+            form->prpMenuHexView->trigger();
+            EXPECT_EQ(windowCount(), windows + 1);
+            answer = folder.path("object.po");
+            form->prpMenuSave->trigger();
+            EXPECT_EQ(readFile(QFile::encodeName(answer).toStdString()),
+                      Bytes(bytes.begin() + entry.Offset, bytes.begin() + entry.Offset + entry.Size));
+            // Through a key link, as the viewers follow them.
+            if (entry.Desc.ClassType == 1 && !entry.Desc.Name.empty()) ShowObjectByKey(entry.Desc);
+            form->MdiArea->closeAllSubWindows();
+        }
+    EXPECT_EQ(objects, 15u);
+    QTreeWidgetItem* texture = findNode("Tex");
+    ASSERT_NE(texture, nullptr);
+    form->PreparePopup(texture);
+    answer = folder.path("tex.dds");
+    form->prpMenuExport->trigger();
+    if (GetParam().texturesRead) {
+        EXPECT_TRUE(QFile::exists(folder.path("tex.dds")));
+    }
+
+    for (const CapturedMessage& message : messages->messages)
+        EXPECT_FALSE(message.text.contains("changed on disk")) << message.text.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(KeyForms, UnchangedPages, ::testing::ValuesIn(kKeyFormRows),
+                         [](const auto& info) { return std::string(info.param.name); });
