@@ -513,7 +513,7 @@ std::vector<uint8_t> ReadStoredObject(const TPRPFileObject& entry) {
     const uint16_t classIndex = readObjectHead(stored, entry, ownKey);
     const bool keyRead = IsUruFamily(entry.Version) || IsMystVFamily(entry.Version);
     if (classIndex != entry.Desc.ClassType || (keyRead && ownKey.Name != entry.Desc.Name))
-        throw EPageChanged(entry.FileName);
+        throw EPageChanged(entry.FileName, entry.Desc.Name);
     return stored.TakeBytes();
 }
 

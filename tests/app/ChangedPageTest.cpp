@@ -76,14 +76,15 @@ protected:
     int windowCount() const { return int(form->MdiArea->subWindowList().size()); }
 
     // Runs one command on the changed page: it must give the one message and open no window.
-    void expectOnlyTheMessage(const char* what, const std::function<void()>& command) {
+    void expectOnlyTheMessage(const char* what, const std::function<void()>& command,
+                              const QString& message = {}) {
         SCOPED_TRACE(what);
         messages->messages.clear();
         const int windows = windowCount();
         command();
         ASSERT_EQ(messages->messages.size(), 1u);
         EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
-        EXPECT_EQ(messages->messages[0].text, changedMessage(pagePath));
+        EXPECT_EQ(messages->messages[0].text, message.isEmpty() ? changedMessage(pagePath) : message);
         EXPECT_EQ(windowCount(), windows);
     }
 
@@ -150,7 +151,13 @@ TEST_F(ChangedPage, APageRelaidWithTheSameSizeAndTimeIsToldByTheObjectAtItsPlace
     const timespec times[2] = {loaded.st_atim, loaded.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
     select("A");
-    expectOnlyTheMessage("HexView", [&] { form->prpMenuHexView->trigger(); });
+    // The file is the one loaded as far as its size and time tell: it may as well be damaged.
+    expectOnlyTheMessage(
+        "HexView", [&] { form->prpMenuHexView->trigger(); },
+        QStringLiteral("The file \"") + pagePath +
+            QStringLiteral("\" does not hold the object \"A\" where its key index places it: "
+                           "the file is damaged, or it changed on disk since it was loaded.\r"
+                           "If it changed, please load it again."));
     TPRPFileObject byHand = *form->SelectedObject();
     byHand.FileStamp = {};
     EXPECT_THROW(ReadStoredObject(byHand), EPageChanged);
