@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include "TestInChild.h"
+
 namespace testpages {
 
 // Runs the current test again in a child program on an X server of its own, where no window of another
@@ -33,25 +35,10 @@ inline bool onScreenOfItsOwn() {
         server.waitForFinished();
         return false;
     }
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(display.trimmed()));
     environment.insert(QString::fromLatin1(kVariable), QStringLiteral("1"));
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
-    if (!child.waitForFinished(180000)) {
-        child.kill();
-        child.waitForFinished();
-        ADD_FAILURE() << "the run on a screen of its own did not end";
-    } else {
-        const QByteArray output = child.readAll();
-        if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0 ||
-            !output.contains("[  PASSED  ] 1 test"))
-            ADD_FAILURE() << "the run on a screen of its own failed:\n" << output.toStdString();
-    }
+    runCurrentTestInChild(environment, "on a screen of its own");
     server.terminate();
     if (!server.waitForFinished(5000)) {
         server.kill();
