@@ -5,14 +5,15 @@
 #include "GLTexture.h"
 #include "GLWin32Viewer.h"
 #include "ShapeRenderSupport.h"
+#include "ShownOnScreen.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
-#include <QOpenGLContext>
 #include <QElapsedTimer>
+#include <QOpenGLContext>
 #include <QWindow>
 
 using namespace engine3d;
@@ -124,6 +125,42 @@ TEST(SceneViewer, ShowsTheQuadAfterANewContextAndAResizeAndRepaintsOnChange) {
     f.quad->Position()->SetPoint(10, 0, 0);
     image = f.viewer->grabFramebuffer();
     expectPixel(image, 64, 32, Qt::green, "quad moved away");
+}
+
+// A control that joins a window which shows such controls already, as a preview joins the main window, is
+// made ready on joining and again when it is first shown at the same size; its frames reach the screen all
+// the same, also after it was shrunk to nothing and given its size back.
+TEST(SceneViewer, ControlJoiningAShownWindowShowsItsFramesOnScreen) {
+    REQUIRE_OPENGL();
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "the screen's pixels are read back from an X server only";
+    if (!testpages::onScreenOfItsOwn()) return;
+    ViewerFixture first, second;
+    first.form.resize(600, 300);
+    first.form.show();
+    ASSERT_TRUE(waitExposed(first.form));
+    auto* panel = new QWidget;
+    panel->setGeometry(300, 0, 257, 257);
+    second.viewer->setParent(panel);
+    panel->setParent(&first.form);
+    panel->show();
+    second.quad->Position()->SetPoint(0.5f, 0, 0);
+
+    QImage image = testpages::shownOnScreen(second.viewer);
+    ASSERT_EQ(image.size(), QSize(257, 257));
+    expectPixel(image, 140, 128, Qt::red, "left half of the moved quad");
+    expectPixel(image, 200, 128, Qt::blue, "right half of the moved quad");
+    expectPixel(image, 10, 10, Qt::green, "background");
+    image = testpages::shownOnScreen(first.viewer);
+    expectPixel(image, 100, 128, Qt::red, "the first control's quad");
+
+    second.viewer->resize(0, 0);
+    QApplication::processEvents();
+    second.quad->Position()->SetPoint(0, 0, 0);
+    second.viewer->resize(257, 257);
+    image = testpages::shownOnScreen(second.viewer);
+    expectPixel(image, 100, 128, Qt::red, "the quad back in the middle");
+    expectPixel(image, 156, 128, Qt::blue, "its right half");
 }
 
 TEST(SceneViewer, FieldOfViewNeedsACamera) {

@@ -1,7 +1,6 @@
 #include "TexturePreviewSupport.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -11,6 +10,7 @@
 
 #include "GL3DScene.h"
 #include "GLWin32Viewer.h"
+#include "TestInChild.h"
 #include "unitTplEnvironMap.h"
 
 namespace testpages {
@@ -67,28 +67,11 @@ bool keepFramesForParent(const std::vector<QImage>& frames) {
 }
 
 std::vector<QImage> framesAtPixelRatio(double ratio, size_t count) {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     QTemporaryDir folder;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(ratio));
     environment.insert(QString::fromLatin1(kFramesFolderVariable), folder.path());
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
-    if (!child.waitForFinished(180000)) {
-        child.kill();
-        child.waitForFinished();
-        ADD_FAILURE() << "the run at ratio " << ratio << " did not end";
-        return {};
-    }
-    const QByteArray output = child.readAll();
-    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0 ||
-        !output.contains("[  PASSED  ] 1 test")) {
-        ADD_FAILURE() << "the run at ratio " << ratio << " failed:\n" << output.toStdString();
-        return {};
-    }
+    if (!runCurrentTestInChild(environment, "at ratio " + QString::number(ratio).toStdString())) return {};
     std::vector<QImage> frames;
     for (size_t i = 0; i < count; ++i) {
         frames.emplace_back(framePath(folder.path(), i));

@@ -128,6 +128,7 @@ TGL3DSceneViewer::TGL3DSceneViewer(QWidget* parent)
     buffer_->OnStructuralChange = [this](TObject*) { bufferStructuralChanged(); };
     buffer_->OnPrepareRender = [this](TObject*) { beforeRender(); };
     setFormat(formatForBuffer());
+    connect(this, &QOpenGLWidget::resized, this, [this] { framebufferSize_ = deviceSize(); });
 }
 
 TGL3DSceneViewer::~TGL3DSceneViewer() {
@@ -275,6 +276,24 @@ void TGL3DSceneViewer::paintEvent(QPaintEvent* event) {
     }
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
+}
+
+void TGL3DSceneViewer::resizeEvent(QResizeEvent* event) {
+    // The toolkit makes a new framebuffer on every resize to a size, also on one that keeps the size: the
+    // first after showing a control that was made ready when it joined a window which shows such controls
+    // already, or the one that gives a control shrunk to nothing its size back. Its window then goes on
+    // showing the framebuffer it was given first for that size, which is never drawn again, and the
+    // control stays black until its size changes. So a framebuffer of the right size is kept and drawn
+    // again, and a control without a size keeps its framebuffer, though nothing is drawn into it then.
+    if (defaultFramebufferObject() != 0 && (event->size().isEmpty() || deviceSize() == framebufferSize_)) {
+        update();
+        return;
+    }
+    QOpenGLWidget::resizeEvent(event);
+}
+
+QSize TGL3DSceneViewer::deviceSize() const {
+    return size() * devicePixelRatio();
 }
 
 void TGL3DSceneViewer::bufferChanged() {

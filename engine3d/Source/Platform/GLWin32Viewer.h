@@ -67,6 +67,7 @@ protected:
     void resizeGL(int width, int height) override;
     void paintGL() override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -87,6 +88,8 @@ private:
     // The one guard of an event handler: a failure shows in the control instead of leaving the event.
     void guarded(const std::function<void()>& handler);
     QSurfaceFormat formatForBuffer() const;
+    // The widget's size in device pixels, as the toolkit sizes its framebuffer.
+    QSize deviceSize() const;
 
     struct SenderObject : TObject {
         TGL3DSceneViewer* viewer = nullptr;
@@ -102,6 +105,8 @@ private:
     // Set by a failure that no frame has shown yet.
     bool errorUnseen_ = false;
     QMetaObject::Connection contextConnection_;
+    // The size in device pixels of the framebuffer the toolkit made last.
+    QSize framebufferSize_;
 };
 
 // The control's entry in the class registry; it is made by the toolkit, so the entry has no factory.

@@ -1,0 +1,35 @@
+#pragma once
+// Running the current test again in a child program, for what a program takes only at its start: another
+// device pixel ratio, an X server of the test's own.
+#include <QCoreApplication>
+#include <QProcess>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace testpages {
+
+// Runs the current test in a child program with the given environment and waits for it; a child that
+// does not end, fails or skips the test is reported as a failure naming the run. Answers whether it passed.
+inline bool runCurrentTestInChild(const QProcessEnvironment& environment, const std::string& run) {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    QProcess child;
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
+    if (!child.waitForFinished(180000)) {
+        child.kill();
+        child.waitForFinished();
+        ADD_FAILURE() << "the run " << run << " did not end";
+        return false;
+    }
+    const QByteArray output = child.readAll();
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0 ||
+        !output.contains("[  PASSED  ] 1 test")) {
+        ADD_FAILURE() << "the run " << run << " failed:\n" << output.toStdString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace testpages
