@@ -82,6 +82,15 @@ QSize TCustomPRPObjectForm::leastSize(bool linksWhole) {
     return contents->minimumSizeHint();
 }
 
+void TCustomPRPObjectForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Tiling or a smaller main window may leave a hosted window less room than its fields need: they
+    // scroll rather than lie over each other.
+    if (!subWindow_ || scroller_) return;
+    const QSize least = minimumSizeHint();
+    if (least.isValid() && (width() < least.width() || height() < least.height())) scrollContents();
+}
+
 void TCustomPRPObjectForm::scrollContents() {
     if (scroller_ || !layout()) return;
     auto* contents = new QWidget;

@@ -57,6 +57,9 @@ public:
     using ChildHost = std::function<QMdiSubWindow*(TCustomPRPObjectForm*)>;
     static void SetChildHost(ChildHost host);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     // Widens and heightens the child frame to what the filled controls need to show whole, within the child
     // area.

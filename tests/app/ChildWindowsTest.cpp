@@ -108,8 +108,9 @@ TEST_F(ChildWindowsTest, ViewerOpensAtTheSizeItsFilledFieldsNeed) {
         << "contents that fit do not scroll";
 }
 
-// A viewer whose fields need more than a small child area: the window stays inside the area and its
-// contents scroll, every field at its full width, rather than being squeezed over each other.
+// A viewer whose fields need more than a small child area, opened there or tiled into it: the window stays
+// inside the area and its contents scroll, every field at its full width, rather than being squeezed over
+// each other.
 TEST_F(ChildWindowsTest, ContentsLargerThanTheChildAreaScroll) {
     SoundBytes sound;
     sound.eaxEnabled = true;
@@ -117,19 +118,38 @@ TEST_F(ChildWindowsTest, ContentsLargerThanTheChildAreaScroll) {
     writeSound(soundBody, sound);
     TestGroup sounds(72);
     sounds.objects.emplace_back(makeKey(72, "Birds", 1), soundBody.bytes);
+    sounds.objects.emplace_back(makeKey(72, "Wind", 2), soundBody.bytes);
     form->resize(640, 420);
     openPage({sounds});
-    TCustomPRPObjectForm* view = open("Birds");
-    ASSERT_NE(view, nullptr);
-    EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(view->SubWindow()->geometry()));
-    auto* scroller = view->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
-    ASSERT_NE(scroller, nullptr);
-    EXPECT_GT(scroller->verticalScrollBar()->maximum() + scroller->horizontalScrollBar()->maximum(), 0);
-    for (QLineEdit* edit : view->findChildren<QLineEdit*>())
-        if (edit->isVisible()) {
-            EXPECT_GE(edit->width(), edit->minimumSizeHint().width()) << edit->objectName().toStdString();
-            EXPECT_GE(edit->width(), edit->minimumWidth()) << edit->objectName().toStdString();
-        }
+    const auto scrollsWhole = [&](TCustomPRPObjectForm* view) {
+        ASSERT_NE(view, nullptr);
+        EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(view->SubWindow()->geometry()));
+        auto* scroller = view->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
+        ASSERT_NE(scroller, nullptr);
+        EXPECT_GT(scroller->verticalScrollBar()->maximum() + scroller->horizontalScrollBar()->maximum(), 0);
+        for (QLineEdit* edit : view->findChildren<QLineEdit*>())
+            if (edit->isVisible()) {
+                EXPECT_GE(edit->width(), edit->minimumSizeHint().width()) << edit->objectName().toStdString();
+                EXPECT_GE(edit->width(), edit->minimumWidth()) << edit->objectName().toStdString();
+            }
+    };
+    {
+        SCOPED_TRACE("opened");
+        scrollsWhole(open("Birds"));
+    }
+    form->resize(1280, 1000);
+    QApplication::processEvents();
+    TCustomPRPObjectForm* wind = open("Wind");
+    ASSERT_NE(wind, nullptr);
+    ASSERT_EQ(wind->findChild<QScrollArea*>(QStringLiteral("ContentsScroller")), nullptr) << "room to open";
+    form->resize(640, 420);
+    QApplication::processEvents();
+    form->WindowTileHorizontal->trigger();
+    QApplication::processEvents();
+    {
+        SCOPED_TRACE("tiled");
+        scrollsWhole(wind);
+    }
 }
 
 // A link name far wider than the child area: the viewer opens inside the area, beside the windows open
