@@ -365,7 +365,7 @@ void TMainForm::createControls() {
     connect(WindowClose, &QAction::triggered, MdiArea, &QMdiArea::closeActiveSubWindow);
     connect(WindowTileHorizontal, &QAction::triggered, this, [this] { tileChildren(true); });
     connect(WindowTileVertical, &QAction::triggered, this, [this] { tileChildren(false); });
-    connect(WindowCascade, &QAction::triggered, MdiArea, &QMdiArea::cascadeSubWindows);
+    connect(WindowCascade, &QAction::triggered, this, [this] { cascadeChildren(); });
     connect(WindowArrange, &QAction::triggered, this, [this] { arrangeIcons(); });
     connect(WindowMinimizeAll, &QAction::triggered, this, [this] {
         for (QMdiSubWindow* window : MdiArea->subWindowList())
@@ -395,9 +395,11 @@ QMdiSubWindow* TMainForm::AddChildForm(TCustomPRPObjectForm* form) {
     QMdiSubWindow* window = MdiArea->addSubWindow(form);
     window->setAttribute(Qt::WA_DeleteOnClose);
     // The frame would take the form's smallest comfortable size; a viewer opens at its designed size.
-    if (form->testAttribute(Qt::WA_Resized))
-        window->resize(designed.expandedTo(form->minimumSizeHint()) + window->sizeHint() - form->sizeHint());
-    window->move(nextChildPosition(window));
+    const QSize wanted = form->testAttribute(Qt::WA_Resized) ? designed.expandedTo(form->minimumSizeHint()) +
+                                                                   window->sizeHint() - form->sizeHint()
+                                                             : window->size();
+    PlaceChildFrame(window, nextChildPosition(window), wanted, window->minimumSizeHint(),
+                    ChildAreaSize(MdiArea, {window}));
     // The frame's own menu binds Ctrl+W to its Close as well; a key bound twice triggers neither binding,
     // so the Window menu's Close keeps it alone.
     if (QMenu* menu = window->systemMenu())
@@ -430,12 +432,8 @@ void TMainForm::tileChildren(bool horizontal) {
         if (!window->isMinimized() && window->isVisible()) windows.append(window);
     if (windows.isEmpty()) return;
     // The area as it is once tiled: the scroll bars that the windows being tiled cause go with tiling.
-    // Only other windows that reach past it keep them.
-    QRect area(QPoint(0, 0), MdiArea->contentsRect().size());
-    QRect others;
-    for (QMdiSubWindow* window : MdiArea->subWindowList())
-        if (!windows.contains(window) && window->isVisible()) others |= window->geometry();
-    if (!others.isNull() && !area.contains(others)) area = MdiArea->viewport()->rect();
+    const QSize fill = ChildAreaSize(MdiArea, windows);
+    const QRect area(QPoint(0, 0), fill.isValid() ? fill : MdiArea->contentsRect().size());
     const int n = int(windows.size());
     for (int i = 0; i < n; ++i) {
         windows[i]->showNormal();
@@ -447,6 +445,18 @@ void TMainForm::tileChildren(bool horizontal) {
             windows[i]->setGeometry(leftEdge, 0, rightEdge - leftEdge, area.height());
         }
     }
+}
+
+void TMainForm::cascadeChildren() {
+    MdiArea->cascadeSubWindows();
+    // The cascade gives each window the size its contents prefer, which a long name makes wider than the
+    // area: each is kept inside it.
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : MdiArea->subWindowList())
+        if (window->isVisible() && !window->isMinimized() && !window->isMaximized()) windows.append(window);
+    const QSize area = ChildAreaSize(MdiArea, windows);
+    for (QMdiSubWindow* window : windows)
+        PlaceChildFrame(window, window->pos(), window->size(), window->minimumSizeHint(), area);
 }
 
 void TMainForm::arrangeIcons() {

@@ -159,6 +159,7 @@ private:
     QString chooseFile(const QString& filter);
     QPoint nextChildPosition(const QMdiSubWindow* placed) const;
     void tileChildren(bool horizontal);
+    void cascadeChildren();
     void arrangeIcons();
     void setOption(QAction* action, QCheckBox* box, bool checked);
     void loadPages(const QString& path);

@@ -2,10 +2,14 @@
 
 #include <QLayout>
 #include <QLocale>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPixmap>
+#include <QScrollArea>
+#include <QVBoxLayout>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "NumberText.h"
 #include "PRP_VCL.h"
@@ -50,17 +54,57 @@ void TCustomPRPObjectForm::SetObjectInfo(const TPRPFileObject& entry) {
 
 void TCustomPRPObjectForm::growToContents() {
     // A window is shown before its loader fills it, so only now do its captions and links know their
-    // widths. A window larger than the child area makes the area scroll rather than cut its fields.
+    // widths.
     if (!subWindow_ || subWindow_->isMaximized() || subWindow_->isMinimized()) return;
-    // Layouts nested in the window's own learn of their controls' new texts only when activated.
-    if (layout()) {
-        layout()->invalidate();
-        layout()->activate();
-    }
-    const QSize need = minimumSizeHint();
+    const QSize whole = leastSize(true);
+    // Once placed, a link wider than its room is cut with an ellipsis rather than clipped.
+    const QSize least = leastSize(false);
     const QSize shown = subWindow_->contentsRect().size();
-    if (!need.isValid() || (shown.width() >= need.width() && shown.height() >= need.height())) return;
-    subWindow_->resize(subWindow_->size() - shown + shown.expandedTo(need));
+    const QSize decoration = subWindow_->size() - shown;
+    const QSize area = ChildAreaSize(subWindow_->mdiArea(), {subWindow_});
+    if (area.isValid() && least.isValid() &&
+        !QRect(QPoint(), area).contains(QRect(QPoint(), least + decoration)))
+        scrollContents();
+    // Fields shown whole come before the window's cascade place: it moves rather than cut them.
+    const QSize keep = whole.isValid() ? whole + decoration : subWindow_->minimumSizeHint();
+    PlaceChildFrame(subWindow_, subWindow_->pos(), subWindow_->size().expandedTo(keep), keep, area);
+}
+
+QSize TCustomPRPObjectForm::leastSize(bool linksWhole) {
+    for (TKeyLinkLabel* link : findChildren<TKeyLinkLabel*>())
+        link->SetAsksWhole(linksWhole);
+    QWidget* contents = scroller_ ? scroller_->widget() : this;
+    // Layouts nested in the window's own learn of their controls' new texts only when activated.
+    if (QLayout* layout = contents->layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
+    return contents->minimumSizeHint();
+}
+
+void TCustomPRPObjectForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Tiling or a smaller main window may leave a hosted window less room than its fields need: they
+    // scroll rather than lie over each other.
+    if (!subWindow_ || scroller_) return;
+    const QSize least = minimumSizeHint();
+    if (least.isValid() && (width() < least.width() || height() < least.height())) scrollContents();
+}
+
+void TCustomPRPObjectForm::scrollContents() {
+    if (scroller_ || !layout()) return;
+    auto* contents = new QWidget;
+    contents->setObjectName(QStringLiteral("ScrolledContents"));
+    // Takes the layout over together with the controls it arranges.
+    contents->setLayout(layout());
+    scroller_ = new QScrollArea(this);
+    scroller_->setObjectName(QStringLiteral("ContentsScroller"));
+    scroller_->setFrameShape(QFrame::NoFrame);
+    scroller_->setWidgetResizable(true);
+    scroller_->setWidget(contents);
+    auto* fill = new QVBoxLayout(this);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(scroller_);
 }
 
 void TCustomPRPObjectForm::MarkModified() {
@@ -94,4 +138,34 @@ void TCustomPRPObjectForm::ShowAsChild() {
 
 QString FloatToText(double value) {
     return QString::fromStdString(FloatText(value)).replace(QChar('.'), QLocale().decimalPoint());
+}
+
+QSize ChildAreaSize(const QMdiArea* area, const QList<QMdiSubWindow*>& placing) {
+    if (!area || !area->isVisible()) return {};
+    const QRect whole(QPoint(0, 0), area->contentsRect().size());
+    QRect others;
+    for (QMdiSubWindow* window : area->subWindowList())
+        if (!placing.contains(window) && window->isVisible()) others |= window->geometry();
+    if (!others.isNull() && !whole.contains(others)) return area->viewport()->size();
+    return whole.size();
+}
+
+namespace {
+// One axis of PlaceChildFrame: the start and the length.
+std::pair<int, int> placeSpan(int place, int wanted, int least, int area) {
+    int length = std::min(wanted, std::max(least, area - place));
+    length = std::min(length, area);
+    return {std::max(0, std::min(place, area - length)), length};
+}
+} // namespace
+
+void PlaceChildFrame(QMdiSubWindow* frame, const QPoint& place, const QSize& wanted, const QSize& least,
+                     const QSize& area) {
+    if (!area.isValid()) {
+        frame->setGeometry(QRect(place, wanted));
+        return;
+    }
+    const auto [x, width] = placeSpan(place.x(), wanted.width(), least.width(), area.width());
+    const auto [y, height] = placeSpan(place.y(), wanted.height(), least.height(), area.height());
+    frame->setGeometry(x, y, width, height);
 }

@@ -10,7 +10,9 @@
 #include "MessageService.h"
 #include "PRPClasses.h"
 
+class QMdiArea;
 class QMdiSubWindow;
+class QScrollArea;
 
 // Text of page data (object, page and age names): single-byte text, one character per byte.
 inline QString PageText(const std::string& s) {
@@ -55,9 +57,32 @@ public:
     using ChildHost = std::function<QMdiSubWindow*(TCustomPRPObjectForm*)>;
     static void SetChildHost(ChildHost host);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
-    // Widens and heightens the child frame to what the filled controls need at least.
+    // Widens and heightens the child frame to what the filled controls need to show whole, within the child
+    // area.
     void growToContents();
+    // What the window's contents need at least, with its key links whole or cut.
+    QSize leastSize(bool linksWhole);
+    // Moves the window's controls into a scroll area that fills it, for contents larger than the child
+    // area. Controls outside the window's layout stay where they are.
+    void scrollContents();
     QMdiSubWindow* subWindow_ = nullptr;
+    QScrollArea* scroller_ = nullptr;
     bool shown_ = false;
 };
+
+// ---- Child frames in the child area
+
+// The size the child windows may fill: the area without the scroll bars that only the windows in `placing`
+// would cause; other windows reaching past its edges keep theirs. Invalid while the area is hidden, when
+// it has no size of its own yet.
+QSize ChildAreaSize(const QMdiArea* area, const QList<QMdiSubWindow*>& placing);
+// Sets the frame at `place` to `wanted` (frame sizes), kept inside an area of `area` size: where the rest
+// of the area is too small it gives up size down to `least` first, so that a cascaded frame keeps its
+// place; then it moves back toward the area's origin, and at last shrinks to the area itself. An invalid
+// area bounds nothing.
+void PlaceChildFrame(QMdiSubWindow* frame, const QPoint& place, const QSize& wanted, const QSize& least,
+                     const QSize& area);

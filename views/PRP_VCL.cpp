@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
 #include <QTreeWidgetItemIterator>
 #include <QVarLengthArray>
 #include <algorithm>
@@ -445,4 +446,58 @@ void TKeyLinkLabel::SetKey(const TPRPObjectDesc& key) {
     setText(QStringLiteral("(none)"));
     setEnabled(!key.Name.empty());
     if (!key.Name.empty()) setText(PageText(key.Name));
+    updateToolTip();
+}
+
+void TKeyLinkLabel::SetAsksWhole(bool whole) {
+    if (asksWhole_ == whole) return;
+    asksWhole_ = whole;
+    updateGeometry();
+}
+
+QSize TKeyLinkLabel::minimumSizeHint() const {
+    QSize least = TLinkLabel::minimumSizeHint();
+    if (asksWhole_) return least;
+    const QMargins margins = contentsMargins();
+    const int start = fontMetrics().horizontalAdvance(QStringLiteral("xxxxxxxxxx\u2026"));
+    least.setWidth(std::min(least.width(), start + margins.left() + margins.right()));
+    return least;
+}
+
+bool TKeyLinkLabel::elided() const {
+    // Measuring a name of tens of thousands of characters takes time: once per text and font.
+    if (textWidth_ < 0 || measured_ != text()) {
+        measured_ = text();
+        textWidth_ = fontMetrics().horizontalAdvance(measured_);
+    }
+    return textWidth_ > contentsRect().width();
+}
+
+void TKeyLinkLabel::changeEvent(QEvent* event) {
+    TLinkLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        textWidth_ = -1;
+        updateToolTip();
+    }
+}
+
+void TKeyLinkLabel::paintEvent(QPaintEvent* event) {
+    if (!elided()) {
+        TLinkLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    const QRect room = contentsRect();
+    style()->drawItemText(&painter, room, QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                          isEnabled(), fontMetrics().elidedText(text(), Qt::ElideRight, room.width()),
+                          foregroundRole());
+}
+
+void TKeyLinkLabel::resizeEvent(QResizeEvent* event) {
+    TLinkLabel::resizeEvent(event);
+    updateToolTip();
+}
+
+void TKeyLinkLabel::updateToolTip() {
+    setToolTip(elided() ? text() : QString());
 }

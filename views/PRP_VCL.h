@@ -91,7 +91,9 @@ private:
 };
 
 // A label that links to a referenced object: "(none)" and disabled for a key without a name, else the key's
-// name; a click opens the object.
+// name; a click opens the object. A name wider than the label is cut with an ellipsis and shown whole in
+// the tooltip; key names run to 65,535 characters, so the label asks its layout only for the start of one
+// unless it is told to ask for the whole name.
 class TKeyLinkLabel : public TLinkLabel {
     Q_OBJECT
 public:
@@ -99,6 +101,21 @@ public:
     void SetKey(const TPRPObjectDesc& key);
     const TPRPObjectDesc& Key() const { return key_; }
 
+    // Whether the label's least width is its whole text (else the start of it and an ellipsis).
+    void SetAsksWhole(bool whole);
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    bool elided() const;
+    void updateToolTip();
     TPRPObjectDesc key_;
+    bool asksWhole_ = false;
+    // The width of the whole text as last measured, and that text; -1 until measured in the current font.
+    mutable int textWidth_ = -1;
+    mutable QString measured_;
 };

@@ -211,6 +211,52 @@ int FieldWidthFor(const QLineEdit* edit, const QString& text) {
     return edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, edit).width();
 }
 
+namespace {
+// The character of `characters` that is widest in the font.
+QChar widestOf(const QFontMetricsF& metrics, QStringView characters) {
+    QChar widest = characters.front();
+    for (QChar c : characters)
+        if (metrics.horizontalAdvance(c) > metrics.horizontalAdvance(widest)) widest = c;
+    return widest;
+}
+
+void setNumberField(QLineEdit* edit, const QString& text, const QStringList& widestTexts) {
+    SetFieldText(edit, text);
+    int width = 0;
+    for (const QString& widest : widestTexts)
+        width = std::max(width, FieldWidthFor(edit, widest));
+    if (edit->maximumWidth() < width) edit->setMaximumWidth(width);
+    if (edit->minimumWidth() < width) edit->setMinimumWidth(width);
+    edit->setProperty(kWidestTextsProperty, widestTexts);
+}
+} // namespace
+
+QStringList WidestFloatTexts(const QFontMetricsF& metrics, int exponentDigits) {
+    const QString digit(widestOf(metrics, u"0123456789"));
+    const QString point = QLocale().decimalPoint();
+    return {u'-' + digit + point + QStringLiteral("000") + digit.repeated(15),
+            u'-' + digit + point + digit.repeated(14) + QStringLiteral("E-") +
+                digit.repeated(exponentDigits)};
+}
+
+void SetFieldFloat(QLineEdit* edit, float value) {
+    setNumberField(edit, FloatToText(value), WidestFloatTexts(QFontMetricsF(edit->font())));
+}
+
+void SetFieldFloat(QLineEdit* edit, double value) {
+    setNumberField(edit, FloatToText(value), WidestFloatTexts(QFontMetricsF(edit->font()), 3));
+}
+
+void SetFieldHex(QLineEdit* edit, uint32_t value, int digits) {
+    const QString digit(widestOf(QFontMetricsF(edit->font()), u"0123456789ABCDEF"));
+    setNumberField(edit, HexToText(value, digits), {digit.repeated(digits)});
+}
+
+void SetFieldInteger(QLineEdit* edit, const QString& text, bool isSigned, int digits) {
+    const QString widest = QString(widestOf(QFontMetricsF(edit->font()), u"0123456789")).repeated(digits);
+    setNumberField(edit, text, {isSigned ? u'-' + widest : widest});
+}
+
 QLabel* MakeCaption(const QString& text, QWidget* parent) {
     return new QLabel(text, parent);
 }

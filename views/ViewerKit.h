@@ -7,12 +7,15 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <concepts>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
 #include "ObjectParts.h"
 
+class QFontMetricsF;
 class QGridLayout;
 class QHBoxLayout;
 class TCustomPRPObjectForm;
@@ -123,6 +126,33 @@ QLineEdit* MakeReadOnlyEdit(const QString& name, QWidget* parent);
 void SetFieldText(QLineEdit* edit, const QString& text);
 // The width at which a line edit shows `text` whole, in its font and style.
 int FieldWidthFor(const QLineEdit* edit, const QString& text);
+
+// Numbers in read-only edits. Each setter shows the value as SetFieldText does and gives the edit at least
+// the width of the widest text its kind can show in the edit's font, so that no value the field may hold is
+// ever cut; the edit may grow to it, and the window with it. The widest texts are kept on the edit under
+// kWidestTextsProperty (a QStringList).
+inline constexpr char kWidestTextsProperty[] = "widestTexts";
+// Through FloatToText: at most a sign, fifteen digits, the separator and an exponent of two digits for a
+// single, three for a double.
+void SetFieldFloat(QLineEdit* edit, float value);
+void SetFieldFloat(QLineEdit* edit, double value);
+// Upper-case hex of `digits` digits.
+void SetFieldHex(QLineEdit* edit, uint32_t value, int digits = 8);
+// Decimal text of a stored type with `digits` decimal digits, signed or not.
+void SetFieldInteger(QLineEdit* edit, const QString& text, bool isSigned, int digits);
+// Decimal, with room for every value of the stored type T.
+template <class T>
+requires std::integral<T> &&(!std::same_as<T, bool>)void SetFieldNumber(QLineEdit* edit, T value) {
+    if constexpr (std::is_signed_v<T>)
+        SetFieldInteger(edit, QString::number(qlonglong(value)), true, std::numeric_limits<T>::digits10 + 1);
+    else
+        SetFieldInteger(edit, QString::number(qulonglong(value)), false,
+                        std::numeric_limits<T>::digits10 + 1);
+}
+// The widest texts of the float format in this font: the plain form from 0.0001 on and the E form with an
+// exponent of `exponentDigits` digits, each with a sign, fifteen significant digits and the font's widest
+// digit.
+QStringList WidestFloatTexts(const QFontMetricsF& metrics, int exponentDigits = 2);
 // A plain caption label.
 QLabel* MakeCaption(const QString& text, QWidget* parent);
 

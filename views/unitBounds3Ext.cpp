@@ -13,7 +13,7 @@ const QString kNotAvailable = QStringLiteral("(N/A)");
 void setVector(QWidget* form, const QString& prefix, const char* suffixes, const TVector3& v) {
     const float values[3] = {v.X, v.Y, v.Z};
     for (int i = 0; i < 3; ++i)
-        SetFieldText(form->findChild<QLineEdit*>(prefix + QChar(suffixes[i])), FloatToText(values[i]));
+        SetFieldFloat(form->findChild<QLineEdit*>(prefix + QChar(suffixes[i])), values[i]);
 }
 } // namespace
 
@@ -68,7 +68,7 @@ void TfrmBounds3Ext::ShowBounds3Ext(const TBounds3Ext& b) {
     for (int i = 0; i < 3; ++i) {
         setVector(this, QStringLiteral("axis") + QChar(axisNames[i]), "XYZ", b.Axes[i]);
         const QString dist = QStringLiteral("dist") + QChar(axisNames[i]);
-        SetFieldText(findChild<QLineEdit*>(dist + 'X'), FloatToText(b.Dists[i][0]));
-        SetFieldText(findChild<QLineEdit*>(dist + 'Y'), FloatToText(b.Dists[i][1]));
+        SetFieldFloat(findChild<QLineEdit*>(dist + 'X'), b.Dists[i][0]);
+        SetFieldFloat(findChild<QLineEdit*>(dist + 'Y'), b.Dists[i][1]);
     }
 }

@@ -12,7 +12,7 @@ TfrmDISpanIndex::TfrmDISpanIndex(QWidget* parent) : TCustomPRPObjectForm(parent)
     auto* grid = new QGridLayout(this);
     grid->addWidget(MakeCaption(QStringLiteral("Flags:"), this), 0, 0);
     Flags = MakeReadOnlyEdit(QStringLiteral("Flags"), this);
-    SetFieldText(Flags, QStringLiteral("00000000"));
+    SetFieldHex(Flags, 0, 8);
     grid->addWidget(Flags, 0, 1);
     grid->addWidget(MakeCaption(QStringLiteral("Vertices:"), this), 1, 0, 1, 2);
     VertexList = new TRowListView(QStringLiteral("VertexList"), {}, this);
@@ -22,7 +22,7 @@ TfrmDISpanIndex::TfrmDISpanIndex(QWidget* parent) : TCustomPRPObjectForm(parent)
 
 void TfrmDISpanIndex::ShowDISpanIndex(const TDISpanIndex& index) {
     Index = index;
-    SetFieldText(Flags, HexToText(Index.Flags, 8));
+    SetFieldHex(Flags, Index.Flags, 8);
     const std::vector<uint32_t>& indices = Index.Indices;
     VertexList->SetRows(int(indices.size()), [&indices](int row, int) {
         return QString::number(row) + QStringLiteral(": ") + HexToText(indices[row], 8);

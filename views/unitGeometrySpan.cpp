@@ -107,20 +107,22 @@ TfrmGeometrySpan::TfrmGeometrySpan(QWidget* parent) : TCustomPRPObjectForm(paren
 void TfrmGeometrySpan::ShowGeometrySpan(const TGeometrySpan& span) {
     Span = span;
     const TGeometrySpan& s = Span;
-    SetFieldText(BaseMat, QString::number(s.BaseMatrix));
-    SetFieldText(NumMats, QString::number(s.NumMatrices));
-    SetFieldText(UVWChans, QString::number(s.UVWChans));
-    SetFieldText(MaxBone, QString::number(s.MaxBone));
-    SetFieldText(PenBone, QString::number(s.PenBone));
-    SetFieldText(MinDist, FloatToText(s.MinDist));
-    SetFieldText(MaxDist, FloatToText(s.MaxDist));
-    SetFieldText(DecalLevel, QString::number(s.DecalLevel));
-    SetFieldText(WaterHeight,
-                 s.Props & kGeometrySpanWaterHeight ? FloatToText(s.WaterHeight) : kNotAvailable);
-    SetFieldText(InstanceGroup, QString::number(s.InstanceGroup));
-    SetFieldText(NumInstanceRefs, QString::number(s.NumInstanceRefs));
-    SetFieldText(kUVCount, QString::number(FormatUVWCount(s.Format)));
-    SetFieldText(kSkinWeights, QString::number(FormatWeightCount(s.Format)));
+    SetFieldNumber(BaseMat, s.BaseMatrix);
+    SetFieldNumber(NumMats, s.NumMatrices);
+    SetFieldNumber(UVWChans, s.UVWChans);
+    SetFieldNumber(MaxBone, s.MaxBone);
+    SetFieldNumber(PenBone, s.PenBone);
+    SetFieldFloat(MinDist, s.MinDist);
+    SetFieldFloat(MaxDist, s.MaxDist);
+    SetFieldNumber(DecalLevel, s.DecalLevel);
+    if (s.Props & kGeometrySpanWaterHeight)
+        SetFieldFloat(WaterHeight, s.WaterHeight);
+    else
+        SetFieldText(WaterHeight, kNotAvailable);
+    SetFieldNumber(InstanceGroup, s.InstanceGroup);
+    SetFieldNumber(NumInstanceRefs, s.NumInstanceRefs);
+    SetFieldNumber(kUVCount, FormatUVWCount(s.Format));
+    SetFieldNumber(kSkinWeights, FormatWeightCount(s.Format));
     kSkinIndices->setChecked(FormatHasSkinIndices(s.Format));
     PropsGroup->SetFlags(s.Props);
     PropsGroup->findChild<QCheckBox*>(QStringLiteral("kLiteMaterial"))->setChecked(s.Props == 0);

@@ -74,28 +74,29 @@ TfrmSpans::TfrmSpans(QWidget* parent) : TCustomPRPObjectForm(parent) {
 void TfrmSpans::ShowIcicle(const TIcicle& icicle) {
     Icicle = icicle;
     const TIcicle& i = Icicle;
-    auto set = [this](const char* name, const QString& text) {
-        SetFieldText(findChild<QLineEdit*>(QString::fromLatin1(name)), text);
-    };
-    set("SubType", QString::number(i.SubType));
-    set("SubMaterial", QString::number(i.Material));
-    set("SubFlags", HexToText(i.Props, 8));
-    set("NumMatrices", HexToText(i.NumMatrices, 8));
-    set("BaseMatrix", HexToText(i.BaseMatrix, 8));
-    set("LocalUVWChans", HexToText(i.LocalUVWChans, 4));
-    set("MaxBoneIdx", HexToText(i.MaxBoneIdx, 4));
-    set("PenBoneIdx", HexToText(i.PenBoneIdx, 4));
-    set("MinDist", FloatToText(i.MinDist));
-    set("MaxDist", FloatToText(i.MaxDist));
-    set("WaterHeight", i.Props & kIcicleWaterHeight ? FloatToText(i.WaterHeight) : QStringLiteral("(N/A)"));
-    set("GroupIdx", HexToText(i.GroupIdx, 8));
-    set("VBufferIdx", HexToText(i.VBufferIdx, 8));
-    set("CellIdx", HexToText(i.CellIdx, 8));
-    set("CellOffset", HexToText(i.CellOffset, 8));
-    set("VStartIdx", HexToText(i.VStartIdx, 8));
-    set("VLength", HexToText(i.VLength, 8));
-    set("IBufferIdx", HexToText(i.IBufferIdx, 8));
-    set("IStartIdx", HexToText(i.IStartIdx, 8));
+    auto edit = [this](const char* name) { return findChild<QLineEdit*>(QString::fromLatin1(name)); };
+    SetFieldNumber(edit("SubType"), i.SubType);
+    SetFieldNumber(edit("SubMaterial"), i.Material);
+    SetFieldHex(edit("SubFlags"), i.Props, 8);
+    SetFieldHex(edit("NumMatrices"), i.NumMatrices, 8);
+    SetFieldHex(edit("BaseMatrix"), i.BaseMatrix, 8);
+    SetFieldHex(edit("LocalUVWChans"), i.LocalUVWChans, 4);
+    SetFieldHex(edit("MaxBoneIdx"), i.MaxBoneIdx, 4);
+    SetFieldHex(edit("PenBoneIdx"), i.PenBoneIdx, 4);
+    SetFieldFloat(edit("MinDist"), i.MinDist);
+    SetFieldFloat(edit("MaxDist"), i.MaxDist);
+    if (i.Props & kIcicleWaterHeight)
+        SetFieldFloat(edit("WaterHeight"), i.WaterHeight);
+    else
+        SetFieldText(edit("WaterHeight"), QStringLiteral("(N/A)"));
+    SetFieldHex(edit("GroupIdx"), i.GroupIdx, 8);
+    SetFieldHex(edit("VBufferIdx"), i.VBufferIdx, 8);
+    SetFieldHex(edit("CellIdx"), i.CellIdx, 8);
+    SetFieldHex(edit("CellOffset"), i.CellOffset, 8);
+    SetFieldHex(edit("VStartIdx"), i.VStartIdx, 8);
+    SetFieldHex(edit("VLength"), i.VLength, 8);
+    SetFieldHex(edit("IBufferIdx"), i.IBufferIdx, 8);
+    SetFieldHex(edit("IStartIdx"), i.IStartIdx, 8);
 
     const std::vector<TTriFace>& faces = Icicle.SortData;
     TriangleList->SetRows(int(faces.size()), [&faces](int row, int column) -> QString {

@@ -52,7 +52,7 @@ void TfrmTpfGUIButtonMod::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
         SetFieldText(MouseOverAnimName, PageText(Record.MouseOverAnimName));
         if (IsMystVFamily(stream->Header.Version)) {
             for (int i = 0; i < 3; ++i)
-                SetFieldText(EOA[i], QString::number(Record.EOA[i]));
+                SetFieldNumber(EOA[i], Record.EOA[i]);
         } else {
             // The stored number is the item's index; another number selects nothing and shows itself.
             NotifyType->SelectValue(Record.NotifyType);

@@ -96,10 +96,10 @@ TColorSchemePanel::TColorSchemePanel(QWidget* parent) : QWidget(parent) {
 void TColorSchemePanel::ShowColorScheme(const TColorScheme& scheme) {
     for (int i = 0; i < 4; ++i) {
         Swatches[i]->SetColor(PackDisplayColor(scheme.Colors[i]));
-        SetFieldText(Alphas[i], FloatToText(scheme.Colors[i].A));
+        SetFieldFloat(Alphas[i], scheme.Colors[i].A);
     }
-    SetFieldText(Transparent, QString::number(scheme.Transparency));
-    SetFieldText(FontSize, QString::number(scheme.FontSize));
+    SetFieldNumber(Transparent, scheme.Transparency);
+    SetFieldNumber(FontSize, scheme.FontSize);
     SetFieldText(FontName, PageText(scheme.FontName));
     FontFlags->SetFlags(scheme.FontFlags);
 }
@@ -173,7 +173,7 @@ void TfrmTpfGUIControlMod::LoadObject(const TPRPFileObject& entry, TPlasmaStream
 
 void ShowGUIControlPart(TfrmTpfGUIControlMod* form, const TControlMod& part, bool standalone) {
     form->Part = part;
-    SetFieldText(form->TagID, QString::number(part.TagID));
+    SetFieldNumber(form->TagID, part.TagID);
     form->Visible->setChecked(part.Visible);
     form->SynchedObjLink->setText(SynchedObjLinkCaption(part.SynchedObject));
     form->ProcType->SelectValue(part.ProcType);

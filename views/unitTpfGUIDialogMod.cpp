@@ -61,8 +61,8 @@ void ShowDialogMod(TfrmTpfGUIDialogMod* form) {
     form->ControlKeys->clear();
     form->ControlKeys->Version = dialog.SynchedObject.Version;
     form->SynchedObjLink->setText(SynchedObjLinkCaption(dialog.SynchedObject));
-    SetFieldText(form->TagID, QString::number(dialog.TagID));
-    SetFieldText(form->Version, QString::number(dialog.Version));
+    SetFieldNumber(form->TagID, dialog.TagID);
+    SetFieldNumber(form->Version, dialog.Version);
     SetFieldText(form->DlgName, PageText(DialogNameText(dialog.Name)));
     form->RenderMod->SetKey(dialog.RenderMod);
     form->ProcReceiver->SetKey(dialog.ProcReceiver);

@@ -24,9 +24,9 @@ QHBoxLayout* makeVectorEdits(const QString& prefix, std::array<QLineEdit*, 3>& e
 }
 
 void showVector(const std::array<QLineEdit*, 3>& edits, const TVector3& v) {
-    SetFieldText(edits[0], FloatToText(v.X));
-    SetFieldText(edits[1], FloatToText(v.Y));
-    SetFieldText(edits[2], FloatToText(v.Z));
+    SetFieldFloat(edits[0], v.X);
+    SetFieldFloat(edits[1], v.Y);
+    SetFieldFloat(edits[2], v.Z);
 }
 } // namespace
 

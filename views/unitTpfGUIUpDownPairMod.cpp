@@ -39,9 +39,9 @@ void TfrmTpfGUIUpDownPairMod::LoadObject(const TPRPFileObject& entry, TPlasmaStr
         Record = ReadGUIUpDownPair(*stream);
         UpCtrlLink->SetKey(Record.UpControl);
         DnCtrlLink->SetKey(Record.DownControl);
-        SetFieldText(Min, FloatToText(Record.Min));
-        SetFieldText(Max, FloatToText(Record.Max));
-        SetFieldText(Step, FloatToText(Record.Step));
+        SetFieldFloat(Min, Record.Min);
+        SetFieldFloat(Max, Record.Max);
+        SetFieldFloat(Step, Record.Step);
     }
     SetObjectInfo(entry);
 }

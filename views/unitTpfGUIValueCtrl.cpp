@@ -36,9 +36,9 @@ void TfrmTpfGUIValueCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
 
 void ShowValueCtrlPart(TfrmTpfGUIValueCtrl* form, const TValueCtrl& part) {
     form->Part = part;
-    SetFieldText(form->Min, FloatToText(part.Min));
-    SetFieldText(form->Max, FloatToText(part.Max));
-    SetFieldText(form->Step, FloatToText(part.Step));
+    SetFieldFloat(form->Min, part.Min);
+    SetFieldFloat(form->Max, part.Max);
+    SetFieldFloat(form->Step, part.Step);
     // The own loader's closing caption replaces this one.
     form->LoadObject(PartWindowEntry(kValueCtrlPartName, ValueCtrlPartClass(part)), nullptr);
 }

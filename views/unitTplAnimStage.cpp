@@ -62,11 +62,11 @@ void ShowAnimStage(TfrmTplAnimStage* form, const TplAnimStage& stage, bool stand
     selectStored(form->BackwardType, stage.BackwardType);
     selectStored(form->AdvanceType, stage.AdvanceType);
     selectStored(form->RegressType, stage.RegressType);
-    SetFieldText(form->Loops, QString::number(stage.Loops));
+    SetFieldNumber(form->Loops, stage.Loops);
     form->DoAdvanceTo->setChecked(stage.DoAdvanceTo);
-    SetFieldText(form->AdvanceTo, QString::number(stage.AdvanceTo));
+    SetFieldNumber(form->AdvanceTo, stage.AdvanceTo);
     form->DoRegressTo->setChecked(stage.DoRegressTo);
-    SetFieldText(form->RegressTo, QString::number(stage.RegressTo));
+    SetFieldNumber(form->RegressTo, stage.RegressTo);
     if (!standalone)
         form->LoadObject(PartWindowEntry(kAnimStagePartName, AnimStagePartClass(stage)), nullptr);
 }

@@ -13,11 +13,9 @@
 namespace {
 const TViewerRegistrar registrar("TfrmTplClothingItem", [] { return new TfrmTplClothingItem; });
 
-QString tintText(const std::array<uint8_t, 3>& tint) {
-    QString text;
-    for (uint8_t channel : tint)
-        text += HexToText(channel, 2);
-    return text;
+// The three channels as one six-digit hex number, red first.
+uint32_t packedTint(const std::array<uint8_t, 3>& tint) {
+    return uint32_t(tint[0]) << 16 | uint32_t(tint[1]) << 8 | tint[2];
 }
 } // namespace
 
@@ -89,7 +87,7 @@ void TfrmTplClothingItem::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
         clGroup->SelectValue(Record.Group);
         clType->SelectValue(Record.Type);
         ClosetType->SelectValue(Record.ClosetType);
-        SetFieldText(SortOrder, QString::number(Record.SortOrder));
+        SetFieldNumber(SortOrder, Record.SortOrder);
         AttributeList->setPlainText(PageText(Record.AttributeList));
         SetFieldText(FriendlyName, PageText(Record.FriendlyName));
         ClosetIconRef->SetKey(Record.ClosetIcon);
@@ -103,8 +101,8 @@ void TfrmTplClothingItem::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
         MQMesh->SetKey(Record.Meshes[1]);
         LQMesh->SetKey(Record.Meshes[2]);
         ClothingLink->SetKey(Record.Accessory);
-        SetFieldText(Tint1, tintText(Record.Tint1));
-        SetFieldText(Tint2, tintText(Record.Tint2));
+        SetFieldHex(Tint1, packedTint(Record.Tint1), 6);
+        SetFieldHex(Tint2, packedTint(Record.Tint2), 6);
     }
     SetObjectInfo(entry);
 }

@@ -24,10 +24,10 @@ QGroupBox* makeSoftGroup(const QString& caption, const QString& prefix, TEAXSoft
 }
 
 void showSoft(const TEAXSoftControls& controls, const TEAXSoftParams& soft) {
-    SetFieldText(controls.Occlusion, QString::number(soft.Occlusion));
-    SetFieldText(controls.OcclusionLFRatio, FloatToText(soft.OcclusionLFRatio));
-    SetFieldText(controls.OcclusionRoomRatio, FloatToText(soft.OcclusionRoomRatio));
-    SetFieldText(controls.OcclusionDirectRatio, FloatToText(soft.OcclusionDirectRatio));
+    SetFieldNumber(controls.Occlusion, soft.Occlusion);
+    SetFieldFloat(controls.OcclusionLFRatio, soft.OcclusionLFRatio);
+    SetFieldFloat(controls.OcclusionRoomRatio, soft.OcclusionRoomRatio);
+    SetFieldFloat(controls.OcclusionDirectRatio, soft.OcclusionDirectRatio);
 }
 } // namespace
 
@@ -81,16 +81,16 @@ void ShowEAXSourceSettingsPart(TfrmTplEAXSourceSettings* form, const TEAXSourceS
     form->Settings = settings;
     form->Enabled->setChecked(settings.Enabled);
     form->EnabledClick();
-    SetFieldText(form->Room, QString::number(settings.Room));
-    SetFieldText(form->RoomHF, QString::number(settings.RoomHF));
-    SetFieldText(form->OutsideVolHF, QString::number(settings.OutsideVolHF));
+    SetFieldNumber(form->Room, settings.Room);
+    SetFieldNumber(form->RoomHF, settings.RoomHF);
+    SetFieldNumber(form->OutsideVolHF, settings.OutsideVolHF);
     form->RoomAuto->setChecked(settings.RoomAuto);
     form->RoomHFAuto->setChecked(settings.RoomHFAuto);
-    SetFieldText(form->AirAbsorptionFactor, FloatToText(settings.AirAbsorptionFactor));
-    SetFieldText(form->RoomRolloffFactor, FloatToText(settings.RoomRolloffFactor));
-    SetFieldText(form->DopplerFactor, FloatToText(settings.DopplerFactor));
-    SetFieldText(form->RolloffFactor, FloatToText(settings.RolloffFactor));
-    SetFieldText(form->OcclusionSoftValue, FloatToText(settings.OcclusionSoftValue));
+    SetFieldFloat(form->AirAbsorptionFactor, settings.AirAbsorptionFactor);
+    SetFieldFloat(form->RoomRolloffFactor, settings.RoomRolloffFactor);
+    SetFieldFloat(form->DopplerFactor, settings.DopplerFactor);
+    SetFieldFloat(form->RolloffFactor, settings.RolloffFactor);
+    SetFieldFloat(form->OcclusionSoftValue, settings.OcclusionSoftValue);
     showSoft(form->SoftStarts, settings.SoftStarts);
     showSoft(form->SoftEnds, settings.SoftEnds);
     form->ShowAsChild();

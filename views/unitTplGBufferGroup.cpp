@@ -122,8 +122,8 @@ TfrmTplGBufferGroup::TfrmTplGBufferGroup(QWidget* parent) : TCustomPRPObjectForm
 
 void TfrmTplGBufferGroup::ShowGBufferGroup(const TGBufferGroup& group) {
     Group = group;
-    SetFieldText(kUVCount, QString::number(FormatUVWCount(Group.Format)));
-    SetFieldText(kSkinWeights, QString::number(FormatWeightCount(Group.Format)));
+    SetFieldNumber(kUVCount, FormatUVWCount(Group.Format));
+    SetFieldNumber(kSkinWeights, FormatWeightCount(Group.Format));
     kSkinIndices->setChecked(FormatHasSkinIndices(Group.Format));
     kEncoded->setChecked(Group.Format & kFormatEncoded);
     if (fillBufferCombo(ddVertBuffer, VertexList, Group.VertexBuffers.size())) ddVertBufferChange();

@@ -100,12 +100,12 @@ void TfrmTplLayer::LoadObject(const TPRPFileObject& entry, TPlasmaStream* stream
         ShowLayerStateFlags();
         for (int i = 0; i < 4; ++i) {
             Swatches[i]->SetColor(PackDisplayColor(Record.Colors[i]));
-            SetFieldText(Alphas[i], FloatToText(Record.Colors[i].A));
+            SetFieldFloat(Alphas[i], Record.Colors[i].A);
         }
-        SetFieldText(UVWSource, QString::number(Record.UVWSource));
-        SetFieldText(Opacity, FloatToText(Record.Opacity));
-        SetFieldText(LODBias, FloatToText(Record.LODBias));
-        SetFieldText(SpecularPower, FloatToText(Record.SpecularPower));
+        SetFieldNumber(UVWSource, Record.UVWSource);
+        SetFieldFloat(Opacity, Record.Opacity);
+        SetFieldFloat(LODBias, Record.LODBias);
+        SetFieldFloat(SpecularPower, Record.SpecularPower);
         TextureLink1->SetKey(Record.Texture);
         TextureLink2->SetKey(Record.VertexShader);
         TextureLink3->SetKey(Record.PixelShader);

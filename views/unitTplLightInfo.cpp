@@ -76,7 +76,7 @@ void ShowLightInfoPart(TfrmTplLightInfo* form, const TLightInfo& light) {
     form->VisRegionRefs->Version = light.SynchedObject.Version;
     form->SynchedObjLink->setText(SynchedObjLinkCaption(light.SynchedObject));
     for (int i = 0; i < 3; ++i) {
-        SetFieldText(form->Alphas[i], FloatToText(light.Alphas[i]));
+        SetFieldFloat(form->Alphas[i], light.Alphas[i]);
         form->Colors[i]->SetColor(light.Colors[i]);
     }
     form->LayerLink->SetKey(light.ProjectionLayer);

@@ -32,9 +32,9 @@ void TfrmTplLimitedDirLightInfo::LoadObject(const TPRPFileObject& entry, TPlasma
     if (stream) {
         const TLimitedDirLightRecord light = ReadLimitedDirLight(*stream);
         Light = light.LightInfo;
-        SetFieldText(Width, FloatToText(light.Width));
-        SetFieldText(Height, FloatToText(light.Height));
-        SetFieldText(Depth, FloatToText(light.Depth));
+        SetFieldFloat(Width, light.Width);
+        SetFieldFloat(Height, light.Height);
+        SetFieldFloat(Depth, light.Depth);
     }
     SetObjectInfo(entry);
 }

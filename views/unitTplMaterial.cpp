@@ -45,7 +45,7 @@ void TfrmTplMaterial::LoadObject(const TPRPFileObject& entry, TPlasmaStream* str
         LayerRefs->Version = PiggyBackRefs->Version = stream->Header.Version;
         Record = ReadMaterial(*stream);
         SynchedObjLink->setText(SynchedObjLinkCaption(Record.SynchedObject));
-        SetFieldText(LoadFlags, HexToText(Record.LoadFlags));
+        SetFieldHex(LoadFlags, Record.LoadFlags);
         CompFlags->SetFlags(Record.CompFlags);
         AddPresentKeys(LayerRefs, Record.Layers);
         AddPresentKeys(PiggyBackRefs, Record.PiggyBacks);

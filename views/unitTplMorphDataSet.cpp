@@ -137,7 +137,7 @@ void TfrmTplMorphDataSet::ddMorphDeltaChange() {
     selectFirstWhenNone(ddMorphDelta);
     const TMorphDelta* delta = selectedDelta();
     if (!delta) return;
-    SetFieldText(Weight, FloatToText(delta->Weight));
+    SetFieldFloat(Weight, delta->Weight);
     if (delta->Spans.empty()) {
         // The deltas of an earlier span do not stay on show under a delta without spans.
         DeltaList->Clear();

@@ -33,10 +33,10 @@ TfrmTplOmniLightInfo::TfrmTplOmniLightInfo(QWidget* parent) : TCustomPRPObjectFo
 
 void ShowOmniLightInfoPart(TfrmTplOmniLightInfo* form, const TplOmniLightInfo& omni) {
     form->Omni = omni;
-    SetFieldText(form->AttenConst, FloatToText(omni.AttenConst));
-    SetFieldText(form->AttenLinear, FloatToText(omni.AttenLinear));
-    SetFieldText(form->AttenQuadratic, FloatToText(omni.AttenQuadratic));
-    SetFieldText(form->AttenCutoff, FloatToText(omni.AttenCutoff));
+    SetFieldFloat(form->AttenConst, omni.AttenConst);
+    SetFieldFloat(form->AttenLinear, omni.AttenLinear);
+    SetFieldFloat(form->AttenQuadratic, omni.AttenQuadratic);
+    SetFieldFloat(form->AttenCutoff, omni.AttenCutoff);
     form->ShowAsChild();
 }
 

@@ -38,9 +38,9 @@ void TfrmTplShadowCaster::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
         Record = ReadShadowCaster(*stream);
         SynchedObjLink->setText(SynchedObjLinkCaption(Record.SynchedObject));
         CastFlags->SetFlags(Record.CastFlags);
-        SetFieldText(Boost, FloatToText(Record.Boost));
-        SetFieldText(AttenScale, FloatToText(Record.AttenScale));
-        SetFieldText(BlurScale, FloatToText(Record.BlurScale));
+        SetFieldFloat(Boost, Record.Boost);
+        SetFieldFloat(AttenScale, Record.AttenScale);
+        SetFieldFloat(BlurScale, Record.BlurScale);
     }
     SetObjectInfo(entry);
 }

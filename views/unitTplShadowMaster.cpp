@@ -37,12 +37,12 @@ void TfrmTplShadowMaster::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
     if (stream) {
         Record = ReadShadowMaster(*stream);
         SynchedObjLink->setText(SynchedObjLinkCaption(Record.SynchedObject));
-        SetFieldText(AttenDist, FloatToText(Record.AttenDist));
-        SetFieldText(MaxDist, FloatToText(Record.MaxDist));
-        SetFieldText(MinDist, FloatToText(Record.MinDist));
-        SetFieldText(MaxSize, QString::number(Record.MaxSize));
-        SetFieldText(MinSize, QString::number(Record.MinSize));
-        SetFieldText(Power, FloatToText(Record.Power));
+        SetFieldFloat(AttenDist, Record.AttenDist);
+        SetFieldFloat(MaxDist, Record.MaxDist);
+        SetFieldFloat(MinDist, Record.MinDist);
+        SetFieldNumber(MaxSize, Record.MaxSize);
+        SetFieldNumber(MinSize, Record.MinSize);
+        SetFieldFloat(Power, Record.Power);
     }
     SetObjectInfo(entry);
 }

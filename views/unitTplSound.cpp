@@ -41,13 +41,13 @@ QGroupBox* makeFadeGroup(const QString& caption, const QString& prefix, TFadeCon
 }
 
 void showFade(const TFadeControls& controls, const TFadeParams& fade) {
-    SetFieldText(controls.Length, FloatToText(fade.Length));
-    SetFieldText(controls.VolStart, FloatToText(fade.VolStart));
-    SetFieldText(controls.VolEnd, FloatToText(fade.VolEnd));
+    SetFieldFloat(controls.Length, fade.Length);
+    SetFieldFloat(controls.VolStart, fade.VolStart);
+    SetFieldFloat(controls.VolEnd, fade.VolEnd);
     controls.Type->SelectValue(fade.FadeType);
-    SetFieldText(controls.CurrTime, FloatToText(fade.CurrTime));
-    SetFieldText(controls.StopWhenDone, QString::number(fade.StopWhenDone));
-    SetFieldText(controls.FadeSoftVol, QString::number(fade.FadeSoftVol));
+    SetFieldFloat(controls.CurrTime, fade.CurrTime);
+    SetFieldNumber(controls.StopWhenDone, fade.StopWhenDone);
+    SetFieldNumber(controls.FadeSoftVol, fade.FadeSoftVol);
 }
 } // namespace
 
@@ -112,16 +112,16 @@ void ShowSoundPart(TfrmTplSound* form, const TplSound& sound, bool standalone) {
     form->Sound = sound;
     form->SynchedObjLink->setText(SynchedObjLinkCaption(sound.SynchedObject));
     form->Playing->setChecked(sound.Playing);
-    SetFieldText(form->Time, FloatToText(sound.Time));
-    SetFieldText(form->CurrVolume, FloatToText(sound.CurrVolume));
-    SetFieldText(form->DesiredVol, FloatToText(sound.DesiredVol));
-    SetFieldText(form->FadedVolume, FloatToText(sound.FadedVolume));
-    SetFieldText(form->MaxFalloff, QString::number(sound.MaxFalloff));
-    SetFieldText(form->MinFalloff, QString::number(sound.MinFalloff));
-    SetFieldText(form->OuterVol, QString::number(sound.OuterVol));
-    SetFieldText(form->InnerCone, QString::number(sound.InnerCone));
-    SetFieldText(form->OuterCone, QString::number(sound.OuterCone));
-    SetFieldText(form->Priority, QString::number(sound.Priority));
+    SetFieldFloat(form->Time, sound.Time);
+    SetFieldFloat(form->CurrVolume, sound.CurrVolume);
+    SetFieldFloat(form->DesiredVol, sound.DesiredVol);
+    SetFieldFloat(form->FadedVolume, sound.FadedVolume);
+    SetFieldNumber(form->MaxFalloff, sound.MaxFalloff);
+    SetFieldNumber(form->MinFalloff, sound.MinFalloff);
+    SetFieldNumber(form->OuterVol, sound.OuterVol);
+    SetFieldNumber(form->InnerCone, sound.InnerCone);
+    SetFieldNumber(form->OuterCone, sound.OuterCone);
+    SetFieldNumber(form->Priority, sound.Priority);
     form->SoundType->SelectValue(sound.SoundType);
     form->Properties->SetFlags(sound.Properties);
     showFade(form->FadeIn, sound.FadeInParams);

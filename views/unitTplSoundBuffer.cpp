@@ -43,10 +43,10 @@ void TfrmTplSoundBuffer::LoadObject(const TPRPFileObject& entry, TPlasmaStream* 
         SetFieldText(Filename, PageText(Record.Filename));
         FormatTag->SelectValue(Record.FormatTag);
         NumChannels->SelectValue(Record.NumChannels);
-        SetFieldText(SamplesPerSec, QString::number(Record.SamplesPerSec));
-        SetFieldText(AvgBytesPerSec, QString::number(Record.AvgBytesPerSec));
-        SetFieldText(BlockAlign, QString::number(Record.BlockAlign));
-        SetFieldText(BitsPerSample, QString::number(Record.BitsPerSample));
+        SetFieldNumber(SamplesPerSec, Record.SamplesPerSec);
+        SetFieldNumber(AvgBytesPerSec, Record.AvgBytesPerSec);
+        SetFieldNumber(BlockAlign, Record.BlockAlign);
+        SetFieldNumber(BitsPerSample, Record.BitsPerSample);
     }
     SetObjectInfo(entry);
 }

@@ -60,7 +60,7 @@ TfrmTplSpaceTree::TfrmTplSpaceTree(QWidget* parent) : TCustomPRPObjectForm(paren
 void TfrmTplSpaceTree::ShowSpaceTree(const TSpaceTree& tree) {
     Tree = tree;
     RootLink->setText(QString::number(Tree.Root));
-    SetFieldText(NumLeaves, QString::number(Tree.NumLeaves));
+    SetFieldNumber(NumLeaves, Tree.NumLeaves);
     LeafList->SetRows(int(Tree.Nodes.size()), [](int row, int) { return QString::number(row); });
     if (!Tree.Nodes.empty()) {
         LeafList->SelectRow(0);

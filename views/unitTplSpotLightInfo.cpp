@@ -34,9 +34,9 @@ void TfrmTplSpotLightInfo::LoadObject(const TPRPFileObject& entry, TPlasmaStream
     if (stream) {
         const TSpotLightRecord spot = ReadSpotLight(*stream);
         Omni = spot.OmniLightInfo;
-        SetFieldText(Falloff, FloatToText(spot.Falloff));
-        SetFieldText(SpotInner, FloatToText(spot.SpotInner));
-        SetFieldText(SpotOuter, FloatToText(spot.SpotOuter));
+        SetFieldFloat(Falloff, spot.Falloff);
+        SetFieldFloat(SpotInner, spot.SpotInner);
+        SetFieldFloat(SpotOuter, spot.SpotOuter);
     }
     SetObjectInfo(entry);
 }

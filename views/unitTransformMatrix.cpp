@@ -19,19 +19,6 @@ float textToFloat(const QString& text) {
     if (!ok) throw EConvertError("'" + text.toStdString() + "' is not a valid floating point value");
     return static_cast<float>(value);
 }
-
-// The widest texts of the float format for a single: a sign and fifteen significant digits, either
-// from 0.0001 on in plain form ("-0.000" and the digits) or in E notation with a two-digit exponent
-// ("-1.23456789012345E-15"), written with the font's widest digit.
-QStringList widestFloatTexts(const QFontMetricsF& metrics) {
-    QChar widest = u'0';
-    for (char16_t digit = u'1'; digit <= u'9'; ++digit)
-        if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest)) widest = digit;
-    const QString point = QLocale().decimalPoint();
-    const auto digits = [widest](int count) { return QString(count, widest); };
-    return {u'-' + digits(1) + point + QStringLiteral("000") + digits(15),
-            u'-' + digits(1) + point + digits(14) + QStringLiteral("E-") + digits(2)};
-}
 } // namespace
 
 TfrmTransformMatrix::TfrmTransformMatrix(QWidget* parent) : TCustomPRPObjectForm(parent) {
@@ -47,7 +34,7 @@ TfrmTransformMatrix::TfrmTransformMatrix(QWidget* parent) : TCustomPRPObjectForm
             QLineEdit* edit = MakeReadOnlyEdit(QStringLiteral("tx%1%2").arg(i).arg(j), this);
             // The user cannot widen the window: every value the matrix can hold fits its cell.
             int width = 120;
-            for (const QString& text : widestFloatTexts(QFontMetricsF(edit->font())))
+            for (const QString& text : WidestFloatTexts(QFontMetricsF(edit->font())))
                 width = std::max(width, FieldWidthFor(edit, text));
             edit->setFixedWidth(width);
             Cells[i][j] = edit;
@@ -90,7 +77,7 @@ void TfrmTransformMatrix::ShowMatrix(const TMatrix44& m) {
     ShownMatrix = m;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            SetFieldText(Cells[i][j], FloatToText(m[i][j]));
+            SetFieldFloat(Cells[i][j], m[i][j]);
 }
 
 void TfrmTransformMatrix::ShowFixedChild() {

@@ -3,10 +3,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QLineEdit>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTest>
@@ -16,6 +19,7 @@
 #include "AppTestSupport.h"
 #include "LogicWriters.h"
 #include "PRPForms.h"
+#include "PRP_VCL.h"
 #include "Registry.h"
 
 using namespace testpages;
@@ -66,8 +70,8 @@ protected:
 
 } // namespace
 
-// Links carrying long key names widen the window as far as its captions and links need, even beyond the
-// child area, which then scrolls.
+// Links carrying long key names widen the window as far as its captions and links need where the child
+// area has room for them.
 TEST_F(ChildWindowsTest, ViewerOpensAtTheSizeItsFilledFieldsNeed) {
     const TPRPObjectDesc region = makeKey(0x48, longName("SoftRegion"));
     const TPRPObjectDesc buffer = makeKey(0x29, longName("Buffer"));
@@ -84,6 +88,8 @@ TEST_F(ChildWindowsTest, ViewerOpensAtTheSizeItsFilledFieldsNeed) {
     TestGroup sounds(72), lights(84);
     sounds.objects.emplace_back(makeKey(72, "Birds", 1), soundBody.bytes);
     lights.objects.emplace_back(makeKey(84, "Lamp", 1), lightBody.bytes);
+    // The designed main window's child area is narrower than the sound's links.
+    form->resize(1280, 900);
     openPage({sounds, lights});
 
     for (const char* name : {"Birds", "Lamp"}) {
@@ -98,8 +104,133 @@ TEST_F(ChildWindowsTest, ViewerOpensAtTheSizeItsFilledFieldsNeed) {
             EXPECT_GE(label->width(), label->sizeHint().width()) << "cut: " << label->text().toStdString();
         }
     }
-    // The sound's links need more than the child area of the designed main window: the area scrolls to them.
-    EXPECT_GT(form->MdiArea->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(form->MdiArea->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(form->MdiArea->findChild<QScrollArea*>(QStringLiteral("ContentsScroller")), nullptr)
+        << "contents that fit do not scroll";
+}
+
+// A viewer whose fields need more than a small child area, opened there or tiled into it: the window stays
+// inside the area and its contents scroll, every field at its full width, rather than being squeezed over
+// each other.
+TEST_F(ChildWindowsTest, ContentsLargerThanTheChildAreaScroll) {
+    SoundBytes sound;
+    sound.eaxEnabled = true;
+    ByteWriter soundBody(kVersionUru);
+    writeSound(soundBody, sound);
+    TestGroup sounds(72);
+    sounds.objects.emplace_back(makeKey(72, "Birds", 1), soundBody.bytes);
+    sounds.objects.emplace_back(makeKey(72, "Wind", 2), soundBody.bytes);
+    form->resize(640, 420);
+    openPage({sounds});
+    const auto scrollsWhole = [&](TCustomPRPObjectForm* view) {
+        ASSERT_NE(view, nullptr);
+        EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(view->SubWindow()->geometry()));
+        auto* scroller = view->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
+        ASSERT_NE(scroller, nullptr);
+        EXPECT_GT(scroller->verticalScrollBar()->maximum() + scroller->horizontalScrollBar()->maximum(), 0);
+        for (QLineEdit* edit : view->findChildren<QLineEdit*>())
+            if (edit->isVisible()) {
+                EXPECT_GE(edit->width(), edit->minimumSizeHint().width()) << edit->objectName().toStdString();
+                EXPECT_GE(edit->width(), edit->minimumWidth()) << edit->objectName().toStdString();
+            }
+    };
+    {
+        SCOPED_TRACE("opened");
+        scrollsWhole(open("Birds"));
+    }
+    form->resize(1280, 1000);
+    QApplication::processEvents();
+    TCustomPRPObjectForm* wind = open("Wind");
+    ASSERT_NE(wind, nullptr);
+    ASSERT_EQ(wind->findChild<QScrollArea*>(QStringLiteral("ContentsScroller")), nullptr) << "room to open";
+    form->resize(640, 420);
+    QApplication::processEvents();
+    form->WindowTileHorizontal->trigger();
+    QApplication::processEvents();
+    {
+        SCOPED_TRACE("tiled");
+        scrollsWhole(wind);
+    }
+}
+
+// A link name far wider than the child area: the viewer opens inside the area, beside the windows open
+// before it, and the name is cut with an ellipsis and shown whole in the link's tooltip. Cascade and tiling
+// keep every window inside the area.
+TEST_F(ChildWindowsTest, ViewerNeverOpensLargerThanTheChildArea) {
+    const TPRPObjectDesc region = makeKey(0x48, "Region" + std::string(3000, 'w'));
+    SoundBytes sound;
+    sound.softRegion = &region;
+    ByteWriter soundBody(kVersionUru);
+    writeSound(soundBody, sound);
+    TestGroup sounds(72), blobs(0x0456);
+    sounds.objects.emplace_back(makeKey(72, "Birds", 1), soundBody.bytes);
+    for (const char* name : {"Blob1", "Blob2"})
+        blobs.objects.emplace_back(makeKey(0x0456, name, 1), Bytes(64, 0x5A));
+    openPage({sounds, blobs});
+    const QRect area(QPoint(0, 0), wholeArea());
+    const auto inside = [&](const char* when) {
+        for (QMdiSubWindow* window : form->MdiArea->subWindowList())
+            EXPECT_TRUE(area.contains(window->geometry()))
+                << when << ": " << window->windowTitle().left(40).toStdString() << " at "
+                << window->geometry().x() << "," << window->geometry().y() << " " << window->width() << "x"
+                << window->height() << " in " << area.width() << "x" << area.height();
+    };
+
+    open("Blob1", true);
+    open("Blob2", true);
+    TCustomPRPObjectForm* view = open("Birds");
+    ASSERT_NE(view, nullptr);
+    inside("opened");
+    EXPECT_FALSE(form->MdiArea->horizontalScrollBar()->isVisible());
+    TKeyLinkLabel* link = nullptr;
+    for (TKeyLinkLabel* candidate : view->findChildren<TKeyLinkLabel*>())
+        if (candidate->Key().Name == region.Name) link = candidate;
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->text(), PageText(region.Name));
+    EXPECT_LT(link->width(), link->sizeHint().width());
+    EXPECT_TRUE(link->toolTip() == PageText(region.Name)) << "the whole name in the tooltip";
+    // Cut with an ellipsis, not clipped: the label shows as much as fits and ends in the ellipsis.
+    const QImage shown = link->grab().toImage();
+    int rightmostInk = -1;
+    for (int x = 0; x < shown.width(); ++x)
+        for (int y = 0; y < shown.height(); ++y)
+            if (shown.pixelColor(x, y) != shown.pixelColor(0, 0)) rightmostInk = std::max(rightmostInk, x);
+    EXPECT_LT(rightmostInk, link->width() - 1) << "no glyph cut at the edge";
+    EXPECT_GT(rightmostInk, link->width() / 2);
+
+    form->WindowCascade->trigger();
+    QApplication::processEvents();
+    inside("cascaded");
+    form->WindowTileVertical->trigger();
+    form->WindowCascade->trigger();
+    QApplication::processEvents();
+    inside("tiled, then cascaded");
+    EXPECT_FALSE(form->MdiArea->horizontalScrollBar()->isVisible());
+}
+
+// A window placed at a cascade step gives up the room it does not need to keep its place; a window whose
+// fields need more moves back toward the area's corner; one larger than the area is shrunk to it.
+TEST_F(ChildWindowsTest, FramesKeepTheirCascadePlaceWhileTheirFieldsFit) {
+    openBlobPage(1);
+    QMdiSubWindow* frame = open("Blob1", true)->SubWindow();
+    const QSize area(600, 400);
+    struct Row {
+        const char* what;
+        QPoint place;
+        QSize wanted, least;
+        QRect expected;
+    };
+    const Row rows[] = {
+        {"fits where it is", {50, 40}, {300, 200}, {100, 100}, {50, 40, 300, 200}},
+        {"smaller to keep its place", {400, 300}, {300, 200}, {150, 80}, {400, 300, 200, 100}},
+        {"moved where its least size needs it", {500, 350}, {300, 200}, {150, 80}, {450, 320, 150, 80}},
+        {"larger than the area", {30, 30}, {2000, 900}, {1500, 500}, {0, 0, 600, 400}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        PlaceChildFrame(frame, row.place, row.wanted, row.least, area);
+        EXPECT_EQ(frame->geometry(), row.expected);
+    }
 }
 
 // Open A, B, C, close A, open D: D takes A's free place rather than lying exactly over C.

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QRegularExpression>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -372,9 +373,10 @@ TEST_F(MainFormTest, DamagedIndexEntriesFailWithAMessage) {
     }
 }
 
-// Every read-only field of every viewer and of the part windows its links open shows its text from the
-// first character: a long value is cut at its end, never at its sign and leading digits.
-TEST_F(MainFormTest, EveryReadOnlyFieldShowsItsTextFromItsStart) {
+// Opens every class of every family on a valid body and on random bytes, with the part windows their links
+// open, and visits each read-only edit that shows a text. Stops at the first class with a failure.
+void visitEveryReadOnlyField(TMainForm& form, PageFolder& folder,
+                             const std::function<void(const std::string& where, QLineEdit* edit)>& visit) {
     for (const Family& family : kFamilies) {
         SCOPED_TRACE(family.name);
         for (const uint16_t classIndex : tableClassIndexes()) {
@@ -391,31 +393,72 @@ TEST_F(MainFormTest, EveryReadOnlyFieldShowsItsTextFromItsStart) {
             for (uint8_t& b : noise)
                 b = uint8_t(random());
             bodies.push_back(noise);
-            form->OpenPRPFile(folder.write(QStringLiteral("Fields_District_Page.prp"),
-                                           pageOfBodies(family, "Fields", classIndex, bodies)));
-            for (const TPRPFileObject& entry : form->LocalPages.front().Folders.front().Objects) {
+            form.OpenPRPFile(folder.write(QStringLiteral("Fields_District_Page.prp"),
+                                          pageOfBodies(family, "Fields", classIndex, bodies)));
+            for (const TPRPFileObject& entry : form.LocalPages.front().Folders.front().Objects) {
                 SCOPED_TRACE(testing::Message() << "class " << classIndex << " " << entry.Desc.Name);
-                Guarded([&] { form->ShowObject(entry, false); });
+                Guarded([&] { form.ShowObject(entry, false); });
                 // Part windows open other part windows in turn (a control's colour scheme, a sound's
                 // settings): two rounds of links.
                 for (int round = 0; round < 2; ++round)
-                    for (QMdiSubWindow* frame : form->MdiArea->subWindowList())
+                    for (QMdiSubWindow* frame : form.MdiArea->subWindowList())
                         for (TLinkLabel* link : frame->findChildren<TLinkLabel*>())
                             if (link->isEnabled()) Guarded([link] { emit link->clicked(); });
-                for (QMdiSubWindow* frame : form->MdiArea->subWindowList())
-                    for (const QLineEdit* edit : frame->findChildren<QLineEdit*>()) {
+                // Laid out without painting: the offscreen platform draws no OpenGL previews.
+                for (int pass = 0; pass < 3; ++pass)
+                    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                for (QMdiSubWindow* frame : form.MdiArea->subWindowList())
+                    for (QLineEdit* edit : frame->findChildren<QLineEdit*>()) {
                         if (!edit->isReadOnly() || edit->text().isEmpty()) continue;
-                        EXPECT_EQ(edit->cursorPosition(), 0)
-                            << frame->widget()->objectName().toStdString() << "."
-                            << edit->objectName().toStdString() << " shows \"" << edit->text().toStdString()
-                            << "\"";
+                        visit(frame->widget()->objectName().toStdString() + "." +
+                                  edit->objectName().toStdString() + " shows \"" +
+                                  edit->text().toStdString() + "\"",
+                              edit);
                     }
-                form->MdiArea->closeAllSubWindows();
+                form.MdiArea->closeAllSubWindows();
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             }
-            if (HasFailure()) return;
+            if (testing::Test::HasFailure()) return;
         }
     }
+}
+
+// Every read-only field of every viewer and of the part windows its links open shows its text from the
+// first character: a long value is cut at its end, never at its sign and leading digits.
+TEST_F(MainFormTest, EveryReadOnlyFieldShowsItsTextFromItsStart) {
+    visitEveryReadOnlyField(*form, folder, [](const std::string& where, QLineEdit* edit) {
+        EXPECT_EQ(edit->cursorPosition(), 0) << where;
+    });
+}
+
+// Every read-only field that shows a number is as wide as the widest text of its kind (a float's sign,
+// fifteen digits and exponent, a type's every decimal digit, hex of its width) in its own font: no value
+// the field may hold is cut. A window with room in the child area shows its fields at their width.
+TEST_F(MainFormTest, EveryReadOnlyNumberHasRoomForTheWidestOfItsKind) {
+    form->resize(3000, 2000);
+    form->show();
+    const QRegularExpression number(QStringLiteral("^-?(\\d+([.,]\\d+)?(E-?\\d+)?|[0-9A-F]+|INF|NAN)$"));
+    const QRegularExpression floatText(QStringLiteral("[.,E]|INF|NAN"));
+    int numbers = 0;
+    visitEveryReadOnlyField(*form, folder, [&](const std::string& where, QLineEdit* edit) {
+        const QString text = edit->text();
+        if (!number.match(text).hasMatch()) return;
+        ++numbers;
+        const QStringList widest = edit->property(kWidestTextsProperty).toStringList();
+        ASSERT_FALSE(widest.isEmpty()) << where << ": a number without a kind";
+        qsizetype longest = 0;
+        for (const QString& kind : widest) {
+            longest = std::max(longest, kind.size());
+            EXPECT_GE(edit->width(), FieldWidthFor(edit, kind))
+                << where << ", room for " << kind.toStdString();
+        }
+        EXPECT_LE(text.size(), longest) << where;
+        if (floatText.match(text).hasMatch()) {
+            EXPECT_GE(longest, 21) << where << ": a float's kind";
+        }
+        EXPECT_GE(edit->width(), FieldWidthFor(edit, text)) << where;
+    });
+    EXPECT_GT(numbers, 200);
 }
 
 } // namespace
