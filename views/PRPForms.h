@@ -59,6 +59,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Moves the window's controls into a scroll area that fills it, for contents larger than the child
+    // area. Controls outside the window's layout stay where they are.
+    void scrollContents();
 
 private:
     // Widens and heightens the child frame to what the filled controls need to show whole, within the child
@@ -66,9 +69,6 @@ private:
     void growToContents();
     // What the window's contents need at least, with its key links whole or cut.
     QSize leastSize(bool linksWhole);
-    // Moves the window's controls into a scroll area that fills it, for contents larger than the child
-    // area. Controls outside the window's layout stay where they are.
-    void scrollContents();
     QMdiSubWindow* subWindow_ = nullptr;
     QScrollArea* scroller_ = nullptr;
     bool shown_ = false;

@@ -88,7 +88,17 @@ void TfrmTransformMatrix::ShowFixedChild() {
     frame->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     frame->adjustSize();
-    frame->setFixedSize(frame->size());
+    QSize size = frame->size();
+    const QSize area = ChildAreaSize(frame->mdiArea(), {frame});
+    if (area.isValid() && (size.width() > area.width() || size.height() > area.height())) {
+        // A child area smaller than the cells: the window keeps to it and the cells, still whole, scroll.
+        scrollContents();
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        size = size.boundedTo(area);
+    }
+    frame->setFixedSize(size);
+    PlaceChildFrame(frame, frame->pos(), size, size, area);
     frame->show();
 }
 

@@ -21,6 +21,8 @@
 #include "PRPForms.h"
 #include "PRP_VCL.h"
 #include "Registry.h"
+#include "ViewerKit.h"
+#include "unitTransformMatrix.h"
 
 using namespace testpages;
 
@@ -206,6 +208,43 @@ TEST_F(ChildWindowsTest, ViewerNeverOpensLargerThanTheChildArea) {
     QApplication::processEvents();
     inside("tiled, then cascaded");
     EXPECT_FALSE(form->MdiArea->horizontalScrollBar()->isVisible());
+}
+
+// The matrix window's size is fixed by its cells; in a child area smaller than that it keeps to the area,
+// and its cells, still whole, scroll into view.
+TEST_F(ChildWindowsTest, MatrixWindowKeepsToASmallChildArea) {
+    openBlobPage(1);
+    TMatrix44 matrix;
+    SetMatrix44Identity(matrix);
+    matrix[3][0] = -1.23456789012345e-38f;
+    for (const QSize mainWindow : {QSize(1280, 1000), QSize(640, 420)}) {
+        SCOPED_TRACE(mainWindow.width());
+        form->resize(mainWindow);
+        settle();
+        TfrmTransformMatrix* view = OpenTransformMatrix(matrix);
+        settle();
+        QMdiSubWindow* frame = view->SubWindow();
+        ASSERT_NE(frame, nullptr);
+        EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(frame->geometry()))
+            << frame->width() << "x" << frame->height() << " in " << wholeArea().width() << "x"
+            << wholeArea().height();
+        QLineEdit* corner = view->Cells[3][0];
+        EXPECT_GE(corner->width(), FieldWidthFor(corner, corner->text())) << "the cell shows its value whole";
+        auto* scroller = view->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
+        if (mainWindow.width() > 1000) {
+            EXPECT_EQ(scroller, nullptr) << "room enough: nothing scrolls";
+        } else {
+            ASSERT_NE(scroller, nullptr);
+            scroller->horizontalScrollBar()->setValue(scroller->horizontalScrollBar()->maximum());
+            scroller->verticalScrollBar()->setValue(scroller->verticalScrollBar()->maximum());
+            settle();
+            const QRect shown = view->Cells[3][3]->rect().translated(
+                view->Cells[3][3]->mapTo(scroller->viewport(), QPoint(0, 0)));
+            EXPECT_TRUE(scroller->viewport()->rect().contains(shown)) << "the last cell scrolls into view";
+        }
+        frame->close();
+        settle();
+    }
 }
 
 // A window placed at a cascade step gives up the room it does not need to keep its place; a window whose
