@@ -484,43 +484,43 @@ std::vector<TPRPObjectDesc> TPlasmaStream::ReadKeyRefs() {
 }
 
 namespace {
-// The class index and own key at the start of an object's stored bytes; the stream is left after them.
-uint16_t readObjectHead(TPlasmaStream& stored, const TPRPFileObject& entry, TPRPObjectDesc& ownKey) {
+// Reads one object's stored bytes (class index, own key, body) into `stored` as they lie in its page file
+// now, and its own key into `ownKey`; `stored` is left after the key. Raises EPageChanged when the file is
+// not the one the entry was read from.
+void readStoredObject(const TPRPFileObject& entry, TPlasmaStream& stored, TPRPObjectDesc& ownKey) {
+    {
+        TFileStream file(entry.FileName, TFileMode::fmOpenRead);
+        // Offsets and sizes hold only in the file the key index was read from.
+        if (entry.FileStamp.Known() && file.Stamp() != entry.FileStamp) throw EPageChanged(entry.FileName);
+        file.SetPosition(entry.Offset);
+        if (entry.Size > 0) stored.CopyFrom(file, entry.Size);
+    }
+    if (entry.Size == 0) return;
     stored.SetPosition(0);
     uint16_t classIndex = 0;
     stored.ReadValue(classIndex);
     stored.Header.Version = entry.Version;
     stored.Header.MajorVersion = static_cast<uint16_t>(entry.MajorVersion);
     stored.ReadKey(ownKey);
-    return classIndex;
+    // A file can change without a new size or time (written twice within the clock's step): the object
+    // must still begin with its class index and, where the format stores one, its own key's name.
+    const bool keyRead = IsUruFamily(entry.Version) || IsMystVFamily(entry.Version);
+    if (classIndex != entry.Desc.ClassType || (keyRead && ownKey.Name != entry.Desc.Name))
+        throw EPageChanged(entry.FileName, entry.Desc.Name);
 }
 } // namespace
 
 std::vector<uint8_t> ReadStoredObject(const TPRPFileObject& entry) {
-    TMemoryStream bytes;
-    {
-        TFileStream file(entry.FileName, TFileMode::fmOpenRead);
-        // Offsets and sizes hold only in the file the key index was read from.
-        if (entry.FileStamp.Known() && file.Stamp() != entry.FileStamp) throw EPageChanged(entry.FileName);
-        file.SetPosition(entry.Offset);
-        if (entry.Size > 0) bytes.CopyFrom(file, entry.Size);
-    }
-    if (entry.Size == 0) return {};
-    // A file can change without a new size or time (written twice within the clock's step): the object
-    // must still begin with its class index and, where the format stores one, its own key's name.
-    TPlasmaStream stored(bytes.TakeBytes());
+    TPlasmaStream stored;
     TPRPObjectDesc ownKey;
-    const uint16_t classIndex = readObjectHead(stored, entry, ownKey);
-    const bool keyRead = IsUruFamily(entry.Version) || IsMystVFamily(entry.Version);
-    if (classIndex != entry.Desc.ClassType || (keyRead && ownKey.Name != entry.Desc.Name))
-        throw EPageChanged(entry.FileName, entry.Desc.Name);
+    readStoredObject(entry, stored, ownKey);
     return stored.TakeBytes();
 }
 
 void ExtractObjectData(const TPRPFileObject& entry, TPlasmaStream& body, TPRPObjectDesc& ownKey) {
     if (entry.Size == 0) throw EInOutError("Object data is empty!");
-    TPlasmaStream stored(ReadStoredObject(entry));
-    readObjectHead(stored, entry, ownKey);
+    TPlasmaStream stored;
+    readStoredObject(entry, stored, ownKey);
     const int64_t left = stored.Remaining();
     if (left > 0) body.CopyFrom(stored, left);
     body.SetPosition(0);
