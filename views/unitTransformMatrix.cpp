@@ -1,6 +1,5 @@
 #include "unitTransformMatrix.h"
 
-#include <QFontMetricsF>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -32,11 +31,9 @@ TfrmTransformMatrix::TfrmTransformMatrix(QWidget* parent) : TCustomPRPObjectForm
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j) {
             QLineEdit* edit = MakeReadOnlyEdit(QStringLiteral("tx%1%2").arg(i).arg(j), this);
-            // The user cannot widen the window: every value the matrix can hold fits its cell.
-            int width = 120;
-            for (const QString& text : WidestFloatTexts(QFontMetricsF(edit->font())))
-                width = std::max(width, FieldWidthFor(edit, text));
-            edit->setFixedWidth(width);
+            // The user cannot widen the window: filling a cell widens it to every value the matrix can
+            // hold (SetFieldFloat).
+            edit->setFixedWidth(120);
             Cells[i][j] = edit;
             grid->addWidget(edit, i, j);
         }
