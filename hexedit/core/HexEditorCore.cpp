@@ -387,6 +387,8 @@ void THexEditorCore::InternalDelete(int32_t start, int32_t end, int col, int32_t
     end = std::clamp(end, start, DataSize());
     auto& bytes = m_data.bytes();
     bytes.erase(bytes.begin() + start, bytes.begin() + end);
+    // The marks from here on belonged to bytes that moved; the undo and redo of a delete cut them alike.
+    CutChangedMarks(start);
     ResizeGrid();
     const bool inChar = IsCharColumn(col);
     if (DataSize() == 0)
