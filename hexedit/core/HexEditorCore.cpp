@@ -561,6 +561,13 @@ void THexEditorCore::BeginMouseSelection() {
     m_selAnchor = -1;
 }
 
+void THexEditorCore::AnchorExtensionAtSelection() {
+    if (m_selAnchor != -1 || !HasSelection()) return;
+    // In insert mode the caret stands between bytes: a selection anchored at its upper end began after it.
+    const bool afterUpper = InsertMode() && m_selAnchorEnd == m_selUpper && m_selUpper != m_selLower;
+    m_selAnchor = afterUpper ? m_selUpper + 1 : m_selAnchorEnd;
+}
+
 void THexEditorCore::MoveCaretTo(int col, int32_t row) {
     SelectCell(col, std::clamp(row, 2, RowCount() - 1));
 }
