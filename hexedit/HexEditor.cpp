@@ -308,6 +308,7 @@ void TCustomHexEditor::RecalcLayout() {
     m_totalWidth = m_colX.back();
     UpdateScrollBars();
     if (!UpdatesLocked()) viewport()->update();
+    emit layoutChanged();
 }
 
 int32_t TCustomHexEditor::FullyVisibleRows() const {
