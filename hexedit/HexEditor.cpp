@@ -308,6 +308,7 @@ void TCustomHexEditor::RecalcLayout() {
     m_totalWidth = m_colX.back();
     UpdateScrollBars();
     if (!UpdatesLocked()) viewport()->update();
+    emit layoutChanged();
 }
 
 int32_t TCustomHexEditor::FullyVisibleRows() const {
@@ -855,7 +856,9 @@ void TCustomHexEditor::mousePressEvent(QMouseEvent* event) {
         m_doubleClicked = false;
         if (!CellAt(point, col, row) || col < 2 || row < 2) return;
         const int32_t pos = PositionOfCell(col, row);
-        if (col != NibbleCount() + 2 && pos < DataSize() && IsSelected(pos)) {
+        const bool shift = event->modifiers() & Qt::ShiftModifier;
+        // A press on a selected byte may start a drag; a Shift+click only ever extends.
+        if (!shift && col != NibbleCount() + 2 && pos < DataSize() && IsSelected(pos)) {
             m_clickInSelection = true;
             m_mouseDownPoint = point;
             m_mouseDownCol = col;
@@ -864,13 +867,14 @@ void TCustomHexEditor::mousePressEvent(QMouseEvent* event) {
             return;
         }
         AdjustForInsertMode(point, col, row);
-        const bool shift = event->modifiers() & Qt::ShiftModifier;
         LeftButtonDown = true;
         ShiftDown = shift;
-        if (shift)
+        if (shift) {
+            AnchorExtensionAtSelection();
             SetSelecting(true);
-        else
+        } else {
             ResetSelection(true);
+        }
         SelectCell(col, std::min(row, RowCount() - 1));
         if (!shift) BeginMouseSelection();
     });
@@ -944,7 +948,12 @@ void TCustomHexEditor::mouseReleaseEvent(QMouseEvent* event) {
         if (m_clickInSelection && !m_doubleClicked) {
             m_clickInSelection = false;
             ResetSelection(true);
-            SelectCell(m_mouseDownCol, m_mouseDownRow);
+            // The click lands where one outside the selection would: in insert mode, the right half of a
+            // byte is the place after it.
+            int col = m_mouseDownCol;
+            int32_t row = m_mouseDownRow;
+            AdjustForInsertMode(m_mouseDownPoint, col, row);
+            SelectCell(col, std::min(row, RowCount() - 1));
         }
         m_clickInSelection = false;
         HideDropMark();

@@ -154,6 +154,8 @@ public:
         OnDrawCell;
 
 signals:
+    // The columns, their widths or the font changed.
+    void layoutChanged();
     void changed();
     void selectionChanged();
     void bookmarkChanged();

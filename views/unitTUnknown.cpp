@@ -12,22 +12,24 @@
 #include <cstring>
 
 namespace {
-// The column header over the editor's hex field. The grid steps by the font's whole-pixel character width,
-// where text laid out by the font's own fractional advances drifts off its columns: each character stands
-// on the grid's step from the first hex cell, in the grid's font, and follows it when it scrolls sideways.
+// The column header over the editor's hex field: the number of each byte column the editor shows (Ctrl+wheel
+// changes how many), one hex digit up to F and two beyond, over the byte's digits. The grid steps by the
+// font's whole-pixel character width, where text laid out by the font's own fractional advances drifts off
+// its columns: each figure stands on its byte's first cell, in the grid's font, one character per cell
+// step, and follows the grid when it scrolls sideways.
 class THexColumnHeader : public QLabel {
 public:
-    THexColumnHeader(const QString& text, TCustomHexEditor* editor, QWidget* parent)
-        : QLabel(text, parent), editor_(editor) {
+    THexColumnHeader(TCustomHexEditor* editor, QWidget* parent) : QLabel(parent), editor_(editor) {
         setFont(editor->font());
         editor->installEventFilter(this);
         connect(editor->horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { update(); });
+        connect(editor, &TCustomHexEditor::layoutChanged, this, [this] { followColumns(); });
+        followColumns();
     }
 
-    QSize sizeHint() const override {
-        return {firstColumnX() + int(text().size()) * editor_->CharWidth(), QLabel::sizeHint().height()};
-    }
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    QSize sizeHint() const override { return {hexFieldEnd(), QLabel::sizeHint().height()}; }
+    // Rows wider than the window scroll in the editor, and the header with them.
+    QSize minimumSizeHint() const override { return {0, QLabel::sizeHint().height()}; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -48,24 +50,50 @@ protected:
         // Figures of bytes scrolled under the offset gutter are not shown.
         const QWidget* grid = editor_->viewport();
         const int dataLeft = toHere(editor_->CellRect(1, 0).right() + 1);
-        painter.setClipRect(QRect(dataLeft, 0, toHere(grid->width()) - dataLeft, height()));
+        const int dataRight = toHere(grid->width());
+        painter.setClipRect(QRect(dataLeft, 0, dataRight - dataLeft, height()));
         const int step = editor_->CharWidth();
-        const int left = toHere(editor_->CellRect(2, 0).left());
-        const QString shown = text();
-        for (qsizetype i = 0; i < shown.size(); ++i)
-            if (!shown[i].isSpace())
+        for (int k = 0; k < editor_->BytesPerRow(); ++k) {
+            const int left = toHere(editor_->CellRect(2 + 2 * k, 0).left());
+            if (left >= dataRight) break;
+            const QString figure = columnFigure(k);
+            if (left + int(figure.size()) * step <= dataLeft) continue;
+            for (qsizetype i = 0; i < figure.size(); ++i)
                 painter.drawText(QRect(left + int(i) * step, 0, step, height()),
-                                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, QString(shown[i]));
+                                 Qt::AlignLeft | Qt::AlignVCenter | Qt::TextDontClip, QString(figure[i]));
+        }
     }
 
 private:
+    static QString columnFigure(int k) { return QString::number(k, 16).toUpper(); }
+
+    // The text names the columns as the figures stand: three character steps to a byte.
+    void followColumns() {
+        if (shownColumns_ != editor_->BytesPerRow()) {
+            shownColumns_ = editor_->BytesPerRow();
+            QString text;
+            for (int k = 0; k < shownColumns_; ++k)
+                text += columnFigure(k).leftJustified(3);
+            setText(text);
+            updateGeometry();
+        }
+        update();
+    }
+
     // A viewport x of the grid in this label's coordinates.
     int toHere(int gridX) const {
         return mapFromGlobal(editor_->viewport()->mapToGlobal(QPoint(gridX, 0))).x();
     }
-    int firstColumnX() const { return std::max(0, toHere(editor_->CellRect(2, 0).left())); }
+    // Where the hex field ends with the grid scrolled to its left edge.
+    int hexFieldEnd() const {
+        int x = toHere(0);
+        for (int col = 0; col < editor_->NibbleCount() + 2; ++col)
+            x += editor_->ColumnWidth(col);
+        return std::max(0, x);
+    }
 
     TCustomHexEditor* editor_;
+    int shownColumns_ = -1;
 };
 } // namespace
 
@@ -103,8 +131,7 @@ TfrmTUnknown::TfrmTUnknown(QWidget* parent) : TCustomPRPObjectForm(parent) {
     colors.SetCursorFrame(QColor(0, 0, 128));
     colors.SetNonFocusCursorFrame(QColor(0, 255, 255));
 
-    Label1 = new THexColumnHeader(QStringLiteral("0  1  2  3  4  5  6  7  8  9  A  B  C  D  E  F  "),
-                                  HexEditor, this);
+    Label1 = new THexColumnHeader(HexEditor, this);
     Label1->setObjectName(QStringLiteral("Label1"));
     layout->addWidget(Label1);
     layout->addWidget(HexEditor, 1);

@@ -387,6 +387,8 @@ void THexEditorCore::InternalDelete(int32_t start, int32_t end, int col, int32_t
     end = std::clamp(end, start, DataSize());
     auto& bytes = m_data.bytes();
     bytes.erase(bytes.begin() + start, bytes.begin() + end);
+    // The marks from here on belonged to bytes that moved; the undo and redo of a delete cut them alike.
+    CutChangedMarks(start);
     ResizeGrid();
     const bool inChar = IsCharColumn(col);
     if (DataSize() == 0)
@@ -557,6 +559,13 @@ void THexEditorCore::BeginMouseSelection() {
     ResetSelection(true);
     m_selecting = true;
     m_selAnchor = -1;
+}
+
+void THexEditorCore::AnchorExtensionAtSelection() {
+    if (m_selAnchor != -1 || !HasSelection()) return;
+    // In insert mode the caret stands between bytes: a selection anchored at its upper end began after it.
+    const bool afterUpper = InsertMode() && m_selAnchorEnd == m_selUpper && m_selUpper != m_selLower;
+    m_selAnchor = afterUpper ? m_selUpper + 1 : m_selAnchorEnd;
 }
 
 void THexEditorCore::MoveCaretTo(int col, int32_t row) {

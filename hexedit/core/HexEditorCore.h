@@ -161,6 +161,9 @@ public:
     void SetSelecting(bool value) { m_selecting = value; }
     // Starts a mouse selection at the current caret.
     void BeginMouseSelection();
+    // Lets the next extension keep the anchor end of a selection that was not made by extending one (Select
+    // All, an edit), so that it moves only the caret end.
+    void AnchorExtensionAtSelection();
 
     // Scroll state the view keeps in step.
     int32_t TopRow() const { return m_topRow; }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <random>
 #include <sstream>
 
 TEST(HexCoreBuffer, RefusalMessages) {
@@ -384,4 +386,150 @@ TEST(HexCoreFaults, ReplaceMovesBookmarksAfterTheReplacedBytesOnly) {
     e.Undo();
     EXPECT_EQ(e.Bookmark(0).Position, 5);
     EXPECT_EQ(e.Bookmark(1).Position, 7);
+}
+
+namespace {
+std::vector<int32_t> markedPositions(const THexEditorCore& e) {
+    std::vector<int32_t> marked;
+    for (int32_t i = 0; i < e.DataSize(); ++i)
+        if (e.IsChanged(i)) marked.push_back(i);
+    return marked;
+}
+
+// Types over a byte in the character field: an overwrite outside insert mode, and inside a unit in it.
+void typeOver(THexEditorCore& e, int32_t pos, char16_t ch) {
+    caretTo(e, pos);
+    if (!e.InCharField()) e.KeyDown(HexKey::Tab, 0);
+    e.KeyPress(ch);
+}
+} // namespace
+
+// A delete cuts the changed marks at its first position, as an insert or a replace does, and its undo and
+// redo leave the same marks.
+TEST(HexCoreMarks, DeletesCutTheMarksAtTheirFirstPosition) {
+    struct Row {
+        const char* edit;
+        int unit; // 2: insert mode, where Backspace deletes and typing inside a unit overwrites
+        std::function<void(THexEditorCore&)> apply;
+        std::vector<int32_t> marked;
+    };
+    const Row rows[] = {
+        {"Ctrl+Delete at 3",
+         1,
+         [](THexEditorCore& e) {
+             caretTo(e, 3);
+             e.KeyDown(HexKey::Delete, hexmod::Ctrl);
+         },
+         {1}},
+        {"selection 6..7",
+         1,
+         [](THexEditorCore& e) {
+             e.SetSelStart(6);
+             e.SetSelEnd(7);
+             e.DeleteSelection("");
+         },
+         {1, 5}},
+        {"after the last mark",
+         1,
+         [](THexEditorCore& e) {
+             e.SetSelStart(12);
+             e.DeleteSelection("");
+         },
+         {1, 5, 9}},
+        {"Backspace before 4",
+         2,
+         [](THexEditorCore& e) {
+             caretTo(e, 4);
+             e.KeyDown(HexKey::Back, 0);
+         },
+         {1}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.edit);
+        LoadedCore e(sequence(16));
+        e.SetBytesPerUnit(row.unit);
+        e.SetInsertMode(row.unit > 1);
+        for (int32_t pos : {1, 5, 9})
+            typeOver(e, pos, u'Z');
+        ASSERT_EQ(markedPositions(e), (std::vector<int32_t>{1, 5, 9}));
+        row.apply(e);
+        EXPECT_EQ(markedPositions(e), row.marked);
+        e.Undo();
+        e.Redo();
+        EXPECT_EQ(markedPositions(e), row.marked) << "after undo and redo";
+    }
+}
+
+// Random edit sequences beside a model that knows which bytes were typed over: at every step, undo and redo
+// included, each marked byte is one that was typed over.
+TEST(HexCoreMarks, RandomEditsMarkOnlyBytesTypedOver) {
+    struct Byte {
+        uint8_t value;
+        bool typed;
+    };
+    using Model = std::vector<Byte>;
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        std::mt19937 random(seed);
+        LoadedCore e(sequence(48));
+        std::vector<Model> history(1);
+        for (uint8_t b : e.bytes())
+            history[0].push_back({b, false});
+        std::optional<Model> redo;
+        for (int step = 0; step < 200; ++step) {
+            const int32_t size = e.DataSize(), records = e.UndoStorage().Count();
+            const int32_t pos = size ? int32_t(random() % uint32_t(size)) : 0;
+            const int32_t last = std::min(size - 1, pos + int32_t(random() % 4));
+            const int32_t count = 1 + int32_t(random() % 4);
+            Model next = history.back();
+            const unsigned op = random() % 7;
+            if (size == 0 && op < 5) continue;
+            if (op == 0 && !e.InsertMode()) { // typed over
+                const char16_t ch = char16_t('A' + random() % 3);
+                typeOver(e, pos, ch);
+                if (next[size_t(pos)].value != ch) next[size_t(pos)] = {uint8_t(ch), true};
+            } else if (op == 1) { // Ctrl+Delete
+                caretTo(e, pos);
+                e.KeyDown(HexKey::Delete, hexmod::Ctrl);
+                next.erase(next.begin() + pos);
+            } else if (op == 2) { // a selection deleted
+                e.SetSelStart(pos);
+                e.SetSelEnd(last);
+                e.DeleteSelection("");
+                next.erase(next.begin() + pos, next.begin() + last + 1);
+            } else if (op == 3 || op == 4) { // inserted at the caret, or a selection replaced
+                caretTo(e, pos);
+                if (op == 4) e.SetSelEnd(last);
+                e.ReplaceSelection("wxyz", count, "", random() % 2 == 0);
+                if (op == 4) next.erase(next.begin() + pos, next.begin() + last + 1);
+                for (int32_t i = count - 1; i >= 0; --i)
+                    next.insert(next.begin() + pos, Byte{uint8_t("wxyz"[i]), false});
+            } else if (op == 5) { // undo or redo
+                if (e.CanUndo()) {
+                    e.Undo();
+                    redo = history.back();
+                    history.pop_back();
+                } else if (e.CanRedo() && redo) {
+                    e.Redo();
+                    history.push_back(*redo);
+                    redo.reset();
+                }
+                next = history.back();
+            } else { // insert mode switched
+                e.SetInsertMode(!e.InsertMode());
+                continue;
+            }
+            if (op != 5 && e.UndoStorage().Count() == records + 1) {
+                history.push_back(next);
+                redo.reset();
+            }
+            const Model& model = history.back();
+            ASSERT_EQ(size_t(e.UndoStorage().Count()) + 1, history.size()) << "step " << step;
+            ASSERT_EQ(size_t(e.DataSize()), model.size()) << "step " << step;
+            for (int32_t i = 0; i < e.DataSize(); ++i) {
+                ASSERT_EQ(e.GetData(i), model[size_t(i)].value) << "step " << step << " byte " << i;
+                ASSERT_TRUE(!e.IsChanged(i) || model[size_t(i)].typed) << "step " << step << " byte " << i;
+            }
+        }
+    }
 }

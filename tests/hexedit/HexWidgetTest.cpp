@@ -42,6 +42,51 @@ TEST(HexWidget, InsertModeRightHalfCountsAsNextCell) {
     EXPECT_EQ(e->CaretPosition(), 6);
 }
 
+namespace {
+// A point in the right half of the last cell of a byte in a field.
+QPoint rightHalfOf(THexEditorEx& e, int32_t pos, bool inChar) {
+    int col;
+    int32_t row;
+    e.CellOfPosition(pos, inChar, col, row);
+    if (!inChar) ++col;
+    const QRect r = e.CellRect(col, row);
+    return QPoint(r.left() + std::min(e.CharWidth(), r.width()) - 1, r.center().y());
+}
+} // namespace
+
+// In insert mode the right half of a byte is the place after it, a selected byte's too. A Shift+click on a
+// selected byte moves the selection's caret end and keeps its anchor end, in either mode.
+TEST(HexWidget, ClicksOnASelectedByte) {
+    for (const bool inChar : {false, true}) {
+        SCOPED_TRACE(inChar ? "character field" : "hex field");
+        auto e = makeEditor(64);
+        e->SetInsertMode(true);
+        click(*e, cellCenter(*e, 0, inChar));
+        key(*e, Qt::Key_A, Qt::ControlModifier);
+        click(*e, rightHalfOf(*e, 5, inChar));
+        EXPECT_EQ(e->SelCount(), 0);
+        EXPECT_EQ(e->CaretPosition(), 6);
+        type(*e, "7");
+        EXPECT_EQ(e->GetData(6), inChar ? '7' : 0x70);
+
+        key(*e, Qt::Key_A, Qt::ControlModifier);
+        click(*e, rightHalfOf(*e, 5, inChar), Qt::ShiftModifier);
+        EXPECT_EQ(e->SelStart(), 0);
+        EXPECT_EQ(e->SelEnd(), 5);
+        EXPECT_EQ(e->CaretPosition(), 6);
+        // Dragged backwards, the selection's anchor is the place after its upper end.
+        drag(*e, rightHalfOf(*e, 20, inChar), cellCenter(*e, 12, inChar));
+        click(*e, rightHalfOf(*e, 15, inChar), Qt::ShiftModifier);
+        EXPECT_EQ(e->SelLower(), 16);
+        EXPECT_EQ(e->SelUpper(), 20);
+    }
+    auto e = makeEditor(64);
+    key(*e, Qt::Key_A, Qt::ControlModifier);
+    click(*e, cellCenter(*e, 5, false), Qt::ShiftModifier);
+    EXPECT_EQ(e->SelStart(), 0);
+    EXPECT_EQ(e->SelEnd(), 5);
+}
+
 // On a scaled screen the pointer reaches the editor in fractions of a logical pixel: a press or a drag
 // anywhere from a cell's first to its last device pixel lands on that cell, at every common ratio.
 TEST(HexWidget, PointerAnywhereInACellsPixelsLandsOnThatCell) {

@@ -8,7 +8,9 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "AppTestSupport.h"
 #include "PRPForms.h"
@@ -264,4 +266,98 @@ TEST_F(RawViewTest, HeaderFiguresStandOverTheFirstDigitOfTheirBytes) {
         for (int k = 0; k < 16; ++k)
             EXPECT_NEAR(figures[size_t(k)], digits[size_t(k)], 1) << "figure " << k;
     }
+}
+
+namespace {
+// The header's figure for byte column k: its number in hex, one digit up to F and two beyond.
+QString columnFigure(int k) {
+    return QString::number(k, 16).toUpper();
+}
+
+void zoomOnce(THexEditorEx* editor, int direction) {
+    const QPointF at(100, 100);
+    QWheelEvent wheel(at, editor->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120 * direction),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(editor->viewport(), &wheel);
+}
+} // namespace
+
+// Ctrl+wheel changes the bytes per row: the header names the columns the editor shows now, each figure
+// over the digit of its byte that reads the same (byte column k holds k twice below 16, and k itself from
+// 16), also when the rows are wider than the window and scrolled sideways.
+TEST_F(RawViewTest, HeaderFollowsTheBytesPerRow) {
+    form->resize(1280, 800);
+    form->show();
+    TfrmTUnknown* view = open(Bytes(64, 0));
+    THexEditorEx* editor = view->HexEditor;
+    struct Row {
+        int bytesPerRow;
+        bool scrolled;
+    };
+    for (const Row& row : {Row{8, false}, Row{16, false}, Row{24, false}, Row{40, true}}) {
+        SCOPED_TRACE(testing::Message() << row.bytesPerRow << " per row");
+        view->SubWindow()->resize(700, 400);
+        while (editor->BytesPerRow() != row.bytesPerRow)
+            zoomOnce(editor, editor->BytesPerRow() < row.bytesPerRow ? 1 : -1);
+        // The second row is compared: the caret stands in the first.
+        Bytes body(size_t(3 * row.bytesPerRow), 0);
+        for (int k = 0; k < row.bytesPerRow; ++k)
+            body[size_t(row.bytesPerRow + k)] = uint8_t(k < 16 ? k * 0x11 : k);
+        editor->LoadFromBuffer(body.data(), int64_t(body.size()));
+        QScrollBar* sideways = editor->horizontalScrollBar();
+        if (row.scrolled)
+            sideways->setValue(sideways->maximum());
+        else // wide enough for the whole rows
+            view->SubWindow()->resize(700 + sideways->maximum(), 400);
+        settle();
+        ASSERT_EQ(sideways->maximum() == 0, !row.scrolled);
+        QString text;
+        for (int k = 0; k < row.bytesPerRow; ++k)
+            text += columnFigure(k).leftJustified(3);
+        EXPECT_EQ(view->Label1->text().toStdString(), text.toStdString());
+
+        // The figures in view, each compared with the digit of the second row below it that reads the same.
+        const QImage image = view->grab().toImage();
+        const QWidget* grid = editor->viewport();
+        const QPoint gridOrigin = grid->mapTo(view, QPoint(0, 0));
+        const int visibleLeft = gridOrigin.x() + editor->CellRect(1, 0).right() + 1;
+        const int visibleRight = gridOrigin.x() + grid->width() - 1;
+        const QRect header(view->Label1->mapTo(view, QPoint(0, 0)), view->Label1->size());
+        const int step = editor->CharWidth();
+        int figuresInView = 0;
+        for (int k = 0; k < row.bytesPerRow; ++k) {
+            const int digitCount = int(columnFigure(k).size());
+            for (int digit = 0; digit < 2; ++digit) {
+                const QRect cell = editor->CellRect(2 + 2 * k + digit, 3).translated(gridOrigin);
+                if (cell.left() < visibleLeft || cell.left() + step - 1 > visibleRight) continue;
+                const std::vector<int> above =
+                    inkRunStarts(image, QRect(cell.left(), header.top(), step, header.height()));
+                SCOPED_TRACE(testing::Message() << "column " << k << " digit " << digit);
+                if (digit >= digitCount) {
+                    EXPECT_TRUE(above.empty());
+                    continue;
+                }
+                const std::vector<int> below =
+                    inkRunStarts(image, QRect(cell.topLeft(), QSize(step, cell.height())));
+                ASSERT_FALSE(below.empty());
+                ASSERT_FALSE(above.empty());
+                EXPECT_NEAR(above.front(), below.front(), 1);
+                ++figuresInView;
+            }
+        }
+        EXPECT_GE(figuresInView, std::min(row.bytesPerRow, 16));
+        // No figure stands over the gap or the characters.
+        const int hexEnd = gridOrigin.x() + editor->CellRect(editor->NibbleCount() + 2, 0).left();
+        if (hexEnd < visibleRight) {
+            const QRect beyond(hexEnd, header.top(), visibleRight - hexEnd, header.height());
+            EXPECT_TRUE(inkRunStarts(image, beyond).empty());
+        }
+    }
+    // Wider rows scroll in the editor: the header never makes the window's least size wider.
+    const int least = view->minimumSizeHint().width();
+    for (int i = 0; i < 60; ++i)
+        zoomOnce(editor, 1);
+    settle();
+    EXPECT_EQ(editor->BytesPerRow(), 100);
+    EXPECT_EQ(view->minimumSizeHint().width(), least);
 }
