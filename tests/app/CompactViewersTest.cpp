@@ -216,3 +216,23 @@ TEST(ReadOnlyNumberFields, WidenOnlyForTheTextTheyShow) {
     EXPECT_EQ(edit->minimumWidth(), 40) << "the former text's room given up";
     EXPECT_EQ(edit->maximumWidth(), 60);
 }
+
+// The matrix window's cells take the width of what they show; a scale that makes a value longer widens its
+// cell, and the window's fixed frame follows so that the cell still shows whole.
+TEST_F(CompactViewersTest, MatrixFrameFollowsACellWidenedByAScale) {
+    TfrmTransformMatrix* view = OpenTransformMatrix(IdentityMatrix44());
+    settle();
+    QMdiSubWindow* frame = view->SubWindow();
+    ASSERT_NE(frame, nullptr);
+    const int opened = frame->width();
+    view->XVal->setText(QStringLiteral("0.1"));
+    emit view->DoScale->clicked();
+    settle();
+    QLineEdit* cell = view->Cells[0][0];
+    ASSERT_EQ(cell->text(), FloatToText(0.1f));
+    EXPECT_GE(cell->width(), FieldWidthFor(cell, cell->text()));
+    EXPECT_TRUE(frame->rect().contains(QRect(cell->mapTo(frame, QPoint(0, 0)), cell->size())))
+        << "frame " << frame->width() << " wide";
+    EXPECT_GT(frame->width(), opened);
+    EXPECT_EQ(view->Cells[1][1]->width(), 120) << "a cell showing 1 keeps its width";
+}
