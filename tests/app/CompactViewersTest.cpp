@@ -236,3 +236,83 @@ TEST_F(CompactViewersTest, MatrixFrameFollowsACellWidenedByAScale) {
     EXPECT_GT(frame->width(), opened);
     EXPECT_EQ(view->Cells[1][1]->width(), 120) << "a cell showing 1 keeps its width";
 }
+
+namespace {
+// Four key names as long as a dialog's control parts, the same but for their last word.
+std::vector<TPRPObjectDesc> sameButTheirEnd() {
+    std::vector<TPRPObjectDesc> keys;
+    for (const char* end : {"DynTextLayer", "DynTextMap", "Proxy", "Skin"})
+        keys.push_back(makeKey(0x43, std::string("GUIDialog04_KIMiniPlayerControls_") + end));
+    return keys;
+}
+
+// Whether the labels read differently: no two of them draw the same picture.
+bool allDrawDifferently(const std::vector<QWidget*>& labels) {
+    std::vector<QImage> drawn;
+    for (QWidget* label : labels)
+        drawn.push_back(label->grab().toImage());
+    for (size_t i = 0; i < drawn.size(); ++i)
+        for (size_t j = i + 1; j < drawn.size(); ++j)
+            if (drawn[i] == drawn[j]) return false;
+    return true;
+}
+} // namespace
+
+// A key link too narrow for its name cuts it in its middle: names that differ only at their end stay
+// different on the screen, and the whole name stays the link's text and tooltip.
+TEST(KeyLinks, NamesThatDifferAtTheirEndStayDifferentWhenCut) {
+    QWidget window;
+    std::vector<QWidget*> labels;
+    for (const TPRPObjectDesc& key : sameButTheirEnd()) {
+        auto* link = new TKeyLinkLabel(&window);
+        link->SetKey(key);
+        link->setFixedWidth(
+            link->fontMetrics().horizontalAdvance(QStringLiteral("GUIDialog04_KIMini\u2026")));
+        labels.push_back(link);
+    }
+    window.show();
+    QApplication::processEvents();
+    for (QWidget* label : labels) {
+        auto* link = static_cast<TKeyLinkLabel*>(label);
+        SCOPED_TRACE(link->Key().Name);
+        EXPECT_LT(link->width(), link->sizeHint().width()) << "cut";
+        EXPECT_EQ(link->text(), PageText(link->Key().Name));
+        EXPECT_EQ(link->toolTip(), link->text());
+    }
+    EXPECT_TRUE(allDrawDifferently(labels));
+}
+
+// The click-map viewer's four key links in the default main window at twice the scale: whole where the child
+// area has room, and where they must be cut, still four different names on the screen.
+TEST_F(CompactViewersTest, ClickMapLinksStayApartAtTwiceTheScale) {
+    if (qgetenv("QT_SCALE_FACTOR") != "2") {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+        runCurrentTestInChild(environment, "at scale 2");
+        return;
+    }
+    const std::vector<TPRPObjectDesc> keys = sameButTheirEnd();
+    ControlSpec control = fullControl();
+    control.dynLayer = keys[0];
+    control.dynMap = keys[1];
+    control.proxy = keys[2];
+    control.skin = keys[3];
+    ByteWriter body(kVersionUru);
+    writeControl(body, control);
+    TestGroup maps(0x62);
+    maps.objects.emplace_back(makeKey(0x62, "KIMiniMap", 1), body.bytes);
+    TestPage page = emptyPage(kVersionUru, "Age", "Dialog", 2, 0);
+    page.groups = {maps};
+    form->OpenPRPFile(folder.write("Age_District_Dialog.prp", page));
+    settle();
+    TCustomPRPObjectForm* view = open("KIMiniMap");
+    ASSERT_NE(view, nullptr);
+    std::vector<QWidget*> labels;
+    for (const char* name : {"DynTextLayer", "DynTextMap", "Proxy", "Skin"}) {
+        auto* link = view->findChild<TKeyLinkLabel*>(QString::fromLatin1(name));
+        ASSERT_NE(link, nullptr) << name;
+        EXPECT_EQ(link->toolTip().isEmpty(), link->width() >= link->sizeHint().width()) << name;
+        labels.push_back(link);
+    }
+    EXPECT_TRUE(allDrawDifferently(labels));
+}
