@@ -489,7 +489,7 @@ void TKeyLinkLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect room = contentsRect();
     style()->drawItemText(&painter, room, QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
-                          isEnabled(), fontMetrics().elidedText(text(), Qt::ElideRight, room.width()),
+                          isEnabled(), fontMetrics().elidedText(text(), Qt::ElideMiddle, room.width()),
                           foregroundRole());
 }
 

@@ -91,9 +91,10 @@ private:
 };
 
 // A label that links to a referenced object: "(none)" and disabled for a key without a name, else the key's
-// name; a click opens the object. A name wider than the label is cut with an ellipsis and shown whole in
-// the tooltip; key names run to 65,535 characters, so the label asks its layout only for the start of one
-// unless it is told to ask for the whole name.
+// name; a click opens the object. A name wider than the label is cut in its middle with an ellipsis, so that
+// names that differ only at their end still differ on the screen, and shown whole in the tooltip; key names
+// run to 65,535 characters, so the label asks its layout only for a few characters of one unless it is told
+// to ask for the whole name.
 class TKeyLinkLabel : public TLinkLabel {
     Q_OBJECT
 public:
@@ -101,7 +102,7 @@ public:
     void SetKey(const TPRPObjectDesc& key);
     const TPRPObjectDesc& Key() const { return key_; }
 
-    // Whether the label's least width is its whole text (else the start of it and an ellipsis).
+    // Whether the label's least width is its whole text (else a few characters and an ellipsis).
     void SetAsksWhole(bool whole);
     QSize minimumSizeHint() const override;
 

@@ -7,8 +7,10 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPoint>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QVariant>
 #include <cmath>
 
 #include "MessageService.h"
@@ -211,50 +213,24 @@ int FieldWidthFor(const QLineEdit* edit, const QString& text) {
     return edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, contents, edit).width();
 }
 
-namespace {
-// The character of `characters` that is widest in the font.
-QChar widestOf(const QFontMetricsF& metrics, QStringView characters) {
-    QChar widest = characters.front();
-    for (QChar c : characters)
-        if (metrics.horizontalAdvance(c) > metrics.horizontalAdvance(widest)) widest = c;
-    return widest;
-}
-
-void setNumberField(QLineEdit* edit, const QString& text, const QStringList& widestTexts) {
+void SetFieldWhole(QLineEdit* edit, const QString& text) {
     SetFieldText(edit, text);
-    int width = 0;
-    for (const QString& widest : widestTexts)
-        width = std::max(width, FieldWidthFor(edit, widest));
-    if (edit->maximumWidth() < width) edit->setMaximumWidth(width);
-    if (edit->minimumWidth() < width) edit->setMinimumWidth(width);
-    edit->setProperty(kWidestTextsProperty, widestTexts);
-}
-} // namespace
-
-QStringList WidestFloatTexts(const QFontMetricsF& metrics, int exponentDigits) {
-    const QString digit(widestOf(metrics, u"0123456789"));
-    const QString point = QLocale().decimalPoint();
-    return {u'-' + digit + point + QStringLiteral("000") + digit.repeated(15),
-            u'-' + digit + point + digit.repeated(14) + QStringLiteral("E-") +
-                digit.repeated(exponentDigits)};
-}
-
-void SetFieldFloat(QLineEdit* edit, float value) {
-    setNumberField(edit, FloatToText(value), WidestFloatTexts(QFontMetricsF(edit->font())));
+    QVariant designed = edit->property(kDesignedWidthsProperty);
+    if (!designed.isValid()) {
+        designed = QPoint(edit->minimumWidth(), edit->maximumWidth());
+        edit->setProperty(kDesignedWidthsProperty, designed);
+    }
+    const int need = FieldWidthFor(edit, text);
+    edit->setMinimumWidth(std::max(designed.toPoint().x(), need));
+    edit->setMaximumWidth(std::max(designed.toPoint().y(), need));
 }
 
 void SetFieldFloat(QLineEdit* edit, double value) {
-    setNumberField(edit, FloatToText(value), WidestFloatTexts(QFontMetricsF(edit->font()), 3));
+    SetFieldWhole(edit, FloatToText(value));
 }
 
 void SetFieldHex(QLineEdit* edit, uint32_t value, int digits) {
-    const QString digit(widestOf(QFontMetricsF(edit->font()), u"0123456789ABCDEF"));
-    setNumberField(edit, HexToText(value, digits), {digit.repeated(digits)});
-}
-
-void SetFieldInteger(QLineEdit* edit, const QString& text, bool isSigned, int digits) {
-    const QString widest = QString(widestOf(QFontMetricsF(edit->font()), u"0123456789")).repeated(digits);
-    setNumberField(edit, text, {isSigned ? u'-' + widest : widest});
+    SetFieldWhole(edit, HexToText(value, digits));
 }
 
 QLabel* MakeCaption(const QString& text, QWidget* parent) {

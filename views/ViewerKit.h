@@ -9,13 +9,11 @@
 #include <QLineEdit>
 #include <concepts>
 #include <functional>
-#include <limits>
 #include <optional>
 #include <vector>
 
 #include "ObjectParts.h"
 
-class QFontMetricsF;
 class QGridLayout;
 class QHBoxLayout;
 class TCustomPRPObjectForm;
@@ -127,32 +125,24 @@ void SetFieldText(QLineEdit* edit, const QString& text);
 // The width at which a line edit shows `text` whole, in its font and style.
 int FieldWidthFor(const QLineEdit* edit, const QString& text);
 
-// Numbers in read-only edits. Each setter shows the value as SetFieldText does and gives the edit at least
-// the width of the widest text its kind can show in the edit's font, so that no value the field may hold is
-// ever cut; the edit may grow to it, and the window with it. The widest texts are kept on the edit under
-// kWidestTextsProperty (a QStringList).
-inline constexpr char kWidestTextsProperty[] = "widestTexts";
-// Through FloatToText: at most a sign, fifteen digits, the separator and an exponent of two digits for a
-// single, three for a double.
-void SetFieldFloat(QLineEdit* edit, float value);
+// Shows a text as SetFieldText does and, when the edit is narrower than the whole text, widens it to the
+// text: the edit keeps the width its window gave it and takes more only for the text it shows now, never
+// room for values it does not show. Filled again, it gives up what the former text took beyond that width.
+// The least and greatest width the edit had before it was first filled are kept on it as a QPoint (x the
+// least) under kDesignedWidthsProperty.
+inline constexpr char kDesignedWidthsProperty[] = "designedWidths";
+void SetFieldWhole(QLineEdit* edit, const QString& text);
+// Numbers in read-only edits, shown whole through SetFieldWhole: through FloatToText, as upper-case hex of
+// `digits` digits, and in decimal.
 void SetFieldFloat(QLineEdit* edit, double value);
-// Upper-case hex of `digits` digits.
 void SetFieldHex(QLineEdit* edit, uint32_t value, int digits = 8);
-// Decimal text of a stored type with `digits` decimal digits, signed or not.
-void SetFieldInteger(QLineEdit* edit, const QString& text, bool isSigned, int digits);
-// Decimal, with room for every value of the stored type T.
 template <class T>
 requires std::integral<T> &&(!std::same_as<T, bool>)void SetFieldNumber(QLineEdit* edit, T value) {
     if constexpr (std::is_signed_v<T>)
-        SetFieldInteger(edit, QString::number(qlonglong(value)), true, std::numeric_limits<T>::digits10 + 1);
+        SetFieldWhole(edit, QString::number(qlonglong(value)));
     else
-        SetFieldInteger(edit, QString::number(qulonglong(value)), false,
-                        std::numeric_limits<T>::digits10 + 1);
+        SetFieldWhole(edit, QString::number(qulonglong(value)));
 }
-// The widest texts of the float format in this font: the plain form from 0.0001 on and the E form with an
-// exponent of `exponentDigits` digits, each with a sign, fifteen significant digits and the font's widest
-// digit.
-QStringList WidestFloatTexts(const QFontMetricsF& metrics, int exponentDigits = 2);
 // A plain caption label.
 QLabel* MakeCaption(const QString& text, QWidget* parent);
 

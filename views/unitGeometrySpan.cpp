@@ -118,7 +118,7 @@ void TfrmGeometrySpan::ShowGeometrySpan(const TGeometrySpan& span) {
     if (s.Props & kGeometrySpanWaterHeight)
         SetFieldFloat(WaterHeight, s.WaterHeight);
     else
-        SetFieldText(WaterHeight, kNotAvailable);
+        SetFieldWhole(WaterHeight, kNotAvailable);
     SetFieldNumber(InstanceGroup, s.InstanceGroup);
     SetFieldNumber(NumInstanceRefs, s.NumInstanceRefs);
     SetFieldNumber(kUVCount, FormatUVWCount(s.Format));

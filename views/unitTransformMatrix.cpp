@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMdiSubWindow>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "ViewerKit.h"
@@ -31,8 +32,8 @@ TfrmTransformMatrix::TfrmTransformMatrix(QWidget* parent) : TCustomPRPObjectForm
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j) {
             QLineEdit* edit = MakeReadOnlyEdit(QStringLiteral("tx%1%2").arg(i).arg(j), this);
-            // The user cannot widen the window: filling a cell widens it to every value the matrix can
-            // hold (SetFieldFloat).
+            // The user cannot widen the window: a value wider than its cell widens the cell when it is
+            // shown (SetFieldFloat), and the window with it.
             edit->setFixedWidth(120);
             Cells[i][j] = edit;
             grid->addWidget(edit, i, j);
@@ -75,6 +76,8 @@ void TfrmTransformMatrix::ShowMatrix(const TMatrix44& m) {
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
             SetFieldFloat(Cells[i][j], m[i][j]);
+    // Scaling or translating may leave a value wider than its cell: the fixed frame follows its cells.
+    if (fixedFrame_) fitFrame();
 }
 
 void TfrmTransformMatrix::ShowFixedChild() {
@@ -84,6 +87,18 @@ void TfrmTransformMatrix::ShowFixedChild() {
     // Changing the flags hides the frame; it is shown again at the size its contents fix.
     frame->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    fixedFrame_ = true;
+    fitFrame();
+    frame->show();
+}
+
+void TfrmTransformMatrix::fitFrame() {
+    QMdiSubWindow* frame = SubWindow();
+    // Cells that already scroll in a frame kept to the child area scroll on as they widen.
+    if (!frame || findChild<QScrollArea*>(QStringLiteral("ContentsScroller"))) return;
+    frame->setMinimumSize(0, 0);
+    frame->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    layout()->activate();
     frame->adjustSize();
     QSize size = frame->size();
     const QSize area = ChildAreaSize(frame->mdiArea(), {frame});
@@ -96,7 +111,6 @@ void TfrmTransformMatrix::ShowFixedChild() {
     }
     frame->setFixedSize(size);
     PlaceChildFrame(frame, frame->pos(), size, size, area);
-    frame->show();
 }
 
 std::array<float, 3> TfrmTransformMatrix::actionValues() const {

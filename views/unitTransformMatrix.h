@@ -36,4 +36,7 @@ public:
 private:
     // X, Y and Z as floats; raises EConvertError for a text that is not a number.
     std::array<float, 3> actionValues() const;
+    // Sizes the fixed frame to the cells as they are filled now, within the child area.
+    void fitFrame();
+    bool fixedFrame_ = false;
 };

@@ -179,9 +179,9 @@ bool showsWhole(QLineEdit* edit) {
 }
 } // namespace
 
-// The window cannot be resized, so each cell has room for the widest text of the float format, in the
-// font the window opens with; a value shows from its sign and first digit.
-TEST(TransformMatrixWindow, CellsShowTheWidestFloatsWhole) {
+// The window cannot be resized, so each cell is as wide as the value it shows needs, in the font the window
+// opens with, and keeps its designed width for a short value; a value shows from its sign and first digit.
+TEST(TransformMatrixWindow, CellsShowTheirFloatsWhole) {
     const QFont original = QApplication::font();
     for (int pixels : {0, 19}) {
         QFont font = original;
@@ -224,6 +224,9 @@ TEST(TransformMatrixWindow, CellsShowTheWidestFloatsWhole) {
                     << cell->objectName().toStdString() << " \"" << cell->text().toStdString() << "\"";
                 EXPECT_GE(cell->width(), 120);
             }
+        for (QLineEdit* cell : {form.Cells[3][1], form.Cells[3][2], form.Cells[3][3]})
+            EXPECT_EQ(cell->width(), 120)
+                << "no room for values it does not show: \"" << cell->text().toStdString() << "\"";
         EXPECT_EQ(form.Cells[0][1]->text(), "-3.09999990463257");
     }
     QApplication::setFont(original);
