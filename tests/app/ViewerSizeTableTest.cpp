@@ -22,6 +22,7 @@
 #include <QScrollBar>
 #include <QStyleOptionFrame>
 #include <QTextStream>
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -352,9 +353,12 @@ int textRoom(const QLineEdit* edit) {
     return contents.width() - margins.left() - margins.right() - 2 * 2;
 }
 
-// The edit scrolls its text, hiding its end, once the text and the caret need more than its room.
+// The edit scrolls its text, hiding its end, once the text, the caret and the glyphs that reach past their
+// advance at either end need more than its room.
 int textNeed(const QLineEdit* edit) {
-    return qRound(QFontMetricsF(edit->font()).horizontalAdvance(edit->text())) + 1;
+    const QFontMetrics metrics = edit->fontMetrics();
+    return qRound(QFontMetricsF(edit->font()).horizontalAdvance(edit->text())) + 1 +
+           std::max(0, -metrics.minLeftBearing()) + std::max(0, -metrics.minRightBearing());
 }
 
 QString nameOf(const QWidget* widget) {
