@@ -47,9 +47,9 @@ void TfrmTpfGUIButtonMod::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
         AnimKeys->Version = MouseOverAnimKeys->Version = stream->Header.Version;
         Record = ReadGUIButton(*stream);
         AddPresentKeys(AnimKeys, Record.AnimKeys);
-        SetFieldText(AnimName, PageText(Record.AnimName));
+        SetFieldWhole(AnimName, PageText(Record.AnimName));
         AddPresentKeys(MouseOverAnimKeys, Record.MouseOverAnimKeys);
-        SetFieldText(MouseOverAnimName, PageText(Record.MouseOverAnimName));
+        SetFieldWhole(MouseOverAnimName, PageText(Record.MouseOverAnimName));
         if (IsMystVFamily(stream->Header.Version)) {
             for (int i = 0; i < 3; ++i)
                 SetFieldNumber(EOA[i], Record.EOA[i]);

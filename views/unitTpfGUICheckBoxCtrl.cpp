@@ -32,7 +32,7 @@ void TfrmTpfGUICheckBoxCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaStre
         AnimKeys->Version = stream->Header.Version;
         Record = ReadGUICheckBox(*stream);
         AddPresentKeys(AnimKeys, Record.AnimKeys);
-        SetFieldText(AnimName, PageText(Record.AnimName));
+        SetFieldWhole(AnimName, PageText(Record.AnimName));
         Checked->setChecked(Record.Checked);
     }
     SetObjectInfo(entry);

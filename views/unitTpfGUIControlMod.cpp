@@ -100,7 +100,7 @@ void TColorSchemePanel::ShowColorScheme(const TColorScheme& scheme) {
     }
     SetFieldNumber(Transparent, scheme.Transparency);
     SetFieldNumber(FontSize, scheme.FontSize);
-    SetFieldText(FontName, PageText(scheme.FontName));
+    SetFieldWhole(FontName, PageText(scheme.FontName));
     FontFlags->SetFlags(scheme.FontFlags);
 }
 
@@ -177,7 +177,7 @@ void ShowGUIControlPart(TfrmTpfGUIControlMod* form, const TControlMod& part, boo
     form->Visible->setChecked(part.Visible);
     form->SynchedObjLink->setText(SynchedObjLinkCaption(part.SynchedObject));
     form->ProcType->SelectValue(part.ProcType);
-    if (part.ProcType == kProcConsoleCommand) SetFieldText(form->Command, PageText(part.Command));
+    if (part.ProcType == kProcConsoleCommand) SetFieldWhole(form->Command, PageText(part.Command));
     form->DynTextLayer->SetKey(part.DynTextLayer);
     form->DynTextMap->SetKey(part.DynTextMap);
     // An absent scheme shows as black swatches with alphas of 0.

@@ -63,7 +63,7 @@ void ShowDialogMod(TfrmTpfGUIDialogMod* form) {
     form->SynchedObjLink->setText(SynchedObjLinkCaption(dialog.SynchedObject));
     SetFieldNumber(form->TagID, dialog.TagID);
     SetFieldNumber(form->Version, dialog.Version);
-    SetFieldText(form->DlgName, PageText(DialogNameText(dialog.Name)));
+    SetFieldWhole(form->DlgName, PageText(DialogNameText(dialog.Name)));
     form->RenderMod->SetKey(dialog.RenderMod);
     form->ProcReceiver->SetKey(dialog.ProcReceiver);
     form->SceneNode->SetKey(dialog.SceneNode);

@@ -46,7 +46,7 @@ void TfrmTpfGUIKnobCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaStream* 
         AnimKeys->Version = stream->Header.Version;
         Record = ReadGUIKnob(*stream);
         AddPresentKeys(AnimKeys, Record.AnimKeys);
-        SetFieldText(AnimName, PageText(Record.AnimName));
+        SetFieldWhole(AnimName, PageText(Record.AnimName));
         showVector(Start, Record.Start);
         showVector(End, Record.End);
     }

@@ -27,7 +27,7 @@ void TfrmTpfGUIProgressCtrl::LoadObject(const TPRPFileObject& entry, TPlasmaStre
         AnimKeys->Version = stream->Header.Version;
         Record = ReadGUIProgress(*stream);
         AddPresentKeys(AnimKeys, Record.AnimKeys);
-        SetFieldText(AnimName, PageText(Record.AnimName));
+        SetFieldWhole(AnimName, PageText(Record.AnimName));
     }
     SetObjectInfo(entry);
 }

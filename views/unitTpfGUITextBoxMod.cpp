@@ -48,7 +48,7 @@ void TfrmTpfGUITextBoxMod::LoadObject(const TPRPFileObject& entry, TPlasmaStream
         Record = ReadGUITextBox(*stream);
         Text->setPlainText(PageText(Record.Text));
         UseLocPath->setChecked(Record.UseLocPath);
-        SetFieldText(LocalizationPath, QString::fromStdU16String(Record.LocalizationPath));
+        SetFieldWhole(LocalizationPath, QString::fromStdU16String(Record.LocalizationPath));
         UseLocPathClick();
     }
     SetObjectInfo(entry);

@@ -56,7 +56,7 @@ TfrmTplAnimStage::TfrmTplAnimStage(QWidget* parent) : TCustomPRPObjectForm(paren
 
 void ShowAnimStage(TfrmTplAnimStage* form, const TplAnimStage& stage, bool standalone) {
     form->Stage = stage;
-    SetFieldText(form->AnimName, PageText(stage.AnimName));
+    SetFieldWhole(form->AnimName, PageText(stage.AnimName));
     form->Notify->SetFlags(stage.NotifyFlags);
     selectStored(form->ForwardType, stage.ForwardType);
     selectStored(form->BackwardType, stage.BackwardType);

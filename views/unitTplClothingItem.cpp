@@ -83,13 +83,13 @@ void TfrmTplClothingItem::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
         ObjRefs->clear();
         ObjRefs->Version = stream->Header.Version;
         Record = ReadClothingItem(*stream);
-        SetFieldText(ClothingName, PageText(Record.ItemName));
+        SetFieldWhole(ClothingName, PageText(Record.ItemName));
         clGroup->SelectValue(Record.Group);
         clType->SelectValue(Record.Type);
         ClosetType->SelectValue(Record.ClosetType);
         SetFieldNumber(SortOrder, Record.SortOrder);
         AttributeList->setPlainText(PageText(Record.AttributeList));
-        SetFieldText(FriendlyName, PageText(Record.FriendlyName));
+        SetFieldWhole(FriendlyName, PageText(Record.FriendlyName));
         ClosetIconRef->SetKey(Record.ClosetIcon);
         if (Record.ClosetIcon.Name.empty()) ClosetIconRef->setText(QStringLiteral("(N/A)"));
         for (const TClothingElement& element : Record.Elements) {

@@ -68,7 +68,7 @@ void TfrmTplPythonFileMod::LoadObject(const TPRPFileObject& entry, TPlasmaStream
         PyReceivers->Version = version;
         Record = ReadPythonFileMod(*stream);
         SynchedObjLink->setText(SynchedObjLinkCaption(Record.SynchedObject));
-        SetFieldText(PythonFileName, PageText(Record.FileName));
+        SetFieldWhole(PythonFileName, PageText(Record.FileName));
         AddPresentKeys(PyReceivers, Record.Receivers);
         Params->clear();
         for (const TPythonListing& param : Record.Params)

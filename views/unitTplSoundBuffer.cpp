@@ -40,7 +40,7 @@ void TfrmTplSoundBuffer::LoadObject(const TPRPFileObject& entry, TPlasmaStream* 
     if (stream) {
         Record = ReadSoundBuffer(*stream);
         Flags->SetFlags(Record.Flags);
-        SetFieldText(Filename, PageText(Record.Filename));
+        SetFieldWhole(Filename, PageText(Record.Filename));
         FormatTag->SelectValue(Record.FormatTag);
         NumChannels->SelectValue(Record.NumChannels);
         SetFieldNumber(SamplesPerSec, Record.SamplesPerSec);
