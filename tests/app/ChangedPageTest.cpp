@@ -2,7 +2,8 @@
 // away (a page rebuilt with another layout, cut short, or relaid with its size and time kept) gives one
 // message and shows or writes nothing; a page whose file has only a new time, or is an identical copy, or
 // whose entries stayed as they were, is used as it is now. Valid pages of every family, with keys in every
-// stored form and own keys that differ from their index entries, never give the message.
+// stored form and own keys that differ from their index entries, never give the message; a page deleted or
+// moved away is told by Edit as by HexView.
 #include <QAction>
 #include <QDateTime>
 #include <QDir>
@@ -299,6 +300,35 @@ TEST_F(ChangedPage, ATouchedPageChangedAgainIsStillTold) {
     expectOnlyTheMessage("Edit on the relaid page", [&] { form->prpMenuEdit->trigger(); });
 }
 
+// A page deleted or moved away while loaded: Edit (a double-click) tells why nothing opens, as HexView does.
+TEST_F(ChangedPage, APageDeletedOrMovedAwayIsToldByEditAsByHexView) {
+    const QString moved = folder.path("Elsewhere.prp");
+    struct Way {
+        const char* what;
+        std::function<bool()> apply;
+    };
+    const Way ways[] = {
+        {"deleted", [&] { return QFile::remove(pagePath); }},
+        {"moved away", [&] { return QFile::rename(pagePath, moved); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.what);
+        writeFile(localName(pagePath), buildPage(meadow(false)));
+        ASSERT_TRUE(way.apply());
+        select("A");
+        messages->messages.clear();
+        form->prpMenuHexView->trigger();
+        ASSERT_EQ(messages->messages.size(), 1u);
+        const QString reason = messages->messages[0].text;
+        EXPECT_TRUE(reason.startsWith(QStringLiteral("Cannot open file \"") + pagePath))
+            << reason.toStdString();
+        expectOnlyTheMessage(
+            "Edit", [&] { form->prpMenuEdit->trigger(); }, reason);
+        expectOnlyTheMessage(
+            "double-click", [&] { emit form->PRPTree->itemDoubleClicked(findNode("A"), 0); }, reason);
+        QFile::remove(moved);
+    }
+}
 // Two objects of one size swapped, and the modification time put back: the key index read again places
 // the object elsewhere, also for an entry that carries no stamp of its file.
 TEST_F(ChangedPage, APageRelaidWithTheSameSizeAndTimeIsTold) {
