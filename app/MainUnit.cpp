@@ -211,7 +211,7 @@ void TMainForm::createActions() {
     make(ShowAge, "ShowAge", QStringLiteral("All Age PRPs"))->setCheckable(true);
     make(ShowGlobals, "ShowGlobals", QStringLiteral("Global PRPs"))->setCheckable(true);
 
-    // Edit swallows every error of opening an object; its handler does so itself.
+    // Edit tells only what opens nothing, not the failure of a viewer already open; its handler does so.
     make(prpMenuEdit, "prpMenuEdit", QStringLiteral("&Edit"));
     connect(prpMenuEdit, &QAction::triggered, this, [this] { prpMenuEditExecute(); });
     guarded(make(prpMenuHexView, "prpMenuHexView", QStringLiteral("&HexView")),
@@ -834,13 +834,20 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 void TMainForm::prpMenuEditExecute() {
     TPRPFileObject* entry = SelectedObject();
     if (!entry) return;
+    TPlasmaStream stream;
+    // A double-click that opens nothing tells why, as HexView does (a page deleted, moved away or changed
+    // on disk, an object without data): a gesture that does nothing and says nothing leaves the user
+    // guessing.
     try {
-        ShowObject(*entry, false);
-    } catch (const EPageChanged& error) {
-        // The one failure the user must hear of: the tree no longer describes the file.
+        if (!readObjectBody(*entry, stream)) return;
+    } catch (const std::exception& error) {
         ShowException(error);
+        return;
+    }
+    try {
+        openViewer(*entry, stream, false);
     } catch (...) {
-        // Opening from the tree fails silently; the raw view shows what a viewer could not.
+        // A viewer that fails while loading stays open with what it read; the raw view shows the rest.
     }
 }
 
@@ -849,18 +856,27 @@ void TMainForm::prpMenuHexViewExecute() {
 }
 
 TCustomPRPObjectForm* TMainForm::ShowObject(const TPRPFileObject& entry, bool hexOnly) {
+    TPlasmaStream stream;
+    if (!readObjectBody(entry, stream)) return nullptr;
+    return openViewer(entry, stream, hexOnly);
+}
+
+bool TMainForm::readObjectBody(const TPRPFileObject& entry, TPlasmaStream& stream) {
     if (entry.Version == 0) {
         MessageDlg(QStringLiteral("Could not find the object in the currently loaded PRPs.\r"
                                   "Try loading other age PRPs or global PRPs."),
                    TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
-        return nullptr;
+        return false;
     }
-    TPlasmaStream stream;
     TPRPObjectDesc ownKey;
     ExtractObjectData(entry, stream, ownKey);
     stream.Header.Version = entry.Version;
     stream.Header.MajorVersion = uint16_t(entry.MajorVersion & 0xFFFF);
+    return true;
+}
 
+TCustomPRPObjectForm* TMainForm::openViewer(const TPRPFileObject& entry, TPlasmaStream& stream,
+                                            bool hexOnly) {
     const char* viewer = hexOnly ? nullptr : FindViewerClass(entry.Desc.ClassType, entry.Version);
     if (viewer && std::string(viewer) == kEmptyViewer) {
         auto* form = new TfrmTEmpty;

@@ -162,6 +162,10 @@ private:
     void cascadeChildren();
     void arrangeIcons();
     void setOption(QAction* action, QCheckBox* box, bool checked);
+    // The two halves of ShowObject: the object's body read from its page (false after the not-found
+    // message), then the viewer that shows it.
+    bool readObjectBody(const TPRPFileObject& entry, TPlasmaStream& stream);
+    TCustomPRPObjectForm* openViewer(const TPRPFileObject& entry, TPlasmaStream& stream, bool hexOnly);
     void loadPages(const QString& path);
     // A page that cannot be read is left out and its failure noted; the others still load.
     void tryLoadPage(const QString& path, QTreeWidgetItem* parent, std::vector<TPRPFile>& pages);

@@ -34,18 +34,13 @@ class EWriteError : public EStreamError {
 public:
     using EStreamError::EStreamError;
 };
-// A page file that is no longer the one its key index was read from, or whose entry's place holds another
-// object than the entry names: what lies there may be another object's bytes, so nothing may be taken from
-// it. Where the file is the one loaded, the page may as well have been damaged all along, and says so.
+// A page file whose key index no longer lists an object as it was read: the object moved, changed or went
+// away, and what lies at its old place may be another object's bytes, so nothing may be taken from it.
 class EPageChanged : public EStreamError {
 public:
     explicit EPageChanged(const std::string& fileName)
         : EStreamError("The file \"" + fileName +
                        "\" has changed on disk since it was loaded.\rPlease load it again.") {}
-    EPageChanged(const std::string& fileName, const std::string& objectName)
-        : EStreamError("The file \"" + fileName + "\" does not hold the object \"" + objectName +
-                       "\" where its key index places it: the file is damaged, or it changed on disk "
-                       "since it was loaded.\rIf it changed, please load it again.") {}
 };
 
 // A text that should have been a number.

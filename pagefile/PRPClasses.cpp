@@ -1,6 +1,8 @@
 #include "PRPClasses.h"
 
 #include <algorithm>
+#include <memory>
+#include <mutex>
 #include <type_traits>
 
 std::string FamilyName(uint16_t version) {
@@ -484,17 +486,94 @@ std::vector<TPRPObjectDesc> TPlasmaStream::ReadKeyRefs() {
 }
 
 namespace {
-// Reads one object's stored bytes (class index, own key, body) into `stored` as they lie in its page file
-// now, and its own key into `ownKey`; `stored` is left after the key. Raises EPageChanged when the file is
-// not the one the entry was read from.
-void readStoredObject(const TPRPFileObject& entry, TPlasmaStream& stored, TPRPObjectDesc& ownKey) {
-    {
-        TFileStream file(entry.FileName, TFileMode::fmOpenRead);
-        // Offsets and sizes hold only in the file the key index was read from.
-        if (entry.FileStamp.Known() && file.Stamp() != entry.FileStamp) throw EPageChanged(entry.FileName);
-        file.SetPosition(entry.Offset);
-        if (entry.Size > 0) stored.CopyFrom(file, entry.Size);
+
+// A page's key index as read again from its file at one stamp, to tell whether entries read before still
+// hold. The latest ones are kept, so that the entries of a page that changed ask its file once per change,
+// not once per use.
+struct TIndexSnapshot {
+    struct Placed {
+        uint32_t Offset = 0;
+        uint32_t Size = 0;
+        TPRPObjectDesc Desc;
+    };
+    std::string FileName;
+    TFileStamp Stamp;
+    uint16_t Version = 0;
+    uint16_t MajorVersion = 0;
+    std::vector<Placed> Entries; // by offset
+
+    bool Lists(const TPRPFileObject& entry) const {
+        // Another format code reads the same bytes as other keys and fields.
+        if (entry.Version != Version || entry.MajorVersion != MajorVersion) return false;
+        const auto byOffset = [](const Placed& placed, uint32_t offset) { return placed.Offset < offset; };
+        for (auto it = std::lower_bound(Entries.begin(), Entries.end(), entry.Offset, byOffset);
+             it != Entries.end() && it->Offset == entry.Offset; ++it)
+            if (it->Size == entry.Size && it->Desc == entry.Desc) return true;
+        return false;
     }
+};
+
+// Kept while together they list no more entries than a few large pages do; the last one read is always kept.
+constexpr size_t kKeptEntries = 500'000;
+constexpr size_t kKeptSnapshots = 64;
+std::mutex snapshotsMutex;
+std::vector<std::shared_ptr<const TIndexSnapshot>> snapshots; // the most recent last
+
+// The key index of the opened file as it is at its stamp: kept from an earlier read, or read now.
+std::shared_ptr<const TIndexSnapshot> indexAsItIsNow(TPlasmaFileStream& file) {
+    {
+        const std::lock_guard<std::mutex> lock(snapshotsMutex);
+        for (const auto& snapshot : snapshots)
+            if (snapshot->FileName == file.FileName() && snapshot->Stamp == file.Stamp()) return snapshot;
+    }
+    auto snapshot = std::make_shared<TIndexSnapshot>();
+    snapshot->FileName = file.FileName();
+    snapshot->Stamp = file.Stamp();
+    file.SetPosition(0);
+    file.ReadPageHeader();
+    file.ReadKeyIndex();
+    snapshot->Version = file.Header.Version;
+    snapshot->MajorVersion = file.Header.MajorVersion;
+    size_t count = 0;
+    for (const TPRPFolder& folder : file.Folders)
+        count += folder.Objects.size();
+    snapshot->Entries.reserve(count);
+    for (TPRPFolder& folder : file.Folders)
+        for (TPRPFileObject& entry : folder.Objects)
+            snapshot->Entries.push_back({entry.Offset, entry.Size, std::move(entry.Desc)});
+    file.Folders.clear();
+    // Pages store their objects in index order, so this is mostly a check.
+    const auto byOffset = [](const auto& a, const auto& b) { return a.Offset < b.Offset; };
+    if (!std::is_sorted(snapshot->Entries.begin(), snapshot->Entries.end(), byOffset))
+        std::stable_sort(snapshot->Entries.begin(), snapshot->Entries.end(), byOffset);
+    const std::lock_guard<std::mutex> lock(snapshotsMutex);
+    std::erase_if(snapshots, [&](const auto& kept) { return kept->FileName == snapshot->FileName; });
+    snapshots.push_back(snapshot);
+    size_t entries = 0;
+    for (const auto& kept : snapshots)
+        entries += kept->Entries.size();
+    while (snapshots.size() > 1 && (entries > kKeptEntries || snapshots.size() > kKeptSnapshots)) {
+        entries -= snapshots.front()->Entries.size();
+        snapshots.erase(snapshots.begin());
+    }
+    return snapshot;
+}
+
+// Reads one object's stored bytes (class index, own key, body) into `stored` as they lie in its page file
+// now, and its own key into `ownKey`; `stored` is left after the key. Raises EPageChanged when the file's
+// key index no longer lists the entry as it was read.
+void readStoredObject(const TPRPFileObject& entry, TPlasmaStream& stored, TPRPObjectDesc& ownKey) {
+    TPlasmaFileStream file(entry.FileName, TFileMode::fmOpenRead);
+    // Offsets and sizes hold in the file the key index was read from, and in any file whose index
+    // still lists the entry as it was: a new time or an identical copy changes nothing of them.
+    bool indexChecked = false;
+    auto checkIndex = [&] {
+        if (!indexAsItIsNow(file)->Lists(entry)) throw EPageChanged(entry.FileName);
+        indexChecked = true;
+    };
+    if (entry.FileStamp.Known() && file.Stamp() != entry.FileStamp) checkIndex();
+    file.SetPosition(entry.Offset);
+    if (entry.Size > 0) stored.CopyFrom(file, entry.Size);
     if (entry.Size == 0) return;
     stored.SetPosition(0);
     uint16_t classIndex = 0;
@@ -502,12 +581,14 @@ void readStoredObject(const TPRPFileObject& entry, TPlasmaStream& stored, TPRPOb
     stored.Header.Version = entry.Version;
     stored.Header.MajorVersion = static_cast<uint16_t>(entry.MajorVersion);
     stored.ReadKey(ownKey);
-    // A file can change without a new size or time (written twice within the clock's step): the object
-    // must still begin with its class index and, where the format stores one, its own key's name.
+    // A file can change without a new stamp (written twice within the clock's tick), and then what lies
+    // at the entry's place is another object's. Pages written by other tools, though, store objects
+    // whose own key is not the one their index lists: the index, read again, tells the two apart.
     const bool keyRead = IsUruFamily(entry.Version) || IsMystVFamily(entry.Version);
-    if (classIndex != entry.Desc.ClassType || (keyRead && ownKey.Name != entry.Desc.Name))
-        throw EPageChanged(entry.FileName, entry.Desc.Name);
+    if ((classIndex != entry.Desc.ClassType || (keyRead && ownKey.Name != entry.Desc.Name)) && !indexChecked)
+        checkIndex();
 }
+
 } // namespace
 
 std::vector<uint8_t> ReadStoredObject(const TPRPFileObject& entry) {

@@ -68,6 +68,7 @@ struct TPRPObjectDesc {
     uint32_t ClonePlayerID = 0;
     uint32_t ObjectID = 0;
     uint8_t NewLoadMask = 0;
+    bool operator==(const TPRPObjectDesc&) const = default;
 };
 
 struct TPRPFileObject {
@@ -78,7 +79,8 @@ struct TPRPFileObject {
     uint16_t Version = 0; // 0: the entry holds no object
     uint32_t MajorVersion = 0;
     // The page file as it was when this entry was read from its key index; an entry made otherwise has
-    // none, and its file is then taken as it is.
+    // none. A file with another stamp, or an object at the entry's place that is not the one it names,
+    // has its key index read again: the entry holds while that index still lists it as it is.
     TFileStamp FileStamp;
 };
 
@@ -208,9 +210,11 @@ public:
     uint32_t CapCount(uint32_t count, size_t minItemSize);
 };
 
-// One object's stored bytes (class index, own key, body) as they lie in its page file now. Raises
-// EPageChanged when the file is not the one the entry was read from: another size or modification time,
-// or other than the entry's class index and key name at its place.
+// One object's stored bytes (class index, own key, body) as they lie in its page file now. When the file
+// is not the one the entry was read from (another stamp), or holds other than the entry's class index and
+// key name at its place, the page's key index is read again (once for each stamp of a file, for all the
+// entries that ask): the bytes are taken when it still lists the entry with the same offset, size and key
+// in the same format, and EPageChanged is raised when the entry moved, changed or went away.
 std::vector<uint8_t> ReadStoredObject(const TPRPFileObject& entry);
 // Copies one object's stored bytes out of its page file (ReadStoredObject): the body (after the class
 // index and own key) goes into `body` at its position and `body` is rewound. Raises "Object data is

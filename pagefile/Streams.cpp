@@ -17,9 +17,13 @@ std::string systemMessage(int error) {
     return std::strerror(error);
 }
 
+int64_t nanoseconds(const timespec& time) {
+    return static_cast<int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
 TFileStamp stampOf(const struct stat& info) {
-    return {static_cast<int64_t>(info.st_size),
-            static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+    return {static_cast<int64_t>(info.st_size), nanoseconds(info.st_mtim), nanoseconds(info.st_ctim),
+            static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
 }
 
 // The file a new file replaces: a link is followed to the file it names, so that the link stays.

@@ -131,10 +131,15 @@ private:
 
 enum class TFileMode { fmOpenRead, fmOpenReadWrite, fmCreate };
 
-// A file's size and modification time, to tell later whether it is still the file that was read.
+// A file's size, times and identity, to tell later whether it is still the file that was read. Any write,
+// a new time (even one put back: that sets the status-change time) or another file renamed over it gives
+// another stamp; only writes within one tick of the file system's clock can keep it.
 struct TFileStamp {
     int64_t Size = -1; // -1: not known
     int64_t ModifiedNs = 0;
+    int64_t ChangedNs = 0; // the status-change time, which no program can set
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
     bool Known() const { return Size >= 0; }
     bool operator==(const TFileStamp&) const = default;
 };

@@ -229,12 +229,45 @@ void TfrmTplMipMap::FormMouseWheelUp() {
     stepTexture(-1);
 }
 
+const TPRPFolder* TfrmTplMipMap::loadedTextures(bool& pageLoaded) const {
+    pageLoaded = false;
+    const TPRPFolder* textures = nullptr;
+    if (!ViewerHost()) return nullptr;
+    for (const TPRPFile& page : ViewerHost()->LoadedLocalPages()) {
+        if (page.FileName != ObjectInfo.FileName) continue;
+        pageLoaded = true;
+        for (const TPRPFolder& folder : page.Folders)
+            if (folder.ClassType == kMipMapClass) textures = &folder;
+    }
+    return textures;
+}
+
 void TfrmTplMipMap::stepTexture(int step) {
+    // The page as it is loaded now: loaded again since this texture was read, it gives its textures as its
+    // file holds them now, not the entries of the load before. A page no longer loaded leaves the ones kept.
+    bool pageLoaded = false;
+    if (const TPRPFolder* textures = loadedTextures(pageLoaded))
+        Folder = *textures;
+    else if (pageLoaded)
+        Folder = TPRPFolder();
     const std::vector<TPRPFileObject>& objects = Folder.Objects;
-    const auto current = std::find_if(objects.begin(), objects.end(), [this](const TPRPFileObject& o) {
-        return o.Offset == ObjectInfo.Offset;
+    // The texture shown, at its place; in a page loaded again it may stand elsewhere.
+    auto current = std::find_if(objects.begin(), objects.end(), [this](const TPRPFileObject& o) {
+        return o.Offset == ObjectInfo.Offset && o.Desc == ObjectInfo.Desc;
     });
-    if (current == objects.end()) return;
+    if (current == objects.end())
+        current = std::find_if(objects.begin(), objects.end(),
+                               [this](const TPRPFileObject& o) { return o.Desc == ObjectInfo.Desc; });
+    if (current == objects.end()) {
+        // A texture of a page that is not loaded (a global page) has nothing to step through.
+        if (pageLoaded)
+            MessageDlg(QStringLiteral("The texture \"") + PageText(ObjectInfo.Desc.Name) +
+                           QStringLiteral("\" is no longer in \"") +
+                           QString::fromStdString(ObjectInfo.FileName) +
+                           QStringLiteral("\" as it is loaded now."),
+                       TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
+        return;
+    }
     const auto count = static_cast<std::ptrdiff_t>(objects.size());
     const std::ptrdiff_t index = ((current - objects.begin()) + step + count) % count;
     const TPRPFileObject next = objects[static_cast<size_t>(index)];

@@ -54,7 +54,8 @@ public:
     std::string AlphaFileName;
     TBitmapHeader Header;
     TPRPTexture Texture;
-    // The class-4 group of the page the object came from; Count 0 until one is found.
+    // The class-4 group of the page the object came from; Count 0 until one is found. The wheel takes it
+    // anew from its page while that is loaded, and keeps this copy once another page is loaded instead.
     TPRPFolder Folder;
     // This window's own folder of temporary image files; empty when it could not be made.
     QString TempFolder() const { return tempDir_.Path(); }
@@ -68,6 +69,9 @@ protected:
 
 private:
     void stepTexture(int step);
+    // The class-4 group of this texture's page among the loaded pages, if it has one; pageLoaded tells
+    // whether the page itself is loaded.
+    const TPRPFolder* loadedTextures(bool& pageLoaded) const;
     void setClientSize(int width, int height);
     void askToClose();
     // "Error loading image." with the reason below it, when there is one to tell; then the window closes.

@@ -119,15 +119,34 @@ INSTANTIATE_TEST_SUITE_P(
                       DispatchRow{kVersionHexIsle, "HexIsle", "TfrmTplCollisionDetector", "frmTUnknown"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DispatchTest, EditSwallowsErrorsAndHexViewShowsThem) {
+// Edit tells why it opens nothing, as HexView does. A viewer that fails while it loads stays open with what
+// it read: Edit adds nothing to it, as the raw view shows what a viewer could not; HexView tells every error.
+TEST_F(DispatchTest, EditTellsWhyNothingOpensAndHexViewShowsEveryError) {
     form->OpenPRPFile(folder.write("A_B.prp", makePage(kVersionUru, "A", "B", 1, 0, {{1, {"obj"}}})));
-    form->LocalPages[0].Folders[0].Objects[0].Size = 0;
-    EXPECT_EQ(run(form->prpMenuEdit, "obj"), nullptr);
+    TPRPFileObject& entry = form->LocalPages[0].Folders[0].Objects[0];
+    const uint32_t size = entry.Size;
+    entry.Size = 0;
+    for (QAction* action : {form->prpMenuEdit, form->prpMenuHexView}) {
+        SCOPED_TRACE(action->objectName().toStdString());
+        messages->messages.clear();
+        EXPECT_EQ(run(action, "obj"), nullptr);
+        ASSERT_EQ(messages->messages.size(), 1u);
+        EXPECT_EQ(messages->messages[0].text, "Object data is empty!");
+        EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
+    }
+
+    entry.Size = size;
+    struct FailingViewer : TCustomPRPObjectForm {
+        void LoadObject(const TPRPFileObject& entry, TPlasmaStream*) override {
+            SetObjectInfo(entry);
+            throw EReadError("Stream read error");
+        }
+    };
+    RegisterViewer("TfrmTplSceneObject", [] { return new FailingViewer; });
+    messages->messages.clear();
+    run(form->prpMenuEdit, "obj");
+    EXPECT_EQ(form->MdiArea->subWindowList().size(), 1);
     EXPECT_TRUE(messages->messages.empty());
-    EXPECT_EQ(run(form->prpMenuHexView, "obj"), nullptr);
-    ASSERT_EQ(messages->messages.size(), 1u);
-    EXPECT_EQ(messages->messages[0].text, "Object data is empty!");
-    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
 }
 
 TEST_F(DispatchTest, DoubleClickOnAnObjectRunsEdit) {

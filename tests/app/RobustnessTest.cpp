@@ -318,7 +318,7 @@ INSTANTIATE_TEST_SUITE_P(AllFamilies, RobustnessTest, testing::ValuesIn(allCases
 namespace {
 
 // Key-index entries that point at nothing sensible, or at a page that has become a pipe since it was
-// listed: Edit says nothing, HexView names the failure.
+// listed: the dispatcher raises the failure to the command without a message of its own, HexView names it.
 TEST_F(MainFormTest, DamagedIndexEntriesFailWithAMessage) {
     const QString pipe = folder.path("Pipe.prp");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
@@ -357,7 +357,7 @@ TEST_F(MainFormTest, DamagedIndexEntriesFailWithAMessage) {
                 } catch (...) {
                 }
             }));
-            EXPECT_TRUE(messages->messages.empty()) << "Edit fails silently";
+            EXPECT_TRUE(messages->messages.empty()) << "the command tells the failure, not the dispatcher";
             Guarded([&] { form->ShowObject(entry, true); });
             if (row.message) {
                 ASSERT_EQ(messages->messages.size(), 1u);

@@ -147,6 +147,7 @@ Bytes buildPage(const TestPage& page, PageLayout* layout) {
         for (const TestObject& object : group.objects) {
             TPRPObjectDesc k = object.key;
             k.ClassType = group.classType;
+            if (object.ownKey) k = *object.ownKey;
             const size_t start = w.size();
             w.u16(group.classType).key(k, object.storedLow, object.liveDoubleContents).raw(object.body);
             ranges.back().emplace_back(static_cast<uint32_t>(start), static_cast<uint32_t>(w.size() - start));

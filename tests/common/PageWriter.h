@@ -62,6 +62,9 @@ struct TestObject {
     Bytes body;         // the object's fields after its own key
     std::optional<uint16_t> storedLow;
     bool liveDoubleContents = false;
+    // The own key stored before the body, taken as it is (class included), when it is not the index's key:
+    // pages written by other tools hold such objects.
+    std::optional<TPRPObjectDesc> ownKey;
 };
 
 struct TestGroup {
