@@ -214,6 +214,28 @@ std::optional<TMipmapFiles> ExportImage(const TPRPFileObject& entry, const TExpo
 
 // ---- Page convert
 
+namespace {
+// Whether the page at `path` now has the header and key index `opened` read: the same format, classes and
+// objects at the same places.
+bool sameKeyIndex(const TPlasmaFileStream& opened, const std::string& path) {
+    TPlasmaFileStream now(path, TFileMode::fmOpenRead);
+    now.ReadPageHeader();
+    now.ReadKeyIndex();
+    if (now.Header.Version != opened.Header.Version ||
+        now.Header.MajorVersion != opened.Header.MajorVersion || now.Folders.size() != opened.Folders.size())
+        return false;
+    for (size_t g = 0; g < now.Folders.size(); ++g) {
+        const std::vector<TPRPFileObject>& a = now.Folders[g].Objects;
+        const std::vector<TPRPFileObject>& b = opened.Folders[g].Objects;
+        if (now.Folders[g].ClassType != opened.Folders[g].ClassType || a.size() != b.size()) return false;
+        for (size_t i = 0; i < a.size(); ++i)
+            if (a[i].Offset != b[i].Offset || a[i].Size != b[i].Size || !(a[i].Desc == b[i].Desc))
+                return false;
+    }
+    return true;
+}
+} // namespace
+
 uint32_t CurrentPageId(const TPRPFileHeader& header) {
     return (static_cast<uint32_t>(header.SeqPrefix) << 16) + header.PageNumber + 33;
 }
@@ -244,9 +266,11 @@ bool ConvertPageToUru(const std::string& sourcePath, const std::string& targetPa
         askPageId(kPageIdPromptTitle, PageIdPromptText(current), hex8(current));
     if (!answer) return false;
     const uint32_t pageId = ParsePageId(*answer);
-    // The index read above holds only for the file as it was opened; a page rewritten in place while the
-    // question was open would give other objects' bytes.
-    if (source.CurrentStamp() != source.Stamp()) throw EPageChanged(sourcePath);
+    // The index read above holds for the file as it was opened, and for any file written while the question
+    // was open whose index still lists every object as it was (a new time, an identical copy); another
+    // index would give other objects' bytes.
+    if (source.CurrentStamp() != source.Stamp() && !sameKeyIndex(source, sourcePath))
+        throw EPageChanged(sourcePath);
 
     TPlasmaFileStream target(targetPath, TFileMode::fmCreate);
     target.SetVersionByIndex(0);

@@ -394,6 +394,25 @@ TEST_F(ChangedPage, APageRewrittenWhileConvertAsksIsNotCopied) {
     EXPECT_TRUE(QDir(temp.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
+// A page only touched, or written again with the same bytes, while convert asks is copied as it is.
+TEST_F(ChangedPage, APageTouchedWhileConvertAsksIsCopied) {
+    const std::string path = localName(pagePath);
+    for (const auto& [what, change] : std::vector<std::pair<const char*, std::function<void()>>>{
+             {"touched", [&] { setModifiedLater(path, 5); }},
+             {"same bytes", [&] { writeFile(path, readFile(path)); }}}) {
+        SCOPED_TRACE(what);
+        QTemporaryDir temp;
+        TempFolderVariable tmpdir(temp.path());
+        messages->messages.clear();
+        whileAsking = change;
+        form->ToolsConvert->trigger();
+        ASSERT_EQ(messages->messages.size(), 1u);
+        EXPECT_TRUE(messages->messages[0].text.startsWith(QStringLiteral("The page was converted to")))
+            << messages->messages[0].text.toStdString();
+        EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files), QStringList{QStringLiteral("Temp.prp")});
+    }
+}
+
 namespace {
 
 struct KeyFormRow {
