@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
 #include <functional>
@@ -68,6 +69,7 @@ protected:
     }
     // The child area as the windows may fill it: without the scroll bars that windows reaching past it cause.
     QSize wholeArea() const { return form->MdiArea->contentsRect().size(); }
+    int titleBarHeight() const { return form->MdiArea->style()->pixelMetric(QStyle::PM_TitleBarHeight); }
 };
 
 } // namespace
@@ -244,6 +246,33 @@ TEST_F(ChildWindowsTest, MatrixWindowKeepsToASmallChildArea) {
         }
         frame->close();
         settle();
+    }
+}
+
+// Forty windows tiled either way: each keeps its title bar readable and a line of its contents in view,
+// in a grid where strips or columns would be slivers; together they still fill the area.
+TEST_F(ChildWindowsTest, TilingManyWindowsMakesAGridOfUsableWindows) {
+    openBlobPage(40);
+    for (int i = 1; i <= 40; ++i)
+        open("Blob" + std::to_string(i), true);
+    const QRect area(QPoint(0, 0), wholeArea());
+    const int lowest = titleBarHeight() + form->fontMetrics().height();
+    const int narrowest = 4 * titleBarHeight();
+    for (QAction* tile : {form->WindowTileHorizontal, form->WindowTileVertical}) {
+        SCOPED_TRACE(tile->objectName().toStdString());
+        tile->trigger();
+        settle();
+        QRect covered;
+        int summed = 0;
+        for (QMdiSubWindow* window : form->MdiArea->subWindowList()) {
+            EXPECT_TRUE(area.contains(window->geometry()));
+            EXPECT_GE(window->height(), lowest) << window->windowTitle().toStdString();
+            EXPECT_GE(window->width(), narrowest) << window->windowTitle().toStdString();
+            covered |= window->geometry();
+            summed += window->width() * window->height();
+        }
+        EXPECT_EQ(covered, area);
+        EXPECT_EQ(summed, area.width() * area.height()) << "no window over another";
     }
 }
 
