@@ -19,6 +19,13 @@ TCustomPRPObjectForm::ChildHost& childHost() {
     static TCustomPRPObjectForm::ChildHost host;
     return host;
 }
+
+void activateLayout(QWidget* widget) {
+    if (QLayout* layout = widget->layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
+}
 } // namespace
 
 TCustomPRPObjectForm::TCustomPRPObjectForm(QWidget* parent) : QWidget(parent) {
@@ -74,11 +81,13 @@ QSize TCustomPRPObjectForm::leastSize(bool linksWhole) {
     for (TKeyLinkLabel* link : findChildren<TKeyLinkLabel*>())
         link->SetAsksWhole(linksWhole);
     QWidget* contents = scroller_ ? scroller_->widget() : this;
-    // Layouts nested in the window's own learn of their controls' new texts only when activated.
-    if (QLayout* layout = contents->layout()) {
-        layout->invalidate();
-        layout->activate();
-    }
+    // A layout learns of its controls' new sizes only when activated, and tells the layout around its
+    // widget only then: the innermost first, so that each measures what the ones inside it know now (a
+    // colour scheme's fields in their group, in the window's own layout).
+    const QList<QWidget*> nested = contents->findChildren<QWidget*>();
+    for (auto it = nested.crbegin(); it != nested.crend(); ++it)
+        activateLayout(*it);
+    activateLayout(contents);
     return contents->minimumSizeHint();
 }
 

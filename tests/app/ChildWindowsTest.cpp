@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,15 +15,18 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QStyle>
+#include <QVBoxLayout>
 #include <QTest>
 #include <QTreeWidget>
 #include <functional>
 
 #include "AppTestSupport.h"
+#include "GuiWriters.h"
 #include "LogicWriters.h"
 #include "PRPForms.h"
 #include "PRP_VCL.h"
 #include "Registry.h"
+#include "SampleAge.h"
 #include "ViewerKit.h"
 #include "unitTransformMatrix.h"
 
@@ -70,6 +75,60 @@ protected:
     // The child area as the windows may fill it: without the scroll bars that windows reaching past it cause.
     QSize wholeArea() const { return form->MdiArea->contentsRect().size(); }
     int titleBarHeight() const { return form->MdiArea->style()->pixelMetric(QStyle::PM_TitleBarHeight); }
+};
+
+// What a user sees of a viewer's contents: each control shows whole in the window, or the window scrolls
+// to it; nothing lies past an edge with nothing to show it. Only the bars the contents need show.
+void expectContentsWhole(TCustomPRPObjectForm* view) {
+    settle();
+    auto* scroller = view->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
+    QWidget* contents = scroller ? scroller->widget() : view;
+    const QSize need = contents->minimumSizeHint();
+    const QSize shown = scroller ? scroller->viewport()->size() : view->size();
+    if (scroller) {
+        EXPECT_GE(contents->width(), need.width()) << "the contents scroll to their full width";
+        EXPECT_GE(contents->height(), need.height()) << "the contents scroll to their full height";
+        EXPECT_EQ(scroller->horizontalScrollBar()->isVisible(), need.width() > shown.width())
+            << "contents " << need.width() << " wide in " << shown.width();
+        EXPECT_EQ(scroller->verticalScrollBar()->isVisible(), need.height() > shown.height())
+            << "contents " << need.height() << " high in " << shown.height();
+    } else {
+        EXPECT_GE(shown.width(), need.width());
+        EXPECT_GE(shown.height(), need.height());
+    }
+    for (QLineEdit* edit : contents->findChildren<QLineEdit*>()) {
+        if (!edit->isVisible()) continue;
+        const QRect at(edit->mapTo(contents, QPoint(0, 0)), edit->size());
+        EXPECT_TRUE(contents->rect().contains(at))
+            << edit->objectName().toStdString() << " at " << at.x() << "," << at.y() << " " << at.width()
+            << "x" << at.height() << " in " << contents->width() << "x" << contents->height();
+    }
+}
+
+// A viewer whose contents need a given size: a block of that size nested in a group, as a viewer's colour
+// scheme is. The block is widened after the window is built, as a loader widens the fields it fills.
+class SizedViewer : public TCustomPRPObjectForm {
+public:
+    explicit SizedViewer(QSize need) {
+        auto* layout = new QVBoxLayout(this);
+        auto* group = new QGroupBox(QStringLiteral("Group"), this);
+        auto* groupLayout = new QVBoxLayout(group);
+        auto* panel = new QWidget(group);
+        auto* grid = new QGridLayout(panel);
+        auto* block = new QLineEdit(panel);
+        block->setObjectName(QStringLiteral("Block"));
+        grid->addWidget(block, 0, 0);
+        groupLayout->addWidget(panel);
+        layout->addWidget(group);
+        resize(200, 100);
+        block->setFixedSize(need);
+    }
+    void open(const std::string& name) {
+        TPRPFileObject entry;
+        entry.Desc = makeKey(0x0456, name, 1);
+        SetObjectInfo(entry);
+        settle();
+    }
 };
 
 } // namespace
@@ -246,6 +305,33 @@ TEST_F(ChildWindowsTest, MatrixWindowKeepsToASmallChildArea) {
         }
         frame->close();
         settle();
+    }
+}
+
+// The GUI control and dialog viewers hold a colour scheme in a group of its own: they open as large as
+// its fields need where the child area has room, and scroll where it has not, on every main window size.
+TEST_F(ChildWindowsTest, GuiViewersOpenAsLargeAsTheirNestedFields) {
+    ByteWriter control(kVersionUru);
+    writeControl(control, fullControl());
+    ByteWriter dialog(kVersionUru);
+    const TPRPObjectDesc button = makeKey(0xA1, "Btn1");
+    writeDialog(dialog, dialogName("KIMini"), {&button}, sampleScheme());
+    TestGroup clickMaps(98), dialogs(152);
+    clickMaps.objects.emplace_back(makeKey(98, "ClickMap", 1), control.bytes);
+    dialogs.objects.emplace_back(makeKey(152, "Dialog", 1), dialog.bytes);
+    openPage({clickMaps, dialogs});
+    for (const QSize mainWindow : {QSize(1024, 720), QSize(1366, 768)}) {
+        form->resize(mainWindow);
+        settle();
+        for (const char* name : {"ClickMap", "Dialog"}) {
+            SCOPED_TRACE(std::to_string(mainWindow.width()) + " " + name);
+            TCustomPRPObjectForm* view = open(name);
+            ASSERT_NE(view, nullptr);
+            expectContentsWhole(view);
+            EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(view->SubWindow()->geometry()));
+            view->SubWindow()->close();
+            settle();
+        }
     }
 }
 
