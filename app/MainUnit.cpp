@@ -398,8 +398,11 @@ QMdiSubWindow* TMainForm::AddChildForm(TCustomPRPObjectForm* form) {
     const QSize wanted = form->testAttribute(Qt::WA_Resized) ? designed.expandedTo(form->minimumSizeHint()) +
                                                                    window->sizeHint() - form->sizeHint()
                                                              : window->size();
-    PlaceChildFrame(window, nextChildPosition(window), wanted, window->minimumSizeHint(),
-                    ChildAreaSize(MdiArea, {window}));
+    // It keeps its cascade place and scrolls what the rest of the area cannot show, down to half the area.
+    const QSize area = ChildAreaSize(MdiArea, {window});
+    const QSize least =
+        area.isValid() ? window->minimumSizeHint().boundedTo(area / 2) : window->minimumSizeHint();
+    PlaceChildFrame(window, nextChildPosition(window), wanted, least, area);
     // The frame's own menu binds Ctrl+W to its Close as well; a key bound twice triggers neither binding,
     // so the Window menu's Close keeps it alone.
     if (QMenu* menu = window->systemMenu())
@@ -414,7 +417,7 @@ QPoint TMainForm::nextChildPosition(const QMdiSubWindow* placed) const {
     // New child windows cascade one title-bar height down and right of each other, back to the top once
     // a step would start below the middle of the area, each such pass one step further right. A new
     // window takes the first place whose corner no open window holds, so it never hides one exactly.
-    const int step = MdiArea->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2;
+    const int step = ChildCascadeStep(MdiArea);
     const int rows = std::max(1, MdiArea->viewport()->height() / 2 / step);
     std::vector<QPoint> held;
     for (QMdiSubWindow* window : MdiArea->subWindowList())

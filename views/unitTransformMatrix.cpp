@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMdiSubWindow>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "ViewerKit.h"
@@ -92,6 +93,13 @@ void TfrmTransformMatrix::ShowFixedChild() {
         scrollContents();
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        // A bar across one way takes room the other way: the window grows by it where the area has room,
+        // so that it shows only the one bar.
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+        if (size.width() > area.width() && size.height() + bar <= area.height())
+            size.rheight() += bar;
+        else if (size.height() > area.height() && size.width() + bar <= area.width())
+            size.rwidth() += bar;
         size = size.boundedTo(area);
     }
     frame->setFixedSize(size);

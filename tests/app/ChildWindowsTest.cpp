@@ -320,7 +320,7 @@ TEST_F(ChildWindowsTest, GuiViewersOpenAsLargeAsTheirNestedFields) {
     clickMaps.objects.emplace_back(makeKey(98, "ClickMap", 1), control.bytes);
     dialogs.objects.emplace_back(makeKey(152, "Dialog", 1), dialog.bytes);
     openPage({clickMaps, dialogs});
-    for (const QSize mainWindow : {QSize(1024, 720), QSize(1366, 768)}) {
+    for (const QSize mainWindow : {QSize(1024, 720), QSize(1366, 768), QSize(640, 420)}) {
         form->resize(mainWindow);
         settle();
         for (const char* name : {"ClickMap", "Dialog"}) {
@@ -332,6 +332,119 @@ TEST_F(ChildWindowsTest, GuiViewersOpenAsLargeAsTheirNestedFields) {
             view->SubWindow()->close();
             settle();
         }
+    }
+}
+
+// A viewer whose contents are wider than the child area, or taller, scrolls that way only: the window
+// grows by the scroll bar's thickness where the area has room for it. A viewer larger both ways scrolls
+// both ways.
+TEST_F(ChildWindowsTest, ContentsScrollingOneWayShowOnlyThatScrollBar) {
+    openBlobPage(1);
+    const QSize area = wholeArea();
+    const struct Row {
+        const char* what;
+        QSize need;
+        bool sideways, down;
+    } rows[] = {
+        {"wider", {area.width() + 60, area.height() / 3}, true, false},
+        {"taller", {area.width() / 3, area.height() + 60}, false, true},
+        {"wider, nearly as tall as the area", {area.width() + 60, area.height() - 120}, true, false},
+        {"larger both ways", {area.width() + 60, area.height() + 60}, true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        auto* view = new SizedViewer(row.need);
+        view->open("Sized");
+        auto* scroller = view->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
+        ASSERT_NE(scroller, nullptr);
+        EXPECT_EQ(scroller->horizontalScrollBar()->isVisible(), row.sideways);
+        EXPECT_EQ(scroller->verticalScrollBar()->isVisible(), row.down);
+        expectContentsWhole(view);
+        EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(view->SubWindow()->geometry()));
+        view->SubWindow()->close();
+        settle();
+    }
+}
+
+// The matrix window's height is fixed by its cells: a few pixels wider than the child area, it scrolls
+// sideways only and is as much higher as the sideways bar takes.
+TEST_F(ChildWindowsTest, MatrixWindowWiderThanTheAreaScrollsOnlySideways) {
+    openBlobPage(1);
+    TMatrix44 matrix;
+    SetMatrix44Identity(matrix);
+    matrix[3][0] = -1.23456789012345e-38f;
+    TfrmTransformMatrix* probe = OpenTransformMatrix(matrix);
+    settle();
+    const QSize whole = probe->SubWindow()->size();
+    probe->SubWindow()->close();
+    settle();
+    // A main window whose child area is some pixels narrower than the matrix window.
+    form->resize(form->width() - (wholeArea().width() - whole.width()) - 20, 720);
+    settle();
+    ASSERT_LT(wholeArea().width(), whole.width());
+    ASSERT_GT(wholeArea().height(), whole.height() + 40);
+    TfrmTransformMatrix* view = OpenTransformMatrix(matrix);
+    settle();
+    auto* scroller = view->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
+    ASSERT_NE(scroller, nullptr);
+    EXPECT_TRUE(scroller->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(scroller->verticalScrollBar()->isVisible());
+    EXPECT_EQ(scroller->viewport()->height(), scroller->widget()->height()) << "every row in view";
+    EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(view->SubWindow()->geometry()));
+}
+
+// Viewers larger than the room their cascade step leaves keep the step and are made smaller, every title
+// bar in view below and right of the one before, rather than all lying on the area's corner.
+TEST_F(ChildWindowsTest, LargeViewersKeepTheirCascadeStep) {
+    writeSampleAge(folder.folder().toStdString());
+    form->OpenPRPFile(folder.path(QString::fromStdString(samplePages().front().fileName)));
+    form->show();
+    settle();
+    std::vector<QMdiSubWindow*> frames;
+    for (const char* name : {"BarkMat", "BarkLayer", "GrassLayer", "GrassMat", "SunLight"}) {
+        TCustomPRPObjectForm* view = open(name);
+        ASSERT_NE(view, nullptr) << name;
+        frames.push_back(view->SubWindow());
+    }
+    const QRect area(QPoint(0, 0), wholeArea());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        SCOPED_TRACE(frames[i]->windowTitle().toStdString());
+        EXPECT_TRUE(area.contains(frames[i]->geometry()));
+        if (i == 0) continue;
+        const QPoint step = frames[i]->pos() - frames[i - 1]->pos();
+        EXPECT_GE(step.y(), titleBarHeight()) << "the title bar before stays in view";
+        EXPECT_GT(step.x(), 0);
+    }
+}
+
+// The EAX window opened from a sound viewer on small main windows: below and right of its sound viewer, the
+// sound's title bar in view, not over it.
+TEST_F(ChildWindowsTest, PartWindowOpensBesideItsViewerOnASmallMainWindow) {
+    SoundBytes sound;
+    sound.eaxEnabled = true;
+    ByteWriter soundBody(kVersionUru);
+    writeSound(soundBody, sound);
+    TestGroup sounds(72);
+    sounds.objects.emplace_back(makeKey(72, "Birds", 1), soundBody.bytes);
+    openPage({sounds});
+    for (const QSize mainWindow : {QSize(800, 600), QSize(780, 560), QSize(700, 520), QSize(640, 480)}) {
+        SCOPED_TRACE(std::to_string(mainWindow.width()) + "x" + std::to_string(mainWindow.height()));
+        form->resize(mainWindow);
+        settle();
+        TCustomPRPObjectForm* view = open("Birds");
+        ASSERT_NE(view, nullptr);
+        auto* link = view->findChild<TLinkLabel*>(QStringLiteral("LinkedEAXSettings"));
+        ASSERT_NE(link, nullptr);
+        emit link->clicked();
+        settle();
+        ASSERT_EQ(form->MdiArea->subWindowList().size(), 2);
+        QMdiSubWindow* eax = form->MdiArea->subWindowList().back();
+        EXPECT_GE(eax->y() - view->SubWindow()->y(), titleBarHeight()) << "the sound's title bar in view";
+        EXPECT_GT(eax->x(), view->SubWindow()->x());
+        EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(eax->geometry()));
+        for (QMdiSubWindow* window : form->MdiArea->subWindowList())
+            delete window;
+        settle();
     }
 }
 
@@ -384,6 +497,32 @@ TEST_F(ChildWindowsTest, FramesKeepTheirCascadePlaceWhileTheirFieldsFit) {
         SCOPED_TRACE(row.what);
         PlaceChildFrame(frame, row.place, row.wanted, row.least, area);
         EXPECT_EQ(frame->geometry(), row.expected);
+    }
+}
+
+// A frame moved back toward the area's corner never lands on the exact place of an open window, where it
+// would hide that one.
+TEST_F(ChildWindowsTest, FrameMovedBackNeverLandsOnAnOpenWindowsPlace) {
+    openBlobPage(2);
+    QMdiSubWindow* open1 = open("Blob1", true)->SubWindow();
+    QMdiSubWindow* frame = open("Blob2", true)->SubWindow();
+    const QSize area(600, 400);
+    struct Row {
+        const char* what;
+        QPoint held, place;
+        QSize wanted, least;
+    };
+    const Row rows[] = {
+        {"moved where its least size needs it", {450, 320}, {500, 350}, {300, 200}, {150, 80}},
+        {"larger than the area", {0, 0}, {30, 30}, {2000, 900}, {1500, 500}},
+        {"as large as the area", {0, 0}, {30, 30}, {600, 400}, {600, 400}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        open1->move(row.held);
+        PlaceChildFrame(frame, row.place, row.wanted, row.least, area);
+        EXPECT_NE(frame->pos(), row.held);
+        EXPECT_TRUE(QRect(QPoint(), area).contains(frame->geometry()));
     }
 }
 
