@@ -272,15 +272,20 @@ TEST_F(ChildWindowsTest, ViewerNeverOpensLargerThanTheChildArea) {
 }
 
 // The matrix window's size is fixed by its cells; in a child area smaller than that it keeps to the area,
-// and its cells, still whole, scroll into view.
+// and its cells, still whole, scroll into view. A few pixels too narrow, it scrolls sideways only and is as
+// much higher as the sideways bar takes.
 TEST_F(ChildWindowsTest, MatrixWindowKeepsToASmallChildArea) {
     openBlobPage(1);
     TMatrix44 matrix;
     SetMatrix44Identity(matrix);
     matrix[3][0] = -1.23456789012345e-38f;
-    for (const QSize mainWindow : {QSize(1280, 1000), QSize(640, 420)}) {
-        SCOPED_TRACE(mainWindow.width());
-        form->resize(mainWindow);
+    QSize whole;
+    for (const std::string room : {"room enough", "a little too narrow", "small"}) {
+        SCOPED_TRACE(room);
+        if (room == "a little too narrow")
+            form->resize(form->width() - (wholeArea().width() - whole.width()) - 20, 1000);
+        else
+            form->resize(room == "small" ? QSize(640, 420) : QSize(1280, 1000));
         settle();
         TfrmTransformMatrix* view = OpenTransformMatrix(matrix);
         settle();
@@ -292,8 +297,14 @@ TEST_F(ChildWindowsTest, MatrixWindowKeepsToASmallChildArea) {
         QLineEdit* corner = view->Cells[3][0];
         EXPECT_GE(corner->width(), FieldWidthFor(corner, corner->text())) << "the cell shows its value whole";
         auto* scroller = view->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
-        if (mainWindow.width() > 1000) {
-            EXPECT_EQ(scroller, nullptr) << "room enough: nothing scrolls";
+        if (room == "room enough") {
+            EXPECT_EQ(scroller, nullptr) << "nothing scrolls";
+            whole = frame->size();
+        } else if (room == "a little too narrow") {
+            ASSERT_NE(scroller, nullptr);
+            EXPECT_TRUE(scroller->horizontalScrollBar()->isVisible());
+            EXPECT_FALSE(scroller->verticalScrollBar()->isVisible());
+            EXPECT_EQ(scroller->viewport()->height(), scroller->widget()->height()) << "every row in view";
         } else {
             ASSERT_NE(scroller, nullptr);
             scroller->horizontalScrollBar()->setValue(scroller->horizontalScrollBar()->maximum());
@@ -305,6 +316,48 @@ TEST_F(ChildWindowsTest, MatrixWindowKeepsToASmallChildArea) {
         }
         frame->close();
         settle();
+    }
+}
+
+// A window placed at a cascade step gives up the room it does not need to keep its place; a window whose
+// fields need more moves back toward the area's corner, never onto the place of an open window, which it
+// would hide; one larger than the area is shrunk to it.
+TEST_F(ChildWindowsTest, FramesKeepTheirCascadePlaceWhileTheirFieldsFit) {
+    openBlobPage(2);
+    QMdiSubWindow* other = open("Blob1", true)->SubWindow();
+    QMdiSubWindow* frame = open("Blob2", true)->SubWindow();
+    const QSize area(600, 400);
+    const int step = ChildCascadeStep(form->MdiArea);
+    const QPoint away(590, 390);
+    struct Row {
+        const char* what;
+        QPoint other, place;
+        QSize wanted, least;
+        QRect expected;
+    };
+    const Row rows[] = {
+        {"fits where it is", away, {50, 40}, {300, 200}, {100, 100}, {50, 40, 300, 200}},
+        {"smaller to keep its place", away, {400, 300}, {300, 200}, {150, 80}, {400, 300, 200, 100}},
+        {"moved where its least size needs it", away, {500, 350}, {300, 200}, {150, 80}, {450, 320, 150, 80}},
+        {"larger than the area", away, {30, 30}, {2000, 900}, {1500, 500}, {0, 0, 600, 400}},
+        {"moved back, an open window there",
+         {450, 320},
+         {500, 350},
+         {300, 200},
+         {150, 80},
+         {450 - step, 320 - step, 150, 80}},
+        {"larger than the area, an open window on its corner",
+         {0, 0},
+         {30, 30},
+         {2000, 900},
+         {1500, 500},
+         {step, step, 600 - step, 400 - step}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        other->move(row.other);
+        PlaceChildFrame(frame, row.place, row.wanted, row.least, area);
+        EXPECT_EQ(frame->geometry(), row.expected);
     }
 }
 
@@ -364,33 +417,6 @@ TEST_F(ChildWindowsTest, ContentsScrollingOneWayShowOnlyThatScrollBar) {
         view->SubWindow()->close();
         settle();
     }
-}
-
-// The matrix window's height is fixed by its cells: a few pixels wider than the child area, it scrolls
-// sideways only and is as much higher as the sideways bar takes.
-TEST_F(ChildWindowsTest, MatrixWindowWiderThanTheAreaScrollsOnlySideways) {
-    openBlobPage(1);
-    TMatrix44 matrix;
-    SetMatrix44Identity(matrix);
-    matrix[3][0] = -1.23456789012345e-38f;
-    TfrmTransformMatrix* probe = OpenTransformMatrix(matrix);
-    settle();
-    const QSize whole = probe->SubWindow()->size();
-    probe->SubWindow()->close();
-    settle();
-    // A main window whose child area is some pixels narrower than the matrix window.
-    form->resize(form->width() - (wholeArea().width() - whole.width()) - 20, 720);
-    settle();
-    ASSERT_LT(wholeArea().width(), whole.width());
-    ASSERT_GT(wholeArea().height(), whole.height() + 40);
-    TfrmTransformMatrix* view = OpenTransformMatrix(matrix);
-    settle();
-    auto* scroller = view->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
-    ASSERT_NE(scroller, nullptr);
-    EXPECT_TRUE(scroller->horizontalScrollBar()->isVisible());
-    EXPECT_FALSE(scroller->verticalScrollBar()->isVisible());
-    EXPECT_EQ(scroller->viewport()->height(), scroller->widget()->height()) << "every row in view";
-    EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(view->SubWindow()->geometry()));
 }
 
 // Viewers larger than the room their cascade step leaves keep the step and are made smaller, every title
@@ -472,57 +498,6 @@ TEST_F(ChildWindowsTest, TilingManyWindowsMakesAGridOfUsableWindows) {
         }
         EXPECT_EQ(covered, area);
         EXPECT_EQ(summed, area.width() * area.height()) << "no window over another";
-    }
-}
-
-// A window placed at a cascade step gives up the room it does not need to keep its place; a window whose
-// fields need more moves back toward the area's corner; one larger than the area is shrunk to it.
-TEST_F(ChildWindowsTest, FramesKeepTheirCascadePlaceWhileTheirFieldsFit) {
-    openBlobPage(1);
-    QMdiSubWindow* frame = open("Blob1", true)->SubWindow();
-    const QSize area(600, 400);
-    struct Row {
-        const char* what;
-        QPoint place;
-        QSize wanted, least;
-        QRect expected;
-    };
-    const Row rows[] = {
-        {"fits where it is", {50, 40}, {300, 200}, {100, 100}, {50, 40, 300, 200}},
-        {"smaller to keep its place", {400, 300}, {300, 200}, {150, 80}, {400, 300, 200, 100}},
-        {"moved where its least size needs it", {500, 350}, {300, 200}, {150, 80}, {450, 320, 150, 80}},
-        {"larger than the area", {30, 30}, {2000, 900}, {1500, 500}, {0, 0, 600, 400}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        PlaceChildFrame(frame, row.place, row.wanted, row.least, area);
-        EXPECT_EQ(frame->geometry(), row.expected);
-    }
-}
-
-// A frame moved back toward the area's corner never lands on the exact place of an open window, where it
-// would hide that one.
-TEST_F(ChildWindowsTest, FrameMovedBackNeverLandsOnAnOpenWindowsPlace) {
-    openBlobPage(2);
-    QMdiSubWindow* open1 = open("Blob1", true)->SubWindow();
-    QMdiSubWindow* frame = open("Blob2", true)->SubWindow();
-    const QSize area(600, 400);
-    struct Row {
-        const char* what;
-        QPoint held, place;
-        QSize wanted, least;
-    };
-    const Row rows[] = {
-        {"moved where its least size needs it", {450, 320}, {500, 350}, {300, 200}, {150, 80}},
-        {"larger than the area", {0, 0}, {30, 30}, {2000, 900}, {1500, 500}},
-        {"as large as the area", {0, 0}, {30, 30}, {600, 400}, {600, 400}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        open1->move(row.held);
-        PlaceChildFrame(frame, row.place, row.wanted, row.least, area);
-        EXPECT_NE(frame->pos(), row.held);
-        EXPECT_TRUE(QRect(QPoint(), area).contains(frame->geometry()));
     }
 }
 
