@@ -398,8 +398,11 @@ QMdiSubWindow* TMainForm::AddChildForm(TCustomPRPObjectForm* form) {
     const QSize wanted = form->testAttribute(Qt::WA_Resized) ? designed.expandedTo(form->minimumSizeHint()) +
                                                                    window->sizeHint() - form->sizeHint()
                                                              : window->size();
-    PlaceChildFrame(window, nextChildPosition(window), wanted, window->minimumSizeHint(),
-                    ChildAreaSize(MdiArea, {window}));
+    // It keeps its cascade place and scrolls what the rest of the area cannot show, down to half the area.
+    const QSize area = ChildAreaSize(MdiArea, {window});
+    const QSize least =
+        area.isValid() ? window->minimumSizeHint().boundedTo(area / 2) : window->minimumSizeHint();
+    PlaceChildFrame(window, nextChildPosition(window), wanted, least, area);
     // The frame's own menu binds Ctrl+W to its Close as well; a key bound twice triggers neither binding,
     // so the Window menu's Close keeps it alone.
     if (QMenu* menu = window->systemMenu())
@@ -414,7 +417,7 @@ QPoint TMainForm::nextChildPosition(const QMdiSubWindow* placed) const {
     // New child windows cascade one title-bar height down and right of each other, back to the top once
     // a step would start below the middle of the area, each such pass one step further right. A new
     // window takes the first place whose corner no open window holds, so it never hides one exactly.
-    const int step = MdiArea->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2;
+    const int step = ChildCascadeStep(MdiArea);
     const int rows = std::max(1, MdiArea->viewport()->height() / 2 / step);
     std::vector<QPoint> held;
     for (QMdiSubWindow* window : MdiArea->subWindowList())
@@ -435,15 +438,44 @@ void TMainForm::tileChildren(bool horizontal) {
     const QSize fill = ChildAreaSize(MdiArea, windows);
     const QRect area(QPoint(0, 0), fill.isValid() ? fill : MdiArea->contentsRect().size());
     const int n = int(windows.size());
-    for (int i = 0; i < n; ++i) {
-        windows[i]->showNormal();
-        if (horizontal) {
-            const int top = area.height() * i / n, bottom = area.height() * (i + 1) / n;
-            windows[i]->setGeometry(0, top, area.width(), bottom - top);
-        } else {
-            const int leftEdge = area.width() * i / n, rightEdge = area.width() * (i + 1) / n;
-            windows[i]->setGeometry(leftEdge, 0, rightEdge - leftEdge, area.height());
+    // Each window keeps its title readable and a line of its contents in view: no lower than its title bar,
+    // a line and the sideways scroll bar a narrow window shows, no narrower than the title's icon, its three
+    // buttons and a short name. Where strips (or columns) would be thinner, the windows tile in a grid, with
+    // as few strips side by side (or columns one above the other) as that allows.
+    QStyle* style = MdiArea->style();
+    const int title = style->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QSize decoration = windows.front()->size() - windows.front()->contentsRect().size();
+    const QFontMetrics metrics = MdiArea->fontMetrics();
+    const QSize cell(4 * title + 12 * metrics.averageCharWidth(),
+                     decoration.height() + metrics.lineSpacing() +
+                         style->pixelMetric(QStyle::PM_ScrollBarExtent));
+    const int length = horizontal ? area.height() : area.width();
+    const int breadth = horizontal ? area.width() : area.height();
+    const int leastLength = horizontal ? cell.height() : cell.width();
+    const int leastBreadth = horizontal ? cell.width() : cell.height();
+    int across = 1;
+    double best = 0;
+    for (int candidate = 1; candidate <= n; ++candidate) {
+        const int lines = (n + candidate - 1) / candidate;
+        const double fit =
+            std::min(double(length / lines) / leastLength, double(breadth / candidate) / leastBreadth);
+        if (fit > best) {
+            best = fit;
+            across = candidate;
         }
+        if (fit >= 1) break;
+    }
+    const int lines = (n + across - 1) / across;
+    for (int i = 0; i < n; ++i) {
+        const int line = i / across, first = line * across;
+        const int inLine = std::min(across, n - first), at = i - first;
+        const int start = length * line / lines, end = length * (line + 1) / lines;
+        const int from = breadth * at / inLine, to = breadth * (at + 1) / inLine;
+        windows[i]->showNormal();
+        if (horizontal)
+            windows[i]->setGeometry(from, start, to - from, end - start);
+        else
+            windows[i]->setGeometry(start, from, end - start, to - from);
     }
 }
 

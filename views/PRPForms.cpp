@@ -6,10 +6,13 @@
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 #include "NumberText.h"
 #include "PRP_VCL.h"
@@ -18,6 +21,13 @@ namespace {
 TCustomPRPObjectForm::ChildHost& childHost() {
     static TCustomPRPObjectForm::ChildHost host;
     return host;
+}
+
+void activateLayout(QWidget* widget) {
+    if (QLayout* layout = widget->layout()) {
+        layout->invalidate();
+        layout->activate();
+    }
 }
 } // namespace
 
@@ -59,26 +69,44 @@ void TCustomPRPObjectForm::growToContents() {
     const QSize whole = leastSize(true);
     // Once placed, a link wider than its room is cut with an ellipsis rather than clipped.
     const QSize least = leastSize(false);
-    const QSize shown = subWindow_->contentsRect().size();
-    const QSize decoration = subWindow_->size() - shown;
+    const QSize decoration = subWindow_->size() - subWindow_->contentsRect().size();
     const QSize area = ChildAreaSize(subWindow_->mdiArea(), {subWindow_});
-    if (area.isValid() && least.isValid() &&
-        !QRect(QPoint(), area).contains(QRect(QPoint(), least + decoration)))
-        scrollContents();
-    // Fields shown whole come before the window's cascade place: it moves rather than cut them.
     const QSize keep = whole.isValid() ? whole + decoration : subWindow_->minimumSizeHint();
-    PlaceChildFrame(subWindow_, subWindow_->pos(), subWindow_->size().expandedTo(keep), keep, area);
+    const QSize wanted = subWindow_->size().expandedTo(keep);
+    if (!area.isValid() || !least.isValid()) {
+        PlaceChildFrame(subWindow_, subWindow_->pos(), wanted, keep, area);
+        return;
+    }
+    // The window keeps its cascade place and scrolls what the rest of the area cannot show, down to half
+    // the area; only a window left less than that moves back toward the area's corner.
+    const QSize usable = (least + decoration).boundedTo(area / 2);
+    PlaceChildFrame(subWindow_, subWindow_->pos(), wanted, usable, area);
+    QRect placed = subWindow_->geometry();
+    const QSize shown = placed.size() - decoration;
+    const bool sideways = shown.width() < least.width(), down = shown.height() < least.height();
+    if (!sideways && !down) return;
+    scrollContents();
+    // A bar across one way takes room the other way: where the area has room the window grows by it, so
+    // that it shows only the one bar.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller_);
+    if (sideways && !down && shown.height() < least.height() + bar)
+        placed.setHeight(std::min(least.height() + bar + decoration.height(), area.height() - placed.y()));
+    if (down && !sideways && shown.width() < least.width() + bar)
+        placed.setWidth(std::min(least.width() + bar + decoration.width(), area.width() - placed.x()));
+    subWindow_->setGeometry(placed);
 }
 
 QSize TCustomPRPObjectForm::leastSize(bool linksWhole) {
     for (TKeyLinkLabel* link : findChildren<TKeyLinkLabel*>())
         link->SetAsksWhole(linksWhole);
     QWidget* contents = scroller_ ? scroller_->widget() : this;
-    // Layouts nested in the window's own learn of their controls' new texts only when activated.
-    if (QLayout* layout = contents->layout()) {
-        layout->invalidate();
-        layout->activate();
-    }
+    // A layout learns of its controls' new sizes only when activated, and tells the layout around its
+    // widget only then: the innermost first, so that each measures what the ones inside it know now (a
+    // colour scheme's fields in their group, in the window's own layout).
+    const QList<QWidget*> nested = contents->findChildren<QWidget*>();
+    for (auto it = nested.crbegin(); it != nested.crend(); ++it)
+        activateLayout(*it);
+    activateLayout(contents);
     return contents->minimumSizeHint();
 }
 
@@ -150,12 +178,42 @@ QSize ChildAreaSize(const QMdiArea* area, const QList<QMdiSubWindow*>& placing) 
     return whole.size();
 }
 
+int ChildCascadeStep(const QMdiArea* area) {
+    return area->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2;
+}
+
 namespace {
 // One axis of PlaceChildFrame: the start and the length.
 std::pair<int, int> placeSpan(int place, int wanted, int least, int area) {
     int length = std::min(wanted, std::max(least, area - place));
     length = std::min(length, area);
     return {std::max(0, std::min(place, area - length)), length};
+}
+
+// A place for `frame` of `size` near `at`, where `at` is held by another window: the window would hide that
+// one exactly. Cascade steps further toward the area's corner come first, keeping the size; then steps away
+// from it, the frame cut to the area.
+QRect freePlace(const QMdiSubWindow* frame, const QPoint& at, const QSize& size, const QSize& area) {
+    QMdiArea* mdiArea = frame->mdiArea();
+    if (!mdiArea) return {at, size};
+    std::vector<QPoint> held;
+    for (QMdiSubWindow* window : mdiArea->subWindowList())
+        if (window != frame && window->isVisible() && !window->isMinimized()) held.push_back(window->pos());
+    const auto free = [&](const QPoint& place) {
+        return std::find(held.begin(), held.end(), place) == held.end();
+    };
+    if (free(at)) return {at, size};
+    const int step = ChildCascadeStep(mdiArea);
+    for (int k = 1; at.x() - k * step > -step || at.y() - k * step > -step; ++k) {
+        const QPoint place(std::max(0, at.x() - k * step), std::max(0, at.y() - k * step));
+        if (free(place)) return {place, size};
+    }
+    for (int k = 1; at.x() + k * step < area.width() && at.y() + k * step < area.height(); ++k) {
+        const QPoint place(at.x() + k * step, at.y() + k * step);
+        if (free(place))
+            return {place, size.boundedTo(QSize(area.width() - place.x(), area.height() - place.y()))};
+    }
+    return {at, size};
 }
 } // namespace
 
@@ -167,5 +225,8 @@ void PlaceChildFrame(QMdiSubWindow* frame, const QPoint& place, const QSize& wan
     }
     const auto [x, width] = placeSpan(place.x(), wanted.width(), least.width(), area.width());
     const auto [y, height] = placeSpan(place.y(), wanted.height(), least.height(), area.height());
-    frame->setGeometry(x, y, width, height);
+    // Moved from its place, it could land where an open window lies and hide it.
+    const QRect moved = QPoint(x, y) == place ? QRect(x, y, width, height)
+                                              : freePlace(frame, QPoint(x, y), QSize(width, height), area);
+    frame->setGeometry(moved);
 }

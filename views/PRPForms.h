@@ -80,9 +80,11 @@ private:
 // would cause; other windows reaching past its edges keep theirs. Invalid while the area is hidden, when
 // it has no size of its own yet.
 QSize ChildAreaSize(const QMdiArea* area, const QList<QMdiSubWindow*>& placing);
+// How far each cascaded child window lies below and right of the one before: its title bar stays in view.
+int ChildCascadeStep(const QMdiArea* area);
 // Sets the frame at `place` to `wanted` (frame sizes), kept inside an area of `area` size: where the rest
 // of the area is too small it gives up size down to `least` first, so that a cascaded frame keeps its
-// place; then it moves back toward the area's origin, and at last shrinks to the area itself. An invalid
-// area bounds nothing.
+// place; then it moves back toward the area's origin, never onto the place of another open frame, and at
+// last shrinks to the area itself. An invalid area bounds nothing.
 void PlaceChildFrame(QMdiSubWindow* frame, const QPoint& place, const QSize& wanted, const QSize& least,
                      const QSize& area);

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMdiSubWindow>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "ViewerKit.h"
@@ -107,6 +108,13 @@ void TfrmTransformMatrix::fitFrame() {
         scrollContents();
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        // A bar across one way takes room the other way: the window grows by it where the area has room,
+        // so that it shows only the one bar.
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+        if (size.width() > area.width() && size.height() + bar <= area.height())
+            size.rheight() += bar;
+        else if (size.height() > area.height() && size.width() + bar <= area.width())
+            size.rwidth() += bar;
         size = size.boundedTo(area);
     }
     frame->setFixedSize(size);

@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -12,15 +14,19 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QTest>
 #include <QTreeWidget>
 #include <functional>
 
 #include "AppTestSupport.h"
+#include "GuiWriters.h"
 #include "LogicWriters.h"
 #include "PRPForms.h"
 #include "PRP_VCL.h"
 #include "Registry.h"
+#include "SampleAge.h"
 #include "ViewerKit.h"
 #include "unitTransformMatrix.h"
 
@@ -68,6 +74,61 @@ protected:
     }
     // The child area as the windows may fill it: without the scroll bars that windows reaching past it cause.
     QSize wholeArea() const { return form->MdiArea->contentsRect().size(); }
+    int titleBarHeight() const { return form->MdiArea->style()->pixelMetric(QStyle::PM_TitleBarHeight); }
+};
+
+// What a user sees of a viewer's contents: each control shows whole in the window, or the window scrolls
+// to it; nothing lies past an edge with nothing to show it. Only the bars the contents need show.
+void expectContentsWhole(TCustomPRPObjectForm* view) {
+    settle();
+    auto* scroller = view->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
+    QWidget* contents = scroller ? scroller->widget() : view;
+    const QSize need = contents->minimumSizeHint();
+    const QSize shown = scroller ? scroller->viewport()->size() : view->size();
+    if (scroller) {
+        EXPECT_GE(contents->width(), need.width()) << "the contents scroll to their full width";
+        EXPECT_GE(contents->height(), need.height()) << "the contents scroll to their full height";
+        EXPECT_EQ(scroller->horizontalScrollBar()->isVisible(), need.width() > shown.width())
+            << "contents " << need.width() << " wide in " << shown.width();
+        EXPECT_EQ(scroller->verticalScrollBar()->isVisible(), need.height() > shown.height())
+            << "contents " << need.height() << " high in " << shown.height();
+    } else {
+        EXPECT_GE(shown.width(), need.width());
+        EXPECT_GE(shown.height(), need.height());
+    }
+    for (QLineEdit* edit : contents->findChildren<QLineEdit*>()) {
+        if (!edit->isVisible()) continue;
+        const QRect at(edit->mapTo(contents, QPoint(0, 0)), edit->size());
+        EXPECT_TRUE(contents->rect().contains(at))
+            << edit->objectName().toStdString() << " at " << at.x() << "," << at.y() << " " << at.width()
+            << "x" << at.height() << " in " << contents->width() << "x" << contents->height();
+    }
+}
+
+// A viewer whose contents need a given size: a block of that size nested in a group, as a viewer's colour
+// scheme is. The block is widened after the window is built, as a loader widens the fields it fills.
+class SizedViewer : public TCustomPRPObjectForm {
+public:
+    explicit SizedViewer(QSize need) {
+        auto* layout = new QVBoxLayout(this);
+        auto* group = new QGroupBox(QStringLiteral("Group"), this);
+        auto* groupLayout = new QVBoxLayout(group);
+        auto* panel = new QWidget(group);
+        auto* grid = new QGridLayout(panel);
+        auto* block = new QLineEdit(panel);
+        block->setObjectName(QStringLiteral("Block"));
+        grid->addWidget(block, 0, 0);
+        groupLayout->addWidget(panel);
+        layout->addWidget(group);
+        resize(200, 100);
+        block->setFixedSize(need);
+    }
+    void open(const std::string& name) {
+        TPRPFileObject entry;
+        entry.Desc = makeKey(0x0456, name, 1);
+        SetObjectInfo(entry);
+        settle();
+    }
 };
 
 } // namespace
@@ -211,15 +272,20 @@ TEST_F(ChildWindowsTest, ViewerNeverOpensLargerThanTheChildArea) {
 }
 
 // The matrix window's size is fixed by its cells; in a child area smaller than that it keeps to the area,
-// and its cells, still whole, scroll into view.
+// and its cells, still whole, scroll into view. A few pixels too narrow, it scrolls sideways only and is as
+// much higher as the sideways bar takes.
 TEST_F(ChildWindowsTest, MatrixWindowKeepsToASmallChildArea) {
     openBlobPage(1);
     TMatrix44 matrix;
     SetMatrix44Identity(matrix);
     matrix[3][0] = -1.23456789012345e-38f;
-    for (const QSize mainWindow : {QSize(1280, 1000), QSize(640, 420)}) {
-        SCOPED_TRACE(mainWindow.width());
-        form->resize(mainWindow);
+    QSize whole;
+    for (const std::string room : {"room enough", "a little too narrow", "small"}) {
+        SCOPED_TRACE(room);
+        if (room == "a little too narrow")
+            form->resize(form->width() - (wholeArea().width() - whole.width()) - 20, 1000);
+        else
+            form->resize(room == "small" ? QSize(640, 420) : QSize(1280, 1000));
         settle();
         TfrmTransformMatrix* view = OpenTransformMatrix(matrix);
         settle();
@@ -231,8 +297,14 @@ TEST_F(ChildWindowsTest, MatrixWindowKeepsToASmallChildArea) {
         QLineEdit* corner = view->Cells[3][0];
         EXPECT_GE(corner->width(), FieldWidthFor(corner, corner->text())) << "the cell shows its value whole";
         auto* scroller = view->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
-        if (mainWindow.width() > 1000) {
-            EXPECT_EQ(scroller, nullptr) << "room enough: nothing scrolls";
+        if (room == "room enough") {
+            EXPECT_EQ(scroller, nullptr) << "nothing scrolls";
+            whole = frame->size();
+        } else if (room == "a little too narrow") {
+            ASSERT_NE(scroller, nullptr);
+            EXPECT_TRUE(scroller->horizontalScrollBar()->isVisible());
+            EXPECT_FALSE(scroller->verticalScrollBar()->isVisible());
+            EXPECT_EQ(scroller->viewport()->height(), scroller->widget()->height()) << "every row in view";
         } else {
             ASSERT_NE(scroller, nullptr);
             scroller->horizontalScrollBar()->setValue(scroller->horizontalScrollBar()->maximum());
@@ -248,27 +320,184 @@ TEST_F(ChildWindowsTest, MatrixWindowKeepsToASmallChildArea) {
 }
 
 // A window placed at a cascade step gives up the room it does not need to keep its place; a window whose
-// fields need more moves back toward the area's corner; one larger than the area is shrunk to it.
+// fields need more moves back toward the area's corner, never onto the place of an open window, which it
+// would hide; one larger than the area is shrunk to it.
 TEST_F(ChildWindowsTest, FramesKeepTheirCascadePlaceWhileTheirFieldsFit) {
-    openBlobPage(1);
-    QMdiSubWindow* frame = open("Blob1", true)->SubWindow();
+    openBlobPage(2);
+    QMdiSubWindow* other = open("Blob1", true)->SubWindow();
+    QMdiSubWindow* frame = open("Blob2", true)->SubWindow();
     const QSize area(600, 400);
+    const int step = ChildCascadeStep(form->MdiArea);
+    const QPoint away(590, 390);
     struct Row {
         const char* what;
-        QPoint place;
+        QPoint other, place;
         QSize wanted, least;
         QRect expected;
     };
     const Row rows[] = {
-        {"fits where it is", {50, 40}, {300, 200}, {100, 100}, {50, 40, 300, 200}},
-        {"smaller to keep its place", {400, 300}, {300, 200}, {150, 80}, {400, 300, 200, 100}},
-        {"moved where its least size needs it", {500, 350}, {300, 200}, {150, 80}, {450, 320, 150, 80}},
-        {"larger than the area", {30, 30}, {2000, 900}, {1500, 500}, {0, 0, 600, 400}},
+        {"fits where it is", away, {50, 40}, {300, 200}, {100, 100}, {50, 40, 300, 200}},
+        {"smaller to keep its place", away, {400, 300}, {300, 200}, {150, 80}, {400, 300, 200, 100}},
+        {"moved where its least size needs it", away, {500, 350}, {300, 200}, {150, 80}, {450, 320, 150, 80}},
+        {"larger than the area", away, {30, 30}, {2000, 900}, {1500, 500}, {0, 0, 600, 400}},
+        {"moved back, an open window there",
+         {450, 320},
+         {500, 350},
+         {300, 200},
+         {150, 80},
+         {450 - step, 320 - step, 150, 80}},
+        {"larger than the area, an open window on its corner",
+         {0, 0},
+         {30, 30},
+         {2000, 900},
+         {1500, 500},
+         {step, step, 600 - step, 400 - step}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
+        other->move(row.other);
         PlaceChildFrame(frame, row.place, row.wanted, row.least, area);
         EXPECT_EQ(frame->geometry(), row.expected);
+    }
+}
+
+// The GUI control and dialog viewers hold a colour scheme in a group of its own: they open as large as
+// its fields need where the child area has room, and scroll where it has not, on every main window size.
+TEST_F(ChildWindowsTest, GuiViewersOpenAsLargeAsTheirNestedFields) {
+    ByteWriter control(kVersionUru);
+    writeControl(control, fullControl());
+    ByteWriter dialog(kVersionUru);
+    const TPRPObjectDesc button = makeKey(0xA1, "Btn1");
+    writeDialog(dialog, dialogName("KIMini"), {&button}, sampleScheme());
+    TestGroup clickMaps(98), dialogs(152);
+    clickMaps.objects.emplace_back(makeKey(98, "ClickMap", 1), control.bytes);
+    dialogs.objects.emplace_back(makeKey(152, "Dialog", 1), dialog.bytes);
+    openPage({clickMaps, dialogs});
+    for (const QSize mainWindow : {QSize(1024, 720), QSize(1366, 768), QSize(640, 420)}) {
+        form->resize(mainWindow);
+        settle();
+        for (const char* name : {"ClickMap", "Dialog"}) {
+            SCOPED_TRACE(std::to_string(mainWindow.width()) + " " + name);
+            TCustomPRPObjectForm* view = open(name);
+            ASSERT_NE(view, nullptr);
+            expectContentsWhole(view);
+            EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(view->SubWindow()->geometry()));
+            view->SubWindow()->close();
+            settle();
+        }
+    }
+}
+
+// A viewer whose contents are wider than the child area, or taller, scrolls that way only: the window
+// grows by the scroll bar's thickness where the area has room for it. A viewer larger both ways scrolls
+// both ways.
+TEST_F(ChildWindowsTest, ContentsScrollingOneWayShowOnlyThatScrollBar) {
+    openBlobPage(1);
+    const QSize area = wholeArea();
+    const struct Row {
+        const char* what;
+        QSize need;
+        bool sideways, down;
+    } rows[] = {
+        {"wider", {area.width() + 60, area.height() / 3}, true, false},
+        {"taller", {area.width() / 3, area.height() + 60}, false, true},
+        {"wider, nearly as tall as the area", {area.width() + 60, area.height() - 120}, true, false},
+        {"larger both ways", {area.width() + 60, area.height() + 60}, true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        auto* view = new SizedViewer(row.need);
+        view->open("Sized");
+        auto* scroller = view->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
+        ASSERT_NE(scroller, nullptr);
+        EXPECT_EQ(scroller->horizontalScrollBar()->isVisible(), row.sideways);
+        EXPECT_EQ(scroller->verticalScrollBar()->isVisible(), row.down);
+        expectContentsWhole(view);
+        EXPECT_TRUE(QRect(QPoint(0, 0), area).contains(view->SubWindow()->geometry()));
+        view->SubWindow()->close();
+        settle();
+    }
+}
+
+// Viewers larger than the room their cascade step leaves keep the step and are made smaller, every title
+// bar in view below and right of the one before, rather than all lying on the area's corner.
+TEST_F(ChildWindowsTest, LargeViewersKeepTheirCascadeStep) {
+    writeSampleAge(folder.folder().toStdString());
+    form->OpenPRPFile(folder.path(QString::fromStdString(samplePages().front().fileName)));
+    form->show();
+    settle();
+    std::vector<QMdiSubWindow*> frames;
+    for (const char* name : {"BarkMat", "BarkLayer", "GrassLayer", "GrassMat", "SunLight"}) {
+        TCustomPRPObjectForm* view = open(name);
+        ASSERT_NE(view, nullptr) << name;
+        frames.push_back(view->SubWindow());
+    }
+    const QRect area(QPoint(0, 0), wholeArea());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        SCOPED_TRACE(frames[i]->windowTitle().toStdString());
+        EXPECT_TRUE(area.contains(frames[i]->geometry()));
+        if (i == 0) continue;
+        const QPoint step = frames[i]->pos() - frames[i - 1]->pos();
+        EXPECT_GE(step.y(), titleBarHeight()) << "the title bar before stays in view";
+        EXPECT_GT(step.x(), 0);
+    }
+}
+
+// The EAX window opened from a sound viewer on small main windows: below and right of its sound viewer, the
+// sound's title bar in view, not over it.
+TEST_F(ChildWindowsTest, PartWindowOpensBesideItsViewerOnASmallMainWindow) {
+    SoundBytes sound;
+    sound.eaxEnabled = true;
+    ByteWriter soundBody(kVersionUru);
+    writeSound(soundBody, sound);
+    TestGroup sounds(72);
+    sounds.objects.emplace_back(makeKey(72, "Birds", 1), soundBody.bytes);
+    openPage({sounds});
+    for (const QSize mainWindow : {QSize(800, 600), QSize(780, 560), QSize(700, 520), QSize(640, 480)}) {
+        SCOPED_TRACE(std::to_string(mainWindow.width()) + "x" + std::to_string(mainWindow.height()));
+        form->resize(mainWindow);
+        settle();
+        TCustomPRPObjectForm* view = open("Birds");
+        ASSERT_NE(view, nullptr);
+        auto* link = view->findChild<TLinkLabel*>(QStringLiteral("LinkedEAXSettings"));
+        ASSERT_NE(link, nullptr);
+        emit link->clicked();
+        settle();
+        ASSERT_EQ(form->MdiArea->subWindowList().size(), 2);
+        QMdiSubWindow* eax = form->MdiArea->subWindowList().back();
+        EXPECT_GE(eax->y() - view->SubWindow()->y(), titleBarHeight()) << "the sound's title bar in view";
+        EXPECT_GT(eax->x(), view->SubWindow()->x());
+        EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(eax->geometry()));
+        for (QMdiSubWindow* window : form->MdiArea->subWindowList())
+            delete window;
+        settle();
+    }
+}
+
+// Forty windows tiled either way: each keeps its title bar readable and a line of its contents in view,
+// in a grid where strips or columns would be slivers; together they still fill the area.
+TEST_F(ChildWindowsTest, TilingManyWindowsMakesAGridOfUsableWindows) {
+    openBlobPage(40);
+    for (int i = 1; i <= 40; ++i)
+        open("Blob" + std::to_string(i), true);
+    const QRect area(QPoint(0, 0), wholeArea());
+    const int lowest = titleBarHeight() + form->fontMetrics().height();
+    const int narrowest = 4 * titleBarHeight();
+    for (QAction* tile : {form->WindowTileHorizontal, form->WindowTileVertical}) {
+        SCOPED_TRACE(tile->objectName().toStdString());
+        tile->trigger();
+        settle();
+        QRect covered;
+        int summed = 0;
+        for (QMdiSubWindow* window : form->MdiArea->subWindowList()) {
+            EXPECT_TRUE(area.contains(window->geometry()));
+            EXPECT_GE(window->height(), lowest) << window->windowTitle().toStdString();
+            EXPECT_GE(window->width(), narrowest) << window->windowTitle().toStdString();
+            covered |= window->geometry();
+            summed += window->width() * window->height();
+        }
+        EXPECT_EQ(covered, area);
+        EXPECT_EQ(summed, area.width() * area.height()) << "no window over another";
     }
 }
 
