@@ -164,6 +164,11 @@ void TCustomPRPObjectForm::ShowAsChild() {
     }
 }
 
+void TCustomPRPObjectForm::ShowFilledAsChild() {
+    ShowAsChild();
+    growToContents();
+}
+
 QString FloatToText(double value) {
     return QString::fromStdString(FloatText(value)).replace(QChar('.'), QLocale().decimalPoint());
 }

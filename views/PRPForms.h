@@ -50,6 +50,9 @@ public:
     // Puts the window into the main window's child area (or on screen by itself when there is no main
     // window) and shows it; a second call changes nothing.
     void ShowAsChild();
+    // For a window filled before it is shown (part and sub-view windows): shows it as ShowAsChild does, then
+    // sizes and places its frame for what it holds, as SetObjectInfo does for a viewer.
+    void ShowFilledAsChild();
     // The child-area frame holding this window, or nullptr.
     QMdiSubWindow* SubWindow() const { return subWindow_; }
 

@@ -272,7 +272,7 @@ TfrmTransformMatrix* OpenTransformMatrix(const TMatrix44& matrix) {
 TfrmBounds3Ext* OpenBounds3Ext(const TBounds3Ext& bounds) {
     auto* form = new TfrmBounds3Ext;
     form->ShowBounds3Ext(bounds);
-    form->ShowAsChild();
+    form->ShowFilledAsChild();
     return form;
 }
 

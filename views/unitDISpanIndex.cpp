@@ -32,6 +32,6 @@ void TfrmDISpanIndex::ShowDISpanIndex(const TDISpanIndex& index) {
 TfrmDISpanIndex* OpenDISpanIndex(const TDISpanIndex& index) {
     auto* form = new TfrmDISpanIndex;
     form->ShowDISpanIndex(index);
-    form->ShowAsChild();
+    form->ShowFilledAsChild();
     return form;
 }

@@ -175,6 +175,6 @@ void TfrmGeometrySpan::BoundsLinkClick() {
 TfrmGeometrySpan* OpenGeometrySpan(const TGeometrySpan& span) {
     auto* form = new TfrmGeometrySpan;
     form->ShowGeometrySpan(span);
-    form->ShowAsChild();
+    form->ShowFilledAsChild();
     return form;
 }

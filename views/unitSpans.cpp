@@ -136,6 +136,6 @@ void TfrmSpans::WorldBoundsLinkClick() {
 TfrmSpans* OpenIcicle(const TIcicle& icicle) {
     auto* form = new TfrmSpans;
     form->ShowIcicle(icicle);
-    form->ShowAsChild();
+    form->ShowFilledAsChild();
     return form;
 }

@@ -93,5 +93,5 @@ void ShowEAXSourceSettingsPart(TfrmTplEAXSourceSettings* form, const TEAXSourceS
     SetFieldFloat(form->OcclusionSoftValue, settings.OcclusionSoftValue);
     showSoft(form->SoftStarts, settings.SoftStarts);
     showSoft(form->SoftEnds, settings.SoftEnds);
-    form->ShowAsChild();
+    form->ShowFilledAsChild();
 }

@@ -188,6 +188,6 @@ void TfrmTplGBufferGroup::ddCellBufferChange() {
 TfrmTplGBufferGroup* OpenGBufferGroup(const TGBufferGroup& group) {
     auto* form = new TfrmTplGBufferGroup;
     form->ShowGBufferGroup(group);
-    form->ShowAsChild();
+    form->ShowFilledAsChild();
     return form;
 }

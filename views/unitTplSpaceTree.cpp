@@ -117,6 +117,6 @@ void TfrmTplSpaceTree::WorldBoundsLinkClick() {
 TfrmTplSpaceTree* OpenSpaceTree(const TSpaceTree& tree) {
     auto* form = new TfrmTplSpaceTree;
     form->ShowSpaceTree(tree);
-    form->ShowAsChild();
+    form->ShowFilledAsChild();
     return form;
 }

@@ -444,7 +444,7 @@ TEST_F(ChildWindowsTest, LargeViewersKeepTheirCascadeStep) {
 }
 
 // The EAX window opened from a sound viewer on small main windows: below and right of its sound viewer, the
-// sound's title bar in view, not over it.
+// sound's title bar in view, not over it, and one scroll bar where one will do.
 TEST_F(ChildWindowsTest, PartWindowOpensBesideItsViewerOnASmallMainWindow) {
     SoundBytes sound;
     sound.eaxEnabled = true;
@@ -468,6 +468,12 @@ TEST_F(ChildWindowsTest, PartWindowOpensBesideItsViewerOnASmallMainWindow) {
         EXPECT_GE(eax->y() - view->SubWindow()->y(), titleBarHeight()) << "the sound's title bar in view";
         EXPECT_GT(eax->x(), view->SubWindow()->x());
         EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(eax->geometry()));
+        // Contents that scroll one way show the other bar only where the area had no room for the first.
+        if (auto* scroller = eax->widget()->findChild<QScrollArea*>(QStringLiteral("ContentsScroller")))
+            if (scroller->horizontalScrollBar()->isVisible() && scroller->verticalScrollBar()->isVisible())
+                EXPECT_TRUE(eax->geometry().bottom() + 1 >= wholeArea().height() &&
+                            eax->geometry().right() + 1 >= wholeArea().width())
+                    << "both scroll bars in a frame with room beside it";
         for (QMdiSubWindow* window : form->MdiArea->subWindowList())
             delete window;
         settle();
