@@ -45,6 +45,19 @@ std::string longName(const std::string& stem) {
     return stem + std::string(50 - stem.size(), 'x');
 }
 
+// A group of sounds with EAX settings, one per name.
+TestGroup eaxSounds(const std::vector<std::string>& names) {
+    SoundBytes sound;
+    sound.eaxEnabled = true;
+    ByteWriter body(kVersionUru);
+    writeSound(body, sound);
+    TestGroup sounds(72);
+    uint32_t id = 0;
+    for (const std::string& name : names)
+        sounds.objects.emplace_back(makeKey(72, name, ++id), body.bytes);
+    return sounds;
+}
+
 class ChildWindowsTest : public MainFormTest {
 protected:
     void openPage(const std::vector<TestGroup>& groups) {
@@ -176,15 +189,8 @@ TEST_F(ChildWindowsTest, ViewerOpensAtTheSizeItsFilledFieldsNeed) {
 // inside the area and its contents scroll, every field at its full width, rather than being squeezed over
 // each other.
 TEST_F(ChildWindowsTest, ContentsLargerThanTheChildAreaScroll) {
-    SoundBytes sound;
-    sound.eaxEnabled = true;
-    ByteWriter soundBody(kVersionUru);
-    writeSound(soundBody, sound);
-    TestGroup sounds(72);
-    sounds.objects.emplace_back(makeKey(72, "Birds", 1), soundBody.bytes);
-    sounds.objects.emplace_back(makeKey(72, "Wind", 2), soundBody.bytes);
     form->resize(640, 420);
-    openPage({sounds});
+    openPage({eaxSounds({"Birds", "Wind"})});
     const auto scrollsWhole = [&](TCustomPRPObjectForm* view) {
         ASSERT_NE(view, nullptr);
         EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(view->SubWindow()->geometry()));
@@ -446,13 +452,7 @@ TEST_F(ChildWindowsTest, LargeViewersKeepTheirCascadeStep) {
 // The EAX window opened from a sound viewer on small main windows: below and right of its sound viewer, the
 // sound's title bar in view, not over it, and one scroll bar where one will do.
 TEST_F(ChildWindowsTest, PartWindowOpensBesideItsViewerOnASmallMainWindow) {
-    SoundBytes sound;
-    sound.eaxEnabled = true;
-    ByteWriter soundBody(kVersionUru);
-    writeSound(soundBody, sound);
-    TestGroup sounds(72);
-    sounds.objects.emplace_back(makeKey(72, "Birds", 1), soundBody.bytes);
-    openPage({sounds});
+    openPage({eaxSounds({"Birds"})});
     for (const QSize mainWindow : {QSize(800, 600), QSize(780, 560), QSize(700, 520), QSize(640, 480)}) {
         SCOPED_TRACE(std::to_string(mainWindow.width()) + "x" + std::to_string(mainWindow.height()));
         form->resize(mainWindow);
