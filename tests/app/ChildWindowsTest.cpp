@@ -469,11 +469,13 @@ TEST_F(ChildWindowsTest, PartWindowOpensBesideItsViewerOnASmallMainWindow) {
         EXPECT_GT(eax->x(), view->SubWindow()->x());
         EXPECT_TRUE(QRect(QPoint(0, 0), wholeArea()).contains(eax->geometry()));
         // Contents that scroll one way show the other bar only where the area had no room for the first.
-        if (auto* scroller = eax->widget()->findChild<QScrollArea*>(QStringLiteral("ContentsScroller")))
-            if (scroller->horizontalScrollBar()->isVisible() && scroller->verticalScrollBar()->isVisible())
-                EXPECT_TRUE(eax->geometry().bottom() + 1 >= wholeArea().height() &&
-                            eax->geometry().right() + 1 >= wholeArea().width())
-                    << "both scroll bars in a frame with room beside it";
+        auto* scroller = eax->widget()->findChild<QScrollArea*>(QStringLiteral("ContentsScroller"));
+        if (scroller && scroller->horizontalScrollBar()->isVisible() &&
+            scroller->verticalScrollBar()->isVisible()) {
+            EXPECT_TRUE(eax->geometry().bottom() + 1 >= wholeArea().height() &&
+                        eax->geometry().right() + 1 >= wholeArea().width())
+                << "both scroll bars in a frame with room beside it";
+        }
         for (QMdiSubWindow* window : form->MdiArea->subWindowList())
             delete window;
         settle();
