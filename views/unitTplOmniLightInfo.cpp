@@ -37,7 +37,6 @@ void ShowOmniLightInfoPart(TfrmTplOmniLightInfo* form, const TplOmniLightInfo& o
     SetFieldFloat(form->AttenLinear, omni.AttenLinear);
     SetFieldFloat(form->AttenQuadratic, omni.AttenQuadratic);
     SetFieldFloat(form->AttenCutoff, omni.AttenCutoff);
-    form->ShowFilledAsChild();
 }
 
 void TfrmTplOmniLightInfo::LoadObject(const TPRPFileObject& entry, TPlasmaStream* stream) {

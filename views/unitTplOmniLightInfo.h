@@ -22,5 +22,6 @@ public:
     QFormLayout* Rows = nullptr;
 };
 
-// Keeps the record and fills the attenuation; the window keeps its caption "Embedded OmniLightInfo".
+// Keeps the record and fills the attenuation; the window keeps its caption "Embedded OmniLightInfo". The
+// caller shows the filled window.
 void ShowOmniLightInfoPart(TfrmTplOmniLightInfo* form, const TplOmniLightInfo& omni);

@@ -18,8 +18,11 @@ TfrmTplSpotLightInfo::TfrmTplSpotLightInfo(QWidget* parent) : TCustomPRPObjectFo
     auto* layout = new QVBoxLayout(this);
     LinkedOmniLightInfo =
         new TLinkLabel(QStringLiteral("Omni Light Info"), QStringLiteral("LinkedOmniLightInfo"), this);
-    connect(LinkedOmniLightInfo, &TLinkLabel::clicked, this,
-            [this] { ShowOmniLightInfoPart(new TfrmTplOmniLightInfo, Omni); });
+    connect(LinkedOmniLightInfo, &TLinkLabel::clicked, this, [this] {
+        auto* part = new TfrmTplOmniLightInfo;
+        ShowOmniLightInfoPart(part, Omni);
+        part->ShowFilledAsChild();
+    });
     layout->addWidget(LinkedOmniLightInfo);
     auto* rows = new QFormLayout;
     Falloff = AddFloatRow(rows, QStringLiteral("Falloff:"), QStringLiteral("Falloff"), this);
