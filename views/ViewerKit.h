@@ -30,6 +30,8 @@ class TfrmTplObjInterface;
 // ---- Texts
 
 QString HexToText(uint32_t value, int digits = 8);
+// What a field shows for a value its object does not store.
+inline const QString kNotAvailable = QStringLiteral("(N/A)");
 // What joins the parts of a vector: "," beside a decimal point; where the decimal separator is itself a
 // comma, ";" (the list separator there), so that (1.5, 25) and (1, 5.25) read apart.
 QString VectorSeparator();

@@ -8,8 +8,6 @@
 #include "ViewerKit.h"
 
 namespace {
-const QString kNotAvailable = QStringLiteral("(N/A)");
-
 void setVector(QWidget* form, const QString& prefix, const char* suffixes, const TVector3& v) {
     const float values[3] = {v.X, v.Y, v.Z};
     for (int i = 0; i < 3; ++i)

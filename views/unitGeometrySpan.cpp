@@ -12,8 +12,6 @@
 #include "unitTplGBufferGroup.h"
 
 namespace {
-const QString kNotAvailable = QStringLiteral("(N/A)");
-
 // A colour of a vertex; a record whose colour arrays are shorter than its vertices shows zeros.
 template <class T> T colorAt(const std::vector<T>& colors, int row) {
     return size_t(row) < colors.size() ? colors[row] : T{};

@@ -88,7 +88,7 @@ void TfrmSpans::ShowIcicle(const TIcicle& icicle) {
     if (i.Props & kIcicleWaterHeight)
         SetFieldFloat(edit("WaterHeight"), i.WaterHeight);
     else
-        SetFieldWhole(edit("WaterHeight"), QStringLiteral("(N/A)"));
+        SetFieldWhole(edit("WaterHeight"), kNotAvailable);
     SetFieldHex(edit("GroupIdx"), i.GroupIdx, 8);
     SetFieldHex(edit("VBufferIdx"), i.VBufferIdx, 8);
     SetFieldHex(edit("CellIdx"), i.CellIdx, 8);

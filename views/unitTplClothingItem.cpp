@@ -91,7 +91,7 @@ void TfrmTplClothingItem::LoadObject(const TPRPFileObject& entry, TPlasmaStream*
         AttributeList->setPlainText(PageText(Record.AttributeList));
         SetFieldWhole(FriendlyName, PageText(Record.FriendlyName));
         ClosetIconRef->SetKey(Record.ClosetIcon);
-        if (Record.ClosetIcon.Name.empty()) ClosetIconRef->setText(QStringLiteral("(N/A)"));
+        if (Record.ClosetIcon.Name.empty()) ClosetIconRef->setText(kNotAvailable);
         for (const TClothingElement& element : Record.Elements) {
             QTreeWidgetItem* node = ObjRefs->AddLabelNode(PageText(element.Name));
             for (const TClothingTexture& texture : element.Textures)
