@@ -133,6 +133,7 @@ TMainForm::TMainForm(const QString& commandLineFile, QWidget* parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Kestrum"));
     resize(1024, 720);
+    const QString unkeptSettings = GuardSettingsFiles();
     createActions();
     createMenus();
     createControls();
@@ -140,6 +141,7 @@ TMainForm::TMainForm(const QString& commandLineFile, QWidget* parent)
     setHexErrorHandler([](QWidget*, const QString& message) {
         MessageDlg(message, TMsgDlgType::mtError, TMsgDlgButtons::mbOK);
     });
+    if (!unkeptSettings.isEmpty()) MessageDlg(unkeptSettings, TMsgDlgType::mtWarning, TMsgDlgButtons::mbOK);
     startUp(commandLineFile);
 }
 
@@ -530,20 +532,16 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::restorePlacement() {
     TRegistry registry;
     registry.OpenKey(kRegistryKey, true);
-    QPoint position = pos();
-    QSize size = this->size();
-    if (registry.ValueExists(QStringLiteral("Left")))
-        position.setX(registry.ReadInteger(QStringLiteral("Left")));
-    if (registry.ValueExists(QStringLiteral("Top")))
-        position.setY(registry.ReadInteger(QStringLiteral("Top")));
-    if (registry.ValueExists(QStringLiteral("Width")))
-        size.setWidth(registry.ReadInteger(QStringLiteral("Width")));
-    if (registry.ValueExists(QStringLiteral("Height")))
-        size.setHeight(registry.ReadInteger(QStringLiteral("Height")));
+    TStoredPlacement stored;
+    stored.left = registry.ReadWholeNumber(QStringLiteral("Left"));
+    stored.top = registry.ReadWholeNumber(QStringLiteral("Top"));
+    stored.width = registry.ReadWholeNumber(QStringLiteral("Width"));
+    stored.height = registry.ReadWholeNumber(QStringLiteral("Height"));
     // A placement stored on a monitor that is gone, or a size larger than this screen (the designed one
     // included), would leave the window where the user cannot reach it: it is fitted into the screen.
-    const QSize edges = frameGeometry().size() - this->size();
-    const QRect placement(position, size + edges);
+    const QSize edges = frameGeometry().size() - size();
+    const QRect placement =
+        StoredFrame(stored, QRect(pos(), size()), minimumSizeHint().expandedTo(minimumSize()), edges);
     QRect available;
     if (QScreen* screen = screenHolding(placement, this->screen())) available = screen->availableGeometry();
     const QRect fitted = FitWindowPlacement(placement, available);

@@ -4,9 +4,24 @@
 #include <QRect>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QSettings;
 
+// The settings file: "Kestrum/Kestrum.ini" in the user's configuration folder.
+QString SettingsFilePath();
+// The toolkit's file dialogs keep their history in "QtProject.conf" in the same folder.
+QString FileDialogSettingsPath();
+// Why a settings file cannot be used, or empty when it is a regular file or absent. Opening a pipe would
+// wait for a writer for ever, so only regular files are read or written.
+QString SettingsFileRefusal(const QString& path);
+
+// Checks both settings files before anything opens them. A file dialogs' history that is not a regular file
+// is kept from the toolkit's dialogs for the rest of the run. Answers the message that tells what is not
+// kept and why, or an empty text when both files can be used.
+QString GuardSettingsFiles();
+
+// A settings file that is not a regular file is left alone: it reads as holding no value and takes no write.
 class TRegistry {
 public:
     TRegistry();
@@ -19,6 +34,8 @@ public:
     bool ValueExists(const QString& name) const;
     // A missing or non-numeric value reads as 0 / false.
     int ReadInteger(const QString& name) const;
+    // The value when it is present and a whole number an int holds.
+    std::optional<int> ReadWholeNumber(const QString& name) const;
     bool ReadBool(const QString& name) const;
     void WriteInteger(const QString& name, int value);
     void WriteBool(const QString& name, bool value);
@@ -32,3 +49,13 @@ private:
 // Window placement: the frame rectangle moved into the available screen area, shrunk only where it is
 // larger than the area; a rectangle that lies inside the area is returned as it is.
 QRect FitWindowPlacement(const QRect& frame, const QRect& available);
+
+// A stored placement as read: the values present and whole numbers.
+struct TStoredPlacement {
+    std::optional<int> left, top, width, height;
+};
+// The frame rectangle a stored placement asks for, before it is fitted to a screen: a client size below
+// least is replaced by the designed one, and no size or position is taken beyond what a window can have, so
+// that no arithmetic on the result overflows. edges: the frame's size less the client's.
+QRect StoredFrame(const TStoredPlacement& stored, const QRect& designed, const QSize& least,
+                  const QSize& edges);

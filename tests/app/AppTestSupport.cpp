@@ -8,8 +8,19 @@
 
 #include "PRPForms.h"
 
-IsolatedSettings::IsolatedSettings() {
+// The program finds its settings files through the configuration folder, the toolkit's file dialogs
+// through its own settings paths: both are pointed at the folder.
+IsolatedSettings::IsolatedSettings() : previousConfigHome_(qgetenv("XDG_CONFIG_HOME")) {
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path()));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.path());
+}
+
+IsolatedSettings::~IsolatedSettings() {
+    if (previousConfigHome_.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", previousConfigHome_);
 }
 
 TempFolderVariable::TempFolderVariable(const QString& folder) : previous_(qgetenv("TMPDIR")) {

@@ -39,9 +39,13 @@ private:
 class IsolatedSettings {
 public:
     IsolatedSettings();
+    ~IsolatedSettings();
+    IsolatedSettings(const IsolatedSettings&) = delete;
+    IsolatedSettings& operator=(const IsolatedSettings&) = delete;
 
 private:
     QTemporaryDir dir_;
+    QByteArray previousConfigHome_;
 };
 
 // Points TMPDIR at a folder, which need not exist, for the life of the object.

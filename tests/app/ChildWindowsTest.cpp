@@ -729,3 +729,53 @@ TEST(MainFormPlacement, StoredPlacementOffTheScreenIsMovedOntoIt) {
     EXPECT_EQ(form.size(), QSize(600, 400)) << "moved, not shrunk";
     EXPECT_EQ(form.pos().y(), 20);
 }
+
+// A stored placement is outside input: sizes no screen can hold, sizes below the window's least size and
+// values that are no whole number never reach the window; it starts on the screen, every time.
+TEST(MainFormPlacement, StoredValuesNoScreenCanHoldAreReplaced) {
+    struct Row {
+        const char* what;
+        std::vector<std::pair<const char*, const char*>> values;
+        QSize client; // the size the window shows: -1 for the designed, -2 for the screen's
+    };
+    const Row rows[] = {
+        {"widest int", {{"Width", "2147483647"}}, {-2, -1}},
+        {"highest int", {{"Height", "2147483647"}}, {-1, -2}},
+        {"one below the widest", {{"Width", "2147483646"}, {"Height", "2147483600"}}, {-2, -2}},
+        {"past an int", {{"Width", "99999999999"}}, {-1, -1}},
+        {"negative", {{"Width", "-2147483000"}}, {-1, -1}},
+        {"zero", {{"Width", "0"}, {"Height", "0"}}, {-1, -1}},
+        {"no number", {{"Width", "wide"}, {"Left", "left"}}, {-1, -1}},
+        {"far positions", {{"Left", "2147483647"}, {"Top", "-2147483648"}}, {-1, -1}},
+        {"far position and widest size",
+         {{"Left", "2147483647"}, {"Top", "2147483647"}, {"Width", "2147483647"}, {"Height", "2147483647"}},
+         {-2, -2}},
+    };
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        IsolatedSettings settings;
+        CapturingMessages messages;
+        {
+            QSettings ini(QSettings::IniFormat, QSettings::UserScope, "Kestrum", "Kestrum");
+            for (const auto& [name, value] : row.values)
+                ini.setValue(QString("Software/Kestrum/") + name, QString(value));
+        }
+        TMainForm form;
+        const QSize designed = form.size();
+        const QSize least = form.minimumSizeHint();
+        form.show();
+        QApplication::processEvents();
+        EXPECT_TRUE(screen.contains(form.frameGeometry())) << "on the screen";
+        EXPECT_GE(form.width(), least.width());
+        EXPECT_GE(form.height(), least.height());
+        const QSize edges = form.frameGeometry().size() - form.size();
+        const QSize whole = screen.size() - edges;
+        EXPECT_EQ(form.width(),
+                  row.client.width() == -1 ? std::min(designed.width(), whole.width()) : whole.width());
+        EXPECT_EQ(form.height(),
+                  row.client.height() == -1 ? std::min(designed.height(), whole.height()) : whole.height());
+        form.grab(); // a window of a size no screen holds once crashed in painting
+        EXPECT_TRUE(messages.messages.empty());
+    }
+}

@@ -1,16 +1,20 @@
 // Start-up, the tree popup per node kind, window placement, shortcuts, viewer sizes and closing.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
 #include "PRP_VCL.h"
@@ -111,6 +115,56 @@ TEST(MainFormPlacement, ClosingStoresAndShowingRestores) {
     TMainForm maximized;
     maximized.show();
     EXPECT_TRUE(maximized.windowState() & Qt::WindowMaximized);
+}
+
+// A settings file that is a pipe or a folder is left alone: the program starts with the designed placement
+// without waiting on it, says once which file is not kept and why, and writes nothing there.
+TEST(MainFormPlacement, SettingsFilesThatAreNotRegularFilesAreLeftAlone) {
+    struct Row {
+        const char* what;
+        const char* file; // below the configuration folder
+        bool folder;
+        const char* kept; // what the message says is not kept
+    };
+    const Row rows[] = {
+        {"placement file a pipe", "Kestrum/Kestrum.ini", false, "The window placement"},
+        {"placement file a folder", "Kestrum/Kestrum.ini", true, "The window placement"},
+        {"file dialogs' history a pipe", "QtProject.conf", false, "The file dialogs' history"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        IsolatedSettings settings;
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        const QString path = config + "/" + row.file;
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+        if (row.folder)
+            ASSERT_TRUE(QDir().mkpath(path));
+        else
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        ::alarm(60); // a start that waits on the pipe ends the test program instead of hanging it
+        CapturingMessages messages;
+        {
+            TMainForm form;
+            const QSize designed = form.size();
+            form.show();
+            EXPECT_EQ(form.size(), designed);
+            form.move(40, 50);
+            form.close();
+        }
+        ::alarm(0);
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_EQ(messages.messages[0].type, TMsgDlgType::mtWarning);
+        EXPECT_EQ(messages.messages[0].text,
+                  QString(row.kept) + " is not kept: \"" + path +
+                      (row.folder ? "\" is a folder." : "\" is not a regular file."));
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
+        EXPECT_EQ(S_ISFIFO(info.st_mode), !row.folder) << "written over";
+        EXPECT_EQ(S_ISDIR(info.st_mode), row.folder);
+        if (row.folder) {
+            EXPECT_TRUE(QDir(path).isEmpty());
+        }
+    }
 }
 // The main window shown with the raw view of an object open.
 class MainFormRawViewTest : public MainFormTest {
