@@ -608,7 +608,7 @@ std::vector<std::string> sampleAges() {
 
 std::vector<SamplePage> samplePages() {
     std::vector<SamplePage> pages;
-    // Uru: the textures spread over two pages, under the names the garden's layers use.
+    // Uru: the garden's textures spread over two pages; the meadow's layers draw with the two on its own.
     constexpr Rgba kGrass{70, 150, 50}, kBark{120, 80, 40}, kStone{128, 128, 120};
     Scene meadow{"Meadow",
                  "MeadowSpans",
