@@ -1,6 +1,8 @@
 #pragma once
 // The sample pages and ages for trying the viewer by hand (make_sample_age), in all four families: objects
-// of many classes, and textures of every kind the previews draw.
+// of many classes, each stored as its class stores it and linking only to objects of its own page (scene
+// node, scene objects, their interfaces, a drawable of real geometry, materials, layers, a light, sounds, a
+// clothing item), and textures of every kind the previews draw.
 #include <filesystem>
 #include <string>
 #include <vector>
