@@ -1,12 +1,15 @@
 #include "PRPForms.h"
 
+#include <QHeaderView>
 #include <QLayout>
+#include <QListView>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -28,6 +31,57 @@ void activateLayout(QWidget* widget) {
         layout->invalidate();
         layout->activate();
     }
+}
+
+// The height of one line of a view: its tallest cell among the shown columns.
+int lineHeight(const QAbstractItemView* view, const QModelIndex& line, const QTreeView* tree) {
+    const QAbstractItemModel* model = view->model();
+    int height = view->sizeHintForIndex(line).height();
+    if (tree)
+        for (int column = 1; column < model->columnCount(line.parent()); ++column)
+            if (!tree->isColumnHidden(column))
+                height = std::max(height, view->sizeHintForIndex(line.siblingAtColumn(column)).height());
+    return height;
+}
+
+// The size at which a list or tree shows every line it shows now (a tree's open nodes) whole, with no
+// scroll bar: its lines, header and frame. Lines below `most` pixels are not measured: the view cannot be
+// given room for them. Invalid for views whose lines lie otherwise (tables, icon grids).
+QSize linesNeed(const QAbstractItemView* view, int most) {
+    const auto* tree = qobject_cast<const QTreeView*>(view);
+    const auto* list = qobject_cast<const QListView*>(view);
+    const QAbstractItemModel* model = view->model();
+    if (!model || (!tree && !list)) return {};
+    if (list && (list->viewMode() != QListView::ListMode || list->flow() != QListView::TopToBottom ||
+                 list->isWrapping()))
+        return {};
+    const int column = list ? list->modelColumn() : 0;
+    const bool uniform = (tree && tree->uniformRowHeights()) || (list && list->uniformItemSizes());
+    int height = 0, uniformHeight = -1;
+    std::vector<QModelIndex> parents{view->rootIndex()};
+    // Depth first: a tree's open nodes show their children below them.
+    while (!parents.empty() && height <= most) {
+        const QModelIndex parent = parents.back();
+        parents.pop_back();
+        const int rows = model->rowCount(parent);
+        for (int row = 0; row < rows && height <= most; ++row) {
+            if (tree ? tree->isRowHidden(row, parent) : list->isRowHidden(row)) continue;
+            const QModelIndex line = model->index(row, column, parent);
+            if (!uniform || uniformHeight < 0) uniformHeight = lineHeight(view, line, tree);
+            height += uniformHeight;
+            if (tree && tree->isExpanded(line)) parents.push_back(line);
+        }
+    }
+    int width = 0;
+    const QHeaderView* header = tree ? tree->header() : nullptr;
+    if (header && !header->isHidden()) {
+        width = header->length();
+        height += header->sizeHint().height();
+    } else {
+        width = view->sizeHintForColumn(column);
+    }
+    const int frame = 2 * view->frameWidth();
+    return {width + frame, height + frame};
 }
 } // namespace
 
@@ -80,7 +134,10 @@ void TCustomPRPObjectForm::growToContents() {
     // The window keeps its cascade place and scrolls what the rest of the area cannot show, down to half
     // the area; only a window left less than that moves back toward the area's corner.
     const QSize usable = (least + decoration).boundedTo(area / 2);
-    PlaceChildFrame(subWindow_, subWindow_->pos(), wanted, usable, area);
+    // Lists take only the room below and right of that place.
+    const QSize room = area - QSize(subWindow_->x(), subWindow_->y());
+    PlaceChildFrame(subWindow_, subWindow_->pos(), roomForLines(wanted, room.expandedTo(wanted)), usable,
+                    area);
     QRect placed = subWindow_->geometry();
     const QSize shown = placed.size() - decoration;
     const bool sideways = shown.width() < least.width(), down = shown.height() < least.height();
@@ -94,6 +151,37 @@ void TCustomPRPObjectForm::growToContents() {
     if (down && !sideways && shown.width() < least.width() + bar)
         placed.setWidth(std::min(least.width() + bar + decoration.width(), area.width() - placed.x()));
     subWindow_->setGeometry(placed);
+}
+
+QSize TCustomPRPObjectForm::roomForLines(QSize wanted, const QSize& most) {
+    const QList<QAbstractItemView*> views = findChildren<QAbstractItemView*>();
+    if (views.isEmpty()) return wanted;
+    const QSize before = subWindow_->size();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    // Laid out at a frame size, a view shows what it gets of that size: the frame grows by what the views
+    // still lack until none lacks anything or the frame can grow no more. Each view has its share of what
+    // the frame gains, so a step may give it less than it asked.
+    for (int step = 0; step < 32; ++step) {
+        subWindow_->resize(wanted);
+        QSize lack(0, 0);
+        for (QAbstractItemView* view : views) {
+            if (!view->isVisibleTo(this)) continue;
+            const QSize need = linesNeed(view, most.height());
+            if (!need.isValid()) continue;
+            int across = need.width() - view->width(), down = need.height() - view->height();
+            // A line wider than the view can be given brings a scroll bar that hides a line.
+            if (across > 0 && wanted.width() >= most.width()) {
+                across = 0;
+                down += bar;
+            }
+            lack = lack.expandedTo(QSize(across, down));
+        }
+        const QSize next = (wanted + lack).boundedTo(most).expandedTo(wanted);
+        if (next == wanted) break;
+        wanted = next;
+    }
+    subWindow_->resize(before);
+    return wanted;
 }
 
 QSize TCustomPRPObjectForm::leastSize(bool linksWhole) {

@@ -70,6 +70,8 @@ private:
     // Widens and heightens the child frame to what the filled controls need to show whole, within the child
     // area.
     void growToContents();
+    // The frame size from `wanted` up to `most` at which the window's lists and trees show their lines whole.
+    QSize roomForLines(QSize wanted, const QSize& most);
     // What the window's contents need at least, with its key links whole or cut.
     QSize leastSize(bool linksWhole);
     QMdiSubWindow* subWindow_ = nullptr;

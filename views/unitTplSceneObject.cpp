@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ViewerRegistry.h"
 #include "PRP_VCL.h"
@@ -20,7 +21,15 @@ constexpr uint16_t kLinkClasses[4] = {kDrawInterfaceClass, kSimulationInterfaceC
 TLinkImages::TLinkImages(std::array<TFixedKeyLink*, 4> links, QWidget* parent)
     : QWidget(parent), links_(links) {
     setObjectName(QStringLiteral("LinkImgs"));
-    setFixedSize(16, 64);
+    setFixedWidth(16);
+    setMinimumHeight(64);
+}
+
+QRect TLinkImages::IconRect(int i) const {
+    // Beside its link, whatever height the link's text gives its row: 16 pixels down per row at the
+    // least.
+    const QRect row = links_[i]->geometry().translated(-pos());
+    return QRect(0, row.top() + (row.height() - 16) / 2, 16, 16);
 }
 
 void TLinkImages::paintEvent(QPaintEvent*) {
@@ -28,7 +37,7 @@ void TLinkImages::paintEvent(QPaintEvent*) {
     for (int i = 0; i < 4; ++i) {
         const QIcon icon = TreeImages().Icon(GetClassTypeImageIndex(kLinkClasses[i], Version));
         if (icon.isNull()) continue;
-        icon.paint(&painter, QRect(0, 16 * i, 16, 16), Qt::AlignCenter,
+        icon.paint(&painter, IconRect(i), Qt::AlignCenter,
                    links_[i]->isEnabled() ? QIcon::Normal : QIcon::Disabled);
     }
 }
@@ -53,7 +62,8 @@ TfrmTplSceneObject::TfrmTplSceneObject(QWidget* parent) : TCustomPRPObjectForm(p
     linkedGrid->addWidget(LinkImgs, 0, 0, 4, 1);
     const std::array<TFixedKeyLink*, 4> links = {LinkedDrawIf, LinkedSimIf, LinkedCoordIf, LinkedAudioIf};
     for (int i = 0; i < 4; ++i) {
-        links[i]->setFixedHeight(16);
+        // Each row as tall as its text needs: 16 pixels at the least, more under a larger font.
+        links[i]->setFixedHeight(std::max(16, links[i]->sizeHint().height()));
         linkedGrid->addWidget(links[i], i, 1);
     }
     linkedGrid->setColumnStretch(1, 1);

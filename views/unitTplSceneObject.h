@@ -15,6 +15,8 @@ class TLinkImages : public QWidget {
 public:
     TLinkImages(std::array<TFixedKeyLink*, 4> links, QWidget* parent = nullptr);
     uint16_t Version = 0;
+    // Where the icon of link i (0 to 3) is drawn.
+    QRect IconRect(int i) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
