@@ -230,8 +230,8 @@ void TFileStream::PutInPlace() {
     asideName_.clear();
 }
 
-EReadError TFileStream::readError(int error) const {
-    return EReadError("Cannot read file \"" + fileName_ + "\". " + systemMessage(error));
+EFReadError TFileStream::readError(int error) const {
+    return EFReadError("Cannot read file \"" + fileName_ + "\". " + systemMessage(error));
 }
 
 EWriteError TFileStream::writeError(int error) const {
