@@ -368,14 +368,21 @@ std::string DescribePageDamage(const TPRPFile& page) {
     if (damage.GroupCountCut) {
         parts.push_back("the key index is damaged; its class group count is cut short");
     } else if (groupsCut || damage.KeysLoaded < damage.KeysStored || damage.IndexCut) {
-        // The groups not read may hold keys of their own: their count is not known.
+        // The groups not read may hold keys of their own: how many the index lists is not known.
+        const std::string loaded = std::to_string(damage.KeysLoaded);
         std::string text = "the key index is damaged; ";
-        if (groupsCut)
+        if (!groupsCut)
+            text += loaded + " of " + std::to_string(damage.KeysStored) + " keys loaded";
+        else if (damage.GroupsLoaded == 0)
+            text += "0 of " + std::to_string(damage.GroupsStored) + " class groups loaded";
+        else if (damage.KeysLoaded < damage.KeysStored)
             text += std::to_string(damage.GroupsLoaded) + " of " + std::to_string(damage.GroupsStored) +
-                    " class groups and " + std::to_string(damage.KeysLoaded) + " of at least ";
+                    " class groups and " + loaded + " of at least " + std::to_string(damage.KeysStored) +
+                    " keys loaded";
         else
-            text += std::to_string(damage.KeysLoaded) + " of ";
-        text += std::to_string(damage.KeysStored) + " keys loaded";
+            text += std::to_string(damage.GroupsLoaded) + " of " + std::to_string(damage.GroupsStored) +
+                    " class groups and " + (damage.GroupsLoaded == 1 ? "its " : "their ") + loaded +
+                    (damage.KeysLoaded == 1 ? " key loaded" : " keys loaded");
         parts.push_back(text);
     }
     std::string description;

@@ -121,8 +121,9 @@ struct TPRPFile {
     TPageDamage Damage;
 };
 
-// What was cut, in words ("the key index is damaged; 12 of 30 keys loaded"; "...; 3 of 10 class groups and
-// 12 of at least 30 keys loaded" when groups were not read); empty for a page read whole.
+// What was cut, in words ("the key index is damaged; 12 of 30 keys loaded"; when groups were not read, "...;
+// 3 of 10 class groups and 12 of at least 30 keys loaded" or "...; 3 of 10 class groups and their 12 keys
+// loaded"); empty for a page read whole.
 std::string DescribePageDamage(const TPRPFile& page);
 
 struct TPRPDef {

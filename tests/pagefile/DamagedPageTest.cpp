@@ -128,7 +128,13 @@ TEST_P(DamagedPages, DamageIsNamedAndWholePagesAreNot) {
         {"cut after a group's count",
          Bytes(full.begin(), full.begin() + ptrdiff_t(layout.groupCountOffsets[1] + 4)),
          "the key index is damaged; 2 of 4 class groups and 1 of at least 3 keys loaded"},
-        {"last key cut short", Bytes(full.begin(), full.end() - 12), "the key index is damaged; "},
+        {"cut in the second group's header",
+         Bytes(full.begin(), full.begin() + ptrdiff_t(layout.groupCountOffsets[1] - 1)),
+         "the key index is damaged; 1 of 4 class groups and its 1 key loaded"},
+        {"cut in the group count", Bytes(full.begin(), full.begin() + ptrdiff_t(layout.indexStart + 3)),
+         "the key index is damaged; its class group count is cut short"},
+        {"last group cut short", Bytes(full.begin(), full.end() - 3),
+         "the key index is damaged; 3 of 4 class groups and their 4 keys loaded"},
         {"header cut short", Bytes(full.begin(), full.begin() + 6), "the page header is cut short"},
         {"zeros", Bytes(4096, 0), "the key index starts inside the page header"},
         {"impossible key count", patched(layout.groupCountOffsets[0], 0xFFFFFFFFu), "the key count of the "},
@@ -189,6 +195,13 @@ TEST_P(DamagedPages, KeysCutShortAreNotLoaded) {
             EXPECT_EQ(counts[2].matched, damage.GroupsLoaded < damage.GroupsStored) << text;
         }
         EXPECT_EQ(text.find(" 0 of 0 "), std::string::npos) << text;
+        if (damage.GroupsLoaded < damage.GroupsStored && damage.GroupsLoaded > 0 &&
+            damage.KeysLoaded == damage.KeysStored) {
+            EXPECT_NE(text.find(std::string(" class groups and ") +
+                                (damage.GroupsLoaded == 1 ? "its " : "their ") + std::to_string(loaded)),
+                      std::string::npos)
+                << text;
+        }
     }
 }
 
