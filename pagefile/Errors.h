@@ -30,6 +30,12 @@ class EReadError : public EStreamError {
 public:
     using EStreamError::EStreamError;
 };
+// A read of a file that the system failed (a bad disk, a share gone away), not a short one: the message names
+// the file and the system's reason.
+class EFReadError : public EReadError {
+public:
+    using EReadError::EReadError;
+};
 class EWriteError : public EStreamError {
 public:
     using EStreamError::EStreamError;

@@ -110,14 +110,18 @@ constexpr size_t kMinMystVKey = 1 + 4 + 1 + 2 + 4 + 2; // flags, location, flags
 constexpr size_t kEntryTail = 8;                       // offset and size
 
 // Every key of a group carries the group's class and the page's location, and its bytes lie in the file.
+bool ofGroupClassAndPage(TPlasmaFileStream& stream, const TPRPFolder& folder, const TPRPObjectDesc& key) {
+    return key.ClassType == folder.ClassType && key.PageNumber == stream.Header.PageNumber &&
+           key.SeqPrefix == stream.Header.SeqPrefix;
+}
 bool belongsToGroup(TPlasmaFileStream& stream, const TPRPFolder& folder, const TPRPFileObject& entry) {
-    return entry.Desc.ClassType == folder.ClassType && entry.Desc.PageNumber == stream.Header.PageNumber &&
-           entry.Desc.SeqPrefix == stream.Header.SeqPrefix &&
+    return ofGroupClassAndPage(stream, folder, entry.Desc) &&
            static_cast<int64_t>(entry.Offset) + entry.Size <= stream.Size();
 }
 
 // One class group: u16 class, the Live / Myst V extras, u32 count, then the entries. The count is
-// trusted only as far as the data goes: the loop stops at the end and nothing is reserved beyond it.
+// trusted only as far as the data goes: the loop stops at the end and nothing is reserved beyond it. A group
+// whose header the end of the file cuts counts as not loaded, and the caller drops it.
 void readKeyGroup(TPlasmaFileStream& stream, TPRPFolder& folder, bool mystV, bool live) {
     stream.ReadValue(folder.ClassType);
     if (mystV || live) {
@@ -125,35 +129,48 @@ void readKeyGroup(TPlasmaFileStream& stream, TPRPFolder& folder, bool mystV, boo
         stream.ReadValue(folder.GroupFlags);
     }
     stream.ReadValue(folder.Count);
+    folder.Objects.clear();
+    TPageDamage& damage = stream.Damage;
+    if (stream.ReadPastEnd()) {
+        folder.Count = 0;
+        return;
+    }
+    ++damage.GroupsLoaded;
     const size_t minEntry = (mystV ? kMinMystVKey : kMinUruKey + (live ? 4 : 0)) + kEntryTail;
     const uint64_t fits = static_cast<uint64_t>(stream.Remaining()) / minEntry;
     // A count the bytes left cannot hold is false, or the file is cut. Such a group ends at its first
     // entry that is not one of its keys: there the next group's header begins, and the later groups keep
-    // their own keys.
+    // their own keys. An entry the end of the file cuts is no sign of a false count, only of the cut.
     const bool doubtful = folder.Count > fits;
     bool miscounted = false;
-    folder.Objects.clear();
     folder.Objects.reserve(static_cast<size_t>(std::min<uint64_t>(folder.Count, fits)));
     for (uint32_t i = 0; i < folder.Count && !stream.AtEnd(); ++i) {
         const int64_t start = stream.Position();
-        const bool pastEnd = stream.ReadPastEnd();
         TPRPFileObject entry;
         entry.FileStamp = stream.Stamp();
+        // Fields the end of the file leaves unread keep these: the group's class and the page's location.
+        entry.Desc.ClassType = folder.ClassType;
+        entry.Desc.PageNumber = StoredLocationLow(stream.Header.PageNumber, stream.Header.SeqPrefix);
+        entry.Desc.SeqPrefix = stream.Header.SeqPrefix;
         if (mystV)
             readKeyMystVLayout(stream, entry.Desc);
         else
             readKeyUruLayout(stream, live, entry.Desc);
         stream.ReadValue(entry.Offset);
         stream.ReadValue(entry.Size);
-        if (doubtful && !belongsToGroup(stream, folder, entry)) {
+        const bool cut = stream.ReadPastEnd();
+        // A group's entry that names another class or page is the next group's header under a false count,
+        // whether it runs past the end or not. Else what is left of a cut entry is part of a key: not one.
+        if (doubtful && !(cut ? ofGroupClassAndPage(stream, folder, entry.Desc)
+                              : belongsToGroup(stream, folder, entry))) {
             stream.SetPosition(start);
-            stream.SetReadPastEnd(pastEnd);
+            stream.SetReadPastEnd(false);
             miscounted = true;
             break;
         }
+        if (cut) break;
         folder.Objects.push_back(std::move(entry));
     }
-    TPageDamage& damage = stream.Damage;
     damage.KeysStored += miscounted ? folder.Objects.size() : folder.Count;
     damage.KeysLoaded += folder.Objects.size();
     if (miscounted) damage.MiscountedGroups.push_back(folder.ClassType);
@@ -272,20 +289,27 @@ void TPlasmaFileStream::ReadKeyIndex() {
     SetReadPastEnd(false);
     uint32_t groupCount = 0;
     ReadValue(groupCount);
+    if (ReadPastEnd()) {
+        Damage.GroupCountCut = true;
+        Damage.IndexCut = true;
+        return;
+    }
     const bool mystV = IsMystVFamily(Header.Version);
     const bool live = Header.MajorVersion == kMajorVersionLive;
     const size_t minGroup = (mystV || live) ? 11 : 6;
     Folders.reserve(
         static_cast<size_t>(std::min<uint64_t>(groupCount, static_cast<uint64_t>(Remaining()) / minGroup)));
-    for (uint32_t i = 0; i < groupCount && !AtEnd(); ++i) {
+    // Every read past the end ends the index: the reading stops at the first cut group or key.
+    for (uint32_t i = 0; i < groupCount && !AtEnd() && !ReadPastEnd(); ++i) {
         if (mystV)
             ReadKeyGroupMystV(Folders.emplace_back());
         else
             ReadKeyGroupUru(Folders.emplace_back());
     }
+    if (Folders.size() > Damage.GroupsLoaded) Folders.pop_back(); // its header was cut
     Damage.GroupsStored = groupCount;
-    Damage.GroupsLoaded = static_cast<uint32_t>(Folders.size());
-    Damage.IndexCut = ReadPastEnd();
+    Damage.IndexCut =
+        ReadPastEnd() || Damage.GroupsLoaded < groupCount || Damage.KeysLoaded < Damage.KeysStored;
 }
 
 void TPlasmaFileStream::ReadKeyGroupUru(TPRPFolder& folder) {
@@ -341,13 +365,24 @@ std::string DescribePageDamage(const TPRPFile& page) {
                         " group is damaged");
     }
     const bool groupsCut = damage.GroupsLoaded < damage.GroupsStored;
-    if (groupsCut || damage.KeysLoaded < damage.KeysStored || damage.IndexCut) {
+    if (damage.GroupCountCut) {
+        parts.push_back("the key index is damaged; its class group count is cut short");
+    } else if (groupsCut || damage.KeysLoaded < damage.KeysStored || damage.IndexCut) {
+        // The groups not read may hold keys of their own: how many the index lists is not known.
+        const std::string loaded = std::to_string(damage.KeysLoaded);
         std::string text = "the key index is damaged; ";
-        if (groupsCut)
+        if (!groupsCut)
+            text += loaded + " of " + std::to_string(damage.KeysStored) + " keys loaded";
+        else if (damage.GroupsLoaded == 0)
+            text += "0 of " + std::to_string(damage.GroupsStored) + " class groups loaded";
+        else if (damage.KeysLoaded < damage.KeysStored)
             text += std::to_string(damage.GroupsLoaded) + " of " + std::to_string(damage.GroupsStored) +
-                    " class groups and ";
-        text +=
-            std::to_string(damage.KeysLoaded) + " of " + std::to_string(damage.KeysStored) + " keys loaded";
+                    " class groups and " + loaded + " of at least " + std::to_string(damage.KeysStored) +
+                    " keys loaded";
+        else
+            text += std::to_string(damage.GroupsLoaded) + " of " + std::to_string(damage.GroupsStored) +
+                    " class groups and " + (damage.GroupsLoaded == 1 ? "its " : "their ") + loaded +
+                    (damage.KeysLoaded == 1 ? " key loaded" : " keys loaded");
         parts.push_back(text);
     }
     std::string description;

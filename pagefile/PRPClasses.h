@@ -97,15 +97,18 @@ struct TPageDamage {
     bool HeaderCut = false;          // the header runs past the end of the file
     bool IndexStartPastEnd = false;  // nothing of the key index lies in the file
     bool IndexStartInHeader = false; // the key index would begin inside the header
-    bool IndexCut = false;           // the key index runs past the end of the file
+    bool IndexCut = false;           // the key index ends before all it lists
+    bool GroupCountCut = false;      // the key index ends within its group count
     uint32_t GroupsStored = 0;
-    uint32_t GroupsLoaded = 0;
-    uint64_t KeysStored = 0; // a group whose count could not be true adds the keys it holds
+    uint32_t GroupsLoaded = 0; // groups whose header lies whole in the file
+    // Keys listed by the groups loaded (a group whose count could not be true adds the keys it holds) and
+    // keys loaded: a key the end of the file cuts is listed, not loaded.
+    uint64_t KeysStored = 0;
     uint64_t KeysLoaded = 0;
     std::vector<uint16_t> MiscountedGroups; // the class of each group whose key count could not be true
 
     bool Any() const {
-        return HeaderCut || IndexStartPastEnd || IndexStartInHeader || IndexCut ||
+        return HeaderCut || IndexStartPastEnd || IndexStartInHeader || IndexCut || GroupCountCut ||
                GroupsLoaded < GroupsStored || KeysLoaded < KeysStored || !MiscountedGroups.empty();
     }
 };
@@ -118,7 +121,9 @@ struct TPRPFile {
     TPageDamage Damage;
 };
 
-// What was cut, in words ("the key index is damaged; 12 of 30 keys loaded"); empty for a page read whole.
+// What was cut, in words ("the key index is damaged; 12 of 30 keys loaded"; when groups were not read, "...;
+// 3 of 10 class groups and 12 of at least 30 keys loaded" or "...; 3 of 10 class groups and their 12 keys
+// loaded"); empty for a page read whole.
 std::string DescribePageDamage(const TPRPFile& page);
 
 struct TPRPDef {

@@ -230,6 +230,10 @@ void TFileStream::PutInPlace() {
     asideName_.clear();
 }
 
+EFReadError TFileStream::readError(int error) const {
+    return EFReadError("Cannot read file \"" + fileName_ + "\". " + systemMessage(error));
+}
+
 EWriteError TFileStream::writeError(int error) const {
     return EWriteError("Cannot write file \"" + fileName_ + "\". " + systemMessage(error));
 }
@@ -256,6 +260,10 @@ void TFileStream::flushWrites() {
 }
 
 size_t TFileStream::Read(void* buffer, size_t count) {
+    if (handle_ < 0) { // closed: nothing is left to read
+        if (count > 0) readPastEnd_ = true;
+        return 0;
+    }
     if (!writeBuffer_.empty()) flushWrites();
     auto* out = static_cast<uint8_t*>(buffer);
     size_t done = 0;
@@ -268,7 +276,8 @@ size_t TFileStream::Read(void* buffer, size_t count) {
                 // Large reads bypass the buffer.
                 const ssize_t n = ::pread(handle_, out + done, want, position_);
                 if (n < 0 && errno == EINTR) continue;
-                if (n <= 0) break;
+                if (n < 0) throw readError(errno);
+                if (n == 0) break; // the file is shorter now than when it was opened
                 done += static_cast<size_t>(n);
                 position_ += n;
                 continue;
@@ -278,7 +287,8 @@ size_t TFileStream::Read(void* buffer, size_t count) {
             do {
                 n = ::pread(handle_, readBuffer_.get(), kFileBufferSize, position_);
             } while (n < 0 && errno == EINTR);
-            if (n <= 0) break;
+            if (n < 0) throw readError(errno);
+            if (n == 0) break;
             readBufferStart_ = position_;
             readBufferLength_ = static_cast<size_t>(n);
         }

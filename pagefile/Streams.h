@@ -1,6 +1,7 @@
 #pragma once
 // Byte streams: the base interface, an in-memory stream and a buffered file stream.
-// Read() copies what is there and returns short at the end without raising; ReadBuffer() raises.
+// Read() copies what is there and returns short at the end without raising; ReadBuffer() raises. A read
+// the system fails is not the end: a file stream raises EFReadError with the file and the system's reason.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -151,8 +152,9 @@ TFileKind FileKindOf(const std::string& fileName);
 // "\"<path>\" is not a regular file".
 std::string NotRegularFileMessage(const std::string& fileName, TFileKind kind);
 
-// A file opened by name, read and written through a buffer of its own. Only regular files are opened: a
-// folder, a pipe or a device raises EFOpenError with NotRegularFileMessage, and the open never waits.
+// A file opened by name, read and written through a buffer of its own. A read the system fails raises
+// EFReadError naming the file and the system's reason. Only regular files are opened: a folder, a pipe or a
+// device raises EFOpenError with NotRegularFileMessage, and the open never waits.
 // A writer ends with Close(): the destructor only releases the file and drops writes still pending, as it
 // has no way to tell that they failed.
 // fmCreate writes a new file under a temporary name in the folder of fileName (of the file it names, for a
@@ -194,6 +196,7 @@ public:
 
 private:
     void flushWrites();
+    EFReadError readError(int error) const;
     EWriteError writeError(int error) const;
     void dropReadBuffer();
     void createAside();

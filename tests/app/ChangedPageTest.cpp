@@ -3,7 +3,7 @@
 // message and shows or writes nothing; a page whose file has only a new time, or is an identical copy, or
 // whose entries stayed as they were, is used as it is now. Valid pages of every family, with keys in every
 // stored form and own keys that differ from their index entries, never give the message; a page deleted or
-// moved away is told by Edit as by HexView.
+// moved away is told by Edit as by HexView; a page the disk fails to read is told with the system's reason.
 #include <QAction>
 #include <QDateTime>
 #include <QDir>
@@ -13,11 +13,14 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTreeWidget>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
 
 #include "AppTestSupport.h"
+#include "FailingReads.h"
 #include "PRPExport.h"
 #include "PRPForms.h"
 #include "PRP_VCL.h"
@@ -200,6 +203,43 @@ TEST_F(ChangedPage, APageCutShortGivesTheSameMessage) {
     select("T");
     expectOnlyTheMessage("HexView", [&] { form->prpMenuHexView->trigger(); });
     expectOnlyTheMessage("Edit", [&] { form->prpMenuEdit->trigger(); });
+}
+
+// A read the disk fails under an object's stored bytes is told as what it is, by every use of the object:
+// the file and the system's reason, no window and no file written. Once the disk reads again, all works.
+TEST_F(ChangedPage, AnObjectTheDiskCannotReadIsToldWithTheFileAndTheReason) {
+    const std::pair<TObjRefTreeView*, QTreeWidgetItem*> link = openNodeLinks();
+    ASSERT_NE(link.second, nullptr);
+    uint32_t from = UINT32_MAX, to = 0;
+    for (const TPRPFolder& group : form->LocalPages[0].Folders)
+        for (const TPRPFileObject& entry : group.Objects)
+            if (entry.Desc.Name == "A" || entry.Desc.Name == "T") {
+                from = std::min(from, entry.Offset);
+                to = std::max(to, entry.Offset + entry.Size);
+            }
+    ASSERT_LT(from, to);
+    const QString message = QStringLiteral("Cannot read file \"") + pagePath + QStringLiteral("\". ") +
+                            QString::fromLocal8Bit(std::strerror(EIO));
+    {
+        FailingReads failing(localName(pagePath), from + 2, to);
+        select("A");
+        expectOnlyTheMessage(
+            "Edit", [&] { form->prpMenuEdit->trigger(); }, message);
+        expectOnlyTheMessage(
+            "HexView", [&] { form->prpMenuHexView->trigger(); }, message);
+        expectOnlyTheMessage(
+            "link", [&] { emit link.first->itemDoubleClicked(link.second, 0); }, message);
+        answer = folder.path("A.po");
+        expectOnlyTheMessage(
+            "Save", [&] { form->prpMenuSave->trigger(); }, message);
+        select("T");
+        answer = folder.path("T.dds");
+        expectOnlyTheMessage(
+            "Export", [&] { form->prpMenuExport->trigger(); }, message);
+        EXPECT_GT(FailingReads::failures(), 0);
+    }
+    EXPECT_EQ(QDir(folder.folder()).entryList(QDir::Files), QStringList{"Garden_District_Meadow.prp"});
+    expectEveryUseWorks(link);
 }
 
 // The same objects at the same places with another body and a new time: the key index still places every

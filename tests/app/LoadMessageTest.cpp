@@ -6,8 +6,12 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
+#include <QTreeWidget>
+#include <cerrno>
+#include <cstring>
 
 #include "AppTestSupport.h"
+#include "FailingReads.h"
 
 using namespace testpages;
 
@@ -23,6 +27,7 @@ struct ShownBox {
     bool hasList = false;
     QString list;
     bool listScrolls = false;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
 
 } // namespace
@@ -63,6 +68,7 @@ protected:
             seen.okButton = QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size());
             seen.screen = box->screen()->availableGeometry();
             seen.text = box->text();
+            seen.icon = box->icon();
             if (auto* list = box->findChild<QTextEdit*>(QStringLiteral("MessageList"))) {
                 seen.hasList = list->isVisible();
                 seen.list = list->toPlainText();
@@ -99,4 +105,45 @@ TEST_F(LoadMessageTest, AFewDamagedPagesReadAsOneText) {
     EXPECT_EQ(seen.text.toStdString(), lines.join('\n').toStdString());
     EXPECT_FALSE(seen.hasList);
     EXPECT_TRUE(seen.screen.contains(seen.frame));
+}
+
+// A page whose last key the end of the file cuts loads the keys before it and counts the cut one as listed,
+// not loaded; a page whose key index the disk cannot read is left out and told as a read error with its file
+// and the system's reason, not as damage. The box is an error, as for a page that cannot be opened.
+TEST_F(LoadMessageTest, ACutKeyIsListedNotLoadedAndAReadErrorSaysWhy) {
+    folder.writeAge("Garden.age");
+    PageLayout layout;
+    const auto page = [](const std::string& name, uint16_t number) {
+        return makePage(kVersionUru, "Garden", name, number, 0, {{1, {"Apple", "Birch"}}, {4, {"Cherry"}}});
+    };
+    Bytes cutBytes = buildPage(page("Cut", 1), &layout);
+    ASSERT_GT(layout.indexStart, layout.objectRanges.back().first); // the index comes last
+    cutBytes.resize(cutBytes.size() - 8 - 3); // inside "Cherry", before its offset and size
+    const QString cut = folder.path(QStringLiteral("Garden_District_Cut.prp"));
+    writeFile(QFile::encodeName(cut).toStdString(), cutBytes);
+    const Bytes unreadableBytes = buildPage(page("Unreadable", 2), &layout);
+    const QString unreadable = folder.path(QStringLiteral("Garden_District_Unreadable.prp"));
+    writeFile(QFile::encodeName(unreadable).toStdString(), unreadableBytes);
+
+    ShownBox seen;
+    {
+        FailingReads failing(QFile::encodeName(unreadable).toStdString(),
+                             int64_t(layout.groupCountOffsets[1]), int64_t(unreadableBytes.size()));
+        seen = openAgeAndLook();
+    }
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.text.toStdString(), (cut + ": the key index is damaged; 2 of 3 keys loaded\n" +
+                                        QStringLiteral("Cannot read file \"") + unreadable + "\". " +
+                                        QString::fromLocal8Bit(std::strerror(EIO)))
+                                           .toStdString());
+    QStringList shown;
+    for (QTreeWidgetItemIterator it(form->PRPTree); *it; ++it)
+        shown << (*it)->text(0);
+    EXPECT_TRUE(shown.contains("Cut"));
+    EXPECT_FALSE(shown.contains("Unreadable"));
+    EXPECT_TRUE(shown.contains("Apple") && shown.contains("Birch"));
+    for (const QString& text : shown)
+        EXPECT_FALSE(text.startsWith("Che") || text.startsWith("???") || text.isEmpty())
+            << text.toStdString();
 }

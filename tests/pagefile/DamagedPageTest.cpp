@@ -1,10 +1,14 @@
 // Damaged pages: truncated at every byte, and impossible counts. Each loads what it holds or fails
 // with a page-file error; nothing crashes, hangs or allocates beyond the file.
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <regex>
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 
+#include "FailingReads.h"
 #include "TestFiles.h"
 
 using namespace testpages;
@@ -123,8 +127,14 @@ TEST_P(DamagedPages, DamageIsNamedAndWholePagesAreNot) {
          "the key count of the "},
         {"cut after a group's count",
          Bytes(full.begin(), full.begin() + ptrdiff_t(layout.groupCountOffsets[1] + 4)),
-         "the key index is damaged; 2 of 4 class groups and 1 of 3 keys loaded"},
-        {"last key cut short", Bytes(full.begin(), full.end() - 12), "the key index is damaged; "},
+         "the key index is damaged; 2 of 4 class groups and 1 of at least 3 keys loaded"},
+        {"cut in the second group's header",
+         Bytes(full.begin(), full.begin() + ptrdiff_t(layout.groupCountOffsets[1] - 1)),
+         "the key index is damaged; 1 of 4 class groups and its 1 key loaded"},
+        {"cut in the group count", Bytes(full.begin(), full.begin() + ptrdiff_t(layout.indexStart + 3)),
+         "the key index is damaged; its class group count is cut short"},
+        {"last group cut short", Bytes(full.begin(), full.end() - 3),
+         "the key index is damaged; 3 of 4 class groups and their 4 keys loaded"},
         {"header cut short", Bytes(full.begin(), full.begin() + 6), "the page header is cut short"},
         {"zeros", Bytes(4096, 0), "the key index starts inside the page header"},
         {"impossible key count", patched(layout.groupCountOffsets[0], 0xFFFFFFFFu), "the key count of the "},
@@ -136,6 +146,115 @@ TEST_P(DamagedPages, DamageIsNamedAndWholePagesAreNot) {
         EXPECT_EQ(page.Damage.Any(), !row.damage.empty()) << row.what;
         EXPECT_EQ(damage.empty(), row.damage.empty()) << row.what;
         loadEverything(folder.file("d.prp"));
+    }
+}
+
+// A key index cut at any byte: every key whose bytes the cut reaches is left out, and so is a group whose
+// header it reaches; what is loaded is what the whole page holds, in its order. The count names what was cut:
+// the keys of every group whose header was read, and never as many stored as loaded.
+TEST_P(DamagedPages, KeysCutShortAreNotLoaded) {
+    TestPage sample = samplePage(GetParam());
+    sample.groups.push_back(TestGroup(7));
+    PageLayout layout;
+    const Bytes full = buildPage(sample, &layout);
+    const TPRPFile whole = loadPage(folder.write("w.prp", full));
+    uint64_t wholeKeys = 0;
+    for (const TPRPFolder& f : whole.Folders)
+        wholeKeys += f.Objects.size();
+    const std::regex keysLoaded("(\\d+) of (at least )?(\\d+) keys");
+    for (size_t length = layout.indexStart + 1; length < full.size(); ++length) {
+        SCOPED_TRACE(testing::Message() << "cut at " << length << " of " << full.size());
+        const TPRPFile page = loadPage(folder.write("t.prp", Bytes(full.begin(), full.begin() + length)));
+        ASSERT_LE(page.Folders.size(), whole.Folders.size());
+        uint64_t loaded = 0;
+        for (size_t g = 0; g < page.Folders.size(); ++g) {
+            const TPRPFolder& cut = page.Folders[g];
+            EXPECT_EQ(cut.ClassType, whole.Folders[g].ClassType);
+            ASSERT_LE(cut.Objects.size(), whole.Folders[g].Objects.size());
+            for (size_t i = 0; i < cut.Objects.size(); ++i) {
+                const TPRPFileObject& entry = cut.Objects[i];
+                const TPRPFileObject& original = whole.Folders[g].Objects[i];
+                EXPECT_EQ(entry.Desc, original.Desc) << entry.Desc.Name;
+                EXPECT_EQ(entry.Offset, original.Offset) << entry.Desc.Name;
+                EXPECT_EQ(entry.Size, original.Size) << entry.Desc.Name;
+            }
+            loaded += cut.Objects.size();
+        }
+        const TPageDamage& damage = page.Damage;
+        EXPECT_EQ(damage.KeysLoaded, loaded);
+        EXPECT_LT(loaded, wholeKeys + (page.Folders.size() < whole.Folders.size() ? 1 : 0));
+        EXPECT_TRUE(damage.MiscountedGroups.empty());
+        if (damage.GroupsLoaded == whole.Folders.size()) {
+            EXPECT_EQ(damage.KeysStored, wholeKeys);
+        }
+        const std::string text = DescribePageDamage(page);
+        EXPECT_EQ(text.rfind("the key index is damaged; ", 0), 0u) << text;
+        std::smatch counts;
+        if (std::regex_search(text, counts, keysLoaded)) {
+            EXPECT_TRUE(counts[1] != counts[3] || counts[2].matched) << text;
+            EXPECT_EQ(counts[2].matched, damage.GroupsLoaded < damage.GroupsStored) << text;
+        }
+        EXPECT_EQ(text.find(" 0 of 0 "), std::string::npos) << text;
+        if (damage.GroupsLoaded < damage.GroupsStored && damage.GroupsLoaded > 0 &&
+            damage.KeysLoaded == damage.KeysStored) {
+            EXPECT_NE(text.find(std::string(" class groups and ") +
+                                (damage.GroupsLoaded == 1 ? "its " : "their ") + std::to_string(loaded)),
+                      std::string::npos)
+                << text;
+        }
+    }
+}
+
+// A read the system fails (a bad block, a share that went away) is not the end of the file: the page or
+// the object is not read, and the failure names the file and the system's reason, whether it strikes the
+// header, the key index or an object's stored bytes.
+TEST_P(DamagedPages, ReadErrorsNameTheFileAndTheReason) {
+    PageLayout layout;
+    const std::string path = folder.write("e.prp", buildPage(samplePage(GetParam()), &layout));
+    const std::string message = "Cannot read file \"" + path + "\". " + std::strerror(EIO);
+    const struct Row {
+        const char* what;
+        size_t from, to;
+    } pageRows[] = {
+        {"page header", 0, 2},
+        {"header's data start", layout.dataStart - 8, layout.dataStart - 4},
+        {"group count", layout.indexStart, layout.indexStart + 4},
+        {"second group's key count", layout.groupCountOffsets[1], layout.groupCountOffsets[1] + 1},
+        {"last key's size", readFile(path).size() - 3, readFile(path).size()},
+    };
+    for (const Row& row : pageRows) {
+        FailingReads failing(path, int64_t(row.from), int64_t(row.to));
+        try {
+            loadPage(path);
+            ADD_FAILURE() << row.what << ": loaded";
+        } catch (const EReadError& error) {
+            EXPECT_EQ(error.what(), message) << row.what;
+        }
+        EXPECT_GT(FailingReads::failures(), 0) << row.what;
+    }
+
+    const TPRPFile page = loadPage(path);
+    const auto [offset, size] = layout.objectRanges[1];
+    FailingReads failing(path, int64_t(offset + size / 2), int64_t(offset + size));
+    std::vector<const TPRPFileObject*> failed;
+    for (const TPRPFolder& f : page.Folders)
+        for (const TPRPFileObject& entry : f.Objects) {
+            TPlasmaStream body;
+            TPRPObjectDesc key;
+            try {
+                ExtractObjectData(entry, body, key);
+            } catch (const EReadError& error) {
+                EXPECT_EQ(error.what(), message);
+                failed.push_back(&entry);
+            }
+        }
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0]->Offset, offset);
+    try {
+        ReadStoredObject(*failed[0]);
+        ADD_FAILURE() << "read";
+    } catch (const EReadError& error) {
+        EXPECT_EQ(error.what(), message);
     }
 }
 
