@@ -175,6 +175,23 @@ TEST_F(StringConvTest, TypedTextIsStoredInTheRawViewsCodePage) {
     EXPECT_TRUE(messages.messages.empty()) << "a note, not a message box";
 }
 
+// However many characters are left out, the note names the first twenty in the order typed and counts the
+// rest, so that it stays one line's worth of reading.
+TEST(LeftOutNote, NamesTheFirstTwentyAndCountsTheRest) {
+    QStringList greek;
+    for (char16_t c = 0x3B1; c <= 0x3C9; ++c) // alpha to omega, final sigma among them: 25 letters
+        greek += QString(QChar(c));
+    QStringList leftOut;
+    EXPECT_EQ(StoredBytes(greek.join(QString()) + greek.join(QString()), leftOut), "");
+    EXPECT_EQ(leftOut, greek) << "each character once";
+    const QString text = LeftOutNote(leftOut);
+    EXPECT_TRUE(text.startsWith(utf8("The characters \"\xCE\xB1\", \"\xCE\xB2\", "))) << text.toStdString();
+    EXPECT_TRUE(
+        text.endsWith(utf8("\"\xCF\x84\" and 5 more cannot be stored in a page's text; they are left out.")))
+        << text.toStdString();
+    EXPECT_EQ(text.count(QLatin1Char('"')), 40);
+}
+
 // All 256 bytes entered in either hexadecimal box show in the plain box as the raw view shows them (bytes
 // it masks as control characters keep their own code), and that text typed back stores the same bytes.
 TEST_F(StringConvTest, EveryByteReadsAsTheRawViewShowsItAndComesBackTheSame) {
