@@ -4,8 +4,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QPainter>
+#include <QSet>
+#include <QStyle>
 #include <algorithm>
 #include <limits>
+
+#include "HexTranslation.h"
 
 namespace {
 
@@ -24,7 +29,75 @@ template <class F> void updateGuarded(uint8_t& updating, F&& work) {
     work();
 }
 
+// How many left-out characters the note names before it only counts the rest.
+constexpr qsizetype kNamedLeftOut = 20;
+
+QString characterName(const QString& character) {
+    const char32_t code = character.toUcs4().value(0);
+    if (QChar::isPrint(code)) return QLatin1Char('"') + character + QLatin1Char('"');
+    return QStringLiteral("U+%1").arg(uint(code), 4, 16, QLatin1Char('0')).toUpper();
+}
+
+// One line under the boxes, cut at its end with an ellipsis when wider than the window, so that a long list
+// never widens it; the whole text is in the tooltip. Its line stays while it is empty, so that nothing moves
+// as the note comes and goes.
+class NoteLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize sizeHint() const override { return {0, fontMetrics().height()}; }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        style()->drawItemText(&painter, room, Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(),
+                              fontMetrics().elidedText(text(), Qt::ElideRight, room.width()),
+                              foregroundRole());
+    }
+};
+
 } // namespace
+
+std::string StoredBytes(const QString& text, QStringList& leftOut) {
+    std::string bytes;
+    bytes.reserve(size_t(text.size()));
+    QSet<char32_t> named;
+    for (char32_t code : text.toUcs4()) {
+        // unicodeToAnsi answers 0 for "no byte", so the character 0 is its own byte before asking it.
+        const uint8_t byte = code == 0 || code > 0xFFFF ? 0 : unicodeToAnsi(char16_t(code));
+        if (code == 0 || byte != 0)
+            bytes += char(byte);
+        else if (!named.contains(code)) {
+            named.insert(code);
+            leftOut += QString::fromUcs4(&code, 1);
+        }
+    }
+    return bytes;
+}
+
+QString StoredText(const std::string& bytes) {
+    QString text;
+    text.reserve(qsizetype(bytes.size()));
+    for (char byte : bytes)
+        text += QChar(ansiToUnicode(static_cast<uint8_t>(byte)));
+    return text;
+}
+
+QString LeftOutNote(const QStringList& leftOut) {
+    if (leftOut.isEmpty()) return {};
+    QStringList names;
+    for (qsizetype i = 0; i < std::min(leftOut.size(), kNamedLeftOut); ++i)
+        names += characterName(leftOut[i]);
+    QString list = names.join(QStringLiteral(", "));
+    if (leftOut.size() > kNamedLeftOut)
+        list += QStringLiteral(" and %1 more").arg(leftOut.size() - kNamedLeftOut);
+    if (leftOut.size() == 1)
+        return QStringLiteral("The character %1 cannot be stored in a page's text; it is left out.")
+            .arg(list);
+    return QStringLiteral("The characters %1 cannot be stored in a page's text; they are left out.")
+        .arg(list);
+}
 
 QString CleanHexText(const QString& text) {
     QString upper = text.toUpper();
@@ -77,6 +150,9 @@ TStringConv::TStringConv(QWidget* parent) : TCustomPRPObjectForm(parent) {
     addBox(PlainStr, "PlainStr", QStringLiteral("Plain Text:"));
     addBox(UruStr, "UruStr", QStringLiteral("Uru String:"));
     addBox(QuorbelStr, "QuorbelStr", QStringLiteral("Quorbel String:"));
+    UnstorableNote = new NoteLabel(this);
+    UnstorableNote->setObjectName(QStringLiteral("UnstorableNote"));
+    layout->addRow(UnstorableNote);
     connect(PlainStr, &QLineEdit::textChanged, this, [this] { Guarded([this] { PlainStrChange(); }); });
     connect(UruStr, &QLineEdit::textChanged, this, [this] { Guarded([this] { UruStrChange(); }); });
     connect(QuorbelStr, &QLineEdit::textChanged, this, [this] { Guarded([this] { QuorbelStrChange(); }); });
@@ -95,26 +171,35 @@ QString TStringConv::cleanInPlace(QLineEdit* edit) {
     return cleaned;
 }
 
+void TStringConv::showNote(const QString& text) {
+    UnstorableNote->setText(text);
+    UnstorableNote->setToolTip(text);
+}
+
 void TStringConv::PlainStrChange() {
     updateGuarded(Updating, [this] {
-        const std::string plain = PageBytes(PlainStr->text());
+        QStringList leftOut;
+        const std::string plain = StoredBytes(PlainStr->text(), leftOut);
         UruStr->setText(HexPairs(InvertString(plain)));
         QuorbelStr->setText(HexPairs(QuorbelXorString(plain)));
+        showNote(LeftOutNote(leftOut));
     });
 }
 
 void TStringConv::UruStrChange() {
     updateGuarded(Updating, [this] {
         const std::string plain = InvertString(DecodeHexPairs(cleanInPlace(UruStr)));
-        PlainStr->setText(PageText(plain));
+        PlainStr->setText(StoredText(plain));
         QuorbelStr->setText(HexPairs(QuorbelXorString(plain)));
+        showNote({});
     });
 }
 
 void TStringConv::QuorbelStrChange() {
     updateGuarded(Updating, [this] {
         const std::string plain = QuorbelXorString(DecodeHexPairs(cleanInPlace(QuorbelStr)));
-        PlainStr->setText(PageText(plain));
+        PlainStr->setText(StoredText(plain));
         UruStr->setText(HexPairs(InvertString(plain)));
+        showNote({});
     });
 }

@@ -2,11 +2,13 @@
 // The string converter: one text in three forms kept in step, the plain text and the bytes of its two
 // stored encodings as hexadecimal pairs.
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <string>
 
 #include "PRPForms.h"
 
+class QLabel;
 class QLineEdit;
 
 // Upper case, every "0X" removed, then every character that is neither a hexadecimal digit nor a blank.
@@ -15,6 +17,14 @@ QString CleanHexText(const QString& text);
 std::string DecodeHexPairs(const QString& cleaned);
 // Two upper-case digits per byte, pairs separated by one blank.
 QString HexPairs(const std::string& bytes);
+
+// Page texts are single-byte text in the code page the raw object view shows its characters in: one byte a
+// character. A character without a byte in it is left out and listed in `leftOut`, each one once.
+std::string StoredBytes(const QString& text, QStringList& leftOut);
+// The text of stored bytes, each byte as the raw object view shows it (control codes as themselves).
+QString StoredText(const std::string& bytes);
+// The note naming the characters left out of the stored bytes; empty when none was.
+QString LeftOutNote(const QStringList& leftOut);
 
 class TStringConv : public TCustomPRPObjectForm {
     Q_OBJECT
@@ -25,6 +35,8 @@ public:
     QLineEdit* PlainStr = nullptr;
     QLineEdit* UruStr = nullptr;
     QLineEdit* QuorbelStr = nullptr;
+    // Under the boxes: which typed characters the stored bytes leave out.
+    QLabel* UnstorableNote = nullptr;
 
     // Non-zero while one handler rewrites the other boxes, whose handlers then return at once.
     uint8_t Updating = 0;
@@ -36,4 +48,5 @@ public:
 private:
     // Replaces the box's text by its cleaned form, keeping the caret after the same typed digits.
     static QString cleanInPlace(QLineEdit* edit);
+    void showNote(const QString& text);
 };
