@@ -5,12 +5,9 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPainter>
-#include <QSet>
 #include <QStyle>
 #include <algorithm>
 #include <limits>
-
-#include "HexTranslation.h"
 
 namespace {
 
@@ -58,31 +55,6 @@ protected:
 };
 
 } // namespace
-
-std::string StoredBytes(const QString& text, QStringList& leftOut) {
-    std::string bytes;
-    bytes.reserve(size_t(text.size()));
-    QSet<char32_t> named;
-    for (char32_t code : text.toUcs4()) {
-        // unicodeToAnsi answers 0 for "no byte", so the character 0 is its own byte before asking it.
-        const uint8_t byte = code == 0 || code > 0xFFFF ? 0 : unicodeToAnsi(char16_t(code));
-        if (code == 0 || byte != 0)
-            bytes += char(byte);
-        else if (!named.contains(code)) {
-            named.insert(code);
-            leftOut += QString::fromUcs4(&code, 1);
-        }
-    }
-    return bytes;
-}
-
-QString StoredText(const std::string& bytes) {
-    QString text;
-    text.reserve(qsizetype(bytes.size()));
-    for (char byte : bytes)
-        text += QChar(ansiToUnicode(static_cast<uint8_t>(byte)));
-    return text;
-}
 
 QString LeftOutNote(const QStringList& leftOut) {
     if (leftOut.isEmpty()) return {};
@@ -179,7 +151,7 @@ void TStringConv::showNote(const QString& text) {
 void TStringConv::PlainStrChange() {
     updateGuarded(Updating, [this] {
         QStringList leftOut;
-        const std::string plain = StoredBytes(PlainStr->text(), leftOut);
+        const std::string plain = PageBytes(PlainStr->text(), &leftOut);
         UruStr->setText(HexPairs(InvertString(plain)));
         QuorbelStr->setText(HexPairs(QuorbelXorString(plain)));
         showNote(LeftOutNote(leftOut));
@@ -189,7 +161,7 @@ void TStringConv::PlainStrChange() {
 void TStringConv::UruStrChange() {
     updateGuarded(Updating, [this] {
         const std::string plain = InvertString(DecodeHexPairs(cleanInPlace(UruStr)));
-        PlainStr->setText(StoredText(plain));
+        PlainStr->setText(PageText(plain));
         QuorbelStr->setText(HexPairs(QuorbelXorString(plain)));
         showNote({});
     });
@@ -198,7 +170,7 @@ void TStringConv::UruStrChange() {
 void TStringConv::QuorbelStrChange() {
     updateGuarded(Updating, [this] {
         const std::string plain = QuorbelXorString(DecodeHexPairs(cleanInPlace(QuorbelStr)));
-        PlainStr->setText(StoredText(plain));
+        PlainStr->setText(PageText(plain));
         UruStr->setText(HexPairs(InvertString(plain)));
         showNote({});
     });

@@ -18,11 +18,6 @@ std::string DecodeHexPairs(const QString& cleaned);
 // Two upper-case digits per byte, pairs separated by one blank.
 QString HexPairs(const std::string& bytes);
 
-// Page texts are single-byte text in the code page the raw object view shows its characters in: one byte a
-// character. A character without a byte in it is left out and listed in `leftOut`, each one once.
-std::string StoredBytes(const QString& text, QStringList& leftOut);
-// The text of stored bytes, each byte as the raw object view shows it (control codes as themselves).
-QString StoredText(const std::string& bytes);
 // The note naming the characters left out of the stored bytes; empty when none was.
 QString LeftOutNote(const QStringList& leftOut);
 

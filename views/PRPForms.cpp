@@ -8,6 +8,7 @@
 #include <QMdiSubWindow>
 #include <QPixmap>
 #include <QScrollArea>
+#include <QSet>
 #include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -17,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "HexTranslation.h"
 #include "NumberText.h"
 #include "PRP_VCL.h"
 
@@ -84,6 +86,31 @@ QSize linesNeed(const QAbstractItemView* view, int most) {
     return {width + frame, height + frame};
 }
 } // namespace
+
+QString PageText(const std::string& s) {
+    QString text;
+    text.reserve(qsizetype(s.size()));
+    for (char byte : s)
+        text += QChar(ansiToUnicode(static_cast<uint8_t>(byte)));
+    return text;
+}
+
+std::string PageBytes(const QString& s, QStringList* leftOut) {
+    std::string bytes;
+    bytes.reserve(size_t(s.size()));
+    QSet<char32_t> named;
+    for (char32_t code : s.toUcs4()) {
+        // unicodeToAnsi answers 0 for "no byte", so the character 0 is its own byte before asking it.
+        const uint8_t byte = code == 0 || code > 0xFFFF ? 0 : unicodeToAnsi(char16_t(code));
+        if (code == 0 || byte != 0) {
+            bytes += char(byte);
+        } else if (leftOut && !named.contains(code)) {
+            named.insert(code);
+            *leftOut += QString::fromUcs4(&code, 1);
+        }
+    }
+    return bytes;
+}
 
 TCustomPRPObjectForm::TCustomPRPObjectForm(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_DeleteOnClose);

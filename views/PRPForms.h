@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include <QStringList>
+
 #include "MessageService.h"
 #include "PRPClasses.h"
 
@@ -14,13 +16,12 @@ class QMdiArea;
 class QMdiSubWindow;
 class QScrollArea;
 
-// Text of page data (object, page and age names): single-byte text, one character per byte.
-inline QString PageText(const std::string& s) {
-    return QString::fromLatin1(s.data(), qsizetype(s.size()));
-}
-inline std::string PageBytes(const QString& s) {
-    return s.toLatin1().toStdString();
-}
+// Text of page data (object, page and age names, strings): single-byte text in the code page the raw object
+// view shows its characters in, one character per byte; control codes stay themselves.
+QString PageText(const std::string& s);
+// The bytes of page text. A character the code page has no byte for is left out and, when asked, listed in
+// `leftOut`, each one once.
+std::string PageBytes(const QString& s, QStringList* leftOut = nullptr);
 
 // A number as viewers show it: 15 significant digits with the user's decimal separator, scientific with
 // "E" below 0.0001 or from 10^15 on ("1E-5", "1.5E20").

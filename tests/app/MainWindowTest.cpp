@@ -166,6 +166,20 @@ TEST(MainFormPlacement, SettingsFilesThatAreNotRegularFilesAreLeftAlone) {
         }
     }
 }
+// Names are page text in the code page the raw view and the string converter show: byte 0x80 is "€" in the
+// tree and in the viewer's caption alike.
+TEST_F(MainFormTest, NamesShowInTheRawViewsCodePage) {
+    form->OpenPRPFile(folder.write("Age_District_Page.prp", makePage(kVersionUru, "Age", "Page", 1, 0,
+                                                                     {{0x0456, {"Caf\xE9 \x80\x9F"}}})));
+    const QString shown = QString::fromUtf8("Caf\u00E9 \u20AC\u0178");
+    QTreeWidgetItem* node = findNode(shown);
+    ASSERT_NE(node, nullptr);
+    TCustomPRPObjectForm* view = form->ShowObject(*form->NodeObject(node), true);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->windowTitle(), "[0456] " + shown);
+    EXPECT_EQ(PageBytes(shown), "Caf\xE9 \x80\x9F");
+}
+
 // The main window shown with the raw view of an object open.
 class MainFormRawViewTest : public MainFormTest {
 protected:

@@ -182,7 +182,7 @@ TEST(LeftOutNote, NamesTheFirstTwentyAndCountsTheRest) {
     for (char16_t c = 0x3B1; c <= 0x3C9; ++c) // alpha to omega, final sigma among them: 25 letters
         greek += QString(QChar(c));
     QStringList leftOut;
-    EXPECT_EQ(StoredBytes(greek.join(QString()) + greek.join(QString()), leftOut), "");
+    EXPECT_EQ(PageBytes(greek.join(QString()) + greek.join(QString()), &leftOut), "");
     EXPECT_EQ(leftOut, greek) << "each character once";
     const QString text = LeftOutNote(leftOut);
     EXPECT_TRUE(text.startsWith(utf8("The characters \"\xCE\xB1\", \"\xCE\xB2\", "))) << text.toStdString();
