@@ -43,6 +43,15 @@ public:
                        "\" has changed on disk since it was loaded.\rPlease load it again.") {}
 };
 
+// What a caller adds below its own message when a file could not be made or written: the stream's text,
+// which names the file and the system's reason (a full or read-only disk is not a damaged object). Empty for
+// every other error.
+inline std::string FileWriteFailureText(const std::exception& error) {
+    if (dynamic_cast<const EFCreateError*>(&error) || dynamic_cast<const EWriteError*>(&error))
+        return error.what();
+    return {};
+}
+
 // A text that should have been a number.
 class EConvertError : public Exception {
 public:
