@@ -10,6 +10,9 @@
 #include <QTreeWidgetItem>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
 #include "PRPExport.h"
@@ -180,8 +183,41 @@ TEST_F(ExportFromMainWindow, WritesThatFailAreToldAndLeaveNoFile) {
                                               QStringLiteral("\". ") +
                                               QString::fromLocal8Bit(std::strerror(EFBIG)));
     EXPECT_EQ(messages->messages[1].type, TMsgDlgType::mtError);
-    EXPECT_EQ(messages->messages[1].text, "Error exporting image!");
+    EXPECT_EQ(messages->messages[1].text, QStringLiteral("Error exporting image!\nCannot write file \"") +
+                                              folder.path("cafe.dds") + QStringLiteral("\". ") +
+                                              QString::fromLocal8Bit(std::strerror(EFBIG)));
     EXPECT_EQ(QDir(folder.folder()).entryList(QDir::Files), QStringList{"Garden_District_Meadow.prp"});
+}
+
+// A folder that takes no new file (read-only, as for root too a folder of the kernel's own is): both exports
+// name the file and the system's reason, the image export below its own message.
+TEST_F(ExportFromMainWindow, ExportsToAFolderThatRefusesFilesSayWhy) {
+    QString refusing, reason;
+    for (const char* candidate : {"/sys", "/proc"}) {
+        const int probe =
+            ::open((std::string(candidate) + "/kestrum-probe").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (probe >= 0) {
+            ::close(probe);
+            continue;
+        }
+        refusing = QString::fromLatin1(candidate);
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+        break;
+    }
+    ASSERT_FALSE(refusing.isEmpty()) << "no folder here refuses a new file";
+    const QString raw = refusing + QStringLiteral("/cafe.po"), image = refusing + QStringLiteral("/cafe.dds");
+    select(QStringLiteral("Caf\u00E9"));
+    answer = raw;
+    form->prpMenuSave->trigger();
+    answer = image;
+    form->prpMenuExport->trigger();
+
+    ASSERT_EQ(messages->messages.size(), 2u);
+    EXPECT_EQ(messages->messages[0].text,
+              QStringLiteral("Cannot create file \"") + raw + QStringLiteral("\". ") + reason);
+    EXPECT_EQ(messages->messages[1].type, TMsgDlgType::mtError);
+    EXPECT_EQ(messages->messages[1].text, QStringLiteral("Error exporting image!\nCannot create file \"") +
+                                              image + QStringLiteral("\". ") + reason);
 }
 
 // The files an export would replace beside the name the dialog asked about are asked about in one Yes/No
