@@ -206,11 +206,9 @@ std::optional<TMipmapFiles> ExportImage(const TPRPFileObject& entry, const TExpo
     } catch (const EPageChanged& error) {
         ui.ShowError(error.what());
         return std::nullopt;
-    } catch (const EFReadError& error) { // the disk failed, not the texture: its reason is the message
-        ui.ShowError(error.what());
-        return std::nullopt;
-    } catch (const std::exception&) {
-        ui.ShowError(kImageExportError);
+    } catch (const std::exception& error) {
+        const std::string why = FileFailureText(error);
+        ui.ShowError(why.empty() ? kImageExportError : kImageExportError + ("\n" + why));
         return std::nullopt;
     }
 }

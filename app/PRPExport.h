@@ -74,7 +74,8 @@ std::string ReplaceQuestion(const std::vector<std::string>& fileNames);
 // The files it writes that exist, other than the chosen one (the save dialog asked about that), are asked
 // about first. Nothing when cancelled or not confirmed; any failure propagates.
 std::optional<TMipmapFiles> ExportTextureImage(const TPRPFileObject& entry, const TExportUi& ui);
-// The Export command: as above, every failure shown as "Error exporting image!".
+// The Export command: as above, every failure shown as "Error exporting image!", with the file and the
+// system's reason below it when a file could not be written.
 std::optional<TMipmapFiles> ExportImage(const TPRPFileObject& entry, const TExportUi& ui);
 
 // ---- Page convert

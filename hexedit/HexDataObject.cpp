@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 #include <QtEndian>
 
+#include <algorithm>
+
 #include "HexCoreTypes.h"
 #include "HexTranslation.h"
 
@@ -222,6 +224,7 @@ THexDataObject::THexDataObject(const QByteArray& data, const QString& editorFile
       m_dumpFolder(QStringLiteral("hexedit-dump")) {
     const QString base = QFileInfo(editorFileName).completeBaseName();
     m_name = QStringLiteral("Dump of %1.bin").arg(base).left(255);
+    writeDump();
 }
 
 // The dump folder (and the file in it) goes with the object.
@@ -229,7 +232,7 @@ THexDataObject::~THexDataObject() = default;
 
 QStringList THexDataObject::formats() const {
     QStringList offered = {hexmime::Own, hexmime::Text, hexmime::FileGroupDescriptor};
-    if (m_dumpFolder.IsValid()) offered.append(hexmime::UriList);
+    if (!m_tempFile.isEmpty()) offered.append(hexmime::UriList);
     return offered;
 }
 
@@ -237,21 +240,31 @@ bool THexDataObject::hasFormat(const QString& mime) const {
     return formats().contains(mime);
 }
 
-QString THexDataObject::tempFilePath() const {
-    if (m_tempFile.isEmpty()) {
-        if (!m_dumpFolder.IsValid()) return {};
-        QString name = m_name;
-        name.replace(QLatin1Char('/'), QLatin1Char('_'));
-        const QString path = QDir(m_dumpFolder.Path()).filePath(name);
-        QFile file(path);
-        // The last bytes may wait in the file's buffer: a dump is only offered once they are on disk.
-        if (!file.open(QIODevice::WriteOnly) || file.write(m_data) != m_data.size() || !file.flush()) {
-            file.remove();
-            return {};
-        }
-        m_tempFile = path;
+void THexDataObject::writeDump() {
+    if (!m_dumpFolder.IsValid()) {
+        m_dumpError = m_dumpFolder.ErrorText();
+        return;
     }
-    return m_tempFile;
+    QString name = m_name;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    const QString path = QDir(m_dumpFolder.Path()).filePath(name);
+    // Unbuffered, so that a write the disk does not take whole fails here, with the system's reason.
+    QFile file(path);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    for (qsizetype done = 0; written && done < m_data.size();) {
+        const qint64 n = file.write(m_data.constData() + done, m_data.size() - done);
+        written = n > 0;
+        done += std::max<qint64>(n, 0);
+    }
+    if (!written) {
+        m_dumpError = QStringLiteral("Cannot write file \"%1\". %2")
+                          .arg(QDir::toNativeSeparators(path), file.error() == QFileDevice::NoError
+                                                                   ? QStringLiteral("No space left on device")
+                                                                   : file.errorString());
+        file.remove();
+        return;
+    }
+    m_tempFile = path;
 }
 
 QVariant THexDataObject::retrieveData(const QString& mime, QMetaType) const {
@@ -267,9 +280,8 @@ QVariant THexDataObject::retrieveData(const QString& mime, QMetaType) const {
     if (mime == hexmime::FileGroupDescriptor)
         return makeFileGroupDescriptor(m_name, static_cast<quint32>(m_data.size()));
     if (mime == hexmime::UriList) {
-        const QString path = tempFilePath();
-        if (path.isEmpty()) return {};
-        return QVariant::fromValue(QList<QVariant>{QUrl::fromLocalFile(path)});
+        if (m_tempFile.isEmpty()) return {};
+        return QVariant::fromValue(QList<QVariant>{QUrl::fromLocalFile(m_tempFile)});
     }
     return {};
 }

@@ -69,6 +69,9 @@ public:
 
     const QByteArray& Bytes() const { return m_data; }
     const QString& ObjectName() const { return m_name; }
+    // Why no file list is offered: the folder or the file that could not be written and the system's
+    // reason. Empty when the dump file is written and offered.
+    const QString& DumpError() const { return m_dumpError; }
     QStringList formats() const override;
     bool hasFormat(const QString& mime) const override;
     // The drop effect the target reported, when it reported one.
@@ -83,18 +86,19 @@ protected:
     QVariant retrieveData(const QString& mime, QMetaType type) const override;
 
 private:
-    // The dump file "Dump of <name>.bin", written on first request into the object's folder; empty when it
-    // cannot be written there.
-    QString tempFilePath() const;
+    // Writes the dump file "Dump of <name>.bin" into the object's folder, or says why it cannot.
+    void writeDump();
 
     QByteArray m_data;
     QString m_name;
     bool m_swapNibbles;
     bool m_hexText;
-    // Two objects of one editor share a visible name, so each keeps its file in a folder of its own. Without
-    // one the file list is not offered: the bytes still go as the other formats.
+    // Two objects of one editor share a visible name, so each keeps its file in a folder of its own. The file
+    // is written before anything is offered: without it (no folder, a full disk) the file list is not
+    // offered, since a receiver would paste nothing or a short file; the bytes still go as the other formats.
     TPrivateTempFolder m_dumpFolder;
-    mutable QString m_tempFile;
+    QString m_tempFile;
+    QString m_dumpError;
     Qt::DropAction m_performedEffect = Qt::IgnoreAction;
     bool m_effectReported = false;
 };

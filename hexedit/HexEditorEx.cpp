@@ -23,6 +23,12 @@ struct Hourglass {
     Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~Hourglass() { QApplication::restoreOverrideCursor(); }
 };
+
+// Bytes offered without their file: a paste into a file manager would bring nothing, so the user hears why.
+QString withoutFileText(const THexDataObject& data) {
+    if (data.DumpError().isEmpty()) return {};
+    return data.DumpError() + QStringLiteral("\nThe bytes are still offered, but not as a file.");
+}
 } // namespace
 
 THexEditorEx::THexEditorEx(QWidget* parent) : TCustomHexEditor(parent), m_printFont(font()) {
@@ -144,6 +150,7 @@ bool THexEditorEx::CopyToClipboard() {
         new THexDataObject(bytes, QString::fromStdString(FileName()), SwapNibbles(), m_clipboardAsHexText);
     m_clipboardObject = object;
     QGuiApplication::clipboard()->setMimeData(object);
+    if (const QString why = withoutFileText(*object); !why.isEmpty()) showHexError(this, why);
     return true;
 }
 
@@ -343,6 +350,7 @@ void THexEditorEx::startDrag() {
     const QByteArray bytes(reinterpret_cast<const char*>(GetFastPointer(SelLower(), SelCount())), SelCount());
     auto* object =
         new THexDataObject(bytes, QString::fromStdString(FileName()), SwapNibbles(), m_clipboardAsHexText);
+    const QString withoutFile = withoutFileText(*object);
     Qt::DropActions allowed = Qt::CopyAction;
     if (!ReadOnlyView()) allowed |= Qt::MoveAction;
     m_dragging = true;
@@ -369,6 +377,9 @@ void THexEditorEx::startDrag() {
     m_movedWithin = false;
     LeftButtonDown = false;
     HideDropMark();
+    // A drag nobody took may have been meant for a file manager, which found no file; told after the drag,
+    // since a message box cannot stand in the middle of one.
+    if (result == Qt::IgnoreAction && !withoutFile.isEmpty()) showHexError(this, withoutFile);
 }
 
 void THexEditorEx::dropMarkAt(const QPoint& point) {

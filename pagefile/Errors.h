@@ -49,6 +49,16 @@ public:
                        "\" has changed on disk since it was loaded.\rPlease load it again.") {}
 };
 
+// What a caller adds below its own message when the disk failed it, a file that could not be made, written
+// or read: the stream's text, which names the file and the system's reason (a full, read-only or failing disk
+// is not a damaged object). Empty for every other error.
+inline std::string FileFailureText(const std::exception& error) {
+    if (dynamic_cast<const EFCreateError*>(&error) || dynamic_cast<const EWriteError*>(&error) ||
+        dynamic_cast<const EFReadError*>(&error))
+        return error.what();
+    return {};
+}
+
 // A text that should have been a number.
 class EConvertError : public Exception {
 public:

@@ -110,8 +110,9 @@ void TfrmTplEnvironMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* s
             for (int i = 0; i < 6; ++i)
                 GLMaterialLibrary->Materials()->GetItem(i)->Material()->GetTexture()->Image()->LoadFromFile(
                     ColorFileNames[size_t(i)]);
-        } catch (const std::exception&) {
-            failLoading({});
+        } catch (const std::exception& error) {
+            // A temporary file the disk would not take is told as such, not as a damaged texture.
+            failLoading(QString::fromStdString(FileFailureText(error)));
         }
     }
     FormResize();

@@ -159,8 +159,9 @@ void TfrmTplMipMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* strea
             // Without an alpha image the alpha mode shows the bare sprite, not the last texture's alpha.
             alphaTexture->SetDisabled(!files.HasAlpha);
             if (files.HasAlpha) alphaTexture->Image()->LoadFromFile(AlphaFileName);
-        } catch (const std::exception&) {
-            failLoading({});
+        } catch (const std::exception& error) {
+            // A temporary file the disk would not take is told as such, not as a damaged texture.
+            failLoading(QString::fromStdString(FileFailureText(error)));
         }
     }
     MipLvl->setText(QStringLiteral("1/") + QString::number(Texture.LevelCount));

@@ -235,7 +235,7 @@ TEST_F(ChangedPage, AnObjectTheDiskCannotReadIsToldWithTheFileAndTheReason) {
         select("T");
         answer = folder.path("T.dds");
         expectOnlyTheMessage(
-            "Export", [&] { form->prpMenuExport->trigger(); }, message);
+            "Export", [&] { form->prpMenuExport->trigger(); }, "Error exporting image!\n" + message);
         EXPECT_GT(FailingReads::failures(), 0);
     }
     EXPECT_EQ(QDir(folder.folder()).entryList(QDir::Files), QStringList{"Garden_District_Meadow.prp"});

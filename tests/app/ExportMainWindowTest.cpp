@@ -1,6 +1,12 @@
 // The export and convert commands as the user reaches them: tree popup actions and the convert action of
 // the main window, with the save dialog and the page-id prompt answered by the test.
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QRegularExpression>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -10,11 +16,16 @@
 #include <QTreeWidgetItem>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
 #include "PRPExport.h"
 #include "TestFiles.h"
 #include "TextureWriters.h"
+#include "UserTempFolder.h"
+#include "unitTUnknown.h"
 
 using namespace testpages;
 
@@ -180,8 +191,68 @@ TEST_F(ExportFromMainWindow, WritesThatFailAreToldAndLeaveNoFile) {
                                               QStringLiteral("\". ") +
                                               QString::fromLocal8Bit(std::strerror(EFBIG)));
     EXPECT_EQ(messages->messages[1].type, TMsgDlgType::mtError);
-    EXPECT_EQ(messages->messages[1].text, "Error exporting image!");
+    EXPECT_EQ(messages->messages[1].text, QStringLiteral("Error exporting image!\nCannot write file \"") +
+                                              folder.path("cafe.dds") + QStringLiteral("\". ") +
+                                              QString::fromLocal8Bit(std::strerror(EFBIG)));
     EXPECT_EQ(QDir(folder.folder()).entryList(QDir::Files), QStringList{"Garden_District_Meadow.prp"});
+}
+
+// A folder that takes no new file (read-only, as for root too a folder of the kernel's own is): both exports
+// name the file and the system's reason, the image export below its own message.
+TEST_F(ExportFromMainWindow, ExportsToAFolderThatRefusesFilesSayWhy) {
+    QString refusing, reason;
+    for (const char* candidate : {"/sys", "/proc"}) {
+        const int probe =
+            ::open((std::string(candidate) + "/kestrum-probe").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (probe >= 0) {
+            ::close(probe);
+            continue;
+        }
+        refusing = QString::fromLatin1(candidate);
+        reason = QString::fromLocal8Bit(std::strerror(errno));
+        break;
+    }
+    ASSERT_FALSE(refusing.isEmpty()) << "no folder here refuses a new file";
+    const QString raw = refusing + QStringLiteral("/cafe.po"), image = refusing + QStringLiteral("/cafe.dds");
+    select(QStringLiteral("Caf\u00E9"));
+    answer = raw;
+    form->prpMenuSave->trigger();
+    answer = image;
+    form->prpMenuExport->trigger();
+
+    ASSERT_EQ(messages->messages.size(), 2u);
+    EXPECT_EQ(messages->messages[0].text,
+              QStringLiteral("Cannot create file \"") + raw + QStringLiteral("\". ") + reason);
+    EXPECT_EQ(messages->messages[1].type, TMsgDlgType::mtError);
+    EXPECT_EQ(messages->messages[1].text, QStringLiteral("Error exporting image!\nCannot create file \"") +
+                                              image + QStringLiteral("\". ") + reason);
+}
+
+// A copy from the raw view whose file for a file manager the disk will not take: the bytes are still copied,
+// no empty file list is offered, and the message box says which file and why.
+TEST_F(ExportFromMainWindow, RawViewCopyWithoutRoomForItsFileSaysWhy) {
+    select(QStringLiteral("Caf\u00E9"));
+    form->prpMenuHexView->trigger();
+    auto* raw = qobject_cast<TfrmTUnknown*>(form->MdiArea->subWindowList().last()->widget());
+    ASSERT_NE(raw, nullptr);
+    ASSERT_GT(raw->HexEditor->DataSize(), 2048);
+    raw->HexEditor->SelectAll();
+    withFileSizeLimit(2048, [&] { raw->HexEditor->CopyToClipboard(); });
+
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    EXPECT_FALSE(copied->formats().contains(QStringLiteral("text/uri-list")));
+    EXPECT_EQ(copied->data(QStringLiteral("application/x-thexeditorex-clipboard-format")).size(),
+              raw->HexEditor->DataSize() + 12);
+    ASSERT_EQ(messages->messages.size(), 1u);
+    EXPECT_EQ(messages->messages[0].type, TMsgDlgType::mtError);
+    const QRegularExpression why(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(QStringLiteral("Cannot write file \"") + UserTempFolder() +
+                                   QStringLiteral("/hexedit-dump-")) +
+        QStringLiteral("[^/]{6}") +
+        QRegularExpression::escape(QStringLiteral("/Dump of Untitled.bin\". ") +
+                                   QString::fromLocal8Bit(std::strerror(EFBIG)) +
+                                   QStringLiteral("\nThe bytes are still offered, but not as a file."))));
+    EXPECT_TRUE(why.match(messages->messages[0].text).hasMatch()) << messages->messages[0].text.toStdString();
 }
 
 // The files an export would replace beside the name the dialog asked about are asked about in one Yes/No

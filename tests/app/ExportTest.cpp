@@ -413,23 +413,27 @@ TEST_F(ExportWrites, RawExportRaisesTheSystemsReasonAndLeavesNoFile) {
     }
 }
 
-TEST_F(ExportWrites, ImageExportSaysSoAndLeavesNeitherFile) {
+// The export's own message, then the file that failed and the system's reason, in raw export's words.
+TEST_F(ExportWrites, ImageExportSaysWhyAndLeavesNeitherFile) {
     struct Row {
         const char* object;
         const char* colourFile;
         const char* alphaFile;
+        const char* failedFile;
     };
     // The last one's colour file fits: it goes with the alpha file that failed.
-    for (const Row& row :
-         {Row{"Dxt", "Dxt.dds", "Dxt.alpha.dds"}, Row{"Pixels", "Pixels.dds", "Pixels.alpha.dds"},
-          Row{"BigAlpha", "BigAlpha.jpg", "BigAlpha.alpha.jpg"}}) {
+    for (const Row& row : {Row{"Dxt", "Dxt.dds", "Dxt.alpha.dds", "Dxt.dds"},
+                           Row{"Pixels", "Pixels.dds", "Pixels.alpha.dds", "Pixels.dds"},
+                           Row{"BigAlpha", "BigAlpha.jpg", "BigAlpha.alpha.jpg", "BigAlpha.alpha.jpg"}}) {
         SCOPED_TRACE(row.object);
         ScriptedUi ui;
         ui.saveAnswer = dir.file(std::string(row.object) + ".dds");
         std::optional<TMipmapFiles> files;
         withFileSizeLimit(kLimit, [&] { files = ExportImage(findEntry(page, row.object), ui.ui()); });
         EXPECT_FALSE(files);
-        EXPECT_EQ(ui.errors, std::vector<std::string>{"Error exporting image!"});
+        EXPECT_EQ(ui.errors,
+                  std::vector<std::string>{"Error exporting image!\nCannot write file \"" +
+                                           dir.file(row.failedFile) + "\". " + std::strerror(EFBIG)});
         EXPECT_FALSE(exists(dir.file(row.colourFile)));
         EXPECT_FALSE(exists(dir.file(row.alphaFile)));
     }
@@ -461,7 +465,8 @@ TEST_F(ExportWrites, AReplaceThatFailsKeepsTheFileItWasToReplace) {
     std::optional<TMipmapFiles> files;
     withFileSizeLimit(kLimit, [&] { files = ExportImage(findEntry(page, "BigAlpha"), ui.ui()); });
     EXPECT_FALSE(files);
-    EXPECT_EQ(ui.errors, std::vector<std::string>{"Error exporting image!"});
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"Error exporting image!\nCannot write file \"" + alpha +
+                                                  "\". " + std::strerror(EFBIG)});
     EXPECT_EQ(readFile(colour), old) << "the colour file fitted, but goes with the alpha file that failed";
     EXPECT_EQ(readFile(alpha), old);
 

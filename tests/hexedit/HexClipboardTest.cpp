@@ -14,10 +14,14 @@
 #include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
 #include <QtEndian>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -32,6 +36,33 @@ struct ChooserCounter {
     }
     ~ChooserCounter() { setHexFormatChooser(nullptr); }
 };
+
+// The messages the editor tells, as the program's message box would show them.
+struct ToldMessages {
+    QStringList texts;
+    ToldMessages() {
+        setHexErrorHandler([this](QWidget*, const QString& message) { texts.append(message); });
+    }
+    ~ToldMessages() { setHexErrorHandler(nullptr); }
+};
+
+const QString kBytesWithoutFile = QStringLiteral("\nThe bytes are still offered, but not as a file.");
+
+// Selects all and drags it out of the editor; the stand-in for the platform's drag loop answers effect.
+void dragOut(THexEditorEx& e, Qt::DropAction effect, const std::function<void(THexDataObject*)>& check) {
+    e.SetOleDragDrop(true);
+    e.SelectAll();
+    e.DragExecutor = [&](THexDataObject* data, Qt::DropActions) {
+        check(data);
+        delete data;
+        return effect;
+    };
+    // Selecting all shows the end: the drag starts there.
+    const int32_t last = e.DataSize() - 1;
+    mouse(e, QEvent::MouseButtonPress, cellCenter(e, last - 2, false), Qt::LeftButton);
+    mouse(e, QEvent::MouseMove, cellCenter(e, last, false, true), Qt::LeftButton);
+    mouse(e, QEvent::MouseButtonRelease, cellCenter(e, last, false, true), Qt::NoButton);
+}
 } // namespace
 
 TEST(HexClipboard, CopyOffersOwnBlockTextAndFile) {
@@ -77,18 +108,46 @@ TEST(HexClipboard, EachDataObjectHasItsOwnDumpFile) {
     EXPECT_TRUE(QFileInfo::exists(two));
 }
 
-// A dump that cannot be written whole is not offered: a receiver would take the short file for the bytes.
-TEST(HexClipboard, DumpThatCannotBeWrittenIsNotOffered) {
+// A dump that cannot be written whole is not offered: a receiver would take the short file for the bytes, and
+// an empty file list pastes nothing without a word. A copy says which file could not be written and why; a
+// drag says so when nothing took it (a file manager that wanted the file), not when the bytes were taken.
+TEST(HexClipboard, DumpThatCannotBeWrittenIsNotOfferedAndIsTold) {
     const QByteArray bytes(3000, '\x5A');
+    auto e = makeEditor(bytes);
+    const ToldMessages told;
+    QStringList formats;
     QList<QUrl> urls;
-    {
-        const THexDataObject data(bytes, "Untitled", false, false);
-        {
-            FileSizeLimit limit(2048);
-            urls = data.urls();
+    e->SelectAll();
+    withFileSizeLimit(2048, [&] {
+        ASSERT_TRUE(e->CopyToClipboard());
+        formats = QGuiApplication::clipboard()->mimeData()->formats();
+        urls = QGuiApplication::clipboard()->mimeData()->urls();
+    });
+    EXPECT_FALSE(formats.contains(hexmime::UriList));
+    EXPECT_TRUE(urls.isEmpty()) << urls.value(0).toLocalFile().toStdString();
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(hexmime::Own).mid(12), bytes)
+        << "the bytes themselves are still offered";
+    ASSERT_EQ(told.texts.size(), 1);
+    const QRegularExpression why(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(QStringLiteral("Cannot write file \"") + UserTempFolder() +
+                                   "/hexedit-dump-") +
+        "[^/]{6}" +
+        QRegularExpression::escape(QStringLiteral("/Dump of Untitled.bin\". ") +
+                                   QString::fromLocal8Bit(std::strerror(EFBIG)) + kBytesWithoutFile)));
+    EXPECT_TRUE(why.match(told.texts[0]).hasMatch()) << told.texts[0].toStdString();
+
+    for (const Qt::DropAction effect : {Qt::IgnoreAction, Qt::CopyAction}) {
+        SCOPED_TRACE(effect);
+        QStringList dragged;
+        const qsizetype before = told.texts.size();
+        withFileSizeLimit(
+            2048, [&] { dragOut(*e, effect, [&](THexDataObject* data) { dragged = data->formats(); }); });
+        EXPECT_FALSE(dragged.isEmpty());
+        EXPECT_FALSE(dragged.contains(hexmime::UriList));
+        ASSERT_EQ(told.texts.size(), before + (effect == Qt::IgnoreAction ? 1 : 0));
+        if (effect == Qt::IgnoreAction) {
+            EXPECT_TRUE(why.match(told.texts.back()).hasMatch()) << told.texts.back().toStdString();
         }
-        EXPECT_TRUE(urls.isEmpty()) << urls.value(0).toLocalFile().toStdString();
-        EXPECT_EQ(data.data(hexmime::Own).mid(12), bytes) << "the bytes themselves are still offered";
     }
     for (const QUrl& url : urls)
         EXPECT_FALSE(QFileInfo::exists(url.toLocalFile()));
@@ -413,13 +472,17 @@ TEST(HexFiles, TemporaryFolder) {
 }
 
 // When the temporary folder refuses a folder for the dump, a copy or a drag still carries the bytes but
-// offers no file list, which would be empty or name a file that is not there; nothing is written in the
-// working folder, where the user's file of the dump's name keeps its bytes.
-TEST(HexFiles, DumpWithoutAFolderOffersTheBytesButNoFile) {
+// offers no file list, which would be empty or name a file that is not there, and says where and why;
+// nothing is written in the working folder, where the user's file of the dump's name keeps its bytes.
+TEST(HexFiles, DumpWithoutAFolderOffersTheBytesButNoFileAndSaysWhy) {
     auto e = makeEditor(QByteArray("dump", 4));
-    e->SetOleDragDrop(true);
+    const ToldMessages told;
     const RefusedTempFolder refused({"Dump of Untitled.bin"});
     ASSERT_FALSE(refused.folder().empty()) << "no folder here refuses a new one";
+    const QString why =
+        QStringLiteral("Cannot make a temporary folder in \"%1\": %2.")
+            .arg(QString::fromStdString(refused.folder()), QString::fromStdString(refused.reason())) +
+        kBytesWithoutFile;
     const auto expectBytesWithoutFile = [](const QMimeData* data) {
         ASSERT_NE(data, nullptr);
         EXPECT_FALSE(data->formats().contains(hexmime::UriList));
@@ -433,19 +496,16 @@ TEST(HexFiles, DumpWithoutAFolderOffersTheBytesButNoFile) {
     {
         SCOPED_TRACE("copy");
         expectBytesWithoutFile(QGuiApplication::clipboard()->mimeData());
+        EXPECT_EQ(told.texts, QStringList{why});
     }
     int drags = 0;
-    e->DragExecutor = [&](THexDataObject* data, Qt::DropActions) {
+    dragOut(*e, Qt::IgnoreAction, [&](THexDataObject* data) {
         SCOPED_TRACE("drag");
         ++drags;
         expectBytesWithoutFile(data);
-        delete data;
-        return Qt::IgnoreAction;
-    };
-    mouse(*e, QEvent::MouseButtonPress, cellCenter(*e, 1, false), Qt::LeftButton);
-    mouse(*e, QEvent::MouseMove, cellCenter(*e, 3, false, true), Qt::LeftButton);
-    mouse(*e, QEvent::MouseButtonRelease, cellCenter(*e, 3, false, true), Qt::NoButton);
+    });
     EXPECT_EQ(drags, 1);
+    EXPECT_EQ(told.texts, (QStringList{why, why}));
     EXPECT_EQ(e->AllData(), "dump");
     EXPECT_EQ(refused.changes(), "");
 }

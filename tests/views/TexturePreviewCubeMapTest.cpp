@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -190,8 +191,8 @@ TEST_F(CubeMapPreview, DamagedCubeMapsFailCleanly) {
 }
 
 // The alpha files of a cube map are written, never shown: one the disk has no room for still fails the
-// preview, as any temporary file that cannot be written does.
-TEST_F(CubeMapPreview, TemporaryFilesThatCannotBeWrittenFailCleanly) {
+// preview, as any temporary file that cannot be written does, and the message names it and the reason.
+TEST_F(CubeMapPreview, TemporaryFilesThatCannotBeWrittenSayWhyAndFailCleanly) {
     ByteWriter w;
     writeBitmapHeader(w, kTextureKindJPEG, 0);
     for (int i = 0; i < 6; ++i) {
@@ -205,7 +206,12 @@ TEST_F(CubeMapPreview, TemporaryFilesThatCannotBeWrittenFailCleanly) {
         QApplication::processEvents();
         return shown;
     });
-    EXPECT_EQ(messages->texts, (std::vector<QString>{"Error loading images."}));
+    ASSERT_FALSE(form.isNull());
+    const QString why = QStringLiteral("Cannot write file \"%1\". %2")
+                            .arg(QDir(form->TempFolder()).filePath(QStringLiteral("TempA4.jpg")),
+                                 QString::fromLocal8Bit(std::strerror(EFBIG)));
+    ASSERT_EQ(messages->texts.size(), 1u);
+    EXPECT_EQ(messages->texts[0].toStdString(), ("Error loading images.\n" + why).toStdString());
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull()) << "the window closes";
 }

@@ -14,6 +14,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <cstring>
 #include <filesystem>
 
 #include "GLWin32Viewer.h"
@@ -341,8 +342,9 @@ TEST_F(MipMapPreview, DamagedTexturesShowAMessageAndClose) {
 }
 
 // A temporary file the disk has no room for is an image that cannot be loaded, whichever of the two
-// fails; the failed files do not stay. A cut alpha JPEG would still load, only with its end missing.
-TEST_F(MipMapPreview, TemporaryFilesThatCannotBeWrittenShowAMessageAndClose) {
+// fails; the message names the file and the system's reason, so that the user looks at the disk, not the
+// page. The failed files do not stay. A cut alpha JPEG would still load, only with its end missing.
+TEST_F(MipMapPreview, TemporaryFilesThatCannotBeWrittenSayWhyAndClose) {
     const PixelFn noise = [](uint32_t x, uint32_t y) {
         const uint32_t v = (x * 2654435761u) ^ (y * 40503u);
         return Rgba{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16)};
@@ -354,12 +356,17 @@ TEST_F(MipMapPreview, TemporaryFilesThatCannotBeWrittenShowAMessageAndClose) {
     openPage(kVersionUru, {{"LargeColour", mipmapObject(Kind::Pixels, 64, 64, 1, solid(kRed))},
                            {"LargeAlpha", jpegObject(128, 128, smallJpeg, largeJpeg)}});
 
-    for (const char* name : {"LargeColour", "LargeAlpha"}) {
+    for (const auto& [name, failed] :
+         {std::pair{"LargeColour", "Temp.dds"}, std::pair{"LargeAlpha", "TempA.jpg"}}) {
         SCOPED_TRACE(name);
         messages->texts.clear();
         QPointer<TfrmTplMipMap> broken = withFileSizeLimit(2048, [&] { return open(name); });
         ASSERT_FALSE(broken.isNull());
-        EXPECT_EQ(messages->texts, (std::vector<QString>{"Error loading image."}));
+        const QString why = QStringLiteral("Cannot write file \"%1\". %2")
+                                .arg(QDir(broken->TempFolder()).filePath(QString::fromLatin1(failed)),
+                                     QString::fromLocal8Bit(std::strerror(EFBIG)));
+        ASSERT_EQ(messages->texts.size(), 1u);
+        EXPECT_EQ(messages->texts[0].toStdString(), ("Error loading image.\n" + why).toStdString());
         EXPECT_EQ(QDir(broken->TempFolder()).entryList(QDir::Files), QStringList{});
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(broken.isNull()) << "the window closes";
