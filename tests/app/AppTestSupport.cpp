@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -100,6 +101,20 @@ QTreeWidgetItem* MainFormTest::findNode(const QString& text) const {
     for (QTreeWidgetItemIterator it(form->PRPTree); *it; ++it)
         if ((*it)->text(0) == text) return *it;
     return nullptr;
+}
+
+void settle() {
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+}
+
+TCustomPRPObjectForm* MainFormTest::openViewer(const char* name) {
+    QTreeWidgetItem* node = findNode(QString::fromLatin1(name));
+    EXPECT_NE(node, nullptr) << name;
+    if (!node) return nullptr;
+    TCustomPRPObjectForm* view = form->ShowObject(*form->NodeObject(node), false);
+    settle();
+    return view;
 }
 
 void MainFormTest::select(const QString& text) {

@@ -81,6 +81,9 @@ testpages::TestPage makePage(uint16_t version, const std::string& age, const std
 // A family's name without blanks, for the names of parametrized cases.
 std::string familyCaseName(const testpages::Family& family);
 
+// Lets posted events (layouts, resizes, paints) run a few rounds, as they do before the user sees a window.
+void settle();
+
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -93,6 +96,8 @@ protected:
     QTreeWidgetItem* findNode(const QString& text) const;
     // Right-clicks the first node with this text, as the user does before choosing a popup entry.
     void select(const QString& text);
+    // Opens the viewer of the first node with this name, as Edit does, and lets its window settle.
+    TCustomPRPObjectForm* openViewer(const char* name);
 
     std::unique_ptr<IsolatedSettings> settings;
     std::unique_ptr<CapturingMessages> messages;

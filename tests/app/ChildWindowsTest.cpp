@@ -35,11 +35,6 @@ using namespace testpages;
 namespace {
 
 // The rows in view are measured once the event loop runs; the scroll bars follow on its next turns.
-void settle() {
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents();
-}
-
 // Names as long as the engine's longest: fifty characters.
 std::string longName(const std::string& stem) {
     return stem + std::string(50 - stem.size(), 'x');

@@ -24,11 +24,6 @@ using namespace testpages;
 
 namespace {
 
-void settle() {
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents();
-}
-
 const TPRPObjectDesc kFountain = makeKey(0x48, "CityExterior_SoftVolume_AmbientFountainRegion01");
 
 // A sound of the writer's values; with `eax`, EAX settings of short values in place of its last two
@@ -82,14 +77,6 @@ protected:
         form->resize(1024, 720); // the designed size, on any screen
         settle();
     }
-    TCustomPRPObjectForm* open(const char* name) {
-        QTreeWidgetItem* node = findNode(QString::fromLatin1(name));
-        EXPECT_NE(node, nullptr) << name;
-        if (!node) return nullptr;
-        TCustomPRPObjectForm* view = form->ShowObject(*form->NodeObject(node), false);
-        settle();
-        return view;
-    }
     // The window a link of `view` opens.
     TCustomPRPObjectForm* follow(TCustomPRPObjectForm* view, const char* link) {
         if (!view) return nullptr;
@@ -136,12 +123,12 @@ TEST_F(CompactViewersTest, ViewersShowingShortValuesOpenAtTheirDesignedWidth) {
         std::function<TCustomPRPObjectForm*()> open;
     };
     const std::vector<Row> rows = {
-        {"knob", {388, 348}, [&] { return open("Knob"); }},
-        {"button", {368, 508}, [&] { return open("Button"); }},
-        {"sound", {528, 668}, [&] { return open("Birds"); }},
-        {"sound with a long region link", {726, 668}, [&] { return open("Fountain"); }},
-        {"EAX source settings", {428, 495}, [&] { return follow(open("Birds"), "LinkedEAXSettings"); }},
-        {"click map", {648, 428}, [&] { return open("ClickMap"); }},
+        {"knob", {388, 348}, [&] { return openViewer("Knob"); }},
+        {"button", {368, 508}, [&] { return openViewer("Button"); }},
+        {"sound", {528, 668}, [&] { return openViewer("Birds"); }},
+        {"sound with a long region link", {726, 668}, [&] { return openViewer("Fountain"); }},
+        {"EAX source settings", {428, 495}, [&] { return follow(openViewer("Birds"), "LinkedEAXSettings"); }},
+        {"click map", {648, 428}, [&] { return openViewer("ClickMap"); }},
         {"Bounds 3 Ext",
          {593, 352},
          []() -> TCustomPRPObjectForm* { return OpenBounds3Ext(axisAlignedBounds()); }},
@@ -305,7 +292,7 @@ TEST_F(CompactViewersTest, ClickMapLinksStayApartAtTwiceTheScale) {
     page.groups = {maps};
     form->OpenPRPFile(folder.write("Age_District_Dialog.prp", page));
     settle();
-    TCustomPRPObjectForm* view = open("KIMiniMap");
+    TCustomPRPObjectForm* view = openViewer("KIMiniMap");
     ASSERT_NE(view, nullptr);
     std::vector<QWidget*> labels;
     for (const char* name : {"DynTextLayer", "DynTextMap", "Proxy", "Skin"}) {

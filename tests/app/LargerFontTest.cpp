@@ -19,11 +19,6 @@ using namespace testpages;
 
 namespace {
 
-void settle() {
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents();
-}
-
 constexpr uint16_t kPythonFileModClass = 0xA2;
 
 // A python file modifier with two receivers and `count` parameters of every kind.
@@ -94,14 +89,6 @@ protected:
         form->resize(1024, 720); // the designed size, on any screen
         settle();
     }
-    TCustomPRPObjectForm* open(const char* name) {
-        QTreeWidgetItem* node = findNode(QString::fromLatin1(name));
-        EXPECT_NE(node, nullptr) << name;
-        if (!node) return nullptr;
-        TCustomPRPObjectForm* view = form->ShowObject(*form->NodeObject(node), false);
-        settle();
-        return view;
-    }
     // The child area as the frames see it.
     QRect childArea() const { return QRect(QPoint(0, 0), form->MdiArea->viewport()->size()); }
 };
@@ -146,7 +133,7 @@ void checkWholeList(const QListWidget* list) {
 // font each row takes what its text needs and its icon moves with it.
 TEST_F(LargerFontTest, SceneObjectLinkRowsHoldTheirTextBesideTheirIcons) {
     const bool larger = qgetenv("QT_FONT_DPI") == "144";
-    auto* view = qobject_cast<TfrmTplSceneObject*>(open("Fountain"));
+    auto* view = qobject_cast<TfrmTplSceneObject*>(openViewer("Fountain"));
     ASSERT_NE(view, nullptr);
     checkLinkRows(view);
     if (larger) return;
@@ -159,7 +146,7 @@ TEST_F(LargerFontTest, SceneObjectLinkRowsHoldTheirTextBesideTheirIcons) {
 // the child area.
 TEST_F(LargerFontTest, PythonParameterListShowsEveryLineWhereTheAreaHasRoom) {
     if (!inLargerFont()) return;
-    TCustomPRPObjectForm* view = open("LinkingBook");
+    TCustomPRPObjectForm* view = openViewer("LinkingBook");
     ASSERT_NE(view, nullptr);
     auto* params = view->findChild<QListWidget*>(QStringLiteral("Params"));
     ASSERT_NE(params, nullptr);
@@ -173,10 +160,10 @@ TEST_F(LargerFontTest, PythonParameterListShowsEveryLineWhereTheAreaHasRoom) {
 // A list longer than the child area takes the room below its window's place and scrolls the rest: the window
 // keeps its cascade place, and its fields do not scroll. A tree grows for the nodes it shows.
 TEST_F(LargerFontTest, ListsAndTreesGrowTheirWindowOnlyWithinTheChildArea) {
-    TCustomPRPObjectForm* first = open("Fountain");
+    TCustomPRPObjectForm* first = openViewer("Fountain");
     ASSERT_NE(first, nullptr);
     const QPoint firstPlace = first->SubWindow()->pos();
-    TCustomPRPObjectForm* view = open("Huge");
+    TCustomPRPObjectForm* view = openViewer("Huge");
     ASSERT_NE(view, nullptr);
     QMdiSubWindow* frame = view->SubWindow();
     EXPECT_EQ(frame->pos(),
@@ -192,12 +179,12 @@ TEST_F(LargerFontTest, ListsAndTreesGrowTheirWindowOnlyWithinTheChildArea) {
     form->MdiArea->closeAllSubWindows();
     settle();
     // Twelve interfaces of twelve classes: twelve group nodes, more than the tree's designed height holds.
-    TCustomPRPObjectForm* plain = open("Fountain");
+    TCustomPRPObjectForm* plain = openViewer("Fountain");
     ASSERT_NE(plain, nullptr);
     const QSize designed = plain->SubWindow()->size();
     plain->SubWindow()->close();
     settle();
-    auto* crowded = qobject_cast<TfrmTplSceneObject*>(open("Crowded"));
+    auto* crowded = qobject_cast<TfrmTplSceneObject*>(openViewer("Crowded"));
     ASSERT_NE(crowded, nullptr);
     ASSERT_EQ(crowded->ObjRefs1->topLevelItemCount(), 12);
     EXPECT_FALSE(crowded->ObjRefs1->verticalScrollBar()->isVisible());

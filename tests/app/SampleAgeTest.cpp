@@ -29,11 +29,6 @@ using namespace testpages;
 
 namespace {
 
-void settle() {
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents();
-}
-
 // The texts of a tree's nodes that are class labels the class table does not know.
 std::vector<std::string> unknownClassLabels(const QTreeWidget* tree) {
     std::vector<std::string> found;

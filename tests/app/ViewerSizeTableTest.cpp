@@ -331,11 +331,6 @@ TestPage pageOfEveryViewer(const Family& family) {
     return page;
 }
 
-void settle() {
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents();
-}
-
 // ---- What a window must show whole
 
 // The width a read-only edit leaves its text, as the edit lays it out: the style's contents rectangle less

@@ -30,11 +30,6 @@ TPRPFileObject entryOf(uint16_t classType, const std::string& name, uint16_t ver
     return entry;
 }
 
-void settle() {
-    for (int i = 0; i < 3; ++i)
-        QApplication::processEvents();
-}
-
 } // namespace
 
 TEST_F(MainFormTest, CaptionIconAndModifiedMark) {
