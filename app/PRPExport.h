@@ -75,7 +75,7 @@ std::string ReplaceQuestion(const std::vector<std::string>& fileNames);
 // about first. Nothing when cancelled or not confirmed; any failure propagates.
 std::optional<TMipmapFiles> ExportTextureImage(const TPRPFileObject& entry, const TExportUi& ui);
 // The Export command: as above, every failure shown as "Error exporting image!", with the file and the
-// system's reason below it when a file could not be written.
+// system's reason below it when the disk failed it (a file that could not be made, written or read).
 std::optional<TMipmapFiles> ExportImage(const TPRPFileObject& entry, const TExportUi& ui);
 
 // ---- Page convert

@@ -18,29 +18,30 @@ QString configFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
-} // namespace
-
-QString SettingsFilePath() {
+QString settingsFilePath() {
     return configFolder() + QStringLiteral("/Kestrum/Kestrum.ini");
 }
 
-QString FileDialogSettingsPath() {
+QString fileDialogSettingsPath() {
     return configFolder() + QStringLiteral("/QtProject.conf");
 }
 
-QString SettingsFileRefusal(const QString& path) {
-    const std::string name = QFile::encodeName(path).toStdString();
-    const TFileKind kind = FileKindOf(name);
+// Why a settings file cannot be used, or empty when it is a regular file or absent. Opening a pipe would
+// wait for a writer for ever, so only regular files are read or written.
+QString settingsFileRefusal(const QString& path) {
+    const TFileKind kind = FileKindOf(QFile::encodeName(path).toStdString());
     if (kind == TFileKind::Missing || kind == TFileKind::Regular) return QString();
     return QString::fromStdString(NotRegularFileMessage(path.toStdString(), kind));
 }
 
+} // namespace
+
 QString GuardSettingsFiles() {
     QStringList unkept;
-    const QString placement = SettingsFileRefusal(SettingsFilePath());
+    const QString placement = settingsFileRefusal(settingsFilePath());
     if (!placement.isEmpty())
         unkept << QStringLiteral("The window placement is not kept: ") + placement + '.';
-    const QString history = SettingsFileRefusal(FileDialogSettingsPath());
+    const QString history = settingsFileRefusal(fileDialogSettingsPath());
     if (!history.isEmpty()) {
         // The dialogs open their history whenever one is made, and a pipe would block the program there.
         // A folder below a device can never be made, so the history is neither read nor written.
@@ -52,8 +53,8 @@ QString GuardSettingsFiles() {
 }
 
 TRegistry::TRegistry() {
-    const QString path = SettingsFilePath();
-    if (SettingsFileRefusal(path).isEmpty())
+    const QString path = settingsFilePath();
+    if (settingsFileRefusal(path).isEmpty())
         settings_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
@@ -84,10 +85,6 @@ QString TRegistry::path(const QString& name) const {
 
 bool TRegistry::ValueExists(const QString& name) const {
     return settings_ && settings_->contains(path(name));
-}
-
-int TRegistry::ReadInteger(const QString& name) const {
-    return ReadWholeNumber(name).value_or(0);
 }
 
 std::optional<int> TRegistry::ReadWholeNumber(const QString& name) const {

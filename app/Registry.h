@@ -8,17 +8,10 @@
 
 class QSettings;
 
-// The settings file: "Kestrum/Kestrum.ini" in the user's configuration folder.
-QString SettingsFilePath();
-// The toolkit's file dialogs keep their history in "QtProject.conf" in the same folder.
-QString FileDialogSettingsPath();
-// Why a settings file cannot be used, or empty when it is a regular file or absent. Opening a pipe would
-// wait for a writer for ever, so only regular files are read or written.
-QString SettingsFileRefusal(const QString& path);
-
-// Checks both settings files before anything opens them. A file dialogs' history that is not a regular file
-// is kept from the toolkit's dialogs for the rest of the run. Answers the message that tells what is not
-// kept and why, or an empty text when both files can be used.
+// Checks both settings files before anything opens them: "Kestrum/Kestrum.ini" in the user's configuration
+// folder, and "QtProject.conf" beside it, where the toolkit's file dialogs keep their history. A file
+// dialogs' history that is not a regular file is kept from the toolkit's dialogs for the rest of the run.
+// Answers the message that tells what is not kept and why, or an empty text when both files can be used.
 QString GuardSettingsFiles();
 
 // A settings file that is not a regular file is left alone: it reads as holding no value and takes no write.
@@ -32,10 +25,9 @@ public:
     bool OpenKey(const QString& key, bool canCreate);
     void CloseKey();
     bool ValueExists(const QString& name) const;
-    // A missing or non-numeric value reads as 0 / false.
-    int ReadInteger(const QString& name) const;
     // The value when it is present and a whole number an int holds.
     std::optional<int> ReadWholeNumber(const QString& name) const;
+    // A missing value reads as false.
     bool ReadBool(const QString& name) const;
     void WriteInteger(const QString& name, int value);
     void WriteBool(const QString& name, bool value);
