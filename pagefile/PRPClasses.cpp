@@ -370,18 +370,18 @@ std::string DescribePageDamage(const TPRPFile& page) {
     } else if (groupsCut || damage.KeysLoaded < damage.KeysStored || damage.IndexCut) {
         // The groups not read may hold keys of their own: how many the index lists is not known.
         const std::string loaded = std::to_string(damage.KeysLoaded);
+        const std::string groups = std::to_string(damage.GroupsLoaded) + " of " +
+                                   std::to_string(damage.GroupsStored) + " class groups";
         std::string text = "the key index is damaged; ";
         if (!groupsCut)
             text += loaded + " of " + std::to_string(damage.KeysStored) + " keys loaded";
         else if (damage.GroupsLoaded == 0)
-            text += "0 of " + std::to_string(damage.GroupsStored) + " class groups loaded";
+            text += groups + " loaded";
         else if (damage.KeysLoaded < damage.KeysStored)
-            text += std::to_string(damage.GroupsLoaded) + " of " + std::to_string(damage.GroupsStored) +
-                    " class groups and " + loaded + " of at least " + std::to_string(damage.KeysStored) +
+            text += groups + " and " + loaded + " of at least " + std::to_string(damage.KeysStored) +
                     " keys loaded";
         else
-            text += std::to_string(damage.GroupsLoaded) + " of " + std::to_string(damage.GroupsStored) +
-                    " class groups and " + (damage.GroupsLoaded == 1 ? "its " : "their ") + loaded +
+            text += groups + " and " + (damage.GroupsLoaded == 1 ? "its " : "their ") + loaded +
                     (damage.KeysLoaded == 1 ? " key loaded" : " keys loaded");
         parts.push_back(text);
     }
