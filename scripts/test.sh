@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite:
 #   1. every fuzz target over its seeds and regression cases, then for 15 s each (clang, ASan+UBSan);
-#   2. every test under ASan+UBSan;
-#   3. every test in the normal build (its summary closes the run).
+#   2. every test under ASan+UBSan, built with clang;
+#   3. every test in the normal build, built with GCC (its summary closes the run).
 # Widget tests use Qt's offscreen platform; OpenGL tests need the X server that xvfb-run provides.
 # Each stage's whole output goes to a log in build-logs/; the terminal shows each stage's summary, and
 # everything about a failure: the failing tests' output, the build step that failed, the fuzz report.
@@ -87,8 +87,10 @@ for name in "${fuzz_targets[@]}"; do
         -artifact_prefix=build-fuzz/ "$corpus" "$seeds"
 done
 
+# The sanitizer stage builds with clang and the last stage with GCC, so that the suite is known to build
+# with both compilers.
 build_stage "sanitizer build" sanitizer-build build-asan -DKESTRUM_SANITIZE=ON -DKESTRUM_BENCH=OFF \
-    -DCMAKE_BUILD_TYPE=Debug
+    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 test_stage "sanitizer tests" build-asan sanitizer-tests ASAN_OPTIONS=detect_leaks=0
 
 build_stage "build" build build

@@ -420,9 +420,6 @@ public:
     void NotifyOwner(TObject* sender);
     void NotifyOwnerOfTexMapChange(TObject* sender);
     void Loaded();
-
-private:
-    int appliedCount_ = 0;
 };
 
 // ---- Shader -----------------------------------------------------------------------------------------

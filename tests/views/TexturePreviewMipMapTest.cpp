@@ -356,8 +356,10 @@ TEST_F(MipMapPreview, TemporaryFilesThatCannotBeWrittenSayWhyAndClose) {
     openPage(kVersionUru, {{"LargeColour", mipmapObject(Kind::Pixels, 64, 64, 1, solid(kRed))},
                            {"LargeAlpha", jpegObject(128, 128, smallJpeg, largeJpeg)}});
 
-    for (const auto& [name, failed] :
+    for (const auto& [textureName, failed] :
          {std::pair{"LargeColour", "Temp.dds"}, std::pair{"LargeAlpha", "TempA.jpg"}}) {
+        // A lambda takes a copy, not the structured binding itself, which not every compiler captures.
+        const char* const name = textureName;
         SCOPED_TRACE(name);
         messages->texts.clear();
         QPointer<TfrmTplMipMap> broken = withFileSizeLimit(2048, [&] { return open(name); });
