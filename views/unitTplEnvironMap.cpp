@@ -120,7 +120,7 @@ void TfrmTplEnvironMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* s
 
 void TfrmTplEnvironMap::FormResize() {
     GL3DSceneViewer->setGeometry(rect());
-    GL3DSceneViewer->update();
+    GL3DSceneViewer->Invalidate();
 }
 
 void TfrmTplEnvironMap::FormClose() {

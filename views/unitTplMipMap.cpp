@@ -171,7 +171,10 @@ void TfrmTplMipMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* strea
     ImageSprite->SetHeight(height);
     AlphaSprite->SetWidth(width);
     AlphaSprite->SetHeight(height);
-    const int w = int(std::lround(width)), h = int(std::lround(height));
+    // Without OpenGL the drawing says why in words, which need room beside a small texture too.
+    const QSize least = GL3DSceneViewer->minimumSizeHint();
+    const int w = std::max(int(std::lround(width)), least.width());
+    const int h = std::max(int(std::lround(height)), least.height());
 
     // The tool strip stands above the picture and is never narrower than its own texts.
     const int stripWidth = ToolStrip->sizeHint().width();
@@ -205,7 +208,7 @@ void TfrmTplMipMap::FormResize() {
     ImageSprite->Position()->SetCoordinate(0, float(GL3DSceneViewer->width()) / 2);
     ImageSprite->Position()->SetCoordinate(1, float(GL3DSceneViewer->height()) / 2);
     AlphaSprite->SetPosition(ImageSprite->Position());
-    GL3DSceneViewer->update();
+    GL3DSceneViewer->Invalidate();
 }
 
 void TfrmTplMipMap::FormKeyDown(int key) {
@@ -219,7 +222,7 @@ void TfrmTplMipMap::FormKeyDown(int key) {
         AlphaSprite->SetVisible(true);
         ImageSprite->SetVisible(false);
     }
-    GL3DSceneViewer->update();
+    GL3DSceneViewer->Invalidate();
 }
 
 void TfrmTplMipMap::FormMouseWheelDown() {

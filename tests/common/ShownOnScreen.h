@@ -9,15 +9,18 @@
 #include <QScreen>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 #include "TestInChild.h"
 
 namespace testpages {
 
 // Runs the current test again in a child program on an X server of its own, where no window of another
-// program tested side by side covers its windows. In the child it answers true and the test goes on; in
-// the parent it reports the child's failure as its own, answers false, and the test ends there.
-inline bool onScreenOfItsOwn() {
+// program tested side by side covers its windows, with the given variables set besides. In the child it
+// answers true and the test goes on; in the parent it reports the child's failure as its own, answers
+// false, and the test ends there.
+inline bool onScreenOfItsOwn(const std::vector<std::pair<QString, QString>>& variables = {}) {
     static const char* const kVariable = "KESTRUM_TEST_OWN_SCREEN";
     if (qEnvironmentVariableIsSet(kVariable)) return true;
     QProcess server;
@@ -38,6 +41,8 @@ inline bool onScreenOfItsOwn() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(display.trimmed()));
     environment.insert(QString::fromLatin1(kVariable), QStringLiteral("1"));
+    for (const auto& [name, value] : variables)
+        environment.insert(name, value);
     runCurrentTestInChild(environment, "on a screen of its own");
     server.terminate();
     if (!server.waitForFinished(5000)) {

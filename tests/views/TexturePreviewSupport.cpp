@@ -86,6 +86,10 @@ std::vector<QImage> framesAtPixelRatio(double ratio, size_t count) {
 void PreviewFixture::SetUp() {
     QOpenGLContext probe;
     if (!probe.create()) GTEST_SKIP() << "no OpenGL context here";
+    showMainWindow();
+}
+
+void PreviewFixture::showMainWindow() {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
     messages = std::make_unique<RecordedMessages>();
     main = std::make_unique<TMainForm>();

@@ -45,6 +45,8 @@ inline QPoint devicePixel(QPoint logical, double ratio) {
 class PreviewFixture : public ::testing::Test {
 protected:
     void SetUp() override;
+    // What SetUp does once it knows there is OpenGL: the main window, shown.
+    void showMainWindow();
 
     QTemporaryDir settingsDir, pages;
     std::unique_ptr<RecordedMessages> messages;

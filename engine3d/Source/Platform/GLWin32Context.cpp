@@ -176,10 +176,11 @@ void TGLWin32Context::checkSupportedBuffers() const {
     if (AuxBuffers() > 0) throw EGLContext("Auxiliary buffers are not supported on this platform");
 }
 
-void TGLWin32Context::createNativeContext(const std::function<bool(const QSurfaceFormat&)>& prepareSurface) {
+void TGLWin32Context::createNativeContext(const std::vector<QSurfaceFormat>& candidates,
+                                          const std::function<bool(const QSurfaceFormat&)>& prepareSurface) {
     QOpenGLContext* shareWith = nullptr;
     if (auto* other = dynamic_cast<TGLWin32Context*>(RequestedListSharing())) shareWith = other->context_;
-    for (const QSurfaceFormat& format : FormatCandidates()) {
+    for (const QSurfaceFormat& format : candidates) {
         if (!prepareSurface(format)) continue;
         auto* context = new QOpenGLContext();
         context->setFormat(format);
@@ -209,8 +210,11 @@ void TGLWin32Context::DoCreateContext(TGLDeviceContext deviceContext) {
     NativeCurrentKeeper keeper;
     surface_ = deviceContext;
     auto* window = dynamic_cast<QWindow*>(deviceContext);
+    // A window's pixel format is fixed once its native window exists: the context takes that one.
+    const std::vector<QSurfaceFormat> candidates =
+        window && window->handle() ? std::vector<QSurfaceFormat>{window->format()} : FormatCandidates();
     try {
-        createNativeContext([&](const QSurfaceFormat& format) {
+        createNativeContext(candidates, [&](const QSurfaceFormat& format) {
             if (window) {
                 // A window's pixel format is fixed when its native window is made.
                 if (!window->handle()) {
@@ -237,7 +241,7 @@ void TGLWin32Context::DoCreateContext(TGLDeviceContext deviceContext) {
 void TGLWin32Context::DoCreateMemoryContext(TGLDeviceContext, int width, int height, int) {
     checkSupportedBuffers();
     NativeCurrentKeeper keeper;
-    createNativeContext([&](const QSurfaceFormat& format) {
+    createNativeContext(FormatCandidates(), [&](const QSurfaceFormat& format) {
         offscreen_ = std::make_unique<QOffscreenSurface>();
         offscreen_->setFormat(format);
         offscreen_->create();

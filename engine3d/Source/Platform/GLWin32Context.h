@@ -45,7 +45,8 @@ protected:
 
 private:
     void checkSupportedBuffers() const;
-    void createNativeContext(const std::function<bool(const QSurfaceFormat&)>& prepareSurface);
+    void createNativeContext(const std::vector<QSurfaceFormat>& candidates,
+                             const std::function<bool(const QSurfaceFormat&)>& prepareSurface);
     void readAcceleration();
     QOpenGLContext* context_ = nullptr;
     QSurface* surface_ = nullptr;

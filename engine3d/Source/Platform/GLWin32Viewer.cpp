@@ -1,10 +1,14 @@
 #include "GLWin32Viewer.h"
 
+#include "GLWin32Context.h"
+
+#include <QCoreApplication>
 #include <QEnterEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
-#include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QPainter>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -21,6 +25,20 @@ bool openGLLoads() {
     return available;
 }
 
+// Why there is no OpenGL, as far as the program can tell.
+QString noOpenGLText() {
+    QString text = QStringLiteral("OpenGL is not available: the window system \"%1\" gives no OpenGL context")
+                       .arg(QGuiApplication::platformName());
+    // The settings that turn OpenGL off or point at drivers elsewhere are the likely reasons.
+    QStringList settings;
+    for (const char* name : {"QT_XCB_GL_INTEGRATION", "LIBGL_DRIVERS_PATH"})
+        if (qEnvironmentVariableIsSet(name))
+            settings << QStringLiteral("%1 is \"%2\"").arg(QLatin1String(name), qEnvironmentVariable(name));
+    if (!settings.isEmpty())
+        text += QStringLiteral(" (") + settings.join(QStringLiteral(", ")) + QLatin1Char(')');
+    return text + QStringLiteral(". The picture cannot be drawn.");
+}
+
 TMouseButton buttonOf(Qt::MouseButton button) {
     switch (button) {
     case Qt::RightButton:
@@ -32,110 +50,114 @@ TMouseButton buttonOf(Qt::MouseButton button) {
     }
 }
 
-QOpenGLContext* nativeContextOf(TGLContext* context);
+constexpr int kMessageMargin = 4;
+// The control's designed size, at which the message without OpenGL is measured.
+constexpr int kDesignedSize = 257;
 
 } // namespace
 
-// The widget's own context seen as an engine context: activation makes the widget current (which binds
-// its framebuffer), presenting is the widget's business, and the native context is never destroyed here.
-class TGLViewerContext : public TGLContext {
-    E3D_DECLARE_CLASS(TGLViewerContext)
+// The native window the buffer draws into: it renders when the window system shows it or a frame is
+// asked for, and hands its input to the control.
+class TGLViewerWindow : public QWindow {
 public:
-    explicit TGLViewerContext(TGL3DSceneViewer* viewer = nullptr) : viewer_(viewer) {}
-    ~TGLViewerContext() override {
-        try {
-            if (IsValid()) DestroyContext();
-        } catch (const std::exception&) {
-            // Nothing may leave a destructor; the adopted context belongs to the widget anyway.
-        }
+    explicit TGLViewerWindow(TGL3DSceneViewer* viewer) : viewer_(viewer) {
+        setSurfaceType(QSurface::OpenGLSurface);
+        // Keys stay with the program's windows, which pass the control's on to it.
+        setFlag(Qt::WindowDoesNotAcceptFocus);
     }
-    bool IsValid() const override { return adopted_ && viewer_ && viewer_->context(); }
-    void SwapBuffers() override {}
-    TGLDeviceContext RenderOutputDevice() const override {
-        return IsValid() ? viewer_->context()->surface() : nullptr;
-    }
-    QOpenGLContext* Native() const { return IsValid() ? viewer_->context() : nullptr; }
 
 protected:
-    void DoCreateContext(TGLDeviceContext) override {
-        if (!viewer_ || !viewer_->context() || !viewer_->context()->isValid())
-            throw EGLContext("Could not create an OpenGL context with the requested pixel format");
-        adopted_ = true;
+    void exposeEvent(QExposeEvent*) override {
+        if (isExposed()) viewer_->renderFrame();
     }
-    void DoCreateMemoryContext(TGLDeviceContext, int, int, int) override {
-        throw EGLContext("A viewer draws only into its window");
-    }
-    void DoShareLists(TGLContext* other) override {
-        QOpenGLContext* mine = Native();
-        QOpenGLContext* theirs = nativeContextOf(other);
-        if (!mine || !theirs || (mine != theirs && !QOpenGLContext::areSharing(mine, theirs)))
-            throw EGLContext("Lists are shared only between contexts created sharing them");
-    }
-    void DoDestroyContext() override { adopted_ = false; }
-    void DoActivate() override {
-        viewer_->makeCurrent();
-        if (!extensionsRead_) {
-            ReadGLExtensions();
-            extensionsRead_ = true;
+    void resizeEvent(QResizeEvent*) override { viewer_->resizeBuffer(); }
+    bool event(QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::UpdateRequest:
+            if (isExposed()) viewer_->renderFrame();
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Wheel:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Enter:
+        case QEvent::Leave:
+            // The window fills the control, so positions are the control's own; the toolkit passes what the
+            // control does not take on to its parents.
+            QCoreApplication::sendEvent(viewer_, event);
+            return true;
+        default:
+            return QWindow::event(event);
         }
-    }
-    void DoDeactivate() override {
-        // Inside the widget's own GL callbacks the widget expects its context to stay current.
-        if (!viewer_->inPaint_) viewer_->doneCurrent();
     }
 
 private:
     TGL3DSceneViewer* viewer_;
-    bool adopted_ = false;
-    bool extensionsRead_ = false;
 };
 
-E3D_DEFINE_CLASS(TGLViewerContext, TGLContext)
+// The platform context on the viewer's window; it reads a frame back before presenting it while the
+// viewer asks for one.
+class TGLViewerContext : public TGLWin32Context {
+    E3D_DECLARE_CLASS(TGLViewerContext)
+public:
+    explicit TGLViewerContext(TGL3DSceneViewer* viewer = nullptr) : viewer_(viewer) {}
+    void SwapBuffers() override {
+        if (viewer_ && viewer_->grabbing_) viewer_->grabbed_ = readBack();
+        TGLWin32Context::SwapBuffers();
+    }
 
-namespace {
+private:
+    QImage readBack() const {
+        const int width = viewer_->buffer_->Width(), height = viewer_->buffer_->Height();
+        QImage image(width, height, QImage::Format_RGBA8888);
+        GLint alignment = 4;
+        glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        glReadBuffer(Options() & RCOption(rcoDoubleBuffered) ? GL_BACK : GL_FRONT);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+        glPixelStorei(GL_PACK_ALIGNMENT, alignment);
+        // OpenGL counts rows from the bottom.
+        image = image.mirrored().convertToFormat(QImage::Format_RGB32);
+        image.setDevicePixelRatio(viewer_->window_->devicePixelRatio());
+        return image;
+    }
 
-QOpenGLContext* nativeContextOf(TGLContext* context) {
-    if (auto* viewerContext = dynamic_cast<TGLViewerContext*>(context)) return viewerContext->Native();
-    return nullptr;
-}
-
-// Marks the span of a GL callback of the widget.
-struct InCallback {
-    bool& flag;
-    bool saved;
-    explicit InCallback(bool& f) : flag(f), saved(f) { flag = true; }
-    ~InCallback() { flag = saved; }
+    TGL3DSceneViewer* viewer_;
 };
 
-} // namespace
+E3D_DEFINE_CLASS(TGLViewerContext, TGLWin32Context)
 
 TGL3DSceneViewer::TGL3DSceneViewer(QWidget* parent)
-    : QOpenGLWidget(parent), buffer_(std::make_unique<TGL3DSceneBuffer>()) {
+    : QWidget(parent), buffer_(std::make_unique<TGL3DSceneBuffer>()) {
     openGLAvailable_ = openGLLoads();
     senderObject_.viewer = this;
-    setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     resize(100, 100);
-    buffer_->ContextFactory = [this]() -> TGLContext* { return new TGLViewerContext(this); };
-    buffer_->OnPrepareGLContext = [this](TGL3DSceneBuffer*, TGLContext* context) {
-        // Lists are shared with the scene's first context only where the toolkit shares them.
-        TGLContext* shared = context->RequestedListSharing();
-        QOpenGLContext* theirs = nativeContextOf(shared);
-        if (shared && (!theirs || !QOpenGLContext::areSharing(this->context(), theirs)))
-            context->RequestListSharing(nullptr);
-    };
     buffer_->OnChange = [this](TObject*) { bufferChanged(); };
     buffer_->OnStructuralChange = [this](TObject*) { bufferStructuralChanged(); };
     buffer_->OnPrepareRender = [this](TObject*) { beforeRender(); };
-    setFormat(formatForBuffer());
-    connect(this, &QOpenGLWidget::resized, this, [this] { framebufferSize_ = deviceSize(); });
+    if (!openGLAvailable_) {
+        // No native surface at all: one that cannot draw would take the whole program's window with it.
+        lastError_ = noOpenGLText();
+        return;
+    }
+    buffer_->ContextFactory = [this]() -> TGLContext* { return new TGLViewerContext(this); };
+    window_ = new TGLViewerWindow(this);
+    window_->setFormat(formatForBuffer());
+    container_ = QWidget::createWindowContainer(window_, this);
+    container_->setObjectName(QStringLiteral("GL3DSceneViewerWindow"));
+    container_->setGeometry(rect());
+    container_->setFocusPolicy(Qt::NoFocus);
 }
 
 TGL3DSceneViewer::~TGL3DSceneViewer() {
-    // The base class destroys the context later, when this part of the object is gone.
-    QObject::disconnect(contextConnection_);
     destroyRC();
     buffer_.reset();
+    // The container frees the window with itself.
+    delete container_;
 }
 
 QSurfaceFormat TGL3DSceneViewer::formatForBuffer() const {
@@ -147,6 +169,8 @@ QSurfaceFormat TGL3DSceneViewer::formatForBuffer() const {
     TContextOptions options = buffer_->ContextOptions();
     format.setStencilBufferSize(options & ContextOption(roStencilBuffer) ? 8 : 0);
     format.setAlphaBufferSize(options & ContextOption(roDestinationAlpha) ? 8 : 0);
+    format.setSwapBehavior(options & ContextOption(roDoubleBuffer) ? QSurfaceFormat::DoubleBuffer
+                                                                   : QSurfaceFormat::SingleBuffer);
     switch (buffer_->AntiAliasing()) {
     case aa2x:
     case aa2xHQ:
@@ -168,89 +192,58 @@ void TGL3DSceneViewer::showError(const std::exception& e) {
     errorUnseen_ = true;
 }
 
-void TGL3DSceneViewer::paintError() {
-    // A failed frame leaves the scene's culling, alpha test and polygon mode behind, any of which drops
-    // the painter's quads; the buffer's cache learns of the change so that the next frame sets them again.
-    static constexpr TGLState dropping[] = {stCullFace, stAlphaTest, stPolygonStipple, stLogicOp};
-    for (TGLState state : dropping)
-        glDisable(cGLStateToGLEnum[state]);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    if (buffer_->RCInstantiated()) {
-        TGLStateCache& cache = buffer_->StateCache();
-        for (TGLState state : dropping)
-            cache.StateCacheDisable(state);
-        cache.ResetGLPolygonMode();
-    }
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().window());
-    painter.setPen(palette().windowText().color());
-    painter.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, lastError_);
+QSize TGL3DSceneViewer::minimumSizeHint() const {
+    if (openGLAvailable_) return {0, 0};
+    const QRect room(0, 0, kDesignedSize - 2 * kMessageMargin, 0x7FFF);
+    const QRect needed = fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, lastError_);
+    return {kDesignedSize, std::max(kDesignedSize, needed.height() + 2 * kMessageMargin)};
 }
 
 void TGL3DSceneViewer::createRC() {
-    if (!openGLAvailable_ || !context()) return;
+    if (!window_) return;
     try {
-        resizeBuffer(width(), height());
-        buffer_->CreateRC(context()->surface(), false);
+        resizeBuffer();
+        buffer_->CreateRC(window_, false);
         lastError_.clear();
     } catch (const std::exception& e) {
         showError(e);
     }
 }
 
-void TGL3DSceneViewer::resizeBuffer(int width, int height) {
-    // The widget's framebuffer holds its size in device pixels, rounded as the toolkit rounds it; forms
-    // keep placing HUD objects in the widget's own pixels, which the buffer scales by the ratio.
-    const qreal ratio = devicePixelRatioF();
-    const QSize device = QSize(width, height) * ratio;
-    buffer_->SetPixelRatio(float(ratio));
-    buffer_->Resize(std::max(1, device.width()), std::max(1, device.height()));
+void TGL3DSceneViewer::resizeBuffer() {
+    if (!window_) return;
+    // The window's surface holds its size in device pixels; forms keep placing HUD objects in the
+    // control's own pixels, which the buffer scales by the ratio.
+    const qreal ratio = window_->devicePixelRatio();
+    const QSize device = size() * ratio;
+    try {
+        buffer_->SetPixelRatio(float(ratio));
+        buffer_->Resize(std::max(1, device.width()), std::max(1, device.height()));
+    } catch (const std::exception& e) {
+        showError(e);
+    }
 }
 
 void TGL3DSceneViewer::destroyRC() {
     if (!buffer_ || !buffer_->RCInstantiated()) return;
     try {
-        if (context()) makeCurrent();
-        InCallback guard(inPaint_);
         buffer_->DestroyRC();
     } catch (const std::exception& e) {
         showError(e);
     }
-    if (context()) doneCurrent();
 }
 
 void TGL3DSceneViewer::Loaded() {
-    // A hidden control still gets its native surface and context here.
-    if (!openGLAvailable_ || context()) return;
-    // Grabbing initialises the widget's context and framebuffer even while nothing is on screen.
-    grabFramebuffer();
+    // A hidden control still gets its native window and context here.
+    if (window_ && !buffer_->RCInstantiated()) createRC();
 }
 
-void TGL3DSceneViewer::initializeGL() {
-    InCallback guard(inPaint_);
-    createRC();
-    // The widget's context dies before the widget when it is moved to another top-level window.
-    QObject::disconnect(contextConnection_);
-    contextConnection_ =
-        connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this]() { destroyRC(); });
-}
-
-void TGL3DSceneViewer::resizeGL(int width, int height) {
-    InCallback guard(inPaint_);
-    try {
-        resizeBuffer(width, height);
-    } catch (const std::exception& e) {
-        showError(e);
-    }
-}
-
-void TGL3DSceneViewer::paintGL() {
-    InCallback guard(inPaint_);
-    QPoint origin = mapToGlobal(QPoint(0, 0));
+void TGL3DSceneViewer::renderFrame() {
+    if (!window_) return;
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
     if (origin != lastOrigin_) {
         // A move on screen re-reads the size, as a resize would.
-        if (buffer_->RCInstantiated()) resizeGL(width(), height());
+        if (buffer_->RCInstantiated()) resizeBuffer();
         lastOrigin_ = origin;
     }
     bool rendered = false;
@@ -266,53 +259,76 @@ void TGL3DSceneViewer::paintGL() {
     // A failure is shown on one frame at least; a frame drawn after that one stands alone.
     if (rendered && !errorUnseen_) lastError_.clear();
     errorUnseen_ = false;
-    if (!lastError_.isEmpty()) paintError();
+    showFrameOrMessage();
 }
 
-void TGL3DSceneViewer::paintEvent(QPaintEvent* event) {
-    if (openGLAvailable_) {
-        QOpenGLWidget::paintEvent(event);
+void TGL3DSceneViewer::showFrameOrMessage() {
+    if (!container_) return;
+    const bool message = !lastError_.isEmpty();
+    if (container_->isHidden() == message) return;
+    container_->setHidden(message);
+    if (message) update();
+}
+
+void TGL3DSceneViewer::Invalidate() {
+    if (container_ && !container_->isHidden()) {
+        window_->requestUpdate();
         return;
+    }
+    framePending_ = container_ != nullptr;
+    update();
+}
+
+QImage TGL3DSceneViewer::grabFramebuffer() {
+    if (window_) {
+        grabbing_ = true;
+        grabbed_ = QImage();
+        renderFrame();
+        grabbing_ = false;
+        if (lastError_.isEmpty() && !grabbed_.isNull()) return grabbed_;
+    }
+    return grab().toImage();
+}
+
+void TGL3DSceneViewer::paintEvent(QPaintEvent*) {
+    // Only the message is drawn here; frames go to the window.
+    if (framePending_) {
+        framePending_ = false;
+        renderFrame();
+        if (lastError_.isEmpty()) return;
     }
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
+    painter.setPen(palette().windowText().color());
+    painter.drawText(rect().adjusted(kMessageMargin, kMessageMargin, -kMessageMargin, -kMessageMargin),
+                     Qt::AlignCenter | Qt::TextWordWrap, lastError_);
 }
 
-void TGL3DSceneViewer::resizeEvent(QResizeEvent* event) {
-    // The toolkit makes a new framebuffer on every resize to a size, also on one that keeps the size: the
-    // first after showing a control that was made ready when it joined a window which shows such controls
-    // already, or the one that gives a control shrunk to nothing its size back. Its window then goes on
-    // showing the framebuffer it was given first for that size, which is never drawn again, and the
-    // control stays black until its size changes. So a framebuffer of the right size is kept and drawn
-    // again, and a control without a size keeps its framebuffer, though nothing is drawn into it then.
-    if (defaultFramebufferObject() != 0 && (event->size().isEmpty() || deviceSize() == framebufferSize_)) {
-        update();
-        return;
-    }
-    QOpenGLWidget::resizeEvent(event);
-}
-
-QSize TGL3DSceneViewer::deviceSize() const {
-    return size() * devicePixelRatio();
+void TGL3DSceneViewer::resizeEvent(QResizeEvent*) {
+    if (!container_) return;
+    container_->setGeometry(rect());
+    // The viewport follows at once, not when the window system has resized the window.
+    if (buffer_->RCInstantiated()) resizeBuffer();
+    Invalidate();
 }
 
 void TGL3DSceneViewer::bufferChanged() {
-    if (!buffer_->Rendering() && !buffer_->Freezed()) update();
+    if (!buffer_->Rendering() && !buffer_->Freezed()) Invalidate();
 }
 
 void TGL3DSceneViewer::bufferStructuralChanged() {
-    // The widget's pixel format is fixed once its context exists; the buffer's context is made anew on it.
-    if (!context()) setFormat(formatForBuffer());
-    if (buffer_->RCInstantiated()) {
-        destroyRC();
-        makeCurrent();
-        {
-            InCallback guard(inPaint_);
-            createRC();
-        }
-        doneCurrent();
-    }
-    update();
+    if (!window_) return;
+    // A native window's pixel format is fixed when it is made: the window is made anew for the new
+    // options, and the context on it.
+    const bool hadContext = buffer_->RCInstantiated();
+    destroyRC();
+    const bool shown = window_->isVisible();
+    if (window_->handle()) window_->destroy();
+    window_->setFormat(formatForBuffer());
+    if (hadContext) createRC();
+    if (shown) window_->setVisible(true);
+    showFrameOrMessage();
+    Invalidate();
 }
 
 void TGL3DSceneViewer::beforeRender() {
@@ -323,7 +339,7 @@ void TGL3DSceneViewer::SetVSync(TVSyncMode value) {
     GLAssert(value == vsmSync || value == vsmNoSync, "");
     if (value == vsync_) return;
     vsync_ = value;
-    if (!context()) setFormat(formatForBuffer());
+    if (window_ && !window_->handle()) window_->setFormat(formatForBuffer());
 }
 
 float TGL3DSceneViewer::FieldOfView() const {
@@ -340,12 +356,20 @@ void TGL3DSceneViewer::guarded(const std::function<void()>& handler) {
         handler();
     } catch (const std::exception& e) {
         showError(e);
+        showFrameOrMessage();
         update();
     }
 }
 
 void TGL3DSceneViewer::mousePressEvent(QMouseEvent* event) {
     pressed_ = true;
+    // A press in the native window takes the focus as a press in the control would: to the nearest
+    // window around it that takes focus by click, which activates its frame.
+    for (QWidget* w = this; w; w = w->parentWidget())
+        if (w->focusPolicy() & Qt::ClickFocus) {
+            w->setFocus(Qt::MouseFocusReason);
+            break;
+        }
     QPoint p = event->position().toPoint();
     guarded([&] {
         if (OnMouseDown) OnMouseDown(Sender(), buttonOf(event->button()), event->modifiers(), p.x(), p.y());
@@ -380,7 +404,7 @@ void TGL3DSceneViewer::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TGL3DSceneViewer::enterEvent(QEnterEvent* event) {
-    QOpenGLWidget::enterEvent(event);
+    QWidget::enterEvent(event);
     mouseInControl_ = true;
     guarded([&] {
         if (OnMouseEnter) OnMouseEnter(Sender());
@@ -388,7 +412,7 @@ void TGL3DSceneViewer::enterEvent(QEnterEvent* event) {
 }
 
 void TGL3DSceneViewer::leaveEvent(QEvent* event) {
-    QOpenGLWidget::leaveEvent(event);
+    QWidget::leaveEvent(event);
     mouseInControl_ = false;
     guarded([&] {
         if (OnMouseLeave) OnMouseLeave(Sender());

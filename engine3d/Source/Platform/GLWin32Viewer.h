@@ -4,7 +4,8 @@
 
 #include "GL3DScene.h"
 
-#include <QOpenGLWidget>
+#include <QImage>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
@@ -19,9 +20,13 @@ using TMouseEvent =
     std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
 
-// The buffer draws into the control's own framebuffer through a context adopted from the widget; keys
-// and wheel turns the control does not use go on to its parent.
-class TGL3DSceneViewer : public QOpenGLWidget {
+class TGLViewerWindow;
+
+// The buffer draws through a context of its own into a native window that fills the control, so that
+// nothing else of the program is drawn through OpenGL and the driver needs no more than OpenGL 1.1. The
+// window's keys, wheel turns and mouse reach the control as its own, and those it does not use go on to
+// its parent. Without OpenGL, and while a failure is shown, the control is a plain window that says why.
+class TGL3DSceneViewer : public QWidget {
 public:
     explicit TGL3DSceneViewer(QWidget* parent = nullptr);
     ~TGL3DSceneViewer() override;
@@ -45,8 +50,15 @@ public:
     // The buffer's context can be had between context creation and destruction.
     bool RCInstantiated() const { return buffer_->RCInstantiated(); }
     // The last failure of a paint, an event handler or context creation, shown to the user in place of a
-    // frame until a later frame renders.
+    // frame until a later frame renders; without OpenGL, why there is none.
     const QString& LastError() const { return lastError_; }
+    // Asks for one frame, drawn from the event loop.
+    void Invalidate();
+    // Renders a frame and answers it as drawn, or, while a message stands in its place, the message as
+    // shown; its device pixel ratio is the control's.
+    QImage grabFramebuffer();
+    // Room for the message without OpenGL at the control's designed width; none with OpenGL.
+    QSize minimumSizeHint() const override;
 
     TNotifyEvent& BeforeRender() { return buffer_->BeforeRender; }
     TNotifyEvent& PostRender() { return buffer_->PostRender; }
@@ -63,9 +75,6 @@ public:
     TObject* Sender() { return &senderObject_; }
 
 protected:
-    void initializeGL() override;
-    void resizeGL(int width, int height) override;
-    void paintGL() override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -77,19 +86,21 @@ protected:
 
 private:
     friend class TGLViewerContext;
+    friend class TGLViewerWindow;
     void createRC();
     void destroyRC();
-    void resizeBuffer(int width, int height);
+    void resizeBuffer();
+    // Renders one frame into the window and presents it; a failure becomes the message shown instead.
+    void renderFrame();
+    // The window while frames show, the message while one stands.
+    void showFrameOrMessage();
     void bufferChanged();
     void bufferStructuralChanged();
     void beforeRender();
     void showError(const std::exception& e);
-    void paintError();
     // The one guard of an event handler: a failure shows in the control instead of leaving the event.
     void guarded(const std::function<void()>& handler);
     QSurfaceFormat formatForBuffer() const;
-    // The widget's size in device pixels, as the toolkit sizes its framebuffer.
-    QSize deviceSize() const;
 
     struct SenderObject : TObject {
         TGL3DSceneViewer* viewer = nullptr;
@@ -98,15 +109,19 @@ private:
     TVSyncMode vsync_ = vsmNoSync;
     bool mouseInControl_ = false;
     bool openGLAvailable_ = true;
-    bool inPaint_ = false;
     bool pressed_ = false;
     QPoint lastOrigin_;
     QString lastError_;
     // Set by a failure that no frame has shown yet.
     bool errorUnseen_ = false;
-    QMetaObject::Connection contextConnection_;
-    // The size in device pixels of the framebuffer the toolkit made last.
-    QSize framebufferSize_;
+    // A frame asked for while the message stands, rendered at the next paint.
+    bool framePending_ = false;
+    // The native window and the control that holds it; none without OpenGL.
+    TGLViewerWindow* window_ = nullptr;
+    QWidget* container_ = nullptr;
+    // A frame read back before it is presented, while grabFramebuffer asks for one.
+    bool grabbing_ = false;
+    QImage grabbed_;
 };
 
 // The control's entry in the class registry; it is made by the toolkit, so the entry has no factory.
