@@ -31,16 +31,20 @@ void onJpegError(j_common_ptr info) {
 }
 
 // libjpeg goes on past data that ends early or does not decode, and only warns: it pads the picture with
-// grey. Such a picture is damaged; other warnings (an unknown JFIF revision, say) leave the pixels whole.
+// grey. Such a picture is damaged; other warnings (an unknown JFIF revision, stray bytes it skips, say)
+// leave the pixels whole, and so does anything said once every row is decoded (a missing end marker).
 void onJpegMessage(j_common_ptr info, int level) {
     if (level >= 0) return;
+    if (info->is_decompressor) {
+        const auto* decompress = reinterpret_cast<const jpeg_decompress_struct*>(info);
+        if (decompress->output_height > 0 && decompress->output_scanline >= decompress->output_height) return;
+    }
     switch (info->err->msg_code) {
     case JWRN_HIT_MARKER:
     case JWRN_JPEG_EOF:
     case JWRN_HUFF_BAD_CODE:
     case JWRN_ARITH_BAD_CODE:
     case JWRN_MUST_RESYNC:
-    case JWRN_EXTRANEOUS_DATA:
     case JWRN_BOGUS_PROGRESSION:
     case JWRN_NOT_SEQUENTIAL:
         onJpegError(info);
