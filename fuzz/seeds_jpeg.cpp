@@ -1,6 +1,8 @@
-// Seeds of fuzz_jpeg: pictures of several sizes and qualities written by the JPEG picture, and one cut
-// short.
+// Seeds of fuzz_jpeg: pictures of several sizes and qualities written by the JPEG picture, one cut short
+// and one whose frame claims far more pixels than it holds.
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "FuzzHarness.h"
 #include "PlatformJPEG.h"
@@ -26,9 +28,19 @@ int main(int argc, char** argv) {
             jpeg.SaveToStream(file);
             const std::string name = "q" + std::to_string(size.quality) + "_" + std::to_string(size.width);
             seeds.add(name, file.Bytes());
-            if (size.width == 17)
+            if (size.width == 17) {
                 seeds.add(name + "_cut",
                           fuzzharness::Bytes(file.Bytes().begin(), file.Bytes().begin() + file.Size() / 2));
+                // The frame header claiming 4096 x 4096 pixels, far more than the data codes.
+                fuzzharness::Bytes enlarged(file.Bytes().begin(), file.Bytes().end());
+                const uint8_t frame[] = {0xFF, 0xC0};
+                auto at = std::search(enlarged.begin(), enlarged.end(), std::begin(frame), std::end(frame));
+                if (at != enlarged.end() && enlarged.end() - at > 8) {
+                    at[5] = at[7] = 0x10;
+                    at[6] = at[8] = 0x00;
+                    seeds.add(name + "_enlarged", enlarged);
+                }
+            }
         }
     });
 }

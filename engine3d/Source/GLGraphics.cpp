@@ -67,17 +67,40 @@ void TGLBitmap32::Assign(const TPersistent* source) {
         AssignFrom32BitsBitmap(*bitmap);
         return;
     }
-    // Any other picture goes through a 24-bit bitmap whose width is a multiple of 4, stretched to it
-    // when needed.
+    // Any other picture is taken as a 24-bit bitmap whose width is a multiple of 4, stretched to it when
+    // needed.
     QImage picture = graphic->ToImage();
     int width = graphic->Width();
     if (width & 3) {
         int rounded = (width + 3) & ~3;
         picture = picture.scaled(rounded, graphic->Height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
+    if (assignFromOpaqueImage(picture)) return;
     TBitmap temporary;
     temporary.AssignImage(picture, pf24bit);
     AssignFrom24BitsBitmap(temporary);
+}
+
+bool TGLBitmap32::assignFromOpaqueImage(const QImage& image) {
+    const QImage::Format format = image.format();
+    if ((format != QImage::Format_RGB888 && format != QImage::Format_RGB32) || (image.width() & 3))
+        return false;
+    resize(image.width(), image.height());
+    for (int y = 0; y < height_; ++y) {
+        const uint8_t* source = image.constScanLine(y);
+        int row = keepSourceRowOrder_ ? y : height_ - 1 - y;
+        TGLPixel32* target = data_.data() + static_cast<size_t>(row) * width_;
+        if (format == QImage::Format_RGB888) {
+            for (int x = 0; x < width_; ++x, source += 3)
+                target[x] = {source[0], source[1], source[2], 255};
+        } else {
+            const auto* pixels = reinterpret_cast<const QRgb*>(source);
+            for (int x = 0; x < width_; ++x)
+                target[x] = {uint8_t(qRed(pixels[x])), uint8_t(qGreen(pixels[x])), uint8_t(qBlue(pixels[x])),
+                             255};
+        }
+    }
+    return true;
 }
 
 void TGLBitmap32::AssignFrom24BitsBitmap(const TBitmap& bitmap) {

@@ -75,6 +75,9 @@ private:
     void resize(int width, int height);
     // Takes the size and the BGR(A) rows of bitmap, 3 or 4 bytes a pixel; with 3, the pixels are opaque.
     void assignFromBGRBitmap(const TBitmap& bitmap, int bytesPerPixel);
+    // Takes an RGB888 or RGB32 picture whose width is a multiple of 4 straight from its rows, as opaque
+    // pixels, without a bitmap between; false (nothing changed) for any other.
+    bool assignFromOpaqueImage(const QImage& image);
     void applyToRGB(const uint8_t table[256]);
     std::vector<TGLPixel32> data_;
     int width_ = 0;

@@ -2,6 +2,7 @@
 #include "GLTestSupport.h"
 #include "GLUtils.h"
 #include "PictureRegisteredFormats.h"
+#include "PeakMemory.h"
 #include "PlatformJPEG.h"
 
 #include <gmock/gmock.h>
@@ -12,7 +13,7 @@
 #include <QImageWriter>
 #include <QTemporaryDir>
 
-#include <fstream>
+#include <stdexcept>
 
 using namespace engine3d;
 using ::testing::HasSubstr;
@@ -288,13 +289,10 @@ TEST(GLBitmap32Upload, PowerOfTwoSizesAndExactTexels) {
 
 namespace {
 
-std::string jpegBytes(int width, int height) {
-    QImage gradient(width, height, QImage::Format_RGB888);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            gradient.setPixel(x, y, qRgb(x * 255 / width, 128, 255 - y * 255 / height));
+// A file of the JPEG picture's own writer: baseline, colour planes at half size.
+std::string jpegBytes(const QImage& picture) {
     TBitmap bitmap;
-    bitmap.AssignImage(gradient, pf24bit);
+    bitmap.AssignImage(picture, pf24bit);
     TJPEGImage jpeg;
     jpeg.Assign(&bitmap);
     TStringStream stream;
@@ -302,28 +300,51 @@ std::string jpegBytes(int width, int height) {
     return stream.DataString();
 }
 
-// A grey progressive picture: its decoder keeps the coefficients of the whole frame.
-std::string progressiveJpegBytes(int width, int height) {
-    QImage grey(width, height, QImage::Format_RGB888);
-    grey.fill(Qt::gray);
+QImage gradient(int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, y, qRgb(x * 255 / width, 128, 255 - y * 255 / height));
+    return picture;
+}
+
+// Four flat quadrants: red top left, green top right, blue bottom left, white bottom right.
+const QRgb kQuadrants[] = {qRgb(220, 30, 30), qRgb(30, 200, 60), qRgb(40, 50, 210), qRgb(250, 250, 250)};
+QImage quadrants(int width, int height) {
+    QImage picture(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.setPixel(x, y, kQuadrants[(y < height / 2 ? 0 : 2) + (x < width / 2 ? 0 : 1)]);
+    return picture;
+}
+
+// A progressive file: its decoder keeps the coefficients of the whole frame.
+std::string progressiveJpegBytes(const QImage& picture) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "jpg");
     writer.setProgressiveScanWrite(true);
-    writer.write(grey);
+    writer.write(picture);
     return buffer.data().toStdString();
 }
 
-// Peak resident memory of the process in kB, restarted from the present when the kernel allows it.
-void restartPeakMemory() {
-    std::ofstream("/proc/self/clear_refs") << "5";
+// The file with its frame header (baseline or progressive) claiming width x height pixels.
+std::string withFrameSize(std::string file, int width, int height) {
+    size_t frame = file.find("\xFF\xC0");
+    if (frame == std::string::npos) frame = file.find("\xFF\xC2");
+    if (frame == std::string::npos) throw std::logic_error("no frame header");
+    file[frame + 5] = char(height >> 8);
+    file[frame + 6] = char(height & 0xFF);
+    file[frame + 7] = char(width >> 8);
+    file[frame + 8] = char(width & 0xFF);
+    return file;
 }
-int64_t peakMemoryKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stoll(line.substr(6));
-    return 0;
+
+// Halfway between the start of the coded data of the file's first scan and its end marker.
+size_t amidData(const std::string& file) {
+    const size_t scan = file.find("\xFF\xDA");
+    if (scan == std::string::npos) throw std::logic_error("no scan header");
+    return (scan + 2 + (uint8_t(file[scan + 2]) << 8 | uint8_t(file[scan + 3])) + file.size() - 2) / 2;
 }
 
 } // namespace
@@ -331,7 +352,7 @@ int64_t peakMemoryKb() {
 TEST(JPEGPicture, LoadsByExtensionAndStretchesOddWidths) {
     QTemporaryDir dir;
     std::string path = dir.filePath("engine_picture.jpg").toStdString();
-    SaveStringToFile(path, jpegBytes(130, 20));
+    SaveStringToFile(path, jpegBytes(gradient(130, 20)));
     TClass pictureClass = GraphicClassForExtension(".jpg");
     ASSERT_EQ(pictureClass, &TJPEGImage::StaticClass());
     EXPECT_EQ(GraphicClassForExtension("JPEG"), pictureClass);
@@ -349,14 +370,14 @@ TEST(JPEGPicture, LoadsByExtensionAndStretchesOddWidths) {
     EXPECT_LT(image.ScanLine(10)[2].r, image.ScanLine(10)[120].r);
     EXPECT_NEAR(image.ScanLine(10)[60].g, 128, 6);
 
-    SaveStringToFile(path, jpegBytes(128, 4));
+    SaveStringToFile(path, jpegBytes(gradient(128, 4)));
     picture->LoadFromFile(path);
     image.Assign(picture.get());
     EXPECT_EQ(image.Width(), 128);
 }
 
 TEST(JPEGPicture, DamagedFilesRaiseAClearError) {
-    std::string good = jpegBytes(16, 16);
+    std::string good = jpegBytes(gradient(16, 16));
     TJPEGImage jpeg;
     for (const std::string& damaged : {std::string(), std::string("not a jpeg at all"), good.substr(0, 40)}) {
         TStringStream stream(damaged);
@@ -365,27 +386,102 @@ TEST(JPEGPicture, DamagedFilesRaiseAClearError) {
             << damaged.size() << " bytes";
     }
     // A frame header claiming 65000 x 65000 pixels is refused before anything that size is made.
-    std::string huge = good;
-    size_t baseline = huge.find("\xFF\xC0");
-    ASSERT_NE(baseline, std::string::npos);
-    huge[baseline + 5] = huge[baseline + 7] = static_cast<char>(0xFD);
-    huge[baseline + 6] = huge[baseline + 8] = static_cast<char>(0xE8);
+    std::string huge = withFrameSize(good, 65000, 65000);
     TStringStream hugeStream(huge);
     EXPECT_THAT([&] { jpeg.LoadFromStream(hugeStream); },
                 ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("too large")));
     // A progressive frame of 20000 x 20000 in a few hundred bytes: refused on its header, before its
     // coefficient buffers (2.4 GB) exist.
-    std::string progressive = progressiveJpegBytes(16, 16);
-    size_t sof = progressive.find("\xFF\xC2");
-    ASSERT_NE(sof, std::string::npos);
-    progressive[sof + 5] = progressive[sof + 7] = static_cast<char>(20000 >> 8);
-    progressive[sof + 6] = progressive[sof + 8] = static_cast<char>(20000 & 0xFF);
-    restartPeakMemory();
-    const int64_t before = peakMemoryKb();
+    QImage grey(16, 16, QImage::Format_RGB888);
+    grey.fill(Qt::gray);
+    std::string progressive = withFrameSize(progressiveJpegBytes(grey), 20000, 20000);
     TStringStream progressiveStream(progressive);
-    EXPECT_THAT([&] { jpeg.LoadFromStream(progressiveStream); },
-                ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("too large")));
-    EXPECT_LT(peakMemoryKb() - before, 100 * 1024);
+    const int64_t rise = testpages::peakMemoryRiseKb([&] {
+        EXPECT_THAT([&] { jpeg.LoadFromStream(progressiveStream); },
+                    ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("too large")));
+    });
+    EXPECT_LT(rise, 100 * 1024);
+}
+
+// A file whose coded data ends before its picture does, or holds what does not belong there, is a damaged
+// picture, not a picture grey below some row; one whose frame claims far more than its data could code is
+// refused before anything of that size exists. Good files of every layout keep their pixels and row order.
+TEST(JPEGPicture, CutOrCorruptDataIsDamagedAndGoodFilesKeepTheirPixels) {
+    const std::string baseline = jpegBytes(quadrants(64, 48));
+    const std::string progressive = progressiveJpegBytes(quadrants(64, 48));
+    const struct {
+        const char* name;
+        std::string file;
+        int width, height; // 0 for a damaged file
+    } cases[] = {
+        {"baseline", baseline, 64, 48},
+        {"baseline of odd sizes", jpegBytes(quadrants(37, 23)), 37, 23},
+        {"progressive", progressive, 64, 48},
+        {"cut amid its coded data", baseline.substr(0, amidData(baseline)), 0, 0},
+        {"cut before its end marker", baseline.substr(0, baseline.size() - 2), 0, 0},
+        {"progressive, cut amid its first scan", progressive.substr(0, amidData(progressive)), 0, 0},
+        {"progressive, cut before its last scan", progressive.substr(0, progressive.rfind("\xFF\xDA")), 0, 0},
+        {"a restart marker amid its coded data", std::string(baseline).insert(amidData(baseline), "\xFF\xD0"),
+         0, 0},
+        {"frame enlarged within what its data could code", withFrameSize(baseline, 128, 96), 0, 0},
+        {"frame enlarged far beyond its data", withFrameSize(baseline, 8192, 8192), 0, 0},
+        {"progressive frame enlarged far beyond its data", withFrameSize(progressive, 8000, 8000), 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TStringStream stream(c.file);
+        TJPEGImage jpeg;
+        if (c.width == 0) {
+            const int64_t rise = testpages::peakMemoryRiseKb([&] {
+                EXPECT_THAT([&] { jpeg.LoadFromStream(stream); },
+                            ::testing::ThrowsMessage<EInvalidGraphic>(HasSubstr("JPEG error: ")));
+            });
+            EXPECT_LT(rise, 16 * 1024) << "kB taken by a damaged file";
+            continue;
+        }
+        jpeg.LoadFromStream(stream);
+        ASSERT_EQ(jpeg.Width(), c.width);
+        ASSERT_EQ(jpeg.Height(), c.height);
+        const QImage shown = jpeg.ToImage();
+        const int left = c.width / 4, right = c.width * 3 / 4, top = c.height / 4, bottom = c.height * 3 / 4;
+        const QPoint centres[] = {{left, top}, {right, top}, {left, bottom}, {right, bottom}};
+        for (int quadrant = 0; quadrant < 4; ++quadrant) {
+            const QColor seen = shown.pixelColor(centres[quadrant]), colour(kQuadrants[quadrant]);
+            EXPECT_NEAR(seen.red(), colour.red(), 12) << "quadrant " << quadrant;
+            EXPECT_NEAR(seen.green(), colour.green(), 12) << "quadrant " << quadrant;
+            EXPECT_NEAR(seen.blue(), colour.blue(), 12) << "quadrant " << quadrant;
+        }
+        // Taken into the engine's image, the picture reads as the same picture held as a bitmap does, in
+        // either row order.
+        TBitmap bitmap;
+        bitmap.AssignImage(shown, pf24bit);
+        for (bool keepRowOrder : {false, true}) {
+            TGLBitmap32 fromPicture, fromBitmap;
+            fromPicture.SetKeepSourceRowOrder(keepRowOrder);
+            fromBitmap.SetKeepSourceRowOrder(keepRowOrder);
+            fromPicture.Assign(&jpeg);
+            fromBitmap.Assign(&bitmap);
+            EXPECT_TRUE(samePixels(fromPicture, fromBitmap)) << "row order kept: " << keepRowOrder;
+        }
+    }
+}
+
+// The largest pictures decode at full size: a picture costs its own size once while it is decoded, and the
+// engine's image made from it its own size once more, with no copies between.
+TEST(JPEGPicture, APictureCostsItsOwnSizeOnce) {
+    constexpr int kSize = 4096;
+    const std::string file = jpegBytes(gradient(kSize, kSize));
+    TStringStream stream(file);
+    TJPEGImage jpeg;
+    const int64_t pictureKb = int64_t(kSize) * kSize * 3 / 1024, fileKb = int64_t(file.size()) / 1024;
+    const int64_t decoding = testpages::peakMemoryRiseKb([&] { jpeg.LoadFromStream(stream); });
+    if (decoding < 0) GTEST_SKIP() << "the kernel does not let the peak memory be restarted";
+    ASSERT_EQ(jpeg.Width(), kSize);
+    EXPECT_LT(decoding, pictureKb + fileKb + 8 * 1024);
+    TGLBitmap32 image;
+    const int64_t taking = testpages::peakMemoryRiseKb([&] { image.Assign(&jpeg); });
+    ASSERT_EQ(image.Width(), kSize);
+    EXPECT_LT(taking, int64_t(kSize) * kSize * 4 / 1024 + 8 * 1024);
 }
 
 TEST(JPEGPicture, AssignTakesPicturesOrNothingAndWritingReportsTheCompressor) {

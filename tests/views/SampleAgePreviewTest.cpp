@@ -8,12 +8,15 @@
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <algorithm>
 #include <map>
 #include <set>
 
 #include "GLWin32Viewer.h"
 #include "MainUnit.h"
+#include "PeakMemory.h"
 #include "SampleAge.h"
+#include "TestFiles.h"
 #include "TexturePreviewSupport.h"
 #include "ViewerTestSupport.h"
 #include "unitTplEnvironMap.h"
@@ -143,4 +146,40 @@ TEST_F(SampleAgePreview, EveryTextureOpensAndShowsItsPicture) {
                             std::inserter(missing, missing.end()));
         EXPECT_TRUE(missing.empty()) << "missing kinds: " << ::testing::PrintToString(missing);
     }
+}
+
+// The garden's Cloud texture with its JPEG frame claiming 8192 x 8192 pixels in its 128 x 128 body: the
+// preview tells a damaged picture, as for any other texture it cannot read, and closes, without ever
+// holding a picture of that size.
+TEST_F(SampleAgePreview, ACloudWhoseFrameClaimsMoreThanItsDataIsDamaged) {
+    const std::filesystem::path folder = QFile::encodeName(pages.path()).toStdString();
+    writeSampleAge(folder);
+    const std::string pagePath = (folder / "Garden_District_Textures.prp").string();
+    Bytes page = readFile(pagePath);
+    // The frame header of the page's first 128 x 128 JPEG file, the Cloud's colour.
+    const Bytes frame = {0xFF, 0xC0, 0x00, 0x11, 0x08, 0x00, 0x80, 0x00, 0x80};
+    const auto at = std::search(page.begin(), page.end(), frame.begin(), frame.end());
+    ASSERT_NE(at, page.end());
+    for (int i : {5, 7})
+        at[i] = 0x20;
+    at[6] = at[8] = 0x00;
+    writeFile(pagePath, page);
+
+    main->OpenPRPFile(QFile::decodeName(pagePath.c_str()));
+    ASSERT_EQ(main->LocalPages.size(), 1u);
+    const TPRPFileObject* cloud = nullptr;
+    for (const TPRPFolder& group : main->LocalPages[0].Folders)
+        for (const TPRPFileObject& entry : group.Objects)
+            if (entry.Desc.Name == "Cloud*1#0.hsm") cloud = &entry;
+    ASSERT_NE(cloud, nullptr);
+    messages->texts.clear();
+    QPointer<TCustomPRPObjectForm> form;
+    const int64_t rise = peakMemoryRiseKb([&] {
+        form = main->ShowObjectByKey(cloud->Desc, false);
+        QApplication::processEvents();
+    });
+    EXPECT_EQ(messages->texts, (std::vector<QString>{"Error loading image."}));
+    EXPECT_LT(rise, 64 * 1024) << "kB taken by the preview";
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull()) << "the window closes";
 }

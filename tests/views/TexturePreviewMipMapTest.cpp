@@ -343,7 +343,7 @@ TEST_F(MipMapPreview, DamagedTexturesShowAMessageAndClose) {
 
 // A temporary file the disk has no room for is an image that cannot be loaded, whichever of the two
 // fails; the message names the file and the system's reason, so that the user looks at the disk, not the
-// page. The failed files do not stay. A cut alpha JPEG would still load, only with its end missing.
+// page. The failed files do not stay. A cut alpha JPEG would only be told as a damaged picture.
 TEST_F(MipMapPreview, TemporaryFilesThatCannotBeWrittenSayWhyAndClose) {
     const PixelFn noise = [](uint32_t x, uint32_t y) {
         const uint32_t v = (x * 2654435761u) ^ (y * 40503u);
