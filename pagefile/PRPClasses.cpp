@@ -122,6 +122,9 @@ bool belongsToGroup(TPlasmaFileStream& stream, const TPRPFolder& folder, const T
 // One class group: u16 class, the Live / Myst V extras, u32 count, then the entries. The count is
 // trusted only as far as the data goes: the loop stops at the end and nothing is reserved beyond it. A group
 // whose header the end of the file cuts counts as not loaded, and the caller drops it.
+// Room is reserved ahead only for a count the bytes left can hold. A false count may end at its first entry
+// with the next group right behind it: room for all the rest of the file could hold, kept for every such
+// group, would grow with the square of the groups.
 void readKeyGroup(TPlasmaFileStream& stream, TPRPFolder& folder, bool mystV, bool live) {
     stream.ReadValue(folder.ClassType);
     if (mystV || live) {
@@ -143,7 +146,7 @@ void readKeyGroup(TPlasmaFileStream& stream, TPRPFolder& folder, bool mystV, boo
     // their own keys. An entry the end of the file cuts is no sign of a false count, only of the cut.
     const bool doubtful = folder.Count > fits;
     bool miscounted = false;
-    folder.Objects.reserve(static_cast<size_t>(std::min<uint64_t>(folder.Count, fits)));
+    if (!doubtful) folder.Objects.reserve(folder.Count);
     for (uint32_t i = 0; i < folder.Count && !stream.AtEnd(); ++i) {
         const int64_t start = stream.Position();
         TPRPFileObject entry;

@@ -93,6 +93,34 @@ TEST_P(DamagedPages, ImpossibleCounts) {
         }
 }
 
+// Group after group whose key count no file could hold, each followed at once by the next: what the reader
+// keeps for them grows with the file, not with the square of the groups. Each group is as short as its
+// family stores one.
+TEST_P(DamagedPages, MiscountedGroupsKeepMemoryInProportionToTheFile) {
+    const uint16_t version = GetParam();
+    const TestPage header = emptyPage(version, "Age", "Page", 1);
+    PageLayout layout;
+    ByteWriter w;
+    w.bytes = buildPage(header, &layout);
+    w.bytes.resize(layout.indexStart);
+    const uint32_t groups = 3000;
+    w.u32(groups);
+    for (uint32_t g = 0; g < groups; ++g) {
+        w.u16(0x0100);
+        if (IsMystVFamily(version) || effectiveMajor(header) == kMajorVersionLive) w.u32(0).u8(0);
+        w.u32(0xFFFFFFFFu);
+    }
+    const TPRPFile page = loadPage(folder.write("m.prp", w.bytes));
+    EXPECT_EQ(page.Folders.size(), groups);
+    EXPECT_GE(page.Damage.MiscountedGroups.size(), groups - 1);
+    size_t reserved = page.Folders.capacity() * sizeof(TPRPFolder);
+    for (const TPRPFolder& f : page.Folders) {
+        EXPECT_TRUE(f.Objects.empty());
+        reserved += f.Objects.capacity() * sizeof(TPRPFileObject);
+    }
+    EXPECT_LE(reserved, 64 * w.size()) << "bytes reserved for a file of " << w.size();
+}
+
 INSTANTIATE_TEST_SUITE_P(AllFamilies, DamagedPages,
                          ::testing::Values(kVersionUru, kVersionMystV, kVersionLive, kVersionHexIsle,
                                            uint16_t(3)),
