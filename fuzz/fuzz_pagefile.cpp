@@ -2,6 +2,8 @@
 // object-stream readers over each body.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "FuzzHarness.h"
@@ -46,6 +48,18 @@ void readBody(TPlasmaStream& body) {
     }
 }
 
+// The room a page's records keep grows with its file, whatever counts it states: a few times the bytes
+// of the shortest group and entry, never the square of anything.
+void checkRoomKept(const TPRPFile& page, size_t fileSize) {
+    size_t kept = page.Folders.capacity() * sizeof(TPRPFolder);
+    for (const TPRPFolder& folder : page.Folders)
+        kept += folder.Objects.capacity() * sizeof(TPRPFileObject);
+    if (kept > 64 * fileSize + 4096) {
+        std::fprintf(stderr, "%zu bytes kept for a page file of %zu bytes\n", kept, fileSize);
+        std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -56,6 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         stream.ReadKeyIndex();
         TPRPFile page;
         stream.GetPageInfo(page);
+        checkRoomKept(page, size);
         int opened = 0;
         for (const TPRPFolder& folder : page.Folders)
             for (TPRPFileObject entry : folder.Objects) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <mutex>
 #include <type_traits>
+#include <unordered_map>
 
 std::string FamilyName(uint16_t version) {
     switch (version) {
@@ -122,6 +123,9 @@ bool belongsToGroup(TPlasmaFileStream& stream, const TPRPFolder& folder, const T
 // One class group: u16 class, the Live / Myst V extras, u32 count, then the entries. The count is
 // trusted only as far as the data goes: the loop stops at the end and nothing is reserved beyond it. A group
 // whose header the end of the file cuts counts as not loaded, and the caller drops it.
+// Room is reserved ahead only for a count the bytes left can hold. A false count may end at its first entry
+// with the next group right behind it: room for all the rest of the file could hold, kept for every such
+// group, would grow with the square of the groups.
 void readKeyGroup(TPlasmaFileStream& stream, TPRPFolder& folder, bool mystV, bool live) {
     stream.ReadValue(folder.ClassType);
     if (mystV || live) {
@@ -143,7 +147,7 @@ void readKeyGroup(TPlasmaFileStream& stream, TPRPFolder& folder, bool mystV, boo
     // their own keys. An entry the end of the file cuts is no sign of a false count, only of the cut.
     const bool doubtful = folder.Count > fits;
     bool miscounted = false;
-    folder.Objects.reserve(static_cast<size_t>(std::min<uint64_t>(folder.Count, fits)));
+    if (!doubtful) folder.Objects.reserve(folder.Count);
     for (uint32_t i = 0; i < folder.Count && !stream.AtEnd(); ++i) {
         const int64_t start = stream.Position();
         TPRPFileObject entry;
@@ -358,11 +362,30 @@ std::string DescribePageDamage(const TPRPFile& page) {
     if (damage.HeaderCut) parts.push_back("the page header is cut short");
     if (damage.IndexStartPastEnd) parts.push_back("the key index starts past the end of the file");
     if (damage.IndexStartInHeader) parts.push_back("the key index starts inside the page header");
+    // Miscounted groups are named together, each class once in the order its groups came, with how many.
+    std::vector<std::pair<uint16_t, size_t>> miscounted;
+    std::unordered_map<uint16_t, size_t> placeOfClass;
     for (uint16_t classType : damage.MiscountedGroups) {
+        const auto [place, first] = placeOfClass.try_emplace(classType, miscounted.size());
+        if (first) miscounted.emplace_back(classType, 0);
+        ++miscounted[place->second].second;
+    }
+    const auto classLabel = [&](uint16_t classType) {
         TPRPObjectDesc key;
         key.ClassType = classType;
-        parts.push_back("the key count of the " + GetClassLabel(key, page.Header.Version) +
-                        " group is damaged");
+        return GetClassLabel(key, page.Header.Version);
+    };
+    if (miscounted.size() == 1 && miscounted[0].second == 1) {
+        parts.push_back("the key count of the " + classLabel(miscounted[0].first) + " group is damaged");
+    } else if (!miscounted.empty()) {
+        std::string text = "the key counts of ";
+        for (size_t i = 0; i < miscounted.size(); ++i) {
+            const auto [classType, groups] = miscounted[i];
+            if (i > 0) text += i + 1 == miscounted.size() ? " and " : ", ";
+            text +=
+                std::to_string(groups) + " " + classLabel(classType) + (groups == 1 ? " group" : " groups");
+        }
+        parts.push_back(text + " are damaged");
     }
     const bool groupsCut = damage.GroupsLoaded < damage.GroupsStored;
     if (damage.GroupCountCut) {

@@ -93,6 +93,34 @@ TEST_P(DamagedPages, ImpossibleCounts) {
         }
 }
 
+// Group after group whose key count no file could hold, each followed at once by the next: what the reader
+// keeps for them grows with the file, not with the square of the groups. Each group is as short as its
+// family stores one.
+TEST_P(DamagedPages, MiscountedGroupsKeepMemoryInProportionToTheFile) {
+    const uint16_t version = GetParam();
+    const TestPage header = emptyPage(version, "Age", "Page", 1);
+    PageLayout layout;
+    ByteWriter w;
+    w.bytes = buildPage(header, &layout);
+    w.bytes.resize(layout.indexStart);
+    const uint32_t groups = 3000;
+    w.u32(groups);
+    for (uint32_t g = 0; g < groups; ++g) {
+        w.u16(0x0100);
+        if (IsMystVFamily(version) || effectiveMajor(header) == kMajorVersionLive) w.u32(0).u8(0);
+        w.u32(0xFFFFFFFFu);
+    }
+    const TPRPFile page = loadPage(folder.write("m.prp", w.bytes));
+    EXPECT_EQ(page.Folders.size(), groups);
+    EXPECT_GE(page.Damage.MiscountedGroups.size(), groups - 1);
+    size_t reserved = page.Folders.capacity() * sizeof(TPRPFolder);
+    for (const TPRPFolder& f : page.Folders) {
+        EXPECT_TRUE(f.Objects.empty());
+        reserved += f.Objects.capacity() * sizeof(TPRPFileObject);
+    }
+    EXPECT_LE(reserved, 64 * w.size()) << "bytes reserved for a file of " << w.size();
+}
+
 INSTANTIATE_TEST_SUITE_P(AllFamilies, DamagedPages,
                          ::testing::Values(kVersionUru, kVersionMystV, kVersionLive, kVersionHexIsle,
                                            uint16_t(3)),
@@ -124,7 +152,7 @@ TEST_P(DamagedPages, DamageIsNamedAndWholePagesAreNot) {
         {"index start past the end", patched(layout.dataStart - 4, 0xFFFFFFF0u), // IndexStart: the last field
          "the key index starts past the end of the file"},
         {"index start in the data", patched(layout.dataStart - 4, uint32_t(layout.dataStart)),
-         "the key count of the "},
+         "the key count"},
         {"cut after a group's count",
          Bytes(full.begin(), full.begin() + ptrdiff_t(layout.groupCountOffsets[1] + 4)),
          "the key index is damaged; 2 of 4 class groups and 1 of at least 3 keys loaded"},
@@ -146,6 +174,34 @@ TEST_P(DamagedPages, DamageIsNamedAndWholePagesAreNot) {
         EXPECT_EQ(page.Damage.Any(), !row.damage.empty()) << row.what;
         EXPECT_EQ(damage.empty(), row.damage.empty()) << row.what;
         loadEverything(folder.file("d.prp"));
+    }
+}
+
+// Groups whose key counts could not be true are named together, each class once with how many of its groups
+// there were, in the order the classes first came. Without class tables a class is named by its number.
+TEST(PageDamageText, MiscountedGroupsAreNamedOncePerClass) {
+    ClearClassTables();
+    const struct Row {
+        std::vector<uint16_t> miscounted;
+        bool headerCut;
+        std::string text;
+    } rows[] = {
+        {{0x0100}, false, "the key count of the ??? [0100] group is damaged"},
+        {std::vector<uint16_t>(150, 0x0100), false, "the key counts of 150 ??? [0100] groups are damaged"},
+        {{1, 0x0100, 1, 1},
+         false,
+         "the key counts of 3 ??? [0001] groups and 1 ??? [0100] group are damaged"},
+        {{4, 5, 4, 6},
+         true,
+         "the page header is cut short; the key counts of 2 ??? [0004] groups, 1 ??? [0005] group and 1 ??? "
+         "[0006] group are damaged"},
+    };
+    for (const Row& row : rows) {
+        TPRPFile page;
+        page.Header.Version = kVersionUru;
+        page.Damage.MiscountedGroups = row.miscounted;
+        page.Damage.HeaderCut = row.headerCut;
+        EXPECT_EQ(DescribePageDamage(page), row.text);
     }
 }
 
