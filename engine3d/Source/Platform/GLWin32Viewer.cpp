@@ -70,7 +70,6 @@ protected:
     void exposeEvent(QExposeEvent*) override {
         if (isExposed()) viewer_->renderFrame();
     }
-    void resizeEvent(QResizeEvent*) override { viewer_->resizeBuffer(); }
     bool event(QEvent* event) override {
         switch (event->type()) {
         case QEvent::UpdateRequest:
