@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QMdiSubWindow>
+#include <QMetaObject>
 #include <filesystem>
 
 #include "GLEngineInit.h"
@@ -75,6 +76,23 @@ TfrmTplEnvironMap::TfrmTplEnvironMap(QWidget* parent)
     GL3DSceneViewer->SetCamera(GLCamera);
     resize(257, 257);
     GL3DSceneViewer->setGeometry(0, 0, 257, 257);
+    // Words that come in place of the picture later (a frame that fails) get their room, once the paint
+    // that showed them is over.
+    GL3DSceneViewer->OnMessageChange = [this](TObject*) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (QMdiSubWindow* frame = SubWindow())
+                    frame->resize(frame->size().expandedTo(minimumSizeHint() + frame->size() - size()));
+            },
+            Qt::QueuedConnection);
+    };
+    // The context is made with the form, so that a driver that gives none is known before it is sized.
+    GL3DSceneViewer->Loaded();
+}
+
+QSize TfrmTplEnvironMap::minimumSizeHint() const {
+    return GL3DSceneViewer ? GL3DSceneViewer->minimumSizeHint() : QSize();
 }
 
 TfrmTplEnvironMap::~TfrmTplEnvironMap() {

@@ -27,6 +27,8 @@ public:
     void FormResize();
     void FormClose();
     QSize sizeHint() const override { return {257, 257}; }
+    // The drawing's: room for its words while it shows words in place of the picture.
+    QSize minimumSizeHint() const override;
 
     // The library's materials, in the order the faces are stored.
     static const std::array<const char*, 6> kFaceMaterials;

@@ -124,6 +124,14 @@ TfrmTplMipMap::TfrmTplMipMap(QWidget* parent)
                              static_cast<QObject*>(Content), static_cast<QObject*>(GL3DSceneViewer)})
         watched->installEventFilter(this);
     resize(257, kViewerTop + 257);
+    // Words that come in place of the picture later (a frame that fails) get their room too, once the
+    // paint that showed them is over.
+    GL3DSceneViewer->OnMessageChange = [this](TObject*) {
+        QMetaObject::invokeMethod(
+            this, [this] { Guarded([&] { fitToPicture(); }); }, Qt::QueuedConnection);
+    };
+    // The context is made with the form, so that a driver that gives none is known before it is sized.
+    GL3DSceneViewer->Loaded();
 }
 
 TfrmTplMipMap::~TfrmTplMipMap() {
@@ -171,10 +179,25 @@ void TfrmTplMipMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* strea
     ImageSprite->SetHeight(height);
     AlphaSprite->SetWidth(width);
     AlphaSprite->SetHeight(height);
-    // Without OpenGL the drawing says why in words, which need room beside a small texture too.
+    pictureSize_ = QSize(int(std::lround(width)), int(std::lround(height)));
+    fitToPicture();
+
+    if (Folder.Count == 0 && ViewerHost()) {
+        for (const TPRPFile& page : ViewerHost()->LoadedLocalPages()) {
+            if (page.FileName != entry.FileName) continue;
+            for (const TPRPFolder& folder : page.Folders)
+                if (folder.ClassType == kMipMapClass) Folder = folder;
+        }
+    }
+    FormResize();
+    SetObjectInfo(entry);
+}
+
+void TfrmTplMipMap::fitToPicture() {
+    // While the drawing shows words in place of the picture, they need room beside a small texture too.
     const QSize least = GL3DSceneViewer->minimumSizeHint();
-    const int w = std::max(int(std::lround(width)), least.width());
-    const int h = std::max(int(std::lround(height)), least.height());
+    const int w = std::max(pictureSize_.width(), least.width());
+    const int h = std::max(pictureSize_.height(), least.height());
 
     // The tool strip stands above the picture and is never narrower than its own texts.
     const int stripWidth = ToolStrip->sizeHint().width();
@@ -192,16 +215,6 @@ void TfrmTplMipMap::LoadObject(const TPRPFileObject& entry, TPlasmaStream* strea
         setClientSize(clientWidth, clientHeight);
     }
     GL3DSceneViewer->setFixedSize(w, h);
-
-    if (Folder.Count == 0 && ViewerHost()) {
-        for (const TPRPFile& page : ViewerHost()->LoadedLocalPages()) {
-            if (page.FileName != entry.FileName) continue;
-            for (const TPRPFolder& folder : page.Folders)
-                if (folder.ClassType == kMipMapClass) Folder = folder;
-        }
-    }
-    FormResize();
-    SetObjectInfo(entry);
 }
 
 void TfrmTplMipMap::FormResize() {

@@ -1,6 +1,7 @@
 #pragma once
 // The mip-map viewer: the texture's colour image, or its alpha image, drawn through the 3D engine. Space
 // switches between the two; the mouse wheel steps through the other textures of the same page.
+#include <QSize>
 #include <memory>
 #include <string>
 
@@ -73,10 +74,15 @@ private:
     // whether the page itself is loaded.
     const TPRPFolder* loadedTextures(bool& pageLoaded) const;
     void setClientSize(int width, int height);
+    // Sizes the drawing to the picture, or to the room its words need while it shows words, and the
+    // window to the drawing.
+    void fitToPicture();
     void askToClose();
     // "Error loading image." with the reason below it, when there is one to tell; then the window closes.
     void failLoading(const QString& reason);
     bool handleWheel(QWheelEvent* event);
     TPrivateTempFolder tempDir_;
     int wheelRemainder_ = 0;
+    // The picture's size in the control's pixels.
+    QSize pictureSize_;
 };

@@ -1,10 +1,13 @@
 #include "GL3DScene.h"
 
+#include "GLStrings.h"
 #include "GLTexture.h"
 #include "XOpenGL.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 namespace engine3d {
 
@@ -1583,13 +1586,16 @@ int64_t performanceCounter() {
     return value;
 }
 
-// Major and minor number from the GL_VERSION text of the current context.
-bool hasOpenGL11() {
+// Why the current context cannot draw the scene, from the major and minor number of its GL_VERSION text;
+// empty for OpenGL 1.1 and later. A context that names no version (as some indirect ones do) says so.
+std::string openGLVersionFault() {
     const GLubyte* text = glGetString(GL_VERSION);
-    if (!text) return false;
     int major = 0, minor = 0;
-    if (std::sscanf(reinterpret_cast<const char*>(text), "%d.%d", &major, &minor) < 2) return false;
-    return major > 1 || (major == 1 && minor >= 1);
+    if (!text || std::sscanf(reinterpret_cast<const char*>(text), "%d.%d", &major, &minor) < 2)
+        return std::string(glsOpenGLVersionTooLow) + ": the context reports no OpenGL version";
+    if (major > 1 || (major == 1 && minor >= 1)) return {};
+    return std::string(glsOpenGLVersionTooLow) + ": the context reports version " +
+           reinterpret_cast<const char*>(text);
 }
 
 constexpr TColor clBtnFace = clSystemColor | 15;
@@ -1685,7 +1691,7 @@ void TGL3DSceneBuffer::CreateRC(TGLDeviceContext deviceContext, bool memoryConte
             context->CreateContext(deviceContext);
         context->ContextActivate();
         try {
-            if (!hasOpenGL11()) throw EOpenGLError("Need at least OpenGL version 1.1");
+            if (const std::string fault = openGLVersionFault(); !fault.empty()) throw EOpenGLError(fault);
             glViewport(0, 0, viewport_.Width, viewport_.Height);
             SetupRenderingState();
             TVector background = ColorToVector(backgroundColor_);

@@ -2,13 +2,17 @@
 #include "GLTestSupport.h"
 #include "GLWin32Context.h"
 #include "ShapeRenderSupport.h"
+#include "TestInChild.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QColor>
 #include <QGuiApplication>
+#include <QImage>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
+#include <QProcessEnvironment>
 #include <QWindow>
 
 using namespace engine3d;
@@ -316,3 +320,72 @@ TEST(GLContext, DeeperDepthThanOfferedStillGivesAContext) {
     EXPECT_FALSE(context.IsValid());
     EXPECT_EQ(context.Acceleration(), chaUnknown);
 }
+
+namespace {
+
+struct MemoryDriver {
+    const char* name;
+    const char* extensionOverride;
+    bool framebufferObjects;
+};
+
+void PrintTo(const MemoryDriver& driver, std::ostream* out) {
+    *out << driver.name;
+}
+
+class MemorySurfaceOnDriver : public ::testing::TestWithParam<MemoryDriver> {};
+
+// The left half red, the right half blue, read back top row first.
+void expectHalves(TGLWin32Context& context, int width, int height, const std::string& when) {
+    context.ContextActivate();
+    glViewport(0, 0, width, height);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, width / 2, height);
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glScissor(width / 2, 0, width - width / 2, height);
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    const QImage image = context.ReadMemorySurface(width, height);
+    context.ContextDeactivate();
+    ASSERT_EQ(image.size(), QSize(width, height)) << when;
+    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::red)) << when;
+    EXPECT_EQ(image.pixelColor(width - 1, height - 1), QColor(Qt::blue)) << when;
+    EXPECT_EQ(image.pixelColor(width / 2 - 1, height - 1), QColor(Qt::red)) << when;
+}
+
+} // namespace
+
+// A memory context draws whole pictures of any size on a driver with framebuffer objects, on one whose
+// textures take only powers of two, and, without framebuffer objects, into a window that is never shown;
+// a larger surface is had in the same context where the driver allows it.
+TEST_P(MemorySurfaceOnDriver, DrawsAndReadsBackAPictureOfAnySize) {
+    if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "the drivers are tried on an X server";
+    if (!qEnvironmentVariableIsSet("KESTRUM_TEST_DRIVER")) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KESTRUM_TEST_DRIVER"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("MESA_EXTENSION_OVERRIDE"),
+                           QString::fromLatin1(GetParam().extensionOverride));
+        testpages::runCurrentTestInChild(environment, GetParam().name);
+        return;
+    }
+    REQUIRE_MEMORY_CONTEXT(context, 40, 24);
+    EXPECT_TRUE(context->IsMemoryContext());
+    EXPECT_EQ(context->Framebuffer() != nullptr, GetParam().framebufferObjects);
+    expectHalves(*context, 40, 24, "at its first size");
+    if (context->ResizeMemorySurface(100, 60))
+        expectHalves(*context, 100, 60, "grown in the same context");
+    else
+        EXPECT_FALSE(GetParam().framebufferObjects) << "a framebuffer object grows in its context";
+    EXPECT_TRUE(context->ResizeMemorySurface(20, 10)) << "a smaller surface is always had";
+    expectHalves(*context, 20, 10, "shrunk");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drivers, MemorySurfaceOnDriver,
+    ::testing::Values(MemoryDriver{"Full", "", true},
+                      MemoryDriver{"NoNonPowerOfTwoTextures", "-GL_ARB_texture_non_power_of_two", true},
+                      MemoryDriver{"NoFramebufferObjects",
+                                   "-GL_ARB_framebuffer_object -GL_EXT_framebuffer_object", false}),
+    [](const ::testing::TestParamInfo<MemoryDriver>& info) { return info.param.name; });

@@ -4,10 +4,12 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
 #include <QPlatformSurfaceEvent>
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,20 @@ QSurfaceFormat formatFor(int colorBits, int alphaBits, int depthBits, int stenci
     return format;
 }
 
+// The size of a framebuffer object that holds a surface of the given size in the current context: a driver
+// without textures of any size takes only powers of two, of which the surface uses the lower left part.
+QSize framebufferSizeFor(QSize surface) {
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    if (context && context->functions()->hasOpenGLFeature(QOpenGLFunctions::NPOTTextures)) return surface;
+    const auto powerOfTwo = [](int n) {
+        int p = 1;
+        while (p < n && p < (1 << 30))
+            p <<= 1;
+        return p;
+    };
+    return {powerOfTwo(surface.width()), powerOfTwo(surface.height())};
+}
+
 int samplesFor(TGLAntiAliasing antiAliasing) {
     switch (antiAliasing) {
     case aaNone:
@@ -140,6 +156,7 @@ TGLWin32Context::~TGLWin32Context() {
     if (trackedWindow_) UnregisterWindowDestroyHook(trackedWindow_);
     framebuffer_.reset();
     delete context_;
+    memoryWindow_.reset();
 }
 
 bool TGLWin32Context::IsValid() const {
@@ -238,6 +255,16 @@ void TGLWin32Context::DoCreateContext(TGLDeviceContext deviceContext) {
     }
 }
 
+void TGLWin32Context::releaseNative() {
+    framebuffer_.reset();
+    if (context_) context_->doneCurrent();
+    delete context_;
+    context_ = nullptr;
+    surface_ = nullptr;
+    offscreen_.reset();
+    memoryWindow_.reset();
+}
+
 void TGLWin32Context::DoCreateMemoryContext(TGLDeviceContext, int width, int height, int) {
     checkSupportedBuffers();
     NativeCurrentKeeper keeper;
@@ -248,26 +275,75 @@ void TGLWin32Context::DoCreateMemoryContext(TGLDeviceContext, int width, int hei
         surface_ = offscreen_.get();
         return offscreen_->isValid();
     });
-    auto fail = [&](const char* message) {
-        framebuffer_.reset();
+    if (width <= 0 || height <= 0) {
+        releaseNative();
+        throw Exception("Unabled to create pbuffer.");
+    }
+    if (QOpenGLFramebufferObject::hasOpenGLFramebufferObjects()) {
+        memorySize_ = QSize(width, height);
+        QOpenGLFramebufferObjectFormat fboFormat;
+        fboFormat.setAttachment(DepthBits() > 0 || StencilBits() > 0
+                                    ? QOpenGLFramebufferObject::CombinedDepthStencil
+                                    : QOpenGLFramebufferObject::NoAttachment);
+        framebuffer_ = std::make_unique<QOpenGLFramebufferObject>(framebufferSizeFor(memorySize_), fboFormat);
+        if (!framebuffer_->isValid()) {
+            releaseNative();
+            throw Exception("Unabled to create pbuffer.");
+        }
+        ClearGLErrors();
+        framebuffer_->release();
         context_->doneCurrent();
-        delete context_;
-        context_ = nullptr;
-        surface_ = nullptr;
-        offscreen_.reset();
-        throw Exception(message);
-    };
-    if (!QOpenGLFramebufferObject::hasOpenGLFramebufferObjects()) fail("WGL_ARB_pbuffer support required.");
-    QOpenGLFramebufferObjectFormat fboFormat;
-    fboFormat.setAttachment(DepthBits() > 0 || StencilBits() > 0
-                                ? QOpenGLFramebufferObject::CombinedDepthStencil
-                                : QOpenGLFramebufferObject::NoAttachment);
-    if (width > 0 && height > 0)
-        framebuffer_ = std::make_unique<QOpenGLFramebufferObject>(width, height, fboFormat);
-    if (!framebuffer_ || !framebuffer_->isValid()) fail("Unabled to create pbuffer.");
+        return;
+    }
+    // Without framebuffer objects the frame is drawn into the back buffer of a window that is never shown
+    // (and never swapped), as large as asked; the context is made anew on that window's own format.
+    releaseNative();
+    std::vector<QSurfaceFormat> candidates = FormatCandidates();
+    for (QSurfaceFormat& format : candidates)
+        format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    try {
+        createNativeContext(candidates, [&](const QSurfaceFormat& format) {
+            memoryWindow_ = std::make_unique<QWindow>();
+            memoryWindow_->setSurfaceType(QSurface::OpenGLSurface);
+            memoryWindow_->setFormat(format);
+            const qreal ratio = memoryWindow_->devicePixelRatio();
+            memoryWindow_->resize(int(std::ceil(width / ratio)), int(std::ceil(height / ratio)));
+            memoryWindow_->create();
+            surface_ = memoryWindow_.get();
+            return memoryWindow_->handle() != nullptr;
+        });
+    } catch (const std::exception&) {
+        releaseNative();
+        throw Exception("WGL_ARB_pbuffer support required.");
+    }
     ClearGLErrors();
-    framebuffer_->release();
     context_->doneCurrent();
+}
+
+bool TGLWin32Context::ResizeMemorySurface(int width, int height) {
+    if (framebuffer_) {
+        memorySize_ = QSize(std::max(width, 1), std::max(height, 1));
+        return true;
+    }
+    if (!memoryWindow_) return false;
+    const QSize pixels = memoryWindow_->size() * memoryWindow_->devicePixelRatio();
+    return pixels.width() >= width && pixels.height() >= height;
+}
+
+QImage TGLWin32Context::ReadMemorySurface(int width, int height) const {
+    QImage image(std::max(width, 1), std::max(height, 1), QImage::Format_RGBA8888);
+    GLint alignment = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    // A framebuffer object reads from its own colour buffer; a hidden window from the back buffer that is
+    // never presented.
+    if (!framebuffer_) glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, image.width(), image.height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+    glPixelStorei(GL_PACK_ALIGNMENT, alignment);
+    // OpenGL counts rows from the bottom; the alpha the scene leaves is not part of the picture.
+    image.mirror();
+    image.convertTo(QImage::Format_RGBX8888);
+    return image;
 }
 
 void TGLWin32Context::DoShareLists(TGLContext* other) {
@@ -292,6 +368,7 @@ void TGLWin32Context::DoDestroyContext() {
     delete context_;
     context_ = nullptr;
     offscreen_.reset();
+    memoryWindow_.reset();
     surface_ = nullptr;
 }
 
@@ -299,7 +376,20 @@ void TGLWin32Context::DoActivate() {
     if (!context_->makeCurrent(surface_))
         throw EGLContext(
             FormatMessage("Context activation failed: %X, %s", {"0", "the surface cannot be made current"}));
-    if (framebuffer_) framebuffer_->bind();
+    if (framebuffer_) {
+        const QSize wanted = framebufferSizeFor(memorySize_);
+        if (framebuffer_->size() != wanted || !framebuffer_->isValid()) {
+            // The old object goes first, so that both are never held at once.
+            const QOpenGLFramebufferObjectFormat fboFormat = framebuffer_->format();
+            framebuffer_.reset();
+            framebuffer_ = std::make_unique<QOpenGLFramebufferObject>(wanted, fboFormat);
+            if (!framebuffer_->isValid()) {
+                context_->doneCurrent();
+                throw Exception("Unabled to create pbuffer.");
+            }
+        }
+        framebuffer_->bind();
+    }
     if (vLastPixelFormat != context_) {
         const GLubyte* vendorText = glGetString(GL_VENDOR);
         std::string vendor = vendorText ? reinterpret_cast<const char*>(vendorText) : "";
@@ -320,7 +410,7 @@ void TGLWin32Context::DoDeactivate() {
 }
 
 void TGLWin32Context::SwapBuffers() {
-    if (context_ && surface_ && !framebuffer_ && (Options() & RCOption(rcoDoubleBuffered)) &&
+    if (context_ && surface_ && !IsMemoryContext() && (Options() & RCOption(rcoDoubleBuffered)) &&
         surface_->surfaceClass() == QSurface::Window)
         context_->swapBuffers(surface_);
 }

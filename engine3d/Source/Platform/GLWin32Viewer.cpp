@@ -2,15 +2,15 @@
 
 #include "GLWin32Context.h"
 
-#include <QCoreApplication>
 #include <QEnterEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QPainter>
-#include <QWindow>
+#include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 
 namespace engine3d {
 
@@ -25,18 +25,32 @@ bool openGLLoads() {
     return available;
 }
 
-// Why there is no OpenGL, as far as the program can tell.
-QString noOpenGLText() {
-    QString text = QStringLiteral("OpenGL is not available: the window system \"%1\" gives no OpenGL context")
-                       .arg(QGuiApplication::platformName());
-    // The settings that turn OpenGL off or point at drivers elsewhere are the likely reasons.
+// The settings of the user's environment that choose the window system or the OpenGL driver, or take
+// something from it, as they are set: each can be why no context or too old a one is had.
+QString settingsThatMayBeWhy() {
     QStringList settings;
-    for (const char* name : {"QT_XCB_GL_INTEGRATION", "LIBGL_DRIVERS_PATH"})
+    for (const char* name : {"QT_QPA_PLATFORM", "QT_XCB_GL_INTEGRATION",
+                             "QT_WAYLAND_CLIENT_BUFFER_INTEGRATION", "LIBGL_ALWAYS_INDIRECT",
+                             "LIBGL_DRIVERS_PATH", "MESA_GL_VERSION_OVERRIDE", "MESA_EXTENSION_OVERRIDE"})
         if (qEnvironmentVariableIsSet(name))
             settings << QStringLiteral("%1 is \"%2\"").arg(QLatin1String(name), qEnvironmentVariable(name));
-    if (!settings.isEmpty())
-        text += QStringLiteral(" (") + settings.join(QStringLiteral(", ")) + QLatin1Char(')');
-    return text + QStringLiteral(". The picture cannot be drawn.");
+    return settings.join(QStringLiteral(", "));
+}
+
+// A failure to make a context, with the settings that may be why and what it means for the picture.
+QString contextFailureText(QString what) {
+    while (what.endsWith(QLatin1Char('.')))
+        what.chop(1);
+    const QString settings = settingsThatMayBeWhy();
+    if (!settings.isEmpty()) what += QStringLiteral(" (") + settings + QLatin1Char(')');
+    return what + QStringLiteral(". The picture cannot be drawn.");
+}
+
+// Why there is no OpenGL, as far as the program can tell.
+QString noOpenGLText() {
+    return contextFailureText(
+        QStringLiteral("OpenGL is not available: the window system \"%1\" gives no OpenGL context")
+            .arg(QGuiApplication::platformName()));
 }
 
 TMouseButton buttonOf(Qt::MouseButton button) {
@@ -51,79 +65,24 @@ TMouseButton buttonOf(Qt::MouseButton button) {
 }
 
 constexpr int kMessageMargin = 4;
-// The control's designed size, at which the message without OpenGL is measured.
+// The control's designed size, at which the room for its words is measured.
 constexpr int kDesignedSize = 257;
 
 } // namespace
 
-// The native window the buffer draws into: it renders when the window system shows it or a frame is
-// asked for, and hands its input to the control.
-class TGLViewerWindow : public QWindow {
-public:
-    explicit TGLViewerWindow(TGL3DSceneViewer* viewer) : viewer_(viewer) {
-        setSurfaceType(QSurface::OpenGLSurface);
-        // Keys stay with the program's windows, which pass the control's on to it.
-        setFlag(Qt::WindowDoesNotAcceptFocus);
-    }
-
-protected:
-    void exposeEvent(QExposeEvent*) override {
-        if (isExposed()) viewer_->renderFrame();
-    }
-    bool event(QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::UpdateRequest:
-            if (isExposed()) viewer_->renderFrame();
-            return true;
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Wheel:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Enter:
-        case QEvent::Leave:
-            // The window fills the control, so positions are the control's own; the toolkit passes what the
-            // control does not take on to its parents.
-            QCoreApplication::sendEvent(viewer_, event);
-            return true;
-        default:
-            return QWindow::event(event);
-        }
-    }
-
-private:
-    TGL3DSceneViewer* viewer_;
-};
-
-// The platform context on the viewer's window; it reads a frame back before presenting it while the
-// viewer asks for one.
+// The memory context of a viewer: a frame is read back in place of being presented.
 class TGLViewerContext : public TGLWin32Context {
     E3D_DECLARE_CLASS(TGLViewerContext)
 public:
     explicit TGLViewerContext(TGL3DSceneViewer* viewer = nullptr) : viewer_(viewer) {}
     void SwapBuffers() override {
-        if (viewer_ && viewer_->grabbing_) viewer_->grabbed_ = readBack();
-        TGLWin32Context::SwapBuffers();
+        if (!viewer_) return;
+        const TGL3DSceneBuffer& buffer = *viewer_->buffer_;
+        viewer_->frame_ = ReadMemorySurface(buffer.Width(), buffer.Height());
+        viewer_->frame_.setDevicePixelRatio(buffer.PixelRatio());
     }
 
 private:
-    QImage readBack() const {
-        const int width = viewer_->buffer_->Width(), height = viewer_->buffer_->Height();
-        QImage image(width, height, QImage::Format_RGBA8888);
-        GLint alignment = 4;
-        glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-        glPixelStorei(GL_PACK_ALIGNMENT, 4);
-        glReadBuffer(Options() & RCOption(rcoDoubleBuffered) ? GL_BACK : GL_FRONT);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
-        glPixelStorei(GL_PACK_ALIGNMENT, alignment);
-        // OpenGL counts rows from the bottom.
-        image = image.mirrored().convertToFormat(QImage::Format_RGB32);
-        image.setDevicePixelRatio(viewer_->window_->devicePixelRatio());
-        return image;
-    }
-
     TGL3DSceneViewer* viewer_;
 };
 
@@ -134,93 +93,63 @@ TGL3DSceneViewer::TGL3DSceneViewer(QWidget* parent)
     openGLAvailable_ = openGLLoads();
     senderObject_.viewer = this;
     setMouseTracking(true);
+    // Every pixel is painted, from the frame or with the words.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     resize(100, 100);
     buffer_->OnChange = [this](TObject*) { bufferChanged(); };
     buffer_->OnStructuralChange = [this](TObject*) { bufferStructuralChanged(); };
     buffer_->OnPrepareRender = [this](TObject*) { beforeRender(); };
-    if (!openGLAvailable_) {
-        // No native surface at all: one that cannot draw would take the whole program's window with it.
-        lastError_ = noOpenGLText();
-        return;
-    }
     buffer_->ContextFactory = [this]() -> TGLContext* { return new TGLViewerContext(this); };
-    window_ = new TGLViewerWindow(this);
-    window_->setFormat(formatForBuffer());
-    container_ = QWidget::createWindowContainer(window_, this);
-    container_->setObjectName(QStringLiteral("GL3DSceneViewerWindow"));
-    container_->setGeometry(rect());
-    container_->setFocusPolicy(Qt::NoFocus);
+    if (!openGLAvailable_) lastError_ = noOpenGLText();
 }
 
 TGL3DSceneViewer::~TGL3DSceneViewer() {
     destroyRC();
     buffer_.reset();
-    // The container frees the window with itself.
-    delete container_;
 }
 
-QSurfaceFormat TGL3DSceneViewer::formatForBuffer() const {
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    static constexpr int depthBits[] = {24, 16, 24, 32};
-    format.setDepthBufferSize(depthBits[buffer_->DepthPrecision() % 4]);
-    TContextOptions options = buffer_->ContextOptions();
-    format.setStencilBufferSize(options & ContextOption(roStencilBuffer) ? 8 : 0);
-    format.setAlphaBufferSize(options & ContextOption(roDestinationAlpha) ? 8 : 0);
-    format.setSwapBehavior(options & ContextOption(roDoubleBuffer) ? QSurfaceFormat::DoubleBuffer
-                                                                   : QSurfaceFormat::SingleBuffer);
-    switch (buffer_->AntiAliasing()) {
-    case aa2x:
-    case aa2xHQ:
-        format.setSamples(2);
-        break;
-    case aa4x:
-    case aa4xHQ:
-        format.setSamples(4);
-        break;
-    default:
-        break;
-    }
-    format.setSwapInterval(vsync_ == vsmSync ? 1 : 0);
-    return format;
+void TGL3DSceneViewer::setMessage(const QString& text) {
+    if (text == lastError_) return;
+    lastError_ = text;
+    updateGeometry();
+    update();
+    if (OnMessageChange) OnMessageChange(Sender());
 }
 
-void TGL3DSceneViewer::showError(const std::exception& e) {
-    lastError_ = QString::fromStdString(e.what());
+void TGL3DSceneViewer::showError(const QString& text) {
     errorUnseen_ = true;
+    setMessage(text);
 }
 
 QSize TGL3DSceneViewer::minimumSizeHint() const {
-    if (openGLAvailable_) return {0, 0};
+    if (lastError_.isEmpty()) return {0, 0};
     const QRect room(0, 0, kDesignedSize - 2 * kMessageMargin, 0x7FFF);
     const QRect needed = fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, lastError_);
     return {kDesignedSize, std::max(kDesignedSize, needed.height() + 2 * kMessageMargin)};
 }
 
+QSize TGL3DSceneViewer::deviceSize() const {
+    const qreal ratio = devicePixelRatioF();
+    return {std::max(1, int(std::lround(width() * ratio))), std::max(1, int(std::lround(height() * ratio)))};
+}
+
 void TGL3DSceneViewer::createRC() {
-    if (!window_) return;
+    if (!openGLAvailable_) return;
     try {
         resizeBuffer();
-        buffer_->CreateRC(window_, false);
-        lastError_.clear();
+        buffer_->CreateRC(nullptr, true);
     } catch (const std::exception& e) {
-        showError(e);
+        showError(contextFailureText(QString::fromStdString(e.what())));
     }
 }
 
 void TGL3DSceneViewer::resizeBuffer() {
-    if (!window_) return;
-    // The window's surface holds its size in device pixels; forms keep placing HUD objects in the
-    // control's own pixels, which the buffer scales by the ratio.
-    const qreal ratio = window_->devicePixelRatio();
-    const QSize device = size() * ratio;
-    try {
-        buffer_->SetPixelRatio(float(ratio));
-        buffer_->Resize(std::max(1, device.width()), std::max(1, device.height()));
-    } catch (const std::exception& e) {
-        showError(e);
-    }
+    const QSize device = deviceSize();
+    // Forms keep placing HUD objects in the control's own pixels, which the buffer scales by the ratio.
+    buffer_->SetPixelRatio(float(devicePixelRatioF()));
+    if (auto* context = dynamic_cast<TGLWin32Context*>(buffer_->RenderingContext()))
+        if (!context->ResizeMemorySurface(device.width(), device.height())) destroyRC();
+    buffer_->Resize(device.width(), device.height());
 }
 
 void TGL3DSceneViewer::destroyRC() {
@@ -228,75 +157,56 @@ void TGL3DSceneViewer::destroyRC() {
     try {
         buffer_->DestroyRC();
     } catch (const std::exception& e) {
-        showError(e);
+        showError(QString::fromStdString(e.what()));
     }
 }
 
 void TGL3DSceneViewer::Loaded() {
-    // A hidden control still gets its native window and context here.
-    if (window_ && !buffer_->RCInstantiated()) createRC();
+    if (!buffer_->RCInstantiated()) createRC();
 }
 
 void TGL3DSceneViewer::renderFrame() {
-    if (!window_) return;
-    const QPoint origin = mapToGlobal(QPoint(0, 0));
-    if (origin != lastOrigin_) {
-        // A move on screen re-reads the size, as a resize would.
-        if (buffer_->RCInstantiated()) resizeBuffer();
-        lastOrigin_ = origin;
-    }
+    frameStale_ = false;
+    if (!openGLAvailable_) return;
     bool rendered = false;
     if (width() > 0 && height() > 0) {
         try {
+            resizeBuffer();
             if (!buffer_->RCInstantiated()) createRC();
-            buffer_->Render(nullptr);
-            rendered = buffer_->RCInstantiated();
+            if (buffer_->RCInstantiated()) {
+                buffer_->Render(nullptr);
+                rendered = true;
+            }
         } catch (const std::exception& e) {
-            showError(e);
+            showError(QString::fromStdString(e.what()));
         }
     }
     // A failure is shown on one frame at least; a frame drawn after that one stands alone.
-    if (rendered && !errorUnseen_) lastError_.clear();
+    if (rendered && !errorUnseen_) setMessage(QString());
     errorUnseen_ = false;
-    showFrameOrMessage();
-}
-
-void TGL3DSceneViewer::showFrameOrMessage() {
-    if (!container_) return;
-    const bool message = !lastError_.isEmpty();
-    if (container_->isHidden() == message) return;
-    container_->setHidden(message);
-    if (message) update();
 }
 
 void TGL3DSceneViewer::Invalidate() {
-    if (container_ && !container_->isHidden()) {
-        window_->requestUpdate();
-        return;
-    }
-    framePending_ = container_ != nullptr;
+    frameStale_ = true;
     update();
 }
 
 QImage TGL3DSceneViewer::grabFramebuffer() {
-    if (window_) {
-        grabbing_ = true;
-        grabbed_ = QImage();
-        renderFrame();
-        grabbing_ = false;
-        if (lastError_.isEmpty() && !grabbed_.isNull()) return grabbed_;
-    }
+    renderFrame();
+    if (lastError_.isEmpty() && !frame_.isNull()) return frame_;
     return grab().toImage();
 }
 
 void TGL3DSceneViewer::paintEvent(QPaintEvent*) {
-    // Only the message is drawn here; frames go to the window.
-    if (framePending_) {
-        framePending_ = false;
+    // A frame rendered for another size or pixel ratio (the window moved to another screen) is no longer
+    // the picture.
+    if (frameStale_ || frame_.size() != deviceSize() || frame_.devicePixelRatio() != devicePixelRatioF())
         renderFrame();
-        if (lastError_.isEmpty()) return;
-    }
     QPainter painter(this);
+    if (lastError_.isEmpty() && !frame_.isNull()) {
+        painter.drawImage(QPoint(0, 0), frame_);
+        return;
+    }
     painter.fillRect(rect(), palette().window());
     painter.setPen(palette().windowText().color());
     painter.drawText(rect().adjusted(kMessageMargin, kMessageMargin, -kMessageMargin, -kMessageMargin),
@@ -304,9 +214,7 @@ void TGL3DSceneViewer::paintEvent(QPaintEvent*) {
 }
 
 void TGL3DSceneViewer::resizeEvent(QResizeEvent*) {
-    if (!container_) return;
-    container_->setGeometry(rect());
-    // The viewport follows at once, not when the window system has resized the window.
+    // The viewport follows at once; the frame at the next paint.
     if (buffer_->RCInstantiated()) resizeBuffer();
     Invalidate();
 }
@@ -316,17 +224,10 @@ void TGL3DSceneViewer::bufferChanged() {
 }
 
 void TGL3DSceneViewer::bufferStructuralChanged() {
-    if (!window_) return;
-    // A native window's pixel format is fixed when it is made: the window is made anew for the new
-    // options, and the context on it.
+    // A context's pixel format is fixed when it is made: the context is made anew for the new options.
     const bool hadContext = buffer_->RCInstantiated();
     destroyRC();
-    const bool shown = window_->isVisible();
-    if (window_->handle()) window_->destroy();
-    window_->setFormat(formatForBuffer());
     if (hadContext) createRC();
-    if (shown) window_->setVisible(true);
-    showFrameOrMessage();
     Invalidate();
 }
 
@@ -336,9 +237,7 @@ void TGL3DSceneViewer::beforeRender() {
 
 void TGL3DSceneViewer::SetVSync(TVSyncMode value) {
     GLAssert(value == vsmSync || value == vsmNoSync, "");
-    if (value == vsync_) return;
     vsync_ = value;
-    if (window_ && !window_->handle()) window_->setFormat(formatForBuffer());
 }
 
 float TGL3DSceneViewer::FieldOfView() const {
@@ -354,21 +253,12 @@ void TGL3DSceneViewer::guarded(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& e) {
-        showError(e);
-        showFrameOrMessage();
-        update();
+        showError(QString::fromStdString(e.what()));
     }
 }
 
 void TGL3DSceneViewer::mousePressEvent(QMouseEvent* event) {
     pressed_ = true;
-    // A press in the native window takes the focus as a press in the control would: to the nearest
-    // window around it that takes focus by click, which activates its frame.
-    for (QWidget* w = this; w; w = w->parentWidget())
-        if (w->focusPolicy() & Qt::ClickFocus) {
-            w->setFocus(Qt::MouseFocusReason);
-            break;
-        }
     QPoint p = event->position().toPoint();
     guarded([&] {
         if (OnMouseDown) OnMouseDown(Sender(), buttonOf(event->button()), event->modifiers(), p.x(), p.y());

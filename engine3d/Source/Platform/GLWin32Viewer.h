@@ -5,6 +5,8 @@
 #include "GL3DScene.h"
 
 #include <QImage>
+#include <QSize>
+#include <QString>
 #include <QWidget>
 
 #include <functional>
@@ -20,12 +22,12 @@ using TMouseEvent =
     std::function<void(TObject* sender, TMouseButton button, TShiftState shift, int x, int y)>;
 using TMouseMoveEvent = std::function<void(TObject* sender, TShiftState shift, int x, int y)>;
 
-class TGLViewerWindow;
-
-// The buffer draws through a context of its own into a native window that fills the control, so that
-// nothing else of the program is drawn through OpenGL and the driver needs no more than OpenGL 1.1. The
-// window's keys, wheel turns and mouse reach the control as its own, and those it does not use go on to
-// its parent. Without OpenGL, and while a failure is shown, the control is a plain window that says why.
+// The buffer renders off the screen, into a memory context of the control's own, and the control paints
+// the frame it reads back as it paints any picture: no window of its own is made and nothing else of the
+// program is drawn through OpenGL, so the control draws alike on every window system and at every scale,
+// and a driver needs no more than OpenGL 1.1. A frame is rendered when one is asked for or the control's
+// size or pixel ratio changed; other repaints show the frame kept. Without OpenGL, and while a failure is
+// shown, the control says why in words.
 class TGL3DSceneViewer : public QWidget {
 public:
     explicit TGL3DSceneViewer(QWidget* parent = nullptr);
@@ -38,6 +40,8 @@ public:
     void SetBuffer(const TGL3DSceneBuffer* value) { buffer_->Assign(value); }
     TGLCamera* Camera() const { return buffer_->Camera(); }
     void SetCamera(TGLCamera* camera) { buffer_->SetCamera(camera); }
+    // Kept for the forms that set it; frames read back are never presented, so nothing waits for the
+    // screen's refresh.
     TVSyncMode VSync() const { return vsync_; }
     void SetVSync(TVSyncMode value);
     // Degrees over the smaller of width and height; 0 without a camera.
@@ -45,19 +49,20 @@ public:
     void SetFieldOfView(float value);
     bool OpenGLAvailable() const { return openGLAvailable_; }
     bool MouseInControl() const { return mouseInControl_; }
-    // Creates the native window and the context at once, as after loading a form.
+    // Creates the context at once, as after loading a form, so that a failure to make one is known (and
+    // its words have room) before the control is first shown.
     void Loaded();
     // The buffer's context can be had between context creation and destruction.
     bool RCInstantiated() const { return buffer_->RCInstantiated(); }
     // The last failure of a paint, an event handler or context creation, shown to the user in place of a
     // frame until a later frame renders; without OpenGL, why there is none.
     const QString& LastError() const { return lastError_; }
-    // Asks for one frame, drawn from the event loop.
+    // Asks for one frame, rendered at the next paint.
     void Invalidate();
     // Renders a frame and answers it as drawn, or, while a message stands in its place, the message as
     // shown; its device pixel ratio is the control's.
     QImage grabFramebuffer();
-    // Room for the message without OpenGL at the control's designed width; none with OpenGL.
+    // While words are shown, room to read them whole at the control's designed width; none otherwise.
     QSize minimumSizeHint() const override;
 
     TNotifyEvent& BeforeRender() { return buffer_->BeforeRender; }
@@ -70,6 +75,8 @@ public:
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
+    // The words shown changed (a message came, went or says something else): the form may give them room.
+    TNotifyEvent OnMessageChange;
 
     // The viewer as an engine object, the sender of its events.
     TObject* Sender() { return &senderObject_; }
@@ -86,21 +93,21 @@ protected:
 
 private:
     friend class TGLViewerContext;
-    friend class TGLViewerWindow;
     void createRC();
     void destroyRC();
+    // The control's size in device pixels at its present pixel ratio.
+    QSize deviceSize() const;
+    // Gives the buffer and its surface the control's size and pixel ratio.
     void resizeBuffer();
-    // Renders one frame into the window and presents it; a failure becomes the message shown instead.
+    // Renders one frame and keeps what it reads back; a failure becomes the message shown instead.
     void renderFrame();
-    // The window while frames show, the message while one stands.
-    void showFrameOrMessage();
     void bufferChanged();
     void bufferStructuralChanged();
     void beforeRender();
-    void showError(const std::exception& e);
+    void showError(const QString& text);
+    void setMessage(const QString& text);
     // The one guard of an event handler: a failure shows in the control instead of leaving the event.
     void guarded(const std::function<void()>& handler);
-    QSurfaceFormat formatForBuffer() const;
 
     struct SenderObject : TObject {
         TGL3DSceneViewer* viewer = nullptr;
@@ -110,18 +117,13 @@ private:
     bool mouseInControl_ = false;
     bool openGLAvailable_ = true;
     bool pressed_ = false;
-    QPoint lastOrigin_;
     QString lastError_;
     // Set by a failure that no frame has shown yet.
     bool errorUnseen_ = false;
-    // A frame asked for while the message stands, rendered at the next paint.
-    bool framePending_ = false;
-    // The native window and the control that holds it; none without OpenGL.
-    TGLViewerWindow* window_ = nullptr;
-    QWidget* container_ = nullptr;
-    // A frame read back before it is presented, while grabFramebuffer asks for one.
-    bool grabbing_ = false;
-    QImage grabbed_;
+    // The last frame read back, at the pixel ratio it was rendered for.
+    QImage frame_;
+    // A frame was asked for since the last one rendered.
+    bool frameStale_ = true;
 };
 
 // The control's entry in the class registry; it is made by the toolkit, so the entry has no factory.
