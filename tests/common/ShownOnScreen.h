@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QScreen>
+#include <QStringList>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <utility>
@@ -19,16 +20,18 @@ namespace testpages {
 // Runs the current test again in a child program on an X server of its own, where no window of another
 // program tested side by side covers its windows, with the given variables set besides. In the child it
 // answers true and the test goes on; in the parent it reports the child's failure as its own, answers
-// false, and the test ends there.
-inline bool onScreenOfItsOwn(const std::vector<std::pair<QString, QString>>& variables = {}) {
+// false, and the test ends there. The server takes the given arguments besides its own.
+inline bool onScreenOfItsOwn(const std::vector<std::pair<QString, QString>>& variables = {},
+                             const QStringList& serverArguments = {}) {
     static const char* const kVariable = "KESTRUM_TEST_OWN_SCREEN";
     if (qEnvironmentVariableIsSet(kVariable)) return true;
     QProcess server;
     // The server names its display on standard output once it takes connections.
     server.start(QStringLiteral("Xvfb"),
-                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                  QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                  QStringLiteral("tcp")});
+                 QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                             QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                             QStringLiteral("tcp")} +
+                     serverArguments);
     QByteArray display;
     while (!display.contains('\n') && server.waitForReadyRead(10000))
         display += server.readAllStandardOutput();
