@@ -23,19 +23,10 @@ using namespace testpages;
 
 namespace {
 
-// Left, right, front, back, top, bottom.
-const std::vector<Rgba> kFaceColours = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
-                                        {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
-
 // The face whose colour the pixel shows, or -1.
 int faceAt(const QImage& image, int x, int y) {
-    const QColor seen = image.pixelColor(x, y);
-    for (size_t i = 0; i < kFaceColours.size(); ++i) {
-        const Rgba c = kFaceColours[i];
-        if (std::abs(seen.red() - c.r) <= 8 && std::abs(seen.green() - c.g) <= 8 &&
-            std::abs(seen.blue() - c.b) <= 8)
-            return int(i);
-    }
+    for (size_t i = 0; i < kFaceColours.size(); ++i)
+        if (near(image.pixelColor(x, y), colourOf(kFaceColours[i]))) return int(i);
     return -1;
 }
 

@@ -56,20 +56,7 @@ void PrintTo(const Driver& driver, std::ostream* out) {
     *out << driver.name;
 }
 
-// Left, right, front, back, top, bottom.
-const std::vector<Rgba> kFaceColours = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
-                                        {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
 constexpr Rgba kRed{255, 0, 0}, kGreen{0, 255, 0}, kYellow{255, 255, 0};
-
-bool near(const QColor& seen, const QColor& expected, int tolerance = 8) {
-    return std::abs(seen.red() - expected.red()) <= tolerance &&
-           std::abs(seen.green() - expected.green()) <= tolerance &&
-           std::abs(seen.blue() - expected.blue()) <= tolerance;
-}
-
-QColor colourOf(Rgba c) {
-    return QColor(c.r, c.g, c.b);
-}
 
 class PreviewOnDriver : public PreviewFixture, public ::testing::WithParamInterface<Driver> {
 protected:

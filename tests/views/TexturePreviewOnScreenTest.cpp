@@ -18,15 +18,7 @@ using namespace testpages;
 
 namespace {
 
-// Left, right, front, back, top, bottom.
-const std::vector<Rgba> kFaceColours = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
-                                        {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
 constexpr Rgba kRed{255, 0, 0}, kGreen{0, 255, 0};
-
-bool near(const QColor& seen, Rgba expected) {
-    return std::abs(seen.red() - expected.r) <= 8 && std::abs(seen.green() - expected.g) <= 8 &&
-           std::abs(seen.blue() - expected.b) <= 8;
-}
 
 class PreviewOnScreen : public PreviewFixture {
 protected:
@@ -62,7 +54,7 @@ protected:
         ASSERT_EQ(shown.size(), viewer->size());
         EXPECT_TRUE(viewer->LastError().isEmpty()) << viewer->LastError().toStdString();
         for (const auto& [at, colour] : probes)
-            EXPECT_TRUE(near(shown.pixelColor(at), colour))
+            EXPECT_TRUE(near(shown.pixelColor(at), colourOf(colour)))
                 << (cube ? "the back face" : "the texture") << " at " << at.x() << "," << at.y() << ": "
                 << shown.pixelColor(at).name().toStdString();
         if (cube) {

@@ -1,5 +1,6 @@
 #pragma once
 // The texture preview tests: pages of textures, and a shown main window to open them in.
+#include <QColor>
 #include <QImage>
 #include <QString>
 #include <QTemporaryDir>
@@ -15,6 +16,20 @@
 class TfrmTplEnvironMap;
 
 namespace testpages {
+
+// The six walls of the test cube maps: left, right, front, back, top, bottom.
+inline const std::vector<Rgba> kFaceColours = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
+                                               {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
+
+inline QColor colourOf(Rgba c) {
+    return QColor(c.r, c.g, c.b);
+}
+// Whether a pixel read back shows the expected colour, within what rounding and filtering change.
+inline bool near(const QColor& seen, const QColor& expected, int tolerance = 8) {
+    return std::abs(seen.red() - expected.red()) <= tolerance &&
+           std::abs(seen.green() - expected.green()) <= tolerance &&
+           std::abs(seen.blue() - expected.blue()) <= tolerance;
+}
 
 // A page of the given family with one group of textures (class 4) and optionally cube maps (class 5);
 // written into folder, returns the file's path.
