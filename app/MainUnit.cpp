@@ -40,6 +40,29 @@ TMainForm* MainForm = nullptr;
 
 namespace {
 
+// A child frame paints its title bar from what it held before a resize until a while after it, and nothing
+// paints it anew once that while is over where the window system sends no expose of its own (Wayland): an
+// icon or caption set meanwhile, as a viewer sets them when it has sized itself, would stay unseen. The
+// frame is painted again once the while is over.
+class TitleBarRepaint : public QObject {
+public:
+    explicit TitleBarRepaint(QMdiSubWindow* frame) : QObject(frame) {
+        timer_.setSingleShot(true);
+        timer_.setInterval(250);
+        connect(&timer_, &QTimer::timeout, frame, [frame] { frame->update(); });
+        frame->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize) timer_.start();
+        return false;
+    }
+
+private:
+    QTimer timer_;
+};
+
 const QString kRegistryKey = QStringLiteral("Software\\Kestrum");
 constexpr int kKindRole = Qt::UserRole;
 constexpr int kDataRole = Qt::UserRole + 1;
@@ -396,6 +419,7 @@ QMdiSubWindow* TMainForm::AddChildForm(TCustomPRPObjectForm* form) {
     const QSize designed = form->size();
     QMdiSubWindow* window = MdiArea->addSubWindow(form);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    new TitleBarRepaint(window);
     // The frame would take the form's smallest comfortable size; a viewer opens at its designed size.
     const QSize wanted = form->testAttribute(Qt::WA_Resized) ? designed.expandedTo(form->minimumSizeHint()) +
                                                                    window->sizeHint() - form->sizeHint()

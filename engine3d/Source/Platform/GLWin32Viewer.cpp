@@ -125,7 +125,9 @@ QSize TGL3DSceneViewer::minimumSizeHint() const {
     if (lastError_.isEmpty()) return {0, 0};
     const QRect room(0, 0, kDesignedSize - 2 * kMessageMargin, 0x7FFF);
     const QRect needed = fontMetrics().boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, lastError_);
-    return {kDesignedSize, std::max(kDesignedSize, needed.height() + 2 * kMessageMargin)};
+    // A word longer than the line (a setting's name) widens it.
+    return {std::max(kDesignedSize, needed.width() + 2 * kMessageMargin),
+            std::max(kDesignedSize, needed.height() + 2 * kMessageMargin)};
 }
 
 QSize TGL3DSceneViewer::deviceSize() const {
