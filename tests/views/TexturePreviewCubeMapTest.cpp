@@ -15,6 +15,7 @@
 #include "GLWin32Viewer.h"
 #include "MainUnit.h"
 #include "TestFiles.h"
+#include "ShownOnScreen.h"
 #include "TexturePreviewSupport.h"
 #include "ViewerTestSupport.h"
 #include "unitTplEnvironMap.h"
@@ -26,7 +27,7 @@ namespace {
 // The face whose colour the pixel shows, or -1.
 int faceAt(const QImage& image, int x, int y) {
     for (size_t i = 0; i < kFaceColours.size(); ++i)
-        if (near(image.pixelColor(x, y), colourOf(kFaceColours[i]))) return int(i);
+        if (nearColour(image.pixelColor(x, y), colourOf(kFaceColours[i]))) return int(i);
     return -1;
 }
 

@@ -85,7 +85,7 @@ protected:
         const QImage shown = shownOnScreen(tree);
         ASSERT_EQ(shown.size(), tree->size()) << when;
         const QPoint corner(tree->width() - 4, tree->height() - 4);
-        EXPECT_TRUE(near(shown.pixelColor(corner), tree->palette().color(QPalette::Base)))
+        EXPECT_TRUE(nearColour(shown.pixelColor(corner), tree->palette().color(QPalette::Base)))
             << "the tree " << when << ": " << shown.pixelColor(corner).name().toStdString();
     }
 
@@ -100,7 +100,7 @@ protected:
         if (!GetParam().words) {
             EXPECT_TRUE(viewer->LastError().isEmpty()) << viewer->LastError().toStdString();
             for (const auto& [at, colour] : probes)
-                EXPECT_TRUE(near(shown.pixelColor(at), colourOf(colour)))
+                EXPECT_TRUE(nearColour(shown.pixelColor(at), colourOf(colour)))
                     << "at " << at.x() << "," << at.y() << ": " << shown.pixelColor(at).name().toStdString();
             return;
         }
@@ -114,11 +114,12 @@ protected:
                                  .boundingRect(room, Qt::AlignCenter | Qt::TextWordWrap, viewer->LastError());
         EXPECT_TRUE(room.contains(needed)) << "the text needs " << needed.width() << "x" << needed.height();
         const QColor background = viewer->palette().color(QPalette::Window);
-        EXPECT_TRUE(near(shown.pixelColor(1, 1), background)) << shown.pixelColor(1, 1).name().toStdString();
+        EXPECT_TRUE(nearColour(shown.pixelColor(1, 1), background))
+            << shown.pixelColor(1, 1).name().toStdString();
         int inked = 0;
         for (int y = 0; y < shown.height(); ++y)
             for (int x = 0; x < shown.width(); ++x)
-                inked += !near(shown.pixelColor(x, y), background, 40);
+                inked += !nearColour(shown.pixelColor(x, y), background, 40);
         EXPECT_GT(inked, 100) << "the words are drawn";
     }
 };
@@ -129,7 +130,7 @@ protected:
 // same picture as on a full driver, or says why it cannot; the main window stays as it was, also after the
 // previews close, and the program ends normally.
 TEST_P(PreviewOnDriver, PreviewsDrawOrSayWhyAndTheMainWindowStays) {
-    if (!onScreenOfItsOwn(GetParam().variables, GetParam().serverArguments)) return;
+    if (!onScreenOfItsOwn(GetParam().variables, OwnScreen::Single, GetParam().serverArguments)) return;
     expectMainWindowShown("before any preview");
 
     auto* texture = dynamic_cast<TfrmTplMipMap*>(open(4, "Red"));

@@ -54,7 +54,7 @@ protected:
         ASSERT_EQ(shown.size(), viewer->size());
         EXPECT_TRUE(viewer->LastError().isEmpty()) << viewer->LastError().toStdString();
         for (const auto& [at, colour] : probes)
-            EXPECT_TRUE(near(shown.pixelColor(at), colourOf(colour)))
+            EXPECT_TRUE(nearColour(shown.pixelColor(at), colourOf(colour)))
                 << (cube ? "the back face" : "the texture") << " at " << at.x() << "," << at.y() << ": "
                 << shown.pixelColor(at).name().toStdString();
         if (cube) {

@@ -16,7 +16,8 @@
 namespace testpages {
 
 QString writeTexturePage(const QString& folder, const QString& fileName, uint16_t version,
-                         const std::vector<NamedBody>& textures, const std::vector<NamedBody>& cubeMaps) {
+                         const std::vector<NamedBody>& textures, const std::vector<NamedBody>& cubeMaps,
+                         const std::vector<NamedBody>& materials) {
     testpages::TestPage page = emptyPage(version, "TestAge", "TestPage", 7);
     auto group = [&](uint16_t classIndex, const std::vector<NamedBody>& bodies) {
         std::vector<testpages::TestObject> objects;
@@ -26,6 +27,7 @@ QString writeTexturePage(const QString& folder, const QString& fileName, uint16_
     };
     if (!textures.empty()) group(4, textures);
     if (!cubeMaps.empty()) group(5, cubeMaps);
+    if (!materials.empty()) group(7, materials);
     const QString path = QDir(folder).filePath(fileName);
     testpages::writeFile(QFile::encodeName(path).toStdString(), testpages::buildPage(page));
     return path;

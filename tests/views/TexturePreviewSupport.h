@@ -24,21 +24,16 @@ inline const std::vector<Rgba> kFaceColours = {{255, 0, 0},   {0, 255, 0},   {0,
 inline QColor colourOf(Rgba c) {
     return QColor(c.r, c.g, c.b);
 }
-// Whether a pixel read back shows the expected colour, within what rounding and filtering change.
-inline bool near(const QColor& seen, const QColor& expected, int tolerance = 8) {
-    return std::abs(seen.red() - expected.red()) <= tolerance &&
-           std::abs(seen.green() - expected.green()) <= tolerance &&
-           std::abs(seen.blue() - expected.blue()) <= tolerance;
-}
 
-// A page of the given family with one group of textures (class 4) and optionally cube maps (class 5);
-// written into folder, returns the file's path.
+// A page of the given family with one group of textures (class 4) and optionally cube maps (class 5) and
+// materials (class 7); written into folder, returns the file's path.
 struct NamedBody {
     std::string name;
     Bytes body;
 };
 QString writeTexturePage(const QString& folder, const QString& fileName, uint16_t version,
-                         const std::vector<NamedBody>& textures, const std::vector<NamedBody>& cubeMaps = {});
+                         const std::vector<NamedBody>& textures, const std::vector<NamedBody>& cubeMaps = {},
+                         const std::vector<NamedBody>& materials = {});
 
 // A cube-map preview's camera turned from straight ahead (+z) to each other side in turn, -z, +x, -x, +y
 // and -y, with a frame of each; the camera is left looking down.

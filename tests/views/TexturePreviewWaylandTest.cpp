@@ -16,6 +16,7 @@
 #include "GLWin32Viewer.h"
 #include "MainUnit.h"
 #include "OnCompositor.h"
+#include "ShownOnScreen.h"
 #include "TexturePreviewSupport.h"
 #include "ViewerTestSupport.h"
 #include "unitTplEnvironMap.h"
@@ -92,7 +93,7 @@ protected:
                 const QColor expected =
                     colour ? colourOf(*colour)
                            : frame.pixelColor(devicePixel(viewer->mapFrom(area, corner), ratio));
-                EXPECT_TRUE(near(seen, expected))
+                EXPECT_TRUE(nearColour(seen, expected))
                     << "the picture at " << corner.x() << "," << corner.y() << ": "
                     << seen.name().toStdString() << ", not " << expected.name().toStdString();
             }
@@ -105,7 +106,7 @@ protected:
             for (int x = 0; x < area->width(); ++x) {
                 const QPoint device = devicePixel(QPoint(x, y), ratio);
                 if (unlike.contains(QPoint(x, y)) ||
-                    near(shown.pixelColor(device), held.pixelColor(device), 24))
+                    nearColour(shown.pixelColor(device), held.pixelColor(device), 24))
                     continue;
                 differing |= QRect(x, y, 1, 1);
                 ++count;
@@ -232,6 +233,6 @@ TEST_F(PreviewWithoutOpenGL, OnWaylandAPreviewSaysWhy) {
     int inked = 0;
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x)
-            inked += !near(shown.pixelColor(x, y), background, 40);
+            inked += !nearColour(shown.pixelColor(x, y), background, 40);
     EXPECT_GT(inked, 100) << "no words on the screen";
 }
