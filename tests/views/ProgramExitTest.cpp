@@ -1,27 +1,34 @@
 // Leaving the program with previews open: the main window is closed the way the program runs, inside its
-// event loop, and nothing of the previews stays in the temporary folder afterwards; windows that other
-// objects own are left to them. Previews whose temporary folder is missing or refuses them.
+// event loop, or the window system ends under it, and nothing of the previews stays in the temporary folder
+// afterwards; windows that other objects own are left to them. Previews whose temporary folder is missing or
+// refuses them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCompleter>
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
 #include <functional>
+#include <iostream>
 
 #include "AppTestSupport.h"
 #include "KestrumApplication.h"
 #include "MainUnit.h"
 #include "RefusedTempFolder.h"
+#include "ShownOnScreen.h"
 #include "TexturePreviewSupport.h"
 #include "ViewerTestSupport.h"
 #include "unitTplEnvironMap.h"
@@ -34,6 +41,58 @@ namespace {
 QStringList programFolders() {
     return QDir::temp().entryList({QStringLiteral("kestrum-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
 }
+
+// A Wayland compositor of the test's own, without a screen, ended with the object unless it is ended before.
+class WaylandCompositorOfItsOwn {
+public:
+    WaylandCompositorOfItsOwn() {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        compositor_.setProcessEnvironment(environment);
+        compositor_.setProcessChannelMode(QProcess::MergedChannels);
+        compositor_.start(QStringLiteral("weston"),
+                          {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--no-config"),
+                           QStringLiteral("--idle-time=0"), QStringLiteral("--socket=") + kSocket});
+        // It takes connections once its socket is there.
+        const QString socket = QDir(runtime_.path()).filePath(kSocket);
+        QElapsedTimer waited;
+        waited.start();
+        while (!QFileInfo::exists(socket) && compositor_.state() != QProcess::NotRunning &&
+               waited.elapsed() < 10000)
+            compositor_.waitForFinished(20);
+        started_ = QFileInfo::exists(socket);
+        if (!started_)
+            ADD_FAILURE() << "no Wayland compositor of the test's own: "
+                          << compositor_.readAll().toStdString();
+    }
+    ~WaylandCompositorOfItsOwn() { end(); }
+
+    bool started() const { return started_; }
+    // A child that runs the current test on this compositor, through the toolkit's Wayland plugin.
+    QProcessEnvironment childEnvironment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), kSocket);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        environment.insert(QString::fromLatin1(kOwnScreenVariable), QStringLiteral("1"));
+        return environment;
+    }
+    void end() {
+        if (compositor_.state() == QProcess::NotRunning) return;
+        compositor_.terminate();
+        if (!compositor_.waitForFinished(5000)) {
+            compositor_.kill();
+            compositor_.waitForFinished();
+        }
+    }
+
+private:
+    static inline const QString kSocket = QStringLiteral("kestrum-test");
+    QTemporaryDir runtime_; // the compositor's socket lies in it, which only the user may enter
+    QProcess compositor_;
+    bool started_ = false;
+};
 
 // A shown main window, deleted on close as the program's entry hands it over, with a mip-map and a
 // cube-map preview open.
@@ -74,6 +133,66 @@ protected:
         main->resize(1200, 900);
         main->show();
         QApplication::processEvents();
+    }
+
+    // In a child on a window system of the test's own, opens the previews and says where their folders
+    // are; the parent then ends the window system, and the child must end with the toolkit's words and
+    // status and without the folders. `WindowSystem` starts with the object (in the parent alone) and has
+    // started(), childEnvironment() and end().
+    template <typename WindowSystem> void endWindowSystemUnderPreviews(const char* lastWords) {
+        static const char kOpened[] = "previews open in ";
+        if (qEnvironmentVariableIsSet(kOwnScreenVariable)) {
+            openPreviews();
+            if (HasFatalFailure()) return;
+            std::cout << kOpened << preview->TempFolder().toStdString() << ' '
+                      << cubeMap->TempFolder().toStdString() << std::endl;
+            QTimer::singleShot(30000, qApp, &QCoreApplication::quit);
+            QApplication::exec();
+            ADD_FAILURE() << "the program outlived its window system";
+            return;
+        }
+        WindowSystem windowSystem;
+        ASSERT_TRUE(windowSystem.started());
+        QTemporaryDir temp;
+        QProcessEnvironment environment = windowSystem.childEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), temp.path());
+        QProcess child;
+        startCurrentTestInChild(child, environment);
+        QByteArray output;
+        QElapsedTimer waited;
+        waited.start();
+        while (!output.contains('\n' + QByteArray(kOpened)) && child.state() != QProcess::NotRunning &&
+               waited.elapsed() < 120000) {
+            child.waitForReadyRead(1000);
+            output += child.readAll();
+        }
+        const qsizetype opened = output.indexOf('\n' + QByteArray(kOpened));
+        ASSERT_NE(opened, -1) << output.toStdString();
+        const QStringList folders = QString::fromLocal8Bit(output.mid(opened + sizeof kOpened))
+                                        .section(QLatin1Char('\n'), 0, 0)
+                                        .split(QLatin1Char(' '));
+        ASSERT_EQ(folders.size(), 2);
+        for (const QString& folder : folders)
+            EXPECT_TRUE(folder.startsWith(temp.path() + QLatin1Char('/'))) << folder.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(folders[0] + QStringLiteral("/Temp.dds")));
+        EXPECT_TRUE(QFileInfo::exists(folders[1] + QStringLiteral("/Temp5.dds")));
+
+        windowSystem.end();
+        if (!child.waitForFinished(10000)) {
+            child.kill();
+            child.waitForFinished();
+            FAIL() << "the program outlived its window system";
+        }
+        output += child.readAll();
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(child.exitCode(), 1);
+        EXPECT_TRUE(output.contains(lastWords)) << output.toStdString();
+        for (const QString& folder : folders)
+            EXPECT_FALSE(QFileInfo::exists(folder)) << folder.toStdString();
+        QDirIterator left(temp.path(),
+                          {QStringLiteral("kestrum-mipmap-*"), QStringLiteral("kestrum-cubemap-*")},
+                          QDir::Dirs, QDirIterator::Subdirectories);
+        EXPECT_FALSE(left.hasNext()) << left.next().toStdString();
     }
 
     QPointer<TMainForm> form;
@@ -156,6 +275,16 @@ TEST_F(ProgramExit, ExitingAtOnceFromASaveDialogWithACompleterPopup) {
         EXPECT_TRUE(popup.isNull()) << "the popup went with its completer, in the main window";
         EXPECT_TRUE(cubeMap.isNull());
     }
+}
+
+// The window system ends under the program with a texture and a cube map open, and the toolkit ends the
+// program at once, past every window's clean-up: the previews' folders go all the same.
+TEST_F(ProgramExit, TheXServerEndingRemovesThePreviewFolders) {
+    endWindowSystemUnderPreviews<XServerOfItsOwn>("The X11 connection broke");
+}
+
+TEST_F(ProgramExit, TheWaylandCompositorEndingRemovesThePreviewFolders) {
+    endWindowSystemUnderPreviews<WaylandCompositorOfItsOwn>("The Wayland connection broke");
 }
 
 // When TMPDIR names a folder that does not exist, the previews keep their files in the system's temporary
