@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
+#include <QSurfaceFormat>
 #include <QWindow>
 
 using namespace engine3d;
