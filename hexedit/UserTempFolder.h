@@ -3,6 +3,7 @@
 // editor's work files, the texture previews' images and the page convert's copy.
 #include <QString>
 #include <QTemporaryDir>
+#include <string>
 
 // An absolute path to a folder that exists: the one TMPDIR names, or the system's ("/tmp") when that does not
 // exist (where the platform's own answer would be empty, and files would land in the working folder).
@@ -11,9 +12,14 @@ QString UserTempFolder();
 // A folder of the program's own in the user's temporary folder, named prefix + "-" and six random
 // characters, that only the user may enter; it goes, with all it holds, when the object does. Every file
 // the program keeps for a while lies in one: a shared or relative name could meet a file of the user's.
+// A process that ends while folders live removes them as it ends, even past every destructor: the toolkit
+// calls exit() when the X server goes, aborts on a fatal message, and calls _exit() right after its warning
+// when the Wayland compositor goes. For that the first folder installs an exit handler and a message
+// handler that chains to the one before it. Only a process that is killed leaves its folders behind.
 class TPrivateTempFolder {
 public:
     explicit TPrivateTempFolder(const QString& prefix);
+    ~TPrivateTempFolder();
     TPrivateTempFolder(const TPrivateTempFolder&) = delete;
     TPrivateTempFolder& operator=(const TPrivateTempFolder&) = delete;
 
@@ -26,4 +32,6 @@ public:
 private:
     QString parent_;
     QTemporaryDir folder_;
+    // The folder's path as the system names it, while the folder is live.
+    std::string livePath_;
 };

@@ -42,83 +42,108 @@ inline bool socketTakesConnections(const QString& path) {
     return connected;
 }
 
-// Runs the current test again in a child program on a Wayland compositor of its own (headless, rendering
-// through OpenGL, with one output), with the given variables set besides. In the child it answers true
-// and the test goes on; in the parent it reports the child's failure as its own, answers false, and the
-// test ends there. Skips the test where no compositor is installed.
+// The variable that tells the current test it runs in the child, on a compositor of its own.
+inline constexpr char kOwnCompositorVariable[] = "KESTRUM_TEST_OWN_COMPOSITOR";
+
+// A headless Wayland compositor of the test's own (rendering through OpenGL, with one output), ended with
+// the object unless it is ended before. Skips the test (marks it so) where no compositor is installed.
+class CompositorOfItsOwn {
+public:
+    CompositorOfItsOwn() {
+        for (const char* program : {"weston", "weston-screenshooter"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty()) {
+                [program] { GTEST_SKIP() << program << " is not installed"; }();
+                return;
+            }
+        // The compositor's socket and the clients' runtime files go into a folder that only this user may
+        // enter, as the protocol asks; the one the session has may be unset or shared.
+        if (!runtime_.isValid()) {
+            ADD_FAILURE() << "no runtime folder: " << runtime_.errorString().toStdString();
+            return;
+        }
+        const QDir folder(runtime_.path());
+        const QString log = folder.filePath(QStringLiteral("weston.log"));
+        // Windows open, close and take the focus at once, with nothing drawn over them; no lock screen.
+        const QString config = folder.filePath(QStringLiteral("weston.ini"));
+        QFile configFile(config);
+        if (!configFile.open(QIODevice::WriteOnly) ||
+            configFile.write("[shell]\npanel-position=none\nbackground-color=0xff204060\nanimation=none\n"
+                             "close-animation=none\nstartup-animation=none\nfocus-animation=none\n") < 0) {
+            ADD_FAILURE() << "no compositor settings: " << configFile.errorString().toStdString();
+            return;
+        }
+        configFile.close();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        compositor_.setProcessEnvironment(environment);
+        compositor_.setProcessChannelMode(QProcess::MergedChannels);
+        // The debug protocol lets the screenshot tool read the output back.
+        compositor_.start(
+            QStringLiteral("weston"),
+            {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--use-gl"),
+             QStringLiteral("--debug"), QStringLiteral("--shell=desktop-shell.so"),
+             QStringLiteral("--config=") + config, QStringLiteral("--idle-time=0"),
+             QStringLiteral("--socket=") + socket_, QStringLiteral("--width=%1").arg(kCompositorWidth),
+             QStringLiteral("--height=%1").arg(kCompositorHeight), QStringLiteral("--log=") + log});
+        QElapsedTimer waited;
+        waited.start();
+        while (!started_ && compositor_.state() != QProcess::NotRunning && waited.elapsed() < 20000) {
+            started_ = socketTakesConnections(folder.filePath(socket_));
+            if (!started_) QThread::msleep(50);
+        }
+        if (!started_) {
+            QFile written(log);
+            written.open(QIODevice::ReadOnly);
+            ADD_FAILURE() << "no compositor of the test's own: " << compositor_.readAll().toStdString()
+                          << written.readAll().right(4000).toStdString();
+            end();
+        }
+    }
+    ~CompositorOfItsOwn() { end(); }
+    CompositorOfItsOwn(const CompositorOfItsOwn&) = delete;
+    CompositorOfItsOwn& operator=(const CompositorOfItsOwn&) = delete;
+
+    bool started() const { return started_; }
+    // The environment of a child program that runs the current test on this compositor, through the
+    // toolkit's Wayland plugin and never an X server.
+    QProcessEnvironment childEnvironment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        environment.insert(QStringLiteral("WAYLAND_DISPLAY"), socket_);
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime_.path());
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QString::fromLatin1(kOwnCompositorVariable), QStringLiteral("1"));
+        return environment;
+    }
+    // Ends the compositor the way a session ends it, and waits until it is gone.
+    void end() {
+        if (compositor_.state() == QProcess::NotRunning) return;
+        compositor_.terminate();
+        if (!compositor_.waitForFinished(5000)) {
+            compositor_.kill();
+            compositor_.waitForFinished();
+        }
+    }
+
+private:
+    QTemporaryDir runtime_;
+    const QString socket_ = QStringLiteral("kestrum-test-%1").arg(QCoreApplication::applicationPid());
+    QProcess compositor_;
+    bool started_ = false;
+};
+
+// Runs the current test again in a child program on a Wayland compositor of its own, with the given
+// variables set besides. In the child it answers true and the test goes on; in the parent it reports the
+// child's failure as its own, answers false, and the test ends there.
 inline bool onCompositorOfItsOwn(const std::vector<std::pair<QString, QString>>& variables = {}) {
-    static const char* const kVariable = "KESTRUM_TEST_OWN_COMPOSITOR";
-    if (qEnvironmentVariableIsSet(kVariable)) return true;
-    for (const char* program : {"weston", "weston-screenshooter"})
-        if (QStandardPaths::findExecutable(QString::fromLatin1(program)).isEmpty()) {
-            [program] { GTEST_SKIP() << program << " is not installed"; }();
-            return false;
-        }
-    // The compositor's socket and the clients' runtime files go into a folder that only this user may
-    // enter, as the protocol asks; the one the session has may be unset or shared.
-    QTemporaryDir runtime;
-    if (!runtime.isValid()) {
-        ADD_FAILURE() << "no runtime folder: " << runtime.errorString().toStdString();
-        return false;
-    }
-    const QString socket = QStringLiteral("kestrum-test-%1").arg(QCoreApplication::applicationPid());
-    const QString log = QDir(runtime.path()).filePath(QStringLiteral("weston.log"));
-    // Windows open, close and take the focus at once, with nothing drawn over them; no lock screen.
-    const QString config = QDir(runtime.path()).filePath(QStringLiteral("weston.ini"));
-    QFile configFile(config);
-    if (!configFile.open(QIODevice::WriteOnly) ||
-        configFile.write("[shell]\npanel-position=none\nbackground-color=0xff204060\nanimation=none\n"
-                         "close-animation=none\nstartup-animation=none\nfocus-animation=none\n") < 0) {
-        ADD_FAILURE() << "no compositor settings: " << configFile.errorString().toStdString();
-        return false;
-    }
-    configFile.close();
-    QProcess compositor;
-    QProcessEnvironment compositorEnvironment = QProcessEnvironment::systemEnvironment();
-    compositorEnvironment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    compositorEnvironment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    compositor.setProcessEnvironment(compositorEnvironment);
-    compositor.setProcessChannelMode(QProcess::MergedChannels);
-    // The debug protocol lets the screenshot tool read the output back.
-    compositor.start(QStringLiteral("weston"),
-                     {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--use-gl"),
-                      QStringLiteral("--debug"), QStringLiteral("--shell=desktop-shell.so"),
-                      QStringLiteral("--config=") + config, QStringLiteral("--idle-time=0"),
-                      QStringLiteral("--socket=") + socket,
-                      QStringLiteral("--width=%1").arg(kCompositorWidth),
-                      QStringLiteral("--height=%1").arg(kCompositorHeight), QStringLiteral("--log=") + log});
-    const auto stop = [&compositor] {
-        compositor.terminate();
-        if (!compositor.waitForFinished(5000)) {
-            compositor.kill();
-            compositor.waitForFinished();
-        }
-    };
-    QElapsedTimer waited;
-    waited.start();
-    bool listening = false;
-    while (!listening && compositor.state() != QProcess::NotRunning && waited.elapsed() < 20000) {
-        listening = socketTakesConnections(QDir(runtime.path()).filePath(socket));
-        if (!listening) QThread::msleep(50);
-    }
-    if (!listening) {
-        QFile written(log);
-        written.open(QIODevice::ReadOnly);
-        ADD_FAILURE() << "no compositor of the test's own: " << compositor.readAll().toStdString()
-                      << written.readAll().right(4000).toStdString();
-        stop();
-        return false;
-    }
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
-    environment.insert(QStringLiteral("WAYLAND_DISPLAY"), socket);
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.insert(QString::fromLatin1(kVariable), QStringLiteral("1"));
+    if (qEnvironmentVariableIsSet(kOwnCompositorVariable)) return true;
+    CompositorOfItsOwn compositor;
+    if (!compositor.started()) return false;
+    QProcessEnvironment environment = compositor.childEnvironment();
     for (const auto& [name, value] : variables)
         environment.insert(name, value);
     runCurrentTestInChild(environment, "on a compositor of its own");
-    stop();
     return false;
 }
 

@@ -162,6 +162,81 @@ inline bool onScreenOfItsOwnNow() {
     return qEnvironmentVariableIsSet(ownscreen::kVariable);
 }
 
+// An X server of the test's own of the given kind, ended with the object unless it is ended before; a
+// single screen's server takes the given arguments besides its own. Two monitors are skipped (the test is
+// marked so) where the machine has no server for them.
+class XServerOfItsOwn {
+public:
+    explicit XServerOfItsOwn(OwnScreen kind = OwnScreen::Single, const QStringList& serverArguments = {}) {
+        if (kind == OwnScreen::Single) {
+            display_ = ownscreen::startServer(
+                server_, QStringLiteral("Xvfb"),
+                QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                            QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                            QStringLiteral("tcp")} +
+                    serverArguments);
+            return;
+        }
+        if (const QString why = ownscreen::whyNoDummyServer(); !why.isEmpty()) {
+            [&why] {
+                GTEST_SKIP() << "two monitors need an X server with the dummy driver: " << why.toStdString();
+            }();
+            return;
+        }
+        const QDir folder(scratch_.path());
+        QFile configuration(folder.filePath(QStringLiteral("xorg.conf")));
+        if (!configuration.open(QIODevice::WriteOnly) ||
+            configuration.write(ownscreen::kDummyConfiguration) < 0) {
+            ADD_FAILURE() << "cannot write " << configuration.fileName().toStdString();
+            return;
+        }
+        configuration.close();
+        folder.mkdir(QStringLiteral("conf.d"));
+        const QString log = folder.filePath(QStringLiteral("Xorg.log"));
+        // Run as root, the server would take a virtual terminal of its own and switch the console to it:
+        // sharing the current one leaves the console alone and lets several servers run side by side.
+        display_ = ownscreen::startServer(
+            server_, QStringLiteral("Xorg"),
+            {QStringLiteral("-config"), configuration.fileName(), QStringLiteral("-configdir"),
+             folder.filePath(QStringLiteral("conf.d")), QStringLiteral("-logfile"), log,
+             QStringLiteral("-noreset"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+             QStringLiteral("-sharevts"), QStringLiteral("-novtswitch"), QStringLiteral("-displayfd"),
+             QStringLiteral("1")},
+            log);
+        if (!display_.isEmpty() && !ownscreen::splitIntoTwoMonitors(display_)) display_.clear();
+        scaleFactors_ = QStringLiteral("MonL=1;MonR=2");
+    }
+    ~XServerOfItsOwn() { end(); }
+    XServerOfItsOwn(const XServerOfItsOwn&) = delete;
+    XServerOfItsOwn& operator=(const XServerOfItsOwn&) = delete;
+
+    bool started() const { return !display_.isEmpty(); }
+    // The environment of a child program that runs the current test on this server.
+    QProcessEnvironment childEnvironment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), display_);
+        environment.insert(QString::fromLatin1(ownscreen::kVariable), QStringLiteral("1"));
+        if (!scaleFactors_.isEmpty())
+            environment.insert(QStringLiteral("QT_SCREEN_SCALE_FACTORS"), scaleFactors_);
+        return environment;
+    }
+    // Ends the server the way a system shuts one down, and waits until it is gone.
+    void end() {
+        if (server_.state() == QProcess::NotRunning) return;
+        server_.terminate();
+        if (!server_.waitForFinished(5000)) {
+            server_.kill();
+            server_.waitForFinished();
+        }
+    }
+
+private:
+    QTemporaryDir scratch_;
+    QProcess server_;
+    QString display_;
+    QString scaleFactors_;
+};
+
 // Runs the current test again in a child program on an X server of its own of the given kind, where no
 // window of another program tested side by side covers its windows, with the given variables set besides.
 // In the child it answers true and the test goes on (on two monitors, once the toolkit shows them as
@@ -171,61 +246,12 @@ inline bool onScreenOfItsOwnNow() {
 inline bool onScreenOfItsOwn(const std::vector<std::pair<QString, QString>>& variables = {},
                              OwnScreen kind = OwnScreen::Single, const QStringList& serverArguments = {}) {
     if (onScreenOfItsOwnNow()) return kind == OwnScreen::Single || ownscreen::seesScalesOneAndTwo();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    QTemporaryDir scratch;
-    QProcess server;
-    QString display;
-    if (kind == OwnScreen::Single) {
-        display = ownscreen::startServer(server, QStringLiteral("Xvfb"),
-                                         QStringList{QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                                     QStringLiteral("-screen"), QStringLiteral("0"),
-                                                     QStringLiteral("1280x1024x24"),
-                                                     QStringLiteral("-nolisten"), QStringLiteral("tcp")} +
-                                             serverArguments);
-    } else {
-        if (const QString why = ownscreen::whyNoDummyServer(); !why.isEmpty()) {
-            [&why] {
-                GTEST_SKIP() << "two monitors need an X server with the dummy driver: " << why.toStdString();
-            }();
-            return false;
-        }
-        const QDir folder(scratch.path());
-        QFile configuration(folder.filePath(QStringLiteral("xorg.conf")));
-        if (!configuration.open(QIODevice::WriteOnly) ||
-            configuration.write(ownscreen::kDummyConfiguration) < 0) {
-            ADD_FAILURE() << "cannot write " << configuration.fileName().toStdString();
-            return false;
-        }
-        configuration.close();
-        folder.mkdir(QStringLiteral("conf.d"));
-        const QString log = folder.filePath(QStringLiteral("Xorg.log"));
-        // Run as root, the server would take a virtual terminal of its own and switch the console to it:
-        // sharing the current one leaves the console alone and lets several servers run side by side.
-        display = ownscreen::startServer(
-            server, QStringLiteral("Xorg"),
-            {QStringLiteral("-config"), configuration.fileName(), QStringLiteral("-configdir"),
-             folder.filePath(QStringLiteral("conf.d")), QStringLiteral("-logfile"), log,
-             QStringLiteral("-noreset"), QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-             QStringLiteral("-sharevts"), QStringLiteral("-novtswitch"), QStringLiteral("-displayfd"),
-             QStringLiteral("1")},
-            log);
-        if (!display.isEmpty() && !ownscreen::splitIntoTwoMonitors(display)) display.clear();
-        environment.insert(QStringLiteral("QT_SCREEN_SCALE_FACTORS"), QStringLiteral("MonL=1;MonR=2"));
-    }
-    if (!display.isEmpty()) {
-        environment.insert(QStringLiteral("DISPLAY"), display);
-        environment.insert(QString::fromLatin1(ownscreen::kVariable), QStringLiteral("1"));
-        for (const auto& [name, value] : variables)
-            environment.insert(name, value);
-        runCurrentTestInChild(environment, "on a screen of its own");
-    }
-    if (server.state() != QProcess::NotRunning) {
-        server.terminate();
-        if (!server.waitForFinished(5000)) {
-            server.kill();
-            server.waitForFinished();
-        }
-    }
+    XServerOfItsOwn server(kind, serverArguments);
+    if (!server.started()) return false;
+    QProcessEnvironment environment = server.childEnvironment();
+    for (const auto& [name, value] : variables)
+        environment.insert(name, value);
+    runCurrentTestInChild(environment, "on a screen of its own");
     return false;
 }
 

@@ -8,15 +8,20 @@
 
 namespace testpages {
 
-// Runs the current test in a child program with the given environment and waits for it; a child that
-// does not end, fails or skips the test is reported as a failure naming the run. Answers whether it passed.
-inline bool runCurrentTestInChild(const QProcessEnvironment& environment, const std::string& run) {
+// Starts the current test in a child program with the given environment, its output and errors merged.
+inline void startCurrentTestInChild(QProcess& child, const QProcessEnvironment& environment) {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    QProcess child;
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
+}
+
+// Runs the current test in a child program with the given environment and waits for it; a child that
+// does not end, fails or skips the test is reported as a failure naming the run. Answers whether it passed.
+inline bool runCurrentTestInChild(const QProcessEnvironment& environment, const std::string& run) {
+    QProcess child;
+    startCurrentTestInChild(child, environment);
     if (!child.waitForFinished(180000)) {
         child.kill();
         child.waitForFinished();

@@ -13,6 +13,7 @@
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QProcessEnvironment>
+#include <QSurfaceFormat>
 #include <QWindow>
 
 using namespace engine3d;

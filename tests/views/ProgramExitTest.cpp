@@ -1,27 +1,35 @@
 // Leaving the program with previews open: the main window is closed the way the program runs, inside its
-// event loop, and nothing of the previews stays in the temporary folder afterwards; windows that other
-// objects own are left to them. Previews whose temporary folder is missing or refuses them.
+// event loop, or the window system ends under it, and nothing of the previews stays in the temporary folder
+// afterwards; windows that other objects own are left to them. Previews whose temporary folder is missing or
+// refuses them.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCompleter>
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
 #include <functional>
+#include <iostream>
 
 #include "AppTestSupport.h"
 #include "KestrumApplication.h"
 #include "MainUnit.h"
+#include "OnCompositor.h"
 #include "RefusedTempFolder.h"
+#include "ShownOnScreen.h"
 #include "TexturePreviewSupport.h"
 #include "ViewerTestSupport.h"
 #include "unitTplEnvironMap.h"
@@ -74,6 +82,66 @@ protected:
         main->resize(1200, 900);
         main->show();
         QApplication::processEvents();
+    }
+
+    // In a child on a window system of the test's own, opens the previews and says where their folders
+    // are; the parent then ends the window system, and the child must end with the toolkit's words and
+    // status and without the folders. `WindowSystem` starts with the object (in the parent alone) and has
+    // started(), childEnvironment() and end().
+    template <typename WindowSystem> void endWindowSystemUnderPreviews(const char* lastWords) {
+        static const char kOpened[] = "previews open in ";
+        if (onScreenOfItsOwnNow() || qEnvironmentVariableIsSet(kOwnCompositorVariable)) {
+            openPreviews();
+            if (HasFatalFailure()) return;
+            std::cout << kOpened << preview->TempFolder().toStdString() << ' '
+                      << cubeMap->TempFolder().toStdString() << std::endl;
+            QTimer::singleShot(30000, qApp, &QCoreApplication::quit);
+            QApplication::exec();
+            ADD_FAILURE() << "the program outlived its window system";
+            return;
+        }
+        WindowSystem windowSystem;
+        if (!windowSystem.started()) return; // skipped, or its failure told
+        QTemporaryDir temp;
+        QProcessEnvironment environment = windowSystem.childEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), temp.path());
+        QProcess child;
+        startCurrentTestInChild(child, environment);
+        QByteArray output;
+        QElapsedTimer waited;
+        waited.start();
+        while (!output.contains('\n' + QByteArray(kOpened)) && child.state() != QProcess::NotRunning &&
+               waited.elapsed() < 120000) {
+            child.waitForReadyRead(1000);
+            output += child.readAll();
+        }
+        const qsizetype opened = output.indexOf('\n' + QByteArray(kOpened));
+        ASSERT_NE(opened, -1) << output.toStdString();
+        const QStringList folders = QString::fromLocal8Bit(output.mid(opened + sizeof kOpened))
+                                        .section(QLatin1Char('\n'), 0, 0)
+                                        .split(QLatin1Char(' '));
+        ASSERT_EQ(folders.size(), 2);
+        for (const QString& folder : folders)
+            EXPECT_TRUE(folder.startsWith(temp.path() + QLatin1Char('/'))) << folder.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(folders[0] + QStringLiteral("/Temp.dds")));
+        EXPECT_TRUE(QFileInfo::exists(folders[1] + QStringLiteral("/Temp5.dds")));
+
+        windowSystem.end();
+        if (!child.waitForFinished(10000)) {
+            child.kill();
+            child.waitForFinished();
+            FAIL() << "the program outlived its window system";
+        }
+        output += child.readAll();
+        EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(child.exitCode(), 1);
+        EXPECT_TRUE(output.contains(lastWords)) << output.toStdString();
+        for (const QString& folder : folders)
+            EXPECT_FALSE(QFileInfo::exists(folder)) << folder.toStdString();
+        QDirIterator left(temp.path(),
+                          {QStringLiteral("kestrum-mipmap-*"), QStringLiteral("kestrum-cubemap-*")},
+                          QDir::Dirs, QDirIterator::Subdirectories);
+        EXPECT_FALSE(left.hasNext()) << left.next().toStdString();
     }
 
     QPointer<TMainForm> form;
@@ -156,6 +224,16 @@ TEST_F(ProgramExit, ExitingAtOnceFromASaveDialogWithACompleterPopup) {
         EXPECT_TRUE(popup.isNull()) << "the popup went with its completer, in the main window";
         EXPECT_TRUE(cubeMap.isNull());
     }
+}
+
+// The window system ends under the program with a texture and a cube map open, and the toolkit ends the
+// program at once, past every window's clean-up: the previews' folders go all the same.
+TEST_F(ProgramExit, TheXServerEndingRemovesThePreviewFolders) {
+    endWindowSystemUnderPreviews<XServerOfItsOwn>("The X11 connection broke");
+}
+
+TEST_F(ProgramExit, TheWaylandCompositorEndingRemovesThePreviewFolders) {
+    endWindowSystemUnderPreviews<CompositorOfItsOwn>("The Wayland connection broke");
 }
 
 // When TMPDIR names a folder that does not exist, the previews keep their files in the system's temporary

@@ -1,6 +1,7 @@
 // The sound, EAX settings, Win32 sound, sound buffer and win-audible windows as the user sees them.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QLineEdit>
 
 #include "LogicWriters.h"
