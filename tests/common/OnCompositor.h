@@ -117,14 +117,7 @@ public:
         return environment;
     }
     // Ends the compositor the way a session ends it, and waits until it is gone.
-    void end() {
-        if (compositor_.state() == QProcess::NotRunning) return;
-        compositor_.terminate();
-        if (!compositor_.waitForFinished(5000)) {
-            compositor_.kill();
-            compositor_.waitForFinished();
-        }
-    }
+    void end() { endProgram(compositor_); }
 
 private:
     QTemporaryDir runtime_;

@@ -221,14 +221,7 @@ public:
         return environment;
     }
     // Ends the server the way a system shuts one down, and waits until it is gone.
-    void end() {
-        if (server_.state() == QProcess::NotRunning) return;
-        server_.terminate();
-        if (!server_.waitForFinished(5000)) {
-            server_.kill();
-            server_.waitForFinished();
-        }
-    }
+    void end() { endProgram(server_); }
 
 private:
     QTemporaryDir scratch_;

@@ -8,6 +8,16 @@
 
 namespace testpages {
 
+// Ends a program the test started the way a system ends one, and waits until it is gone.
+inline void endProgram(QProcess& program) {
+    if (program.state() == QProcess::NotRunning) return;
+    program.terminate();
+    if (!program.waitForFinished(5000)) {
+        program.kill();
+        program.waitForFinished();
+    }
+}
+
 // Starts the current test in a child program with the given environment, its output and errors merged.
 inline void startCurrentTestInChild(QProcess& child, const QProcessEnvironment& environment) {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
