@@ -132,11 +132,7 @@ private:
 inline bool onCompositorOfItsOwn(const std::vector<std::pair<QString, QString>>& variables = {}) {
     if (qEnvironmentVariableIsSet(kOwnCompositorVariable)) return true;
     CompositorOfItsOwn compositor;
-    if (!compositor.started()) return false;
-    QProcessEnvironment environment = compositor.childEnvironment();
-    for (const auto& [name, value] : variables)
-        environment.insert(name, value);
-    runCurrentTestInChild(environment, "on a compositor of its own");
+    runCurrentTestOn(compositor, variables, "on a compositor of its own");
     return false;
 }
 

@@ -240,11 +240,7 @@ inline bool onScreenOfItsOwn(const std::vector<std::pair<QString, QString>>& var
                              OwnScreen kind = OwnScreen::Single, const QStringList& serverArguments = {}) {
     if (onScreenOfItsOwnNow()) return kind == OwnScreen::Single || ownscreen::seesScalesOneAndTwo();
     XServerOfItsOwn server(kind, serverArguments);
-    if (!server.started()) return false;
-    QProcessEnvironment environment = server.childEnvironment();
-    for (const auto& [name, value] : variables)
-        environment.insert(name, value);
-    runCurrentTestInChild(environment, "on a screen of its own");
+    runCurrentTestOn(server, variables, "on a screen of its own");
     return false;
 }
 

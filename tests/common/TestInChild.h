@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace testpages {
 
@@ -45,6 +47,18 @@ inline bool runCurrentTestInChild(const QProcessEnvironment& environment, const 
         return false;
     }
     return true;
+}
+
+// Runs the current test in a child program on a window system of the test's own (an object with started()
+// and childEnvironment()), with the given variables set besides; nothing where the system did not start.
+template <typename WindowSystem>
+void runCurrentTestOn(const WindowSystem& system, const std::vector<std::pair<QString, QString>>& variables,
+                      const std::string& run) {
+    if (!system.started()) return;
+    QProcessEnvironment environment = system.childEnvironment();
+    for (const auto& [name, value] : variables)
+        environment.insert(name, value);
+    runCurrentTestInChild(environment, run);
 }
 
 } // namespace testpages
