@@ -24,9 +24,6 @@ using namespace testpages;
 
 namespace {
 
-// Left, right, front, back, top, bottom.
-const std::vector<Rgba> kFaceColours = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},
-                                        {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
 const QColor kRed(255, 0, 0), kBackFace(255, 255, 0);
 // Pixels that may differ where a part is compared with its own painting: none but a stray edge.
 constexpr int kStrayPixels = 16;
