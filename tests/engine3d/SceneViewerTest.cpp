@@ -278,3 +278,22 @@ TEST(SceneViewer, FailedFrameShowsItsMessageAndTheNextGoodFrameClearsIt) {
     for (QPoint p : {QPoint(10, 10), QPoint(128, 40), QPoint(128, 220), QPoint(20, 128)})
         expectPixel(image, p.x(), p.y(), Qt::green, "no message left");
 }
+
+// A drawing larger than any surface the driver makes says so in place of the picture, and draws again
+// once it is given a size the driver can hold.
+TEST(SceneViewer, ASizeTheDriverCannotHoldIsToldAndASmallerOneDrawsAgain) {
+    REQUIRE_OPENGL();
+    ViewerFixture f;
+    f.form.show();
+    ASSERT_TRUE(waitExposed(f.form));
+    f.viewer->Loaded();
+    ASSERT_TRUE(f.viewer->RCInstantiated());
+    f.viewer->resize(100000, 64);
+    // The words stand on the frame that was asked for at that size.
+    f.viewer->grabFramebuffer();
+    EXPECT_FALSE(f.viewer->LastError().isEmpty()) << "a surface 100000 pixels wide";
+    f.viewer->resize(257, 257);
+    const QImage image = f.viewer->grabFramebuffer();
+    EXPECT_TRUE(f.viewer->LastError().isEmpty()) << f.viewer->LastError().toStdString();
+    expectPixel(image, 100, 128, Qt::red, "the quad at a size the driver holds");
+}

@@ -216,8 +216,9 @@ void TGL3DSceneViewer::paintEvent(QPaintEvent*) {
 }
 
 void TGL3DSceneViewer::resizeEvent(QResizeEvent*) {
-    // The viewport follows at once; the frame at the next paint.
-    if (buffer_->RCInstantiated()) resizeBuffer();
+    // The viewport follows at once (a surface the driver cannot make that large says so); the frame at the
+    // next paint.
+    if (buffer_->RCInstantiated()) guarded([this] { resizeBuffer(); });
     Invalidate();
 }
 
