@@ -215,6 +215,8 @@ public:
     QProcessEnvironment childEnvironment() const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), display_);
+        // On this server whatever platform the parent was given, the offscreen one where it has no display.
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QString::fromLatin1(ownscreen::kVariable), QStringLiteral("1"));
         if (!scaleFactors_.isEmpty())
             environment.insert(QStringLiteral("QT_SCREEN_SCALE_FACTORS"), scaleFactors_);
