@@ -95,7 +95,8 @@ done
 build_stage "sanitizer build" sanitizer-build build-asan -DKESTRUM_SANITIZE=ON -DKESTRUM_BENCH=OFF \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_DISABLE_PRECOMPILE_HEADERS=ON
-test_stage "sanitizer tests" build-asan sanitizer-tests ASAN_OPTIONS=detect_leaks=0
+test_stage "sanitizer tests" build-asan sanitizer-tests \
+    ASAN_OPTIONS="detect_leaks=0:suppressions=$root/tests/asan-suppressions.txt"
 
 build_stage "build" build build
 test_stage "tests" build tests
