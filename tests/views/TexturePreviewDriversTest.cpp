@@ -72,12 +72,6 @@ protected:
                              {{"Sky", cubeMapObject(Kind::Pixels, 8, kFaceColours)}}));
     }
 
-    TCustomPRPObjectForm* open(uint16_t classIndex, const std::string& name) {
-        TCustomPRPObjectForm* form = main->ShowObjectByKey(makeKey(classIndex, name, 7), false);
-        QApplication::processEvents();
-        return form;
-    }
-
     // The tree's empty space as the screen shows it: the tree's own background, whatever a preview did to
     // the window that holds both.
     void expectMainWindowShown(const char* when) {
@@ -163,8 +157,7 @@ TEST_P(PreviewOnDriver, PreviewsDrawOrSayWhyAndTheMainWindowStays) {
                   "the cube map");
     expectMainWindowShown("beside a cube map");
 
-    main->MdiArea->closeAllSubWindows();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    closeAll();
     expectMainWindowShown("after the previews closed");
     EXPECT_TRUE(messages->texts.empty()) << (messages->texts.empty() ? "" : messages->texts[0].toStdString());
 }

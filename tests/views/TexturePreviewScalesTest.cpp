@@ -61,17 +61,6 @@ protected:
         main->PRPTree->expandAll();
     }
 
-    TCustomPRPObjectForm* open(uint16_t classIndex, const std::string& name) {
-        TCustomPRPObjectForm* form = main->ShowObjectByKey(makeKey(classIndex, name, 7), false);
-        QApplication::processEvents();
-        return form;
-    }
-
-    void closeAll() {
-        main->MdiArea->closeAllSubWindows();
-        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-
     // Moves the main window onto the monitor, MonL at scale 1 or MonR at scale 2, and waits until the
     // toolkit has it there.
     void moveMainWindowTo(const QString& monitor) {

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMdiArea>
 #include <QOpenGLContext>
 #include <QProcess>
 #include <QSettings>
@@ -98,6 +99,17 @@ void PreviewFixture::showMainWindow() {
     main->resize(1200, 900);
     main->show();
     QApplication::processEvents();
+}
+
+TCustomPRPObjectForm* PreviewFixture::open(uint16_t classIndex, const std::string& name, bool hexOnly) {
+    TCustomPRPObjectForm* form = main->ShowObjectByKey(makeKey(classIndex, name, 7), hexOnly);
+    QApplication::processEvents();
+    return form;
+}
+
+void PreviewFixture::closeAll() {
+    main->MdiArea->closeAllSubWindows();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace testpages

@@ -57,6 +57,11 @@ protected:
     void SetUp() override;
     // What SetUp does once it knows there is OpenGL: the main window, shown.
     void showMainWindow();
+    // Opens the object of the class (4 a texture, 5 a cube map, 7 a material) as its viewer or, with
+    // hexOnly, as bytes, once its first events have run.
+    TCustomPRPObjectForm* open(uint16_t classIndex, const std::string& name, bool hexOnly = false);
+    // Closes every child window, gone at once.
+    void closeAll();
 
     QTemporaryDir settingsDir, pages;
     std::unique_ptr<RecordedMessages> messages;

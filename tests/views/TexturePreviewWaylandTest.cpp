@@ -53,12 +53,6 @@ protected:
                              {{"Sky", cubeMapObject(Kind::Pixels, 8, kFaceColours)}}));
     }
 
-    TCustomPRPObjectForm* open(uint16_t classIndex, const std::string& name, bool hexOnly = false) {
-        TCustomPRPObjectForm* form = main->ShowObjectByKey(makeKey(classIndex, name, 7), hexOnly);
-        QApplication::processEvents();
-        return form;
-    }
-
     void trigger(const char* action) {
         QAction* found = main->findChild<QAction*>(QString::fromLatin1(action));
         ASSERT_NE(found, nullptr) << action;
