@@ -60,7 +60,7 @@ protected:
     }
 
 private:
-    QTimer timer_;
+    QTimer timer_{this};
 };
 
 const QString kRegistryKey = QStringLiteral("Software\\Kestrum");

@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "PaintsRun.h"
 #include "TestInChild.h"
 
 namespace testpages {
@@ -140,11 +141,7 @@ inline bool onCompositorOfItsOwn(const std::vector<std::pair<QString, QString>>&
 // failure, which is reported, or where the program runs on no Wayland compositor.
 inline QImage compositorScreenshot() {
     if (QGuiApplication::platformName() != QLatin1String("wayland")) return {};
-    // Each window is repainted on an update request, and the compositor composites on its next frame.
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 300)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    letPaintsRun();
     // The tool writes a file named after the time into its working folder.
     QTemporaryDir folder;
     QProcess shooter;
@@ -152,7 +149,8 @@ inline QImage compositorScreenshot() {
     shooter.setProcessChannelMode(QProcess::MergedChannels);
     shooter.start(QStringLiteral("weston-screenshooter"), {});
     shooter.waitForStarted();
-    waited.restart();
+    QElapsedTimer waited;
+    waited.start();
     while (shooter.state() != QProcess::NotRunning && waited.elapsed() < 10000)
         if (!shooter.waitForFinished(20)) QApplication::processEvents(QEventLoop::AllEvents, 20);
     if (shooter.state() != QProcess::NotRunning) {

@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "PaintsRun.h"
 #include "TestInChild.h"
 
 namespace testpages {
@@ -244,15 +245,6 @@ inline bool onScreenOfItsOwn(const std::vector<std::pair<QString, QString>>& var
     XServerOfItsOwn server(kind, serverArguments);
     runCurrentTestOn(server, variables, "on a screen of its own");
     return false;
-}
-
-// Runs the pending paints and updates: a window is repainted on an update request that the platform
-// delivers from a timer.
-inline void letPaintsRun() {
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 300)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 // The part (in the widget's own points; all of it by default) of the widget as shown once the pending
