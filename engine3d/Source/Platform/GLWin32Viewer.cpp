@@ -147,8 +147,12 @@ void TGL3DSceneViewer::createRC() {
 
 void TGL3DSceneViewer::resizeBuffer() {
     const QSize device = deviceSize();
+    const float ratio = float(devicePixelRatioF());
+    // Every frame asks; a buffer already at this size and ratio is left alone, so that a frame activates
+    // the context only to render.
+    if (device == QSize(buffer_->Width(), buffer_->Height()) && ratio == buffer_->PixelRatio()) return;
     // Forms keep placing HUD objects in the control's own pixels, which the buffer scales by the ratio.
-    buffer_->SetPixelRatio(float(devicePixelRatioF()));
+    buffer_->SetPixelRatio(ratio);
     if (auto* context = dynamic_cast<TGLWin32Context*>(buffer_->RenderingContext()))
         if (!context->ResizeMemorySurface(device.width(), device.height())) destroyRC();
     buffer_->Resize(device.width(), device.height());
